@@ -1,0 +1,25 @@
+#pragma once
+// Where Nox keeps its files on this platform.
+//   program folder: the executable's folder, or $NOX_HOME when set;
+//   data folder:    <program folder>/data/<login user> ("Nox_" when the user
+//                   name cannot be read); when the program folder is not
+//                   writable the data root is $XDG_DATA_HOME/nox instead;
+//   factory files ("default", "print", "nox.html"): with NOX_HOME set, in
+//                   NOX_HOME first, then beside the executable; otherwise
+//                   beside the executable, then <prefix>/share/nox.
+#include <QString>
+
+namespace nox::folders {
+
+QString programFolder();
+QString dataFolder();         // ends without a slash; not created here
+bool ensureDataFolder();      // creates it with parents; false on failure
+QString defaultFolder();
+QString printFolder();
+QString helpPage();           // path of "nox.html"
+QString userName();           // login name or "Nox_"
+
+// For tests: forget cached values so a changed NOX_HOME takes effect.
+void resetCache();
+
+} // namespace nox::folders

@@ -1,0 +1,40 @@
+#pragma once
+// A small INI reader/writer that keeps the file as written: key order,
+// comments and unknown lines survive, values are taken verbatim ("2,3,3" is a
+// string). Each read or write of one key opens and closes the file; writes
+// replace the file atomically.
+#include <QString>
+#include <QStringList>
+
+#include "core/color.h"
+
+namespace nox {
+
+class IniFile {
+public:
+    explicit IniFile(QString path);
+    const QString& path() const { return m_path; }
+
+    QString readString(const QString& section, const QString& key, const QString& def) const;
+    int readInteger(const QString& section, const QString& key, int def) const;
+    bool readBool(const QString& section, const QString& key, bool def) const;   // "1"/"0"
+    TColor readColor(const QString& section, const QString& key, TColor def) const;
+    double readFloat(const QString& section, const QString& key, double def) const;
+
+    // Each returns false when the file could not be written.
+    bool writeString(const QString& section, const QString& key, const QString& value);
+    bool writeInteger(const QString& section, const QString& key, int value);
+    bool writeBool(const QString& section, const QString& key, bool value);
+    bool writeColor(const QString& section, const QString& key, TColor value);   // name form
+    bool writeFloat(const QString& section, const QString& key, double value);
+
+    bool sectionExists(const QString& section) const;
+    QStringList readSection(const QString& section) const;      // key names in file order
+    bool eraseSection(const QString& section);
+    bool deleteKey(const QString& section, const QString& key);
+
+private:
+    QString m_path;
+};
+
+} // namespace nox
