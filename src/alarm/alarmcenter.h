@@ -1,0 +1,70 @@
+#pragma once
+// The process's one alarm list together with what drives it: the data
+// folder, the alarm settings, the clock and the receiver of popup requests.
+// The main window owns one, loads it during its deferred start-up, calls
+// CheckAlarmsAndSignals at every timer beat and saves it when it goes.
+#include <QDateTime>
+#include <QString>
+#include <functional>
+
+#include "alarm/alarmcheck.h"
+#include "alarm/alarmfile.h"
+#include "alarm/alarmlist.h"
+
+namespace nox
+{
+
+class AlarmCenter
+{
+public:
+    explicit AlarmCenter(QString dataFolder = {});
+
+    const QString& dataFolder() const { return m_dataFolder; }
+    void setDataFolder(const QString& folder) { m_dataFolder = folder; }
+
+    AlarmList& list() { return m_list; }
+    const AlarmList& list() const { return m_list; }
+
+    const AlarmSettings& settings() const { return m_settings; }
+    void setSettings(const AlarmSettings& settings) { m_settings = settings; }
+
+    // The local time; QDateTime::currentDateTime unless set (tests set it).
+    std::function<QDateTime()> clock;
+    // Receives every popup the checks open, in order. Not called when unset.
+    std::function<void(const PopupRequest&)> ShowPopupMessage;
+
+    AlarmLoadResult LoadAlarmList() { return nox::LoadAlarmList(m_list, m_dataFolder); }
+    // Entries of minutes before the clock's minute are not written.
+    bool SaveAlarmList(QString* error = nullptr) const;
+
+    bool UpdateScheduleAlarms(const TSkedRec& rec, int mode)
+    {
+        return nox::UpdateScheduleAlarms(m_list, rec, mode);
+    }
+    // Mode 3 for one ID: what deleting a schedule line does to its alarms.
+    void withdrawAlarms(qint32 id) { m_list.removeId(id); }
+    // withdrawAlarms as a callable for deleteSkedById (store/dayfile.h). The
+    // centre must outlive the callable.
+    std::function<void(qint32 id)> alarmWithdrawer();
+
+    // Runs once per timer beat. Each minute is examined once: at the first
+    // beat within its first kCatchUpSeconds seconds (normally second 0; a
+    // beat that skipped second 0 by timer drift is caught at second 1 or 2).
+    // Does nothing while both alarms and time signals are switched off.
+    void CheckAlarmsAndSignals();
+    static constexpr int kCatchUpSeconds = 3;
+
+    // Looks the schedule of an entry with key `key` up and asks for its popup;
+    // returns false when the schedule is not found (nothing is shown).
+    bool ShowAlarmMessage(const QString& key, const TAlarmRec& rec);
+
+private:
+    QDateTime now() const;
+
+    QString m_dataFolder;
+    AlarmList m_list;
+    AlarmSettings m_settings;
+    QString m_lastExaminedKey;
+};
+
+} // namespace nox

@@ -1,0 +1,80 @@
+#pragma once
+// The work of one examined minute: schedule alarms that fall due and time
+// signals. Nothing here reads the clock or the settings file; the caller
+// passes the moment and the settings, and receives popup requests.
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <array>
+#include <functional>
+#include <optional>
+
+#include "alarm/alarmlist.h"
+#include "store/skedrec.h"
+
+namespace nox
+{
+
+// The "alarm", "bell" and "popupwindow"/"format" keys of "Nox.ini"; the
+// member initialisers are the keys' defaults.
+struct AlarmSettings {
+    bool alarmEnable = true; // "alarm"/"enable"
+    QString alarmSound;      // "alarm"/"sound": wave file path, "Beep" or empty
+    bool bellEnable = false; // "bell"/"enable"
+    QString bellSound;       // "bell"/"sound"
+    bool bell60 = false;     // a signal at every full hour
+    QString msg60 = QStringLiteral("時報");
+    bool bell30 = false; // a signal at minute 30 of every hour
+    QString msg30 = QStringLiteral("時報");
+    std::array<bool, 3> bell = {false, false, false}; // "bell1".."bell3"
+    std::array<QString, 3> time = {QStringLiteral("10:30"), QStringLiteral("15:00"),
+                                   QStringLiteral("17:00")}; // "time1".."time3", "H:mm"
+    std::array<QString, 3> msg;                              // "msg1".."msg3"
+    QString popupFormat = QStringLiteral("h\"時\"nn\"分\""); // "popupwindow"/"format"
+};
+
+// What the popup message window is asked to show.
+struct PopupRequest {
+    QString message;
+    QString sound;                  // "alarm"/"sound" or "bell"/"sound"
+    std::optional<TSkedRec> record; // the schedule of an alarm; none for a time signal
+    // Unescaped RelatedInfo when it is to be opened once the popup has grown:
+    // the start alarm of a schedule with OpenRelatedInfo set. Empty otherwise.
+    QString relatedInfoTarget;
+};
+using PopupCallback = std::function<void(const PopupRequest&)>;
+
+// The schedule an alarm entry with key `key` belongs to. It is looked up by
+// ID in the day file of the key's date; an entry that is not a start alarm
+// (a reminder that fell on an earlier day, such as 30 minutes before 0:00)
+// is also looked up in the following days' files, where it must be the
+// schedule whose start minus AlarmMinutes is the key's minute. Lines that
+// do not parse are passed over. None when it is not found.
+std::optional<TSkedRec> findAlarmSchedule(const QString& dataFolder, const QString& key,
+                                          const TAlarmRec& rec);
+
+// The popup text of a schedule: "9:30-10:00", CR LF, the unescaped Text.
+QString alarmMessageText(const TSkedRec& rec);
+
+// The popup request of an alarm entry that fires, or none when its schedule
+// is not found (the entry is consumed all the same).
+std::optional<PopupRequest> alarmPopupRequest(const QString& dataFolder, const QString& key,
+                                              const TAlarmRec& rec, const QString& sound);
+
+// Removes the entries due at minute `nowKey`: when at least one entry has
+// exactly this key, every entry up to the last of them is removed and those
+// with this key are returned in list order; otherwise nothing changes.
+QList<AlarmList::Entry> takeDueAlarms(AlarmList& list, const QString& nowKey);
+
+// The time-signal popups of minute `now`, in the order: full hour, half
+// hour, daily signals 1..3. Each text is `now` in the popup format, two line
+// breaks, then the signal's message. A daily time matches only when it equals
+// the time written "H:mm" ("9:30" matches, "09:30" never does).
+QList<PopupRequest> timeSignalsAt(const AlarmSettings& settings, const QDateTime& now);
+
+// The whole work of an examined minute: due alarms (if enabled) and then
+// time signals (if enabled), each request handed to `popup` in order.
+void examineMinute(AlarmList& list, const AlarmSettings& settings, const QDateTime& now,
+                   const QString& dataFolder, const PopupCallback& popup);
+
+} // namespace nox
