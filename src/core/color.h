@@ -6,6 +6,7 @@
 #include <QString>
 #include <QtGlobal>
 
+class QFont;
 class QPalette;
 
 namespace nox {
@@ -57,7 +58,6 @@ QColor toQColor(TColor color, const QPalette& palette);
 TColor fromQColor(const QColor& color);
 
 // Applies the style bits to a font.
-class QFont;
 void applyFontStyles(QFont& font, TFontStyles styles);
 TFontStyles fontStylesOf(const QFont& font);
 

@@ -18,6 +18,8 @@ QString defaultFolder();
 QString printFolder();
 QString helpPage();           // path of "nox.html"
 QString userName();           // login name or "Nox_"
+QString tempFolder();         // dataFolder() + "/temp"
+QString dataFile(const QString& name);   // dataFolder() + "/" + name
 
 // For tests: forget cached values so a changed NOX_HOME takes effect.
 void resetCache();

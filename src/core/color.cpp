@@ -1,0 +1,246 @@
+#include "core/color.h"
+
+#include <QFont>
+#include <QGuiApplication>
+#include <QPalette>
+
+#include <array>
+#include <cctype>
+
+namespace nox {
+
+namespace {
+
+struct ColorName {
+    TColor value;
+    const char* name;
+};
+
+// Constants with a name; colorToString writes the name, stringToColor reads it.
+constexpr ColorName kColorNames[] = {
+    {clBlack, "clBlack"},
+    {clMaroon, "clMaroon"},
+    {clGreen, "clGreen"},
+    {clOlive, "clOlive"},
+    {clNavy, "clNavy"},
+    {clPurple, "clPurple"},
+    {clTeal, "clTeal"},
+    {clGray, "clGray"},
+    {clSilver, "clSilver"},
+    {clRed, "clRed"},
+    {clLime, "clLime"},
+    {clYellow, "clYellow"},
+    {clBlue, "clBlue"},
+    {clFuchsia, "clFuchsia"},
+    {clAqua, "clAqua"},
+    {clWhite, "clWhite"},
+    {clMoneyGreen, "clMoneyGreen"},
+    {clSkyBlue, "clSkyBlue"},
+    {clCream, "clCream"},
+    {clMedGray, "clMedGray"},
+    {clNone, "clNone"},
+    {clDefault, "clDefault"},
+    {clScrollBar, "clScrollBar"},
+    {clBackground, "clBackground"},
+    {clActiveCaption, "clActiveCaption"},
+    {clInactiveCaption, "clInactiveCaption"},
+    {clMenu, "clMenu"},
+    {clWindow, "clWindow"},
+    {clWindowFrame, "clWindowFrame"},
+    {clMenuText, "clMenuText"},
+    {clWindowText, "clWindowText"},
+    {clCaptionText, "clCaptionText"},
+    {clActiveBorder, "clActiveBorder"},
+    {clInactiveBorder, "clInactiveBorder"},
+    {clAppWorkSpace, "clAppWorkSpace"},
+    {clHighlight, "clHighlight"},
+    {clHighlightText, "clHighlightText"},
+    {clBtnFace, "clBtnFace"},
+    {clBtnShadow, "clBtnShadow"},
+    {clGrayText, "clGrayText"},
+    {clBtnText, "clBtnText"},
+    {clInactiveCaptionText, "clInactiveCaptionText"},
+    {clBtnHighlight, "clBtnHighlight"},
+    {cl3DDkShadow, "cl3DDkShadow"},
+    {cl3DLight, "cl3DLight"},
+    {clInfoText, "clInfoText"},
+    {clInfoBk, "clInfoBk"},
+    {clHotLight, "clHotLight"},
+    {clGradientActiveCaption, "clGradientActiveCaption"},
+    {clGradientInactiveCaption, "clGradientInactiveCaption"},
+    {clMenuHighlight, "clMenuHighlight"},
+    {clMenuBar, "clMenuBar"},
+};
+
+const ColorName* findByValue(TColor color)
+{
+    for (const ColorName& n : kColorNames) {
+        if (n.value == color) {
+            return &n;
+        }
+    }
+    return nullptr;
+}
+
+const ColorName* findByName(const QString& name)
+{
+    for (const ColorName& n : kColorNames) {
+        if (name.compare(QLatin1String(n.name), Qt::CaseInsensitive) == 0) {
+            return &n;
+        }
+    }
+    return nullptr;
+}
+
+struct SystemRole {
+    QPalette::ColorGroup group;
+    QPalette::ColorRole role;
+};
+
+// The one mapping from system colour index to the desktop palette.
+constexpr std::array<SystemRole, 31> kSystemRoles = {{
+    {QPalette::Active, QPalette::Button},           // 0 clScrollBar
+    {QPalette::Active, QPalette::Window},           // 1 clBackground
+    {QPalette::Active, QPalette::Highlight},        // 2 clActiveCaption
+    {QPalette::Inactive, QPalette::Mid},            // 3 clInactiveCaption
+    {QPalette::Active, QPalette::Window},           // 4 clMenu
+    {QPalette::Active, QPalette::Base},             // 5 clWindow
+    {QPalette::Active, QPalette::Shadow},           // 6 clWindowFrame
+    {QPalette::Active, QPalette::WindowText},       // 7 clMenuText
+    {QPalette::Active, QPalette::Text},             // 8 clWindowText
+    {QPalette::Active, QPalette::HighlightedText},  // 9 clCaptionText
+    {QPalette::Active, QPalette::Window},           // 10 clActiveBorder
+    {QPalette::Inactive, QPalette::Window},         // 11 clInactiveBorder
+    {QPalette::Active, QPalette::Dark},             // 12 clAppWorkSpace
+    {QPalette::Active, QPalette::Highlight},        // 13 clHighlight
+    {QPalette::Active, QPalette::HighlightedText},  // 14 clHighlightText
+    {QPalette::Active, QPalette::Button},           // 15 clBtnFace
+    {QPalette::Active, QPalette::Dark},             // 16 clBtnShadow
+    {QPalette::Disabled, QPalette::Text},           // 17 clGrayText
+    {QPalette::Active, QPalette::ButtonText},       // 18 clBtnText
+    {QPalette::Inactive, QPalette::WindowText},     // 19 clInactiveCaptionText
+    {QPalette::Active, QPalette::Light},            // 20 clBtnHighlight
+    {QPalette::Active, QPalette::Shadow},           // 21 cl3DDkShadow
+    {QPalette::Active, QPalette::Midlight},         // 22 cl3DLight
+    {QPalette::Active, QPalette::ToolTipText},      // 23 clInfoText
+    {QPalette::Active, QPalette::ToolTipBase},      // 24 clInfoBk
+    {QPalette::Active, QPalette::Window},           // 25 (no name)
+    {QPalette::Active, QPalette::Link},             // 26 clHotLight
+    {QPalette::Active, QPalette::Highlight},        // 27 clGradientActiveCaption
+    {QPalette::Inactive, QPalette::Midlight},       // 28 clGradientInactiveCaption
+    {QPalette::Active, QPalette::Highlight},        // 29 clMenuHighlight
+    {QPalette::Active, QPalette::Window},           // 30 clMenuBar
+}};
+
+bool isHexDigits(const QString& s)
+{
+    for (QChar c : s) {
+        if (!isxdigit(c.unicode() < 128 ? c.toLatin1() : 'x')) {
+            return false;
+        }
+    }
+    return true;
+}
+
+QPalette currentPalette()
+{
+    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+        return QGuiApplication::palette();
+    }
+    return QPalette();
+}
+
+} // namespace
+
+QString colorToString(TColor color)
+{
+    if (const ColorName* n = findByValue(color)) {
+        return QString::fromLatin1(n->name);
+    }
+    return QStringLiteral("$%1").arg(color, 8, 16, QLatin1Char('0')).toUpper();
+}
+
+bool stringToColor(const QString& text, TColor* color)
+{
+    const QString t = text.trimmed();
+    if (t.isEmpty()) {
+        return false;
+    }
+    if (const ColorName* n = findByName(t)) {
+        *color = n->value;
+        return true;
+    }
+    bool ok = false;
+    if (t.startsWith(QLatin1Char('$'))) {
+        const QString hex = t.mid(1);
+        if (hex.isEmpty() || hex.size() > 8 || !isHexDigits(hex)) {
+            return false;
+        }
+        const uint v = hex.toUInt(&ok, 16);
+        if (ok) {
+            *color = v;
+        }
+        return ok;
+    }
+    const qlonglong v = t.toLongLong(&ok, 10);
+    if (!ok || v < -2147483648LL || v > 4294967295LL) {
+        return false;
+    }
+    *color = TColor(quint32(v));
+    return true;
+}
+
+QColor toQColor(TColor color)
+{
+    return toQColor(color, currentPalette());
+}
+
+QColor toQColor(TColor color, const QPalette& palette)
+{
+    if (color == clNone || color == clDefault) {
+        return QColor();
+    }
+    if (color & clSystemColor) {
+        const quint32 index = color & 0xFF;
+        if (index >= kSystemRoles.size()) {
+            return QColor();
+        }
+        const SystemRole& r = kSystemRoles[index];
+        return palette.color(r.group, r.role);
+    }
+    return QColor(int(color & 0xFF), int((color >> 8) & 0xFF), int((color >> 16) & 0xFF));
+}
+
+TColor fromQColor(const QColor& color)
+{
+    const QColor rgb = color.toRgb();
+    return TColor(rgb.red()) | (TColor(rgb.green()) << 8) | (TColor(rgb.blue()) << 16);
+}
+
+void applyFontStyles(QFont& font, TFontStyles styles)
+{
+    font.setBold(styles & fsBold);
+    font.setItalic(styles & fsItalic);
+    font.setUnderline(styles & fsUnderline);
+    font.setStrikeOut(styles & fsStrikeOut);
+}
+
+TFontStyles fontStylesOf(const QFont& font)
+{
+    TFontStyles s = 0;
+    if (font.bold()) {
+        s |= fsBold;
+    }
+    if (font.italic()) {
+        s |= fsItalic;
+    }
+    if (font.underline()) {
+        s |= fsUnderline;
+    }
+    if (font.strikeOut()) {
+        s |= fsStrikeOut;
+    }
+    return s;
+}
+
+} // namespace nox
