@@ -1,0 +1,223 @@
+#include "widgets/noxmemo.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QPainter>
+#include <QScrollBar>
+#include <QTextBlock>
+
+namespace nox {
+
+bool MemoNeedsScrollBar(int formatRectHeight, int marginSize, int lineHeight, int shownLines,
+                        bool endsWithLineBreak)
+{
+    if (lineHeight <= 0) {
+        return false;
+    }
+    const int fit = (formatRectHeight + 2 * marginSize) / lineHeight;
+    const int needed = shownLines + (endsWithLineBreak ? 1 : 0);
+    return needed > fit;
+}
+
+TNoxMemo::TNoxMemo(QWidget* parent) : QPlainTextEdit(parent)
+{
+    setFrameStyle(QFrame::NoFrame);
+    setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setTabChangesFocus(true);
+    connect(document(), &QTextDocument::contentsChanged, this, &TNoxMemo::updateScrollBar);
+    applyColors();
+    applyTextRect();
+}
+
+void TNoxMemo::SetMarginSize(int size)
+{
+    size = qMax(0, size);
+    if (size != m_marginSize) {
+        m_marginSize = size;
+        applyTextRect();
+    }
+}
+
+void TNoxMemo::SetTopBarHeight(int height)
+{
+    height = qMax(0, height);
+    if (height != m_topBarHeight) {
+        m_topBarHeight = height;
+        applyTextRect();
+        update();
+    }
+}
+
+void TNoxMemo::SetTopBarCaption(const QString& caption)
+{
+    if (caption != m_topBarCaption) {
+        m_topBarCaption = caption;
+        update();
+    }
+}
+
+void TNoxMemo::SetTopBarBKColor(TColor color)
+{
+    if (color != m_topBarBKColor) {
+        m_topBarBKColor = color;
+        update();
+    }
+}
+
+void TNoxMemo::SetTopBarFGColor(TColor color)
+{
+    if (color != m_topBarFGColor) {
+        m_topBarFGColor = color;
+        update();
+    }
+}
+
+void TNoxMemo::SetColor(TColor color)
+{
+    if (color != m_color) {
+        m_color = color;
+        applyColors();
+    }
+}
+
+void TNoxMemo::SetFontColor(TColor color)
+{
+    if (color != m_fontColor) {
+        m_fontColor = color;
+        applyColors();
+    }
+}
+
+void TNoxMemo::SetBorderStyle(bool border)
+{
+    if (border != m_border) {
+        m_border = border;
+        applyTextRect();
+        update();
+    }
+}
+
+void TNoxMemo::SetText(const QString& text)
+{
+    setPlainText(text);
+    document()->setModified(false);
+}
+
+void TNoxMemo::applyColors()
+{
+    QPalette pal = palette();
+    pal.setColor(QPalette::Base, toQColor(m_color, QPalette()));
+    pal.setColor(QPalette::Text, toQColor(m_fontColor, QPalette()));
+    setPalette(pal);
+    viewport()->update();
+}
+
+QRect TNoxMemo::TextRect() const
+{
+    const QRect vp = viewport()->geometry();
+    return vp.adjusted(m_marginSize, m_marginSize, -m_marginSize, -m_marginSize);
+}
+
+// The frame and the strip lie outside the viewport; the margin is the
+// document's, so it takes the box's colour like the text area.
+void TNoxMemo::applyTextRect()
+{
+    const int b = frameWidthPx();
+    setContentsMargins(b, b, b, b);
+    setViewportMargins(0, m_topBarHeight, 0, 0);
+    document()->setDocumentMargin(m_marginSize);
+    measureLineHeight();
+    updateScrollBar();
+}
+
+void TNoxMemo::measureLineHeight()
+{
+    // The box lays its lines out with the font's leading included.
+    m_lineHeight = QFontMetrics(font()).lineSpacing();
+}
+
+int TNoxMemo::ShownLineCount() const
+{
+    QAbstractTextDocumentLayout* layout = document()->documentLayout();
+    int lines = 0;
+    for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
+        const bool trailingEmpty = !block.next().isValid() && block.length() <= 1 && block.blockNumber() > 0;
+        if (trailingEmpty) {
+            break;
+        }
+        if (!block.layout() || block.layout()->lineCount() == 0) {
+            layout->blockBoundingRect(block);   // lays the block out
+        }
+        lines += qMax(1, block.layout() ? block.layout()->lineCount() : 1);
+    }
+    return lines;
+}
+
+void TNoxMemo::updateScrollBar()
+{
+    if (m_updatingScrollBar || m_lineHeight <= 0) {
+        return;
+    }
+    const QString text = toPlainText();
+    const bool endsWithBreak = text.endsWith(QLatin1Char('\n'));
+    const int fmtHeight = viewport()->height() - 2 * m_marginSize;
+    const bool need = MemoNeedsScrollBar(fmtHeight, m_marginSize, m_lineHeight, ShownLineCount(), endsWithBreak);
+    if (need == m_scrollBarShown) {
+        return;
+    }
+    m_updatingScrollBar = true;
+    m_scrollBarShown = need;
+    setVerticalScrollBarPolicy(need ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+    m_updatingScrollBar = false;
+}
+
+void TNoxMemo::resizeEvent(QResizeEvent* event)
+{
+    QPlainTextEdit::resizeEvent(event);
+    updateScrollBar();
+}
+
+void TNoxMemo::changeEvent(QEvent* event)
+{
+    QPlainTextEdit::changeEvent(event);
+    if (event->type() == QEvent::FontChange) {
+        applyTextRect();
+    }
+}
+
+bool TNoxMemo::event(QEvent* event)
+{
+    const bool result = QPlainTextEdit::event(event);
+    if (event->type() == QEvent::Paint) {
+        paintDecoration();
+    }
+    return result;
+}
+
+void TNoxMemo::paintDecoration()
+{
+    QPainter p(this);
+    const QPalette& pal = palette();
+    if (m_border) {
+        const QRect r = rect();
+        const QColor shadow = toQColor(clBtnShadow, pal);
+        const QColor light = toQColor(clBtnHighlight, pal);
+        p.fillRect(QRect(r.left(), r.top(), r.width(), 1), shadow);
+        p.fillRect(QRect(r.left(), r.top(), 1, r.height()), shadow);
+        p.fillRect(QRect(r.left(), r.bottom(), r.width(), 1), light);
+        p.fillRect(QRect(r.right(), r.top() + 1, 1, r.height() - 1), light);
+    }
+    if (m_topBarHeight <= 0) {
+        return;
+    }
+    const int b = frameWidthPx();
+    const QRect strip(b, b, viewport()->width(), m_topBarHeight);
+    p.fillRect(strip, toQColor(m_topBarBKColor, pal));
+    p.setFont(font());
+    p.setPen(toQColor(m_topBarFGColor, pal));
+    const QString shown = QFontMetrics(font()).elidedText(m_topBarCaption, Qt::ElideRight, strip.width());
+    p.drawText(strip, Qt::AlignCenter | Qt::TextSingleLine, shown);
+}
+
+} // namespace nox
