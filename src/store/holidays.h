@@ -1,0 +1,69 @@
+#pragma once
+// The holiday list: "holiday.txt" lines "yyyy/MM/dd<TAB>name", kept sorted by
+// their date key. Loaded from the data folder, else from the default folder.
+#include <QDate>
+#include <QString>
+#include <QStringList>
+
+#include <map>
+
+namespace nox {
+
+// The holiday object carried by each key of the list.
+struct THolidayStr {
+    QString Name;
+};
+
+struct ListFileResult {
+    bool ok = true;        // false: a file exists but could not be read or written
+    QString error;         // why, when !ok
+    QString source;        // the file read (empty when none existed)
+    int ignoredLines = 0;  // lines skipped while reading (no tab)
+};
+
+class HolidayList {
+public:
+    static constexpr const char* kFileName = "holiday.txt";
+
+    // Key of a date: "yyyy/MM/dd".
+    static QString keyOf(const QDate& date);
+
+    // Clears the list, then reads "<dataFolder>/holiday.txt", else
+    // "<defaultFolder>/holiday.txt"; neither existing leaves it empty. Empty
+    // lines and lines without a tab are ignored; the key is the text before
+    // the first tab, the name everything after it. A repeated key keeps its
+    // first name.
+    ListFileResult load(const QString& dataFolder, const QString& defaultFolder);
+    // Writes every entry (sorted by key) as key, tab, name to
+    // "<dataFolder>/holiday.txt" (UTF-8, CR LF, atomic).
+    ListFileResult save(const QString& dataFolder) const;
+    // Both with the program's folders (nox::folders).
+    ListFileResult load();
+    ListFileResult save() const;
+
+    // Adds or renames; returns false when the key already exists (nothing changes).
+    bool add(const QString& key, const QString& name);
+    void set(const QString& key, const QString& name);
+    bool remove(const QString& key);
+    void clear() { m_items.clear(); }
+
+    bool contains(const QString& key) const { return m_items.count(key) != 0; }
+    // The name of the key, empty when it is not a holiday.
+    QString name(const QString& key) const;
+    QString name(const QDate& date) const { return name(keyOf(date)); }
+    bool isHoliday(const QDate& date) const { return contains(keyOf(date)); }
+    int count() const { return int(m_items.size()); }
+    bool isEmpty() const { return m_items.empty(); }
+    QStringList keys() const;
+    const std::map<QString, THolidayStr>& items() const { return m_items; }
+
+    // Parses "holiday.txt" lines into the list (after clearing it). Returns
+    // the number of lines ignored.
+    int parseLines(const QStringList& lines);
+    QStringList toLines() const;
+
+private:
+    std::map<QString, THolidayStr> m_items;
+};
+
+} // namespace nox

@@ -1,0 +1,84 @@
+#pragma once
+// Day memos: one free text per date in the keyed record file "memo.nox" of
+// the data folder, keyed by the date's day number (5 March 2003 -> 37685).
+//
+// Texts cross this interface with "\n" line breaks (as editors hold them);
+// records store them UTF-8 with CR LF. Reading accepts UTF-8 and falls back
+// to CP932 for records written by the original platform. An emptied memo is
+// stored as an empty record; day memos are never deleted.
+//
+// The memo panes are widgets of the main window; their save-only-when-
+// modified logic lives here on plain values (MemoPaneState).
+#include "store/recordfile.h"
+
+#include <QDate>
+#include <QList>
+#include <QString>
+
+#include <functional>
+
+namespace nox {
+
+// Key of a date in "memo.nox": its day number as a signed 32-bit integer.
+qint32 memoKey(const QDate& date);
+
+// What a memo pane holds: its text and whether the user typed since the last
+// load or save.
+struct MemoPaneState {
+    QString text;
+    bool modified = false;
+};
+
+class MemoStore {
+public:
+    static constexpr const char* kFileName = "memo.nox";
+
+    MemoStore() = default;
+    ~MemoStore() { close(); }
+
+    // Opens "<dataFolder>/memo.nox", creating it first when it does not exist
+    // (an existing file is never replaced). Returns the record file's result:
+    // kOk, kCreateFailed, kOpenFailed or kIoError (damaged file). While not
+    // open every read is empty and every save does nothing.
+    int open(const QString& dataFolder);
+    void close();
+    bool isOpen() const { return m_file.isOpen(); }
+    QString lastError() const { return m_file.lastError(); }
+    QString path() const { return m_path; }
+
+    // The memo of the date; empty when there is none (or on any error).
+    QString read(const QDate& date);
+    // Result code of the last read (kOk, kNotFound, kIoError, or kOpenFailed when closed).
+    int lastReadResult() const { return m_lastReadResult; }
+    bool hasMemo(const QDate& date) { return !read(date).isEmpty(); }
+    // Stores the text (replacing in place or appending). kOk, or an error
+    // code (kOpenFailed when the store is not open).
+    int write(const QDate& date, const QString& text);
+
+    // Loads a pane: its text becomes the date's memo, modified cleared.
+    void loadPane(MemoPaneState& pane, const QDate& date);
+    // Saves a pane only when it is modified; clears the flag when stored.
+    // A failed write keeps the flag so a later save tries again.
+    // Returns kOk when nothing had to be saved or it was stored.
+    int savePane(MemoPaneState& pane, const QDate& date);
+    // The same for a pane the caller keeps elsewhere (a widget).
+    int savePane(const QString& text, bool& modified, const QDate& date);
+    // Saves pane i for baseDate + i, i = 0, 1, ... Returns the first failure, else kOk.
+    int saveRow(QList<MemoPaneState>& panes, const QDate& baseDate);
+    int saveRow(int paneCount, const QDate& baseDate,
+                const std::function<MemoPaneState*(int index)>& paneAt);
+
+    RecordFile& recordFile() { return m_file; }
+
+private:
+    RecordFile m_file;
+    QString m_path;
+    int m_lastReadResult = btr::kOpenFailed;
+};
+
+// Record bytes of a memo text: line breaks become CR LF, UTF-8.
+QByteArray encodeMemoText(const QString& text);
+// Memo text of record bytes: UTF-8 else CP932, line breaks become "\n".
+QString decodeMemoText(const QByteArray& bytes);
+
+} // namespace nox
