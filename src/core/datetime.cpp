@@ -262,13 +262,15 @@ QDate dateFromDayNumber(qint32 day)
 
 TDateTime toDateTime(const QDateTime& dt)
 {
-    return dayNumber(dt.date()) + double(dt.time().msecsSinceStartOfDay()) / kMsecsPerDay;
+    // Before the epoch the fraction counts away from zero (-1.25 is 29 December
+    // 1899, 6:00), so the whole part always names the day.
+    const qint32 day = dayNumber(dt.date());
+    const double frac = double(dt.time().msecsSinceStartOfDay()) / kMsecsPerDay;
+    return day >= 0 ? day + frac : day - frac;
 }
 
 QDateTime fromDateTime(TDateTime value)
 {
-    // Before the epoch the whole part still names the day and the fraction
-    // (taken as positive) the time, as the stored values mean it.
     const double whole = std::trunc(value);
     const double frac = std::fabs(value - whole);
     qint64 ms = qint64(std::llround(frac * kMsecsPerDay));

@@ -1,0 +1,78 @@
+#include <QtTest>
+
+#include <QTemporaryDir>
+
+#include "core/folders.h"
+
+using namespace nox;
+
+class TestFolders : public QObject {
+    Q_OBJECT
+private slots:
+    void cleanup();
+    void noxHomeReplacesProgramFolder();
+    void factoryFilesFromNoxHomeThenExecutable();
+    void readOnlyProgramFolderUsesXdg();
+};
+
+void TestFolders::cleanup()
+{
+    qunsetenv("NOX_HOME");
+    qunsetenv("XDG_DATA_HOME");
+    folders::resetCache();
+}
+
+void TestFolders::noxHomeReplacesProgramFolder()
+{
+    QTemporaryDir home;
+    qputenv("NOX_HOME", (home.path() + "/").toUtf8());
+    folders::resetCache();
+    QCOMPARE(folders::programFolder(), home.path());
+    const QString user = folders::userName();
+    QVERIFY(!user.isEmpty());
+    QVERIFY(!user.contains(u'/'));
+    QCOMPARE(folders::dataFolder(), home.path() + "/data/" + user);
+    QCOMPARE(folders::tempFolder(), folders::dataFolder() + "/temp");
+    QCOMPARE(folders::dataFile("Nox.ini"), folders::dataFolder() + "/Nox.ini");
+    QVERIFY(!QFileInfo::exists(folders::dataFolder()));
+    QVERIFY(folders::ensureDataFolder());
+    QVERIFY(QFileInfo(folders::dataFolder()).isDir());
+}
+
+void TestFolders::factoryFilesFromNoxHomeThenExecutable()
+{
+    QTemporaryDir home;
+    qputenv("NOX_HOME", home.path().toUtf8());
+    folders::resetCache();
+    const QString exe = QCoreApplication::applicationDirPath();
+    // Nothing in NOX_HOME: the executable's folder is next; when neither has
+    // it, the first place is named so the file reads as missing.
+    const QString def = folders::defaultFolder();
+    QVERIFY(def == home.path() + "/default" || def == exe + "/default");
+    QVERIFY(QDir(home.path()).mkdir("default"));
+    QFile help(home.path() + "/nox.html");
+    QVERIFY(help.open(QIODevice::WriteOnly));
+    help.close();
+    QCOMPARE(folders::defaultFolder(), home.path() + "/default");
+    QCOMPARE(folders::helpPage(), home.path() + "/nox.html");
+    QVERIFY(folders::printFolder().endsWith("/print"));
+}
+
+void TestFolders::readOnlyProgramFolderUsesXdg()
+{
+    QTemporaryDir home;
+    QTemporaryDir xdg;
+    // A program folder below a plain file can be neither written nor created,
+    // whatever rights the test runs with.
+    QFile blocker(home.path() + "/file");
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    qputenv("NOX_HOME", (home.path() + "/file/installed").toUtf8());
+    qputenv("XDG_DATA_HOME", xdg.path().toUtf8());
+    folders::resetCache();
+    QCOMPARE(folders::dataFolder(), xdg.path() + "/nox/" + folders::userName());
+    QVERIFY(folders::ensureDataFolder());
+}
+
+QTEST_GUILESS_MAIN(TestFolders)
+#include "tst_folders.moc"
