@@ -1,0 +1,324 @@
+#include "noxtool.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QLockFile>
+#include <algorithm>
+
+#include "alarm/alarmfile.h"
+#include "alarm/alarmlist.h"
+#include "core/datetime.h"
+#include "core/folders.h"
+#include "store/dayfile.h"
+
+namespace nox::tool
+{
+
+namespace
+{
+
+const char kUsage[] = R"(Usage: noxtool [--data DIR] [--force] COMMAND ...
+  day DATE                      list the schedules of a day
+  add DATE START END TEXT       add a schedule; prints its ID
+      [--memo M] [--category C] [--alarm MIN]
+                                MIN: 0 1 5 10 15 20 30 60 120 180 240 300 360
+  memo get DATE                 print the day memo
+  memo set DATE (TEXT|-)        store the day memo ("-" reads standard input)
+  memo check                    check the structure of memo.nox
+  holidays [YEAR]               list the holidays (of one year)
+DATE is yyyy-mm-dd, START and END are h:mm on the half-hour grid (0:00 .. 23:30).
+--data DIR selects the data folder (default: Nox's own); --force writes even
+while Nox is running for that folder.
+Exit codes: 0 done, 1 not found, damaged or failed, 2 usage.
+)";
+
+// Continuation lines of a multi-line value are indented by a tab.
+QString indented(const QString& text)
+{
+    QString t = text;
+    t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return t.replace(u'\n', QStringLiteral("\n\t"));
+}
+
+void printSchedule(QTextStream& out, const TSkedRec& rec)
+{
+    out << skedTimeText(rec.StartTime) << '-' << skedTimeText(rec.EndTime) << '\t'
+        << indented(unescapeSkedText(rec.Text)) << '\n';
+    if (!rec.Memo.isEmpty()) {
+        out << "\tmemo: " << indented(unescapeSkedText(rec.Memo)) << '\n';
+    }
+    if (!rec.Category.isEmpty()) {
+        out << "\tcategory: " << rec.Category << '\n';
+    }
+    if (rec.AlarmMinutes >= 0) {
+        out << "\talarm: " << rec.AlarmMinutes << '\n';
+    }
+    if (!rec.RelatedInfo.isEmpty()) {
+        out << "\trelated: " << unescapeSkedText(rec.RelatedInfo) << '\n';
+    }
+    out << "\tid: " << rec.ID << '\n';
+}
+
+bool dayHasId(const QString& folder, const QDate& date, qint32 id)
+{
+    const TDayLoadResult day = loadDay(folder, date);
+    return std::any_of(day.records.cbegin(), day.records.cend(),
+                       [id](const TSkedRec& r) { return r.ID == id; }) ||
+           std::any_of(day.problems.cbegin(), day.problems.cend(), [id](const TDayProblem& p) {
+               return skedLineField(p.line, kSkedFieldId) == QString::number(id);
+           });
+}
+
+bool alarmsHaveId(const AlarmList& list, qint32 id)
+{
+    return std::any_of(list.entries().cbegin(), list.entries().cend(),
+                       [id](const AlarmList::Entry& e) { return e.rec.ID == id; });
+}
+
+} // namespace
+
+NoxTool::NoxTool(QTextStream& out, QTextStream& err, QIODevice* in) : m_out(out), m_err(err), m_in(in) {}
+
+int NoxTool::run(const QStringList& args)
+{
+    QString error;
+    if (!parseOptions(args, &m_opt, &error)) {
+        return usage(error);
+    }
+    if (m_opt.help || m_opt.positional.value(0) == u"help") {
+        m_out << kUsage;
+        return exitOk;
+    }
+    if (m_opt.positional.isEmpty()) {
+        return usage(QStringLiteral("no command given"));
+    }
+    return dispatch();
+}
+
+int NoxTool::dispatch()
+{
+    const QString command = m_opt.positional.first();
+    if (command != u"add" && !rejectAddOptions()) {
+        return exitUsage;
+    }
+    if (command == u"day") {
+        return day();
+    }
+    if (command == u"add") {
+        return add();
+    }
+    if (command == u"memo") {
+        return memo();
+    }
+    if (command == u"holidays") {
+        return holidays();
+    }
+    return usage(QStringLiteral("unknown command \"%1\"").arg(command));
+}
+
+int NoxTool::usage(const QString& message)
+{
+    m_err << "noxtool: " << message << "\n"
+          << "Try \"noxtool --help\".\n";
+    return exitUsage;
+}
+
+int NoxTool::fail(int code, const QString& message)
+{
+    m_err << "noxtool: " << message << '\n';
+    return code;
+}
+
+bool NoxTool::expectArgs(int words, int minArgs, int maxArgs)
+{
+    const qsizetype n = m_opt.positional.size() - words;
+    if (n >= minArgs && n <= maxArgs) {
+        return true;
+    }
+    const QString command = m_opt.positional.mid(0, words).join(u' ');
+    usage(n < minArgs ? QStringLiteral("\"%1\" needs more arguments").arg(command)
+                      : QStringLiteral("too many arguments for \"%1\"").arg(command));
+    return false;
+}
+
+bool NoxTool::rejectAddOptions()
+{
+    for (const auto& [name, value] :
+         {std::pair{"--memo", &m_opt.memo}, std::pair{"--category", &m_opt.category},
+          std::pair{"--alarm", &m_opt.alarm}}) {
+        if (value->has_value()) {
+            usage(QStringLiteral("%1 belongs to the \"add\" command").arg(QLatin1String(name)));
+            return false;
+        }
+    }
+    return true;
+}
+
+std::optional<QDate> NoxTool::dateArg(int index)
+{
+    const QString text = m_opt.positional.value(index);
+    std::optional<QDate> date = parseDate(text);
+    if (!date) {
+        usage(QStringLiteral("\"%1\" is not a date of the form yyyy-mm-dd").arg(text));
+    }
+    return date;
+}
+
+bool NoxTool::openDataFolder(bool forWriting)
+{
+    if (!m_opt.dataDir.isEmpty()) {
+        m_folder = QDir::cleanPath(QDir(m_opt.dataDir).absolutePath());
+        if (QFileInfo(m_folder).isDir()) {
+            return true;
+        }
+        fail(exitNotFound, QStringLiteral("no data folder %1").arg(QDir::toNativeSeparators(m_folder)));
+        return false;
+    }
+    m_folder = folders::dataFolder();
+    if (QFileInfo(m_folder).isDir() || (forWriting && folders::ensureDataFolder())) {
+        return true;
+    }
+    fail(exitNotFound,
+         QStringLiteral("Nox's data folder %1 does not exist").arg(QDir::toNativeSeparators(m_folder)));
+    return false;
+}
+
+bool NoxTool::mayWrite()
+{
+    QLockFile lock(QDir(m_folder).filePath(QLatin1String(kLockFileName)));
+    if (lock.tryLock(0)) {
+        lock.unlock();
+        return true;
+    }
+    if (lock.error() != QLockFile::LockFailedError) {
+        return true; // no lock can be taken here at all; the write itself will tell
+    }
+    qint64 pid = 0;
+    QString host;
+    QString app;
+    lock.getLockInfo(&pid, &host, &app);
+    const QString who =
+        QStringLiteral("Nox (process %1) is running for %2").arg(pid).arg(QDir::toNativeSeparators(m_folder));
+    if (m_opt.force) {
+        m_err << "noxtool: warning: " << who << "; writing anyway (--force)\n";
+        return true;
+    }
+    fail(exitNotFound, who + QStringLiteral("; not writing (close Nox, or use --force)"));
+    return false;
+}
+
+int NoxTool::day()
+{
+    if (!expectArgs(1, 1, 1)) {
+        return exitUsage;
+    }
+    const std::optional<QDate> date = dateArg(1);
+    if (!date) {
+        return exitUsage;
+    }
+    if (!openDataFolder(false)) {
+        return exitNotFound;
+    }
+    const TDayLoadResult loaded = loadDay(m_folder, *date);
+    if (!loaded.ok) {
+        return fail(exitNotFound, loaded.error);
+    }
+    QList<TSkedRec> records = loaded.records;
+    std::stable_sort(records.begin(), records.end(),
+                     [](const TSkedRec& a, const TSkedRec& b) { return a.StartTime < b.StartTime; });
+    for (const TSkedRec& rec : records) {
+        printSchedule(m_out, rec);
+    }
+    for (const TDayProblem& p : loaded.problems) {
+        m_err << "noxtool: " << QDir::toNativeSeparators(p.file) << ':' << p.lineNumber << ": " << p.reason
+              << ": " << p.line << '\n';
+    }
+    if (!loaded.problems.isEmpty()) {
+        return exitNotFound;
+    }
+    if (records.isEmpty()) {
+        return fail(exitNotFound, QStringLiteral("no schedules on %1").arg(date->toString(Qt::ISODate)));
+    }
+    return exitOk;
+}
+
+int NoxTool::add()
+{
+    if (!expectArgs(1, 4, 4)) {
+        return exitUsage;
+    }
+    const std::optional<QDate> date = dateArg(1);
+    if (!date) {
+        return exitUsage;
+    }
+    const std::optional<int> start = parseSlot(m_opt.positional.at(2));
+    const std::optional<int> end = parseSlot(m_opt.positional.at(3));
+    for (int i : {2, 3}) {
+        if (!(i == 2 ? start : end)) {
+            return usage(QStringLiteral("\"%1\" is not a time h:mm on the half-hour grid (0:00 .. 23:30)")
+                             .arg(m_opt.positional.at(i)));
+        }
+    }
+    if (*end < *start) {
+        return usage(QStringLiteral("the end %1 lies before the start %2")
+                         .arg(m_opt.positional.at(3), m_opt.positional.at(2)));
+    }
+    int alarm = -1;
+    if (m_opt.alarm) {
+        bool ok = false;
+        alarm = m_opt.alarm->toInt(&ok);
+        if (!ok || !alarmChoices().contains(alarm)) {
+            return usage(
+                QStringLiteral("--alarm takes one of 0 1 5 10 15 20 30 60 120 180 240 300 360 (minutes)"));
+        }
+    }
+    const QString category = m_opt.category.value_or(QString());
+    if (category.contains(u'\t') || category.contains(u'\n') || category.contains(u'\r')) {
+        return usage(QStringLiteral("a category cannot hold tabs or line breaks"));
+    }
+    if (!openDataFolder(true) || !mayWrite()) {
+        return exitNotFound;
+    }
+
+    TSkedRec rec;
+    rec.setDate(*date);
+    rec.StartTime = *start;
+    rec.EndTime = *end;
+    rec.Text = escapeSkedText(m_opt.positional.at(4));
+    rec.Memo = escapeSkedText(m_opt.memo.value_or(QString()));
+    rec.Category = category;
+    rec.AlarmMinutes = alarm;
+
+    AlarmList alarms;
+    if (alarm >= 0) {
+        const AlarmLoadResult loaded = LoadAlarmList(alarms, m_folder);
+        if (!loaded.ok) {
+            return fail(exitNotFound,
+                        QStringLiteral("cannot read %1: %2").arg(alarmFilePath(m_folder), loaded.error));
+        }
+    }
+    // IDs are creation times; step past one that is taken already so that
+    // deleting or editing one schedule never touches another.
+    rec.ID = newScheduleId(QTime::currentTime());
+    while (dayHasId(m_folder, *date, rec.ID) || alarmsHaveId(alarms, rec.ID)) {
+        ++rec.ID;
+    }
+
+    const TDayWriteResult written = appendSkedRec(m_folder, rec);
+    if (!written.ok) {
+        return fail(exitNotFound, written.error);
+    }
+    if (alarm >= 0) {
+        UpdateScheduleAlarms(alarms, rec, amNew);
+        QString error;
+        if (!SaveAlarmList(alarms, m_folder, QDateTime::currentDateTime(), &error)) {
+            return fail(exitNotFound,
+                        QStringLiteral("the schedule was added, but its alarm was not saved: %1").arg(error));
+        }
+    }
+    m_out << rec.ID << '\n';
+    return exitOk;
+}
+
+} // namespace nox::tool

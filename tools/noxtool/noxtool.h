@@ -1,0 +1,66 @@
+#pragma once
+// noxtool: scripting, backups and checks on a Nox data folder.
+//
+//   noxtool day DATE
+//   noxtool add DATE START END TEXT [--memo M] [--category C] [--alarm MIN]
+//   noxtool memo get DATE
+//   noxtool memo set DATE (TEXT|-)
+//   noxtool memo check
+//   noxtool holidays [YEAR]
+//   common options: --data DIR, --force, --help
+//
+// Exit codes: 0 done, 1 not found / damaged / failed, 2 usage.
+#include <QIODevice>
+#include <QString>
+#include <QStringList>
+#include <QTextStream>
+
+#include "cli.h"
+
+namespace nox::tool
+{
+
+// Name of the lock file the running program holds in its data folder.
+inline constexpr char kLockFileName[] = "nox.lock";
+
+class NoxTool
+{
+public:
+    // `in` is read by "memo set DATE -"; the streams must outlive the tool.
+    NoxTool(QTextStream& out, QTextStream& err, QIODevice* in);
+
+    // Runs one command line (without the program name); returns the exit code.
+    int run(const QStringList& args);
+
+private:
+    int dispatch();
+    int day();
+    int add();
+    int memo();
+    int memoGet();
+    int memoSet();
+    int memoCheck();
+    int holidays();
+
+    int usage(const QString& message);
+    int fail(int code, const QString& message);
+    // Checks the positional word count of the command (after its words).
+    bool expectArgs(int words, int minArgs, int maxArgs);
+    bool rejectAddOptions();
+    // Resolves the data folder into m_folder; a writing command may create
+    // the default folder. False (message printed) when it is missing.
+    bool openDataFolder(bool forWriting);
+    // False (message printed) when a running Nox holds the folder's lock
+    // and --force was not given.
+    bool mayWrite();
+    std::optional<QDate> dateArg(int index);
+
+    QTextStream& m_out;
+    QTextStream& m_err;
+    QIODevice* m_in;
+    Options m_opt;
+    QString m_folder;
+    int m_exitCode = exitOk;
+};
+
+} // namespace nox::tool
