@@ -1,0 +1,82 @@
+#pragma once
+// Keeps Nox to one running instance per data folder. The first start takes a
+// lock file in the data folder ("nox.lock"; other tools refuse to write while
+// it is held) and listens on a local socket; a later start finds the lock
+// taken, asks the first instance through the socket to show and raise its
+// window, and ends. A lock left behind by a killed process is recognised as
+// stale and taken over.
+//
+// Use at program entry:
+//   SingleInstance guard(SingleInstance::lockFilePath(dataFolder),
+//                        SingleInstance::serverNameFor(dataFolder));
+//   switch (guard.start()) {
+//   case SingleInstance::Role::Secondary: guard.activatePrimary(); return 0;
+//   case SingleInstance::Role::Failed:    ... report guard.errorString() ...
+//   case SingleInstance::Role::Primary:   connect OnActivateRequest, run ...
+//   }
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <memory>
+
+class QLocalServer;
+class QLockFile;
+
+namespace nox {
+
+class SingleInstance : public QObject {
+    Q_OBJECT
+public:
+    enum class Role {
+        Primary,   // the lock is ours; requests of later starts arrive through OnActivateRequest
+        Secondary, // another live process holds the lock
+        Failed,    // the lock file could not be created (folder missing or not writable)
+    };
+
+    // `lockPath` is the lock file, `serverName` the local socket's name. Nothing
+    // is touched before start().
+    SingleInstance(QString lockPath, QString serverName, QObject* parent = nullptr);
+    // Stops listening and releases the lock (when held).
+    ~SingleInstance() override;
+
+    // "<data folder>/nox.lock".
+    static QString lockFilePath(const QString& dataFolder);
+    // "Nox-<user>-<8 hex digits>": per user and per data folder, so that two
+    // installations of one user do not take each other's socket.
+    static QString serverNameFor(const QString& dataFolder);
+
+    // Takes the lock (recovering a stale one) and, when it is ours, starts
+    // listening. May be called again after Secondary, e.g. when the primary
+    // ended in between; returns Primary at once when already primary.
+    Role start();
+    bool isPrimary() const { return m_primary; }
+    // True when the primary could not open its socket (it still holds the lock;
+    // later starts then end without reaching it).
+    bool isListening() const;
+
+    // For a secondary: asks the primary to show its window. Returns true iff
+    // the request was delivered within `timeoutMs` (the primary may still be
+    // starting, so connecting is retried until then).
+    bool activatePrimary(int timeoutMs = 3000);
+
+    QString errorString() const { return m_error; }
+
+    // Raised in the primary for every request of a later start.
+    std::function<void(QObject* Sender)> OnActivateRequest;
+
+signals:
+    void activateRequested();
+
+private:
+    void listen();
+    void acceptConnections();
+
+    QString m_lockPath;
+    QString m_serverName;
+    std::unique_ptr<QLockFile> m_lock;
+    QLocalServer* m_server = nullptr;
+    bool m_primary = false;
+    QString m_error;
+};
+
+} // namespace nox

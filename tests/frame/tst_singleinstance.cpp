@@ -1,0 +1,158 @@
+#include <QFile>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUuid>
+
+#include "app/singleinstance.h"
+
+using nox::SingleInstance;
+using Role = SingleInstance::Role;
+
+class TestSingleInstance : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void secondObjectActivatesFirst();
+    void lockIsReleasedWithTheFirst();
+    void secondProcessActivatesFirst();
+    void firstProcessIsActivatedFromHere();
+    void staleLockAfterKillIsRecovered();
+    void missingFolderFails();
+    void serverNamesDifferPerDataFolder();
+
+private:
+    QString lockPath() const { return m_dir->filePath(QStringLiteral("nox.lock")); }
+    bool startHolder(QProcess& holder);
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_server;
+};
+
+void TestSingleInstance::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    // A fresh socket name per test, so that test runs never meet.
+    m_server = QStringLiteral("nox-test-") + QUuid::createUuid().toString(QUuid::Id128).left(12);
+}
+
+bool TestSingleInstance::startHolder(QProcess& holder)
+{
+    holder.start(QStringLiteral(NOX_INSTANCE_HELPER), {QStringLiteral("hold"), lockPath(), m_server});
+    if (!holder.waitForStarted(5000) || !holder.waitForReadyRead(5000)) {
+        return false;
+    }
+    return holder.readLine().trimmed() == "primary";
+}
+
+void TestSingleInstance::secondObjectActivatesFirst()
+{
+    SingleInstance first(lockPath(), m_server);
+    int handlerCalls = 0;
+    first.OnActivateRequest = [&](QObject* sender) {
+        QCOMPARE(sender, &first);
+        ++handlerCalls;
+    };
+    QSignalSpy spy(&first, &SingleInstance::activateRequested);
+    QCOMPARE(first.start(), Role::Primary);
+    QVERIFY(first.isListening());
+    QVERIFY(QFile::exists(lockPath()));
+
+    SingleInstance second(lockPath(), m_server);
+    QCOMPARE(second.start(), Role::Secondary);
+    QVERIFY(!second.isPrimary());
+    QVERIFY(second.activatePrimary(2000));
+    QTRY_COMPARE(spy.count(), 1);
+    QCOMPARE(handlerCalls, 1);
+
+    // A second request on a new connection arrives as well.
+    QVERIFY(second.activatePrimary(2000));
+    QTRY_COMPARE(spy.count(), 2);
+}
+
+void TestSingleInstance::lockIsReleasedWithTheFirst()
+{
+    auto first = std::make_unique<SingleInstance>(lockPath(), m_server);
+    QCOMPARE(first->start(), Role::Primary);
+    SingleInstance second(lockPath(), m_server);
+    QCOMPARE(second.start(), Role::Secondary);
+    first.reset();
+    QVERIFY(!QFile::exists(lockPath()));
+    // The later start takes over when the first has ended in between.
+    QCOMPARE(second.start(), Role::Primary);
+    QVERIFY(second.isListening());
+    QCOMPARE(second.start(), Role::Primary);
+}
+
+void TestSingleInstance::secondProcessActivatesFirst()
+{
+    SingleInstance first(lockPath(), m_server);
+    QSignalSpy spy(&first, &SingleInstance::activateRequested);
+    QCOMPARE(first.start(), Role::Primary);
+
+    QProcess second;
+    second.start(QStringLiteral(NOX_INSTANCE_HELPER), {QStringLiteral("activate"), lockPath(), m_server});
+    QVERIFY(second.waitForFinished(10000));
+    QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(second.exitCode(), 2);
+    QTRY_COMPARE(spy.count(), 1);
+    QVERIFY(first.isPrimary());
+}
+
+void TestSingleInstance::firstProcessIsActivatedFromHere()
+{
+    QProcess holder;
+    QVERIFY(startHolder(holder));
+    SingleInstance here(lockPath(), m_server);
+    QCOMPARE(here.start(), Role::Secondary);
+    QVERIFY(here.activatePrimary(3000));
+    QVERIFY(holder.waitForReadyRead(5000));
+    QCOMPARE(holder.readLine().trimmed(), QByteArray("activated"));
+    holder.kill();
+    holder.waitForFinished(5000);
+}
+
+void TestSingleInstance::staleLockAfterKillIsRecovered()
+{
+    QProcess holder;
+    QVERIFY(startHolder(holder));
+    SingleInstance here(lockPath(), m_server);
+    QCOMPARE(here.start(), Role::Secondary);
+
+    holder.kill(); // SIGKILL: lock file and socket stay behind
+    QVERIFY(holder.waitForFinished(5000));
+    QVERIFY(QFile::exists(lockPath()));
+
+    QSignalSpy spy(&here, &SingleInstance::activateRequested);
+    QCOMPARE(here.start(), Role::Primary);
+    QVERIFY(here.isListening());
+    // The left-over socket was replaced: a later start reaches us.
+    SingleInstance later(lockPath(), m_server);
+    QCOMPARE(later.start(), Role::Secondary);
+    QVERIFY(later.activatePrimary(2000));
+    QTRY_COMPARE(spy.count(), 1);
+}
+
+void TestSingleInstance::missingFolderFails()
+{
+    SingleInstance guard(m_dir->filePath(QStringLiteral("no/such/folder/nox.lock")), m_server);
+    QCOMPARE(guard.start(), Role::Failed);
+    QVERIFY(!guard.errorString().isEmpty());
+    QVERIFY(!guard.isPrimary());
+}
+
+void TestSingleInstance::serverNamesDifferPerDataFolder()
+{
+    const QString a = SingleInstance::serverNameFor(m_dir->filePath(QStringLiteral("a")));
+    const QString b = SingleInstance::serverNameFor(m_dir->filePath(QStringLiteral("b")));
+    QVERIFY(a.startsWith(QStringLiteral("Nox-")));
+    QVERIFY(a != b);
+    QCOMPARE(SingleInstance::serverNameFor(m_dir->filePath(QStringLiteral("a"))), a);
+    QCOMPARE(SingleInstance::lockFilePath(m_dir->path()), lockPath());
+}
+
+QTEST_GUILESS_MAIN(TestSingleInstance)
+#include "tst_singleinstance.moc"
