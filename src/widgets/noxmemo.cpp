@@ -20,7 +20,6 @@ bool MemoNeedsScrollBar(int formatRectHeight, int marginSize, int lineHeight, in
 
 TNoxMemo::TNoxMemo(QWidget* parent) : QPlainTextEdit(parent)
 {
-    setFrameStyle(QFrame::NoFrame);
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -123,8 +122,12 @@ QRect TNoxMemo::TextRect() const
 // document's, so it takes the box's colour like the text area.
 void TNoxMemo::applyTextRect()
 {
-    const int b = frameWidthPx();
-    setContentsMargins(b, b, b, b);
+    if (m_border) {
+        setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        setLineWidth(1);
+    } else {
+        setFrameStyle(QFrame::NoFrame);
+    }
     setViewportMargins(0, m_topBarHeight, 0, 0);
     document()->setDocumentMargin(m_marginSize);
     measureLineHeight();

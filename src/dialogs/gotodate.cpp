@@ -1,0 +1,82 @@
+#include "dialogs/gotodate.h"
+
+#include <QCalendarWidget>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace nox {
+
+TForm3::TForm3(QWidget* owner) : QDialog(owner)
+{
+    setWindowTitle(QStringLiteral("日付変更"));
+    setWindowFlag(Qt::WindowMaximizeButtonHint, true);
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    setSizeGripEnabled(true);
+    setAutoFillBackground(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, Qt::white);
+    setPalette(pal);
+
+    m_calendar = new QCalendarWidget(this);
+    m_calendar->setLocale(QLocale(QLocale::Japanese, QLocale::Japan));
+    m_calendar->setFirstDayOfWeek(Qt::Sunday);
+    m_calendar->setGridVisible(true);
+    m_calendar->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
+    m_calendar->setMinimumSize(200, 120);
+
+    m_ok = new QPushButton(QStringLiteral("OK"), this);
+    m_ok->setDefault(true);
+    m_ok->setAutoDefault(true);
+    m_cancel = new QPushButton(QStringLiteral("キャンセル"), this);
+    m_cancel->setAutoDefault(false);
+    connect(m_ok, &QPushButton::clicked, this, &QDialog::accept);
+    connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
+    // Enter or a double click on a day takes that day, as "OK" would.
+    connect(m_calendar, &QCalendarWidget::activated, this, &QDialog::accept);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->setContentsMargins(8, 0, 8, 8);
+    buttons->addStretch();
+    buttons->addWidget(m_ok);
+    buttons->addWidget(m_cancel);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(8);
+    layout->addWidget(m_calendar, 1);
+    layout->addLayout(buttons);
+
+    setMinimumSize(339, 193);
+    resize(339, 193);
+}
+
+void TForm3::SetDate(const QDate& date)
+{
+    m_calendar->setSelectedDate(date);
+    m_calendar->setCurrentPage(date.year(), date.month());
+}
+
+QDate TForm3::Date() const
+{
+    return m_calendar->selectedDate();
+}
+
+bool ShowGoToDate(QWidget* owner, QDate& date)
+{
+    TForm3 dialog(owner);
+    dialog.SetDate(date);
+    if (owner) {
+        const QRect frame = owner->window()->frameGeometry();
+        dialog.move(frame.center() - dialog.rect().center());
+    }
+    if (dialog.exec() != QDialog::Accepted) {
+        return false;
+    }
+    const QDate chosen = dialog.Date();
+    if (chosen.isValid()) {
+        date = chosen;
+    }
+    return true;
+}
+
+} // namespace nox

@@ -1,0 +1,34 @@
+#pragma once
+// TForm3, the go-to-date dialog: a month calendar with "OK" and "キャンセル".
+#include <QDate>
+#include <QDialog>
+
+class QCalendarWidget;
+class QPushButton;
+
+namespace nox {
+
+class TForm3 : public QDialog {
+    Q_OBJECT
+public:
+    explicit TForm3(QWidget* owner = nullptr);
+
+    QCalendarWidget* Calendar() const { return m_calendar; }
+    QPushButton* OkButton() const { return m_ok; }
+    QPushButton* CancelButton() const { return m_cancel; }
+
+    void SetDate(const QDate& date);
+    QDate Date() const;
+
+private:
+    QCalendarWidget* m_calendar = nullptr;
+    QPushButton* m_ok = nullptr;
+    QPushButton* m_cancel = nullptr;
+};
+
+// Shows the dialog modally, centred on `owner`, starting on `date`. Returns
+// true and writes the chosen date back iff it was closed with "OK" (also when
+// the chosen date equals the given one); otherwise `date` is untouched.
+bool ShowGoToDate(QWidget* owner, QDate& date);
+
+} // namespace nox
