@@ -3,6 +3,7 @@
 #include <QCalendarWidget>
 #include <QHBoxLayout>
 #include <QPushButton>
+#include <QTextCharFormat>
 #include <QVBoxLayout>
 
 namespace nox {
@@ -24,6 +25,9 @@ TForm3::TForm3(QWidget* owner) : QDialog(owner)
     m_calendar->setGridVisible(true);
     m_calendar->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
     m_calendar->setMinimumSize(200, 120);
+    QTextCharFormat saturday = m_calendar->weekdayTextFormat(Qt::Saturday);
+    saturday.setForeground(QColor(0, 0, 255));
+    m_calendar->setWeekdayTextFormat(Qt::Saturday, saturday);
 
     m_ok = new QPushButton(QStringLiteral("OK"), this);
     m_ok->setDefault(true);
