@@ -1,0 +1,243 @@
+#include <QtTest>
+
+#include <QStringEncoder>
+#include <QTemporaryDir>
+
+#include "core/textfile.h"
+#include "store/dayfile.h"
+
+using namespace nox;
+
+namespace {
+
+const QDate kDay(2003, 3, 5);
+
+TSkedRec rec(int start, qint32 id, const QString& text, const QString& category = {})
+{
+    TSkedRec r;
+    r.setDate(kDay);
+    r.StartTime = start;
+    r.EndTime = start;
+    r.ID = id;
+    r.Text = text;
+    r.Category = category;
+    return r;
+}
+
+QString badLine()
+{
+    return QStringLiteral("oops\tnot a schedule");
+}
+
+} // namespace
+
+class TestDayFile : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void names();
+    void missingFileIsEmptyDay();
+    void saveSortsAndLoadKeepsOrder();
+    void saveOfNothingDeletesFile();
+    void categoryFilter();
+    void badLinesAreReportedAndKept();
+    void appendAddsAtEnd();
+    void deleteById();
+    void deleteKeepsBadLinesAndWithdrawsAfterWrite();
+    void legacyFileReadsAndOldLinesComeUpToDate();
+    void unreadableFileIsNotOverwritten();
+    void findById();
+
+private:
+    QStringList fileLines() { return readTextLines(dayFilePath(m_dir->path(), kDay)).lines; }
+    void writeFile(const QStringList& lines) { QVERIFY(writeTextLines(dayFilePath(m_dir->path(), kDay), lines)); }
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+void TestDayFile::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+}
+
+void TestDayFile::names()
+{
+    QCOMPARE(dayFileName(kDay), QStringLiteral("20030305.dat"));
+    QCOMPARE(dayFileDate("20030305.dat"), kDay);
+    QVERIFY(!dayFileDate("20031305.dat").isValid());
+    QVERIFY(!dayFileDate("2003035.dat").isValid());
+    QVERIFY(!dayFileDate("x20030305.dat").isValid());
+    for (const char* n : {"20030305.dat", "19991231.dat", "notes.dat", "20030306.txt"}) {
+        QFile f(m_dir->filePath(n));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+    }
+    QVERIFY(QDir(m_dir->path()).mkdir("20040101.dat"));
+    QCOMPARE(listDayFiles(m_dir->path()), (QList<QDate>{QDate(1999, 12, 31), kDay}));
+}
+
+void TestDayFile::missingFileIsEmptyDay()
+{
+    const TDayLoadResult day = loadDay(m_dir->path(), kDay);
+    QVERIFY(day.ok);
+    QVERIFY(day.records.isEmpty());
+    QVERIFY(day.problems.isEmpty());
+}
+
+void TestDayFile::saveSortsAndLoadKeepsOrder()
+{
+    const QList<TSkedRec> recs{rec(9, 1, "nine"), rec(2, 2, "two"), rec(16, 3, "sixteen"), rec(10, 4, "ten")};
+    QVERIFY(saveDay(m_dir->path(), kDay, recs).ok);
+    const QStringList lines = fileLines();
+    QCOMPARE(lines.size(), 4);
+    // Whole-line text order: 10, 16, 2, 9.
+    QStringList starts;
+    for (const QString& l : lines) {
+        starts << skedLineField(l, 0);
+    }
+    QCOMPARE(starts, (QStringList{"10", "16", "2", "9"}));
+    const TDayLoadResult day = loadDay(m_dir->path(), kDay);
+    QCOMPARE(day.records.size(), 4);
+    QCOMPARE(day.records[0], recs[3]);
+    QCOMPARE(day.records[3], recs[0]);
+    // CR LF on disk.
+    QFile f(dayFilePath(m_dir->path(), kDay));
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll().count("\r\n"), 4);
+}
+
+void TestDayFile::saveOfNothingDeletesFile()
+{
+    QVERIFY(saveDay(m_dir->path(), kDay, QList<TSkedRec>{rec(1, 1, "x")}).ok);
+    QVERIFY(QFile::exists(dayFilePath(m_dir->path(), kDay)));
+    QVERIFY(saveDay(m_dir->path(), kDay, QList<TSkedRec>{}).ok);
+    QVERIFY(!QFile::exists(dayFilePath(m_dir->path(), kDay)));
+    QVERIFY(saveDay(m_dir->path(), kDay, QList<TSkedRec*>{}).ok); // nothing to delete: fine
+}
+
+void TestDayFile::categoryFilter()
+{
+    const QList<TSkedRec> all{rec(1, 1, "none"), rec(2, 2, "a", "A"), rec(3, 3, "b", "B")};
+    QVERIFY(saveDay(m_dir->path(), kDay, all).ok);
+    const TDayLoadResult shown = loadDay(m_dir->path(), kDay, "A");
+    QCOMPARE(shown.records.size(), 2);
+    QCOMPARE(shown.records[0].ID, 1);
+    QCOMPARE(shown.records[1].ID, 2);
+    // The column now holds one new record of category A only.
+    TSkedRec fresh = rec(5, 9, "a2", "A");
+    QList<TSkedRec*> column{&fresh};
+    QVERIFY(saveDay(m_dir->path(), kDay, column, "A").ok);
+    const TDayLoadResult after = loadDay(m_dir->path(), kDay);
+    QCOMPARE(after.records.size(), 2);
+    QCOMPARE(after.records[0], all[2]); // "3..." stays, untouched
+    QCOMPARE(after.records[1], fresh);
+    // Without a filter the column replaces everything.
+    QVERIFY(saveDay(m_dir->path(), kDay, QList<TSkedRec>{fresh}).ok);
+    QCOMPARE(loadDay(m_dir->path(), kDay).records, QList<TSkedRec>{fresh});
+}
+
+void TestDayFile::badLinesAreReportedAndKept()
+{
+    const QString good = formatSkedLine(rec(4, 4, "good"));
+    const QString shortLine = QStringLiteral("1\t2\tclBlack");
+    writeFile({badLine(), good, "", shortLine});
+    const TDayLoadResult day = loadDay(m_dir->path(), kDay);
+    QCOMPARE(day.records.size(), 1);
+    QCOMPARE(day.problems.size(), 2);
+    QCOMPARE(day.problems[0].lineNumber, 1);
+    QCOMPARE(day.problems[0].line, badLine());
+    QCOMPARE(day.problems[1].lineNumber, 4);
+    QVERIFY(day.problems[1].file.endsWith("20030305.dat"));
+    QVERIFY(!day.problems[1].reason.isEmpty());
+    // Saving the shown records, and even saving none, keeps both bad lines.
+    QVERIFY(saveDay(m_dir->path(), kDay, day.records).ok);
+    QCOMPARE(fileLines(), (QStringList{shortLine, good, badLine()}));
+    QVERIFY(saveDay(m_dir->path(), kDay, QList<TSkedRec>{}, "A").ok);
+    QCOMPARE(fileLines(), (QStringList{shortLine, badLine()}));
+    QVERIFY(saveDay(m_dir->path(), kDay, QList<TSkedRec>{}).ok);
+    QCOMPARE(fileLines(), (QStringList{shortLine, badLine()}));
+}
+
+void TestDayFile::appendAddsAtEnd()
+{
+    writeFile({formatSkedLine(rec(9, 1, "z")), badLine()});
+    QVERIFY(appendSkedRec(m_dir->path(), rec(1, 2, "a")).ok);
+    QCOMPARE(fileLines(), (QStringList{formatSkedLine(rec(9, 1, "z")), badLine(), formatSkedLine(rec(1, 2, "a"))}));
+    // A missing file is created; the record's own date names it.
+    TSkedRec other = rec(3, 3, "other day");
+    other.setDate(QDate(2026, 12, 7));
+    QVERIFY(appendSkedRec(m_dir->path(), other).ok);
+    QCOMPARE(loadDay(m_dir->path(), QDate(2026, 12, 7)).records, QList<TSkedRec>{other});
+}
+
+void TestDayFile::deleteById()
+{
+    QVERIFY(saveDay(m_dir->path(), kDay, QList<TSkedRec>{rec(1, 7, "a"), rec(2, 8, "b"), rec(3, 7, "c")}).ok);
+    QList<qint32> withdrawn;
+    auto withdraw = [&](qint32 id) { withdrawn << id; };
+    TDayWriteResult r = deleteSkedById(m_dir->path(), kDay, 70, withdraw);
+    QVERIFY(r.ok && !r.removed);
+    QVERIFY(withdrawn.isEmpty());
+    r = deleteSkedById(m_dir->path(), kDay, 7, withdraw);
+    QVERIFY(r.ok && r.removed);
+    QCOMPARE(withdrawn, (QList<qint32>{7, 7}));
+    QCOMPARE(loadDay(m_dir->path(), kDay).records, QList<TSkedRec>{rec(2, 8, "b")});
+    r = deleteSkedById(m_dir->path(), kDay, 8, {});
+    QVERIFY(r.ok && r.removed);
+    QVERIFY(!QFile::exists(dayFilePath(m_dir->path(), kDay)));
+    r = deleteSkedById(m_dir->path(), kDay, 8, withdraw);
+    QVERIFY(r.ok && !r.removed);
+}
+
+void TestDayFile::deleteKeepsBadLinesAndWithdrawsAfterWrite()
+{
+    writeFile({badLine(), formatSkedLine(rec(1, 5, "x"))});
+    bool fileGoneWhenCalled = false;
+    const TDayWriteResult r = deleteSkedById(m_dir->path(), kDay, 5, [&](qint32) {
+        fileGoneWhenCalled = !fileLines().join('\n').contains("\t5\t");
+    });
+    QVERIFY(r.removed);
+    QVERIFY(fileGoneWhenCalled);
+    QCOMPARE(fileLines(), QStringList{badLine()});
+}
+
+void TestDayFile::legacyFileReadsAndOldLinesComeUpToDate()
+{
+    // A file of the original platform: CP932, ten fields.
+    QStringEncoder sjis("CP932");
+    const QByteArray bytes = sjis.encode(QStringLiteral("16\t18\tclWindowText\tclWindowText\t1\t-1\t143005123\t\t会議\t\r\n"));
+    QVERIFY(writeFileAtomic(dayFilePath(m_dir->path(), kDay), bytes));
+    const TDayLoadResult day = loadDay(m_dir->path(), kDay);
+    QCOMPARE(day.records.size(), 1);
+    QCOMPARE(day.records[0].Text, QStringLiteral("会議"));
+    QCOMPARE(day.records[0].AlarmMinutes, -1);
+    QVERIFY(saveDay(m_dir->path(), kDay, day.records).ok);
+    QCOMPARE(fileLines(),
+             QStringList{QStringLiteral("16\t18\tclWindowText\tclWindowText\t1\t-1\t143005123\t\t会議\t\t-1\t\t0")});
+}
+
+void TestDayFile::unreadableFileIsNotOverwritten()
+{
+    // A folder where the day file should be cannot be read: nothing is written.
+    QVERIFY(QDir(m_dir->path()).mkdir(dayFileName(kDay)));
+    QVERIFY(!loadDay(m_dir->path(), kDay).ok);
+    TDayWriteResult r = saveDay(m_dir->path(), kDay, QList<TSkedRec>{rec(1, 1, "x")});
+    QVERIFY(!r.ok);
+    QVERIFY(!r.error.isEmpty());
+    QVERIFY(!appendSkedRec(m_dir->path(), rec(1, 1, "x")).ok);
+    QVERIFY(!deleteSkedById(m_dir->path(), kDay, 1, {}).ok);
+    // A folder that does not exist: the write fails and says so.
+    r = saveDay(m_dir->filePath("nowhere"), kDay, QList<TSkedRec>{rec(1, 1, "x")});
+    QVERIFY(!r.ok);
+    QVERIFY(!r.error.isEmpty());
+}
+
+void TestDayFile::findById()
+{
+    QVERIFY(saveDay(m_dir->path(), kDay, QList<TSkedRec>{rec(1, 1, "a", "A"), rec(2, 2, "b", "B")}).ok);
+    const auto found = findSkedById(m_dir->path(), kDay, 2);
+    QVERIFY(found.has_value());
+    QCOMPARE(found->Text, QStringLiteral("b"));
+    QVERIFY(!findSkedById(m_dir->path(), kDay, 3).has_value());
+}
+
+QTEST_GUILESS_MAIN(TestDayFile)
+#include "tst_dayfile.moc"
