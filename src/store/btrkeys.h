@@ -153,7 +153,6 @@ private:
     QByteArray m_search;
     int m_searchFilled = 0;
     int m_foundIndex = -1;
-    bool m_allowDuplicates = true;
     bool m_damaged = false;
     bool m_rootRepaired = false;
     int m_openResult = btr::kOk;

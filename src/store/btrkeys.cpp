@@ -1,0 +1,911 @@
+#include "store/btrkeys.h"
+
+#include <QIODevice>
+#include <QtEndian>
+
+#include <algorithm>
+#include <cstring>
+#include <set>
+
+namespace nox {
+
+using namespace btr;
+
+namespace {
+
+qint32 readInt(const uchar* p) { return qFromLittleEndian<qint32>(p); }
+void writeInt(uchar* p, qint32 v) { qToLittleEndian<qint32>(v, p); }
+
+bool readAt(QIODevice* stream, qint64 pos, char* data, qint64 size)
+{
+    if (pos < 0 || !stream->seek(pos)) {
+        return false;
+    }
+    return stream->read(data, size) == size;
+}
+
+bool writeAt(QIODevice* stream, qint64 pos, const char* data, qint64 size)
+{
+    if (pos < 0 || pos + size > kMaxFilePos || !stream->seek(pos)) {
+        return false;
+    }
+    return stream->write(data, size) == size;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- TNodeBuf
+
+TNodeBuf::TNodeBuf(int entrySize) : m_entrySize(entrySize), m_entries(size_t(kMaxEntries) * entrySize, 0) {}
+
+void TNodeBuf::reset(qint64 position)
+{
+    pos = position;
+    count = 0;
+    pointers.fill(0);
+    std::fill(m_entries.begin(), m_entries.end(), 0);
+    changed = true;
+}
+
+bool TNodeBuf::parse(const QByteArray& bytes, qint64 position)
+{
+    if (bytes.size() != nodeSize()) {
+        return false;
+    }
+    const auto* p = reinterpret_cast<const uchar*>(bytes.constData());
+    const qint32 n = readInt(p + kNodeCountOffset);
+    if (n < 0 || n > kMaxEntries) {
+        return false;
+    }
+    for (int i = 0; i < kMaxEntries; ++i) {
+        pointers[i] = readInt(p + kNodePointersOffset + 4 * i);
+    }
+    std::memcpy(m_entries.data(), p + kNodeEntriesOffset, m_entries.size());
+    count = n;
+    pos = position;
+    changed = false;
+    return true;
+}
+
+QByteArray TNodeBuf::serialize() const
+{
+    QByteArray bytes(nodeSize(), '\0');
+    auto* p = reinterpret_cast<uchar*>(bytes.data());
+    writeInt(p + kNodeCountOffset, count);
+    for (int i = 0; i < kMaxEntries; ++i) {
+        writeInt(p + kNodePointersOffset + 4 * i, pointers[i]);
+    }
+    std::memcpy(p + kNodeEntriesOffset, m_entries.data(), m_entries.size());
+    return bytes;
+}
+
+void TNodeBuf::insertEntry(int at, const uchar* entryBytes, qint32 pointer)
+{
+    Q_ASSERT(count < kMaxEntries && at >= 0 && at <= count);
+    std::memmove(entry(at + 1), entry(at), size_t(count - at) * m_entrySize);
+    std::memmove(&pointers[at + 1], &pointers[at], size_t(count - at) * sizeof(qint32));
+    std::memcpy(entry(at), entryBytes, m_entrySize);
+    pointers[at] = pointer;
+    ++count;
+    changed = true;
+}
+
+void TNodeBuf::removeEntry(int at)
+{
+    Q_ASSERT(at >= 0 && at < count);
+    std::memmove(entry(at), entry(at + 1), size_t(count - at - 1) * m_entrySize);
+    std::memmove(&pointers[at], &pointers[at + 1], size_t(count - at - 1) * sizeof(qint32));
+    --count;
+    std::memset(entry(count), 0, m_entrySize);
+    pointers[count] = 0;
+    changed = true;
+}
+
+void TNodeBuf::setEntry(int i, const uchar* entryBytes)
+{
+    std::memmove(entry(i), entryBytes, m_entrySize);
+    changed = true;
+}
+
+// ---------------------------------------------------------------- TBtrKey
+
+int TBtrKey::compareBytes(const uchar* a, const uchar* b, int n)
+{
+    if (std::memcmp(a, b, n) == 0) {
+        return 0;
+    }
+    for (int i = 0; i + 4 <= n; ++i) {
+        const quint32 d = quint32(readInt(a + i)) - quint32(readInt(b + i));
+        if (d != 0) {
+            return qint32(d) < 0 ? -1 : 1;
+        }
+    }
+    return 0;   // not reached for n >= 4: some 4-byte window covers the first difference
+}
+
+TBtrKey::TBtrKey(QIODevice* stream, int keySize, qint64 headerPos)
+    : m_stream(stream), m_keySize(std::clamp(keySize, kMinKeySize, kMaxKeySize)),
+      m_entrySize(btr::entrySize(m_keySize)), m_search(m_entrySize, '\0')
+{
+    for (int i = 0; i < kBufferCount; ++i) {
+        m_buffers[i] = TNodeBuf(m_entrySize);
+        m_order[i] = i;
+    }
+    if (keySize != m_keySize || !m_stream || !m_stream->isOpen()) {
+        m_openResult = damage(QStringLiteral("invalid key size or stream"));
+        return;
+    }
+    if (headerPos == -1) {
+        m_headerPos = m_stream->size();
+        m_root = m_headerPos + kIndexHeaderSize;
+        m_freeHead = -1;
+        m_counter = 0;
+        TNodeBuf& root = m_buffers[m_order[0]];
+        root.reset(m_root);
+        m_headerChanged = true;
+        m_openResult = flushAll();
+        return;
+    }
+    m_headerPos = headerPos;
+    if (!readHeader()) {
+        m_openResult = damage(QStringLiteral("the index header cannot be read"));
+        return;
+    }
+    m_openResult = loadNode(m_root) ? kOk : kIoError;
+}
+
+TBtrKey::~TBtrKey()
+{
+    if (!m_damaged) {
+        flushAll();
+    }
+}
+
+bool TBtrKey::readHeader()
+{
+    uchar h[kIndexHeaderSize];
+    if (m_headerPos < 0 || !readAt(m_stream, m_headerPos, reinterpret_cast<char*>(h), kIndexHeaderSize)) {
+        return false;
+    }
+    m_root = readInt(h + kIndexRootOffset);
+    m_freeHead = readInt(h + kIndexFreeOffset);
+    m_counter = readInt(h + kIndexCounterOffset);
+    m_headerChanged = false;
+    return true;
+}
+
+bool TBtrKey::writeHeader()
+{
+    uchar h[kIndexHeaderSize];
+    writeInt(h + kIndexRootOffset, qint32(m_root));
+    writeInt(h + kIndexFreeOffset, qint32(m_freeHead));
+    writeInt(h + kIndexCounterOffset, m_counter);
+    if (!writeAt(m_stream, m_headerPos, reinterpret_cast<const char*>(h), kIndexHeaderSize)) {
+        return false;
+    }
+    m_headerChanged = false;
+    return true;
+}
+
+bool TBtrKey::validNodePos(qint64 pos) const
+{
+    return pos >= m_headerPos + kIndexHeaderSize && pos + nodeSize() <= kMaxFilePos;
+}
+
+void TBtrKey::touch(int bufferIndex)
+{
+    auto it = std::find(m_order.begin(), m_order.end(), bufferIndex);
+    std::rotate(m_order.begin(), it, it + 1);
+}
+
+void TBtrKey::dropBuffer(int bufferIndex)
+{
+    // An empty buffer goes to the back: the flush walk stops at the first one.
+    m_buffers[bufferIndex].pos = -1;
+    m_buffers[bufferIndex].changed = false;
+    auto it = std::find(m_order.begin(), m_order.end(), bufferIndex);
+    std::rotate(it, it + 1, m_order.end());
+}
+
+bool TBtrKey::writeNode(TNodeBuf& node)
+{
+    const QByteArray bytes = node.serialize();
+    if (!writeAt(m_stream, node.pos, bytes.constData(), bytes.size())) {
+        return false;
+    }
+    node.changed = false;
+    return true;
+}
+
+TNodeBuf* TBtrKey::loadNode(qint64 pos)
+{
+    for (int idx : m_order) {
+        if (m_buffers[idx].pos == pos && pos >= 0) {
+            touch(idx);
+            return &m_buffers[idx];
+        }
+    }
+    if (!validNodePos(pos)) {
+        damage(QStringLiteral("node position %1 out of range").arg(pos));
+        return nullptr;
+    }
+    const int idx = m_order[kBufferCount - 1];
+    TNodeBuf& buf = m_buffers[idx];
+    if (buf.pos >= 0 && buf.changed && !writeNode(buf)) {
+        damage(QStringLiteral("cannot write the node at %1").arg(buf.pos));
+        return nullptr;
+    }
+    QByteArray bytes(nodeSize(), '\0');
+    if (!readAt(m_stream, pos, bytes.data(), bytes.size())) {
+        dropBuffer(idx);
+        damage(QStringLiteral("node at %1 lies past the end of the file").arg(pos));
+        return nullptr;
+    }
+    if (!buf.parse(bytes, pos)) {
+        dropBuffer(idx);
+        damage(QStringLiteral("node at %1 has an impossible entry count").arg(pos));
+        return nullptr;
+    }
+    touch(idx);
+    return &buf;
+}
+
+int TBtrKey::flushAll()
+{
+    if (m_damaged) {
+        return kIoError;
+    }
+    for (int idx : m_order) {
+        TNodeBuf& buf = m_buffers[idx];
+        if (buf.pos < 0) {
+            break;
+        }
+        if (buf.changed && !writeNode(buf)) {
+            return damage(QStringLiteral("cannot write the node at %1").arg(buf.pos));
+        }
+    }
+    if (m_headerChanged && !writeHeader()) {
+        return damage(QStringLiteral("cannot write the index header"));
+    }
+    return kOk;
+}
+
+int TBtrKey::Flush() { return flushAll(); }
+
+int TBtrKey::damage(const QString& why)
+{
+    if (!m_damaged) {
+        m_lastError = why;
+    }
+    m_damaged = true;
+    return kIoError;
+}
+
+void TBtrKey::recoverAfterFailure()
+{
+    // Drop what the failed operation changed and go back to the stored
+    // header, so reads see the file as it is and nothing gets written.
+    for (int i = 0; i < kBufferCount; ++i) {
+        if (m_buffers[i].changed) {
+            dropBuffer(i);
+        }
+    }
+    readHeader();
+}
+
+void TBtrKey::ClearKey()
+{
+    m_search.fill('\0');
+    m_searchFilled = 0;
+}
+
+void TBtrKey::AddKey(const void* bytes, int count)
+{
+    const int n = std::clamp(count, 0, m_keySize - m_searchFilled);
+    std::memcpy(m_search.data() + m_searchFilled, bytes, n);
+    m_searchFilled += n;
+}
+
+void TBtrKey::setKey(qint32 key)
+{
+    uchar b[4];
+    writeInt(b, key);
+    ClearKey();
+    AddKey(b, 4);
+}
+
+int TBtrKey::searchNode(const TNodeBuf& node) const
+{
+    const auto* key = reinterpret_cast<const uchar*>(m_search.constData());
+    int lo = 1;
+    int hi = node.count - 1;
+    while (hi >= lo) {
+        const int mid = (lo + hi) / 2;
+        if (compareBytes(key, node.entry(mid), m_keySize) < 0) {
+            hi = mid - 1;
+        } else {
+            lo = mid + 1;
+        }
+    }
+    return node.count == 0 ? -1 : hi;
+}
+
+qint64 TBtrKey::Find()
+{
+    m_foundIndex = -1;
+    qint64 pos = m_root;
+    for (int depth = 0; depth <= kMaxDepth; ++depth) {
+        const TNodeBuf* node = loadNode(pos);
+        if (!node) {
+            return kIoError;
+        }
+        const int i = searchNode(*node);
+        if (i < 0) {
+            return depth == 0 ? kNotFound : damage(QStringLiteral("empty inner node at %1").arg(pos));
+        }
+        const qint32 p = node->pointers[i];
+        if (p > 0) {
+            pos = p;
+            continue;
+        }
+        if (compareBytes(reinterpret_cast<const uchar*>(m_search.constData()), node->entry(i), m_keySize) != 0) {
+            return kNotFound;
+        }
+        m_foundIndex = i;
+        return -qint64(p);
+    }
+    return damage(QStringLiteral("the tree is deeper than %1 levels (a cycle?)").arg(kMaxDepth));
+}
+
+bool TBtrKey::isBusy(qint64 pos, std::initializer_list<qint64> busy) const
+{
+    return pos == m_root || std::find(m_path.begin(), m_path.end(), pos) != m_path.end() ||
+           std::find(busy.begin(), busy.end(), pos) != busy.end();
+}
+
+qint64 TBtrKey::allocateNode(std::initializer_list<qint64> busy)
+{
+    if (m_freeHead > 0) {
+        const qint64 pos = m_freeHead;
+        if (isBusy(pos, busy)) {
+            return damage(QStringLiteral("the free list points at a node in use (%1)").arg(pos));
+        }
+        TNodeBuf* node = loadNode(pos);
+        if (!node) {
+            return kIoError;
+        }
+        if (node->count != 0) {
+            return damage(QStringLiteral("free node at %1 is not empty").arg(pos));
+        }
+        m_freeHead = node->pointers[0];
+        node->reset(pos);
+        m_headerChanged = true;
+        return pos;
+    }
+    const int idx = m_order[kBufferCount - 1];
+    if (m_buffers[idx].pos >= 0 && m_buffers[idx].changed && !writeNode(m_buffers[idx])) {
+        return damage(QStringLiteral("cannot write the node at %1").arg(m_buffers[idx].pos));
+    }
+    if (flushAll() != kOk) {
+        return kIoError;
+    }
+    const qint64 pos = m_stream->size();
+    if (!validNodePos(pos)) {
+        return damage(QStringLiteral("the file is full"));
+    }
+    m_buffers[idx].reset(pos);
+    touch(idx);
+    m_headerChanged = true;
+    return pos;
+}
+
+void TBtrKey::freeNode(TNodeBuf& node)
+{
+    node.count = 0;
+    node.pointers.fill(0);
+    node.pointers[0] = qint32(m_freeHead);
+    node.changed = true;
+    m_freeHead = node.pos;
+    m_headerChanged = true;
+}
+
+int TBtrKey::Insert(qint64 recordPos)
+{
+    if (m_damaged) {
+        return kIoError;
+    }
+    if (recordPos <= 0 || recordPos > kMaxFilePos) {
+        m_lastError = QStringLiteral("invalid record position");
+        return kIoError;
+    }
+    writeInt(reinterpret_cast<uchar*>(m_search.data()) + m_keySize, m_counter);
+    TNodeBuf* root = loadNode(m_root);
+    if (!root) {
+        recoverAfterFailure();
+        return kIoError;
+    }
+    int r = kOk;
+    if (root->count == 0) {
+        root->insertEntry(0, reinterpret_cast<const uchar*>(m_search.constData()), qint32(-recordPos));
+    } else {
+        m_path.clear();
+        r = insertInto(m_root, recordPos, 0);
+        if (r == kRepair) {
+            const qint64 oldRoot = m_root;
+            const qint64 newRoot = allocateNode({oldRoot});
+            TNodeBuf* fresh = newRoot > 0 ? loadNode(newRoot) : nullptr;
+            TNodeBuf* old = fresh ? loadNode(oldRoot) : nullptr;
+            fresh = old ? loadNode(newRoot) : nullptr;
+            if (!fresh) {
+                r = kIoError;
+            } else {
+                fresh->insertEntry(0, old->entry(0), qint32(oldRoot));
+                m_root = newRoot;
+                m_headerChanged = true;
+                r = repairOverflow(newRoot, 0);
+            }
+        }
+        if (r == kOk) {
+            ++m_counter;
+            m_headerChanged = true;
+        }
+    }
+    m_path.clear();
+    if (r != kOk || flushAll() != kOk) {
+        recoverAfterFailure();
+        return kIoError;
+    }
+    return kOk;
+}
+
+int TBtrKey::insertInto(qint64 nodePos, qint64 recordPos, int depth)
+{
+    if (depth > kMaxDepth) {
+        return damage(QStringLiteral("the tree is deeper than %1 levels (a cycle?)").arg(kMaxDepth));
+    }
+    TNodeBuf* node = loadNode(nodePos);
+    if (!node) {
+        return kIoError;
+    }
+    const int i = searchNode(*node);
+    if (i < 0) {
+        return damage(QStringLiteral("empty inner node at %1").arg(nodePos));
+    }
+    const qint32 p = node->pointers[i];
+    if (p <= 0) {
+        if (node->count >= kMaxEntries) {
+            return damage(QStringLiteral("full node at %1").arg(nodePos));
+        }
+        const auto* e = reinterpret_cast<const uchar*>(m_search.constData());
+        const int at = (i == 0 && compareBytes(e, node->entry(0), m_entrySize) < 0) ? 0 : i + 1;
+        node->insertEntry(at, e, qint32(-recordPos));
+        return node->count >= kMaxEntries ? kRepair : kOk;
+    }
+    if (p == nodePos || std::find(m_path.begin(), m_path.end(), qint64(p)) != m_path.end()) {
+        return damage(QStringLiteral("cycle through the node at %1").arg(p));
+    }
+    m_path.push_back(nodePos);
+    int r = insertInto(p, recordPos, depth + 1);
+    m_path.pop_back();
+    if (r == kRepair) {
+        r = repairOverflow(nodePos, i);
+    }
+    return r;
+}
+
+bool TBtrKey::moveToLeftCount(TNodeBuf& left, TNodeBuf& right, int leftTarget)
+{
+    const int total = left.count + right.count;
+    if (leftTarget < 0 || leftTarget > kMaxEntries || total - leftTarget > kMaxEntries) {
+        return false;
+    }
+    while (left.count < leftTarget) {   // front of the right node to the end of the left
+        left.insertEntry(left.count, right.entry(0), right.pointers[0]);
+        right.removeEntry(0);
+    }
+    while (left.count > leftTarget) {   // end of the left node to the front of the right
+        const int last = left.count - 1;
+        right.insertEntry(0, left.entry(last), left.pointers[last]);
+        left.removeEntry(last);
+    }
+    return true;
+}
+
+bool TBtrKey::balanceTo(TNodeBuf& left, TNodeBuf& right, int k)
+{
+    if (left.count < k) {
+        return moveToLeftCount(left, right, k);
+    }
+    if (right.count < k) {
+        return moveToLeftCount(left, right, left.count + right.count - k);
+    }
+    return true;
+}
+
+int TBtrKey::repairOverflow(qint64 parentPos, int c)
+{
+    TNodeBuf* parent = loadNode(parentPos);
+    if (!parent) {
+        return kIoError;
+    }
+    if (c < 0 || c >= parent->count || parent->pointers[c] <= 0) {
+        return damage(QStringLiteral("bad child index in the node at %1").arg(parentPos));
+    }
+    const qint64 childPos = parent->pointers[c];
+    if (parent->count == 1) {
+        const qint64 newPos = allocateNode({parentPos, childPos});
+        TNodeBuf* fresh = newPos > 0 ? loadNode(newPos) : nullptr;
+        TNodeBuf* child = fresh ? loadNode(childPos) : nullptr;
+        parent = child ? loadNode(parentPos) : nullptr;
+        if (!parent) {
+            return kIoError;
+        }
+        fresh = loadNode(newPos);
+        if (!balanceTo(*child, *fresh, (child->count + 1) / 2) || fresh->count == 0) {
+            return damage(QStringLiteral("cannot split the node at %1").arg(childPos));
+        }
+        parent->insertEntry(c + 1, fresh->entry(0), qint32(newPos));
+        return parent->count >= kMaxEntries ? kRepair : kOk;
+    }
+    int l = c;
+    if (c == parent->count - 1) {
+        l = c - 1;
+    } else if (c > 0) {
+        TNodeBuf* before = loadNode(parent->pointers[c - 1]);
+        const int beforeCount = before ? before->count : -1;
+        TNodeBuf* after = before ? loadNode(parent->pointers[c + 1]) : nullptr;
+        if (!after) {
+            return kIoError;
+        }
+        parent = loadNode(parentPos);
+        l = beforeCount < after->count ? c - 1 : c;
+    }
+    const qint64 leftPos = parent->pointers[l];
+    const qint64 rightPos = parent->pointers[l + 1];
+    if (leftPos <= 0 || rightPos <= 0 || leftPos == rightPos || leftPos == parentPos || rightPos == parentPos) {
+        return damage(QStringLiteral("bad children in the node at %1").arg(parentPos));
+    }
+    TNodeBuf* left = loadNode(leftPos);
+    TNodeBuf* right = left ? loadNode(rightPos) : nullptr;
+    parent = right ? loadNode(parentPos) : nullptr;
+    if (!parent) {
+        return kIoError;
+    }
+    const int t = left->count + right->count + 1;
+    if (t < 2 * kMaxEntries) {
+        if (!balanceTo(*left, *right, t / 2)) {
+            return damage(QStringLiteral("cannot balance the nodes at %1").arg(leftPos));
+        }
+    } else {
+        if (parent->count >= kMaxEntries) {
+            return damage(QStringLiteral("full node at %1").arg(parentPos));
+        }
+        const qint64 newPos = allocateNode({parentPos, leftPos, rightPos});
+        TNodeBuf* fresh = newPos > 0 ? loadNode(newPos) : nullptr;
+        left = fresh ? loadNode(leftPos) : nullptr;
+        right = left ? loadNode(rightPos) : nullptr;
+        parent = right ? loadNode(parentPos) : nullptr;
+        if (!parent) {
+            return kIoError;
+        }
+        fresh = loadNode(newPos);
+        if (!moveToLeftCount(*right, *fresh, right->count - t / 3) || !balanceTo(*left, *right, t / 3) ||
+            right->count == 0 || fresh->count == 0) {
+            return damage(QStringLiteral("cannot split the nodes at %1").arg(leftPos));
+        }
+        parent->insertEntry(l + 2, fresh->entry(0), qint32(newPos));
+    }
+    if (right->count == 0) {
+        return damage(QStringLiteral("empty node at %1").arg(rightPos));
+    }
+    parent->setEntry(l + 1, right->entry(0));
+    return parent->count >= kMaxEntries ? kRepair : kOk;
+}
+
+int TBtrKey::Delete()
+{
+    if (m_damaged) {
+        return kIoError;
+    }
+    TNodeBuf* root = loadNode(m_root);
+    if (!root) {
+        recoverAfterFailure();
+        return kIoError;
+    }
+    if (root->count == 0) {
+        return kIoError;   // nothing to delete from
+    }
+    m_path.clear();
+    m_rootRepaired = false;
+    int r = deleteFrom(m_root, 0);
+    if (r == kRepair) {
+        r = kOk;   // the root may hold few entries
+    }
+    if (r == kOk && m_rootRepaired) {
+        root = loadNode(m_root);
+        if (!root) {
+            r = kIoError;
+        } else if (root->count == 1 && root->pointers[0] > 0) {
+            const qint64 child = root->pointers[0];
+            freeNode(*root);
+            m_root = child;
+            m_headerChanged = true;
+        }
+    }
+    m_path.clear();
+    if (r != kOk || flushAll() != kOk) {
+        recoverAfterFailure();
+        return kIoError;
+    }
+    return kOk;
+}
+
+int TBtrKey::deleteFrom(qint64 nodePos, int depth)
+{
+    if (depth > kMaxDepth) {
+        return damage(QStringLiteral("the tree is deeper than %1 levels (a cycle?)").arg(kMaxDepth));
+    }
+    TNodeBuf* node = loadNode(nodePos);
+    if (!node) {
+        return kIoError;
+    }
+    const int i = searchNode(*node);
+    if (i < 0) {
+        return damage(QStringLiteral("empty inner node at %1").arg(nodePos));
+    }
+    const qint32 p = node->pointers[i];
+    if (p <= 0) {
+        if (compareBytes(reinterpret_cast<const uchar*>(m_search.constData()), node->entry(i), m_keySize) != 0) {
+            return kOk;
+        }
+        node->removeEntry(i);
+        return node->count < kUnderflowBelow ? kRepair : kOk;
+    }
+    if (p == nodePos || std::find(m_path.begin(), m_path.end(), qint64(p)) != m_path.end()) {
+        return damage(QStringLiteral("cycle through the node at %1").arg(p));
+    }
+    m_path.push_back(nodePos);
+    int r = deleteFrom(p, depth + 1);
+    m_path.pop_back();
+    if (r == kRepair) {
+        if (nodePos == m_root) {
+            m_rootRepaired = true;
+        }
+        r = repairUnderflow(nodePos, i);
+    }
+    return r;
+}
+
+int TBtrKey::repairUnderflow(qint64 parentPos, int c)
+{
+    TNodeBuf* parent = loadNode(parentPos);
+    if (!parent) {
+        return kIoError;
+    }
+    const int n = parent->count;
+    if (n < 2) {
+        return n < kUnderflowBelow ? kRepair : kOk;   // no sibling to take from
+    }
+    if (c < 0 || c >= n) {
+        return damage(QStringLiteral("bad child index in the node at %1").arg(parentPos));
+    }
+    const auto childCount = [&](int index) -> int {
+        const qint64 pos = parent->pointers[index];
+        if (pos <= 0 || pos == parentPos) {
+            damage(QStringLiteral("bad child in the node at %1").arg(parentPos));
+            return -1;
+        }
+        TNodeBuf* node = loadNode(pos);
+        const int count = node ? node->count : -1;
+        parent = loadNode(parentPos);
+        return parent ? count : -1;
+    };
+    const int own = childCount(c);
+    if (own < 0) {
+        return kIoError;
+    }
+    int l = c;
+    if (n == 2) {
+        const int other = childCount(1 - c);
+        if (other < 0) {
+            return kIoError;
+        }
+        const int sum = own + other;
+        if (sum > 66 && sum < kMaxEntries) {
+            return kOk;
+        }
+        l = 0;
+    } else if (c == n - 1) {
+        l = c - 1;
+    } else if (c > 0) {
+        const int before = childCount(c - 1);
+        const int after = before < 0 ? -1 : childCount(c + 1);
+        if (after < 0) {
+            return kIoError;
+        }
+        l = before > after ? c - 1 : c;
+    }
+    const qint64 leftPos = parent->pointers[l];
+    const qint64 rightPos = parent->pointers[l + 1];
+    if (leftPos <= 0 || rightPos <= 0 || leftPos == rightPos || leftPos == parentPos || rightPos == parentPos) {
+        return damage(QStringLiteral("bad children in the node at %1").arg(parentPos));
+    }
+    TNodeBuf* left = loadNode(leftPos);
+    TNodeBuf* right = left ? loadNode(rightPos) : nullptr;
+    parent = right ? loadNode(parentPos) : nullptr;
+    if (!parent) {
+        return kIoError;
+    }
+    const int total = left->count + right->count;
+    if (total <= kMaxEntries - 2) {
+        moveToLeftCount(*left, *right, total);
+        freeNode(*right);
+        parent->removeEntry(l + 1);
+    } else {
+        if (!moveToLeftCount(*left, *right, total / 2) || right->count == 0) {
+            return damage(QStringLiteral("cannot balance the nodes at %1").arg(leftPos));
+        }
+        parent->setEntry(l + 1, right->entry(0));
+    }
+    return parent->count < kUnderflowBelow ? kRepair : kOk;
+}
+
+// ---------------------------------------------------------------- Check
+
+namespace {
+
+struct Walker {
+    TBtrKey& index;
+    QIODevice* stream;
+    qint64 fileSize;
+    const std::function<bool(const QByteArray&, qint64, QString&)>& onEntry;
+    BtrCheckReport& report;
+    std::set<qint64> seen;
+    int leafDepth = -1;
+    QByteArray lastKey;
+    bool haveLastKey = false;
+
+    bool fail(const QString& why)
+    {
+        if (report.ok) {
+            report.ok = false;
+            report.error = why;
+        }
+        return false;
+    }
+
+    bool readNode(qint64 pos, TNodeBuf& node)
+    {
+        if (pos < index.headerPos() + kIndexHeaderSize || pos + index.nodeSize() > fileSize) {
+            return fail(QStringLiteral("node position %1 out of range").arg(pos));
+        }
+        if (!seen.insert(pos).second) {
+            return fail(QStringLiteral("node at %1 is reached twice (cycle or shared node)").arg(pos));
+        }
+        QByteArray bytes(index.nodeSize(), '\0');
+        if (!readAt(stream, pos, bytes.data(), bytes.size())) {
+            return fail(QStringLiteral("node at %1 cannot be read").arg(pos));
+        }
+        if (!node.parse(bytes, pos)) {
+            return fail(QStringLiteral("node at %1 has an impossible entry count").arg(pos));
+        }
+        return true;
+    }
+
+    int keyCompare(const uchar* a, const uchar* b) { return TBtrKey::compareBytes(a, b, index.keySize()); }
+
+    // lower: key bytes every entry must not be below (null: none).
+    bool walk(qint64 pos, int depth, const QByteArray& lower, const QByteArray& upper)
+    {
+        if (depth > kMaxDepth) {
+            return fail(QStringLiteral("the tree is deeper than %1 levels").arg(kMaxDepth));
+        }
+        TNodeBuf node(btr::entrySize(index.keySize()));
+        if (!readNode(pos, node)) {
+            return false;
+        }
+        ++report.liveNodes;
+        const bool isRoot = depth == 0;
+        if (node.count >= kMaxEntries) {
+            return fail(QStringLiteral("node at %1 holds %2 entries").arg(pos).arg(node.count));
+        }
+        if (node.count == 0 && !isRoot) {
+            return fail(QStringLiteral("node at %1 is empty").arg(pos));
+        }
+        const bool inner = node.count > 0 && node.pointers[0] > 0;
+        for (int i = 0; i < node.count; ++i) {
+            if ((node.pointers[i] > 0) != inner) {
+                return fail(QStringLiteral("node at %1 mixes children and records").arg(pos));
+            }
+            const auto* key = node.entry(i);
+            if (i > 0 && keyCompare(node.entry(i - 1), key) > 0) {
+                return fail(QStringLiteral("entries out of order in the node at %1").arg(pos));
+            }
+            if (!lower.isEmpty() && keyCompare(key, reinterpret_cast<const uchar*>(lower.constData())) < 0) {
+                return fail(QStringLiteral("entry below its separator in the node at %1").arg(pos));
+            }
+            if (!upper.isEmpty() && keyCompare(key, reinterpret_cast<const uchar*>(upper.constData())) > 0) {
+                return fail(QStringLiteral("entry above the next separator in the node at %1").arg(pos));
+            }
+        }
+        report.depth = std::max(report.depth, depth);
+        if (!inner) {
+            return walkLeaf(node, depth);
+        }
+        for (int i = 0; i < node.count; ++i) {
+            const QByteArray lo = i == 0 ? lower : QByteArray(reinterpret_cast<const char*>(node.entry(i)), index.keySize());
+            const QByteArray hi = i + 1 < node.count
+                                      ? QByteArray(reinterpret_cast<const char*>(node.entry(i + 1)), index.keySize())
+                                      : upper;
+            if (!walk(node.pointers[i], depth + 1, lo, hi)) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    bool walkLeaf(const TNodeBuf& node, int depth)
+    {
+        if (node.count > 0) {
+            if (leafDepth >= 0 && leafDepth != depth) {
+                return fail(QStringLiteral("leaves at different depths (node at %1)").arg(node.pos));
+            }
+            leafDepth = depth;
+        }
+        for (int i = 0; i < node.count; ++i) {
+            const QByteArray key(reinterpret_cast<const char*>(node.entry(i)), index.keySize());
+            if (haveLastKey && keyCompare(reinterpret_cast<const uchar*>(lastKey.constData()),
+                                          reinterpret_cast<const uchar*>(key.constData())) > 0) {
+                return fail(QStringLiteral("keys out of order at the node at %1").arg(node.pos));
+            }
+            lastKey = key;
+            haveLastKey = true;
+            ++report.entries;
+            QString why;
+            if (onEntry && !onEntry(key, -qint64(node.pointers[i]), why)) {
+                return fail(why);
+            }
+        }
+        return true;
+    }
+
+    bool walkFreeList(qint64 head)
+    {
+        qint64 pos = head;
+        while (pos > 0) {
+            TNodeBuf node(btr::entrySize(index.keySize()));
+            if (!readNode(pos, node)) {
+                report.error.prepend(QStringLiteral("free list: "));
+                return false;
+            }
+            if (node.count != 0) {
+                return fail(QStringLiteral("free node at %1 is not empty").arg(pos));
+            }
+            ++report.freeNodes;
+            pos = node.pointers[0];
+        }
+        return true;
+    }
+};
+
+} // namespace
+
+BtrCheckReport TBtrKey::Check(const std::function<bool(const QByteArray&, qint64, QString&)>& onEntry)
+{
+    BtrCheckReport report;
+    if (!m_damaged && flushAll() != kOk) {
+        report.ok = false;
+        report.error = m_lastError;
+        return report;
+    }
+    // Check what is stored, not what a failed operation left in memory.
+    const qint64 root = m_root;
+    const qint64 freeHead = m_freeHead;
+    Walker w{*this, m_stream, m_stream->size(), onEntry, report, {}, -1, {}, false};
+    if (w.walk(root, 0, {}, {})) {
+        w.walkFreeList(freeHead);
+    }
+    return report;
+}
+
+} // namespace nox

@@ -1,0 +1,100 @@
+#include "store/holidays.h"
+
+#include "core/folders.h"
+#include "core/textfile.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace nox {
+
+QString HolidayList::keyOf(const QDate& date) { return date.toString(QStringLiteral("yyyy/MM/dd")); }
+
+int HolidayList::parseLines(const QStringList& lines)
+{
+    clear();
+    int ignored = 0;
+    for (const QString& line : lines) {
+        const qsizetype tab = line.indexOf(QLatin1Char('\t'));
+        if (tab < 0) {
+            ignored += line.isEmpty() ? 0 : 1;
+            continue;
+        }
+        add(line.left(tab), line.mid(tab + 1));
+    }
+    return ignored;
+}
+
+QStringList HolidayList::toLines() const
+{
+    QStringList lines;
+    lines.reserve(count());
+    for (const auto& [key, holiday] : m_items) {
+        lines << key + QLatin1Char('\t') + holiday.Name;
+    }
+    return lines;
+}
+
+ListFileResult HolidayList::load(const QString& dataFolder, const QString& defaultFolder)
+{
+    clear();
+    ListFileResult result;
+    for (const QString& folder : {dataFolder, defaultFolder}) {
+        if (folder.isEmpty()) {
+            continue;
+        }
+        const QString path = QDir(folder).filePath(QString::fromLatin1(kFileName));
+        const TextReadResult read = readTextLines(path);
+        if (!read.exists) {
+            continue;
+        }
+        result.source = path;
+        if (!read.ok) {
+            result.ok = false;
+            result.error = read.error;
+            return result;
+        }
+        result.ignoredLines = parseLines(read.lines);
+        return result;
+    }
+    return result;
+}
+
+ListFileResult HolidayList::save(const QString& dataFolder) const
+{
+    ListFileResult result;
+    result.source = QDir(dataFolder).filePath(QString::fromLatin1(kFileName));
+    result.ok = writeTextLines(result.source, toLines(), &result.error);
+    return result;
+}
+
+ListFileResult HolidayList::load() { return load(folders::dataFolder(), folders::defaultFolder()); }
+
+ListFileResult HolidayList::save() const { return save(folders::dataFolder()); }
+
+bool HolidayList::add(const QString& key, const QString& name)
+{
+    return m_items.emplace(key, THolidayStr{name}).second;
+}
+
+void HolidayList::set(const QString& key, const QString& name) { m_items[key].Name = name; }
+
+bool HolidayList::remove(const QString& key) { return m_items.erase(key) != 0; }
+
+QString HolidayList::name(const QString& key) const
+{
+    const auto it = m_items.find(key);
+    return it == m_items.end() ? QString() : it->second.Name;
+}
+
+QStringList HolidayList::keys() const
+{
+    QStringList k;
+    k.reserve(count());
+    for (const auto& item : m_items) {
+        k << item.first;
+    }
+    return k;
+}
+
+} // namespace nox

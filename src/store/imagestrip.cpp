@@ -1,0 +1,242 @@
+#include "store/imagestrip.h"
+
+#include "core/textfile.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QPainter>
+
+#include <cmath>
+
+namespace nox {
+
+namespace {
+
+constexpr int kCell = ImageStrip::kCellSize;
+
+QRgb opaque(QRgb c) { return c | 0xff000000u; }
+
+bool isFlatCell(const QImage& cell)
+{
+    const QRgb first = opaque(cell.pixel(0, 0));
+    for (int y = 0; y < kCell; ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(cell.constScanLine(y));
+        for (int x = 0; x < kCell; ++x) {
+            if (opaque(line[x]) != first) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+QImage ImageStrip::normalized(const QImage& image)
+{
+    if (image.isNull()) {
+        QImage blank(kCell, kCell, QImage::Format_RGB32);
+        blank.fill(kFillColor);
+        return blank;
+    }
+    QImage cell = image.copy(0, 0, kCell, kCell).convertToFormat(QImage::Format_RGB32);
+    // Pixels outside a smaller source come back transparent black; make them opaque.
+    for (int y = 0; y < kCell; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(cell.scanLine(y));
+        for (int x = 0; x < kCell; ++x) {
+            line[x] = opaque(line[x]);
+        }
+    }
+    return cell;
+}
+
+int ImageStrip::loadFromImage(const QImage& bitmap)
+{
+    clear();
+    const int columns = bitmap.width() / kCell;
+    const int rows = bitmap.height() / kCell;
+    if (columns <= 0 || rows <= 0) {
+        return 0;
+    }
+    // 24 bits per pixel: any alpha in the file is dropped.
+    const QImage rgb = bitmap.convertToFormat(QImage::Format_RGB32);
+    int skipped = 0;
+    for (int n = 0; n < columns * rows; ++n) {
+        const QImage cell = normalized(rgb.copy((n % columns) * kCell, (n / columns) * kCell, kCell, kCell));
+        if (isFlatCell(cell)) {
+            ++skipped;
+            continue;
+        }
+        m_images.append({cell, opaque(cell.pixel(0, kCell - 1))});
+    }
+    return skipped;
+}
+
+ImageStripResult ImageStrip::loadFromData(const QByteArray& bytes)
+{
+    ImageStripResult result;
+    result.existed = true;
+    clear();
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, "BMP");
+    const QSize size = reader.size();
+    if (size.isValid() && qint64(size.width() / kCell) * (size.height() / kCell) > kMaxCells) {
+        result.ok = false;
+        result.error = QStringLiteral("the bitmap is too large (%1 x %2)").arg(size.width()).arg(size.height());
+        return result;
+    }
+    const QImage bitmap = reader.read();
+    if (bitmap.isNull()) {
+        result.ok = false;
+        result.error = QStringLiteral("not a readable bitmap: %1").arg(reader.errorString());
+        return result;
+    }
+    result.skippedCells = loadFromImage(bitmap);
+    return result;
+}
+
+ImageStripResult ImageStrip::load(const QString& path)
+{
+    ImageStripResult result;
+    QFile file(path);
+    if (!file.exists()) {
+        return result;
+    }
+    result.existed = true;
+    if (!file.open(QIODevice::ReadOnly)) {
+        result.ok = false;
+        result.error = file.errorString();
+        return result;
+    }
+    result = loadFromData(file.readAll());
+    if (!result.ok) {
+        result.error = QStringLiteral("%1: %2").arg(path, result.error);
+    }
+    return result;
+}
+
+QSize ImageStrip::gridSize(int count)
+{
+    if (count <= 0) {
+        return {0, 0};
+    }
+    int b = int(std::ceil(std::sqrt(double(count))));
+    while (b * b < count) {
+        ++b;
+    }
+    while (b > 1 && (b - 1) * (b - 1) >= count) {
+        --b;
+    }
+    const int rows = b * b - count >= b ? b - 1 : b;
+    return {b, rows};
+}
+
+QImage ImageStrip::toBitmap() const
+{
+    if (isEmpty()) {
+        return {};
+    }
+    const QSize grid = gridSize(count());
+    QImage bitmap(grid.width() * kCell, grid.height() * kCell, QImage::Format_RGB32);
+    bitmap.fill(kFillColor);
+    QPainter painter(&bitmap);
+    for (int i = 0; i < count(); ++i) {
+        QImage cell(kCell, kCell, QImage::Format_RGB32);
+        cell.fill(kFillColor);
+        {
+            QPainter cellPainter(&cell);
+            cellPainter.drawImage(0, 0, pixmap(i));
+        }
+        painter.drawImage((i % grid.width()) * kCell, (i / grid.width()) * kCell, cell);
+    }
+    return bitmap;
+}
+
+ImageStripResult ImageStrip::save(const QString& path) const
+{
+    ImageStripResult result;
+    result.existed = QFileInfo::exists(path);
+    if (isEmpty()) {
+        if (result.existed && !QFile::remove(path)) {
+            result.ok = false;
+            result.error = QStringLiteral("cannot delete %1").arg(path);
+        }
+        return result;
+    }
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!toBitmap().convertToFormat(QImage::Format_RGB888).save(&buffer, "BMP")) {
+        result.ok = false;
+        result.error = QStringLiteral("cannot encode the bitmap");
+        return result;
+    }
+    result.ok = writeFileAtomic(path, bytes, &result.error);
+    return result;
+}
+
+QImage ImageStrip::image(int i) const { return i >= 0 && i < count() ? m_images[i].image : QImage(); }
+
+QRgb ImageStrip::maskColor(int i) const { return i >= 0 && i < count() ? m_images[i].maskColor : 0; }
+
+QImage ImageStrip::pixmap(int i) const
+{
+    if (i < 0 || i >= count()) {
+        return {};
+    }
+    QImage out = m_images[i].image.convertToFormat(QImage::Format_ARGB32);
+    const QRgb mask = opaque(m_images[i].maskColor);
+    for (int y = 0; y < out.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(out.scanLine(y));
+        for (int x = 0; x < out.width(); ++x) {
+            if (opaque(line[x]) == mask) {
+                line[x] = 0;
+            }
+        }
+    }
+    return out;
+}
+
+int ImageStrip::add(const QImage& image)
+{
+    const QImage cell = normalized(image);
+    return add(cell, cell.pixel(0, kCell - 1));
+}
+
+int ImageStrip::add(const QImage& image, QRgb maskColor)
+{
+    m_images.append({normalized(image), opaque(maskColor)});
+    return count() - 1;
+}
+
+void ImageStrip::insert(int i, const QImage& image, QRgb maskColor)
+{
+    m_images.insert(qBound(0, i, count()), {normalized(image), opaque(maskColor)});
+}
+
+void ImageStrip::replace(int i, const QImage& image, QRgb maskColor)
+{
+    if (i >= 0 && i < count()) {
+        m_images[i] = {normalized(image), opaque(maskColor)};
+    }
+}
+
+void ImageStrip::remove(int i)
+{
+    if (i >= 0 && i < count()) {
+        m_images.removeAt(i);
+    }
+}
+
+void ImageStrip::move(int from, int to)
+{
+    if (from >= 0 && from < count() && to >= 0 && to < count()) {
+        m_images.move(from, to);
+    }
+}
+
+} // namespace nox

@@ -1,0 +1,107 @@
+#include "store/memostore.h"
+
+#include "core/datetime.h"
+#include "core/textfile.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace nox {
+
+using namespace btr;
+
+qint32 memoKey(const QDate& date) { return dayNumber(date); }
+
+QByteArray encodeMemoText(const QString& text)
+{
+    QString s = text;
+    s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    s.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    s.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    return s.toUtf8();
+}
+
+QString decodeMemoText(const QByteArray& bytes)
+{
+    QString s = decodeText(bytes);
+    s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    s.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return s;
+}
+
+int MemoStore::open(const QString& dataFolder)
+{
+    close();
+    m_path = QDir(dataFolder).filePath(QString::fromLatin1(kFileName));
+    if (!QFileInfo::exists(m_path)) {
+        const int created = RecordFile::create(m_path);
+        if (created != kOk) {
+            return created;
+        }
+    }
+    return m_file.open(m_path);
+}
+
+void MemoStore::close() { m_file.close(); }
+
+QString MemoStore::read(const QDate& date)
+{
+    if (!m_file.isOpen() || !date.isValid()) {
+        m_lastReadResult = kOpenFailed;
+        return {};
+    }
+    QByteArray bytes;
+    m_lastReadResult = m_file.read(memoKey(date), bytes);
+    return m_lastReadResult == kOk ? decodeMemoText(bytes) : QString();
+}
+
+int MemoStore::write(const QDate& date, const QString& text)
+{
+    if (!m_file.isOpen() || !date.isValid()) {
+        return kOpenFailed;
+    }
+    return m_file.write(memoKey(date), encodeMemoText(text));
+}
+
+void MemoStore::loadPane(MemoPaneState& pane, const QDate& date)
+{
+    pane.text = read(date);
+    pane.modified = false;
+}
+
+int MemoStore::savePane(const QString& text, bool& modified, const QDate& date)
+{
+    if (!modified) {
+        return kOk;
+    }
+    const int r = write(date, text);
+    if (r == kOk) {
+        modified = false;
+    }
+    return r;
+}
+
+int MemoStore::savePane(MemoPaneState& pane, const QDate& date) { return savePane(pane.text, pane.modified, date); }
+
+int MemoStore::saveRow(QList<MemoPaneState>& panes, const QDate& baseDate)
+{
+    return saveRow(int(panes.size()), baseDate, [&](int i) { return &panes[i]; });
+}
+
+int MemoStore::saveRow(int paneCount, const QDate& baseDate, const std::function<MemoPaneState*(int)>& paneAt)
+{
+    int first = kOk;
+    for (int i = 0; i < paneCount; ++i) {
+        MemoPaneState* pane = paneAt(i);
+        if (!pane) {
+            continue;
+        }
+        const int r = savePane(*pane, baseDate.addDays(i));
+        if (first == kOk) {
+            first = r;
+        }
+    }
+    return first;
+}
+
+} // namespace nox
