@@ -1,0 +1,386 @@
+// The minute checks: due alarms, the lookup of their schedules, time signals
+// and the once-per-minute rule, driven by an injected clock.
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "alarm/alarmcenter.h"
+#include "core/textfile.h"
+#include "store/dayfile.h"
+
+using namespace nox;
+
+namespace
+{
+
+const QDate kDay(2026, 12, 7);
+
+// A day-file line: start, end, colours, style, image, ID, memo, text,
+// category, alarm minutes, related information, open flag.
+QString dayLine(int start, int end, qint32 id, const QString& text, int alarm, const QString& related = {},
+                bool open = false)
+{
+    return QStringLiteral("%1\t%2\tclWindowText\tclWindowText\t0\t-1\t%3\t\t%4\t\t%5\t%6\t%7")
+        .arg(start)
+        .arg(end)
+        .arg(id)
+        .arg(text)
+        .arg(alarm)
+        .arg(related, open ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+TSkedRec schedule(QDate date, int slot, int alarmMinutes, qint32 id)
+{
+    TSkedRec rec;
+    rec.setDate(date);
+    rec.StartTime = slot;
+    rec.EndTime = slot + 1;
+    rec.AlarmMinutes = alarmMinutes;
+    rec.ID = id;
+    return rec;
+}
+
+// An alarm centre on a temporary data folder whose clock the test sets.
+struct Fixture {
+    QTemporaryDir dir;
+    AlarmCenter center;
+    QDateTime now;
+    QList<PopupRequest> popups;
+
+    Fixture()
+    {
+        center.setDataFolder(dir.path());
+        center.clock = [this] { return now; };
+        center.ShowPopupMessage = [this](const PopupRequest& r) { popups.append(r); };
+    }
+    void writeDay(QDate date, const QStringList& lines)
+    {
+        QVERIFY(writeTextLines(dir.filePath(date.toString("yyyyMMdd") + ".dat"), lines));
+    }
+    // One timer beat at the given moment; returns the popups it opened.
+    QList<PopupRequest> beat(QDateTime at)
+    {
+        now = at;
+        popups.clear();
+        center.CheckAlarmsAndSignals();
+        return popups;
+    }
+    QList<PopupRequest> beat(QDate date, QTime time) { return beat(QDateTime(date, time)); }
+};
+
+QStringList messages(const QList<PopupRequest>& popups)
+{
+    QStringList out;
+    for (const PopupRequest& p : popups) {
+        out << p.message;
+    }
+    return out;
+}
+
+AlarmSettings bells()
+{
+    AlarmSettings s;
+    s.bellEnable = true;
+    s.bellSound = QStringLiteral("Beep");
+    return s;
+}
+
+} // namespace
+
+class TestAlarmCheck : public QObject
+{
+    Q_OBJECT
+private slots:
+    void alarmFiresOnlyInItsFirstSeconds();
+    void reminderAndStartBothFire();
+    void schedulesOfOneMinuteFireInListOrder();
+    void passedEntriesGoSilentlyWhenALaterOneFires();
+    void missingScheduleConsumesTheEntry();
+    void reminderOnThePreviousDayFindsItsSchedule();
+    void reminderLookupDoesNotTakeAnotherSchedule();
+    void unparsableLinesArePassedOver();
+    void alarmsSurviveARestart();
+    void alarmPassedWhileClosedNeverFires();
+    void switchedOffChecksLeaveEntries();
+    void timeSignals_data();
+    void timeSignals();
+    void timeSignalHeading();
+    void timeSignalOncePerMinute();
+    void withdrawerServesDayFileDeletion();
+};
+
+void TestAlarmCheck::alarmFiresOnlyInItsFirstSeconds()
+{
+    Fixture f;
+    f.writeDay(kDay, {dayLine(19, 20, 42, "会議", 0)});
+    f.center.UpdateScheduleAlarms(schedule(kDay, 19, 0, 42), amNew);
+
+    QVERIFY(f.beat(kDay, QTime(9, 29, 59)).isEmpty());
+    QVERIFY(f.beat(kDay, QTime(9, 30, 30)).isEmpty()); // mid-minute: not examined
+    QCOMPARE(f.center.list().count(), 1);
+    // A beat that missed second 0 through timer drift still examines the minute.
+    QCOMPARE(messages(f.beat(kDay, QTime(9, 30, 1))), QStringList{"9:30-10:00\r\n会議"});
+    QCOMPARE(f.center.list().count(), 0);
+
+    // Once per minute: further beats in the same minute open nothing.
+    f.center.UpdateScheduleAlarms(schedule(kDay, 20, 0, 43), amNew);
+    f.writeDay(kDay, {dayLine(19, 20, 42, "会議", 0), dayLine(20, 21, 43, "昼食", 0)});
+    QCOMPARE(f.beat(kDay, QTime(10, 0, 0, 10)).size(), 1);
+    QVERIFY(f.beat(kDay, QTime(10, 0, 0, 900)).isEmpty());
+    QVERIFY(f.beat(kDay, QTime(10, 0, 1)).isEmpty());
+}
+
+void TestAlarmCheck::reminderAndStartBothFire()
+{
+    Fixture f;
+    AlarmSettings s;
+    s.alarmSound = QStringLiteral("/sounds/chime.wav");
+    f.center.setSettings(s);
+    f.writeDay(kDay, {dayLine(19, 21, 42, "会議#13#10第2会議室", 5, "https://example.org/a#13#10b", true)});
+    f.center.UpdateScheduleAlarms(schedule(kDay, 19, 5, 42), amNew);
+
+    const QList<PopupRequest> reminder = f.beat(kDay, QTime(9, 25));
+    QCOMPARE(reminder.size(), 1);
+    QCOMPARE(reminder[0].message, QStringLiteral("9:30-10:30\r\n会議\r\n第2会議室"));
+    QCOMPARE(reminder[0].sound, s.alarmSound);
+    QVERIFY(reminder[0].record.has_value());
+    QCOMPARE(reminder[0].record->ID, 42);
+    QCOMPARE(reminder[0].record->date(), kDay);
+    QVERIFY(reminder[0].relatedInfoTarget.isEmpty()); // only the start alarm opens it
+
+    const QList<PopupRequest> start = f.beat(kDay, QTime(9, 30));
+    QCOMPARE(messages(start), messages(reminder));
+    QCOMPARE(start[0].relatedInfoTarget, QStringLiteral("https://example.org/a\r\nb"));
+    QVERIFY(f.center.list().isEmpty());
+}
+
+void TestAlarmCheck::schedulesOfOneMinuteFireInListOrder()
+{
+    Fixture f;
+    f.writeDay(kDay, {dayLine(19, 20, 1, "A", 0), dayLine(19, 20, 2, "B", 0), dayLine(20, 21, 3, "C", 30)});
+    f.center.UpdateScheduleAlarms(schedule(kDay, 19, 0, 1), amNew);
+    f.center.UpdateScheduleAlarms(schedule(kDay, 20, 30, 3), amNew); // reminder at 9:30
+    f.center.UpdateScheduleAlarms(schedule(kDay, 19, 0, 2), amNew);
+    QCOMPARE(messages(f.beat(kDay, QTime(9, 30))),
+             QStringList({"9:30-10:00\r\nA", "10:00-10:30\r\nC", "9:30-10:00\r\nB"}));
+}
+
+void TestAlarmCheck::passedEntriesGoSilentlyWhenALaterOneFires()
+{
+    Fixture f;
+    f.writeDay(kDay,
+               {dayLine(16, 17, 1, "朝", 0), dayLine(18, 19, 2, "九時", 0), dayLine(22, 23, 3, "十一時", 0)});
+    for (auto [slot, id] : {std::pair{16, 1}, std::pair{18, 2}, std::pair{22, 3}}) {
+        f.center.UpdateScheduleAlarms(schedule(kDay, slot, 0, id), amNew);
+    }
+    // 8:00 was never examined; it stays until a later entry fires.
+    QVERIFY(f.beat(kDay, QTime(8, 30)).isEmpty());
+    QCOMPARE(f.center.list().count(), 3);
+    QCOMPARE(messages(f.beat(kDay, QTime(9, 0))), QStringList{"9:00-9:30\r\n九時"});
+    QCOMPARE(f.center.list().count(), 1);
+    QCOMPARE(f.center.list().at(0).rec.ID, 3);
+}
+
+void TestAlarmCheck::missingScheduleConsumesTheEntry()
+{
+    Fixture f;
+    f.writeDay(kDay, {dayLine(19, 20, 7, "別の予定", 0)});
+    f.center.UpdateScheduleAlarms(schedule(kDay, 19, 0, 42), amNew);
+    f.center.UpdateScheduleAlarms(schedule(kDay.addDays(1), 19, 0, 43), amNew); // no day file at all
+    QVERIFY(f.beat(kDay, QTime(9, 30)).isEmpty());
+    QVERIFY(f.beat(kDay.addDays(1), QTime(9, 30)).isEmpty());
+    QVERIFY(f.center.list().isEmpty());
+}
+
+void TestAlarmCheck::reminderOnThePreviousDayFindsItsSchedule()
+{
+    Fixture f;
+    const QDate next = kDay.addDays(1);
+    f.writeDay(next, {dayLine(0, 1, 42, "深夜便", 30, "https://example.org", true)});
+    f.center.UpdateScheduleAlarms(schedule(next, 0, 30, 42), amNew);
+    QCOMPARE(f.center.list().at(0).key, QStringLiteral("2026/12/07 23:30"));
+
+    const QList<PopupRequest> reminder = f.beat(kDay, QTime(23, 30));
+    QCOMPARE(messages(reminder), QStringList{"0:00-0:30\r\n深夜便"});
+    QCOMPARE(reminder[0].record->date(), next); // "show" goes to the schedule's own day
+    QVERIFY(reminder[0].relatedInfoTarget.isEmpty());
+    const QList<PopupRequest> start = f.beat(next, QTime(0, 0));
+    QCOMPARE(messages(start), messages(reminder));
+    QCOMPARE(start[0].relatedInfoTarget, QStringLiteral("https://example.org"));
+
+    // Six hours ahead across midnight, as the editor offers at most.
+    f.writeDay(next, {dayLine(8, 9, 44, "早朝", 360)});
+    f.center.UpdateScheduleAlarms(schedule(next, 8, 360, 44), amNew);
+    QCOMPARE(messages(f.beat(kDay, QTime(22, 0))), QStringList{"4:00-4:30\r\n早朝"});
+}
+
+void TestAlarmCheck::reminderLookupDoesNotTakeAnotherSchedule()
+{
+    Fixture f;
+    const QDate next = kDay.addDays(1);
+    // Same ID the next day, but its reminder would be at a different minute.
+    f.writeDay(next, {dayLine(1, 2, 42, "別", 15)});
+    f.center.list().add("2026/12/07 23:30", {42, akReminder});
+    QVERIFY(f.beat(kDay, QTime(23, 30)).isEmpty());
+}
+
+void TestAlarmCheck::unparsableLinesArePassedOver()
+{
+    Fixture f;
+    f.writeDay(kDay, {"19\t20\tnot-a-colour\tclBlack\t0\t-1\t42\t\t壊れた行\t", "19\tx\t42",
+                      dayLine(19, 20, 42, "正しい行", 0)});
+    f.center.UpdateScheduleAlarms(schedule(kDay, 19, 0, 42), amNew);
+    QCOMPARE(messages(f.beat(kDay, QTime(9, 30))), QStringList{"9:30-10:00\r\n正しい行"});
+}
+
+void TestAlarmCheck::alarmsSurviveARestart()
+{
+    Fixture f;
+    f.writeDay(kDay, {dayLine(19, 20, 42, "会議", 5)});
+    f.center.UpdateScheduleAlarms(schedule(kDay, 19, 5, 42), amNew);
+    f.now = QDateTime(kDay, QTime(9, 0));
+    QVERIFY(f.center.SaveAlarmList());
+
+    AlarmCenter second(f.dir.path());
+    QList<PopupRequest> popups;
+    QDateTime now;
+    second.clock = [&] { return now; };
+    second.ShowPopupMessage = [&](const PopupRequest& r) { popups.append(r); };
+    QVERIFY(second.LoadAlarmList().ok);
+    QCOMPARE(second.list().count(), 2);
+    now = QDateTime(kDay, QTime(9, 25));
+    second.CheckAlarmsAndSignals();
+    now = QDateTime(kDay, QTime(9, 30));
+    second.CheckAlarmsAndSignals();
+    QCOMPARE(popups.size(), 2);
+    QVERIFY(second.SaveAlarmList());
+    QVERIFY(!QFile::exists(alarmFilePath(f.dir.path())));
+}
+
+void TestAlarmCheck::alarmPassedWhileClosedNeverFires()
+{
+    Fixture f;
+    f.writeDay(kDay, {dayLine(19, 20, 42, "会議", 0)});
+    f.center.UpdateScheduleAlarms(schedule(kDay, 19, 0, 42), amNew);
+    f.now = QDateTime(kDay, QTime(9, 0));
+    QVERIFY(f.center.SaveAlarmList());
+
+    AlarmCenter later(f.dir.path());
+    QVERIFY(later.LoadAlarmList().ok);
+    later.clock = [] { return QDateTime(kDay, QTime(9, 31)); };
+    QVERIFY(later.SaveAlarmList()); // the closing run writes nothing back
+    QVERIFY(!QFile::exists(alarmFilePath(f.dir.path())));
+}
+
+void TestAlarmCheck::switchedOffChecksLeaveEntries()
+{
+    Fixture f;
+    f.writeDay(kDay, {dayLine(20, 21, 42, "会議", 0)});
+    f.center.UpdateScheduleAlarms(schedule(kDay, 20, 0, 42), amNew);
+    AlarmSettings s = bells();
+    s.alarmEnable = false;
+    s.bell60 = true;
+    f.center.setSettings(s);
+    QCOMPARE(f.beat(kDay, QTime(10, 0)).size(), 1); // the signal only
+    QCOMPARE(f.center.list().count(), 1);
+    s.bellEnable = false;
+    f.center.setSettings(s);
+    QVERIFY(f.beat(kDay, QTime(11, 0)).isEmpty());
+    QCOMPARE(f.center.list().count(), 1);
+}
+
+void TestAlarmCheck::timeSignals_data()
+{
+    QTest::addColumn<bool>("bell60");
+    QTest::addColumn<bool>("bell30");
+    QTest::addColumn<bool>("bell1");
+    QTest::addColumn<QString>("time1");
+    QTest::addColumn<QTime>("at");
+    QTest::addColumn<QStringList>("texts");
+    QTest::newRow("hour at :00") << true << false << false << "10:30" << QTime(14, 0) << QStringList{"毎時"};
+    QTest::newRow("hour not at :30") << true << false << false << "10:30" << QTime(14, 30) << QStringList{};
+    QTest::newRow("half hour only at :30")
+        << false << true << false << "10:30" << QTime(14, 30) << QStringList{"半"};
+    QTest::newRow("half hour not at :00")
+        << false << true << false << "10:30" << QTime(14, 0) << QStringList{};
+    QTest::newRow("both at :00") << true << true << false << "10:30" << QTime(0, 0) << QStringList{"毎時"};
+    QTest::newRow("daily and half hour")
+        << false << true << true << "10:30" << QTime(10, 30) << QStringList({"半", "一"});
+    QTest::newRow("leading zero never matches")
+        << false << false << true << "09:30" << QTime(9, 30) << QStringList{};
+    QTest::newRow("one-digit hour matches")
+        << false << false << true << "9:30" << QTime(9, 30) << QStringList{"一"};
+    QTest::newRow("daily switched off") << false << false << false << "9:30" << QTime(9, 30) << QStringList{};
+    QTest::newRow("other minute") << true << true << true << "9:30" << QTime(9, 31) << QStringList{};
+}
+
+void TestAlarmCheck::timeSignals()
+{
+    QFETCH(bool, bell60);
+    QFETCH(bool, bell30);
+    QFETCH(bool, bell1);
+    QFETCH(QString, time1);
+    QFETCH(QTime, at);
+    QFETCH(QStringList, texts);
+    AlarmSettings s = bells();
+    s.bell60 = bell60;
+    s.msg60 = QStringLiteral("毎時");
+    s.bell30 = bell30;
+    s.msg30 = QStringLiteral("半");
+    s.bell = {bell1, true, false};
+    s.time = {time1, QStringLiteral("25:00"), QStringLiteral("9:31")};
+    s.msg = {QStringLiteral("一"), QStringLiteral("二"), QStringLiteral("三")};
+    s.popupFormat = QStringLiteral("h:nn");
+
+    Fixture f;
+    f.center.setSettings(s);
+    QStringList expected;
+    for (const QString& t : texts) {
+        expected << formatDateTime("h:nn", QDateTime(kDay, at)) + "\r\n\r\n" + t;
+    }
+    const QList<PopupRequest> popups = f.beat(kDay, at);
+    QCOMPARE(messages(popups), expected);
+    for (const PopupRequest& p : popups) {
+        QCOMPARE(p.sound, QStringLiteral("Beep"));
+        QVERIFY(!p.record);
+    }
+}
+
+void TestAlarmCheck::timeSignalHeading()
+{
+    AlarmSettings s = bells();
+    s.bell60 = true;
+    const QList<PopupRequest> popups = timeSignalsAt(s, QDateTime(kDay, QTime(14, 0, 0, 999)));
+    QCOMPARE(messages(popups), QStringList{"14時00分\r\n\r\n時報"});
+}
+
+void TestAlarmCheck::timeSignalOncePerMinute()
+{
+    Fixture f;
+    AlarmSettings s = bells();
+    s.bell60 = true;
+    f.center.setSettings(s);
+    QCOMPARE(f.beat(kDay, QTime(14, 0, 0, 50)).size(), 1);
+    QVERIFY(f.beat(kDay, QTime(14, 0, 0, 990)).isEmpty()); // a second beat within second 0
+    QVERIFY(f.beat(kDay, QTime(14, 0, 2)).isEmpty());
+    QCOMPARE(f.beat(kDay, QTime(15, 0, 2)).size(), 1); // second 0 skipped by drift
+    QVERIFY(f.beat(kDay, QTime(16, 0, 3)).isEmpty());  // too late in the minute
+}
+
+void TestAlarmCheck::withdrawerServesDayFileDeletion()
+{
+    Fixture f;
+    f.writeDay(kDay, {dayLine(19, 20, 42, "消す", 5), dayLine(19, 20, 43, "残す", 5)});
+    f.center.UpdateScheduleAlarms(schedule(kDay, 19, 5, 42), amNew);
+    f.center.UpdateScheduleAlarms(schedule(kDay, 19, 5, 43), amNew);
+    const TDayWriteResult deleted = deleteSkedById(f.dir.path(), kDay, 42, f.center.alarmWithdrawer());
+    QVERIFY(deleted.ok && deleted.removed);
+    QCOMPARE(f.center.list().count(), 2);
+    for (const AlarmList::Entry& e : f.center.list().entries()) {
+        QCOMPARE(e.rec.ID, 43);
+    }
+    QCOMPARE(messages(f.beat(kDay, QTime(9, 30))), QStringList{"9:30-10:00\r\n残す"});
+}
+
+QTEST_GUILESS_MAIN(TestAlarmCheck)
+#include "tst_alarmcheck.moc"

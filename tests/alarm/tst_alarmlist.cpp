@@ -1,0 +1,307 @@
+// The alarm list, its keys, UpdateScheduleAlarms and "alarm.nox".
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "alarm/alarmfile.h"
+#include "alarm/alarmlist.h"
+#include "core/textfile.h"
+
+using namespace nox;
+
+namespace
+{
+
+TSkedRec schedule(QDate date, int slot, int alarmMinutes, qint32 id)
+{
+    TSkedRec rec;
+    rec.setDate(date);
+    rec.StartTime = slot;
+    rec.EndTime = slot + 1;
+    rec.AlarmMinutes = alarmMinutes;
+    rec.ID = id;
+    return rec;
+}
+
+QStringList describe(const AlarmList& list)
+{
+    QStringList out;
+    for (const AlarmList::Entry& e : list.entries()) {
+        out << QStringLiteral("%1 %2 %3").arg(e.key).arg(e.rec.ID).arg(e.rec.Kind);
+    }
+    return out;
+}
+
+QStringList fileLines(const QString& folder)
+{
+    return readTextLines(alarmFilePath(folder)).lines;
+}
+
+bool writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+const QDate kDay(2026, 12, 7);
+
+} // namespace
+
+class TestAlarmList : public QObject
+{
+    Q_OBJECT
+private slots:
+    void keyFormat();
+    void keyValidation_data();
+    void keyValidation();
+    void keyBefore_data();
+    void keyBefore();
+    void equalKeysKeepEntryOrder();
+    void searchFindsFirstAndLastOfEqualKeys();
+    void updateModes_data();
+    void updateModes();
+    void editingMovesTheAlarm();
+    void unknownModeChangesNothing();
+    void saveAndLoadRoundTrip();
+    void saveDropsPassedMinutesAndDeletesEmptyFile();
+    void loadKeepsAndReportsBadLines();
+    void loadReadsKindTolerantly();
+    void unreadableFileIsNotOverwritten();
+    void saveFailureIsReported();
+};
+
+void TestAlarmList::keyFormat()
+{
+    QCOMPARE(AlarmKey(QDateTime(QDate(2008, 3, 5), QTime(9, 30, 59))), QStringLiteral("2008/03/05 09:30"));
+    QCOMPARE(AlarmKey(QDate(987, 1, 2), 0, 5), QStringLiteral("0987/01/02 00:05"));
+}
+
+void TestAlarmList::keyValidation_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<bool>("valid");
+    QTest::newRow("plain") << "2008/03/05 09:30" << true;
+    QTest::newRow("last minute") << "2024/02/29 23:59" << true;
+    QTest::newRow("no leap day") << "2023/02/29 10:00" << false;
+    QTest::newRow("hour 24") << "2008/03/05 24:00" << false;
+    QTest::newRow("one-digit hour") << "2008/03/05 9:30" << false;
+    QTest::newRow("dashes") << "2008-03-05 09:30" << false;
+    QTest::newRow("trailing blank") << "2008/03/05 09:30 " << false;
+    QTest::newRow("letters") << "2008/0a/05 09:30" << false;
+    QTest::newRow("empty") << "" << false;
+}
+
+void TestAlarmList::keyValidation()
+{
+    QFETCH(QString, key);
+    QFETCH(bool, valid);
+    QCOMPARE(isValidAlarmKey(key), valid);
+}
+
+void TestAlarmList::keyBefore_data()
+{
+    QTest::addColumn<QDate>("date");
+    QTest::addColumn<int>("slot");
+    QTest::addColumn<int>("minutes");
+    QTest::addColumn<QString>("key");
+    QTest::newRow("start") << kDay << 19 << 0 << "2026/12/07 09:30";
+    QTest::newRow("5 minutes") << kDay << 19 << 5 << "2026/12/07 09:25";
+    QTest::newRow("previous day") << kDay << 0 << 30 << "2026/12/06 23:30";
+    QTest::newRow("previous year") << QDate(2027, 1, 1) << 1 << 360 << "2026/12/31 18:30";
+    QTest::newRow("over two days back") << kDay << 2 << 3000 << "2026/12/04 23:00";
+    QTest::newRow("last slot") << kDay << 47 << 1 << "2026/12/07 23:29";
+}
+
+void TestAlarmList::keyBefore()
+{
+    QFETCH(QDate, date);
+    QFETCH(int, slot);
+    QFETCH(int, minutes);
+    QFETCH(QString, key);
+    QCOMPARE(alarmKeyBefore(date, slot, minutes), key);
+}
+
+void TestAlarmList::equalKeysKeepEntryOrder()
+{
+    AlarmList list;
+    list.add("2026/12/07 10:00", {3, 1});
+    list.add("2026/12/07 09:00", {1, 1});
+    list.add("2026/12/07 10:00", {4, 2});
+    list.add("2026/12/07 09:30", {2, 1});
+    list.add("2026/12/07 10:00", {5, 1});
+    QCOMPARE(describe(list),
+             QStringList({"2026/12/07 09:00 1 1", "2026/12/07 09:30 2 1", "2026/12/07 10:00 3 1",
+                          "2026/12/07 10:00 4 2", "2026/12/07 10:00 5 1"}));
+}
+
+void TestAlarmList::searchFindsFirstAndLastOfEqualKeys()
+{
+    AlarmList list;
+    for (int i = 0; i < 5; ++i) {
+        list.add("2026/12/07 10:00", {i, 1});
+    }
+    list.add("2026/12/07 09:00", {10, 1});
+    list.add("2026/12/07 11:00", {11, 1});
+    QCOMPARE(list.indexOf("2026/12/07 10:00"), 1);
+    QCOMPARE(list.lastIndexOf("2026/12/07 10:00"), 5);
+    QCOMPARE(list.indexOf("2026/12/07 10:30"), -1);
+    QCOMPARE(list.lastIndexOf("2026/12/07 08:00"), -1);
+    QCOMPARE(list.lastIndexOf("2026/12/07 12:00"), -1);
+}
+
+void TestAlarmList::updateModes_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<int>("alarmMinutes");
+    QTest::addColumn<QStringList>("expected");
+    const QString other = QStringLiteral("2026/12/07 08:00 7 1");
+    const QString old = QStringLiteral("2026/12/01 12:00 42 1");
+    const QString start = QStringLiteral("2026/12/07 09:30 42 1");
+    const QString reminder = QStringLiteral("2026/12/07 09:25 42 2");
+    QTest::newRow("new, 0 minutes") << 1 << 0 << QStringList{old, other, start};
+    QTest::newRow("new, 5 minutes keeps old entries") << 1 << 5 << QStringList{old, other, reminder, start};
+    QTest::newRow("new, no alarm") << 1 << -1 << QStringList{old, other};
+    QTest::newRow("stored again") << 0 << 5 << QStringList{other, reminder, start};
+    QTest::newRow("edited, alarm removed") << 2 << -1 << QStringList{other};
+    QTest::newRow("removed") << 3 << 5 << QStringList{other};
+}
+
+void TestAlarmList::updateModes()
+{
+    QFETCH(int, mode);
+    QFETCH(int, alarmMinutes);
+    QFETCH(QStringList, expected);
+    AlarmList list;
+    list.add("2026/12/07 08:00", {7, 1});
+    list.add("2026/12/01 12:00", {42, 1}); // an older entry of the same schedule
+    QVERIFY(UpdateScheduleAlarms(list, schedule(kDay, 19, alarmMinutes, 42), mode));
+    QCOMPARE(describe(list), expected);
+}
+
+void TestAlarmList::editingMovesTheAlarm()
+{
+    AlarmList list;
+    TSkedRec rec = schedule(kDay, 19, 5, 42);
+    UpdateScheduleAlarms(list, rec, amNew);
+    rec.StartTime = 20;
+    UpdateScheduleAlarms(list, rec, amEdited);
+    QCOMPARE(describe(list), QStringList({"2026/12/07 09:55 42 2", "2026/12/07 10:00 42 1"}));
+}
+
+void TestAlarmList::unknownModeChangesNothing()
+{
+    AlarmList list;
+    list.add("2026/12/07 08:00", {42, 1});
+    QVERIFY(!UpdateScheduleAlarms(list, schedule(kDay, 19, 5, 42), 4));
+    QVERIFY(!UpdateScheduleAlarms(list, schedule(kDay, 19, 5, 42), -1));
+    QCOMPARE(describe(list), QStringList{"2026/12/07 08:00 42 1"});
+}
+
+void TestAlarmList::saveAndLoadRoundTrip()
+{
+    QTemporaryDir dir;
+    AlarmList list;
+    UpdateScheduleAlarms(list, schedule(kDay, 19, 5, 42), amNew);
+    UpdateScheduleAlarms(list, schedule(kDay, 19, 0, -17), amNew);
+    list.add("2026/12/08 00:00", {9, 200});
+    QString error;
+    QVERIFY2(SaveAlarmList(list, dir.path(), QDateTime(kDay, QTime(9, 0)), &error), qPrintable(error));
+    QCOMPARE(fileLines(dir.path()), QStringList({"2026/12/07 09:25\t42\t2", "2026/12/07 09:30\t42\t1",
+                                                 "2026/12/07 09:30\t-17\t1", "2026/12/08 00:00\t9\t200"}));
+    QFile file(alarmFilePath(dir.path()));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QVERIFY(file.readAll().endsWith("\t200\r\n"));
+
+    AlarmList loaded;
+    const AlarmLoadResult result = LoadAlarmList(loaded, dir.path());
+    QVERIFY(result.ok);
+    QVERIFY(result.problems.isEmpty());
+    QCOMPARE(loaded.entries(), list.entries());
+}
+
+void TestAlarmList::saveDropsPassedMinutesAndDeletesEmptyFile()
+{
+    QTemporaryDir dir;
+    AlarmList list;
+    list.add("2026/12/07 08:59", {1, 1});
+    list.add("2026/12/07 09:00", {2, 1});
+    QVERIFY(SaveAlarmList(list, dir.path(), QDateTime(kDay, QTime(9, 0, 45))));
+    QCOMPARE(fileLines(dir.path()), QStringList{"2026/12/07 09:00\t2\t1"});
+
+    // Every entry passed: nothing left to keep, the file goes.
+    QVERIFY(SaveAlarmList(list, dir.path(), QDateTime(kDay, QTime(9, 1))));
+    QVERIFY(!QFile::exists(alarmFilePath(dir.path())));
+
+    // An empty list deletes it as well; a missing file is no failure.
+    QVERIFY(SaveAlarmList(list, dir.path(), QDateTime(kDay, QTime(8, 0))));
+    QVERIFY(QFile::exists(alarmFilePath(dir.path())));
+    QVERIFY(SaveAlarmList(AlarmList(), dir.path(), QDateTime(kDay, QTime(8, 0))));
+    QVERIFY(!QFile::exists(alarmFilePath(dir.path())));
+    QVERIFY(SaveAlarmList(AlarmList(), dir.path(), QDateTime(kDay, QTime(8, 0))));
+}
+
+void TestAlarmList::loadKeepsAndReportsBadLines()
+{
+    QTemporaryDir dir;
+    QVERIFY(writeFile(alarmFilePath(dir.path()), "2026/12/07 09:30\t42\t1\r\n"
+                                                 "2026/12/07 09:30\tabc\t1\r\n"
+                                                 "\r\n"
+                                                 "yesterday\t43\t1\r\n"
+                                                 "2026/12/07 09:00\r\n"
+                                                 "2026/12/07 08:00\t44\t2\n"));
+    AlarmList list;
+    const AlarmLoadResult result = LoadAlarmList(list, dir.path());
+    QVERIFY(result.ok);
+    QCOMPARE(describe(list), QStringList({"2026/12/07 08:00 44 2", "2026/12/07 09:30 42 1"}));
+    QCOMPARE(result.problems.size(), 3);
+    QVERIFY(result.problems.at(0).contains(QStringLiteral("2 行目")));
+    QVERIFY(result.problems.at(1).contains(QStringLiteral("yesterday")));
+
+    // The unreadable lines survive the next save, after the alarms.
+    QVERIFY(SaveAlarmList(list, dir.path(), QDateTime(kDay, QTime(8, 30))));
+    QCOMPARE(fileLines(dir.path()), QStringList({"2026/12/07 09:30\t42\t1", "2026/12/07 09:30\tabc\t1",
+                                                 "yesterday\t43\t1", "2026/12/07 09:00"}));
+}
+
+void TestAlarmList::loadReadsKindTolerantly()
+{
+    QTemporaryDir dir;
+    QVERIFY(writeFile(alarmFilePath(dir.path()), "2026/12/07 09:30\t1\r\n"
+                                                 "2026/12/07 09:31\t2\tx\r\n"
+                                                 "2026/12/07 09:32\t3\t300\r\n"
+                                                 "2026/12/07 09:33\t-2147483648\t7\r\n"));
+    AlarmList list;
+    QVERIFY(LoadAlarmList(list, dir.path()).problems.isEmpty());
+    QCOMPARE(describe(list), QStringList({"2026/12/07 09:30 1 0", "2026/12/07 09:31 2 0",
+                                          "2026/12/07 09:32 3 44", "2026/12/07 09:33 -2147483648 7"}));
+}
+
+void TestAlarmList::unreadableFileIsNotOverwritten()
+{
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkdir("alarm.nox")); // exists, but cannot be read as a file
+    AlarmList list;
+    const AlarmLoadResult result = LoadAlarmList(list, dir.path());
+    QVERIFY(!result.ok);
+    QVERIFY(!result.error.isEmpty());
+    list.add("2026/12/07 10:00", {1, 1});
+    QString error;
+    QVERIFY(!SaveAlarmList(list, dir.path(), QDateTime(kDay, QTime(9, 0)), &error));
+    QVERIFY(!error.isEmpty());
+    QVERIFY(QFileInfo(alarmFilePath(dir.path())).isDir());
+}
+
+void TestAlarmList::saveFailureIsReported()
+{
+    QTemporaryDir dir;
+    const QString notAFolder = dir.filePath("plain-file");
+    QVERIFY(writeFile(notAFolder, "x"));
+    AlarmList list;
+    list.add("2026/12/07 10:00", {1, 1});
+    QString error;
+    QVERIFY(!SaveAlarmList(list, notAFolder, QDateTime(kDay, QTime(9, 0)), &error));
+    QVERIFY(!error.isEmpty());
+}
+
+QTEST_GUILESS_MAIN(TestAlarmList)
+#include "tst_alarmlist.moc"
