@@ -1,0 +1,247 @@
+#include "core/settings.h"
+
+namespace nox {
+
+namespace {
+
+using T = SettingType;
+
+// clang-format off
+const QList<SettingDef> kSettings = {
+    {Key::NoxVersion, "nox", "version", T::String, "", false},
+
+    {Key::Window1Left, "window1", "left", T::Int, "0", false},
+    {Key::Window1Top, "window1", "top", T::Int, "0", false},
+    {Key::Window1Width, "window1", "width", T::Int, "630", false},
+    {Key::Window1Height, "window1", "height", T::Int, "460", false},
+    {Key::Window1WindowState, "window1", "windowstate", T::Int, "0", false},
+    {Key::Window1ToolbarHeight, "window1", "toolbarheight", T::Int, "30", false},
+    {Key::Window1Memo, "window1", "memo", T::Bool, "1", false},
+    {Key::Window1MemoHeight, "window1", "memoheight", T::Int, "64", false},
+    {Key::Window1ViewMode, "window1", "viewmode", T::Int, "1", false},
+    {Key::Window1DateFormat, "window1", "dateformat", T::String, "yyyy/m/dd(aaa)", false},
+    {Key::Window1StatusBar, "window1", "statusbar", T::Bool, "0", false},
+    {Key::Window1TaskBar, "window1", "taskbar", T::Bool, "0", false},
+
+    {Key::SkedStyle, "sked", "style", T::Int, "0", false},
+    {Key::SkedHalfFormat, "sked", "halfformat", T::Bool, "1", false},
+    {Key::SkedCount, "sked", "count", T::Int, "5", false},
+    {Key::SkedTopIndex, "sked", "topindex", T::Int, "16", false},
+    {Key::SkedLeftDate, "sked", "leftdate", T::Int, "0", false},
+
+    {Key::MonthViewTimeViewStyle, "monthview", "timeviewstyle", T::Int, "1", false},
+    {Key::MonthViewDefaultTime, "monthview", "MVDefaultTime", T::Int, "18", false},
+
+    {Key::CategorySelect, "category", "select", T::String, "", false},
+
+    {Key::SearchDateFormat, "search", "dateformat", T::String, "yyyy/m/dd(aaa)", false},
+    {Key::SearchEndClose, "search", "endclose", T::Bool, "1", false},
+    {Key::SearchSearchColor, "search", "searchcolor", T::Bool, "1", false},
+    {Key::SearchSearchColorValue, "search", "searchcolorvalue", T::Color, "$00FFE9D7", false},
+    {Key::SearchLayout, "search", "layout", T::String, "サンプル", false},
+    {Key::SearchDuplicateDate, "search", "duplicatedate", T::Bool, "0", false},
+    {Key::SearchNoneSkedDate, "search", "noneskeddate", T::Int, "1", false},
+    {Key::SearchLeft, "search", "left", T::Int, "8", true},   // main window's left + 8
+    {Key::SearchTop, "search", "top", T::Int, "8", true},     // main window's top + 8
+    {Key::SearchWidth, "search", "width", T::Int, "600", false},
+    {Key::SearchHeight, "search", "height", T::Int, "447", false},
+    {Key::SearchWindowState, "search", "windowstate", T::Int, "0", false},
+    {Key::SearchLeftWidth, "search", "leftwidth", T::Int, "177", false},
+    {Key::SearchToolbarHeight, "search", "toolbarheight", T::Int, "30", false},
+    {Key::SearchSCheck, "search", "scheck", T::Bool, "0", false},
+    {Key::SearchECheck, "search", "echeck", T::Bool, "0", false},
+    {Key::SearchSDate, "search", "sdate", T::Date, "", true},  // today
+    {Key::SearchEDate, "search", "edate", T::Date, "", true},  // today
+    {Key::SearchColumn0, "search", "Column0", T::Int, "20", false},
+    {Key::SearchColumn1, "search", "Column1", T::Int, "90", false},
+    {Key::SearchColumn2, "search", "Column2", T::Int, "60", false},
+    {Key::SearchColumn3, "search", "Column3", T::Int, "194", false},
+    {Key::SearchColumn4, "search", "Column4", T::Int, "60", false},
+    {Key::SearchColumn5, "search", "Column5", T::Int, "60", false},
+
+    {Key::ClockLeft, "clock", "left", T::Int, "560", false},
+    {Key::ClockTop, "clock", "top", T::Int, "397", false},
+    {Key::ClockVisible, "clock", "visible", T::Bool, "1", false},
+    {Key::ClockFormat, "clock", "format", T::String, "hh:nn ampm", false},
+    {Key::ClockBkColor, "clock", "bkcolor", T::Color, "clBlack", false},
+    {Key::ClockFgColor, "clock", "fgcolor", T::Color, "clYellow", false},
+    {Key::ClockFontName, "clock", "fontname", T::String, "ＭＳ Ｐゴシック", true}, // the day view's font
+    {Key::ClockFontSize, "clock", "fontsize", T::Int, "9", false},
+    {Key::ClockFontStyle, "clock", "fontstyle", T::Int, "1", false},
+    {Key::ClockFixedPos, "clock", "fixedpos", T::Bool, "1", false},
+    {Key::ClockFixedPosIndex, "clock", "fixedposindex", T::Int, "3", false},
+    {Key::ClockXMargin, "clock", "xmargin", T::Int, "2", false},
+    {Key::ClockYMargin, "clock", "ymargin", T::Int, "2", false},
+
+    {Key::AlarmEnable, "alarm", "enable", T::Bool, "1", false},
+    {Key::AlarmSound, "alarm", "sound", T::String, "", false},
+
+    {Key::BellEnable, "bell", "enable", T::Bool, "0", false},
+    {Key::BellSound, "bell", "sound", T::String, "", false},
+    {Key::BellBell1, "bell", "bell1", T::Bool, "0", false},
+    {Key::BellBell2, "bell", "bell2", T::Bool, "0", false},
+    {Key::BellBell3, "bell", "bell3", T::Bool, "0", false},
+    {Key::BellTime1, "bell", "time1", T::String, "10:30", false},
+    {Key::BellTime2, "bell", "time2", T::String, "15:00", false},
+    {Key::BellTime3, "bell", "time3", T::String, "17:00", false},
+    {Key::BellBell60, "bell", "bell60", T::Bool, "0", false},
+    {Key::BellBell30, "bell", "bell30", T::Bool, "0", false},
+    {Key::BellMsg60, "bell", "msg60", T::String, "時報", false},
+    {Key::BellMsg30, "bell", "msg30", T::String, "時報", false},
+    {Key::BellMsg1, "bell", "msg1", T::String, "", false},
+    {Key::BellMsg2, "bell", "msg2", T::String, "", false},
+    {Key::BellMsg3, "bell", "msg3", T::String, "", false},
+
+    {Key::PopupBkColor, "popupwindow", "bkcolor", T::Color, "$009DFFFF", false},
+    {Key::PopupFgColor, "popupwindow", "fgcolor", T::Color, "clBlack", false},
+    {Key::PopupFontName, "popupwindow", "fontname", T::String, "ＭＳ Ｐゴシック", false},
+    {Key::PopupFontSize, "popupwindow", "fontsize", T::Int, "10", false},
+    {Key::PopupFontStyle, "popupwindow", "fontstyle", T::Int, "1", false},
+    {Key::PopupWidth, "popupwindow", "width", T::Int, "160", false},
+    {Key::PopupHeight, "popupwindow", "height", T::Int, "120", false},
+    {Key::PopupFormat, "popupwindow", "format", T::String, "h\"時\"nn\"分\"", false},
+    {Key::PopupPos, "popupwindow", "pos", T::Int, "3", false},
+
+    {Key::TempMemoLeft, "tempmemo", "left", T::Int, "0", false},
+    {Key::TempMemoTop, "tempmemo", "top", T::Int, "0", false},
+    {Key::TempMemoWidth, "tempmemo", "width", T::Int, "300", false},
+    {Key::TempMemoHeight, "tempmemo", "height", T::Int, "200", false},
+    {Key::TempMemoWindowState, "tempmemo", "windowstate", T::Int, "0", false},
+    {Key::TempMemoStayOnTop, "tempmemo", "stayontop", T::Bool, "0", false},
+    {Key::TempMemoVisible, "tempmemo", "visible", T::Bool, "0", false},
+};
+// clang-format on
+
+QString sectionOf(Key key)
+{
+    return QString::fromLatin1(settingDef(key).section);
+}
+
+QString nameOf(Key key)
+{
+    return QString::fromLatin1(settingDef(key).key);
+}
+
+} // namespace
+
+const SettingDef& settingDef(Key key)
+{
+    Q_ASSERT(int(key) >= 0 && int(key) < kSettings.size());
+    Q_ASSERT(kSettings[int(key)].id == key); // rows follow the enum's order
+    return kSettings[int(key)];
+}
+
+const QList<SettingDef>& allSettings()
+{
+    return kSettings;
+}
+
+QString defaultString(Key key)
+{
+    return QString::fromUtf8(settingDef(key).defaultText);
+}
+
+int defaultInt(Key key)
+{
+    return defaultString(key).toInt();
+}
+
+bool defaultBool(Key key)
+{
+    return defaultInt(key) != 0;
+}
+
+TColor defaultColor(Key key)
+{
+    TColor c = clBlack;
+    stringToColor(defaultString(key), &c);
+    return c;
+}
+
+QString dateSettingText(const QDate& date)
+{
+    return date.toString(QStringLiteral("yyyy/MM/dd"));
+}
+
+QDate dateFromSettingText(const QString& text)
+{
+    const QStringList parts = text.trimmed().split(u'/');
+    if (parts.size() != 3) {
+        return QDate();
+    }
+    bool okY = false, okM = false, okD = false;
+    const QDate d(parts[0].toInt(&okY), parts[1].toInt(&okM), parts[2].toInt(&okD));
+    return okY && okM && okD ? d : QDate();
+}
+
+QString Settings::readString(Key key, const QString& def) const
+{
+    return m_ini.readString(sectionOf(key), nameOf(key), def);
+}
+
+int Settings::readInt(Key key, int def) const
+{
+    return m_ini.readInteger(sectionOf(key), nameOf(key), def);
+}
+
+bool Settings::readBool(Key key, bool def) const
+{
+    return m_ini.readBool(sectionOf(key), nameOf(key), def);
+}
+
+TColor Settings::readColor(Key key, TColor def) const
+{
+    return m_ini.readColor(sectionOf(key), nameOf(key), def);
+}
+
+double Settings::readFloat(Key key, double def) const
+{
+    return m_ini.readFloat(sectionOf(key), nameOf(key), def);
+}
+
+QDate Settings::readDate(Key key, const QDate& def) const
+{
+    const QDate d = dateFromSettingText(readString(key, QString()));
+    return d.isValid() ? d : def;
+}
+
+bool Settings::writeString(Key key, const QString& value)
+{
+    return m_ini.writeString(sectionOf(key), nameOf(key), value);
+}
+
+bool Settings::writeInt(Key key, int value)
+{
+    return m_ini.writeInteger(sectionOf(key), nameOf(key), value);
+}
+
+bool Settings::writeBool(Key key, bool value)
+{
+    return m_ini.writeBool(sectionOf(key), nameOf(key), value);
+}
+
+bool Settings::writeColor(Key key, TColor value)
+{
+    return m_ini.writeColor(sectionOf(key), nameOf(key), value);
+}
+
+bool Settings::writeFloat(Key key, double value)
+{
+    return m_ini.writeFloat(sectionOf(key), nameOf(key), value);
+}
+
+bool Settings::writeDate(Key key, const QDate& value)
+{
+    return writeString(key, dateSettingText(value));
+}
+
+bool Settings::deleteOldSearchKeywords()
+{
+    bool ok = true;
+    for (int i = 1; i <= 20; ++i) {
+        ok = m_ini.deleteKey(QStringLiteral("search"), QStringLiteral("keyword%1").arg(i)) && ok;
+    }
+    return ok;
+}
+
+} // namespace nox
