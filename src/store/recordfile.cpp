@@ -89,6 +89,7 @@ int RecordFile::openDevice(std::unique_ptr<QIODevice> device)
         return fail(kOpenFailed, QStringLiteral("the file is shorter than its header"));
     }
     m_writable = device->isWritable();
+    m_damaged = false;
     m_device = std::move(device);
     m_index = std::make_unique<TBtrKey>(m_device.get(), kMemoKeySize, kMemoIndexHeaderPos);
     if (m_index->openResult() != kOk) {
@@ -107,12 +108,18 @@ void RecordFile::close()
     m_path.clear();
 }
 
-bool RecordFile::isReadOnly() const { return !m_writable || (m_index && m_index->isReadOnly()); }
+bool RecordFile::isReadOnly() const { return !m_writable || m_damaged || (m_index && m_index->isReadOnly()); }
 
 int RecordFile::fail(int code, const QString& why)
 {
     m_lastError = why;
     return code;
+}
+
+int RecordFile::damaged(const QString& why)
+{
+    m_damaged = true;
+    return fail(kIoError, why);
 }
 
 int RecordFile::refuseIfReadOnly()
@@ -122,6 +129,9 @@ int RecordFile::refuseIfReadOnly()
     }
     if (!m_writable) {
         return fail(kIoError, QStringLiteral("the file is read-only"));
+    }
+    if (m_damaged) {
+        return fail(kIoError, QStringLiteral("the file is damaged and left unchanged"));
     }
     if (m_index->isReadOnly()) {
         return fail(kIoError, QStringLiteral("the file is damaged and left unchanged: ") + m_index->lastError());
@@ -188,10 +198,10 @@ int RecordFile::read(qint32 key, QByteArray& text)
     RecordHeader header;
     QString why;
     if (!readRecordHeader(pos, header, why)) {
-        return fail(kIoError, why);
+        return damaged(why);
     }
     if (header.key != key) {
-        return fail(kIoError, QStringLiteral("record at %1 holds key %2, not %3").arg(pos).arg(header.key).arg(key));
+        return damaged(QStringLiteral("record at %1 holds key %2, not %3").arg(pos).arg(header.key).arg(key));
     }
     text.resize(header.length - 4);
     if (m_device->read(text.data(), text.size()) != text.size()) {
@@ -233,11 +243,11 @@ int RecordFile::write(qint32 key, const QByteArray& text)
     RecordHeader header;
     QString why;
     if (!readRecordHeader(pos, header, why)) {
-        return fail(kIoError, why);
+        return damaged(why);
     }
     if (header.key != key) {
         // Writing here would overwrite somebody else's bytes.
-        return fail(kIoError, QStringLiteral("record at %1 holds key %2, not %3").arg(pos).arg(header.key).arg(key));
+        return damaged(QStringLiteral("record at %1 holds key %2, not %3").arg(pos).arg(header.key).arg(key));
     }
     if (qint64(header.length) < qint64(text.size()) + 4) {
         m_index->setKey(key);

@@ -80,6 +80,7 @@ private:
     };
     bool readRecordHeader(qint64 pos, RecordHeader& header, QString& why);
     int fail(int code, const QString& why);
+    int damaged(const QString& why);
     int refuseIfReadOnly();
 
     std::unique_ptr<QIODevice> m_device;
@@ -87,6 +88,7 @@ private:
     QString m_path;
     QString m_lastError;
     bool m_writable = false;
+    bool m_damaged = false;   // a record was found damaged: no more writes
 };
 
 } // namespace nox
