@@ -1,0 +1,470 @@
+// Mouse, keyboard, focus, drag and drop of the month view. Each handler
+// turns the event into a client point or key first, then acts on it.
+#include "monthview/monthview.h"
+#include "monthview/monthviewinplaceedit.h"
+#include "monthview/monthviewlayout_p.h"
+
+#include <QApplication>
+#include <QDrag>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QMouseEvent>
+
+namespace nox::monthview
+{
+
+bool TCustomMonthView::event(QEvent* e)
+{
+    // The control wants every key, Tab included (it does not move the focus).
+    if (e->type() == QEvent::KeyPress) {
+        auto* k = static_cast<QKeyEvent*>(e);
+        if (k->key() == Qt::Key_Tab || k->key() == Qt::Key_Backtab) {
+            keyPressEvent(k);
+            return true;
+        }
+    }
+    return QFrame::event(e);
+}
+
+// --- mouse -------------------------------------------------------------------
+
+void TCustomMonthView::mousePressEvent(QMouseEvent* e)
+{
+    const QPoint p = toClient(e->position().toPoint());
+    if (e->button() == Qt::LeftButton) {
+        leftPress(p);
+    } else if (e->button() == Qt::RightButton) {
+        rightPress(p);
+    } else {
+        QFrame::mousePressEvent(e);
+    }
+}
+
+void TCustomMonthView::leftPress(const QPoint& p)
+{
+    m_pressPoint = p;
+    if (IsEditing()) {
+        m_editor->Accept();
+    }
+    if (!hasFocus()) {
+        setFocus(Qt::MouseFocusReason);
+    }
+    switch (m_sizingState) {
+    case 1:
+    case 2:
+    case 3:
+        m_editor->Cancel();
+        m_sizingPoint = p;
+        m_sizingState += 3;
+        break;
+    case 10:
+        m_colRates = zoomRates(kColCount, m_sizingColumn, ClientSize().width());
+        invalidate();
+        break;
+    case 11: {
+        const int top = m_view->TopBar().Visible() ? m_view->TopBar().Height() : 0;
+        m_rowRates = zoomRates(kRowCount, m_sizingRow, ClientSize().height() - top);
+        invalidate();
+        break;
+    }
+    default: {
+        const int cell = CellAt(p);
+        if (cell < 0) {
+            m_editor->Cancel();
+        } else if (ExpandRect(cell).contains(p)) {
+            if (OnExpandClick) {
+                OnExpandClick(this, cell);
+            }
+        } else {
+            TMonthViewItem* item = m_items->Item(ItemAt(p));
+            const bool wasSelected = item && item == m_selectedItem;
+            setSelectedItem(item);
+            SelectCell(cell);
+            if (!wasSelected) {
+                m_editor->Cancel();
+            } else if (m_focusLost == 0) {
+                m_editPending = true;
+                m_editPoint = p;
+            }
+            m_dragArmed = true;
+        }
+        break;
+    }
+    }
+    if (m_selectedItem) {
+        m_focusLost = 0;
+    }
+}
+
+void TCustomMonthView::rightPress(const QPoint& p)
+{
+    setFocus(Qt::MouseFocusReason);
+    if (m_sizingState >= 1 && m_sizingState <= 3) {
+        return;
+    }
+    const int cell = CellAt(p);
+    if (cell < 0 || ExpandRect(cell).contains(p)) {
+        return;
+    }
+    setSelectedItem(m_items->Item(ItemAt(p)));
+    SelectCell(cell);
+}
+
+void TCustomMonthView::mouseReleaseEvent(QMouseEvent* e)
+{
+    QFrame::mouseReleaseEvent(e);
+    if (e->button() == Qt::LeftButton) {
+        leftRelease(toClient(e->position().toPoint()));
+    }
+}
+
+void TCustomMonthView::leftRelease(const QPoint& p)
+{
+    if (m_editPending) {
+        m_editTimer.start();
+    }
+    const int state = m_sizingState;
+    if (state == 7 || state == 8) {
+        moveRowBorder(p.y());
+    }
+    if (state == 7 || state == 9) {
+        moveColumnBorder(p.x());
+    }
+    m_sizingState = 0;
+    unsetCursor();
+    m_dragArmed = false;
+    if (state >= 7 && state <= 9) {
+        invalidate();
+    }
+}
+
+void TCustomMonthView::moveColumnBorder(int x)
+{
+    const Grid& g = CellGrid();
+    const QList<int> bounds(g.x.begin(), g.x.end());
+    const QList<int> sizes =
+        moveBorder(bounds, m_sizingColumn, x, 0, ClientSize().width(), m_view->LineWidth());
+    m_colRates = parseRate(rateText(sizes), kColCount);
+}
+
+void TCustomMonthView::moveRowBorder(int y)
+{
+    const Grid& g = CellGrid();
+    const QList<int> bounds(g.y.begin(), g.y.end());
+    const int floor = m_view->TopBar().Visible() ? m_view->TopBar().Height() : 0;
+    const QList<int> sizes =
+        moveBorder(bounds, m_sizingRow, y, floor, ClientSize().height(), m_view->LineWidth());
+    m_rowRates = parseRate(rateText(sizes), kRowCount);
+}
+
+void TCustomMonthView::mouseMoveEvent(QMouseEvent* e)
+{
+    QFrame::mouseMoveEvent(e);
+    const QPoint p = toClient(e->position().toPoint());
+    if (m_dragArmed && m_dragMode == dmAutomatic) {
+        const QPoint d = p - m_pressPoint;
+        const int threshold = QApplication::startDragDistance();
+        if (qAbs(d.x()) > threshold || qAbs(d.y()) > threshold) {
+            if (m_selectedItem) {
+                startDrag(p);
+            }
+        } else {
+            m_sizingState = 0;
+            unsetCursor();
+        }
+        return;
+    }
+    if (m_sizingState <= 3 || m_sizingState >= 10) {
+        hover(p);
+    } else if (m_sizingState <= 6 && p != m_sizingPoint) {
+        m_sizingState += 3;
+    }
+}
+
+void TCustomMonthView::hover(const QPoint& p)
+{
+    ensureLayout();
+    const QSize size = ClientSize();
+    const HoverZone z = hoverZone(m_layout->grid, p, m_layout->lineWidth, size.width(), size.height(),
+                                  m_colSizing, m_rowSizing);
+    m_sizingState = z.state;
+    if (z.column > 0) {
+        m_sizingColumn = z.column;
+    }
+    if (z.row > 0) {
+        m_sizingRow = z.row;
+    }
+    applySizingCursor();
+}
+
+void TCustomMonthView::applySizingCursor()
+{
+    switch (m_sizingState) {
+    case 1:
+        setCursor(Qt::SizeAllCursor);
+        break;
+    case 2:
+        setCursor(Qt::SplitVCursor);
+        break;
+    case 3:
+        setCursor(Qt::SplitHCursor);
+        break;
+    case 10:
+        setCursor(Qt::SizeHorCursor);
+        break;
+    case 11:
+        setCursor(Qt::SizeVerCursor);
+        break;
+    default:
+        unsetCursor();
+        break;
+    }
+}
+
+void TCustomMonthView::mouseDoubleClickEvent(QMouseEvent* e)
+{
+    if (e->button() != Qt::LeftButton) {
+        return;
+    }
+    // A double click never starts the in-place editor.
+    m_editPending = false;
+    m_editTimer.stop();
+    if (OnDblClick) {
+        OnDblClick(this);
+    }
+    // The press and release before this one ended the sizing state; the
+    // zone under the pointer decides which rates come back.
+    ensureLayout();
+    const QSize size = ClientSize();
+    const HoverZone z = hoverZone(m_layout->grid, toClient(e->position().toPoint()), m_layout->lineWidth,
+                                  size.width(), size.height(), m_colSizing, m_rowSizing);
+    if (z.state == 1 || z.state == 3) {
+        m_colRates = parseRate(m_colRate, kColCount);
+    }
+    if (z.state == 1 || z.state == 2) {
+        m_rowRates = parseRate(m_rowRate, kRowCount);
+    }
+    if (z.state >= 1 && z.state <= 3) {
+        invalidate();
+    }
+}
+
+// --- keyboard and focus --------------------------------------------------------
+
+void TCustomMonthView::keyPressEvent(QKeyEvent* e)
+{
+    int key = e->key();
+    if (OnKeyDown) {
+        OnKeyDown(this, key, e->modifiers());
+    }
+    if (key == 0) {
+        return;
+    }
+    switch (key) {
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+        arrowKey(key);
+        break;
+    default:
+        QFrame::keyPressEvent(e);
+        break;
+    }
+}
+
+void TCustomMonthView::arrowKey(int key)
+{
+    setSelectedItem(nullptr);
+    const int cell = m_selectedCell;
+    if (key == Qt::Key_Left) {
+        if (cell != 0) {
+            SelectCell(cell < 0 ? 0 : cell - 1);
+        }
+    } else if (key == Qt::Key_Right) {
+        if (cell < kCellCount - 1) {
+            SelectCell(cell < 0 ? 0 : cell + 1);
+        }
+    } else if (key == Qt::Key_Up) {
+        if (cell < 0 || cell - kColCount >= 0) {
+            SelectCell(cell < 0 ? 0 : cell - kColCount);
+        } else {
+            m_selectedCell = cell + 5 * kColCount;
+            PrevMonth();
+        }
+    } else if (key == Qt::Key_Down) {
+        if (cell < 0 || cell + kColCount < kCellCount) {
+            SelectCell(cell < 0 ? 0 : cell + kColCount);
+        } else {
+            m_selectedCell = cell - 5 * kColCount;
+            NextMonth();
+        }
+    }
+}
+
+void TCustomMonthView::focusOutEvent(QFocusEvent* e)
+{
+    QFrame::focusOutEvent(e);
+    m_editPending = false;
+    // A popup menu over the control does not count as leaving it.
+    if (m_selectedItem && e->reason() != Qt::PopupFocusReason) {
+        m_focusLost = IsEditing() ? 1 : 2;
+    }
+}
+
+// --- in-place editing --------------------------------------------------------
+
+bool TCustomMonthView::IsEditing() const
+{
+    return m_editor && m_editor->isVisible();
+}
+
+void TCustomMonthView::editTimerFired()
+{
+    m_editTimer.stop();
+    const bool pending = m_editPending;
+    m_editPending = false;
+    if (!pending || !m_selectedItem || m_readOnly) {
+        return;
+    }
+    m_dragArmed = false;
+    if (m_selectedItem->ItemRect().adjusted(0, 0, 1, 1).contains(m_editPoint)) {
+        BeginEdit(m_selectedItem);
+    } else {
+        m_editor->HideEditor();
+    }
+}
+
+bool TCustomMonthView::BeginEdit(TMonthViewItem* item)
+{
+    if (m_readOnly || !item || m_items->IndexOf(item) < 0) {
+        return false;
+    }
+    bool allow = true;
+    if (OnEditing) {
+        OnEditing(this, item, allow);
+    }
+    ensureLayout();
+    const QRect r = item->ItemRect();
+    if (!allow || r.isEmpty()) {
+        return false;
+    }
+    m_editor->setFont(font());
+    const QRect bounds(r.left(), r.top(), r.width(), r.height() + 4);
+    m_editor->Start(item, bounds.translated(ClientOrigin()), m_metrics.lineHeight + 5, item->Text());
+    return true;
+}
+
+void TCustomMonthView::editorFinished(bool accepted)
+{
+    TMonthViewItem* item = m_editor->Item();
+    if (!accepted || !item || m_items->IndexOf(item) < 0 || !m_editor->document()->isModified()) {
+        return;
+    }
+    QString s = m_editor->toPlainText();
+    if (OnEdited) {
+        OnEdited(this, item, s);
+    }
+    if (m_items->IndexOf(item) >= 0) {
+        item->SetText(s);
+    }
+    invalidate();
+}
+
+// --- drag and drop -------------------------------------------------------------
+
+void TCustomMonthView::startDrag(const QPoint& p)
+{
+    TMonthViewItem* item = m_selectedItem;
+    m_dragArmed = false;
+    m_editPending = false;
+    const QRect rect = item->ItemRect();
+    auto* mime = new QMimeData;
+    mime->setData(monthViewItemMimeType(), QByteArray::number(item->Sequence()));
+    auto* drag = new QDrag(this);
+    drag->setMimeData(mime);
+    const QPixmap image = BarImage(item, devicePixelRatioF());
+    if (!image.isNull()) {
+        drag->setPixmap(image);
+        drag->setHotSpot(p - rect.topLeft());
+    }
+    m_dragging = true;
+    const Qt::DropAction action = drag->exec(Qt::MoveAction | Qt::CopyAction, Qt::MoveAction);
+    m_dragging = false;
+    QObject* target = action == Qt::IgnoreAction ? nullptr : drag->target();
+    // Whatever happened, the press that started the drag is over.
+    m_dragArmed = false;
+    m_sizingState = 0;
+    unsetCursor();
+    setDropTargetCell(-1);
+    if (OnEndDrag) {
+        const QPoint now = toClient(mapFromGlobal(QCursor::pos()));
+        OnEndDrag(this, target, now.x(), now.y());
+    }
+}
+
+bool TCustomMonthView::isOwnDrag(const QDropEvent* e) const
+{
+    return e->mimeData() && e->mimeData()->hasFormat(monthViewItemMimeType()) &&
+           qobject_cast<TCustomMonthView*>(e->source()) != nullptr;
+}
+
+void TCustomMonthView::setDropTargetCell(int cell)
+{
+    if (m_dropTargetCell != cell) {
+        m_dropTargetCell = cell;
+        invalidate();
+    }
+}
+
+void TCustomMonthView::dragEnterEvent(QDragEnterEvent* e)
+{
+    m_editPending = false;
+    if (isOwnDrag(e)) {
+        e->acceptProposedAction();
+    } else {
+        e->ignore();
+    }
+}
+
+void TCustomMonthView::dragMoveEvent(QDragMoveEvent* e)
+{
+    m_editPending = false;
+    const QPoint p = toClient(e->position().toPoint());
+    bool accept = isOwnDrag(e) && OnDragOver;
+    if (accept) {
+        OnDragOver(this, e->source(), p.x(), p.y(), accept);
+    }
+    if (accept) {
+        const int cell = CellAt(p);
+        setDropTargetCell(cell >= 0 ? cell : -1);
+        e->acceptProposedAction();
+    } else {
+        setDropTargetCell(-1);
+        e->ignore();
+    }
+}
+
+void TCustomMonthView::dragLeaveEvent(QDragLeaveEvent* e)
+{
+    m_editPending = false;
+    setDropTargetCell(-1);
+    e->accept();
+}
+
+void TCustomMonthView::dropEvent(QDropEvent* e)
+{
+    m_editPending = false;
+    setDropTargetCell(-1);
+    if (!isOwnDrag(e)) {
+        e->ignore();
+        return;
+    }
+    const QPoint p = toClient(e->position().toPoint());
+    if (OnDragDrop) {
+        OnDragDrop(this, e->source(), p.x(), p.y());
+    }
+    e->acceptProposedAction();
+}
+
+} // namespace nox::monthview

@@ -1,0 +1,276 @@
+// Model -> layout: turns the month, the items and the appearance into a
+// MonthLayout. Runs whenever the layout is needed after a change.
+#include "core/datetime.h"
+#include "monthview/monthview.h"
+#include "monthview/monthviewlayout_p.h"
+
+#include <QFontMetrics>
+
+namespace nox::monthview
+{
+
+namespace
+{
+
+constexpr int kTopLeft = Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine;
+constexpr int kTopRight = Qt::AlignRight | Qt::AlignTop | Qt::TextSingleLine;
+
+QRect ltrb(int l, int t, int r, int b)
+{
+    return QRect(l, t, r - l, b - t);
+}
+
+int headerFlags(TAlignment alignment, TTextLayout layout)
+{
+    int flags = Qt::TextSingleLine;
+    flags |= alignment == taLeftJustify    ? Qt::AlignLeft
+             : alignment == taRightJustify ? Qt::AlignRight
+                                           : Qt::AlignHCenter;
+    flags |= layout == tlTop ? Qt::AlignTop : layout == tlBottom ? Qt::AlignBottom : Qt::AlignVCenter;
+    return flags;
+}
+
+} // namespace
+
+QFont TCustomMonthView::styledFont(TFontStyles styles) const
+{
+    QFont f = font();
+    applyFontStyles(f, styles);
+    return f;
+}
+
+void TCustomMonthView::computeMetrics() const
+{
+    const QFontMetrics fm(font());
+    m_metrics.lineHeight = fm.height() + qMax(0, fm.leading());
+    m_metrics.averageCharWidth = fm.averageCharWidth();
+    const QFontMetrics bold(styledFont(fsBold));
+    m_metrics.timeWidth = bold.horizontalAdvance(
+        formatDateTime(QStringLiteral("h:mm"), QDateTime(QDate(2000, 1, 1), QTime(23, 59))));
+    m_metricsDirty = false;
+}
+
+QString TCustomMonthView::timeText(const TMonthViewItem* item) const
+{
+    const QString pattern = QStringLiteral("h:mm");
+    QString text = formatDateTime(pattern, item->StartDateTime());
+    if (m_view->TimeViewStyle() == mtvSpan) {
+        text += QLatin1Char('-') + formatDateTime(pattern, item->EndDateTime());
+    }
+    return text;
+}
+
+void TCustomMonthView::ensureLayout() const
+{
+    if (m_metricsDirty) {
+        computeMetrics();
+    }
+    if (!m_layoutDirty && m_layout) {
+        return;
+    }
+    if (!m_layout) {
+        m_layout = std::make_unique<MonthLayout>();
+    }
+    MonthLayout& l = *m_layout;
+    const TView& v = *m_view;
+    const TMonthViewTopBar& bar = v.TopBar();
+    l = MonthLayout();
+    l.size = ClientSize();
+    l.background = m_color;
+    l.lineWidth = v.LineWidth();
+    l.lineColor = v.LineColor();
+    l.headerVisible = bar.Visible();
+    l.header = QRect(0, 0, l.size.width(), bar.Height());
+    l.headerColor = bar.Color();
+    const int top = bar.Visible() ? bar.Height() : 0;
+    l.grid = makeGrid(m_colRates, m_rowRates, l.size.width(), l.size.height(), top, l.lineWidth);
+
+    const QFontMetrics headerFm(styledFont(bar.Font().Style()));
+    const QDate sunday(2006, 1, 1); // any Sunday
+    for (int i = 0; i < kColCount; ++i) {
+        TextRun& run = l.weekdays[i];
+        run.rect = ltrb(l.grid.x[i] + l.lineWidth, 1, l.grid.x[i + 1], bar.Height());
+        run.text = headerFm.elidedText(formatDateTime(QStringLiteral("aaaa"), sunday.addDays(i)),
+                                       Qt::ElideRight, qMax(0, run.rect.width()));
+        run.flags = headerFlags(bar.Alignment(), bar.Layout());
+        run.color = bar.Font().Color();
+        run.style = bar.Font().Style();
+    }
+    layoutCells(l);
+    m_layoutDirty = false;
+}
+
+void TCustomMonthView::layoutCells(MonthLayout& l) const
+{
+    for (int i = 0; i < m_items->Count(); ++i) {
+        m_items->Item(i)->m_itemRect = QRect();
+    }
+    int running = m_items->Count() > 0 ? 0 : -1;
+    for (int cell = 0; cell < kCellCount; ++cell) {
+        layoutCell(l, cell, running);
+    }
+}
+
+void TCustomMonthView::cellColors(int cell, const QDate& date, const QString& holiday, TColor& bk,
+                                  TColor& fg) const
+{
+    const TView& v = *m_view;
+    const bool isHoliday = !holiday.isEmpty();
+    if (!m_frame.inMonth(cell)) {
+        bk = v.OtherMonthBKColor();
+        fg = isHoliday ? v.HolidayFGColor() : v.OtherMonthFGColor();
+    } else if (isHoliday) {
+        bk = v.HolidayBKColor();
+        fg = v.HolidayFGColor();
+    } else if (date.dayOfWeek() == Qt::Sunday) {
+        bk = v.SundayBKColor();
+        fg = v.SundayFGColor();
+    } else if (date.dayOfWeek() == Qt::Saturday) {
+        bk = v.SaturdayBKColor();
+        fg = v.SaturdayFGColor();
+    } else {
+        bk = v.WeekDayBKColor();
+        fg = v.WeekDayFGColor();
+    }
+}
+
+void TCustomMonthView::layoutCell(MonthLayout& l, int cell, int& running) const
+{
+    const TView& v = *m_view;
+    CellLayout& c = l.cells[cell];
+    const int row = cell / kColCount;
+    const int col = cell % kColCount;
+    const int lw = l.lineWidth;
+    c.inner = ltrb(l.grid.x[col] + lw, l.grid.y[row] + lw, l.grid.x[col + 1], l.grid.y[row + 1]);
+    const QDate date = CellDate(cell);
+    const QString holiday = HolidayName(date);
+    TColor fg = clBlack;
+    cellColors(cell, date, holiday, c.background, fg);
+    if (date == Today()) {
+        c.todayFrame = c.inner;
+        c.todayLineWidth = v.TodayLineWidth();
+        c.todayColor = v.TodayColor();
+    }
+    const int m = v.DayTextMargin();
+    const QRect text = c.inner.adjusted(m, m, -m, -m);
+    const int lh = m_metrics.lineHeight;
+    const bool focused = cell == m_selectedCell || cell == m_dropTargetCell;
+    if (focused) {
+        c.focusRect = ltrb(text.left(), text.top(), text.left() + text.width(),
+                           qMin(text.top() + lh, text.top() + text.height()));
+        c.focusColor = v.FocusColor();
+    }
+    const QRect line = ltrb(text.left(), text.top(), text.left() + text.width(), text.top() + text.height());
+    if (!holiday.isEmpty()) {
+        c.holiday.rect = line;
+        c.holiday.flags = kTopLeft;
+        c.holiday.color = focused ? v.FocusFont().Color() : fg;
+        c.holiday.style = fontStylesOf(font());
+        c.holiday.text = QFontMetrics(font()).elidedText(holiday, Qt::ElideRight, qMax(0, line.width()));
+    }
+    const bool point = cell == 0 || cell == m_frame.firstCell || cell == m_frame.endCell;
+    c.dayText.rect = line;
+    c.dayText.flags = kTopRight;
+    c.dayText.color = focused ? v.FocusFont().Color() : fg;
+    c.dayText.style = focused ? v.FocusFont().Style() : v.DayTextFont().Style();
+    c.dayText.text =
+        QFontMetrics(styledFont(c.dayText.style))
+            .elidedText(formatDateTime(point ? v.DayTextFormat_Point() : v.DayTextFormat(), date),
+                        Qt::ElideRight, qMax(0, line.width()));
+
+    // Items dated before this cell (only possible for items outside the
+    // days shown) are passed over instead of stopping the walk.
+    while (running >= 0 && m_items->Item(running)->Day() < date) {
+        running = running + 1 < m_items->Count() ? running + 1 : -1;
+    }
+    const int innerBottom = c.inner.top() + c.inner.height();
+    int top = c.inner.top() + lh + 2;
+    bool markerDrawn = false;
+    while (running >= 0 && m_items->Item(running)->Day() == date) {
+        if (c.firstItem < 0) {
+            c.firstItem = running;
+        }
+        if (innerBottom - top >= lh + 4) {
+            layoutBar(l, cell, running, top);
+        } else if (!markerDrawn) {
+            layoutExpandMarker(l, cell);
+            markerDrawn = true;
+        }
+        running = running + 1 < m_items->Count() ? running + 1 : -1;
+        top += lh + 5;
+    }
+}
+
+void TCustomMonthView::layoutExpandMarker(MonthLayout& l, int cell) const
+{
+    CellLayout& c = l.cells[cell];
+    const int m = m_view->DayTextMargin();
+    const int right = c.inner.left() + c.inner.width() + m;
+    const int bottom = c.inner.top() + c.inner.height() + m;
+    c.expandRect = ltrb(right - 20, bottom - 8, right, bottom);
+}
+
+void TCustomMonthView::layoutBar(MonthLayout& l, int cell, int itemIndex, int top) const
+{
+    CellLayout& c = l.cells[cell];
+    TMonthViewItem* item = m_items->Item(itemIndex);
+    const int lh = m_metrics.lineHeight;
+    const int innerBottom = c.inner.top() + c.inner.height();
+    const QRect r =
+        ltrb(c.inner.left() + 2, top, c.inner.left() + c.inner.width() - 2, qMin(top + lh + 4, innerBottom));
+    BarLayout bar = makeBar(item, r, item == m_selectedItem);
+    bar.item = itemIndex;
+    item->m_itemRect = r.adjusted(0, -1, 0, 1);
+    c.bars.append(bar);
+}
+
+BarLayout TCustomMonthView::makeBar(const TMonthViewItem* item, const QRect& r, bool selected) const
+{
+    const TView& v = *m_view;
+    BarLayout bar;
+    bar.rect = r;
+    bar.background = selected ? v.FocusColor() : item->Color();
+    bar.frameColor = v.ItemFrameColor();
+    const TColor textColor = selected ? v.FocusFont().Color() : item->Font().Color();
+    const TFontStyles style = item->Font().Style();
+    const int right = r.left() + r.width();
+    int x = r.left() + 2;
+    int extra = 0; // memo mark and image, added to the text start after a time
+    if (item->MemoMark()) {
+        x += v.MarkWidth();
+        extra += v.MarkWidth();
+        bar.markRect = ltrb(r.left() + 1, r.top() + 2, r.left() + 1 + v.MarkWidth(), r.top() + r.height() - 2)
+                           .intersected(r.adjusted(1, 2, -1, -2));
+        bar.markColor = v.MarkColor();
+    }
+    if (m_images && item->ImageIndex() >= 0 && item->ImageIndex() < m_images->size()) {
+        const QSize size = m_images->at(item->ImageIndex()).deviceIndependentSize().toSize();
+        const int h = qMin(size.height(), r.height());
+        const int y = size.height() < r.height() ? r.top() + (r.height() - size.height()) / 2 : r.top();
+        bar.imageIndex = item->ImageIndex();
+        bar.imageTarget = QRect(x, y, size.width(), h);
+        bar.imageSource = QRect(0, 0, size.width(), h);
+        x += size.width() + 2;
+        extra += size.width() + 2;
+    }
+    const TMonthTimeViewStyle tvs = v.TimeViewStyle();
+    if (tvs != mtvNone) {
+        const int tw = m_metrics.timeWidth;
+        const int avg = m_metrics.averageCharWidth;
+        const int boxWidth = tvs == mtvSpan ? 2 * tw + 2 * avg : tw;
+        bar.time.rect = ltrb(x, r.top() + 2, qMin(x + boxWidth, right), r.top() + r.height());
+        bar.time.text = timeText(item);
+        bar.time.flags = kTopRight;
+        bar.time.color = textColor;
+        bar.time.style = style;
+        x = r.left() + (tvs == mtvSpan ? 2 * (tw + avg) + avg : tw + avg) + extra;
+    }
+    bar.text.rect = ltrb(x, r.top() + 2, right, r.top() + r.height());
+    bar.text.text = item->Text();
+    bar.text.flags = kTopLeft;
+    bar.text.color = textColor;
+    bar.text.style = style;
+    return bar;
+}
+
+} // namespace nox::monthview
