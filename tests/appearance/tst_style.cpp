@@ -1,0 +1,303 @@
+#include <QElapsedTimer>
+#include <QFontMetrics>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "appearance/style.h"
+#include "core/folders.h"
+#include "core/inifile.h"
+#include "core/textfile.h"
+
+using namespace nox;
+
+namespace {
+
+QString factoryFile()
+{
+    return QDir::cleanPath(qEnvironmentVariable("NOX_TEST_DATA") + QStringLiteral("/../../../data/default/style.ini"));
+}
+
+// A style in which every field differs from the defaults.
+TStyle unusualStyle()
+{
+    TStyle s;
+    s.HeaderVisible = false;
+    s.HeaderBKColor = 0x00123456;
+    s.HeaderFGColor = clBtnText;
+    s.HeaderFontSize1 = 21;
+    s.HeaderFontSize2 = 7;
+    s.Color = 0x00010203;
+    s.FontColor = clYellow;
+    s.FontSize = 13;
+    s.FontName = QStringLiteral("Noto Sans CJK JP");
+    s.ViewFocusStyleColor = 0x00AABBCC;
+    s.ViewFocusStyleFontColor = 0x00CCBBAA;
+    s.ViewLineColor = clInfoBk;
+    s.ViewLineWidth = 3;
+    s.ViewLeftBarColor = 0x00101010;
+    s.ViewLeftBarFontColor = 0x00202020;
+    s.ViewLeftBarLineColor = 0x00303030;
+    s.ViewHighlightColor = 0x00404040;
+    s.ViewTopBarColor = 0x00505050;
+    s.ViewTopBarFontColor = 0x00606060;
+    s.DayKind = {1, 2, 3, 4, 5, 6, 7, 8, 9};
+    s.WeekDayFGColor = 0x00707070;
+    s.TodayColor = 0x00808081;
+    s.MVLineColor = 0x00909090;
+    s.MVLineWidth = 2;
+    s.MVTopBarColor = 0x00A0A0A0;
+    s.MVTopBarFontColor = 0x00B0B0B0;
+    s.MVOtherColor = 0x00C0C0C1;
+    s.MVOtherFontColor = 0x00D0D0D0;
+    s.SkedFrameColor = 0x00E0E0E0;
+    s.MVMarkColor = 0x00F0F0F0;
+    s.LineSizing = false;
+    s.ColWidth = QStringLiteral("2,3,3,3,3,3,2");
+    return s;
+}
+
+double luminance(TColor c)
+{
+    auto lin = [](int v) {
+        const double s = v / 255.0;
+        return s <= 0.03928 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * lin(c & 0xFF) + 0.7152 * lin((c >> 8) & 0xFF) + 0.0722 * lin((c >> 16) & 0xFF);
+}
+
+double contrast(TColor a, TColor b)
+{
+    const double la = luminance(a), lb = luminance(b);
+    return (qMax(la, lb) + 0.05) / (qMin(la, lb) + 0.05);
+}
+
+} // namespace
+
+class TestStyle : public QObject {
+    Q_OBJECT
+private slots:
+    void factoryStylesAreCompleteAndValid();
+    void factoryStylesAreLegibleAndDistinct();
+    void exportImportRoundTrip();
+    void writesEveryKeyInTableOrder();
+    void missingKeysKeepValuesButFontFallsBack();
+    void missingFileReadsAsEmpty();
+    void valueForms_data();
+    void valueForms();
+    void badValuesAreReportedAndKept();
+    void dataFolderAndFactoryCopy();
+    void derivedSizesFollowTheFont();
+};
+
+void TestStyle::factoryStylesAreCompleteAndValid()
+{
+    const IniFile ini(factoryFile());
+    QVERIFY2(QFileInfo::exists(ini.path()), qPrintable(ini.path()));
+    for (int i = 0; i < 3; ++i) {
+        const QString section = StyleSectionName(i);
+        QCOMPARE(ini.readSection(section), StyleKeys());
+        TStyle s;
+        const TStyleReadResult r = ReadStyleSection(ini, section, s);
+        QVERIFY(r.fileFound);
+        QVERIFY2(r.badKeys.isEmpty(), qPrintable(r.badKeys.join(u',')));
+        QCOMPARE(s.FontName, QStringLiteral("ＭＳ Ｐゴシック"));
+        QCOMPARE(s.ColWidth.split(u',').size(), 7);
+    }
+}
+
+void TestStyle::factoryStylesAreLegibleAndDistinct()
+{
+    const IniFile ini(factoryFile());
+    TStyle s[3];
+    for (int i = 0; i < 3; ++i) {
+        ReadStyleSection(ini, StyleSectionName(i), s[i]);
+        const struct {
+            const char* what;
+            TColor fg, bg;
+        } pairs[] = {
+            {"text", s[i].FontColor, s[i].Color},
+            {"focus", s[i].ViewFocusStyleFontColor, s[i].ViewFocusStyleColor},
+            {"ruler", s[i].ViewLeftBarFontColor, s[i].ViewLeftBarColor},
+            {"day header", s[i].ViewTopBarFontColor, s[i].ViewTopBarColor},
+            {"date header", s[i].HeaderFGColor, s[i].HeaderBKColor},
+            {"month header", s[i].MVTopBarFontColor, s[i].MVTopBarColor},
+            {"weekday", s[i].WeekDayFGColor, s[i].Color},
+            {"sunday", s[i].DayKind.SundayFGColor, s[i].DayKind.SundayBKColor},
+            {"saturday", s[i].DayKind.SaturdayFGColor, s[i].DayKind.SaturdayBKColor},
+            {"holiday", s[i].DayKind.HolidayFGColor, s[i].DayKind.HolidayBKColor},
+            {"entries", s[i].FontColor, s[i].DayKind.SkedBKColor},
+        };
+        for (const auto& p : pairs) {
+            QVERIFY2(contrast(p.fg, p.bg) >= 4.5, qPrintable(QStringLiteral("style %1 %2: %3").arg(i + 1).arg(
+                                                       p.what).arg(contrast(p.fg, p.bg))));
+        }
+        QVERIFY(contrast(s[i].MVOtherFontColor, s[i].MVOtherColor) >= 2.0);
+    }
+    QVERIFY(luminance(s[0].Color) > 0.8);   // light
+    QVERIFY(luminance(s[2].Color) < 0.05);  // dark
+    QVERIFY(s[0].HeaderBKColor != s[1].HeaderBKColor && s[1].HeaderBKColor != s[2].HeaderBKColor);
+    QVERIFY(s[0].Color != s[1].Color);
+}
+
+void TestStyle::exportImportRoundTrip()
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("mystyle.txt"));
+    const TStyle out = unusualStyle();
+    QElapsedTimer timer;
+    timer.start();
+    QVERIFY(ExportStyle(file, out));
+    qDebug("export of one style took %lld ms", timer.elapsed());
+    const IniFile ini(file);
+    QVERIFY(ini.sectionExists(QStringLiteral("Style")));
+    QVERIFY(!ini.sectionExists(QStringLiteral("Style1")));
+    TStyle in;
+    const TStyleReadResult r = ImportStyle(file, in);
+    QVERIFY(r.badKeys.isEmpty());
+    QVERIFY(in == out);
+    // Colours are stored in name form.
+    QCOMPARE(ini.readString(QStringLiteral("Style"), QStringLiteral("FontColor"), {}), QStringLiteral("clYellow"));
+    QCOMPARE(ini.readString(QStringLiteral("Style"), QStringLiteral("Color"), {}), QStringLiteral("$00010203"));
+    QCOMPARE(ini.readString(QStringLiteral("Style"), QStringLiteral("LineSizing"), {}), QStringLiteral("0"));
+}
+
+void TestStyle::writesEveryKeyInTableOrder()
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("style.ini"));
+    QVERIFY(writeTextLines(file, {QStringLiteral("[Style2]"), QStringLiteral("Color=clRed"),
+                                  QStringLiteral("[Style1]"), QStringLiteral("ColWidth=1,2,3")}));
+    IniFile ini(file);
+    QVERIFY(WriteStyleSection(ini, QStringLiteral("Style1"), unusualStyle()));
+    QCOMPARE(ini.readSection(QStringLiteral("Style1")).size(), StyleKeys().size());
+    QStringList order = ini.readSection(QStringLiteral("Style1"));
+    // A key present before keeps its place; the rest follow in table order.
+    order.removeAll(QStringLiteral("ColWidth"));
+    QStringList expected = StyleKeys();
+    expected.removeAll(QStringLiteral("ColWidth"));
+    QCOMPARE(order, expected);
+    QCOMPARE(ini.readString(QStringLiteral("Style2"), QStringLiteral("Color"), {}), QStringLiteral("clRed"));
+    QCOMPARE(ini.readString(QStringLiteral("Style1"), QStringLiteral("ColWidth"), {}),
+             QStringLiteral("2,3,3,3,3,3,2"));
+}
+
+void TestStyle::missingKeysKeepValuesButFontFallsBack()
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("style.ini"));
+    QVERIFY(writeTextLines(file, {QStringLiteral("[Style]"), QStringLiteral("Color=clAqua")}));
+    TStyle s = unusualStyle();
+    const TStyleReadResult r = ImportStyle(file, s);
+    QVERIFY(r.fileFound);
+    TStyle expected = unusualStyle();
+    expected.Color = clAqua;
+    expected.FontName = QStringLiteral("ＭＳ Ｐゴシック");
+    expected.FontSize = 9;
+    QVERIFY(s == expected);
+}
+
+void TestStyle::missingFileReadsAsEmpty()
+{
+    QTemporaryDir dir;
+    TStyle s = unusualStyle();
+    const TStyleReadResult r = ImportStyle(dir.filePath(QStringLiteral("none.txt")), s);
+    QVERIFY(!r.fileFound);
+    QCOMPARE(s.Color, unusualStyle().Color);
+    QCOMPARE(s.FontSize, kStyleFallbackFontSize);
+    QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("none.txt"))));
+}
+
+void TestStyle::valueForms_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<quint32>("expected");
+    QTest::newRow("colour name any case") << "TodayColor=CLRED" << "TodayColor" << quint32(clRed);
+    QTest::newRow("colour hex") << "TodayColor=$00FF8000" << "TodayColor" << quint32(0x00FF8000);
+    QTest::newRow("colour plain number") << "TodayColor=255" << "TodayColor" << quint32(255);
+    QTest::newRow("system colour") << "TodayColor=clBtnFace" << "TodayColor" << quint32(clBtnFace);
+    QTest::newRow("sizing off") << "LineSizing=0" << "LineSizing" << quint32(0);
+    QTest::newRow("sizing any non-zero") << "LineSizing=2" << "LineSizing" << quint32(1);
+    QTest::newRow("header hidden") << "HeaderVisible=0" << "HeaderVisible" << quint32(0);
+    QTest::newRow("width") << "MVLineWidth=4" << "MVLineWidth" << quint32(4);
+}
+
+void TestStyle::valueForms()
+{
+    QFETCH(QString, line);
+    QFETCH(QString, key);
+    QFETCH(quint32, expected);
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("s.txt"));
+    QVERIFY(writeTextLines(file, {QStringLiteral("[Style]"), line}));
+    TStyle s;
+    QVERIFY(ImportStyle(file, s).badKeys.isEmpty());
+    const QHash<QString, quint32> got{{QStringLiteral("TodayColor"), s.TodayColor},
+                                      {QStringLiteral("LineSizing"), quint32(s.LineSizing)},
+                                      {QStringLiteral("HeaderVisible"), quint32(s.HeaderVisible)},
+                                      {QStringLiteral("MVLineWidth"), quint32(s.MVLineWidth)}};
+    QCOMPARE(got.value(key), expected);
+}
+
+void TestStyle::badValuesAreReportedAndKept()
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("s.txt"));
+    QVERIFY(writeTextLines(file, {QStringLiteral("[Style]"), QStringLiteral("Color=purplish"),
+                                  QStringLiteral("FontSize=big"), QStringLiteral("MVLineWidth=2"),
+                                  QStringLiteral("LineSizing=yes")}));
+    TStyle s;
+    s.Color = clTeal;
+    s.FontSize = 11;
+    const TStyleReadResult r = ImportStyle(file, s);
+    QCOMPARE(r.badKeys, (QStringList{QStringLiteral("Color"), QStringLiteral("FontSize"),
+                                     QStringLiteral("LineSizing")}));
+    QCOMPARE(s.Color, clTeal);
+    QCOMPARE(s.FontSize, 11);
+    QVERIFY(s.LineSizing);
+    QCOMPARE(s.MVLineWidth, 2);
+}
+
+void TestStyle::dataFolderAndFactoryCopy()
+{
+    QTemporaryDir home;
+    qputenv("NOX_HOME", home.path().toUtf8());
+    folders::resetCache();
+    QVERIFY(folders::ensureDataFolder());
+    QDir().mkpath(home.filePath(QStringLiteral("default")));
+    QVERIFY(QFile::copy(factoryFile(), home.filePath(QStringLiteral("default/style.ini"))));
+
+    TStyle factory;
+    QVERIFY(ReadStyle(factory, 2, true).fileFound);
+    QVERIFY(luminance(factory.Color) < 0.05);
+
+    TStyle mine = unusualStyle();
+    QVERIFY(WriteStyle(mine, 1));
+    QVERIFY(QFileInfo::exists(folders::dataFolder() + QStringLiteral("/style.ini")));
+    TStyle back;
+    QVERIFY(ReadStyle(back, 1).fileFound);
+    QVERIFY(back == mine);
+    TStyle untouched;
+    ReadStyle(untouched, 0);
+    QCOMPARE(untouched.Color, TStyle().Color);
+    // Out-of-range indexes stay within the three sections.
+    QCOMPARE(StyleSectionName(7), QStringLiteral("Style3"));
+    QCOMPARE(StyleSectionName(-1), QStringLiteral("Style1"));
+    qunsetenv("NOX_HOME");
+    folders::resetCache();
+}
+
+void TestStyle::derivedSizesFollowTheFont()
+{
+    TStyle small;
+    small.FontSize = 9;
+    TStyle big = small;
+    big.FontSize = 18;
+    QVERIFY(LeftBarWidthFor(StyleFont(big)) > LeftBarWidthFor(StyleFont(small)));
+    QVERIFY(HeaderHeightFor(StyleFont(big)) > HeaderHeightFor(StyleFont(small)));
+    QCOMPARE(HeaderHeightFor(StyleFont(small)), QFontMetrics(StyleFont(small)).height() + 2);
+    QVERIFY(LeftBarWidthFor(StyleFont(small)) > 12 + 4 * QFontMetrics(StyleFont(small)).horizontalAdvance(u'8'));
+}
+
+QTEST_MAIN(TestStyle)
+#include "tst_style.moc"
