@@ -197,6 +197,9 @@ void TestClockPanel::tickAndSize()
     QCOMPARE(f.clock->height(), metrics.height() + 8);
     // Sizing also places it again at its corner.
     QCOMPARE(f.clock->geometry().right() + 1, 600 - 2);
+    if (const QString shots = qEnvironmentVariable("NOX_TEST_SHOTS"); !shots.isEmpty()) {
+        f.clock->grab().save(shots + QStringLiteral("/clockpanel.png"));
+    }
 
     // A hidden clock keeps its text.
     f.clock->hide();

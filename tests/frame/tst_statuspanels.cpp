@@ -136,6 +136,9 @@ void TestStatusPanels::ownerDrawnHeightAndPaint()
     QCOMPARE(pixel(*bar, QPoint(bar->panelRect(2).right() - 2, y)), toQColor(testColors().viewColor));
     QCOMPARE(bar->panelLook(2).textColor, clRed);
     QCOMPARE(bar->panelLook(2).fontStyles, int(fsItalic));
+    if (const QString shots = qEnvironmentVariable("NOX_TEST_SHOTS"); !shots.isEmpty()) {
+        bar->grab().save(shots + QStringLiteral("/statuspanels-ownerdrawn.png"));
+    }
 
     bar->setOwnerDraw(false);
     QCOMPARE(bar->height(), QFontMetrics(bar->font()).height() + 6);
