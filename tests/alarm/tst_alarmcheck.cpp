@@ -107,6 +107,7 @@ private slots:
     void timeSignalHeading();
     void timeSignalOncePerMinute();
     void withdrawerServesDayFileDeletion();
+    void settingsComeFromNoxIni();
 };
 
 void TestAlarmCheck::alarmFiresOnlyInItsFirstSeconds()
@@ -380,6 +381,42 @@ void TestAlarmCheck::withdrawerServesDayFileDeletion()
         QCOMPARE(e.rec.ID, 43);
     }
     QCOMPARE(messages(f.beat(kDay, QTime(9, 30))), QStringList{"9:30-10:00\r\n残す"});
+}
+
+void TestAlarmCheck::settingsComeFromNoxIni()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("Nox.ini");
+    const AlarmSettings defaults = readAlarmSettings(Settings(path)); // no file yet
+    QVERIFY(defaults.alarmEnable);
+    QVERIFY(!defaults.bellEnable);
+    QCOMPARE(defaults.time[2], QStringLiteral("17:00"));
+    QCOMPARE(defaults.msg60, QStringLiteral("時報"));
+    QCOMPARE(defaults.popupFormat, QStringLiteral("h\"時\"nn\"分\""));
+
+    // Typed in by hand: a leading zero, which the current time never has.
+    QVERIFY(writeTextLines(path, {"[bell]", "enable=1", "bell1=1", "time1=09:30", "msg1=朝", "bell2=1",
+                                  "time2=9:30", "msg2=朝2", "sound=BEEP", "[alarm]", "enable=0"}));
+    const AlarmSettings read = readAlarmSettings(Settings(path));
+    QVERIFY(!read.alarmEnable);
+    QCOMPARE(read.bellSound, QStringLiteral("BEEP"));
+    Fixture f;
+    f.center.setSettings(read);
+    const QList<PopupRequest> popups = f.beat(kDay, QTime(9, 30));
+    QCOMPARE(popups.size(), 1);
+    QVERIFY(popups[0].message.endsWith(QStringLiteral("\r\n\r\n朝2")));
+
+    AlarmSettings changed = read;
+    changed.bell60 = true;
+    changed.msg[2] = QStringLiteral("夕方");
+    changed.popupFormat = QStringLiteral("hh:nn");
+    Settings settings(path);
+    QVERIFY(writeAlarmSettings(settings, changed));
+    const AlarmSettings back = readAlarmSettings(Settings(path));
+    QVERIFY(back.bell60);
+    QCOMPARE(back.msg[2], changed.msg[2]);
+    QCOMPARE(back.time[0], QStringLiteral("09:30"));
+    QCOMPARE(back.popupFormat, changed.popupFormat);
 }
 
 QTEST_GUILESS_MAIN(TestAlarmCheck)
