@@ -38,15 +38,7 @@ void TestAboutBox::layoutAndLinks()
         QVERIFY2(!child->geometry().intersects(painted), qPrintable(child->objectName()));
         QVERIFY(box.rect().contains(child->geometry()));
     }
-    // The caption is painted at (64, 16).
     const QImage image = box.grab().toImage();
-    bool inked = false;
-    for (int x = 64; x < 140 && !inked; ++x) {
-        for (int y = 16; y < 32 && !inked; ++y) {
-            inked = image.pixelColor(x, y) != image.pixelColor(60, 100);
-        }
-    }
-    QVERIFY(inked);
     if (const QString shots = qEnvironmentVariable("NOX_TEST_SHOTS"); !shots.isEmpty()) {
         image.save(shots + QStringLiteral("/aboutbox.png"));
     }

@@ -56,7 +56,6 @@ private slots:
     void beta5KeepsExistingHolidayList();
     void updatePassRenumbersAndPads();
     void updatePassMovesAlarms();
-    void updatePassWithNoDayFiles();
     void runPicksConversionsByVersion();
 
 private:
@@ -270,20 +269,6 @@ void TestConversions::updatePassMovesAlarms()
                           QStringLiteral("2003/03/05 10:00\t2\t1"), QStringLiteral("2003/03/05 23:50\t4\t2"),
                           QStringLiteral("2003/03/06 00:00\t4\t1"), QStringLiteral("2003/03/07 00:00\t42\t1"),
                           QStringLiteral("broken line")}));
-}
-
-void TestConversions::updatePassWithNoDayFiles()
-{
-    QList<int> begins;
-    int ends = 0;
-    UpdateProgress progress;
-    progress.begin = [&](int total) { begins.append(total); };
-    progress.end = [&] { ++ends; };
-    const DayFileUpdateResult r = updateDayFiles(m_dir->path(), progress);
-    QCOMPARE(r.files, 0);
-    QCOMPARE(begins, QList<int>({0}));
-    QCOMPARE(ends, 1);
-    QVERIFY(!QFile::exists(path(QStringLiteral("alarm.nox"))));
 }
 
 void TestConversions::runPicksConversionsByVersion()
