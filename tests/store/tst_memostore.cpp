@@ -1,0 +1,194 @@
+// Day memos on the keyed record file: keys, texts, panes and rows.
+#include "store/memostore.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QStringEncoder>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace nox;
+using namespace nox::btr;
+
+class TstMemoStore : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    int m_folders = 0;
+    QString freshFolder()
+    {
+        const QString folder = m_dir.filePath(QString::number(++m_folders));
+        QDir().mkpath(folder);
+        return folder;
+    }
+
+private slots:
+    void keyIsTheDayNumber()
+    {
+        QCOMPARE(memoKey(QDate(2003, 3, 5)), 37685);
+        QCOMPARE(memoKey(QDate(1899, 12, 30)), 0);
+        QCOMPARE(memoKey(QDate(1899, 12, 29)), -1);
+    }
+
+    void openCreatesOnlyWhenMissing()
+    {
+        const QString folder = freshFolder();
+        MemoStore store;
+        QCOMPARE(store.open(folder), kOk);
+        QCOMPARE(QFileInfo(folder + "/memo.nox").size(), 1232);
+        QCOMPARE(store.write(QDate(2003, 3, 5), "first"), kOk);
+        store.close();
+        QCOMPARE(store.open(folder), kOk);
+        QCOMPARE(store.read(QDate(2003, 3, 5)), QString("first"));
+
+        // A damaged file is neither replaced nor written.
+        store.close();
+        QFile f(folder + "/memo.nox");
+        QVERIFY(f.open(QIODevice::ReadWrite));
+        f.seek(16);
+        f.write("\x10\x00\x00\x00", 4);   // root inside the file header
+        f.close();
+        const QByteArray damaged = [&] {
+            QFile g(folder + "/memo.nox");
+            g.open(QIODevice::ReadOnly);
+            return g.readAll();
+        }();
+        QCOMPARE(store.open(folder), kIoError);
+        QVERIFY(!store.isOpen());
+        QCOMPARE(store.read(QDate(2003, 3, 5)), QString());
+        MemoPaneState pane{"typed", true};
+        QVERIFY(store.savePane(pane, QDate(2003, 3, 5)) != kOk);
+        QVERIFY(pane.modified);   // kept: nothing was stored
+        QFile g(folder + "/memo.nox");
+        g.open(QIODevice::ReadOnly);
+        QCOMPARE(g.readAll(), damaged);
+    }
+
+    void textsAreUtf8WithCrLf()
+    {
+        const QString folder = freshFolder();
+        MemoStore store;
+        store.open(folder);
+        const QDate day(2026, 12, 7);
+        QCOMPARE(store.write(day, QString::fromUtf8("会議\n資料を準備")), kOk);
+        QByteArray raw;
+        QCOMPARE(store.recordFile().read(memoKey(day), raw), kOk);
+        QCOMPARE(raw, QString::fromUtf8("会議\r\n資料を準備").toUtf8());
+        QCOMPARE(store.read(day), QString::fromUtf8("会議\n資料を準備"));
+        // A record written in CP932 by the original platform.
+        QStringEncoder sjis("CP932");
+        const QByteArray legacy = sjis.encode(QString::fromUtf8("旧メモ\r\n二行目"));
+        QCOMPARE(store.recordFile().write(memoKey(day.addDays(1)), legacy), kOk);
+        QCOMPARE(store.read(day.addDays(1)), QString::fromUtf8("旧メモ\n二行目"));
+    }
+
+    void missingDateReadsEmptyAndWritesNothing()
+    {
+        const QString folder = freshFolder();
+        MemoStore store;
+        store.open(folder);
+        MemoPaneState pane{"stale", true};
+        store.loadPane(pane, QDate(2026, 1, 1));
+        QCOMPARE(pane.text, QString());
+        QVERIFY(!pane.modified);
+        QCOMPARE(store.lastReadResult(), kNotFound);
+        QCOMPARE(store.savePane(pane, QDate(2026, 1, 1)), kOk);
+        QCOMPARE(QFileInfo(folder + "/memo.nox").size(), 1232);
+    }
+
+    void clearedMemoStoresAnEmptyRecord()
+    {
+        const QString folder = freshFolder();
+        MemoStore store;
+        store.open(folder);
+        const QDate day(2026, 2, 3);
+        store.write(day, "text");
+        MemoPaneState pane;
+        store.loadPane(pane, day);
+        pane.text.clear();
+        pane.modified = true;
+        QCOMPARE(store.savePane(pane, day), kOk);
+        QVERIFY(!pane.modified);
+        QCOMPARE(store.read(day), QString());
+        QCOMPARE(store.lastReadResult(), kOk);   // a record exists, it is empty
+        QVERIFY(!store.hasMemo(day));
+    }
+
+    // Typing in the third of five panes, then moving one day forward: the
+    // text is stored under the third column's old date and the second pane
+    // of the new row shows it.
+    void rowSavedFromTheOldBaseDate()
+    {
+        const QString folder = freshFolder();
+        MemoStore store;
+        store.open(folder);
+        const QDate base(2026, 12, 7);
+        QList<MemoPaneState> panes(5);
+        for (int i = 0; i < 5; ++i) {
+            store.loadPane(panes[i], base.addDays(i));
+        }
+        panes[2].text = "third column";
+        panes[2].modified = true;
+        panes[4].text = "typed but not marked";   // not modified: never saved
+        QCOMPARE(store.saveRow(panes, base), kOk);
+        QVERIFY(!panes[2].modified);
+        const QDate newBase = base.addDays(1);
+        for (int i = 0; i < 5; ++i) {
+            store.loadPane(panes[i], newBase.addDays(i));
+        }
+        QCOMPARE(panes[1].text, QString("third column"));
+        QCOMPARE(store.read(base.addDays(2)), QString("third column"));
+        QCOMPARE(store.read(base.addDays(4)), QString());
+    }
+
+    // Month view: the day-memo pane is saved for the date in its tag before
+    // the next date is loaded.
+    void monthPaneSavesUnderItsTaggedDate()
+    {
+        const QString folder = freshFolder();
+        MemoStore store;
+        store.open(folder);
+        MemoPaneState pane;
+        QDate tag(2026, 12, 10);
+        store.loadPane(pane, tag);
+        pane.text = "10th";
+        pane.modified = true;
+        const QDate next(2026, 12, 11);
+        store.savePane(pane, tag);
+        store.loadPane(pane, next);
+        tag = next;
+        QCOMPARE(store.read(QDate(2026, 12, 10)), QString("10th"));
+        QCOMPARE(pane.text, QString());
+    }
+
+    void longerMemoAppendsShorterOverwrites()
+    {
+        const QString folder = freshFolder();
+        MemoStore store;
+        store.open(folder);
+        const QDate day(2026, 5, 5);
+        const QString path = folder + "/memo.nox";
+        store.write(day, "0123456789");
+        const qint64 size = QFileInfo(path).size();
+        store.write(day, "short");
+        QCOMPARE(QFileInfo(path).size(), size);
+        store.write(day, "a good deal longer than before");
+        QVERIFY(QFileInfo(path).size() > size);
+        QCOMPARE(store.read(day), QString("a good deal longer than before"));
+        QVERIFY(store.recordFile().check().ok);
+    }
+
+    void closedStoreIsInert()
+    {
+        MemoStore store;
+        QCOMPARE(store.read(QDate(2026, 1, 1)), QString());
+        QCOMPARE(store.write(QDate(2026, 1, 1), "x"), kOpenFailed);
+        bool modified = true;
+        QCOMPARE(store.savePane("x", modified, QDate(2026, 1, 1)), kOpenFailed);
+        QVERIFY(modified);
+        QVERIFY(store.open(m_dir.filePath("no/such/folder")) == kCreateFailed);
+    }
+};
+
+QTEST_GUILESS_MAIN(TstMemoStore)
+#include "tst_memostore.moc"
