@@ -18,8 +18,10 @@ QString decodeText(const QByteArray& bytes)
     if (!utf8.hasError()) {
         return text;
     }
-    QStringDecoder cp932("CP932");
+    // Opening the converter is far dearer than decoding a small file.
+    thread_local QStringDecoder cp932("CP932", QStringConverter::Flag::Stateless);
     if (cp932.isValid()) {
+        cp932.resetState();
         return cp932.decode(view);
     }
     return text; // no CP932 table: keep the UTF-8 reading with replacement characters
