@@ -100,7 +100,6 @@ private slots:
     void reminderLookupDoesNotTakeAnotherSchedule();
     void unparsableLinesArePassedOver();
     void alarmsSurviveARestart();
-    void alarmPassedWhileClosedNeverFires();
     void switchedOffChecksLeaveEntries();
     void timeSignals_data();
     void timeSignals();
@@ -255,21 +254,6 @@ void TestAlarmCheck::alarmsSurviveARestart()
     second.CheckAlarmsAndSignals();
     QCOMPARE(popups.size(), 2);
     QVERIFY(second.SaveAlarmList());
-    QVERIFY(!QFile::exists(alarmFilePath(f.dir.path())));
-}
-
-void TestAlarmCheck::alarmPassedWhileClosedNeverFires()
-{
-    Fixture f;
-    f.writeDay(kDay, {dayLine(19, 20, 42, "会議", 0)});
-    f.center.UpdateScheduleAlarms(schedule(kDay, 19, 0, 42), amNew);
-    f.now = QDateTime(kDay, QTime(9, 0));
-    QVERIFY(f.center.SaveAlarmList());
-
-    AlarmCenter later(f.dir.path());
-    QVERIFY(later.LoadAlarmList().ok);
-    later.clock = [] { return QDateTime(kDay, QTime(9, 31)); };
-    QVERIFY(later.SaveAlarmList()); // the closing run writes nothing back
     QVERIFY(!QFile::exists(alarmFilePath(f.dir.path())));
 }
 

@@ -57,7 +57,6 @@ private slots:
     void keyBefore_data();
     void keyBefore();
     void equalKeysKeepEntryOrder();
-    void searchFindsFirstAndLastOfEqualKeys();
     void updateModes_data();
     void updateModes();
     void editingMovesTheAlarm();
@@ -132,21 +131,6 @@ void TestAlarmList::equalKeysKeepEntryOrder()
     QCOMPARE(describe(list),
              QStringList({"2026/12/07 09:00 1 1", "2026/12/07 09:30 2 1", "2026/12/07 10:00 3 1",
                           "2026/12/07 10:00 4 2", "2026/12/07 10:00 5 1"}));
-}
-
-void TestAlarmList::searchFindsFirstAndLastOfEqualKeys()
-{
-    AlarmList list;
-    for (int i = 0; i < 5; ++i) {
-        list.add("2026/12/07 10:00", {i, 1});
-    }
-    list.add("2026/12/07 09:00", {10, 1});
-    list.add("2026/12/07 11:00", {11, 1});
-    QCOMPARE(list.indexOf("2026/12/07 10:00"), 1);
-    QCOMPARE(list.lastIndexOf("2026/12/07 10:00"), 5);
-    QCOMPARE(list.indexOf("2026/12/07 10:30"), -1);
-    QCOMPARE(list.lastIndexOf("2026/12/07 08:00"), -1);
-    QCOMPARE(list.lastIndexOf("2026/12/07 12:00"), -1);
 }
 
 void TestAlarmList::updateModes_data()

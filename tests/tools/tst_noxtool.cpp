@@ -38,9 +38,7 @@ class TestNoxTool : public QObject
 private slots:
     void usageErrors_data();
     void usageErrors();
-    void helpSucceeds();
     void addWritesTheDayFileAndAlarms();
-    void addKeepsIdsApart();
     void addWithoutAlarmLeavesAlarmFile();
     void dayListsInTimeOrderAndReportsBadLines();
     void dayWithoutSchedulesIsNotFound();
@@ -97,13 +95,6 @@ void TestNoxTool::usageErrors()
     QVERIFY(QDir(dir.path()).isEmpty()); // nothing was written
 }
 
-void TestNoxTool::helpSucceeds()
-{
-    const ToolRun r = runNoxTool({"--help"});
-    QCOMPARE(r.exitCode, 0);
-    QVERIFY(r.out.contains("memo check"));
-}
-
 void TestNoxTool::addWritesTheDayFileAndAlarms()
 {
     QTemporaryDir dir;
@@ -135,19 +126,6 @@ void TestNoxTool::addWritesTheDayFileAndAlarms()
     QCOMPARE(alarms.at(0).rec, (TAlarmRec{id, akReminder}));
     QCOMPARE(alarms.at(1).key, QStringLiteral("2030/01/02 00:00"));
     QCOMPARE(alarms.at(1).rec, (TAlarmRec{id, akStart}));
-}
-
-void TestNoxTool::addKeepsIdsApart()
-{
-    QTemporaryDir dir;
-    QSet<qint32> ids;
-    for (int i = 0; i < 8; ++i) {
-        const ToolRun r = runNoxToolOn(dir.path(), {"add", "2030-01-02", "9:00", "9:30", QString::number(i)});
-        QCOMPARE(r.exitCode, 0);
-        ids.insert(r.out.trimmed().toInt());
-    }
-    QCOMPARE(ids.size(), 8);
-    QCOMPARE(loadDay(dir.path(), QDate(2030, 1, 2)).records.size(), 8);
 }
 
 void TestNoxTool::addWithoutAlarmLeavesAlarmFile()

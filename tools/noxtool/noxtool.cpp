@@ -297,6 +297,9 @@ int NoxTool::add()
             return fail(exitNotFound,
                         QStringLiteral("cannot read %1: %2").arg(alarmFilePath(m_folder), loaded.error));
         }
+        for (const QString& problem : loaded.problems) {
+            m_err << "noxtool: warning: " << problem << " (kept as it is)\n";
+        }
     }
     // IDs are creation times; step past one that is taken already so that
     // deleting or editing one schedule never touches another.
