@@ -6,9 +6,11 @@
 #include <QPushButton>
 #include <QStyle>
 
-namespace nox {
+namespace nox
+{
 
-namespace {
+namespace
+{
 
 // Neutral addresses of the project (reserved documentation domain) until a
 // real home is chosen.

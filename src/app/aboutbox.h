@@ -8,14 +8,16 @@
 class QLabel;
 class QPushButton;
 
-namespace nox {
+namespace nox
+{
 
 // The maker's web page and mail address, also used by the window's
 // "作者のホームページを開く(&W)" and "作者へメールを送信する(&M)" commands.
 QUrl makerPageUrl();
 QUrl makerMailUrl(); // "mailto:" + address
 
-class TForm8 : public QDialog {
+class TForm8 : public QDialog
+{
     Q_OBJECT
 public:
     // `caption` is the main window's caption ("Nox - ver 2.05").

@@ -7,9 +7,11 @@
 
 #include "core/datetime.h"
 
-namespace nox {
+namespace nox
+{
 
-namespace {
+namespace
+{
 
 bool isLeftCorner(int corner)
 {

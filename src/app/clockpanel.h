@@ -15,7 +15,8 @@
 
 class QMenu;
 
-namespace nox {
+namespace nox
+{
 
 // Corners of the fixed position ("clock"/"fixedposindex").
 enum TClockCorner : int { ccTopLeft = 0, ccBottomLeft = 1, ccTopRight = 2, ccBottomRight = 3 };
@@ -49,7 +50,8 @@ QPoint clockMargins(const TClockArea& area, QSize clock, int corner, QPoint pos)
 // top never below 0.
 QPoint clampDraggedClock(const TClockArea& area, QSize clock, QPoint pos);
 
-class TClockPanel : public QWidget {
+class TClockPanel : public QWidget
+{
     Q_OBJECT
 public:
     // The parent is the window whose client area the clock floats over.

@@ -13,9 +13,11 @@
 #include "store/dayfile.h"
 #include "store/skedrec.h"
 
-namespace nox::conversions {
+namespace nox::conversions
+{
 
-namespace {
+namespace
+{
 
 const QString kLegacyFontName = QStringLiteral("ＭＳ Ｐゴシック");
 const QString kBeta5Version = QStringLiteral("2.00β5");

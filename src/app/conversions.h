@@ -9,7 +9,8 @@
 #include <QStringList>
 #include <functional>
 
-namespace nox::conversions {
+namespace nox::conversions
+{
 
 // --- Version gates -------------------------------------------------------
 
@@ -50,11 +51,11 @@ struct UpdateProgress {
 };
 
 struct DayFileUpdateResult {
-    int files = 0;               // day files examined
-    int linesRenumbered = 0;     // lines that got a new ID (and 13 fields)
-    int linesKept = 0;           // lines that are no schedule and were left exactly as they were
-    int alarmsRemapped = 0;      // entries of "alarm.nox" moved to the new IDs
-    QStringList failedFiles;     // files that could not be read or written (left unchanged)
+    int files = 0;           // day files examined
+    int linesRenumbered = 0; // lines that got a new ID (and 13 fields)
+    int linesKept = 0;       // lines that are no schedule and were left exactly as they were
+    int alarmsRemapped = 0;  // entries of "alarm.nox" moved to the new IDs
+    QStringList failedFiles; // files that could not be read or written (left unchanged)
 };
 
 // Gives every schedule of the data folder a unique ID and 13 fields: one

@@ -11,9 +11,11 @@
 
 #include "core/folders.h"
 
-namespace nox {
+namespace nox
+{
 
-namespace {
+namespace
+{
 
 const QByteArray kActivateRequest = QByteArrayLiteral("activate\n");
 
@@ -115,7 +117,8 @@ bool SingleInstance::activatePrimary(int timeoutMs)
 {
     const QDeadlineTimer deadline(timeoutMs);
     QLocalSocket socket;
-    forever {
+    forever
+    {
         socket.connectToServer(m_serverName);
         if (socket.waitForConnected(int(qMax<qint64>(1, deadline.remainingTime())))) {
             break;

@@ -22,9 +22,11 @@
 class QLocalServer;
 class QLockFile;
 
-namespace nox {
+namespace nox
+{
 
-class SingleInstance : public QObject {
+class SingleInstance : public QObject
+{
     Q_OBJECT
 public:
     enum class Role {

@@ -7,13 +7,15 @@
 
 #include "core/datetime.h"
 
-namespace nox {
+namespace nox
+{
 
-namespace {
+namespace
+{
 
 const QString kNoFilterText = QStringLiteral("分類 指定なし");
-constexpr int kTextIndent = 2;     // owner-drawn text from the panel's left edge
-constexpr int kZoneInset = 2;      // double-click zones stop short of the edges
+constexpr int kTextIndent = 2; // owner-drawn text from the panel's left edge
+constexpr int kZoneInset = 2;  // double-click zones stop short of the edges
 constexpr int kHolidayKind = 3;
 
 } // namespace
@@ -138,7 +140,8 @@ int TStatusPanels::fittedWidth(const QString& text, int fontStyles, int minimum)
 
 void TStatusPanels::updateHeight()
 {
-    const int height = m_ownerDraw ? QFontMetrics(m_viewFont).height() + 4 : QFontMetrics(font()).height() + 6;
+    const int height =
+        m_ownerDraw ? QFontMetrics(m_viewFont).height() + 4 : QFontMetrics(font()).height() + 6;
     setFixedHeight(height);
     updateGeometry();
 }
@@ -265,7 +268,8 @@ QString scheduleSpanText(int startSlot, int endSlot, const QString& memo)
     return text + QLatin1String(" / ") + flat;
 }
 
-namespace tray {
+namespace tray
+{
 
 LeftClick leftClickAction(bool minimized, bool visible)
 {

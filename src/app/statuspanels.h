@@ -16,18 +16,19 @@
 
 class QWidget;
 
-namespace nox {
+namespace nox
+{
 
 // The colours the panels borrow from the day view and the active style.
 struct TStatusColors {
-    TColor viewColor = clWindow;           // day view Color
-    TColor viewFontColor = clWindowText;   // day view font colour
-    TColor focusColor = clHighlight;       // View.FocusStyle.Color
+    TColor viewColor = clWindow;         // day view Color
+    TColor viewFontColor = clWindowText; // day view font colour
+    TColor focusColor = clHighlight;     // View.FocusStyle.Color
     TColor focusFontColor = clHighlightText;
-    TColor rulerFontColor = clWindowText;  // View.LeftBar.Font.Color
-    TColor saturdayColor = 0x00FFE1E1;     // "SaturdayBKColor"
-    TColor sundayColor = 0x00DDDDFF;       // "SundayBKColor"
-    TColor holidayColor = 0x00B0FFFF;      // "HolidayBKColor"
+    TColor rulerFontColor = clWindowText; // View.LeftBar.Font.Color
+    TColor saturdayColor = 0x00FFE1E1;    // "SaturdayBKColor"
+    TColor sundayColor = 0x00DDDDFF;      // "SundayBKColor"
+    TColor holidayColor = 0x00B0FFFF;     // "HolidayBKColor"
 };
 
 // How one panel is drawn in the owner-drawn form.
@@ -37,7 +38,8 @@ struct TStatusPanelLook {
     int fontStyles = 0; // fsBold | fsItalic | fsUnderline | fsStrikeOut
 };
 
-class TStatusPanels : public QStatusBar {
+class TStatusPanels : public QStatusBar
+{
     Q_OBJECT
 public:
     static constexpr int kPanelCount = 3;
@@ -117,7 +119,8 @@ private:
 QString scheduleSpanText(int startSlot, int endSlot, const QString& memo);
 
 // The tray icon's behaviour, apart from the icon and its menu.
-namespace tray {
+namespace tray
+{
 
 enum class LeftClick { Restore, Show, Hide };
 

@@ -7,7 +7,8 @@
 
 using namespace nox;
 
-class TestAboutBox : public QObject {
+class TestAboutBox : public QObject
+{
     Q_OBJECT
 
 private slots:

@@ -6,14 +6,16 @@
 
 using namespace nox;
 
-namespace {
+namespace
+{
 
 const TClockArea kArea{QSize(600, 400), 20};
 const QSize kClock(60, 20);
 
 } // namespace
 
-class TestClockPanel : public QObject {
+class TestClockPanel : public QObject
+{
     Q_OBJECT
 
 private slots:

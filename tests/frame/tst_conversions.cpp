@@ -12,7 +12,8 @@
 using namespace nox;
 using namespace nox::conversions;
 
-namespace {
+namespace
+{
 
 void writeBytes(const QString& path, const QByteArray& bytes)
 {
@@ -40,7 +41,8 @@ QStringList readLines(const QString& path)
 
 } // namespace
 
-class TestConversions : public QObject {
+class TestConversions : public QObject
+{
     Q_OBJECT
 
 private slots:
@@ -149,7 +151,8 @@ void TestConversions::styleFontsTahomaOnly()
     QCOMPARE(ini.readString(QStringLiteral("Style1"), QStringLiteral("FontName"), {}),
              QStringLiteral("ＭＳ Ｐゴシック"));
     QCOMPARE(ini.readInteger(QStringLiteral("Style1"), QStringLiteral("FontSize"), 0), 9);
-    QCOMPARE(ini.readString(QStringLiteral("Style1"), QStringLiteral("Color"), {}), QStringLiteral("clWindow"));
+    QCOMPARE(ini.readString(QStringLiteral("Style1"), QStringLiteral("Color"), {}),
+             QStringLiteral("clWindow"));
     QCOMPARE(ini.readString(QStringLiteral("Style2"), QStringLiteral("FontName"), {}),
              QStringLiteral("ＭＳ ゴシック"));
     QCOMPARE(ini.readInteger(QStringLiteral("Style2"), QStringLiteral("FontSize"), 0), 10);
@@ -175,8 +178,9 @@ void TestConversions::beta5DeletesHistoryAndRenamesHolidays()
     QCOMPARE(r.keywordsDeleted, 20);
     QVERIFY(r.holidayRenamed);
     IniFile ini(path(QStringLiteral("Nox.ini")));
-    QCOMPARE(ini.readSection(QStringLiteral("search")),
-             QStringList({QStringLiteral("layout"), QStringLiteral("keyword21"), QStringLiteral("endclose")}));
+    QCOMPARE(
+        ini.readSection(QStringLiteral("search")),
+        QStringList({QStringLiteral("layout"), QStringLiteral("keyword21"), QStringLiteral("endclose")}));
     QCOMPARE(ini.readString(QStringLiteral("nox"), QStringLiteral("version"), {}), QStringLiteral("1.50"));
     QVERIFY(!QFile::exists(path(QStringLiteral("holiday.nox"))));
     QCOMPARE(readLines(path(QStringLiteral("holiday.txt"))), QStringList(QStringLiteral("2003/01/01\t元日")));
@@ -202,7 +206,8 @@ void TestConversions::updatePassRenumbersAndPads()
     const QString eleven = QStringLiteral("2\t3\tclBlack\tclBlack\t0\t-1\t77\t\t朝\t\t5");
     const QString garbage = QStringLiteral("これは予定ではない");
     const QString shortLine = QStringLiteral("16\t18\tclBlack\tclBlack\t0\t-1\t5\tmemo");
-    const QString full = QStringLiteral("30\t31\tclRed\tclRed\t4\t-1\t123\t\t夕方\t\t-1\thttp://example.org/\t1");
+    const QString full =
+        QStringLiteral("30\t31\tclRed\tclRed\t4\t-1\t123\t\t夕方\t\t-1\thttp://example.org/\t1");
     writeBytes(path(QStringLiteral("20030305.dat")), legacyFile({tenA, garbage, tenB, shortLine, eleven}));
     writeBytes(path(QStringLiteral("20030304.dat")), legacyFile({full}));
     writeBytes(path(QStringLiteral("notes.dat")), "16\t18\tx\r\n");
@@ -224,13 +229,15 @@ void TestConversions::updatePassRenumbersAndPads()
     QVERIFY(r.failedFiles.isEmpty());
 
     // One counter over the files in date order, counting every line.
-    QCOMPARE(readLines(path(QStringLiteral("20030304.dat"))),
-             QStringList(QStringLiteral("30\t31\tclRed\tclRed\t4\t-1\t1\t\t夕方\t\t-1\thttp://example.org/\t1")));
+    QCOMPARE(
+        readLines(path(QStringLiteral("20030304.dat"))),
+        QStringList(QStringLiteral("30\t31\tclRed\tclRed\t4\t-1\t1\t\t夕方\t\t-1\thttp://example.org/\t1")));
     const QStringList day = readLines(path(QStringLiteral("20030305.dat")));
     QCOMPARE(day.size(), 5);
     QCOMPARE(day[0], QStringLiteral("16\t18\tclWindowText\tclWindowText\t1\t-1\t2\t\t会議\t\t\t\t"));
     QCOMPARE(day[1], garbage);
-    QCOMPARE(day[2], QStringLiteral("20\t21\t$000000FF\tclBlack\t0\t2\t4\tメモ#13#10二行目\t昼食\t私用\t\t\t"));
+    QCOMPARE(day[2],
+             QStringLiteral("20\t21\t$000000FF\tclBlack\t0\t2\t4\tメモ#13#10二行目\t昼食\t私用\t\t\t"));
     QCOMPARE(day[3], shortLine);
     QCOMPARE(day[4], QStringLiteral("2\t3\tclBlack\tclBlack\t0\t-1\t6\t\t朝\t\t5\t\t"));
     for (int i : {0, 2, 4}) {
@@ -257,8 +264,8 @@ void TestConversions::updatePassMovesAlarms()
     writeBytes(path(QStringLiteral("alarm.nox")),
                legacyFile({QStringLiteral("2003/03/05 08:30\t0\t2"), QStringLiteral("2003/03/05 09:00\t0\t1"),
                            QStringLiteral("2003/03/05 10:00\t7\t1"), QStringLiteral("2003/03/05 23:50\t9\t2"),
-                           QStringLiteral("2003/03/06 00:00\t9\t1"), QStringLiteral("2003/03/07 00:00\t42\t1"),
-                           QStringLiteral("broken line")}));
+                           QStringLiteral("2003/03/06 00:00\t9\t1"),
+                           QStringLiteral("2003/03/07 00:00\t42\t1"), QStringLiteral("broken line")}));
     const DayFileUpdateResult r = updateDayFiles(m_dir->path());
     QCOMPARE(r.linesRenumbered, 4);
     QCOMPARE(r.alarmsRemapped, 5);
@@ -276,8 +283,8 @@ void TestConversions::runPicksConversionsByVersion()
     const QString line = QStringLiteral("16\t18\tclBlack\tclBlack\t0\t-1\t0\t\t会議\t");
     const auto prepare = [&] {
         writeBytes(path(QStringLiteral("20240101.dat")), legacyFile({line}));
-        writeBytes(path(QStringLiteral("Nox.ini")), legacyFile({QStringLiteral("[search]"),
-                                                                QStringLiteral("keyword1=a")}));
+        writeBytes(path(QStringLiteral("Nox.ini")),
+                   legacyFile({QStringLiteral("[search]"), QStringLiteral("keyword1=a")}));
     };
 
     prepare();
@@ -285,7 +292,8 @@ void TestConversions::runPicksConversionsByVersion()
     QVERIFY(!r.beta5Ran);
     QVERIFY(r.dayFilesUpdated);
     QCOMPARE(readLines(path(QStringLiteral("20240101.dat"))).first().split(QLatin1Char('\t')).size(), 13);
-    QVERIFY(IniFile(path(QStringLiteral("Nox.ini"))).readSection(QStringLiteral("search")).contains("keyword1"));
+    QVERIFY(
+        IniFile(path(QStringLiteral("Nox.ini"))).readSection(QStringLiteral("search")).contains("keyword1"));
 
     for (const QString& version : {QStringLiteral("2.05"), QStringLiteral("2.00β5")}) {
         prepare();

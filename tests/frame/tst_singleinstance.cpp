@@ -10,7 +10,8 @@
 using nox::SingleInstance;
 using Role = SingleInstance::Role;
 
-class TestSingleInstance : public QObject {
+class TestSingleInstance : public QObject
+{
     Q_OBJECT
 
 private slots:

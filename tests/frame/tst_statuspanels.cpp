@@ -4,7 +4,8 @@
 
 using namespace nox;
 
-namespace {
+namespace
+{
 
 TStatusColors testColors()
 {
@@ -27,7 +28,8 @@ QColor pixel(QWidget& w, QPoint at)
 
 } // namespace
 
-class TestStatusPanels : public QObject {
+class TestStatusPanels : public QObject
+{
     Q_OBJECT
 
 private slots:
@@ -142,8 +144,8 @@ void TestStatusPanels::ownerDrawnHeightAndPaint()
 
     bar->setOwnerDraw(false);
     QCOMPARE(bar->height(), QFontMetrics(bar->font()).height() + 6);
-    QVERIFY(pixel(*bar, QPoint(bar->panelRect(1).right() - 5, bar->height() / 2))
-            != toQColor(testColors().saturdayColor));
+    QVERIFY(pixel(*bar, QPoint(bar->panelRect(1).right() - 5, bar->height() / 2)) !=
+            toQColor(testColors().saturdayColor));
 }
 
 void TestStatusPanels::doubleClickZones()
