@@ -1,0 +1,78 @@
+#include "sked/skedlayout.h"
+
+#include <QFontMetrics>
+#include <QTextLayout>
+#include <QTextOption>
+
+#include <cmath>
+
+namespace nox::sked {
+
+namespace {
+
+// Line breaks of any kind become the layout's own line separator.
+QString normalizedBreaks(const QString& text)
+{
+    QString s = text;
+    s.replace(QLatin1String("\r\n"), QString(QChar::LineSeparator));
+    s.replace(QLatin1Char('\r'), QChar::LineSeparator);
+    s.replace(QLatin1Char('\n'), QChar::LineSeparator);
+    return s;
+}
+
+} // namespace
+
+WrappedText wrapText(const QString& text, const QFont& font, int width, int lineHeight)
+{
+    WrappedText result;
+    const QString s = normalizedBreaks(text);
+    QTextLayout layout(s, font);
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    option.setTabArray({});
+    layout.setTextOption(option);
+    layout.beginLayout();
+    const qreal lineWidth = qMax(1, width);
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(lineWidth);
+        QString part = s.mid(line.textStart(), line.textLength());
+        while (!part.isEmpty() && (part.back() == QChar::LineSeparator || part.back().isSpace())) {
+            part.chop(1);
+        }
+        result.lines.append(part);
+        result.width = qMax(result.width, int(std::ceil(line.naturalTextWidth())));
+    }
+    layout.endLayout();
+    if (result.lines.isEmpty()) {
+        result.lines.append(QString());
+    }
+    result.height = int(result.lines.size()) * lineHeight;
+    return result;
+}
+
+int rowHeightOf(const QFont& font)
+{
+    const QFontMetrics fm(font);
+    return qMax(1, fm.height() + qMax(0, fm.leading()));
+}
+
+int SkedLayout::rowAt(int y) const
+{
+    if (y < view.top() || rowHeight <= 0) {
+        return -1;
+    }
+    const int row = (y - view.top()) / rowHeight + topRow;
+    return row < rows.size() ? row : -1;
+}
+
+const SkedBlock* SkedLayout::blockOf(int item) const
+{
+    for (const SkedBlock& block : blocks) {
+        if (block.item == item) {
+            return &block;
+        }
+    }
+    return nullptr;
+}
+
+} // namespace nox::sked

@@ -1,0 +1,649 @@
+// Layout and painting of a day column.
+#include "sked/sked.h"
+#include "sked/skedcontrol.h"
+
+#include <QFontMetrics>
+#include <QPaintEvent>
+#include <QPainter>
+
+namespace nox::sked {
+
+namespace {
+
+QColor qc(TColor c, const QWidget* w)
+{
+    return toQColor(c, w->palette());
+}
+
+Qt::Alignment horizontalOf(TAlignment a)
+{
+    switch (a) {
+    case taRightJustify:
+        return Qt::AlignRight;
+    case taCenter:
+        return Qt::AlignHCenter;
+    default:
+        return Qt::AlignLeft;
+    }
+}
+
+Qt::Alignment verticalOf(TTextLayout l)
+{
+    switch (l) {
+    case tlTop:
+        return Qt::AlignTop;
+    case tlBottom:
+        return Qt::AlignBottom;
+    default:
+        return Qt::AlignVCenter;
+    }
+}
+
+// Hit rectangle of a handle: the LineWidth square, grown so that it is easy
+// to catch with the mouse.
+QRect gripAround(int left, int top, int lineWidth)
+{
+    QRect r(left, top, lineWidth, lineWidth);
+    const int grow = lineWidth + 1;
+    r.adjust(-grow, -grow, grow, grow);
+    if (r.width() < 6) {
+        const int d = 6 - r.width();
+        r.adjust(-d, -d, d, d);
+    }
+    return r;
+}
+
+// Rectangle from left/top and exclusive right/bottom, as the geometry rules
+// are written.
+QRect ltrb(int left, int top, int right, int bottom)
+{
+    return QRect(left, top, qMax(0, right - left), qMax(0, bottom - top));
+}
+
+} // namespace
+
+QFont TCustomSked::fontWithStyle(TFontStyles style) const
+{
+    QFont f = font();
+    applyFontStyles(f, style);
+    return f;
+}
+
+void TCustomSked::applyFont()
+{
+    m_rowHeight = rowHeightOf(font());
+    if (m_editor) {
+        m_editor->setFont(font());
+        QPalette pal = m_editor->palette();
+        pal.setColor(QPalette::Text, qc(clWindowText, this));
+        m_editor->setPalette(pal);
+    }
+    computeImageRows();
+}
+
+void TCustomSked::computeImageRows()
+{
+    const QList<QPixmap>* images = imagesInEffect();
+    if (!images) {
+        m_imageRows = 1;
+        return;
+    }
+    const int h = images->isEmpty() ? 16 : qRound(images->first().deviceIndependentSize().height());
+    m_imageRows = h / m_rowHeight + (h % m_rowHeight ? 1 : 0);
+}
+
+void TCustomSked::computeVisibleRows()
+{
+    const int h = viewport()->height() - m_view.topBarHeight();
+    m_visibleRows = qMax(0, h / m_rowHeight);
+}
+
+// Sorts the items, then builds the row table, the blocks, the bars and the
+// ruler captions. Items outside the lines are clamped into them; without
+// lines nothing is laid out.
+void TCustomSked::relayout()
+{
+    m_items.Sort();
+    SkedLayout& lay = m_layout;
+    lay = SkedLayout{};
+    lay.picture = viewport()->size();
+    lay.view = m_view.viewRect(lay.picture);
+    lay.topBar = m_view.topBarRect(lay.picture);
+    lay.leftBar = m_view.leftBarRect(lay.picture);
+    lay.rowHeight = m_rowHeight;
+    lay.topRow = m_topRow;
+    lay.visibleRows = m_visibleRows;
+    lay.imageRows = m_imageRows;
+
+    const int lineCount = m_lines.Count();
+    const int itemCount = m_items.Count();
+    const int last = lineCount - 1;
+    for (int l = 0; l < lineCount; ++l) {
+        m_lines.Items(l)->ItemKeys.clear();
+        m_lines.Items(l)->RowStarts.clear();
+    }
+    QList<int> starts(itemCount), ends(itemCount);
+    for (int i = 0; i < itemCount; ++i) {
+        TSkedItem* item = m_items.Items(i);
+        item->m_blockRect = QRect(-1, -1, 0, 0);
+        item->m_firstRow = -1;
+        item->m_topGrip = item->m_bottomGrip = QRect();
+        starts[i] = qBound(0, item->m_startLine, qMax(0, last));
+        ends[i] = qBound(starts[i], item->m_endLine, qMax(0, last));
+        for (int l = starts[i]; l <= ends[i] && lineCount > 0; ++l) {
+            m_lines.Items(l)->ItemKeys.append(item->Key());
+        }
+    }
+    if (lineCount == 0) {
+        return;
+    }
+
+    const int indent = m_view.IndentSize();
+    const int rowLeft = lay.view.left() + indent;
+    const int rowRight = lay.view.left() + lay.view.width();
+    int rowTop = lay.view.top() - m_topRow * m_rowHeight;
+    int i = 0;
+    int line = 0;
+    while (i < itemCount || line < lineCount) {
+        int blockRows = 1;
+        int itemIndex = -1;
+        if (i < itemCount && starts[i] == line) {
+            TSkedItem* item = m_items.Items(i);
+            SkedBlock block;
+            block.item = i;
+            block.level = item->Level();
+            const int left = rowLeft + block.level * indent;
+            const int width = qMax(0, rowRight - left);
+            int textHeight = m_rowHeight;
+            QRect rect(left, rowTop, width, m_rowHeight);
+            if (!item->m_text.isEmpty()) {
+                const WrappedText wrapped = wrapText(item->m_text, fontWithStyle(item->m_font.Style()),
+                                                     width - 2 * textMargin, m_rowHeight);
+                textHeight = wrapped.height;
+                rect = QRect(left, rowTop, wrapped.width + 2 * textMargin, wrapped.height);
+                block.textLines = wrapped.lines;
+            }
+            block.textRect = rect;
+            if (item->HasImage()) {
+                const int imageHeight = m_imageRows * m_rowHeight;
+                const QList<QPixmap>* images = imagesInEffect();
+                const int h = qRound(images->at(item->m_imageIndex).deviceIndependentSize().height());
+                textHeight += imageHeight;
+                rect.setHeight(rect.height() + imageHeight);
+                block.hasImage = true;
+                block.imagePos = QPoint(rect.left() + 2, rect.top() + (imageHeight - h) / 2);
+                block.textRect.translate(0, imageHeight);
+            }
+            item->m_textHeight = textHeight;
+            item->m_blockRect = rect;
+            item->m_firstRow = int(lay.rows.size());
+            block.blockRect = rect;
+            blockRows = qMax(1, textHeight / m_rowHeight);
+            lay.blocks.append(block);
+            itemIndex = i;
+            ++i;
+        } else if (line >= lineCount) {
+            break; // only reachable with inconsistent input; keeps the loop finite
+        }
+        const int first = int(lay.rows.size());
+        if (line < lineCount) {
+            m_lines.Items(line)->RowStarts.append(first);
+        }
+        for (int r = 0; r < blockRows; ++r) {
+            lay.rows.append(TSkedRow{line, itemIndex});
+        }
+        rowTop += blockRows * m_rowHeight;
+        if (!(i < itemCount && starts[i] == line)) {
+            ++line;
+        }
+    }
+
+    // Time bars and handles.
+    const int lineWidth = m_view.LineWidth();
+    const int gutter = lay.view.left() + indent - indent / 2;
+    for (SkedBlock& block : lay.blocks) {
+        TSkedItem* item = m_items.Items(block.item);
+        const QList<int>& endStarts = m_lines.Items(ends[block.item])->RowStarts;
+        const int b = item->m_firstRow;
+        const int c = endStarts.isEmpty() ? -1 : endStarts.first();
+        const int left = gutter + block.level * indent;
+        const int top = item->m_blockRect.top() + m_rowHeight / 2 - 2;
+        const int bottom = b == c ? top : top + (c - b) * m_rowHeight - 2;
+        const bool multi = starts[block.item] != ends[block.item];
+        block.hasBar = true;
+        block.fillBar = multi;
+        block.bar = ltrb(left, top, left + lineWidth, bottom);
+        block.startStub = ltrb(left, top, left + indent / 2, top + lineWidth);
+        item->m_topGrip = gripAround(left, top, lineWidth);
+        if (multi && c != -1) {
+            block.hasEndHandle = true;
+            block.endStub = ltrb(left, bottom - lineWidth, left + indent / 2, bottom);
+            item->m_bottomGrip = gripAround(left, bottom - lineWidth, lineWidth);
+        }
+    }
+
+    // Ruler captions: the first row of every block of a line, visible rows only.
+    lay.drawContent = m_visibleRows > 0 && (itemCount > 0 || lineCount > 0);
+    if (!m_view.LeftBar().Visible() || !lay.drawContent) {
+        return;
+    }
+    const TLeftBar& bar = m_view.LeftBar();
+    const int captionRight = bar.Width() - bar.RightMargin() - edgeWidth(bar.EdgeStyle());
+    const int stopRow = m_topRow + m_visibleRows;
+    for (int l = 0; l < lineCount; ++l) {
+        for (int row : m_lines.Items(l)->RowStarts) {
+            if (row >= stopRow) {
+                return;
+            }
+            if (row < m_topRow) {
+                continue;
+            }
+            const int top = lay.rowTop(row);
+            lay.captions.append({l, row, ltrb(bar.LeftMargin(), top, captionRight, top + m_rowHeight),
+                                 l == bar.HighlightLine()});
+        }
+    }
+}
+
+void TCustomSked::fullRender()
+{
+    if (m_renderHold > 0) {
+        m_renderPending = true;
+        return;
+    }
+    relayout();
+    if (!m_pictureReady) {
+        return;
+    }
+    renderPicture(viewport()->devicePixelRatioF());
+}
+
+void TCustomSked::renderPicture(qreal dpr)
+{
+    const QSize size = m_layout.picture;
+    if (size.isEmpty()) {
+        m_picture = QImage();
+        return;
+    }
+    m_picture = QImage(size * dpr, QImage::Format_RGB32);
+    m_picture.setDevicePixelRatio(dpr);
+    QPainter p(&m_picture);
+    p.fillRect(QRect(QPoint(0, 0), size), qc(m_color, this));
+    drawLeftBarBackground(p);
+    if (m_layout.drawContent) {
+        drawCaptions(p);
+        drawItems(p);
+        drawBars(p);
+    }
+    drawMarkedCells(p);
+}
+
+void TCustomSked::drawLeftBarBackground(QPainter& p) const
+{
+    const QRect r = m_layout.leftBar;
+    if (r.isEmpty()) {
+        return;
+    }
+    const TLeftBar& bar = m_view.LeftBar();
+    p.fillRect(r, qc(bar.Color(), this));
+    const int w = bar.Width();
+    auto column = [&](int x, QColor c) { p.fillRect(QRect(x, r.top(), 1, r.height()), c); };
+    switch (bar.EdgeStyle()) {
+    case sesLine:
+        column(w - 1, qc(bar.LineColor(), this));
+        break;
+    case sesRaise:
+        column(w - 2, Qt::white);
+        column(w - 1, QColor(0x80, 0x80, 0x80));
+        break;
+    case sesLower:
+        column(w - 2, QColor(0x80, 0x80, 0x80));
+        column(w - 1, Qt::white);
+        break;
+    case sesNone:
+        break;
+    }
+}
+
+void TCustomSked::drawCaption(QPainter& p, int line, QRect rect, bool bold, TColor color,
+                              TFontStyles style) const
+{
+    const TLineItem* item = m_lines.Items(line);
+    if (!item || item->Caption().isEmpty()) {
+        return;
+    }
+    QFont f = fontWithStyle(style);
+    if (bold) {
+        f.setBold(true);
+    }
+    p.setFont(f);
+    p.setPen(qc(color, this));
+    const QRect textRect = rect.adjusted(textMargin, 0, -textMargin, 0);
+    p.drawText(textRect, int(horizontalOf(m_view.LeftBar().Alignment()) | Qt::AlignTop | Qt::TextSingleLine),
+               item->Caption());
+}
+
+void TCustomSked::drawCaptions(QPainter& p) const
+{
+    const TLeftBar& bar = m_view.LeftBar();
+    for (const SkedCaptionCell& cell : m_layout.captions) {
+        drawCaption(p, cell.line, cell.rect, cell.highlight, bar.Font().Color(), bar.Font().Style());
+        if (cell.highlight) {
+            const int h = bar.HighlightHeight();
+            p.fillRect(ltrb(cell.rect.left(), cell.rect.bottom() + 1 - h, cell.rect.right() + 1,
+                            cell.rect.bottom() + 1),
+                       qc(bar.HighlightColor(), this));
+        }
+    }
+}
+
+void TCustomSked::drawItems(QPainter& p)
+{
+    const QRect view = m_layout.view;
+    const QList<QPixmap>* images = imagesInEffect();
+    p.save();
+    p.setClipRect(view);
+    for (const SkedBlock& block : m_layout.blocks) {
+        if (block.blockRect.bottom() < view.top()) {
+            continue;
+        }
+        if (block.blockRect.top() > view.bottom()) {
+            break;
+        }
+        TSkedItem* item = m_items.Items(block.item);
+        if (block.hasImage && images) {
+            p.drawPixmap(block.imagePos, images->at(item->m_imageIndex));
+        }
+        const QFont f = fontWithStyle(item->m_font.Style());
+        const QFontMetrics fm(f);
+        p.setFont(f);
+        p.setPen(qc(item->m_font.Color(), this));
+        for (int l = 0; l < block.textLines.size(); ++l) {
+            const int baseline = block.textRect.top() + l * m_rowHeight + fm.ascent();
+            p.drawText(QPoint(block.textRect.left() + textMargin, baseline), block.textLines.at(l));
+        }
+        if (OnDrawItem) {
+            m_canvas = &p;
+            OnDrawItem(this, item, block.blockRect);
+            m_canvas = nullptr;
+        }
+    }
+    p.restore();
+}
+
+void TCustomSked::drawBars(QPainter& p) const
+{
+    p.save();
+    p.setClipRect(m_layout.view);
+    for (const SkedBlock& block : m_layout.blocks) {
+        if (!block.hasBar) {
+            continue;
+        }
+        const QColor color = qc(m_items.Items(block.item)->LineColor(), this);
+        if (block.fillBar) {
+            p.fillRect(block.bar, color);
+        }
+        p.fillRect(block.startStub, color);
+        if (block.hasEndHandle) {
+            p.fillRect(block.endStub, color);
+        }
+    }
+    p.restore();
+}
+
+bool TCustomSked::sameBlock(int a, int b) const
+{
+    if (a < 0 || b < 0 || a >= RowCount() || b >= RowCount()) {
+        return false;
+    }
+    const TSkedRow ra = m_layout.rows.at(a);
+    const TSkedRow rb = m_layout.rows.at(b);
+    return a == b || (ra.Item >= 0 && ra.Item == rb.Item);
+}
+
+// A row's ruler cell shows marked when it is the drop row, the selected row
+// or the focus row of a selected item.
+bool TCustomSked::isRowMarked(int row) const
+{
+    if (row < 0 || row >= RowCount()) {
+        return false;
+    }
+    if (sameBlock(row, m_dropRow) || sameBlock(row, m_selectedRow)) {
+        return true;
+    }
+    const TSkedItem* item = m_items.Items(m_layout.rows.at(row).Item);
+    return sameBlock(row, m_focusRow) && item && item->Selected();
+}
+
+void TCustomSked::drawMarkedCells(QPainter& p)
+{
+    QList<int> done;
+    for (int row : {m_selectedRow, m_focusRow, m_dropRow}) {
+        if (row < 0 || !isRowMarked(row)) {
+            continue;
+        }
+        bool seen = false;
+        for (int d : done) {
+            seen = seen || sameBlock(d, row);
+        }
+        if (!seen) {
+            drawRowCellOn(p, row, true);
+            done.append(row);
+        }
+    }
+}
+
+void TCustomSked::DrawRowCell(int row, bool marked)
+{
+    if (row < 0 || row >= RowCount() || !m_view.LeftBar().Visible() || m_picture.isNull()) {
+        return;
+    }
+    {
+        QPainter p(&m_picture);
+        drawRowCellOn(p, row, marked);
+    }
+    viewport()->update(rowBand(row));
+}
+
+void TCustomSked::drawRowCellOn(QPainter& p, int row, bool marked)
+{
+    if (row < 0 || row >= RowCount() || !m_view.LeftBar().Visible()) {
+        return;
+    }
+    const TLeftBar& bar = m_view.LeftBar();
+    const TFocusStyle& fs = m_view.FocusStyle();
+    TColor brush = bar.Color(), text = bar.Font().Color(), strip = bar.HighlightColor();
+    TFontStyles style = bar.Font().Style();
+    if (marked && (hasFocus() || m_dropRow >= 0)) {
+        brush = fs.Color();
+        text = fs.Font().Color();
+        style = fs.Font().Style();
+        strip = fs.Font().Color();
+    } else if (marked && !m_hideSelection) {
+        brush = clInactiveCaptionText;
+        text = clBlack;
+        style = fs.Font().Style();
+    }
+    const QRect view = m_layout.view;
+    p.save();
+    p.setClipRect(ltrb(0, view.top(), view.left() + view.width(), view.top() + view.height()));
+    const int right = bar.Width() - edgeWidth(bar.EdgeStyle());
+    const TSkedRow r = m_layout.rows.at(row);
+    const bool highlight = r.Line == bar.HighlightLine();
+    QRect caption;
+    TSkedItem* item = m_items.Items(r.Item);
+    const SkedBlock* block = r.Item >= 0 ? m_layout.blockOf(r.Item) : nullptr;
+    if (!item || !block) {
+        const int top = m_layout.rowTop(row);
+        p.fillRect(ltrb(0, top, right, top + m_rowHeight), qc(brush, this));
+        caption = ltrb(bar.LeftMargin(), top, right - bar.RightMargin(), top + m_rowHeight);
+        drawCaption(p, r.Line, caption, highlight, text, style);
+    } else {
+        const QRect b = block->blockRect;
+        p.fillRect(ltrb(0, b.top(), right, b.top() + b.height()), qc(brush, this));
+        caption = ltrb(bar.LeftMargin(), b.top(), right - bar.RightMargin(), b.top() + m_rowHeight);
+        if (item->m_firstRow >= m_topRow && item->m_firstRow < m_topRow + m_visibleRows) {
+            drawCaption(p, r.Line, caption, highlight, text, style);
+        }
+        if (OnDrawItem) {
+            m_canvas = &p;
+            OnDrawItem(this, item, b);
+            m_canvas = nullptr;
+        }
+    }
+    const TLineItem* line = m_lines.Items(r.Line);
+    if (highlight && line && !line->Caption().isEmpty()) {
+        const int h = bar.HighlightHeight();
+        p.fillRect(ltrb(caption.left(), caption.bottom() + 1 - h, caption.right() + 1, caption.bottom() + 1),
+                   qc(strip, this));
+    }
+    p.restore();
+}
+
+QRect TCustomSked::rowBand(int row) const
+{
+    if (row < 0 || row >= RowCount()) {
+        return QRect();
+    }
+    const TSkedRow r = m_layout.rows.at(row);
+    const SkedBlock* block = r.Item >= 0 ? m_layout.blockOf(r.Item) : nullptr;
+    if (block) {
+        return QRect(0, block->blockRect.top(), m_layout.picture.width(), block->blockRect.height());
+    }
+    return QRect(0, m_layout.rowTop(row), m_layout.picture.width(), m_rowHeight);
+}
+
+void TCustomSked::paintEvent(QPaintEvent* e)
+{
+    QPainter p(viewport());
+    if (!m_pictureReady || m_layout.picture != viewport()->size()) {
+        p.fillRect(e->rect(), qc(m_color, this));
+        return;
+    }
+    const qreal dpr = p.device()->devicePixelRatioF();
+    if (m_picture.isNull() || !qFuzzyCompare(m_picture.devicePixelRatio(), dpr)) {
+        renderPicture(dpr);
+    }
+    p.drawImage(QPoint(0, 0), m_picture);
+    paintTopBar(p);
+    paintFocusRect(p);
+    paintOverlays(p);
+}
+
+void TCustomSked::paintTopBar(QPainter& p) const
+{
+    const TTopBar& bar = m_view.TopBar();
+    const QRect r = m_layout.topBar;
+    if (!bar.Visible() || r.isEmpty()) {
+        return;
+    }
+    p.fillRect(r, qc(bar.Color(), this));
+    const int h = bar.Height();
+    auto rowAt = [&](int y, QColor c) { p.fillRect(QRect(0, y, r.width(), 1), c); };
+    switch (bar.EdgeStyle()) {
+    case sesLine:
+        rowAt(h - 1, qc(bar.LineColor(), this));
+        break;
+    case sesRaise:
+        rowAt(h - 2, Qt::white);
+        rowAt(h - 1, QColor(0x80, 0x80, 0x80));
+        break;
+    case sesLower:
+        rowAt(h - 2, QColor(0x80, 0x80, 0x80));
+        rowAt(h - 1, Qt::white);
+        break;
+    case sesNone:
+        break;
+    }
+    if (bar.Caption().isEmpty()) {
+        return;
+    }
+    const QRect textRect = ltrb(textMargin, 1, r.width() - textMargin, h - edgeWidth(bar.EdgeStyle()));
+    const QFont f = fontWithStyle(bar.Font().Style());
+    const QString text = QFontMetrics(f).elidedText(bar.Caption(), Qt::ElideRight, textRect.width());
+    p.save();
+    p.setClipRect(textRect);
+    p.setFont(f);
+    p.setPen(qc(bar.Font().Color(), this));
+    p.drawText(textRect, int(horizontalOf(bar.Alignment()) | verticalOf(bar.Layout()) | Qt::TextSingleLine),
+               text);
+    p.restore();
+}
+
+void TCustomSked::paintFocusRect(QPainter& p)
+{
+    if (!hasFocus() || m_focusRow < 0) {
+        return;
+    }
+    if (m_focusRow >= RowCount()) {
+        m_focusRow = -1;
+        return;
+    }
+    const QRect view = m_layout.view;
+    const QRect band = rowBand(m_focusRow);
+    if (band.bottom() < view.top() || band.top() > view.bottom()) {
+        return;
+    }
+    p.save();
+    p.setClipRect(ltrb(0, view.top(), view.left() + view.width(), view.top() + view.height()));
+    const TFocusStyle& fs = m_view.FocusStyle();
+    if (fs.RectStyle() == sfrLine) {
+        const int w = qMax(1, fs.RectLineWidth());
+        const QColor c = qc(fs.Color(), this);
+        p.fillRect(QRect(band.left(), band.top(), w, band.height()), c);
+        p.fillRect(QRect(band.left(), band.bottom() + 1 - w, band.width(), w), c);
+        p.fillRect(QRect(band.right() + 1 - w, band.top(), w, band.height()), c);
+        p.fillRect(QRect(band.left(), band.top(), band.width(), w), c);
+    } else {
+        QPen pen(qc(clWindowText, this), 1);
+        pen.setDashPattern({1.0, 1.0});
+        pen.setCapStyle(Qt::FlatCap);
+        p.setPen(pen);
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(QRectF(band).adjusted(0.5, 0.5, -0.5, -0.5));
+    }
+    p.restore();
+}
+
+void TCustomSked::paintOverlays(QPainter& p) const
+{
+    const QColor c = qc(m_view.FocusStyle().Color(), this);
+    p.save();
+    const int top = m_view.topBarHeight();
+    p.setClipRect(QRect(0, top, m_layout.picture.width(), m_layout.picture.height() - top));
+    if (m_gripOverlay && m_gripState != 0) {
+        p.fillRect(m_gripRect, c);
+    }
+    if (!m_dropMark.isEmpty()) {
+        p.fillRect(m_dropMark, c);
+    }
+    p.restore();
+}
+
+void TCustomSked::invalidateBelowTopBar()
+{
+    const int top = m_view.topBarHeight();
+    viewport()->update(QRect(0, top, viewport()->width(), viewport()->height() - top));
+}
+
+void TCustomSked::RenderAll()
+{
+    fullRender();
+    viewport()->update();
+}
+
+void TCustomSked::holdRender()
+{
+    ++m_renderHold;
+}
+
+void TCustomSked::releaseRender()
+{
+    m_renderHold = qMax(0, m_renderHold - 1);
+    if (m_renderHold == 0 && m_renderPending) {
+        m_renderPending = false;
+        RenderAll();
+    }
+}
+
+} // namespace nox::sked
