@@ -53,6 +53,8 @@ SingleInstance::Role SingleInstance::start()
     if (m_primary) {
         return Role::Primary;
     }
+    // On a first start the data folder may not exist yet.
+    QDir().mkpath(QFileInfo(m_lockPath).absolutePath());
     m_lock = std::make_unique<QLockFile>(m_lockPath);
     // A running instance holds the lock for days: never treat it as stale by
     // age. A lock whose process is gone is still recognised as stale.

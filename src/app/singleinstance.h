@@ -32,7 +32,7 @@ public:
     enum class Role {
         Primary,   // the lock is ours; requests of later starts arrive through OnActivateRequest
         Secondary, // another live process holds the lock
-        Failed,    // the lock file could not be created (folder missing or not writable)
+        Failed,    // the lock file could not be created (its folder cannot be made or written)
     };
 
     // `lockPath` is the lock file, `serverName` the local socket's name. Nothing
@@ -47,7 +47,8 @@ public:
     // installations of one user do not take each other's socket.
     static QString serverNameFor(const QString& dataFolder);
 
-    // Takes the lock (recovering a stale one) and, when it is ours, starts
+    // Creates the lock file's folder when missing, takes the lock (recovering
+    // a stale one) and, when it is ours, starts
     // listening. May be called again after Secondary, e.g. when the primary
     // ended in between; returns Primary at once when already primary.
     Role start();

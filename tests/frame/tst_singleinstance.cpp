@@ -21,7 +21,7 @@ private slots:
     void secondProcessActivatesFirst();
     void firstProcessIsActivatedFromHere();
     void staleLockAfterKillIsRecovered();
-    void missingFolderFails();
+    void unusableFolderFails();
     void serverNamesDifferPerDataFolder();
 
 private:
@@ -137,9 +137,17 @@ void TestSingleInstance::staleLockAfterKillIsRecovered()
     QTRY_COMPARE(spy.count(), 1);
 }
 
-void TestSingleInstance::missingFolderFails()
+void TestSingleInstance::unusableFolderFails()
 {
-    SingleInstance guard(m_dir->filePath(QStringLiteral("no/such/folder/nox.lock")), m_server);
+    // A first start creates the data folder for its lock.
+    SingleInstance fresh(m_dir->filePath(QStringLiteral("new/user/nox.lock")), m_server);
+    QCOMPARE(fresh.start(), Role::Primary);
+
+    // A folder that cannot exist (a file is in the way) fails with a message.
+    QFile blocker(m_dir->filePath(QStringLiteral("file")));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    SingleInstance guard(m_dir->filePath(QStringLiteral("file/user/nox.lock")), m_server + QLatin1Char('x'));
     QCOMPARE(guard.start(), Role::Failed);
     QVERIFY(!guard.errorString().isEmpty());
     QVERIFY(!guard.isPrimary());
