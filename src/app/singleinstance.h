@@ -48,13 +48,14 @@ public:
     static QString serverNameFor(const QString& dataFolder);
 
     // Creates the lock file's folder when missing, takes the lock (recovering
-    // a stale one) and, when it is ours, starts
-    // listening. May be called again after Secondary, e.g. when the primary
-    // ended in between; returns Primary at once when already primary.
+    // a stale one) and, when it is ours, starts listening. May be called again
+    // after Secondary, e.g. when the primary ended in between; returns Primary
+    // at once when already primary.
     Role start();
     bool isPrimary() const { return m_primary; }
-    // True when the primary could not open its socket (it still holds the lock;
-    // later starts then end without reaching it).
+    // True when the primary listens for later starts. False for a primary
+    // whose socket could not be opened (errorString() says why): it still
+    // holds the lock, and later starts then end without reaching it.
     bool isListening() const;
 
     // For a secondary: asks the primary to show its window. Returns true iff
