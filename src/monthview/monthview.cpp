@@ -42,10 +42,12 @@ TCustomMonthView::TCustomMonthView(QWidget* parent)
     m_editTimer.setSingleShot(true);
     m_editTimer.setInterval(500);
     connect(&m_editTimer, &QTimer::timeout, this, [this] { editTimerFired(); });
+    registerView(this, true);
 }
 
 TCustomMonthView::~TCustomMonthView()
 {
+    registerView(this, false);
     m_view->OnChange = nullptr;
     m_items->OnChange = nullptr;
     m_items->OnDeleting = nullptr;
@@ -298,6 +300,12 @@ int TCustomMonthView::AverageCharWidth() const
 {
     ensureLayout();
     return m_metrics.averageCharWidth;
+}
+
+const MonthLayout& TCustomMonthView::ComputedLayout() const
+{
+    ensureLayout();
+    return *m_layout;
 }
 
 const Grid& TCustomMonthView::CellGrid() const

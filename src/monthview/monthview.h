@@ -12,6 +12,7 @@
 // only when set, Sender first, in/out parameters by reference.
 #include "core/color.h"
 #include "monthview/monthviewgeometry.h"
+#include "monthview/monthviewinplaceedit.h"
 #include "monthview/monthviewitems.h"
 #include "monthview/view.h"
 
@@ -26,6 +27,7 @@
 #include <memory>
 
 class QDrag;
+class QMimeData;
 
 namespace nox::monthview
 {
@@ -39,7 +41,7 @@ enum TDragMode { dmManual, dmAutomatic };
 
 // MIME type of a drag that carries a month-view entry; the drop target cell
 // is shown only for drags of this type started by a month view of this
-// process. The payload is the item's Sequence as decimal text.
+// process (see TCustomMonthView::DragSource).
 QString monthViewItemMimeType();
 
 class TCustomMonthView : public QFrame
@@ -164,6 +166,9 @@ public:
     int SizingState() const { return m_sizingState; }
     int SizingColumn() const { return m_sizingColumn; }
     int SizingRow() const { return m_sizingRow; }
+    // Everything the last layout computed (monthviewlayout_p.h); for tools
+    // and tests that inspect what is drawn.
+    const MonthLayout& ComputedLayout() const;
     // The painter during OnDrawItem (client coordinates), else nullptr.
     QPainter* Canvas() const { return m_canvas; }
 
@@ -171,6 +176,11 @@ public:
     // as wide as its ItemRect and LineHeight + 4 high, at the given pixel
     // ratio: the drag image.
     QPixmap BarImage(const TMonthViewItem* item, qreal devicePixelRatio) const;
+    // Drag payload naming this view and the item (process id, view, item
+    // Sequence), and the live month view of this process that a drag's data
+    // names (nullptr for anything else).
+    QByteArray DragPayload(const TMonthViewItem* item) const;
+    static TCustomMonthView* DragSource(const QMimeData* mime);
 
     // --- events -------------------------------------------------------------
     std::function<void(QObject* Sender, int Index, TMonthViewItem* Item)> OnSelectItem;
@@ -212,6 +222,7 @@ protected:
 
 private:
     friend class TMonthViewInplaceEdit;
+    static void registerView(const TCustomMonthView* view, bool alive);
     struct Metrics {
         int lineHeight = 0;
         int averageCharWidth = 0;

@@ -67,11 +67,12 @@ void TMonthViewInplaceEdit::Start(TMonthViewItem* item, const QRect& rect, int m
     m_composing = false;
     setGeometry(rect);
     setPlainText(singleLine(text));
-    FitHeight();
     selectAll();
     document()->setModified(false);
     show();
     raise();
+    // The document takes the editor's width only once it is shown.
+    FitHeight();
     setFocus(Qt::OtherFocusReason);
 }
 

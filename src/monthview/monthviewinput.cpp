@@ -9,9 +9,58 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QSet>
 
 namespace nox::monthview
 {
+
+namespace
+{
+
+// Month views alive in this process, so that a drop names its source only
+// when the payload points at one of them.
+QSet<const TCustomMonthView*>& liveViews()
+{
+    static QSet<const TCustomMonthView*> views;
+    return views;
+}
+
+// Payload of a month-view drag: "<process id>/<source address>/<sequence>".
+QByteArray dragPayload(const TCustomMonthView* source, int sequence)
+{
+    return QByteArray::number(QCoreApplication::applicationPid()) + '/' +
+           QByteArray::number(quintptr(source), 16) + '/' + QByteArray::number(sequence);
+}
+
+} // namespace
+
+void TCustomMonthView::registerView(const TCustomMonthView* view, bool alive)
+{
+    if (alive) {
+        liveViews().insert(view);
+    } else {
+        liveViews().remove(view);
+    }
+}
+
+TCustomMonthView* TCustomMonthView::DragSource(const QMimeData* mime)
+{
+    if (!mime || !mime->hasFormat(monthViewItemMimeType())) {
+        return nullptr;
+    }
+    const QList<QByteArray> parts = mime->data(monthViewItemMimeType()).split('/');
+    if (parts.size() != 3 || parts.at(0) != QByteArray::number(QCoreApplication::applicationPid())) {
+        return nullptr;
+    }
+    bool ok = false;
+    const auto* view = reinterpret_cast<const TCustomMonthView*>(quintptr(parts.at(1).toULongLong(&ok, 16)));
+    return ok && liveViews().contains(view) ? const_cast<TCustomMonthView*>(view) : nullptr;
+}
+
+QByteArray TCustomMonthView::DragPayload(const TMonthViewItem* item) const
+{
+    return dragPayload(this, item ? item->Sequence() : -1);
+}
 
 bool TCustomMonthView::event(QEvent* e)
 {
@@ -112,9 +161,11 @@ void TCustomMonthView::rightPress(const QPoint& p)
 
 void TCustomMonthView::mouseReleaseEvent(QMouseEvent* e)
 {
-    QFrame::mouseReleaseEvent(e);
     if (e->button() == Qt::LeftButton) {
         leftRelease(toClient(e->position().toPoint()));
+        e->accept();
+    } else {
+        QFrame::mouseReleaseEvent(e);
     }
 }
 
@@ -159,7 +210,7 @@ void TCustomMonthView::moveRowBorder(int y)
 
 void TCustomMonthView::mouseMoveEvent(QMouseEvent* e)
 {
-    QFrame::mouseMoveEvent(e);
+    e->accept();
     const QPoint p = toClient(e->position().toPoint());
     if (m_dragArmed && m_dragMode == dmAutomatic) {
         const QPoint d = p - m_pressPoint;
@@ -226,6 +277,7 @@ void TCustomMonthView::mouseDoubleClickEvent(QMouseEvent* e)
     if (e->button() != Qt::LeftButton) {
         return;
     }
+    e->accept();
     // A double click never starts the in-place editor.
     m_editPending = false;
     m_editTimer.stop();
@@ -380,7 +432,7 @@ void TCustomMonthView::startDrag(const QPoint& p)
     m_editPending = false;
     const QRect rect = item->ItemRect();
     auto* mime = new QMimeData;
-    mime->setData(monthViewItemMimeType(), QByteArray::number(item->Sequence()));
+    mime->setData(monthViewItemMimeType(), DragPayload(item));
     auto* drag = new QDrag(this);
     drag->setMimeData(mime);
     const QPixmap image = BarImage(item, devicePixelRatioF());
@@ -405,8 +457,7 @@ void TCustomMonthView::startDrag(const QPoint& p)
 
 bool TCustomMonthView::isOwnDrag(const QDropEvent* e) const
 {
-    return e->mimeData() && e->mimeData()->hasFormat(monthViewItemMimeType()) &&
-           qobject_cast<TCustomMonthView*>(e->source()) != nullptr;
+    return DragSource(e->mimeData()) != nullptr;
 }
 
 void TCustomMonthView::setDropTargetCell(int cell)
@@ -433,7 +484,7 @@ void TCustomMonthView::dragMoveEvent(QDragMoveEvent* e)
     const QPoint p = toClient(e->position().toPoint());
     bool accept = isOwnDrag(e) && OnDragOver;
     if (accept) {
-        OnDragOver(this, e->source(), p.x(), p.y(), accept);
+        OnDragOver(this, DragSource(e->mimeData()), p.x(), p.y(), accept);
     }
     if (accept) {
         const int cell = CellAt(p);
@@ -462,7 +513,7 @@ void TCustomMonthView::dropEvent(QDropEvent* e)
     }
     const QPoint p = toClient(e->position().toPoint());
     if (OnDragDrop) {
-        OnDragDrop(this, e->source(), p.x(), p.y());
+        OnDragDrop(this, DragSource(e->mimeData()), p.x(), p.y());
     }
     e->acceptProposedAction();
 }
