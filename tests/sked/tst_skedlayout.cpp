@@ -1,0 +1,360 @@
+// Rows, blocks, bars and painting of a day column.
+#include "skedtest.h"
+
+#include <QApplication>
+#include <QScrollBar>
+#include <QTest>
+
+using namespace nox;
+using namespace nox::sked;
+
+namespace {
+
+// A column with the 48 lines, no frame and a 400-pixel-high client area.
+struct Column {
+    TSked sked;
+    explicit Column(int height = 400)
+    {
+        sked.setBorderStyle(bsNone);
+        sked.setScrollBar(true);
+        skedtest::fillLines(sked.Lines());
+        sked.resize(260, height);
+        sked.show();
+    }
+};
+
+QColor pixel(const TCustomSked& sked, int x, int y)
+{
+    const qreal dpr = sked.picture().devicePixelRatio();
+    return sked.picture().pixelColor(int(x * dpr), int(y * dpr));
+}
+
+} // namespace
+
+class TestSkedLayout : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase() { skedtest::setUpFonts(); }
+
+    void rowHeightComesFromFontMetrics()
+    {
+        Column c;
+        const QFontMetrics fm(c.sked.font());
+        QCOMPARE(c.sked.RowHeight(), fm.height() + fm.leading());
+        QCOMPARE(c.sked.RowHeight(), 16);
+    }
+
+    void visibleRowsAndScrollRange()
+    {
+        Column c;
+        QCOMPARE(c.sked.viewport()->height(), 400);
+        QCOMPARE(c.sked.VisibleRows(), 24);
+        QCOMPARE(c.sked.RowCount(), 48);
+        QScrollBar* bar = c.sked.verticalScrollBar();
+        QCOMPARE(bar->maximum(), 47);
+        QCOMPARE(bar->pageStep(), 24);
+        bar->setValue(bar->maximum());
+        QCOMPARE(c.sked.TopRow(), 47);
+        c.sked.ScrollTo(200);
+        QCOMPARE(c.sked.TopRow(), 47);
+        c.sked.ScrollTo(-3);
+        QCOMPARE(c.sked.TopRow(), 0);
+    }
+
+    void emptyRangeWhenEverythingFits()
+    {
+        Column c(2000);
+        c.sked.ScrollTo(5);
+        c.sked.UpdateScrollBar(false);
+        QCOMPARE(c.sked.verticalScrollBar()->maximum(), 0);
+        QCOMPARE(c.sked.TopRow(), 0);
+    }
+
+    void rowAtAndRowTopAreInverse()
+    {
+        Column c;
+        c.sked.ScrollTo(5);
+        for (int row = 5; row < 5 + c.sked.VisibleRows(); ++row) {
+            const int top = c.sked.layout().rowTop(row);
+            QCOMPARE(c.sked.RowAt(0, top), row);
+            QCOMPARE(c.sked.RowAt(0, top + c.sked.RowHeight() - 1), row);
+        }
+        QCOMPARE(c.sked.RowAt(0, c.sked.layout().view.top() - 1), -1);
+        c.sked.ScrollTo(47);
+        QCOMPARE(c.sked.RowAt(0, c.sked.layout().rowTop(48)), -1);
+    }
+
+    void lineWithTwoItemsShowsTwoBlocks()
+    {
+        Column c;
+        TSkedItem* a = skedtest::addItem(c.sked, 18, 18, QStringLiteral("朝会"));
+        TSkedItem* b = skedtest::addItem(c.sked, 18, 19, QStringLiteral("打ち合わせ"));
+        const TLineItem* line = c.sked.Lines().Items(18);
+        QCOMPARE(line->RowStarts, (QList<int>{18, 19}));
+        QCOMPARE(line->ItemKeys, (QList<int>{a->Key(), b->Key()}));
+        QCOMPARE(c.sked.Lines().Items(19)->ItemKeys, QList<int>{b->Key()});
+        QCOMPARE(c.sked.RowCount(), 49);
+        for (int row = 0; row < c.sked.RowCount(); ++row) {
+            if (c.sked.Row(row).Line == 18) {
+                QVERIFY(c.sked.Row(row).Item >= 0); // no plain row for the line
+            }
+        }
+        int captions = 0;
+        for (const SkedCaptionCell& cell : c.sked.layout().captions) {
+            captions += cell.line == 18 ? 1 : 0;
+        }
+        QCOMPARE(captions, 2);
+    }
+
+    void wrappedTextMakesTallerBlocks()
+    {
+        Column c;
+        TSkedItem* item = skedtest::addItem(c.sked, 10, 11, QStringLiteral("一行目\n二行目\n三行目"));
+        QCOMPARE(item->TextHeight(), 3 * c.sked.RowHeight());
+        QCOMPARE(c.sked.Lines().Items(11)->RowStarts, QList<int>{13});
+        QCOMPARE(c.sked.RowCount(), 50);
+        // A long text without spaces wraps inside the width of the item area.
+        TSkedItem* longItem = skedtest::addItem(c.sked, 30, 30, QString(40, QChar(0x4E88)));
+        QVERIFY(longItem->TextHeight() > c.sked.RowHeight());
+        QVERIFY(longItem->BlockRect().right() <= c.sked.layout().view.right());
+    }
+
+    void imageRowsFollowImageHeight_data()
+    {
+        QTest::addColumn<int>("imageHeight");
+        QTest::addColumn<int>("imageRows");
+        QTest::newRow("16 px") << 16 << 1;
+        QTest::newRow("20 px") << 20 << 2;
+        QTest::newRow("32 px") << 32 << 2;
+    }
+
+    void imageRowsFollowImageHeight()
+    {
+        QFETCH(int, imageHeight);
+        QFETCH(int, imageRows);
+        Column c;
+        QPixmap image(16, imageHeight);
+        image.fill(Qt::red);
+        const QList<QPixmap> list{image};
+        c.sked.setImages(&list);
+        QCOMPARE(c.sked.ImageRows(), imageRows);
+        TSkedItem* item = skedtest::addItem(c.sked, 20, 20, QString(), 0);
+        QVERIFY(item->HasImage());
+        QCOMPARE(item->TextHeight(), (imageRows + 1) * c.sked.RowHeight());
+        QCOMPARE(c.sked.RowCount(), 48 + imageRows);
+        TSkedItem* missing = skedtest::addItem(c.sked, 22, 22, QString(), 3);
+        QVERIFY(!missing->HasImage());
+        c.sked.setImages(nullptr);
+        QCOMPARE(c.sked.ImageRows(), 1);
+        QVERIFY(!item->HasImage());
+    }
+
+    void singleLineItemHasStubOnly()
+    {
+        Column c;
+        TSkedItem* item = skedtest::addItem(c.sked, 18, 18, QStringLiteral("電話"));
+        const SkedBlock* block = c.sked.layout().blockOf(item->Index());
+        QVERIFY(block);
+        QVERIFY(!block->fillBar);
+        QVERIFY(!block->hasEndHandle);
+        QVERIFY(item->BottomGrip().isEmpty());
+        QVERIFY(!item->TopGrip().isEmpty());
+        QCOMPARE(pixel(c.sked, block->startStub.left(), block->startStub.top()), QColor(Qt::darkBlue));
+    }
+
+    void barRunsToFirstRowOfEndLine()
+    {
+        Column c;
+        TSkedItem* item = skedtest::addItem(c.sked, 18, 20, QStringLiteral("会議"));
+        const SkedBlock* block = c.sked.layout().blockOf(item->Index());
+        const int rh = c.sked.RowHeight();
+        const int b = item->FirstRow();
+        const int cRow = c.sked.Lines().Items(20)->RowStarts.first();
+        const int top = item->BlockRect().top() + rh / 2 - 2;
+        QVERIFY(block->fillBar);
+        QCOMPARE(block->bar.top(), top);
+        QCOMPARE(block->bar.bottom() + 1, top + (cRow - b) * rh - 2);
+        QCOMPARE(block->bar.width(), c.sked.View().LineWidth());
+        const int indent = c.sked.View().IndentSize();
+        QCOMPARE(block->bar.left(), c.sked.layout().view.left() + indent - indent / 2);
+        QVERIFY(block->hasEndHandle);
+        QVERIFY(item->BottomGrip().contains(QPoint(block->endStub.left(), block->endStub.bottom())));
+        QCOMPARE(pixel(c.sked, block->bar.left(), (block->bar.top() + block->bar.bottom()) / 2),
+                 QColor(Qt::darkBlue));
+    }
+
+    void gripsAreAtLeastSixPixels_data()
+    {
+        QTest::addColumn<int>("lineWidth");
+        QTest::addColumn<int>("gripWidth");
+        QTest::newRow("1") << 1 << 7;
+        QTest::newRow("2") << 2 << 8;
+        QTest::newRow("4") << 4 << 14;
+    }
+
+    void gripsAreAtLeastSixPixels()
+    {
+        QFETCH(int, lineWidth);
+        QFETCH(int, gripWidth);
+        Column c;
+        c.sked.View().setLineWidth(lineWidth);
+        TSkedItem* item = skedtest::addItem(c.sked, 4, 6);
+        QCOMPARE(item->TopGrip().width(), gripWidth);
+        QCOMPARE(item->BottomGrip().height(), gripWidth);
+    }
+
+    void nestedItemMovesOneIndentRight()
+    {
+        Column c;
+        TSkedItem* outer = skedtest::addItem(c.sked, 10, 20, QStringLiteral("外"));
+        TSkedItem* inner = skedtest::addItem(c.sked, 12, 14, QStringLiteral("内"));
+        const int indent = c.sked.View().IndentSize();
+        QCOMPARE(inner->Level(), 1);
+        QCOMPARE(inner->BlockRect().left(), outer->BlockRect().left() + indent);
+        const SkedLayout& lay = c.sked.layout();
+        QCOMPARE(lay.blockOf(inner->Index())->bar.left(), lay.blockOf(outer->Index())->bar.left() + indent);
+    }
+
+    void highlightLineIsBoldWithStrip()
+    {
+        Column c;
+        skedtest::addItem(c.sked, 19, 19, QStringLiteral("A"));
+        skedtest::addItem(c.sked, 19, 21, QStringLiteral("B"));
+        c.sked.View().LeftBar().setHighlightLine(19);
+        const TLeftBar& bar = c.sked.View().LeftBar();
+        int strips = 0;
+        for (const SkedCaptionCell& cell : c.sked.layout().captions) {
+            QCOMPARE(cell.highlight, cell.line == 19);
+            if (cell.line == 19) {
+                ++strips;
+                for (int dy = 0; dy < bar.HighlightHeight(); ++dy) {
+                    QCOMPARE(pixel(c.sked, cell.rect.left() + 1, cell.rect.bottom() - dy), QColor(Qt::red));
+                }
+                QVERIFY(pixel(c.sked, cell.rect.left() + 1, cell.rect.bottom() - bar.HighlightHeight()) !=
+                        QColor(Qt::red));
+            }
+        }
+        QCOMPARE(strips, 2);
+    }
+
+    void focusFrameWidth_data()
+    {
+        QTest::addColumn<int>("width");
+        QTest::newRow("1") << 1;
+        QTest::newRow("2") << 2;
+        QTest::newRow("3") << 3;
+    }
+
+    void focusFrameWidth()
+    {
+        QFETCH(int, width);
+        TSked sked;
+        sked.setBorderStyle(bsNone);
+        skedtest::fillLines(sked.Lines());
+        sked.View().FocusStyle().setRectStyle(sfrLine);
+        sked.View().FocusStyle().setRectLineWidth(width);
+        sked.View().FocusStyle().setColor(clLime);
+        QVERIFY(skedtest::showActive(sked, QSize(260, 400)));
+        sked.setFocus();
+        sked.SelectRow(4, false);
+        const QImage shot = sked.viewport()->grab().toImage();
+        const QRect band = sked.rowBand(4);
+        const QColor lime(Qt::green);
+        const int midY = band.center().y();
+        const int midX = band.center().x();
+        for (int i = 0; i < width; ++i) {
+            QCOMPARE(shot.pixelColor(band.left() + i, midY), lime);
+            QCOMPARE(shot.pixelColor(band.right() - i, midY), lime);
+            QCOMPARE(shot.pixelColor(midX, band.top() + i), lime);
+            QCOMPARE(shot.pixelColor(midX, band.bottom() - i), lime);
+        }
+        QVERIFY(shot.pixelColor(midX, band.top() + width) != lime);
+        QVERIFY(shot.pixelColor(band.right() - width, midY) != lime);
+    }
+
+    void dottedFocusFrameAlternates()
+    {
+        TSked sked;
+        sked.setBorderStyle(bsNone);
+        skedtest::fillLines(sked.Lines());
+        QVERIFY(skedtest::showActive(sked, QSize(260, 400)));
+        sked.setFocus();
+        sked.SelectRow(4, false);
+        const QImage shot = sked.viewport()->grab().toImage();
+        const QRect band = sked.rowBand(4);
+        const int x = sked.layout().view.left() + 20;
+        const QColor a = shot.pixelColor(x, band.top());
+        const QColor b = shot.pixelColor(x + 1, band.top());
+        QVERIFY(a != b); // dots, not a solid line
+    }
+
+    void focusRowBeyondRowsIsDroppedOnPaint()
+    {
+        TSked sked;
+        skedtest::fillLines(sked.Lines());
+        skedtest::addItem(sked, 3, 3);
+        QVERIFY(skedtest::showActive(sked, QSize(260, 400)));
+        sked.setFocus();
+        sked.SelectRow(47, false);
+        sked.Items().BeginUpdate();
+        sked.Lines().BeginUpdate();
+        for (int i = 0; i < 10; ++i) {
+            sked.Lines().Delete(sked.Lines().Count() - 1);
+        }
+        sked.Lines().EndUpdate();
+        sked.Items().EndUpdate();
+        QVERIFY(sked.FocusRow() >= sked.RowCount());
+        sked.viewport()->repaint();
+        QCOMPARE(sked.FocusRow(), -1);
+    }
+
+    void resizeKeepsFocusOnLineAndItem()
+    {
+        Column c;
+        TSkedItem* item =
+            skedtest::addItem(c.sked, 8, 9, QStringLiteral("とても長い予定の説明文がここに入ります。折り返しの確認"));
+        c.sked.SelectRow(item->FirstRow(), false);
+        c.sked.resize(120, 400);
+        QApplication::processEvents();
+        int last = -1;
+        for (int row = 0; row < c.sked.RowCount(); ++row) {
+            if (c.sked.Row(row).Item == item->Index()) {
+                last = row;
+            }
+        }
+        QVERIFY(last > item->FirstRow());
+        QCOMPARE(c.sked.FocusRow(), last);
+        QCOMPARE(c.sked.SelectedRow(), last);
+        QCOMPARE(c.sked.SelectedItem(), item);
+    }
+
+    void outOfRangeItemsAreClamped()
+    {
+        Column c;
+        TSkedItem* before = skedtest::addItem(c.sked, -5, 2, QStringLiteral("前"));
+        TSkedItem* after = skedtest::addItem(c.sked, 60, 100, QStringLiteral("後"));
+        TSkedItem* reversed = skedtest::addItem(c.sked, 30, 20, QStringLiteral("逆"));
+        QCOMPARE(c.sked.Row(before->FirstRow()).Line, 0);
+        QCOMPARE(c.sked.Row(after->FirstRow()).Line, 47);
+        QCOMPARE(c.sked.Row(reversed->FirstRow()).Line, 30);
+        QCOMPARE(c.sked.RowCount(), 48);
+        c.sked.Lines().Clear();
+        QCOMPARE(c.sked.RowCount(), 0);
+        QCOMPARE(before->FirstRow(), -1);
+    }
+
+    void scrollingMovesBlocks()
+    {
+        Column c;
+        TSkedItem* item = skedtest::addItem(c.sked, 20, 21, QStringLiteral("移動"));
+        const int top = item->BlockRect().top();
+        c.sked.ScrollTo(3);
+        QCOMPARE(item->BlockRect().top(), top - 3 * c.sked.RowHeight());
+        c.sked.ScrollTo(30);
+        QVERIFY(item->BlockRect().bottom() < c.sked.layout().view.top());
+    }
+};
+
+QTEST_MAIN(TestSkedLayout)
+#include "tst_skedlayout.moc"
