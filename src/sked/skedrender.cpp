@@ -60,6 +60,16 @@ QRect ltrb(int left, int top, int right, int bottom)
     return QRect(left, top, qMax(0, right - left), qMax(0, bottom - top));
 }
 
+// Brush of a selected cell in an unfocused column: the inactive caption text
+// colour, unless the palette makes that too dark for the black caption.
+TColor inactiveCellColor(const QWidget* w)
+{
+    if (qc(clInactiveCaptionText, w).lightness() >= 128) {
+        return clInactiveCaptionText;
+    }
+    return 0xC8D0D4;
+}
+
 } // namespace
 
 QFont TCustomSked::fontWithStyle(TFontStyles style) const
@@ -460,7 +470,7 @@ void TCustomSked::drawRowCellOn(QPainter& p, int row, bool marked)
         style = fs.Font().Style();
         strip = fs.Font().Color();
     } else if (marked && !m_hideSelection) {
-        brush = clInactiveCaptionText;
+        brush = inactiveCellColor(this);
         text = clBlack;
         style = fs.Font().Style();
     }
