@@ -10,7 +10,8 @@
 
 using namespace nox;
 
-namespace {
+namespace
+{
 
 TSkedRec sampleRec(QRandomGenerator& rng, const QDate& date)
 {
@@ -77,7 +78,8 @@ void BM_LoadSaveDay(benchmark::State& state)
 BENCHMARK(BM_LoadSaveDay)->Arg(1)->Arg(10)->Arg(50)->Unit(benchmark::kMicrosecond);
 
 // Twenty years with schedules on about two days in three, one to six each.
-class TwentyYears : public benchmark::Fixture {
+class TwentyYears : public benchmark::Fixture
+{
 public:
     void SetUp(const benchmark::State&) override
     {

@@ -2,8 +2,8 @@
 // parsed line formats back to a line that parses to the same record, and that
 // saving the loaded day loses none of the lines that could not be read.
 #include <QDir>
-#include <QStandardPaths>
 #include <QFileInfo>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <cstdlib>
@@ -13,7 +13,8 @@
 
 using namespace nox;
 
-namespace {
+namespace
+{
 
 // Memory-backed when possible: every write is synced to disk.
 QString scratchTemplate()

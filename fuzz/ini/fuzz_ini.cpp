@@ -12,7 +12,8 @@
 
 using namespace nox;
 
-namespace {
+namespace
+{
 
 // Memory-backed when possible: every write is synced to disk.
 QString scratchTemplate()

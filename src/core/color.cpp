@@ -7,9 +7,11 @@
 #include <array>
 #include <cctype>
 
-namespace nox {
+namespace nox
+{
 
-namespace {
+namespace
+{
 
 struct ColorName {
     TColor value;
@@ -99,37 +101,37 @@ struct SystemRole {
 
 // The one mapping from system colour index to the desktop palette.
 constexpr std::array<SystemRole, 31> kSystemRoles = {{
-    {QPalette::Active, QPalette::Button},           // 0 clScrollBar
-    {QPalette::Active, QPalette::Window},           // 1 clBackground
-    {QPalette::Active, QPalette::Highlight},        // 2 clActiveCaption
-    {QPalette::Inactive, QPalette::Mid},            // 3 clInactiveCaption
-    {QPalette::Active, QPalette::Window},           // 4 clMenu
-    {QPalette::Active, QPalette::Base},             // 5 clWindow
-    {QPalette::Active, QPalette::Shadow},           // 6 clWindowFrame
-    {QPalette::Active, QPalette::WindowText},       // 7 clMenuText
-    {QPalette::Active, QPalette::Text},             // 8 clWindowText
-    {QPalette::Active, QPalette::HighlightedText},  // 9 clCaptionText
-    {QPalette::Active, QPalette::Window},           // 10 clActiveBorder
-    {QPalette::Inactive, QPalette::Window},         // 11 clInactiveBorder
-    {QPalette::Active, QPalette::Dark},             // 12 clAppWorkSpace
-    {QPalette::Active, QPalette::Highlight},        // 13 clHighlight
-    {QPalette::Active, QPalette::HighlightedText},  // 14 clHighlightText
-    {QPalette::Active, QPalette::Button},           // 15 clBtnFace
-    {QPalette::Active, QPalette::Dark},             // 16 clBtnShadow
-    {QPalette::Disabled, QPalette::Text},           // 17 clGrayText
-    {QPalette::Active, QPalette::ButtonText},       // 18 clBtnText
-    {QPalette::Inactive, QPalette::WindowText},     // 19 clInactiveCaptionText
-    {QPalette::Active, QPalette::Light},            // 20 clBtnHighlight
-    {QPalette::Active, QPalette::Shadow},           // 21 cl3DDkShadow
-    {QPalette::Active, QPalette::Midlight},         // 22 cl3DLight
-    {QPalette::Active, QPalette::ToolTipText},      // 23 clInfoText
-    {QPalette::Active, QPalette::ToolTipBase},      // 24 clInfoBk
-    {QPalette::Active, QPalette::Window},           // 25 (no name)
-    {QPalette::Active, QPalette::Link},             // 26 clHotLight
-    {QPalette::Active, QPalette::Highlight},        // 27 clGradientActiveCaption
-    {QPalette::Inactive, QPalette::Midlight},       // 28 clGradientInactiveCaption
-    {QPalette::Active, QPalette::Highlight},        // 29 clMenuHighlight
-    {QPalette::Active, QPalette::Window},           // 30 clMenuBar
+    {QPalette::Active, QPalette::Button},          // 0 clScrollBar
+    {QPalette::Active, QPalette::Window},          // 1 clBackground
+    {QPalette::Active, QPalette::Highlight},       // 2 clActiveCaption
+    {QPalette::Inactive, QPalette::Mid},           // 3 clInactiveCaption
+    {QPalette::Active, QPalette::Window},          // 4 clMenu
+    {QPalette::Active, QPalette::Base},            // 5 clWindow
+    {QPalette::Active, QPalette::Shadow},          // 6 clWindowFrame
+    {QPalette::Active, QPalette::WindowText},      // 7 clMenuText
+    {QPalette::Active, QPalette::Text},            // 8 clWindowText
+    {QPalette::Active, QPalette::HighlightedText}, // 9 clCaptionText
+    {QPalette::Active, QPalette::Window},          // 10 clActiveBorder
+    {QPalette::Inactive, QPalette::Window},        // 11 clInactiveBorder
+    {QPalette::Active, QPalette::Dark},            // 12 clAppWorkSpace
+    {QPalette::Active, QPalette::Highlight},       // 13 clHighlight
+    {QPalette::Active, QPalette::HighlightedText}, // 14 clHighlightText
+    {QPalette::Active, QPalette::Button},          // 15 clBtnFace
+    {QPalette::Active, QPalette::Dark},            // 16 clBtnShadow
+    {QPalette::Disabled, QPalette::Text},          // 17 clGrayText
+    {QPalette::Active, QPalette::ButtonText},      // 18 clBtnText
+    {QPalette::Inactive, QPalette::WindowText},    // 19 clInactiveCaptionText
+    {QPalette::Active, QPalette::Light},           // 20 clBtnHighlight
+    {QPalette::Active, QPalette::Shadow},          // 21 cl3DDkShadow
+    {QPalette::Active, QPalette::Midlight},        // 22 cl3DLight
+    {QPalette::Active, QPalette::ToolTipText},     // 23 clInfoText
+    {QPalette::Active, QPalette::ToolTipBase},     // 24 clInfoBk
+    {QPalette::Active, QPalette::Window},          // 25 (no name)
+    {QPalette::Active, QPalette::Link},            // 26 clHotLight
+    {QPalette::Active, QPalette::Highlight},       // 27 clGradientActiveCaption
+    {QPalette::Inactive, QPalette::Midlight},      // 28 clGradientInactiveCaption
+    {QPalette::Active, QPalette::Highlight},       // 29 clMenuHighlight
+    {QPalette::Active, QPalette::Window},          // 30 clMenuBar
 }};
 
 bool isHexDigits(const QString& s)

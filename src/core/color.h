@@ -9,7 +9,8 @@
 class QFont;
 class QPalette;
 
-namespace nox {
+namespace nox
+{
 
 using TColor = quint32;
 
@@ -32,9 +33,10 @@ constexpr TColor clScrollBar = clSystemColor + 0, clBackground = clSystemColor +
                  clGrayText = clSystemColor + 17, clBtnText = clSystemColor + 18,
                  clInactiveCaptionText = clSystemColor + 19, clBtnHighlight = clSystemColor + 20,
                  cl3DDkShadow = clSystemColor + 21, cl3DLight = clSystemColor + 22,
-                 clInfoText = clSystemColor + 23, clInfoBk = clSystemColor + 24, clHotLight = clSystemColor + 26,
-                 clGradientActiveCaption = clSystemColor + 27, clGradientInactiveCaption = clSystemColor + 28,
-                 clMenuHighlight = clSystemColor + 29, clMenuBar = clSystemColor + 30;
+                 clInfoText = clSystemColor + 23, clInfoBk = clSystemColor + 24,
+                 clHotLight = clSystemColor + 26, clGradientActiveCaption = clSystemColor + 27,
+                 clGradientInactiveCaption = clSystemColor + 28, clMenuHighlight = clSystemColor + 29,
+                 clMenuBar = clSystemColor + 30;
 
 // Font style bits as records and INI files store them.
 enum FontStyleBit : int { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };

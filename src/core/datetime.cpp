@@ -2,9 +2,11 @@
 
 #include <cmath>
 
-namespace nox {
+namespace nox
+{
 
-namespace {
+namespace
+{
 
 const QDate kEpoch(1899, 12, 30);
 constexpr qint64 kMsecsPerDay = 86400000;
@@ -29,7 +31,7 @@ struct Era {
 
 // Newest first: the first era whose start is not after the date is its era.
 const Era kEras[] = {
-    {QDate(2019, 5, 1), u"令和", 'R'}, {QDate(1989, 1, 8), u"平成", 'H'},
+    {QDate(2019, 5, 1), u"令和", 'R'},   {QDate(1989, 1, 8), u"平成", 'H'},
     {QDate(1926, 12, 25), u"昭和", 'S'}, {QDate(1912, 7, 30), u"大正", 'T'},
     {QDate(1868, 1, 25), u"明治", 'M'},
 };
@@ -55,7 +57,8 @@ bool startsWithCI(QStringView text, qsizetype pos, QStringView word)
     return text.mid(pos).startsWith(word, Qt::CaseInsensitive);
 }
 
-class Formatter {
+class Formatter
+{
 public:
     Formatter(const QDate& date, const QTime& time) : m_date(date), m_time(time) {}
     QString run(QStringView pattern)
@@ -76,6 +79,7 @@ private:
     QTime m_time;
     QString m_out;
     QChar m_lastLetter;
+    bool m_use12 = false; // an am/pm token seen so far puts later hours on the 12-hour clock
 };
 
 // Number of times the character at i repeats (case-insensitive).
@@ -187,14 +191,17 @@ qsizetype Formatter::letterA(QStringView f, qsizetype i)
 {
     const bool pm = m_time.hour() >= 12;
     if (startsWithCI(f, i, u"am/pm")) {
+        m_use12 = true;
         m_out += f.mid(pm ? i + 3 : i, 2);
         return i + 5;
     }
     if (startsWithCI(f, i, u"a/p")) {
+        m_use12 = true;
         m_out += f[pm ? i + 2 : i];
         return i + 3;
     }
     if (startsWithCI(f, i, u"ampm")) {
+        m_use12 = true;
         m_out += QStringView(pm ? kPmText : kAmText);
         return i + 4;
     }
@@ -214,7 +221,7 @@ qsizetype Formatter::letterA(QStringView f, qsizetype i)
 // further hour) starts "am/pm", "a/p" or "ampm".
 void Formatter::hour(QStringView f, qsizetype after, qsizetype count)
 {
-    bool twelve = false;
+    bool twelve = m_use12;
     bool quoted = false;
     for (qsizetype p = after; p < f.size(); ++p) {
         const QChar c = f[p];
@@ -223,7 +230,8 @@ void Formatter::hour(QStringView f, qsizetype after, qsizetype count)
         } else if (!quoted && (c == u'h' || c == u'H')) {
             break;
         } else if (!quoted && (c == u'a' || c == u'A')) {
-            twelve = startsWithCI(f, p, u"am/pm") || startsWithCI(f, p, u"a/p") || startsWithCI(f, p, u"ampm");
+            twelve = twelve || startsWithCI(f, p, u"am/pm") || startsWithCI(f, p, u"a/p") ||
+                     startsWithCI(f, p, u"ampm");
             break;
         }
     }

@@ -6,7 +6,8 @@
 #include <QString>
 #include <QTime>
 
-namespace nox {
+namespace nox
+{
 
 using TDateTime = double;
 

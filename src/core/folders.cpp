@@ -8,9 +8,11 @@
 #include <pwd.h>
 #include <unistd.h>
 
-namespace nox::folders {
+namespace nox::folders
+{
 
-namespace {
+namespace
+{
 
 struct Cache {
     QString programFolder;
@@ -50,7 +52,8 @@ QString noxHome()
 // A login name is used as a folder name, so it must be one plain component.
 bool isUsableName(const QString& name)
 {
-    return !name.isEmpty() && name != u"." && name != u".." && !name.contains(u'/') && !name.contains(QChar(0));
+    return !name.isEmpty() && name != u"." && name != u".." && !name.contains(u'/') &&
+           !name.contains(QChar(0));
 }
 
 QString readUserName()

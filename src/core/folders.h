@@ -9,17 +9,18 @@
 //                   beside the executable, then <prefix>/share/nox.
 #include <QString>
 
-namespace nox::folders {
+namespace nox::folders
+{
 
 QString programFolder();
-QString dataFolder();         // ends without a slash; not created here
-bool ensureDataFolder();      // creates it with parents; false on failure
+QString dataFolder();    // ends without a slash; not created here
+bool ensureDataFolder(); // creates it with parents; false on failure
 QString defaultFolder();
 QString printFolder();
-QString helpPage();           // path of "nox.html"
-QString userName();           // login name or "Nox_"
-QString tempFolder();         // dataFolder() + "/temp"
-QString dataFile(const QString& name);   // dataFolder() + "/" + name
+QString helpPage();                    // path of "nox.html"
+QString userName();                    // login name or "Nox_"
+QString tempFolder();                  // dataFolder() + "/temp"
+QString dataFile(const QString& name); // dataFolder() + "/" + name
 
 // For tests: forget cached values so a changed NOX_HOME takes effect.
 void resetCache();

@@ -4,9 +4,11 @@
 
 #include <QFile>
 
-namespace nox {
+namespace nox
+{
 
-namespace {
+namespace
+{
 
 // The file as lines, with the positions of sections and keys worked out on
 // demand. Sections and keys match without regard to case; the first of

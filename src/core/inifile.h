@@ -8,16 +8,18 @@
 
 #include "core/color.h"
 
-namespace nox {
+namespace nox
+{
 
-class IniFile {
+class IniFile
+{
 public:
     explicit IniFile(QString path);
     const QString& path() const { return m_path; }
 
     QString readString(const QString& section, const QString& key, const QString& def) const;
     int readInteger(const QString& section, const QString& key, int def) const;
-    bool readBool(const QString& section, const QString& key, bool def) const;   // "1"/"0"
+    bool readBool(const QString& section, const QString& key, bool def) const; // "1"/"0"
     TColor readColor(const QString& section, const QString& key, TColor def) const;
     double readFloat(const QString& section, const QString& key, double def) const;
 
@@ -25,11 +27,11 @@ public:
     bool writeString(const QString& section, const QString& key, const QString& value);
     bool writeInteger(const QString& section, const QString& key, int value);
     bool writeBool(const QString& section, const QString& key, bool value);
-    bool writeColor(const QString& section, const QString& key, TColor value);   // name form
+    bool writeColor(const QString& section, const QString& key, TColor value); // name form
     bool writeFloat(const QString& section, const QString& key, double value);
 
     bool sectionExists(const QString& section) const;
-    QStringList readSection(const QString& section) const;      // key names in file order
+    QStringList readSection(const QString& section) const; // key names in file order
     bool eraseSection(const QString& section);
     bool deleteKey(const QString& section, const QString& key);
 

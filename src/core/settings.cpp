@@ -1,8 +1,10 @@
 #include "core/settings.h"
 
-namespace nox {
+namespace nox
+{
 
-namespace {
+namespace
+{
 
 using T = SettingType;
 

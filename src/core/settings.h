@@ -16,40 +16,112 @@
 #include "core/color.h"
 #include "core/inifile.h"
 
-namespace nox {
+namespace nox
+{
 
 enum class SettingType { String, Int, Bool, Color, Float, Date };
 
 enum class Key {
     NoxVersion,
     // "window1"
-    Window1Left, Window1Top, Window1Width, Window1Height, Window1WindowState, Window1ToolbarHeight,
-    Window1Memo, Window1MemoHeight, Window1ViewMode, Window1DateFormat, Window1StatusBar, Window1TaskBar,
+    Window1Left,
+    Window1Top,
+    Window1Width,
+    Window1Height,
+    Window1WindowState,
+    Window1ToolbarHeight,
+    Window1Memo,
+    Window1MemoHeight,
+    Window1ViewMode,
+    Window1DateFormat,
+    Window1StatusBar,
+    Window1TaskBar,
     // "sked"
-    SkedStyle, SkedHalfFormat, SkedCount, SkedTopIndex, SkedLeftDate,
+    SkedStyle,
+    SkedHalfFormat,
+    SkedCount,
+    SkedTopIndex,
+    SkedLeftDate,
     // "monthview"
-    MonthViewTimeViewStyle, MonthViewDefaultTime,
+    MonthViewTimeViewStyle,
+    MonthViewDefaultTime,
     // "category"
     CategorySelect,
     // "search": print and result settings, then the search window's own
-    SearchDateFormat, SearchEndClose, SearchSearchColor, SearchSearchColorValue, SearchLayout,
-    SearchDuplicateDate, SearchNoneSkedDate,
-    SearchLeft, SearchTop, SearchWidth, SearchHeight, SearchWindowState, SearchLeftWidth,
-    SearchToolbarHeight, SearchSCheck, SearchECheck, SearchSDate, SearchEDate,
-    SearchColumn0, SearchColumn1, SearchColumn2, SearchColumn3, SearchColumn4, SearchColumn5,
+    SearchDateFormat,
+    SearchEndClose,
+    SearchSearchColor,
+    SearchSearchColorValue,
+    SearchLayout,
+    SearchDuplicateDate,
+    SearchNoneSkedDate,
+    SearchLeft,
+    SearchTop,
+    SearchWidth,
+    SearchHeight,
+    SearchWindowState,
+    SearchLeftWidth,
+    SearchToolbarHeight,
+    SearchSCheck,
+    SearchECheck,
+    SearchSDate,
+    SearchEDate,
+    SearchColumn0,
+    SearchColumn1,
+    SearchColumn2,
+    SearchColumn3,
+    SearchColumn4,
+    SearchColumn5,
     // "clock"
-    ClockLeft, ClockTop, ClockVisible, ClockFormat, ClockBkColor, ClockFgColor, ClockFontName,
-    ClockFontSize, ClockFontStyle, ClockFixedPos, ClockFixedPosIndex, ClockXMargin, ClockYMargin,
+    ClockLeft,
+    ClockTop,
+    ClockVisible,
+    ClockFormat,
+    ClockBkColor,
+    ClockFgColor,
+    ClockFontName,
+    ClockFontSize,
+    ClockFontStyle,
+    ClockFixedPos,
+    ClockFixedPosIndex,
+    ClockXMargin,
+    ClockYMargin,
     // "alarm"
-    AlarmEnable, AlarmSound,
+    AlarmEnable,
+    AlarmSound,
     // "bell"
-    BellEnable, BellSound, BellBell1, BellBell2, BellBell3, BellTime1, BellTime2, BellTime3,
-    BellBell60, BellBell30, BellMsg60, BellMsg30, BellMsg1, BellMsg2, BellMsg3,
+    BellEnable,
+    BellSound,
+    BellBell1,
+    BellBell2,
+    BellBell3,
+    BellTime1,
+    BellTime2,
+    BellTime3,
+    BellBell60,
+    BellBell30,
+    BellMsg60,
+    BellMsg30,
+    BellMsg1,
+    BellMsg2,
+    BellMsg3,
     // "popupwindow"
-    PopupBkColor, PopupFgColor, PopupFontName, PopupFontSize, PopupFontStyle, PopupWidth, PopupHeight,
-    PopupFormat, PopupPos,
+    PopupBkColor,
+    PopupFgColor,
+    PopupFontName,
+    PopupFontSize,
+    PopupFontStyle,
+    PopupWidth,
+    PopupHeight,
+    PopupFormat,
+    PopupPos,
     // "tempmemo"
-    TempMemoLeft, TempMemoTop, TempMemoWidth, TempMemoHeight, TempMemoWindowState, TempMemoStayOnTop,
+    TempMemoLeft,
+    TempMemoTop,
+    TempMemoWidth,
+    TempMemoHeight,
+    TempMemoWindowState,
+    TempMemoStayOnTop,
     TempMemoVisible,
     Count
 };
@@ -78,7 +150,8 @@ TColor defaultColor(Key key);
 QString dateSettingText(const QDate& date);
 QDate dateFromSettingText(const QString& text);
 
-class Settings {
+class Settings
+{
 public:
     explicit Settings(QString iniPath) : m_ini(std::move(iniPath)) {}
     const QString& path() const { return m_ini.path(); }

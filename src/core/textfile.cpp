@@ -5,7 +5,8 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
-namespace nox {
+namespace nox
+{
 
 QString decodeText(const QByteArray& bytes)
 {

@@ -6,7 +6,8 @@
 #include <QString>
 #include <QStringList>
 
-namespace nox {
+namespace nox
+{
 
 // Decodes file bytes: UTF-8 (a leading BOM is dropped) when valid, else CP932.
 QString decodeText(const QByteArray& bytes);
@@ -17,8 +18,8 @@ QByteArray encodeText(const QString& text);
 QStringList splitLines(const QString& text);
 
 struct TextReadResult {
-    bool exists = false;   // false: the file is missing (reads as empty)
-    bool ok = false;       // false: it exists but could not be read (error says why)
+    bool exists = false; // false: the file is missing (reads as empty)
+    bool ok = false;     // false: it exists but could not be read (error says why)
     QStringList lines;
     QString error;
 };

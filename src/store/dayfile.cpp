@@ -8,9 +8,11 @@
 
 #include <algorithm>
 
-namespace nox {
+namespace nox
+{
 
-namespace {
+namespace
+{
 
 bool isBlank(const QString& line)
 {

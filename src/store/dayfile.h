@@ -12,7 +12,8 @@
 
 #include "store/skedrec.h"
 
-namespace nox {
+namespace nox
+{
 
 // "20030305.dat" for 5 March 2003.
 QString dayFileName(const QDate& date);
@@ -31,15 +32,15 @@ struct TDayProblem {
 };
 
 struct TDayLoadResult {
-    bool ok = true;     // false: the file exists but could not be read
-    QString error;      // set when !ok
+    bool ok = true;          // false: the file exists but could not be read
+    QString error;           // set when !ok
     QList<TSkedRec> records; // in file order, Date set to the day
     QList<TDayProblem> problems;
 };
 
 struct TDayWriteResult {
     bool ok = true;
-    QString error;       // set when !ok
+    QString error;        // set when !ok
     bool removed = false; // deleteSkedById: a line was removed
 };
 

@@ -1,8 +1,10 @@
 #include "store/skedrec.h"
 
-namespace nox {
+namespace nox
+{
 
-namespace {
+namespace
+{
 
 const QString kLineBreakEscape = QStringLiteral("#13#10");
 
@@ -90,7 +92,9 @@ TSkedParseResult parseSkedLine(const QString& line, const QDate& date, TSkedRec*
     TSkedParseResult result;
     const QStringList f = line.split(u'\t');
     if (f.size() < kSkedRequiredFields) {
-        result.reason = QStringLiteral("項目が %1 個しかありません (%2 個以上必要)").arg(f.size()).arg(kSkedRequiredFields);
+        result.reason = QStringLiteral("項目が %1 個しかありません (%2 個以上必要)")
+                            .arg(f.size())
+                            .arg(kSkedRequiredFields);
         return result;
     }
     TSkedRec r;

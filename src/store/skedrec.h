@@ -26,7 +26,8 @@
 #include "core/color.h"
 #include "core/datetime.h"
 
-namespace nox {
+namespace nox
+{
 
 constexpr int kSkedFieldCount = 13;
 constexpr int kSkedRequiredFields = 10;

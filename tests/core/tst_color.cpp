@@ -7,7 +7,8 @@
 
 using namespace nox;
 
-class TestColor : public QObject {
+class TestColor : public QObject
+{
     Q_OBJECT
 private slots:
     void nameForm_data();

@@ -4,7 +4,8 @@
 
 using namespace nox;
 
-class TestDateTimeFormat : public QObject {
+class TestDateTimeFormat : public QObject
+{
     Q_OBJECT
 private slots:
     void format_data();
@@ -29,11 +30,13 @@ void TestDateTimeFormat::format_data()
 
     QTest::newRow("default display") << "yyyy/m/dd(aaa)" << dec7 << "2026/12/07(月)";
     QTest::newRow("era date") << "ggge\"年\"m\"月\"d\"日\"(aaa)" << dec7 << "令和8年12月7日(月)";
-    QTest::newRow("popup time") << "h\"時\"nn\"分\"" << QDateTime(QDate(2026, 12, 7), QTime(14, 0)) << "14時00分";
+    QTest::newRow("popup time") << "h\"時\"nn\"分\"" << QDateTime(QDate(2026, 12, 7), QTime(14, 0))
+                                << "14時00分";
     QTest::newRow("clock ampm") << "hh:nn ampm" << dec7 << "02:05 午後";
     QTest::newRow("ampm morning") << "hh:nn ampm" << morning << "12:07 午前";
     QTest::newRow("am/pm keeps case") << "h AM/PM|h am/pm" << dec7 << "2 PM|2 pm";
     QTest::newRow("a/p") << "h a/p" << morning << "12 a";
+    QTest::newRow("ampm before the hour") << "ampm h:nn" << dec7 << "午後 2:05";
     QTest::newRow("24h without ampm") << "h:nn" << dec7 << "14:05";
     QTest::newRow("aaa after hour is not 12h") << "h aaa" << dec7 << "14 月";
     QTest::newRow("m after hour means minutes") << "h:m|hh:mm" << morning << "0:7|00:07";
@@ -95,9 +98,12 @@ void TestDateTimeFormat::pickerPattern_data()
 {
     QTest::addColumn<QString>("display");
     QTest::addColumn<QString>("picker");
-    QTest::newRow("default") << "yyyy/m/dd(aaa)" << "yyyy/M/dd(ddd)";
-    QTest::newRow("upper case a") << "yyyy/MM/dd(AAAA)" << "yyyy/MM/dd(dddd)";
-    QTest::newRow("quotes removed") << "yyyy\"年\"m\"月\"d\"日\"" << "yyyy年M月d日";
+    QTest::newRow("default") << "yyyy/m/dd(aaa)"
+                             << "yyyy/M/dd(ddd)";
+    QTest::newRow("upper case a") << "yyyy/MM/dd(AAAA)"
+                                  << "yyyy/MM/dd(dddd)";
+    QTest::newRow("quotes removed") << "yyyy\"年\"m\"月\"d\"日\""
+                                    << "yyyy年M月d日";
 }
 
 void TestDateTimeFormat::pickerPattern()
@@ -122,9 +128,9 @@ void TestDateTimeFormat::dateValueRoundTrip()
 {
     const QDateTime noon(QDate(2026, 12, 7), QTime(12, 0));
     QCOMPARE(toDateTime(noon), dayNumber(noon.date()) + 0.5);
-    for (const QDateTime& dt : {QDateTime(QDate(2026, 12, 7), QTime(23, 59, 59, 999)),
-                                QDateTime(QDate(1899, 12, 30), QTime(0, 0)),
-                                QDateTime(QDate(1850, 6, 1), QTime(6, 30))}) {
+    for (const QDateTime& dt :
+         {QDateTime(QDate(2026, 12, 7), QTime(23, 59, 59, 999)), QDateTime(QDate(1899, 12, 30), QTime(0, 0)),
+          QDateTime(QDate(1850, 6, 1), QTime(6, 30))}) {
         QCOMPARE(fromDateTime(toDateTime(dt)), dt);
     }
 }

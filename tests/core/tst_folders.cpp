@@ -6,7 +6,8 @@
 
 using namespace nox;
 
-class TestFolders : public QObject {
+class TestFolders : public QObject
+{
     Q_OBJECT
 private slots:
     void cleanup();

@@ -8,7 +8,8 @@
 
 using namespace nox;
 
-class TestIniFile : public QObject {
+class TestIniFile : public QObject
+{
     Q_OBJECT
 private slots:
     void init();

@@ -8,7 +8,8 @@
 
 using namespace nox;
 
-class TestSettings : public QObject {
+class TestSettings : public QObject
+{
     Q_OBJECT
 private slots:
     void tableIsComplete();

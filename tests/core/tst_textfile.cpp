@@ -7,7 +7,8 @@
 
 using namespace nox;
 
-class TestTextFile : public QObject {
+class TestTextFile : public QObject
+{
     Q_OBJECT
 private slots:
     void decoding();

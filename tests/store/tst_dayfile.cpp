@@ -8,7 +8,8 @@
 
 using namespace nox;
 
-namespace {
+namespace
+{
 
 const QDate kDay(2003, 3, 5);
 
@@ -31,7 +32,8 @@ QString badLine()
 
 } // namespace
 
-class TestDayFile : public QObject {
+class TestDayFile : public QObject
+{
     Q_OBJECT
 private slots:
     void init();
@@ -50,7 +52,10 @@ private slots:
 
 private:
     QStringList fileLines() { return readTextLines(dayFilePath(m_dir->path(), kDay)).lines; }
-    void writeFile(const QStringList& lines) { QVERIFY(writeTextLines(dayFilePath(m_dir->path(), kDay), lines)); }
+    void writeFile(const QStringList& lines)
+    {
+        QVERIFY(writeTextLines(dayFilePath(m_dir->path(), kDay), lines));
+    }
     std::unique_ptr<QTemporaryDir> m_dir;
 };
 
@@ -160,7 +165,8 @@ void TestDayFile::appendAddsAtEnd()
 {
     writeFile({formatSkedLine(rec(9, 1, "z")), badLine()});
     QVERIFY(appendSkedRec(m_dir->path(), rec(1, 2, "a")).ok);
-    QCOMPARE(fileLines(), (QStringList{formatSkedLine(rec(9, 1, "z")), badLine(), formatSkedLine(rec(1, 2, "a"))}));
+    QCOMPARE(fileLines(),
+             (QStringList{formatSkedLine(rec(9, 1, "z")), badLine(), formatSkedLine(rec(1, 2, "a"))}));
     // A missing file is created; the record's own date names it.
     TSkedRec other = rec(3, 3, "other day");
     other.setDate(QDate(2026, 12, 7));
@@ -203,15 +209,16 @@ void TestDayFile::legacyFileReadsAndOldLinesComeUpToDate()
 {
     // A file of the original platform: CP932, ten fields.
     QStringEncoder sjis("CP932");
-    const QByteArray bytes = sjis.encode(QStringLiteral("16\t18\tclWindowText\tclWindowText\t1\t-1\t143005123\t\t会議\t\r\n"));
+    const QByteArray bytes =
+        sjis.encode(QStringLiteral("16\t18\tclWindowText\tclWindowText\t1\t-1\t143005123\t\t会議\t\r\n"));
     QVERIFY(writeFileAtomic(dayFilePath(m_dir->path(), kDay), bytes));
     const TDayLoadResult day = loadDay(m_dir->path(), kDay);
     QCOMPARE(day.records.size(), 1);
     QCOMPARE(day.records[0].Text, QStringLiteral("会議"));
     QCOMPARE(day.records[0].AlarmMinutes, -1);
     QVERIFY(saveDay(m_dir->path(), kDay, day.records).ok);
-    QCOMPARE(fileLines(),
-             QStringList{QStringLiteral("16\t18\tclWindowText\tclWindowText\t1\t-1\t143005123\t\t会議\t\t-1\t\t0")});
+    QCOMPARE(fileLines(), QStringList{QStringLiteral(
+                              "16\t18\tclWindowText\tclWindowText\t1\t-1\t143005123\t\t会議\t\t-1\t\t0")});
 }
 
 void TestDayFile::unreadableFileIsNotOverwritten()

@@ -4,7 +4,8 @@
 
 using namespace nox;
 
-class TestSkedRec : public QObject {
+class TestSkedRec : public QObject
+{
     Q_OBJECT
 private slots:
     void exampleLine();
@@ -33,7 +34,8 @@ static TSkedRec meeting()
 
 void TestSkedRec::exampleLine()
 {
-    const QString line = QStringLiteral("16\t18\tclWindowText\tclWindowText\t1\t-1\t143005123\t\t会議\t\t30\t\t0");
+    const QString line =
+        QStringLiteral("16\t18\tclWindowText\tclWindowText\t1\t-1\t143005123\t\t会議\t\t30\t\t0");
     QCOMPARE(formatSkedLine(meeting()), line);
     TSkedRec r;
     QVERIFY(parseSkedLine(line, QDate(2003, 3, 5), &r).ok);
