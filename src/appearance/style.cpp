@@ -6,14 +6,15 @@
 #include "core/folders.h"
 #include "core/inifile.h"
 
-namespace nox {
+namespace nox
+{
 
-namespace {
+namespace
+{
 
 // Visits every key of a style section in the order the file lists them.
 // Works for TStyle and const TStyle alike.
-template <typename Style, typename F>
-void forEachStyleKey(Style& s, F&& f)
+template <typename Style, typename F> void forEachStyleKey(Style& s, F&& f)
 {
     f("HeaderVisible", s.HeaderVisible);
     f("HeaderBKColor", s.HeaderBKColor);
@@ -82,7 +83,10 @@ struct FieldReader {
         return true;
     }
     bool operator()(const QString& text, int& field) const { return parseInt(text, &field); }
-    bool operator()(const QString& text, TColor& field) const { return stringToColor(text.trimmed(), &field); }
+    bool operator()(const QString& text, TColor& field) const
+    {
+        return stringToColor(text.trimmed(), &field);
+    }
     bool operator()(const QString& text, QString& field) const
     {
         field = text;

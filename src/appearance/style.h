@@ -43,7 +43,8 @@
 
 #include "core/color.h"
 
-namespace nox {
+namespace nox
+{
 
 class IniFile;
 

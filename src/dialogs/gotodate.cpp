@@ -6,7 +6,8 @@
 #include <QTextCharFormat>
 #include <QVBoxLayout>
 
-namespace nox {
+namespace nox
+{
 
 TForm3::TForm3(QWidget* owner) : QDialog(owner)
 {

@@ -6,9 +6,11 @@
 class QCalendarWidget;
 class QPushButton;
 
-namespace nox {
+namespace nox
+{
 
-class TForm3 : public QDialog {
+class TForm3 : public QDialog
+{
     Q_OBJECT
 public:
     explicit TForm3(QWidget* owner = nullptr);

@@ -5,7 +5,8 @@
 #include <QProgressBar>
 #include <QVBoxLayout>
 
-namespace nox {
+namespace nox
+{
 
 TForm10::TForm10(QWidget* owner, const QString& text)
     : QWidget(owner, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint)

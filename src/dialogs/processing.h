@@ -11,9 +11,11 @@
 class QLabel;
 class QProgressBar;
 
-namespace nox {
+namespace nox
+{
 
-class TForm10 : public QWidget {
+class TForm10 : public QWidget
+{
     Q_OBJECT
 public:
     // Sets caption and label to `text`, centres the window on `owner` (a

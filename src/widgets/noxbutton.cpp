@@ -10,9 +10,11 @@
 #include <QPainter>
 #include <QShortcutEvent>
 
-namespace nox {
+namespace nox
+{
 
-namespace {
+namespace
+{
 
 constexpr TColor kHoverOuter = 0x00FF8000;
 constexpr TColor kHoverInner = 0x00FFE0C1;
@@ -20,7 +22,7 @@ constexpr TColor kHoverInner = 0x00FFE0C1;
 // Images made from glyph strips, shared by every button whose strip has the
 // same pixels; the cache lives as long as at least one button does.
 struct GlyphImages {
-    QPixmap images[4];   // indexed by TButtonState
+    QPixmap images[4]; // indexed by TButtonState
 };
 
 int g_livingButtons = 0;
@@ -66,8 +68,8 @@ GlyphImages makeGlyphImages(const QPixmap& strip, int numGlyphs, bool transparen
         result.images[bsDisabled] = part(1);
     } else {
         const QPalette pal = QApplication::palette();
-        result.images[bsDisabled] = QPixmap::fromImage(
-            MakeDisabledGlyph(withTransparency(up.toImage()), toQColor(clBtnHighlight, pal), toQColor(clBtnShadow, pal)));
+        result.images[bsDisabled] = QPixmap::fromImage(MakeDisabledGlyph(
+            withTransparency(up.toImage()), toQColor(clBtnHighlight, pal), toQColor(clBtnShadow, pal)));
     }
     result.images[bsDown] = numGlyphs >= 3 ? part(2) : up;
     result.images[bsExclusive] = numGlyphs >= 4 ? part(3) : result.images[bsDown];

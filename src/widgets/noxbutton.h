@@ -15,7 +15,8 @@
 
 class QAction;
 
-namespace nox {
+namespace nox
+{
 
 enum TButtonLayout { blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom };
 enum TButtonState { bsUp, bsDisabled, bsDown, bsExclusive };
@@ -36,7 +37,8 @@ TButtonLayoutResult CalcButtonLayout(QSize client, QSize glyph, QSize text, TBut
 // `highlight` one pixel right and down, then in `shadow` on top.
 QImage MakeDisabledGlyph(const QImage& up, const QColor& highlight, const QColor& shadow);
 
-class TNoxButton : public QWidget {
+class TNoxButton : public QWidget
+{
     Q_OBJECT
 public:
     explicit TNoxButton(QWidget* parent = nullptr);
@@ -44,7 +46,7 @@ public:
 
     // Events (raised only when set).
     std::function<void(QObject* Sender)> OnClick;
-    std::function<void(QObject* Sender)> OnDblClick;   // only while Down
+    std::function<void(QObject* Sender)> OnDblClick; // only while Down
 
     QString Caption() const { return m_caption; }
     void SetCaption(const QString& caption);
@@ -54,12 +56,12 @@ public:
     QPixmap Glyph() const { return m_glyph; }
     void SetGlyph(const QPixmap& glyph);
     int NumGlyphs() const { return m_numGlyphs; }
-    void SetNumGlyphs(int count);   // clamped to 1..4
+    void SetNumGlyphs(int count); // clamped to 1..4
 
     TButtonLayout Layout() const { return m_layout; }
     void SetLayout(TButtonLayout layout);
     int Margin() const { return m_margin; }
-    void SetMargin(int margin);   // below -1 is refused
+    void SetMargin(int margin); // below -1 is refused
     int Spacing() const { return m_spacing; }
     void SetSpacing(int spacing);
     bool Transparent() const { return m_transparent; }

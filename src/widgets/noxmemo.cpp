@@ -5,7 +5,8 @@
 #include <QScrollBar>
 #include <QTextBlock>
 
-namespace nox {
+namespace nox
+{
 
 bool MemoNeedsScrollBar(int formatRectHeight, int marginSize, int lineHeight, int shownLines,
                         bool endsWithLineBreak)
@@ -150,7 +151,7 @@ int TNoxMemo::ShownLineCount() const
             break;
         }
         if (!block.layout() || block.layout()->lineCount() == 0) {
-            layout->blockBoundingRect(block);   // lays the block out
+            layout->blockBoundingRect(block); // lays the block out
         }
         lines += qMax(1, block.layout() ? block.layout()->lineCount() : 1);
     }
@@ -165,7 +166,8 @@ void TNoxMemo::updateScrollBar()
     const QString text = toPlainText();
     const bool endsWithBreak = text.endsWith(QLatin1Char('\n'));
     const int fmtHeight = viewport()->height() - 2 * m_marginSize;
-    const bool need = MemoNeedsScrollBar(fmtHeight, m_marginSize, m_lineHeight, ShownLineCount(), endsWithBreak);
+    const bool need =
+        MemoNeedsScrollBar(fmtHeight, m_marginSize, m_lineHeight, ShownLineCount(), endsWithBreak);
     if (need == m_scrollBarShown) {
         return;
     }

@@ -10,7 +10,8 @@
 
 #include "core/color.h"
 
-namespace nox {
+namespace nox
+{
 
 // Scroll-bar rule, pure: the text needs more lines than fit. `shownLines` are
 // the wrapped lines of the text without a trailing line break; a trailing
@@ -19,7 +20,8 @@ namespace nox {
 bool MemoNeedsScrollBar(int formatRectHeight, int marginSize, int lineHeight, int shownLines,
                         bool endsWithLineBreak);
 
-class TNoxMemo : public QPlainTextEdit {
+class TNoxMemo : public QPlainTextEdit
+{
     Q_OBJECT
 public:
     explicit TNoxMemo(QWidget* parent = nullptr);

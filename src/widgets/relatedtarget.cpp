@@ -3,9 +3,11 @@
 #include <QDesktopServices>
 #include <QFileInfo>
 
-namespace nox {
+namespace nox
+{
 
-namespace {
+namespace
+{
 
 std::function<bool(const QUrl&)>& opener()
 {

@@ -6,13 +6,14 @@
 #include <QUrl>
 #include <functional>
 
-namespace nox {
+namespace nox
+{
 
 enum class TRelatedKind { None, Folder, File, Web, Mail };
 
 struct TRelatedTarget {
     TRelatedKind kind = TRelatedKind::None;
-    QUrl url;   // valid iff kind != None
+    QUrl url; // valid iff kind != None
 };
 
 // Decides what a text names, in this order: an existing folder, an existing

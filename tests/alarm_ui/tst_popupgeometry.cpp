@@ -4,7 +4,8 @@
 
 using namespace nox;
 
-class TestPopupGeometry : public QObject {
+class TestPopupGeometry : public QObject
+{
     Q_OBJECT
 private slots:
     void cornerNextToPanel_data();
@@ -19,9 +20,10 @@ void TestPopupGeometry::cornerNextToPanel_data()
     QTest::addColumn<QRect>("screen");
     QTest::addColumn<QRect>("available");
     QTest::addColumn<int>("corner");
-    QTest::addColumn<QRect>("expected");   // after one step: 160 x 5
+    QTest::addColumn<QRect>("expected"); // after one step: 160 x 5
     const QRect s(0, 0, 1280, 800);
-    const QRect bottom(0, 0, 1280, 760), top(0, 30, 1280, 770), left(48, 0, 1232, 800), right(0, 0, 1232, 800);
+    const QRect bottom(0, 0, 1280, 760), top(0, 30, 1280, 770), left(48, 0, 1232, 800),
+        right(0, 0, 1232, 800);
     QTest::newRow("bottom panel, bottom right") << s << bottom << 3 << QRect(1119, 754, 160, 5);
     QTest::newRow("bottom panel, bottom left") << s << bottom << 1 << QRect(1, 754, 160, 5);
     QTest::newRow("bottom panel, top left") << s << bottom << 0 << QRect(1, 1, 160, 5);
@@ -37,7 +39,8 @@ void TestPopupGeometry::cornerNextToPanel_data()
     QTest::newRow("top panel, bottom right") << s << top << 3 << QRect(1119, 794, 160, 5);
     QTest::newRow("no panel, bottom right") << s << s << 3 << QRect(1119, 794, 160, 5);
     QTest::newRow("no panel, top left") << s << s << 0 << QRect(1, 1, 160, 5);
-    QTest::newRow("top and bottom panels, top left") << s << QRect(0, 30, 1280, 730) << 0 << QRect(1, 31, 160, 5);
+    QTest::newRow("top and bottom panels, top left")
+        << s << QRect(0, 30, 1280, 730) << 0 << QRect(1, 31, 160, 5);
     QTest::newRow("top and bottom panels, bottom left")
         << s << QRect(0, 30, 1280, 730) << 1 << QRect(1, 754, 160, 5);
     QTest::newRow("second screen, bottom right")
@@ -92,7 +95,7 @@ void TestPopupGeometry::fixedEdgeStaysWhileGrowing()
             QCOMPARE(r.x(), first.x());
             if (growsUp) {
                 QCOMPARE(r.y() + r.height(), first.y() + first.height());
-                QCOMPARE(r.y() + r.height(), 727);   // one pixel above the panel
+                QCOMPARE(r.y() + r.height(), 727); // one pixel above the panel
             } else {
                 QCOMPARE(r.y(), first.y());
             }

@@ -16,10 +16,11 @@ using namespace nox;
 
 Q_DECLARE_METATYPE(nox::TPopupSound)
 
-namespace {
+namespace
+{
 
 const QRect kScreen(0, 0, 1280, 800);
-const QRect kAvailable(0, 0, 1280, 760);   // panel at the bottom
+const QRect kAvailable(0, 0, 1280, 760); // panel at the bottom
 
 TSkedRec schedule(const QDate& date, int startSlot)
 {
@@ -41,7 +42,8 @@ void waitGrown(TForm7* popup)
 
 } // namespace
 
-class TestPopupWindow : public QObject {
+class TestPopupWindow : public QObject
+{
     Q_OBJECT
 private slots:
     void init();
@@ -98,13 +100,13 @@ void TestPopupWindow::growsAtItsCornerThenStops()
     QCOMPARE(LastPopup(), popup);
     QTRY_VERIFY(popup->Step() >= 3);
     QVERIFY(!popup->Grown());
-    QCOMPARE(popup->geometry().bottom(), 758);   // bottom edge one pixel above the panel
+    QCOMPARE(popup->geometry().bottom(), 758); // bottom edge one pixel above the panel
     waitGrown(popup);
     QCOMPARE(popup->Step(), 25);
     QCOMPARE(popup->geometry(), QRect(1280 - 200 - 1, 759 - 123, 200, 123));
     QTest::qWait(100);
-    QCOMPARE(popup->Step(), 25);   // the timer stopped
-    QVERIFY(popup->isVisible());   // and nothing closes it
+    QCOMPARE(popup->Step(), 25); // the timer stopped
+    QVERIFY(popup->isVisible()); // and nothing closes it
     const QString folder = qEnvironmentVariable("NOX_TEST_SHOTS");
     if (!folder.isEmpty()) {
         QDir().mkpath(folder);
@@ -149,7 +151,7 @@ void TestPopupWindow::soundOnlyOnceGrown()
 void TestPopupWindow::relatedInfoOnlyForTheStartAlarm()
 {
     const QDateTime start(QDate(2026, 12, 7), QTime(9, 0));
-    const TSkedRec rec = schedule(start.date(), 18);   // 9:00
+    const TSkedRec rec = schedule(start.date(), 18); // 9:00
     TForm7* reminder = ShowPopupMessage(QStringLiteral("reminder"), QString(), rec, start.addSecs(-300));
     TForm7* atStart = ShowPopupMessage(QStringLiteral("start"), QString(), rec, start);
     TSkedRec off = rec;
@@ -167,7 +169,7 @@ void TestPopupWindow::relatedInfoOnlyForTheStartAlarm()
     request.record = rec;
     request.relatedInfoTarget = QStringLiteral("https://example.org/agenda");
     TForm7* popup = ShowPopupMessage(request);
-    QVERIFY(m_opened.isEmpty());   // not before it has grown
+    QVERIFY(m_opened.isEmpty()); // not before it has grown
     waitGrown(popup);
     QCOMPARE(m_opened, QList<QUrl>{QUrl(QStringLiteral("https://example.org/agenda"))});
     QCOMPARE(popup->Label1()->text(), request.message);
@@ -202,8 +204,8 @@ void TestPopupWindow::showGoesToScheduleAndCloses()
                       asked << rec.ID;
                       return true;
                   }});
-    QPointer<TForm7> popup = ShowPopupMessage(QStringLiteral("alarm"), QString(),
-                                              schedule(QDate(2026, 1, 5), 20), QDateTime());
+    QPointer<TForm7> popup =
+        ShowPopupMessage(QStringLiteral("alarm"), QString(), schedule(QDate(2026, 1, 5), 20), QDateTime());
     popup->PopupMenu1()->actions()[2]->trigger();
     QCOMPARE(asked, QList<qint32>{4242});
     QVERIFY(main.isVisible());
@@ -214,8 +216,8 @@ void TestPopupWindow::showReportsMissingSchedule()
 {
     QWidget main;
     SetPopupHost({&main, [](const TSkedRec&) { return false; }});
-    QPointer<TForm7> popup = ShowPopupMessage(QStringLiteral("alarm"), QString(),
-                                              schedule(QDate(2026, 1, 5), 20), QDateTime());
+    QPointer<TForm7> popup =
+        ShowPopupMessage(QStringLiteral("alarm"), QString(), schedule(QDate(2026, 1, 5), 20), QDateTime());
     QString shown;
     QTimer::singleShot(0, [&] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
@@ -268,12 +270,13 @@ void TestPopupWindow::settingsFileAndLook()
     s.bkcolor = 0x00F0E0D0;
     s.fgcolor = clNavy;
     s.fontsize = 14;
-    s.fontstyle = 0x13;   // bold and italic; bit 16 does not count
+    s.fontstyle = 0x13; // bold and italic; bit 16 does not count
     s.width = 240;
     s.height = 90;
     s.pos = pcTopLeft;
     QVERIFY(WritePopupSettings(ini, s));
-    QCOMPARE(ini.readString(QStringLiteral("popupwindow"), QStringLiteral("fgcolor"), {}), QStringLiteral("clNavy"));
+    QCOMPARE(ini.readString(QStringLiteral("popupwindow"), QStringLiteral("fgcolor"), {}),
+             QStringLiteral("clNavy"));
     const TPopupSettings back = ReadPopupSettings(ini);
     QVERIFY(back == s);
 

@@ -10,11 +10,13 @@
 
 using namespace nox;
 
-namespace {
+namespace
+{
 
 QString factoryFile()
 {
-    return QDir::cleanPath(qEnvironmentVariable("NOX_TEST_DATA") + QStringLiteral("/../../../data/default/style.ini"));
+    return QDir::cleanPath(qEnvironmentVariable("NOX_TEST_DATA") +
+                           QStringLiteral("/../../../data/default/style.ini"));
 }
 
 // A style in which every field differs from the defaults.
@@ -73,7 +75,8 @@ double contrast(TColor a, TColor b)
 
 } // namespace
 
-class TestStyle : public QObject {
+class TestStyle : public QObject
+{
     Q_OBJECT
 private slots:
     void factoryStylesAreCompleteAndValid();
@@ -128,13 +131,14 @@ void TestStyle::factoryStylesAreLegibleAndDistinct()
             {"entries", s[i].FontColor, s[i].DayKind.SkedBKColor},
         };
         for (const auto& p : pairs) {
-            QVERIFY2(contrast(p.fg, p.bg) >= 4.5, qPrintable(QStringLiteral("style %1 %2: %3").arg(i + 1).arg(
-                                                       p.what).arg(contrast(p.fg, p.bg))));
+            QVERIFY2(contrast(p.fg, p.bg) >= 4.5,
+                     qPrintable(
+                         QStringLiteral("style %1 %2: %3").arg(i + 1).arg(p.what).arg(contrast(p.fg, p.bg))));
         }
         QVERIFY(contrast(s[i].MVOtherFontColor, s[i].MVOtherColor) >= 2.0);
     }
-    QVERIFY(luminance(s[0].Color) > 0.8);   // light
-    QVERIFY(luminance(s[2].Color) < 0.05);  // dark
+    QVERIFY(luminance(s[0].Color) > 0.8);  // light
+    QVERIFY(luminance(s[2].Color) < 0.05); // dark
     QVERIFY(s[0].HeaderBKColor != s[1].HeaderBKColor && s[1].HeaderBKColor != s[2].HeaderBKColor);
     QVERIFY(s[0].Color != s[1].Color);
 }
@@ -156,8 +160,10 @@ void TestStyle::exportImportRoundTrip()
     QVERIFY(r.badKeys.isEmpty());
     QVERIFY(in == out);
     // Colours are stored in name form.
-    QCOMPARE(ini.readString(QStringLiteral("Style"), QStringLiteral("FontColor"), {}), QStringLiteral("clYellow"));
-    QCOMPARE(ini.readString(QStringLiteral("Style"), QStringLiteral("Color"), {}), QStringLiteral("$00010203"));
+    QCOMPARE(ini.readString(QStringLiteral("Style"), QStringLiteral("FontColor"), {}),
+             QStringLiteral("clYellow"));
+    QCOMPARE(ini.readString(QStringLiteral("Style"), QStringLiteral("Color"), {}),
+             QStringLiteral("$00010203"));
     QCOMPARE(ini.readString(QStringLiteral("Style"), QStringLiteral("LineSizing"), {}), QStringLiteral("0"));
 }
 
@@ -212,14 +218,22 @@ void TestStyle::valueForms_data()
     QTest::addColumn<QString>("line");
     QTest::addColumn<QString>("key");
     QTest::addColumn<quint32>("expected");
-    QTest::newRow("colour name any case") << "TodayColor=CLRED" << "TodayColor" << quint32(clRed);
-    QTest::newRow("colour hex") << "TodayColor=$00FF8000" << "TodayColor" << quint32(0x00FF8000);
-    QTest::newRow("colour plain number") << "TodayColor=255" << "TodayColor" << quint32(255);
-    QTest::newRow("system colour") << "TodayColor=clBtnFace" << "TodayColor" << quint32(clBtnFace);
-    QTest::newRow("sizing off") << "LineSizing=0" << "LineSizing" << quint32(0);
-    QTest::newRow("sizing any non-zero") << "LineSizing=2" << "LineSizing" << quint32(1);
-    QTest::newRow("header hidden") << "HeaderVisible=0" << "HeaderVisible" << quint32(0);
-    QTest::newRow("width") << "MVLineWidth=4" << "MVLineWidth" << quint32(4);
+    QTest::newRow("colour name any case") << "TodayColor=CLRED"
+                                          << "TodayColor" << quint32(clRed);
+    QTest::newRow("colour hex") << "TodayColor=$00FF8000"
+                                << "TodayColor" << quint32(0x00FF8000);
+    QTest::newRow("colour plain number") << "TodayColor=255"
+                                         << "TodayColor" << quint32(255);
+    QTest::newRow("system colour") << "TodayColor=clBtnFace"
+                                   << "TodayColor" << quint32(clBtnFace);
+    QTest::newRow("sizing off") << "LineSizing=0"
+                                << "LineSizing" << quint32(0);
+    QTest::newRow("sizing any non-zero") << "LineSizing=2"
+                                         << "LineSizing" << quint32(1);
+    QTest::newRow("header hidden") << "HeaderVisible=0"
+                                   << "HeaderVisible" << quint32(0);
+    QTest::newRow("width") << "MVLineWidth=4"
+                           << "MVLineWidth" << quint32(4);
 }
 
 void TestStyle::valueForms()
@@ -296,7 +310,8 @@ void TestStyle::derivedSizesFollowTheFont()
     QVERIFY(LeftBarWidthFor(StyleFont(big)) > LeftBarWidthFor(StyleFont(small)));
     QVERIFY(HeaderHeightFor(StyleFont(big)) > HeaderHeightFor(StyleFont(small)));
     QCOMPARE(HeaderHeightFor(StyleFont(small)), QFontMetrics(StyleFont(small)).height() + 2);
-    QVERIFY(LeftBarWidthFor(StyleFont(small)) > 12 + 4 * QFontMetrics(StyleFont(small)).horizontalAdvance(u'8'));
+    QVERIFY(LeftBarWidthFor(StyleFont(small)) >
+            12 + 4 * QFontMetrics(StyleFont(small)).horizontalAdvance(u'8'));
 }
 
 QTEST_MAIN(TestStyle)

@@ -12,11 +12,11 @@
 
 using namespace nox;
 
-namespace {
+namespace
+{
 
 // Runs `action` on the modal dialog once it is up.
-template <typename F>
-void whenDialogShown(F action)
+template <typename F> void whenDialogShown(F action)
 {
     QTimer::singleShot(0, [action] {
         auto* dialog = qobject_cast<TForm3*>(QApplication::activeModalWidget());
@@ -36,7 +36,8 @@ void saveShot(QWidget* widget, const QString& name)
 
 } // namespace
 
-class TestGoToDate : public QObject {
+class TestGoToDate : public QObject
+{
     Q_OBJECT
 private slots:
     void okReturnsChosenDate();

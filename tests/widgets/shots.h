@@ -5,7 +5,8 @@
 #include <QFont>
 #include <QWidget>
 
-namespace testshots {
+namespace testshots
+{
 
 inline void save(QWidget* widget, const QString& name)
 {

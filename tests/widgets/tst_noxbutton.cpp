@@ -8,7 +8,8 @@
 
 using namespace nox;
 
-namespace {
+namespace
+{
 
 // A 16x16 glyph on a magenta background (no alpha): a dark square with a
 // white centre.
@@ -45,7 +46,8 @@ void sendEnter(QWidget* w)
 
 } // namespace
 
-class TestNoxButton : public QObject {
+class TestNoxButton : public QObject
+{
     Q_OBJECT
 private slots:
     void layoutRules_data();
@@ -71,16 +73,16 @@ void TestNoxButton::layoutRules_data()
     QTest::addColumn<QPoint>("glyphPos");
     QTest::addColumn<QPoint>("textPos");
     // client 100 x 20, glyph 16 x 16
-    QTest::newRow("left centred block") << int(blGlyphLeft) << -1 << 4 << QSize(30, 12) << QPoint(25, 2)
-                                        << QPoint(45, 4);
+    QTest::newRow("left centred block")
+        << int(blGlyphLeft) << -1 << 4 << QSize(30, 12) << QPoint(25, 2) << QPoint(45, 4);
     QTest::newRow("left auto both") << int(blGlyphLeft) << -1 << -1 << QSize(30, 12) << QPoint(18, 2)
                                     << QPoint(52, 4);
-    QTest::newRow("left margin auto spacing") << int(blGlyphLeft) << 2 << -1 << QSize(30, 12) << QPoint(2, 2)
-                                              << QPoint(44, 4);
+    QTest::newRow("left margin auto spacing")
+        << int(blGlyphLeft) << 2 << -1 << QSize(30, 12) << QPoint(2, 2) << QPoint(44, 4);
     QTest::newRow("right fixed") << int(blGlyphRight) << 3 << 4 << QSize(30, 12) << QPoint(81, 2)
                                  << QPoint(47, 4);
-    QTest::newRow("no caption ignores spacing") << int(blGlyphLeft) << -1 << 10 << QSize(0, 0)
-                                                << QPoint(42, 2) << QPoint(58, 10);
+    QTest::newRow("no caption ignores spacing")
+        << int(blGlyphLeft) << -1 << 10 << QSize(0, 0) << QPoint(42, 2) << QPoint(58, 10);
     QTest::newRow("top centred") << int(blGlyphTop) << -1 << 0 << QSize(30, 4) << QPoint(42, 0)
                                  << QPoint(35, 16);
     QTest::newRow("bottom") << int(blGlyphBottom) << 1 << 1 << QSize(30, 2) << QPoint(42, 3) << QPoint(35, 0);
@@ -94,7 +96,8 @@ void TestNoxButton::layoutRules()
     QFETCH(QSize, text);
     QFETCH(QPoint, glyphPos);
     QFETCH(QPoint, textPos);
-    const auto r = CalcButtonLayout(QSize(100, 20), QSize(16, 16), text, TButtonLayout(layout), margin, spacing);
+    const auto r =
+        CalcButtonLayout(QSize(100, 20), QSize(16, 16), text, TButtonLayout(layout), margin, spacing);
     QCOMPARE(r.glyphPos, glyphPos);
     QCOMPARE(r.textRect.topLeft(), textPos);
 }
@@ -225,7 +228,7 @@ void TestNoxButton::disabledGlyphIsEmbossed()
     QImage up(8, 8, QImage::Format_ARGB32);
     up.fill(Qt::transparent);
     up.setPixel(2, 2, qRgb(0, 0, 0));
-    up.setPixel(5, 5, qRgb(255, 255, 255));   // near white: no ink
+    up.setPixel(5, 5, qRgb(255, 255, 255)); // near white: no ink
     const QImage made = MakeDisabledGlyph(up, Qt::white, Qt::darkGray);
     QCOMPARE(made.pixel(2, 2), QColor(Qt::darkGray).rgba());
     QCOMPARE(made.pixel(3, 3), QColor(Qt::white).rgba());

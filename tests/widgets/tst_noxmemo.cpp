@@ -7,7 +7,8 @@
 
 using namespace nox;
 
-namespace {
+namespace
+{
 
 QString lines(int count, const QString& word = QStringLiteral("x"))
 {
@@ -21,13 +22,14 @@ QString lines(int count, const QString& word = QStringLiteral("x"))
 // Sizes the memo so that exactly `fit` lines fit into its text area.
 void sizeForLines(TNoxMemo& memo, int fit)
 {
-    const int chrome = 2 + memo.TopBarHeight();   // frame and strip
+    const int chrome = 2 + memo.TopBarHeight(); // frame and strip
     memo.resize(200, chrome + fit * memo.LineHeight());
 }
 
 } // namespace
 
-class TestNoxMemo : public QObject {
+class TestNoxMemo : public QObject
+{
     Q_OBJECT
 private slots:
     void initTestCase() { QApplication::setFont(testshots::japaneseFont(10)); }

@@ -7,7 +7,8 @@ using namespace nox;
 
 Q_DECLARE_METATYPE(nox::TRelatedKind)
 
-class TestRelatedTarget : public QObject {
+class TestRelatedTarget : public QObject
+{
     Q_OBJECT
 private slots:
     void classify_data();
@@ -25,12 +26,13 @@ void TestRelatedTarget::classify_data()
     QTest::newRow("blank") << "   " << TRelatedKind::None << "";
     QTest::newRow("plain words") << "会議の資料" << TRelatedKind::None << "";
     QTest::newRow("http") << "http://example.com/a?b=1" << TRelatedKind::Web << "http://example.com/a?b=1";
-    QTest::newRow("https upper case") << "HTTPS://Example.com/" << TRelatedKind::Web << "https://example.com/";
+    QTest::newRow("https upper case")
+        << "HTTPS://Example.com/" << TRelatedKind::Web << "https://example.com/";
     QTest::newRow("www") << "www.example.jp/top" << TRelatedKind::Web << "http://www.example.jp/top";
-    QTest::newRow("address inside text") << "資料 http://example.com/x 参照" << TRelatedKind::Web
-                                         << "http://example.com/x";
-    QTest::newRow("web wins over mail") << "http://user@example.com/" << TRelatedKind::Web
-                                        << "http://user@example.com/";
+    QTest::newRow("address inside text")
+        << "資料 http://example.com/x 参照" << TRelatedKind::Web << "http://example.com/x";
+    QTest::newRow("web wins over mail")
+        << "http://user@example.com/" << TRelatedKind::Web << "http://user@example.com/";
     QTest::newRow("shell metacharacters stay in the URL")
         << "http://example.com/;rm -rf ~" << TRelatedKind::Web << "http://example.com/;rm";
     QTest::newRow("scheme without host") << "http:" << TRelatedKind::None << "";

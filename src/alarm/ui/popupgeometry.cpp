@@ -2,7 +2,8 @@
 
 #include <QtGlobal>
 
-namespace nox {
+namespace nox
+{
 
 int PopupHeightAtStep(int step, int targetHeight)
 {
@@ -27,7 +28,7 @@ QRect PopupWindowRect(const QRect& screen, const QRect& available, int corner, c
     const int leftX = area.x() + 1;
     const int rightX = area.x() + area.width() - w - 1;
     const int topY = area.y() + 1;
-    const int bottomEdge = area.y() + area.height() - 1;   // exclusive
+    const int bottomEdge = area.y() + area.height() - 1; // exclusive
     switch (corner) {
     case pcTopLeft:
         return {leftX, topY, w, h};

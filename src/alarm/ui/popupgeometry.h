@@ -5,7 +5,8 @@
 #include <QRect>
 #include <QSize>
 
-namespace nox {
+namespace nox
+{
 
 // Corners of "popupwindow"/"pos".
 enum TPopupCorner { pcTopLeft = 0, pcBottomLeft = 1, pcTopRight = 2, pcBottomRight = 3 };

@@ -2,9 +2,11 @@
 
 #include "core/inifile.h"
 
-namespace nox {
+namespace nox
+{
 
-namespace {
+namespace
+{
 
 const QString kSection = QStringLiteral("popupwindow");
 

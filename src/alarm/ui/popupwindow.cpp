@@ -14,9 +14,11 @@
 #include "alarm/ui/popupgeometry.h"
 #include "widgets/relatedtarget.h"
 
-namespace nox {
+namespace nox
+{
 
-namespace {
+namespace
+{
 
 constexpr int kLabelInset = 8;
 
@@ -50,8 +52,9 @@ std::pair<QRect, QRect> screenAreas()
     return {screen->geometry(), screen->availableGeometry()};
 }
 
-const QString kNotFound = QStringLiteral(
-    "対象スケジュールが見つかりません!\n再度「検索開始」ボタンをクリックし、検索結果をリフレッシュしてください。");
+const QString kNotFound =
+    QStringLiteral("対象スケジュールが見つかりません!"
+                   "\n再度「検索開始」ボタンをクリックし、検索結果をリフレッシュしてください。");
 
 } // namespace
 

@@ -18,7 +18,8 @@ class QMenu;
 class QSoundEffect;
 class QTimer;
 
-namespace nox {
+namespace nox
+{
 
 // What a sound text asks for: nothing (empty), the system beep ("beep" in any
 // letter case) or the named wave file; a file that does not exist is None.
@@ -35,7 +36,8 @@ struct TPopupHost {
 };
 void SetPopupHost(const TPopupHost& host);
 
-class TForm7 : public QWidget {
+class TForm7 : public QWidget
+{
     Q_OBJECT
 public:
     // Takes the running popup settings (PopupSettings()) and places the
