@@ -1,0 +1,63 @@
+#include "app/appenvironment.h"
+
+#include <QCoreApplication>
+#include <QFont>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+namespace nox {
+
+QString productVersion()
+{
+    return QStringLiteral(NOX_VERSION);
+}
+
+bool hasDisplay()
+{
+    return !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") || !qEnvironmentVariableIsEmpty("DISPLAY")
+        || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
+QString noDisplayMessage()
+{
+    return QStringLiteral(
+        "nox: no display found (DISPLAY and WAYLAND_DISPLAY are not set).\n"
+        "Nox is a desktop program and needs a window system. Start it from a desktop session,\n"
+        "or on a machine without one under a virtual X server:\n"
+        "    xvfb-run -a -s '-screen 0 1280x800x24' nox\n"
+        "(NOX_HOME=<folder> keeps the data below that folder.)\n");
+}
+
+void installFontSubstitutions()
+{
+    const QString sans = QStringLiteral("Noto Sans CJK JP");
+    const QString mono = QStringLiteral("Noto Sans Mono CJK JP");
+    const QString serif = QStringLiteral("Noto Serif CJK JP");
+    // Proportional and UI Gothic faces of the original platform.
+    for (const char* name : {"ＭＳ Ｐゴシック", "MS PGothic", "MS UI Gothic", "メイリオ", "Meiryo",
+                             "Meiryo UI", "Yu Gothic", "游ゴシック", "Tahoma", "MS Sans Serif"}) {
+        QFont::insertSubstitution(QString::fromUtf8(name), sans);
+    }
+    for (const char* name : {"ＭＳ ゴシック", "MS Gothic"}) {
+        QFont::insertSubstitution(QString::fromUtf8(name), mono);
+    }
+    for (const char* name : {"ＭＳ Ｐ明朝", "ＭＳ 明朝", "MS PMincho", "MS Mincho"}) {
+        QFont::insertSubstitution(QString::fromUtf8(name), serif);
+    }
+}
+
+void setUpJapaneseEnvironment(QCoreApplication& app)
+{
+    QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
+    auto* translator = new QTranslator(&app);
+    if (translator->load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
+                         QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        app.installTranslator(translator);
+    } else {
+        delete translator;
+    }
+    installFontSubstitutions();
+}
+
+} // namespace nox

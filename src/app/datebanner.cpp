@@ -1,0 +1,129 @@
+#include "app/datebanner.h"
+
+#include <QContextMenuEvent>
+#include <QFontMetrics>
+#include <QPainter>
+
+#include "core/datetime.h"
+
+namespace nox {
+
+namespace {
+constexpr int kTextLeft = 32;
+constexpr int kTodayGap = 16;
+} // namespace
+
+TDateBanner::TDateBanner(QWidget* parent) : QWidget(parent)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setFixedHeight(preferredHeight());
+}
+
+void TDateBanner::setColor(TColor color)
+{
+    if (m_color != color) {
+        m_color = color;
+        update();
+    }
+}
+
+void TDateBanner::setTextColor(TColor color)
+{
+    if (m_textColor != color) {
+        m_textColor = color;
+        update();
+    }
+}
+
+void TDateBanner::setSecondFontSize(int points)
+{
+    m_secondSize = qMax(1, points);
+    update();
+}
+
+void TDateBanner::setPeriodText(const QString& text)
+{
+    if (m_period != text) {
+        m_period = text;
+        update();
+    }
+}
+
+void TDateBanner::setToday(const QDate& today)
+{
+    if (m_today != today) {
+        m_today = today;
+        update();
+    }
+}
+
+QString TDateBanner::todayText() const
+{
+    return m_today.isValid()
+        ? formatDateTime(QStringLiteral("\"今日 : \"yyyy\"年\"m\"月\"d日(aaaa)"), m_today)
+        : QString();
+}
+
+void TDateBanner::setStarted(bool started)
+{
+    m_started = started;
+    update();
+}
+
+int TDateBanner::preferredHeight() const
+{
+    return QFontMetrics(font()).height() + 5;
+}
+
+QSize TDateBanner::sizeHint() const
+{
+    return {200, preferredHeight()};
+}
+
+void TDateBanner::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::FontChange) {
+        setFixedHeight(preferredHeight());
+    }
+    QWidget::changeEvent(event);
+}
+
+void TDateBanner::contextMenuEvent(QContextMenuEvent* event)
+{
+    if (OnContextMenu) {
+        OnContextMenu(this, event->globalPos());
+        event->accept();
+    }
+}
+
+void TDateBanner::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.fillRect(rect(), toQColor(m_color, palette()));
+    if (!m_started) {
+        return;
+    }
+    const QRect r = rect();
+    p.setPen(palette().color(QPalette::Dark));
+    p.drawLine(r.topLeft(), r.topRight());
+    p.drawLine(r.topLeft(), r.bottomLeft());
+    p.setPen(palette().color(QPalette::Light));
+    p.drawLine(r.bottomLeft(), r.bottomRight());
+    p.drawLine(r.topRight(), r.bottomRight());
+
+    p.setPen(toQColor(m_textColor, palette()));
+    const QFontMetrics fm(font());
+    const int baseline = r.bottom() - 2 - fm.descent();
+    const int room = r.width() - kTextLeft - 4;
+    const QString period = fm.elidedText(m_period, Qt::ElideRight, qMax(0, room));
+    p.drawText(kTextLeft, baseline, period);
+
+    QFont small = font();
+    small.setPointSize(m_secondSize);
+    p.setFont(small);
+    const int x = kTextLeft + fm.horizontalAdvance(period) + kTodayGap;
+    const QFontMetrics sfm(small);
+    p.drawText(x, baseline, sfm.elidedText(todayText(), Qt::ElideRight, qMax(0, r.width() - x - 4)));
+}
+
+} // namespace nox

@@ -1,0 +1,374 @@
+// TNoxMainForm: window creation, the deferred start-up, closing and shutdown.
+#include "app/mainform.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QScreen>
+#include <QSystemTrayIcon>
+#include <QUrl>
+
+#include "alarm/alarmcenter.h"
+#include "app/aboutbox.h"
+#include "app/appenvironment.h"
+#include "app/clockpanel.h"
+#include "app/conversions.h"
+#include "app/datebanner.h"
+#include "app/statuspanels.h"
+#include "core/folders.h"
+#include "core/settings.h"
+#include "dialogs/processing.h"
+#include "monthview/monthview.h"
+#include "sked/skedcontrol.h"
+#include "store/categories.h"
+#include "widgets/noxmemo.h"
+
+namespace nox {
+
+namespace {
+constexpr int kMinWidth = 450;
+constexpr int kMinHeight = 110;
+constexpr int kStartupInterval = 1;
+constexpr int kBeatInterval = 1000;
+} // namespace
+
+TNoxMainForm::TNoxMainForm(QWidget* parent) : TNoxMainForm(Options{}, parent) {}
+
+TNoxMainForm::TNoxMainForm(Options options, QWidget* parent)
+    : QMainWindow(parent), m_options(std::move(options)), m_alarms(std::make_unique<AlarmCenter>())
+{
+    setObjectName(QStringLiteral("TNoxMainForm"));
+    FormCreate();
+}
+
+TNoxMainForm::~TNoxMainForm()
+{
+    FormDestroy();
+}
+
+QString TNoxMainForm::iniPath() const
+{
+    return m_dataFolder + QStringLiteral("/Nox.ini");
+}
+
+QDateTime TNoxMainForm::now() const
+{
+    return m_options.clock ? m_options.clock() : QDateTime::currentDateTime();
+}
+
+// Window creation: only what the first paint needs.
+void TNoxMainForm::FormCreate()
+{
+    m_leftDate = today();
+    m_viewMode = vmDay;
+    m_clipboard.ID = -1;
+    m_dataFolder = folders::dataFolder();
+
+    const Settings ini(iniPath());
+    m_storedVersion = ini.readString(Key::NoxVersion);
+    m_settings.readWindow(ini);
+
+    buildLayout();
+    setWindowTitle(QStringLiteral("Nox"));
+    setMinimumSize(kMinWidth, kMinHeight);
+    if (m_settings.windowState != 2) {
+        setGeometry(m_settings.left, m_settings.top, qMax(kMinWidth, m_settings.width),
+                    qMax(kMinHeight, m_settings.height));
+        move(m_settings.left, m_settings.top);
+    }
+    if (m_settings.windowState == 2) {
+        setWindowState(Qt::WindowMaximized);
+    } else if (m_settings.windowState == 1) {
+        setWindowState(Qt::WindowMinimized);
+    }
+    setToolBarHeight(m_settings.toolBarHeight);
+    m_memoHeight = qMax(16, m_settings.memoHeight);
+    setMemoVisible(m_settings.memo);
+
+    folders::ensureDataFolder();
+    const QString styleIni = m_dataFolder + QStringLiteral("/style.ini");
+    if (!QFile::exists(styleIni) || m_storedVersion.isEmpty()) {
+        QFile::copy(folders::defaultFolder() + QStringLiteral("/style.ini"), styleIni); // never overwrites
+    }
+
+    m_viewMode = m_settings.viewMode == vmMonth ? vmMonth : vmDay;
+    ApplyStyle(m_settings.style);
+    if (m_viewMode == vmDay) {
+        SetSkedCount(m_settings.count);
+        m_sked->setTopRow(m_settings.topIndex);
+    }
+    setModeHints();
+    m_banner->setFont(m_sked->font());
+    ShowCategoryFilter();
+
+    connect(&m_timer, &QTimer::timeout, this, &TNoxMainForm::timerBeat);
+    if (m_options.startTimer) {
+        m_timer.start(kStartupInterval);
+    }
+}
+
+void TNoxMainForm::timerBeat()
+{
+    if (!m_started) {
+        m_timer.stop();
+        DeferredStartup();
+        if (m_options.startTimer && !m_destroyed) {
+            m_timer.start(kBeatInterval);
+        }
+        return;
+    }
+    const QDateTime t = now();
+    if (m_clock) {
+        m_clock->tick(t);
+    }
+    m_banner->setToday(t.date());
+    UpdateNowMarker();
+    m_alarms->CheckAlarmsAndSignals();
+}
+
+// The deferred start-up: everything that reads many files.
+void TNoxMainForm::DeferredStartup()
+{
+    m_started = true;
+    setWindowTitle(QStringLiteral("Nox - ver ") + productVersion());
+    runConversions();
+    layoutToolBar();
+
+    m_holidays.load(m_dataFolder, folders::defaultFolder());
+    m_month->ClearHolidays();
+    for (const auto& [key, holiday] : m_holidays.items()) {
+        m_month->AddHoliday(holiday.Name, QDate::fromString(key, QStringLiteral("yyyy/MM/dd")));
+    }
+    loadImageStrip();
+
+    m_settings.readStartup(Settings(iniPath()));
+    loadCategories(m_categories, m_dataFolder, folders::defaultFolder());
+    ShowCategoryFilter();
+    m_status->setOwnerDraw(m_settings.statusBar);
+    updateStatusColors();
+    m_month->View()->SetTimeViewStyle(
+        monthview::TMonthTimeViewStyle(qBound(0, m_settings.timeViewStyle, 2)));
+
+    m_memoStore.open(m_dataFolder);
+    m_banner->setToday(today());
+    m_banner->setStarted(true);
+    if (m_viewMode == vmDay) {
+        rebuildMemoPanes();
+        ShowDays(today().addDays(m_settings.leftDate));
+        const int count = skedCount();
+        int column = 0;
+        if (m_settings.leftDate <= 0 && count + m_settings.leftDate - 1 >= 0) {
+            column = -m_settings.leftDate;
+        }
+        focusColumn(qBound(0, column, count - 1));
+        showDayStatus();
+    } else {
+        SetSkedCount(m_settings.count);
+        m_sked->setTopRow(m_settings.topIndex);
+        rebuildMemoPanes();
+        m_leftDate = today().addDays(m_settings.leftDate);
+        goMonthView(m_leftDate);
+    }
+    m_sked->setImages(&m_images);
+    m_month->SetImages(&m_images);
+
+    if (m_settings.taskBar) {
+        AddTrayIcon();
+    }
+    buildClock();
+    readAlarmSettings();
+    m_alarms->LoadAlarmList();
+    if (m_settings.tempMemoVisible && OnFreeMemo) {
+        OnFreeMemo(this);
+        activateWindow();
+    }
+    updateBanner();
+    resizeMemoPanes();
+}
+
+void TNoxMainForm::runConversions()
+{
+    std::unique_ptr<TForm10> progress;
+    conversions::UpdateProgress callbacks;
+    callbacks.begin = [&](int total) {
+        progress = std::make_unique<TForm10>(this, QStringLiteral("更新中..."));
+        progress->SetMaximum(total);
+    };
+    callbacks.step = [&](int) {
+        if (progress) {
+            progress->Advance();
+        }
+    };
+    callbacks.end = [&]() {
+        if (progress) {
+            progress->close();
+        }
+    };
+    const auto result = conversions::runConversions(m_storedVersion, m_dataFolder, callbacks);
+    if (result.styleFontsConverted) {
+        ApplyStyle(m_settings.style);
+    }
+}
+
+void TNoxMainForm::loadImageStrip()
+{
+    const QString own = m_dataFolder + QStringLiteral("/images.bmp");
+    if (QFile::exists(own)) {
+        m_imageStrip.load(own);
+    } else {
+        m_imageStrip.load(folders::defaultFolder() + QStringLiteral("/images.bmp"));
+        m_imagesChanged = true;
+    }
+    m_images.clear();
+    for (int i = 0; i < m_imageStrip.count(); ++i) {
+        m_images.append(QPixmap::fromImage(m_imageStrip.pixmap(i)));
+    }
+    m_sked->ImagesChanged();
+    m_month->ImagesChanged();
+}
+
+void TNoxMainForm::readAlarmSettings()
+{
+    const Settings ini(iniPath());
+    AlarmSettings s;
+    s.alarmEnable = ini.readBool(Key::AlarmEnable);
+    s.alarmSound = ini.readString(Key::AlarmSound);
+    s.bellEnable = ini.readBool(Key::BellEnable);
+    s.bellSound = ini.readString(Key::BellSound);
+    s.bell60 = ini.readBool(Key::BellBell60);
+    s.bell30 = ini.readBool(Key::BellBell30);
+    s.msg60 = ini.readString(Key::BellMsg60);
+    s.msg30 = ini.readString(Key::BellMsg30);
+    const Key bells[] = {Key::BellBell1, Key::BellBell2, Key::BellBell3};
+    const Key times[] = {Key::BellTime1, Key::BellTime2, Key::BellTime3};
+    const Key msgs[] = {Key::BellMsg1, Key::BellMsg2, Key::BellMsg3};
+    for (int i = 0; i < 3; ++i) {
+        s.bell[i] = ini.readBool(bells[i]);
+        s.time[i] = ini.readString(times[i]);
+        s.msg[i] = ini.readString(msgs[i]);
+    }
+    s.popupFormat = m_settings.popupFormat;
+    m_alarms->setDataFolder(m_dataFolder);
+    m_alarms->setSettings(s);
+    m_alarms->clock = [this]() { return now(); };
+    m_alarms->ShowPopupMessage = [this](const PopupRequest& request) { openPopup(request); };
+}
+
+// Close query: in tray mode closing only hides the window, unless the tray
+// menu asked to exit or there is no tray icon to bring the window back.
+void TNoxMainForm::closeEvent(QCloseEvent* event)
+{
+    const bool trayShown = m_tray && m_tray->isVisible() && QSystemTrayIcon::isSystemTrayAvailable();
+    if (tray::closeHidesWindow(m_settings.taskBar, trayShown, isVisible(), m_exitRequested)) {
+        event->ignore();
+        hide();
+        return;
+    }
+    event->accept();
+    FormDestroy();
+}
+
+void TNoxMainForm::ExitFromTray()
+{
+    m_exitRequested = true;
+    close();
+}
+
+// Shutdown, in its order. Runs once: at close, or at destruction when the
+// window was never closed (tests).
+void TNoxMainForm::FormDestroy()
+{
+    if (m_destroyed) {
+        return;
+    }
+    m_destroyed = true;
+    m_timer.stop();
+    if (m_settings.taskBar) {
+        RemoveTrayIcon();
+    }
+    // Memos first: saving the schedule memo pane needs the month items' records.
+    if (m_started) {
+        if (m_viewMode == vmDay) {
+            saveMemoRow();
+        } else {
+            saveDayMemoPane();
+            saveScheduleMemoPane();
+        }
+    }
+    for (int c = 0; c < skedCount(); ++c) {
+        clearSkedColumn(c);
+    }
+    clearMonthItems();
+
+    Settings ini(iniPath());
+    ini.writeString(Key::NoxVersion, productVersion());
+    if (m_imagesChanged) {
+        m_imageStrip.save(m_dataFolder + QStringLiteral("/images.bmp"));
+    }
+    writeBackSettings();
+    if (m_started) {
+        ini.writeString(Key::CategorySelect, m_settings.categoryFilter);
+    }
+    emptyTempFolder();
+    m_memoStore.close();
+    if (m_clock && m_started) {
+        ini.writeInt(Key::ClockLeft, m_clock->x());
+        ini.writeInt(Key::ClockTop, m_clock->y());
+    }
+    if (m_started) {
+        m_alarms->SaveAlarmList();
+        ini.writeBool(Key::TempMemoVisible, m_settings.tempMemoVisible);
+    }
+}
+
+void TNoxMainForm::writeBackSettings()
+{
+    Settings ini(iniPath());
+    const int state = isMaximized() ? 2 : (isMinimized() ? 1 : 0);
+    ini.writeInt(Key::Window1WindowState, state);
+    if (state != 2) {
+        const QRect g = state == 1 ? normalGeometry() : geometry();
+        ini.writeInt(Key::Window1Left, g.x());
+        ini.writeInt(Key::Window1Top, g.y());
+        ini.writeInt(Key::Window1Width, g.width());
+        ini.writeInt(Key::Window1Height, g.height());
+    }
+    ini.writeInt(Key::SkedCount, skedCount());
+    ini.writeInt(Key::SkedStyle, m_settings.style);
+    ini.writeInt(Key::SkedLeftDate, m_settings.leftDate);
+    ini.writeInt(Key::Window1ToolbarHeight, m_toolBarHeight);
+    ini.writeInt(Key::Window1ViewMode, int(m_viewMode));
+    ini.writeInt(Key::MonthViewTimeViewStyle, int(m_month->View()->TimeViewStyle()));
+    ini.writeBool(Key::Window1Memo, m_memoVisible);
+    ini.writeInt(Key::Window1MemoHeight, m_memoHeight);
+}
+
+void TNoxMainForm::emptyTempFolder()
+{
+    QDir temp(m_dataFolder + QStringLiteral("/temp"));
+    if (!temp.exists()) {
+        return;
+    }
+    for (const QString& name : temp.entryList(QDir::Files | QDir::Hidden)) {
+        temp.remove(name);
+    }
+}
+
+void TNoxMainForm::ShowHelp()
+{
+    const QString page = folders::helpPage();
+    if (QFileInfo::exists(page)) {
+        QDesktopServices::openUrl(QUrl::fromLocalFile(page));
+    }
+}
+
+void TNoxMainForm::ShowAbout()
+{
+    TForm8 box(windowTitle(), this);
+    box.exec();
+}
+
+} // namespace nox

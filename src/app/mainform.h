@@ -1,0 +1,310 @@
+#pragma once
+// TNoxMainForm: the main window. It owns both views (the multi-day control
+// and the month view, one shown at a time), the memo panes, the lists of the
+// store, the day memo store, the alarm centre and the running settings. The
+// views never touch files: the window turns day files into view items (each
+// item's Data is a TSkedRec the window owns) and writes a day back whenever
+// its schedules change.
+//
+// Life cycle: the constructor does what the first paint needs (placement,
+// view mode, style); the first beat of the main timer (1 ms after creation)
+// runs the deferred start-up (lists, memo store, alarms, filling the view),
+// after which the timer beats every 1000 ms (clock, now marker, alarm
+// checks). The destructor writes everything back.
+//
+// Tests construct the window with NOX_HOME pointing at a temporary folder and
+// may inject the clock through TNoxMainForm::Options.
+#include <QDate>
+#include <QDateTime>
+#include <QList>
+#include <QMainWindow>
+#include <QPixmap>
+#include <QPointer>
+#include <QStringList>
+#include <QTimer>
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include "appearance/style.h"
+#include "app/noxsettings.h"
+#include "core/color.h"
+#include "store/holidays.h"
+#include "store/imagestrip.h"
+#include "store/memostore.h"
+#include "store/skedrec.h"
+
+class QMenu;
+class QSplitter;
+class QSystemTrayIcon;
+class QLabel;
+
+namespace nox {
+
+namespace sked {
+class TSkedControl;
+class TSked;
+class TSkedItem;
+class TLineItem;
+} // namespace sked
+namespace monthview {
+class TMonthView;
+class TMonthViewItem;
+} // namespace monthview
+
+class AlarmCenter;
+class TClockPanel;
+class TDateBanner;
+class TNoxButton;
+class TNoxMemo;
+class TStatusPanels;
+struct PopupRequest;
+
+class TNoxMainForm : public QMainWindow {
+    Q_OBJECT
+public:
+    enum TViewMode { vmDay = 1, vmMonth = 2 };
+
+    struct Options {
+        // The local time; QDateTime::currentDateTime when unset.
+        std::function<QDateTime()> clock;
+        // Tests may stop the timer from beating by itself and call timerBeat().
+        bool startTimer = true;
+        // Opens the popup of an alarm or time signal; the popup window TForm7
+        // when unset.
+        std::function<void(const PopupRequest&)> showPopup;
+    };
+
+    explicit TNoxMainForm(QWidget* parent = nullptr);
+    explicit TNoxMainForm(Options options, QWidget* parent = nullptr);
+    ~TNoxMainForm() override;
+
+    // --- state ------------------------------------------------------------
+    bool isStarted() const { return m_started; }
+    TViewMode viewMode() const { return m_viewMode; }
+    // Leftmost date L of the day view.
+    QDate leftDate() const { return m_leftDate; }
+    int skedCount() const;
+    QDate today() const { return now().date(); }
+    QDateTime now() const;
+    QString dataFolder() const { return m_dataFolder; }
+    const TNoxSettings& settings() const { return m_settings; }
+    QString categoryFilter() const { return m_settings.categoryFilter; }
+    const HolidayList& holidays() const { return m_holidays; }
+    const QStringList& categories() const { return m_categories; }
+    const TDayKindColors& dayKindColors() const { return m_dayKindColors; }
+    AlarmCenter& alarms() { return *m_alarms; }
+    MemoStore& memoStore() { return m_memoStore; }
+
+    sked::TSkedControl* skedControl() const { return m_sked; }
+    monthview::TMonthView* monthView() const { return m_month; }
+    TDateBanner* dateBanner() const { return m_banner; }
+    TStatusPanels* statusPanels() const { return m_status; }
+    TClockPanel* clockPanel() const { return m_clock; }
+    QSystemTrayIcon* trayIcon() const { return m_tray; }
+    // Memo panes: one per day column in the day view; in the month view 0 is
+    // "スケジュールメモ" and 1 "日別メモ".
+    int memoPaneCount() const { return int(m_memoPanes.size()); }
+    TNoxMemo* memoPane(int index) const;
+    QWidget* memoArea() const { return m_memoArea; }
+    TNoxButton* toolButton(const QString& hint) const;
+
+    // --- runs of the timer --------------------------------------------------
+    // One beat of the main timer: the deferred start-up the first time, then
+    // the clock, the now marker and the alarm checks.
+    void timerBeat();
+
+    // --- navigation -----------------------------------------------------------
+    // Shows the days from `from` in the day view (saving and reloading memos).
+    void ShowDays(const QDate& from);
+    // Changes the number of day columns by `delta`; only a result in 1..7 acts.
+    void ChangeSkedCount(int delta);
+    void SetSkedCount(int count);
+    // Goes to `date` and selects the schedule with `id` (if given); returns
+    // whether that schedule was found. Used by the popup, search and dialogs.
+    bool GoToDate(const QDate& date, std::optional<qint32> id = std::nullopt, bool refresh = false);
+    void PrevDayClick();
+    void NextDayClick();
+    void TodayClick();
+    void GoToDateClick(); // opens the go-to-date dialog
+    void NextMonthClick();
+    void PrevMonthClick();
+    void NextWeekClick();
+    void PrevWeekClick();
+    void IncreaseClick();
+    void DecreaseClick();
+    void MemoToggleClick();
+    void SwitchViewClick();
+
+    // --- filling the views ----------------------------------------------------
+    // Fills the month view's whole range from the day files.
+    void FillMonthView();
+    // Writes the day column back to its day file.
+    void SaveSkedColumn(int column);
+    // Writes one day of the month view back.
+    void SaveMonthDay(const QDate& date);
+    void ColorColumns();
+    // Refresh hooks of the schedule editor: `rec` is the record as the editor
+    // left it (already written to its day file). For an edited schedule
+    // `oldItem` is its day item / month item; the window takes ownership of a
+    // new record.
+    void AfterDayEdit(TSkedRec* rec, sked::TSkedItem* oldItem);
+    void AfterMonthEdit(TSkedRec* rec, monthview::TMonthViewItem* oldItem);
+    // Re-reads every shown day (after another window changed day files).
+    void RefreshView();
+
+    // Fill a day item / month item from a record (the record goes into Data).
+    void RecToSkedItem(TSkedRec* rec, sked::TSkedItem* item) const;
+    void RecToMonthItem(TSkedRec* rec, monthview::TMonthViewItem* item) const;
+
+    // --- appearance and status --------------------------------------------------
+    // Applies style `index` (0..2) of "style.ini" to both views and the banner.
+    void ApplyStyle(int index);
+    void ShowCategoryFilter();
+    void SetCategoryFilter(const QString& filter);
+    void UpdateNowMarker();
+    void AddTrayIcon();
+    void RemoveTrayIcon();
+    // Shows, restores and raises the window (tray, second start, popups).
+    void ShowFromTray();
+    // The tray menu's "終了(&X)".
+    void ExitFromTray();
+
+    // --- help commands of the window menu ---------------------------------------
+    void ShowHelp();
+    void ShowAbout();
+
+    // Hooks the later windows set (schedule commands, search, settings, free memo).
+    std::function<void(QObject* Sender)> OnAddSchedule;
+    std::function<void(QObject* Sender)> OnEditSchedule;
+    std::function<void(QObject* Sender)> OnSearch;
+    std::function<void(QObject* Sender, const QString& page)> OnSettings;
+    std::function<void(QObject* Sender)> OnFreeMemo;
+    std::function<void(QObject* Sender, const QPoint& globalPos)> OnCategoryMenu;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    // creation and shutdown (mainform.cpp)
+    void FormCreate();
+    void DeferredStartup();
+    void FormDestroy();
+    QString iniPath() const;
+    void runConversions();
+    void loadImageStrip();
+    void readClockSettings();
+    void readAlarmSettings();
+    void writeBackSettings();
+    TStyle currentStyle() const;
+    void applyStyleValues(const TStyle& style);
+    void emptyTempFolder();
+    // layout (mainform_layout.cpp)
+    void buildLayout();
+    void buildToolBar();
+    void buildMenus();
+    void setToolBarHeight(int height);
+    void layoutToolBar();
+    void setModeHints();
+    void rebuildMemoPanes();
+    void resizeMemoPanes();
+    void setMemoVisible(bool visible);
+    void updateMinimumHeight();
+    TNoxMemo* newMemoPane();
+    void memoPaneFocused(TNoxMemo* pane);
+    void bannerMenu(const QPoint& globalPos);
+    // navigation (mainform_nav.cpp)
+    void moveDays(int delta);
+    bool handleShortcut(int key, Qt::KeyboardModifiers mods);
+    void goMonthView(const QDate& date);
+    void switchToMonth();
+    void switchToDay();
+    void monthSelectionChanged();
+    void updateBanner();
+    void saveMemoRow();
+    void loadMemoRow();
+    void saveDayMemoPane();
+    void saveScheduleMemoPane();
+    int focusedColumn() const;
+    void focusColumn(int column, int line = -1);
+    // filling (mainform_fill.cpp)
+    void LoadDay(int column, const QDate& date);
+    void clearSkedColumn(int column);
+    void clearMonthItems();
+    QList<int> memoDays() const { return m_memoDays; }
+    void skedDrawItem(sked::TSked* sked, sked::TSkedItem* item, const QRect& rect);
+    void monthDrawItem(int cell, const QRect& rect);
+    void skedSelectItem(sked::TSked* sked, sked::TSkedItem* item);
+    void showDayStatus();
+    void connectViews();
+    // timer, clock, status, tray, alarms (mainform_status.cpp)
+    void buildClock();
+    void buildStatusBar();
+    void buildTray();
+    void statusPanelDblClick(int panel, const QPoint& globalPos);
+    void updateStatusColors();
+    void openPopup(const PopupRequest& request);
+    void showPopupWindow(const PopupRequest& request); // TForm7
+
+    Options m_options;
+    TNoxSettings m_settings;
+    TDayKindColors m_dayKindColors;
+    TColor m_viewFontColor = clWindowText; // the day view's font colour
+    QString m_dataFolder;
+    QString m_storedVersion;
+    QDate m_leftDate;
+    TViewMode m_viewMode = vmDay;
+    bool m_started = false;
+    bool m_exitRequested = false;
+    bool m_imagesChanged = false;
+    bool m_destroyed = false;
+    int m_nowSlot = -1;
+    int m_nowColumn = -1;
+    int m_toolBarHeight = 30;
+    int m_memoHeight = 64;
+    bool m_memoVisible = true;
+    QStringList m_dayNames; // per day column
+    QList<int> m_dayKinds;
+    QList<int> m_memoDays; // month view cells with a day memo
+    QDate m_dayMemoDate;   // month view: the date the day-memo pane shows
+    // Month view: the item whose memo the "スケジュールメモ" pane shows.
+    monthview::TMonthViewItem* m_memoItem = nullptr;
+    bool m_fillingDays = false;
+
+    TSkedRec m_clipboard;
+    HolidayList m_holidays;
+    QStringList m_categories;
+    ImageStrip m_imageStrip;
+    QList<QPixmap> m_images; // the strip as the views draw it
+    MemoStore m_memoStore;
+    std::unique_ptr<AlarmCenter> m_alarms;
+
+    QTimer m_timer;
+    QWidget* m_central = nullptr;
+    QSplitter* m_splitter = nullptr;
+    QWidget* m_toolBar = nullptr;
+    QList<TNoxButton*> m_buttons;
+    TNoxButton* m_prevButton = nullptr;
+    TNoxButton* m_searchButton = nullptr;
+    TNoxButton* m_switchButton = nullptr;
+    TNoxButton* m_increaseButton = nullptr;
+    TNoxButton* m_decreaseButton = nullptr;
+    TNoxButton* m_nextButton = nullptr;
+    QList<QPixmap> m_modeGlyphs; // six 16 x 16: even day view, odd month view
+    QWidget* m_viewArea = nullptr;
+    TDateBanner* m_banner = nullptr;
+    sked::TSkedControl* m_sked = nullptr;
+    monthview::TMonthView* m_month = nullptr;
+    QWidget* m_memoArea = nullptr;
+    QList<TNoxMemo*> m_memoPanes;
+    TStatusPanels* m_status = nullptr;
+    TClockPanel* m_clock = nullptr;
+    QSystemTrayIcon* m_tray = nullptr;
+    QMenu* m_trayMenu = nullptr;
+    QMenu* m_navMenu = nullptr;
+};
+
+} // namespace nox

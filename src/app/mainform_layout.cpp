@@ -1,0 +1,432 @@
+// TNoxMainForm: the window layout (tool bar, splitters, date banner, views,
+// memo area) and the memo panes.
+#include <QAction>
+#include <QApplication>
+#include <QDesktopServices>
+#include <QEvent>
+#include <QMenu>
+#include <QResizeEvent>
+#include <QSplitter>
+#include <QStackedLayout>
+#include <QVBoxLayout>
+
+#include "app/aboutbox.h"
+#include "app/clockpanel.h"
+#include "app/datebanner.h"
+#include "app/mainform.h"
+#include "app/statuspanels.h"
+#include "app/toolglyphs.h"
+#include "monthview/monthview.h"
+#include "sked/skedcontrol.h"
+#include "widgets/noxbutton.h"
+#include "widgets/noxmemo.h"
+
+namespace nox {
+
+namespace {
+constexpr int kSplitterHeight = 3;
+constexpr int kMinToolBar = 20;
+constexpr int kMaxToolBar = 64;
+constexpr int kCaptionedButton = 60;
+constexpr int kMinSearchButton = 60;
+constexpr int kMemoMinimum = 16;
+constexpr int kViewMinimum = 64;
+constexpr int kMonthPaneBar = 16;
+
+struct ButtonSpec {
+    const char* hint;
+    const char* caption; // nullptr: a square glyph button
+    ToolGlyph glyph;
+    bool hasGlyph;
+};
+
+// Left to right. "検索/印刷..." fills the remaining width.
+const ButtonSpec kButtons[] = {
+    {"前の日", nullptr, ToolGlyph::PrevDay, true},
+    {"検索/印刷...", "検索/印刷...", ToolGlyph::Search, true},
+    {"追加...", "追加...", ToolGlyph::Search, false},
+    {"編集...", "編集...", ToolGlyph::Search, false},
+    {"今日へ移動", "今日", ToolGlyph::Search, false},
+    {"メモ表示/非表示", "メモ", ToolGlyph::Search, false},
+    {"フリーメモ", nullptr, ToolGlyph::FreeMemo, true},
+    {"表示切替", "月", ToolGlyph::Search, false},
+    {"指定日へ移動...", nullptr, ToolGlyph::GoToDate, true},
+    {"設定...", nullptr, ToolGlyph::Settings, true},
+    {"表示日数を増やす", nullptr, ToolGlyph::IncreaseDays, true},
+    {"表示日数を減らす", nullptr, ToolGlyph::DecreaseDays, true},
+    {"次の日", nullptr, ToolGlyph::NextDay, true},
+};
+
+QStringList lineCaptions(bool halfFormat)
+{
+    QStringList captions;
+    for (int slot = 0; slot < 48; ++slot) {
+        const QString text = QString::number(slot / 2) + (slot % 2 ? QStringLiteral(":30") : QStringLiteral(":00"));
+        captions << ((halfFormat && slot % 2) ? text.right(2) : text);
+    }
+    return captions;
+}
+} // namespace
+
+void TNoxMainForm::buildLayout()
+{
+    m_central = new QWidget(this);
+    auto* column = new QVBoxLayout(m_central);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    m_splitter = new QSplitter(Qt::Vertical, m_central);
+    m_splitter->setHandleWidth(kSplitterHeight);
+    m_splitter->setChildrenCollapsible(false);
+    column->addWidget(m_splitter);
+    setCentralWidget(m_central);
+
+    buildToolBar();
+    m_splitter->addWidget(m_toolBar);
+
+    m_viewArea = new QWidget(m_splitter);
+    auto* viewColumn = new QVBoxLayout(m_viewArea);
+    viewColumn->setContentsMargins(0, 0, 0, 0);
+    viewColumn->setSpacing(0);
+    m_banner = new TDateBanner(m_viewArea);
+    m_banner->OnContextMenu = [this](QObject*, const QPoint& pos) { bannerMenu(pos); };
+    viewColumn->addWidget(m_banner);
+    auto* stack = new QStackedLayout;
+    m_sked = new sked::TSkedControl(m_viewArea);
+    m_sked->setObjectName(QStringLiteral("SkedControl1"));
+    m_month = new monthview::TMonthView(m_viewArea);
+    m_month->setObjectName(QStringLiteral("MonthView1"));
+    stack->addWidget(m_sked);
+    stack->addWidget(m_month);
+    viewColumn->addLayout(stack, 1);
+    m_viewArea->setMinimumHeight(kViewMinimum + m_banner->height());
+    m_splitter->addWidget(m_viewArea);
+
+    m_memoArea = new QWidget(m_splitter);
+    m_memoArea->setObjectName(QStringLiteral("MemoArea"));
+    m_memoArea->setMinimumHeight(kMemoMinimum + 1);
+    m_memoArea->installEventFilter(this);
+    m_splitter->addWidget(m_memoArea);
+    m_splitter->setStretchFactor(0, 0);
+    m_splitter->setStretchFactor(1, 1);
+    m_splitter->setStretchFactor(2, 0);
+    connect(m_splitter, &QSplitter::splitterMoved, this, [this](int, int index) {
+        const QList<int> sizes = m_splitter->sizes();
+        if (index == 1) {
+            m_toolBarHeight = qBound(kMinToolBar, sizes.at(0), kMaxToolBar);
+            layoutToolBar();
+        } else if (index == 2 && sizes.at(2) > kMemoMinimum) {
+            m_memoHeight = sizes.at(2);
+        }
+        updateMinimumHeight();
+    });
+
+    m_sked->setColor(clWhite);
+    QFont viewFont = m_sked->font();
+    viewFont.setPixelSize(13);
+    m_sked->setFont(viewFont);
+    m_sked->setDragMode(sked::dmAutomatic);
+    m_sked->setHideSelection(false);
+    m_sked->setReadOnly(false);
+    m_sked->setSkedCount(1);
+    m_sked->Lines().BeginUpdate();
+    for (const QString& caption : lineCaptions(false)) {
+        m_sked->Lines().Add(caption);
+    }
+    m_sked->Lines().EndUpdate();
+    m_month->SetReadOnly(false);
+    m_month->SetDragMode(monthview::dmAutomatic);
+
+    buildStatusBar();
+    buildMenus();
+    connectViews();
+    qApp->installEventFilter(this);
+}
+
+void TNoxMainForm::buildToolBar()
+{
+    m_toolBar = new QWidget(m_splitter);
+    m_toolBar->setObjectName(QStringLiteral("ToolBar"));
+    m_toolBar->setMinimumHeight(kMinToolBar);
+    m_toolBar->setMaximumHeight(kMaxToolBar);
+    m_toolBar->installEventFilter(this);
+    const std::function<void()> actions[] = {
+        [this] { PrevDayClick(); },
+        [this] { if (OnSearch) { OnSearch(this); } },
+        [this] { if (OnAddSchedule) { OnAddSchedule(this); } },
+        [this] { if (OnEditSchedule) { OnEditSchedule(this); } },
+        [this] { TodayClick(); },
+        [this] { MemoToggleClick(); },
+        [this] { if (OnFreeMemo) { OnFreeMemo(this); } },
+        [this] { SwitchViewClick(); },
+        [this] { GoToDateClick(); },
+        [this] { if (OnSettings) { OnSettings(this, QString()); } },
+        [this] { IncreaseClick(); },
+        [this] { DecreaseClick(); },
+        [this] { NextDayClick(); },
+    };
+    int i = 0;
+    for (const ButtonSpec& spec : kButtons) {
+        auto* b = new TNoxButton(m_toolBar);
+        b->setToolTip(QString::fromUtf8(spec.hint));
+        b->setObjectName(QString::fromUtf8(spec.hint));
+        if (spec.caption) {
+            b->SetCaption(QString::fromUtf8(spec.caption));
+        }
+        if (spec.hasGlyph) {
+            b->SetGlyph(toolGlyph(spec.glyph));
+        }
+        b->setFocusPolicy(Qt::NoFocus);
+        const auto action = actions[i++];
+        b->OnClick = [action](QObject*) { action(); };
+        m_buttons << b;
+    }
+    m_prevButton = m_buttons.at(0);
+    m_searchButton = m_buttons.at(1);
+    m_switchButton = m_buttons.at(7);
+    m_increaseButton = m_buttons.at(10);
+    m_decreaseButton = m_buttons.at(11);
+    m_nextButton = m_buttons.at(12);
+    m_modeGlyphs = {toolGlyph(ToolGlyph::PrevDay),      toolGlyph(ToolGlyph::PrevMonth),
+                    toolGlyph(ToolGlyph::IncreaseDays), toolGlyph(ToolGlyph::ResetLines),
+                    toolGlyph(ToolGlyph::DecreaseDays), toolGlyph(ToolGlyph::TimeStyle),
+                    toolGlyph(ToolGlyph::NextDay),      toolGlyph(ToolGlyph::NextMonth)};
+}
+
+// Captioned buttons are 60 wide, square ones as wide as the bar is high, and
+// the search button takes what is left (at least 60).
+void TNoxMainForm::layoutToolBar()
+{
+    if (!m_toolBar) {
+        return;
+    }
+    const int h = m_toolBar->height();
+    int fixed = 0;
+    for (int i = 0; i < m_buttons.size(); ++i) {
+        if (m_buttons.at(i) != m_searchButton) {
+            fixed += kButtons[i].caption ? kCaptionedButton : h;
+        }
+    }
+    const int searchWidth = qMax(kMinSearchButton, m_toolBar->width() - fixed);
+    int x = 0;
+    for (int i = 0; i < m_buttons.size(); ++i) {
+        TNoxButton* b = m_buttons.at(i);
+        const int w = b == m_searchButton ? searchWidth : (kButtons[i].caption ? kCaptionedButton : h);
+        b->setGeometry(x, 0, w, h);
+        x += w;
+    }
+}
+
+void TNoxMainForm::setToolBarHeight(int height)
+{
+    m_toolBarHeight = qBound(kMinToolBar, height, kMaxToolBar);
+    QList<int> sizes = m_splitter->sizes();
+    if (sizes.size() == 3) {
+        const int total = sizes.at(0) + sizes.at(1);
+        sizes[0] = m_toolBarHeight;
+        sizes[1] = qMax(1, total - m_toolBarHeight);
+        m_splitter->setSizes(sizes);
+    }
+    m_toolBar->resize(m_toolBar->width(), m_toolBarHeight);
+    layoutToolBar();
+}
+
+// Hints, glyphs and the switch caption of the current view mode.
+void TNoxMainForm::setModeHints()
+{
+    const bool month = m_viewMode == vmMonth;
+    m_prevButton->setToolTip(month ? QStringLiteral("前月") : QStringLiteral("前の日"));
+    m_nextButton->setToolTip(month ? QStringLiteral("次月") : QStringLiteral("次の日"));
+    m_increaseButton->setToolTip(month ? QStringLiteral("罫線を元の位置に戻す") : QStringLiteral("表示日数を増やす"));
+    m_decreaseButton->setToolTip(month ? QStringLiteral("時間表示の切替") : QStringLiteral("表示日数を減らす"));
+    m_switchButton->SetCaption(month ? QStringLiteral("週") : QStringLiteral("月"));
+    const int odd = month ? 1 : 0;
+    m_prevButton->SetGlyph(m_modeGlyphs.at(0 + odd));
+    m_increaseButton->SetGlyph(m_modeGlyphs.at(2 + odd));
+    m_decreaseButton->SetGlyph(m_modeGlyphs.at(4 + odd));
+    m_nextButton->SetGlyph(m_modeGlyphs.at(6 + odd));
+    qobject_cast<QStackedLayout*>(m_sked->parentWidget()->layout()->itemAt(1)->layout())
+        ->setCurrentWidget(month ? static_cast<QWidget*>(m_month) : static_cast<QWidget*>(m_sked));
+}
+
+TNoxButton* TNoxMainForm::toolButton(const QString& hint) const
+{
+    for (TNoxButton* b : m_buttons) {
+        if (b->objectName() == hint) {
+            return b;
+        }
+    }
+    return nullptr;
+}
+
+// The commands of the window menu that this platform cannot extend, and the
+// navigation commands with their shortcuts.
+void TNoxMainForm::buildMenus()
+{
+    m_navMenu = new QMenu(this);
+    auto add = [this](const QString& text, const QKeySequence& key, std::function<void()> run) {
+        auto* a = new QAction(text, this);
+        a->setShortcut(key);
+        a->setShortcutContext(Qt::WindowShortcut);
+        connect(a, &QAction::triggered, this, [run] { run(); });
+        addAction(a);
+        m_navMenu->addAction(a);
+    };
+    add(QStringLiteral("今日へ移動(&H)"), QKeySequence(Qt::CTRL | Qt::Key_H), [this] { TodayClick(); });
+    add(QStringLiteral("指定日へ移動(&O)..."), QKeySequence(Qt::CTRL | Qt::Key_O), [this] { GoToDateClick(); });
+    m_navMenu->addSeparator();
+    add(QStringLiteral("次月(&M)"), QKeySequence(Qt::CTRL | Qt::Key_M), [this] { NextMonthClick(); });
+    add(QStringLiteral("前月(&N)"), QKeySequence(Qt::CTRL | Qt::Key_N), [this] { PrevMonthClick(); });
+    add(QStringLiteral("次週(&K)"), QKeySequence(Qt::CTRL | Qt::Key_K), [this] { NextWeekClick(); });
+    add(QStringLiteral("前週(&J)"), QKeySequence(Qt::CTRL | Qt::Key_J), [this] { PrevWeekClick(); });
+    auto* help = new QAction(QStringLiteral("ヘルプ(&H)"), this);
+    help->setShortcut(QKeySequence(Qt::Key_F1));
+    connect(help, &QAction::triggered, this, &TNoxMainForm::ShowHelp);
+    addAction(help);
+}
+
+// Right-click on the date banner: navigation and the window's own commands.
+void TNoxMainForm::bannerMenu(const QPoint& globalPos)
+{
+    QMenu menu(this);
+    menu.addActions(m_navMenu->actions());
+    menu.addSeparator();
+    menu.addAction(QStringLiteral("ヘルプ(&H)"), this, &TNoxMainForm::ShowHelp);
+    menu.addSeparator();
+    menu.addAction(QStringLiteral("作者のホームページを開く(&W)"), this,
+                   [] { QDesktopServices::openUrl(makerPageUrl()); });
+    menu.addAction(QStringLiteral("作者へメールを送信する(&M)"), this,
+                   [] { QDesktopServices::openUrl(makerMailUrl()); });
+    menu.addSeparator();
+    menu.addAction(QStringLiteral("バージョン情報(&A)..."), this, &TNoxMainForm::ShowAbout);
+    menu.exec(globalPos);
+}
+
+// --- memo panes ---------------------------------------------------------------
+
+TNoxMemo* TNoxMainForm::memoPane(int index) const
+{
+    return index >= 0 && index < m_memoPanes.size() ? m_memoPanes.at(index) : nullptr;
+}
+
+TNoxMemo* TNoxMainForm::newMemoPane()
+{
+    auto* pane = new TNoxMemo(m_memoArea);
+    pane->SetBorderStyle(false);
+    pane->SetMarginSize(4);
+    pane->setFont(m_sked->font());
+    pane->installEventFilter(this);
+    pane->show();
+    return pane;
+}
+
+// Day view: one pane per column; month view: the two captioned panes.
+void TNoxMainForm::rebuildMemoPanes()
+{
+    const int wanted = m_viewMode == vmDay ? skedCount() : 2;
+    while (m_memoPanes.size() > wanted) {
+        delete m_memoPanes.takeLast();
+    }
+    while (m_memoPanes.size() < wanted) {
+        m_memoPanes << newMemoPane();
+    }
+    const bool month = m_viewMode == vmMonth;
+    const TColor background = month ? m_dayKindColors.SkedBKColor : m_sked->Color();
+    for (int i = 0; i < m_memoPanes.size(); ++i) {
+        TNoxMemo* pane = m_memoPanes.at(i);
+        pane->SetTopBarHeight(month ? kMonthPaneBar : 0);
+        pane->SetTopBarCaption(month ? (i == 0 ? QStringLiteral("スケジュールメモ") : QStringLiteral("日別メモ"))
+                                     : QString());
+        pane->SetTopBarBKColor(m_month->View()->TopBar().Color());
+        pane->SetTopBarFGColor(m_month->View()->TopBar().Font().Color());
+        pane->SetColor(background);
+        pane->SetFontColor(m_viewFontColor);
+        pane->setReadOnly(false);
+    }
+    QPalette pal = m_memoArea->palette();
+    pal.setColor(QPalette::Window, toQColor(background, palette()));
+    m_memoArea->setAutoFillBackground(true);
+    m_memoArea->setPalette(pal);
+    resizeMemoPanes();
+}
+
+// Day view: each pane exactly under its column; month view: two halves.
+void TNoxMainForm::resizeMemoPanes()
+{
+    const int h = m_memoArea->height();
+    const int w = m_memoArea->width();
+    if (m_viewMode == vmMonth) {
+        for (int i = 0; i < m_memoPanes.size(); ++i) {
+            const int x = i * (w / 2);
+            m_memoPanes.at(i)->setGeometry(x, 0, i + 1 == m_memoPanes.size() ? w - x : w / 2, h);
+        }
+        return;
+    }
+    for (int i = 0; i < m_memoPanes.size(); ++i) {
+        QWidget* column = m_sked->Skeds(i);
+        if (!column) {
+            continue;
+        }
+        const int x = column->mapTo(this, QPoint(0, 0)).x() - m_memoArea->mapTo(this, QPoint(0, 0)).x();
+        const int width = i + 1 == m_memoPanes.size() ? w - x : column->width();
+        m_memoPanes.at(i)->setGeometry(x, 0, width, h);
+    }
+}
+
+void TNoxMainForm::setMemoVisible(bool visible)
+{
+    m_memoVisible = visible;
+    m_memoArea->setVisible(visible);
+    if (visible) {
+        QList<int> sizes = m_splitter->sizes();
+        const int total = sizes.at(1) + sizes.at(2);
+        sizes[2] = m_memoHeight;
+        sizes[1] = qMax(kViewMinimum, total - m_memoHeight);
+        m_splitter->setSizes(sizes);
+    }
+    updateMinimumHeight();
+}
+
+void TNoxMainForm::MemoToggleClick()
+{
+    setMemoVisible(!m_memoVisible);
+}
+
+void TNoxMainForm::updateMinimumHeight()
+{
+    const int memo = m_memoVisible ? m_memoArea->height() + kSplitterHeight : 0;
+    const int chrome = m_toolBarHeight + kSplitterHeight + m_banner->height() + m_status->height();
+    setMinimumHeight(qMax(110, chrome + memo + kViewMinimum + 32));
+}
+
+void TNoxMainForm::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    if (m_started) {
+        resizeMemoPanes();
+    }
+}
+
+bool TNoxMainForm::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress && isActiveWindow()) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (handleShortcut(key->key(), key->modifiers())) {
+            return true;
+        }
+    }
+    if (watched == m_toolBar && event->type() == QEvent::Resize) {
+        layoutToolBar();
+    } else if (watched == m_memoArea && event->type() == QEvent::Resize) {
+        if (m_memoArea->height() > kMemoMinimum && m_memoVisible) {
+            m_memoHeight = m_memoArea->height();
+        }
+        resizeMemoPanes();
+    } else if (event->type() == QEvent::FocusIn) {
+        if (auto* pane = qobject_cast<TNoxMemo*>(watched); pane && m_memoPanes.contains(pane)) {
+            memoPaneFocused(pane);
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+} // namespace nox

@@ -1,0 +1,198 @@
+// TNoxMainForm: the clock, the now marker, the status bar, the tray icon and
+// the popups of alarms and time signals.
+#include <QApplication>
+#include <QMenu>
+#include <QSystemTrayIcon>
+
+#include "alarm/alarmcenter.h"
+#include "app/appenvironment.h"
+#include "app/clockpanel.h"
+#include "app/mainform.h"
+#include "app/statuspanels.h"
+#include "core/settings.h"
+#include "sked/skedcontrol.h"
+
+namespace nox {
+
+void TNoxMainForm::buildStatusBar()
+{
+    m_status = new TStatusPanels(this);
+    setStatusBar(m_status);
+    m_status->OnPanelDblClick = [this](QObject*, int panel, const QPoint& pos) { statusPanelDblClick(panel, pos); };
+}
+
+void TNoxMainForm::statusPanelDblClick(int panel, const QPoint& globalPos)
+{
+    if (panel == 0 && OnCategoryMenu) {
+        OnCategoryMenu(this, globalPos);
+    } else if (panel == 1 && OnSettings) {
+        OnSettings(this, QStringLiteral("祝祭日"));
+    }
+}
+
+void TNoxMainForm::updateStatusColors()
+{
+    if (!m_status) {
+        return;
+    }
+    sked::TView& v = m_sked->View();
+    TStatusColors c;
+    c.viewColor = m_sked->Color();
+    c.viewFontColor = m_viewFontColor;
+    c.focusColor = v.FocusStyle().Color();
+    c.focusFontColor = v.FocusStyle().Font().Color();
+    c.rulerFontColor = v.LeftBar().Font().Color();
+    c.saturdayColor = m_dayKindColors.SaturdayBKColor;
+    c.sundayColor = m_dayKindColors.SundayBKColor;
+    c.holidayColor = m_dayKindColors.HolidayBKColor;
+    m_status->setColors(c);
+    m_status->setViewFont(m_sked->font());
+    if (m_clock) {
+        m_clock->setStatusBarHeight(m_status->height());
+    }
+}
+
+void TNoxMainForm::ShowCategoryFilter()
+{
+    m_status->setCategoryFilter(m_settings.categoryFilter);
+}
+
+void TNoxMainForm::SetCategoryFilter(const QString& filter)
+{
+    if (filter == m_settings.categoryFilter) {
+        return;
+    }
+    if (m_viewMode == vmDay) {
+        saveMemoRow();
+    }
+    m_settings.categoryFilter = filter;
+    ShowCategoryFilter();
+    RefreshView();
+}
+
+// The ruler line of the current half hour on today's column.
+void TNoxMainForm::UpdateNowMarker()
+{
+    const QDateTime t = now();
+    const int slot = t.time().hour() * 2 + (t.time().minute() >= 30 ? 1 : 0);
+    const qint64 offset = m_leftDate.daysTo(t.date());
+    const int column = (m_viewMode == vmDay && offset >= 0 && offset < skedCount()) ? int(offset) : -1;
+    if (slot == m_nowSlot && column == m_nowColumn) {
+        return;
+    }
+    if (sked::TSked* old = m_sked->Skeds(m_nowColumn)) {
+        old->View().LeftBar().setHighlightLine(-1);
+    }
+    if (sked::TSked* sked = m_sked->Skeds(column)) {
+        sked->View().LeftBar().setHighlightLine(slot);
+    }
+    m_nowSlot = slot;
+    m_nowColumn = column;
+}
+
+// --- clock ------------------------------------------------------------------------
+
+void TNoxMainForm::buildClock()
+{
+    if (!m_clock) {
+        m_clock = new TClockPanel(this);
+        m_clock->OnHideClick = [this](QObject*) {
+            m_settings.clockVisible = false;
+            Settings(iniPath()).writeBool(Key::ClockVisible, false);
+        };
+        m_clock->OnSettingsClick = [this](QObject*) {
+            if (OnSettings) {
+                OnSettings(this, QStringLiteral("時計"));
+            }
+        };
+    }
+    const TNoxSettings& s = m_settings;
+    m_clock->setFormat(s.clockFormat);
+    m_clock->setColors(s.clockBkColor, s.clockFgColor);
+    m_clock->setDragColors(m_sked->View().FocusStyle().Color(), m_sked->View().FocusStyle().Font().Color());
+    m_clock->setClockFont(s.clockFontName.isEmpty() ? m_sked->font().family() : s.clockFontName, s.clockFontSize,
+                          s.clockFontStyle & (fsBold | fsItalic | fsUnderline));
+    m_clock->setFixedPos(s.clockFixedPos);
+    m_clock->setCorner(s.clockFixedPosIndex);
+    m_clock->setMargins(s.clockXMargin, s.clockYMargin);
+    m_clock->setStatusBarHeight(m_status->height());
+    m_clock->move(s.clockLeft, s.clockTop);
+    m_clock->setVisible(s.clockVisible);
+    m_clock->tick(now());
+    m_clock->sizeToFormat();
+    m_clock->setAutoPlace(true);
+    m_clock->raise();
+}
+
+// --- tray -------------------------------------------------------------------------
+
+void TNoxMainForm::AddTrayIcon()
+{
+    if (!m_tray) {
+        m_tray = new QSystemTrayIcon(QApplication::windowIcon(), this);
+        m_trayMenu = new QMenu(this);
+        QAction* open = m_trayMenu->addAction(QStringLiteral("Nox を開く(&O)"), this, &TNoxMainForm::ShowFromTray);
+        QFont bold = open->font();
+        bold.setBold(true);
+        open->setFont(bold);
+        m_trayMenu->addSeparator();
+        m_trayMenu->addAction(QStringLiteral("スケジュールの追加(&A)"), this, [this] {
+            if (OnAddSchedule) {
+                ShowFromTray();
+                OnAddSchedule(this);
+            }
+        });
+        m_trayMenu->addAction(QStringLiteral("スケジュールの検索(&F)"), this, [this] {
+            if (OnSearch) {
+                ShowFromTray();
+                OnSearch(this);
+            }
+        });
+        m_trayMenu->addSeparator();
+        m_trayMenu->addAction(QStringLiteral("終了(&X)"), this, &TNoxMainForm::ExitFromTray);
+        connect(m_trayMenu, &QMenu::aboutToShow, this,
+                [this, open] { open->setEnabled(tray::openItemEnabled(isVisible())); });
+        m_tray->setContextMenu(m_trayMenu);
+        connect(m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+            if (reason == QSystemTrayIcon::Trigger) {
+                tray::applyLeftClick(this);
+            }
+        });
+    }
+    m_tray->setToolTip(tray::toolTip(productVersion()));
+    m_tray->show();
+}
+
+void TNoxMainForm::RemoveTrayIcon()
+{
+    if (m_tray) {
+        m_tray->hide();
+    }
+}
+
+void TNoxMainForm::ShowFromTray()
+{
+    tray::showAndRaise(this);
+}
+
+// --- popups -----------------------------------------------------------------------
+
+void TNoxMainForm::openPopup(const PopupRequest& request)
+{
+    if (m_options.showPopup) {
+        m_options.showPopup(request);
+        return;
+    }
+    showPopupWindow(request);
+}
+
+} // namespace nox
+
+namespace nox {
+
+void TNoxMainForm::showPopupWindow(const PopupRequest& request)
+{
+    Q_UNUSED(request);
+}
+
+} // namespace nox

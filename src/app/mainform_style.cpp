@@ -1,0 +1,144 @@
+// TNoxMainForm: applying a style of "style.ini" to the live views.
+#include "app/clockpanel.h"
+#include "app/datebanner.h"
+#include "app/mainform.h"
+#include "app/statuspanels.h"
+#include "monthview/monthview.h"
+#include "sked/skedcontrol.h"
+#include "widgets/noxmemo.h"
+
+namespace nox {
+
+// The current look as a style, so that keys missing from the file keep it.
+TStyle TNoxMainForm::currentStyle() const
+{
+    TStyle st;
+    sked::TView& v = m_sked->View();
+    st.HeaderVisible = m_banner->isVisibleTo(m_viewArea);
+    st.HeaderBKColor = m_banner->color();
+    st.HeaderFGColor = m_banner->textColor();
+    st.HeaderFontSize1 = m_banner->font().pointSize();
+    st.HeaderFontSize2 = m_banner->secondFontSize();
+    st.Color = m_sked->Color();
+    st.FontColor = m_viewFontColor;
+    st.FontSize = m_sked->font().pointSize() > 0 ? m_sked->font().pointSize() : st.FontSize;
+    st.FontName = m_sked->font().family();
+    st.ViewFocusStyleColor = v.FocusStyle().Color();
+    st.ViewFocusStyleFontColor = v.FocusStyle().Font().Color();
+    st.ViewLineColor = v.LineColor();
+    st.ViewLineWidth = v.LineWidth();
+    st.ViewLeftBarColor = v.LeftBar().Color();
+    st.ViewLeftBarFontColor = v.LeftBar().Font().Color();
+    st.ViewLeftBarLineColor = v.LeftBar().LineColor();
+    st.ViewHighlightColor = v.LeftBar().HighlightColor();
+    st.ViewTopBarColor = v.TopBar().Color();
+    st.ViewTopBarFontColor = v.TopBar().Font().Color();
+    st.DayKind = m_dayKindColors;
+    const monthview::TView* mv = m_month->View();
+    st.WeekDayFGColor = mv->WeekDayFGColor();
+    st.TodayColor = mv->TodayColor();
+    st.MVLineColor = mv->LineColor();
+    st.MVLineWidth = mv->LineWidth();
+    st.MVTopBarColor = mv->TopBar().Color();
+    st.MVTopBarFontColor = mv->TopBar().Font().Color();
+    st.MVOtherColor = mv->OtherMonthBKColor();
+    st.MVOtherFontColor = mv->OtherMonthFGColor();
+    st.SkedFrameColor = mv->ItemFrameColor();
+    st.MVMarkColor = mv->MarkColor();
+    st.LineSizing = m_month->ColSizing();
+    st.ColWidth = m_month->ColRate();
+    return st;
+}
+
+void TNoxMainForm::ApplyStyle(int index)
+{
+    TStyle st = currentStyle();
+    ReadStyle(st, qBound(0, index, 2));
+    applyStyleValues(st);
+}
+
+// In the documented order, with both views held in update mode.
+void TNoxMainForm::applyStyleValues(const TStyle& st)
+{
+    m_sked->BeginUpdate();
+    m_month->Items()->BeginUpdate();
+
+    // 1. day view
+    sked::TView& v = m_sked->View();
+    m_sked->setColor(st.Color);
+    m_viewFontColor = st.FontColor;
+    const QFont font = StyleFont(st);
+    m_sked->setFont(font);
+    QPalette pal = m_sked->palette();
+    pal.setColor(QPalette::WindowText, toQColor(st.FontColor, palette()));
+    pal.setColor(QPalette::Text, toQColor(st.FontColor, palette()));
+    m_sked->setPalette(pal);
+    v.FocusStyle().setColor(st.ViewFocusStyleColor);
+    v.FocusStyle().Font().setColor(st.ViewFocusStyleFontColor);
+    v.setLineColor(st.ViewLineColor);
+    v.setLineWidth(st.ViewLineWidth);
+    v.LeftBar().setColor(st.ViewLeftBarColor);
+    v.LeftBar().Font().setColor(st.ViewLeftBarFontColor);
+    v.LeftBar().setLineColor(st.ViewLeftBarLineColor);
+    v.LeftBar().setHighlightColor(st.ViewHighlightColor);
+    v.TopBar().setColor(st.ViewTopBarColor);
+    v.TopBar().Font().setColor(st.ViewTopBarFontColor);
+    // 2. the kinds of day
+    m_dayKindColors = st.DayKind;
+    // 3. derived sizes
+    const QFont columnFont = m_sked->Skeds(0) ? m_sked->Skeds(0)->font() : font;
+    v.LeftBar().setWidth(LeftBarWidthFor(columnFont));
+    v.TopBar().setHeight(HeaderHeightFor(columnFont));
+    // 4. month view taken over from the day view
+    monthview::TView* mv = m_month->View();
+    mv->SetWeekDayBKColor(st.Color);
+    m_month->setFont(font);
+    m_month->SetFontColor(st.FontColor);
+    mv->SetFocusColor(st.ViewFocusStyleColor);
+    mv->FocusFont().SetColor(st.ViewFocusStyleFontColor);
+    mv->SetSundayBKColor(st.DayKind.SundayBKColor);
+    mv->SetSaturdayBKColor(st.DayKind.SaturdayBKColor);
+    mv->SetHolidayBKColor(st.DayKind.HolidayBKColor);
+    mv->SetSundayFGColor(st.DayKind.SundayFGColor);
+    mv->SetSaturdayFGColor(st.DayKind.SaturdayFGColor);
+    mv->SetHolidayFGColor(st.DayKind.HolidayFGColor);
+    // 5. month view keys
+    mv->SetWeekDayFGColor(st.WeekDayFGColor);
+    mv->DayTextFont().SetColor(st.WeekDayFGColor);
+    mv->SetTodayColor(st.TodayColor);
+    mv->SetLineColor(st.MVLineColor);
+    mv->SetLineWidth(st.MVLineWidth);
+    mv->TopBar().SetColor(st.MVTopBarColor);
+    mv->TopBar().Font().SetColor(st.MVTopBarFontColor);
+    mv->SetOtherMonthBKColor(st.MVOtherColor);
+    mv->SetOtherMonthFGColor(st.MVOtherFontColor);
+    mv->SetItemFrameColor(st.SkedFrameColor);
+    mv->SetMarkColor(st.MVMarkColor);
+    m_month->SetColSizing(st.LineSizing);
+    m_month->SetRowSizing(st.LineSizing);
+    m_month->SetColRate(st.ColWidth);
+    // 6. date banner
+    m_banner->setVisible(st.HeaderVisible);
+    m_banner->setColor(st.HeaderBKColor);
+    QFont bannerFont(st.FontName);
+    bannerFont.setPointSize(qMax(1, st.HeaderFontSize1));
+    bannerFont.setBold(true);
+    m_banner->setFont(bannerFont);
+    m_banner->setTextColor(st.HeaderFGColor);
+    m_banner->setSecondFontSize(st.HeaderFontSize2);
+
+    for (int i = 0; i < m_month->Items()->Count(); ++i) {
+        m_month->Items()->Item(i)->SetColor(m_dayKindColors.SkedBKColor);
+    }
+    m_month->Items()->EndUpdate();
+    m_sked->EndUpdate();
+    ColorColumns();
+    rebuildMemoPanes();
+    updateStatusColors();
+    if (m_clock) {
+        m_clock->setDragColors(st.ViewFocusStyleColor, st.ViewFocusStyleFontColor);
+    }
+    m_settings.style = qBound(0, m_settings.style, 2);
+}
+
+} // namespace nox

@@ -1,0 +1,73 @@
+#include "app/noxsettings.h"
+
+namespace nox {
+
+void TNoxSettings::readWindow(const Settings& ini)
+{
+    left = ini.readInt(Key::Window1Left, left);
+    top = ini.readInt(Key::Window1Top, top);
+    width = ini.readInt(Key::Window1Width, width);
+    height = ini.readInt(Key::Window1Height, height);
+    windowState = ini.readInt(Key::Window1WindowState, windowState);
+    toolBarHeight = ini.readInt(Key::Window1ToolbarHeight, toolBarHeight);
+    memo = ini.readBool(Key::Window1Memo, memo);
+    memoHeight = ini.readInt(Key::Window1MemoHeight, memoHeight);
+    viewMode = ini.readInt(Key::Window1ViewMode, viewMode);
+    style = ini.readInt(Key::SkedStyle, style);
+    halfFormat = ini.readBool(Key::SkedHalfFormat, halfFormat);
+    count = ini.readInt(Key::SkedCount, count);
+    topIndex = ini.readInt(Key::SkedTopIndex, topIndex);
+}
+
+void TNoxSettings::readStartup(const Settings& ini)
+{
+    dateFormat = ini.readString(Key::Window1DateFormat, dateFormat);
+    searchDateFormat = ini.readString(Key::SearchDateFormat, searchDateFormat);
+    leftDate = ini.readInt(Key::SkedLeftDate, leftDate);
+    categoryFilter = ini.readString(Key::CategorySelect, categoryFilter);
+    statusBar = ini.readBool(Key::Window1StatusBar, statusBar);
+    timeViewStyle = ini.readInt(Key::MonthViewTimeViewStyle, timeViewStyle);
+    mvDefaultTime = ini.readInt(Key::MonthViewDefaultTime, mvDefaultTime);
+    taskBar = ini.readBool(Key::Window1TaskBar, taskBar);
+    endClose = ini.readBool(Key::SearchEndClose, endClose);
+    searchColor = ini.readBool(Key::SearchSearchColor, searchColor);
+    searchColorValue = ini.readColor(Key::SearchSearchColorValue, searchColorValue);
+    layout = ini.readString(Key::SearchLayout, layout);
+    duplicateDate = ini.readBool(Key::SearchDuplicateDate, duplicateDate);
+    noneSkedDate = ini.readInt(Key::SearchNoneSkedDate, noneSkedDate);
+    tempMemoVisible = ini.readBool(Key::TempMemoVisible, tempMemoVisible);
+    readClock(ini);
+    readPopup(ini);
+}
+
+void TNoxSettings::readClock(const Settings& ini)
+{
+    clockLeft = ini.readInt(Key::ClockLeft, clockLeft);
+    clockTop = ini.readInt(Key::ClockTop, clockTop);
+    clockVisible = ini.readBool(Key::ClockVisible, clockVisible);
+    clockFormat = ini.readString(Key::ClockFormat, clockFormat);
+    clockBkColor = ini.readColor(Key::ClockBkColor, clockBkColor);
+    clockFgColor = ini.readColor(Key::ClockFgColor, clockFgColor);
+    clockFontName = ini.readString(Key::ClockFontName, clockFontName);
+    clockFontSize = ini.readInt(Key::ClockFontSize, clockFontSize);
+    clockFontStyle = ini.readInt(Key::ClockFontStyle, clockFontStyle);
+    clockFixedPos = ini.readBool(Key::ClockFixedPos, clockFixedPos);
+    clockFixedPosIndex = ini.readInt(Key::ClockFixedPosIndex, clockFixedPosIndex);
+    clockXMargin = ini.readInt(Key::ClockXMargin, clockXMargin);
+    clockYMargin = ini.readInt(Key::ClockYMargin, clockYMargin);
+}
+
+void TNoxSettings::readPopup(const Settings& ini)
+{
+    popupBkColor = ini.readColor(Key::PopupBkColor, popupBkColor);
+    popupFgColor = ini.readColor(Key::PopupFgColor, popupFgColor);
+    popupFontName = ini.readString(Key::PopupFontName, popupFontName);
+    popupFontSize = ini.readInt(Key::PopupFontSize, popupFontSize);
+    popupFontStyle = ini.readInt(Key::PopupFontStyle, popupFontStyle);
+    popupWidth = ini.readInt(Key::PopupWidth, popupWidth);
+    popupHeight = ini.readInt(Key::PopupHeight, popupHeight);
+    popupFormat = ini.readString(Key::PopupFormat, popupFormat);
+    popupPos = ini.readInt(Key::PopupPos, popupPos);
+}
+
+} // namespace nox
