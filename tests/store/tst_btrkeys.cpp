@@ -307,6 +307,48 @@ private slots:
         QVERIFY(f.check().ok);
     }
 
+    // Enough keys for three levels, kept in memory for speed.
+    void differentialDeepTree()
+    {
+        QByteArray fresh;
+        {
+            const QString p = path("deep.nox");
+            RecordFile::create(p);
+            fresh = fileBytes(p);
+        }
+        auto buffer = std::make_unique<QBuffer>();
+        buffer->setData(fresh);
+        buffer->open(QIODevice::ReadWrite);
+        RecordFile f;
+        QCOMPARE(f.openDevice(std::move(buffer)), kOk);
+        std::map<qint32, QByteArray> model;
+        QRandomGenerator rng(99);
+        int maxDepth = 0;
+        for (int batch = 0; batch < 10; ++batch) {
+            const bool growing = batch < 6;
+            for (int op = 0; op < 4000; ++op) {
+                const qint32 key = 20000 + qint32(rng.bounded(20000));
+                if (growing || rng.bounded(3) == 0) {
+                    const QByteArray t = text(key, rng.bounded(12));
+                    QCOMPARE(f.write(key, t), kOk);
+                    model[key] = t;
+                } else {
+                    QCOMPARE(f.remove(key), model.erase(key) ? kOk : kNotFound);
+                }
+            }
+            const RecordFileCheck c = f.check();
+            QVERIFY2(c.ok, qPrintable(c.error));
+            QCOMPARE(c.records, int(model.size()));
+            maxDepth = std::max(maxDepth, c.index.depth);
+        }
+        QVERIFY(maxDepth >= 2);
+        for (const auto& [key, t] : model) {
+            QByteArray read;
+            QCOMPARE(f.read(key, read), kOk);
+            QCOMPARE(read, t);
+        }
+    }
+
     // A file written by another writer that leaves a one-node gap before every
     // node it appends: we read it through the stored positions alone.
     void readsFilesWithGapsBeforeNodes()
