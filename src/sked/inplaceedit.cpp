@@ -40,8 +40,8 @@ void TSkedInplaceEdit::keyPressEvent(QKeyEvent* e)
     case Qt::Key_Return:
     case Qt::Key_Enter:
         if (m_composing) {
-            // The Enter that confirms a conversion belongs to the input method.
-            QPlainTextEdit::keyPressEvent(e);
+            // The Enter that confirms a conversion belongs to the input
+            // method: it neither commits nor inserts a line break.
             return;
         }
         Cancelled = true;
