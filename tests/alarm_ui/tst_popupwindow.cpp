@@ -76,12 +76,15 @@ void TestPopupWindow::init()
 
 void TestPopupWindow::cleanup()
 {
+    // Menus of popups are top-level widgets too and go with their popup.
+    QList<QPointer<TForm7>> popups;
     const auto windows = QApplication::topLevelWidgets();
     for (QWidget* w : windows) {
-        if (qobject_cast<TForm7*>(w)) {
-            delete w;
+        if (auto* popup = qobject_cast<TForm7*>(w)) {
+            popups << popup;
         }
     }
+    qDeleteAll(popups);
     SetRelatedTargetOpener({});
     SetPopupHost({});
 }
