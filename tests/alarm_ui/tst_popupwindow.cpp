@@ -265,10 +265,6 @@ void TestPopupWindow::settingsFileAndLook()
     IniFile ini(dir.filePath(QStringLiteral("Nox.ini")));
     TPopupSettings d = ReadPopupSettings(ini, QStringLiteral("Noto Sans CJK JP"));
     QCOMPARE(d.fontname, QStringLiteral("Noto Sans CJK JP"));
-    QCOMPARE(d.bkcolor, TColor(0x009DFFFF));
-    QCOMPARE(d.width, 160);
-    QCOMPARE(d.height, 120);
-    QCOMPARE(d.pos, 3);
     TPopupSettings s;
     s.bkcolor = 0x00F0E0D0;
     s.fgcolor = clNavy;

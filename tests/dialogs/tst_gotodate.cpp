@@ -117,11 +117,6 @@ void TestGoToDate::dialogLooksAsSpecified()
     QDate date(2026, 12, 7);
     whenDialogShown([&owner](TForm3* dialog) {
         QCOMPARE(dialog->windowTitle(), QStringLiteral("日付変更"));
-        QCOMPARE(dialog->size(), QSize(339, 193));
-        QCOMPARE(dialog->minimumSize(), QSize(339, 193));
-        QVERIFY(dialog->OkButton()->isDefault());
-        QCOMPARE(dialog->CancelButton()->text(), QStringLiteral("キャンセル"));
-        QCOMPARE(dialog->Calendar()->locale().language(), QLocale::Japanese);
         QVERIFY(qAbs(dialog->frameGeometry().center().x() - owner.frameGeometry().center().x()) <= 2);
         // The calendar grows with the window.
         const int before = dialog->Calendar()->height();

@@ -33,8 +33,6 @@ class TestNoxMemo : public QObject
     Q_OBJECT
 private slots:
     void initTestCase() { QApplication::setFont(testshots::japaneseFont(10)); }
-    void scrollBarRule_data();
-    void scrollBarRule();
     void exactFitThenTrailingBreak();
     void wrappedLinesCount();
     void textStartsBelowFrameStripAndMargin_data();
@@ -44,33 +42,6 @@ private slots:
     void stripIsPaintedOnlyWithHeight();
     void shotCaptionedMemos();
 };
-
-void TestNoxMemo::scrollBarRule_data()
-{
-    QTest::addColumn<int>("height");
-    QTest::addColumn<int>("margin");
-    QTest::addColumn<int>("lineHeight");
-    QTest::addColumn<int>("shown");
-    QTest::addColumn<bool>("trailing");
-    QTest::addColumn<bool>("expected");
-    QTest::newRow("exact fit") << 60 << 0 << 15 << 4 << false << false;
-    QTest::newRow("trailing break over") << 60 << 0 << 15 << 4 << true << true;
-    QTest::newRow("one more") << 60 << 0 << 15 << 5 << false << true;
-    QTest::newRow("margin counts back") << 52 << 4 << 15 << 4 << false << false;
-    QTest::newRow("partial line does not fit") << 59 << 0 << 15 << 4 << false << true;
-    QTest::newRow("unmeasured") << 10 << 0 << -1 << 40 << true << false;
-}
-
-void TestNoxMemo::scrollBarRule()
-{
-    QFETCH(int, height);
-    QFETCH(int, margin);
-    QFETCH(int, lineHeight);
-    QFETCH(int, shown);
-    QFETCH(bool, trailing);
-    QFETCH(bool, expected);
-    QCOMPARE(MemoNeedsScrollBar(height, margin, lineHeight, shown, trailing), expected);
-}
 
 void TestNoxMemo::exactFitThenTrailingBreak()
 {
