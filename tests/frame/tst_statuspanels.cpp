@@ -144,6 +144,9 @@ void TestStatusPanels::ownerDrawnHeightAndPaint()
 
     bar->setOwnerDraw(false);
     QCOMPARE(bar->height(), QFontMetrics(bar->font()).height() + 6);
+    if (const QString shots = qEnvironmentVariable("NOX_TEST_SHOTS"); !shots.isEmpty()) {
+        bar->grab().save(shots + QStringLiteral("/statuspanels-plain.png"));
+    }
     QVERIFY(pixel(*bar, QPoint(bar->panelRect(1).right() - 5, bar->height() / 2)) !=
             toQColor(testColors().saturdayColor));
 }
