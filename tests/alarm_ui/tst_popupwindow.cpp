@@ -279,9 +279,7 @@ void TestPopupWindow::settingsFileAndLook()
     const TPopupSettings back = ReadPopupSettings(ini);
     QVERIFY(back == s);
 
-    SetPopupSettings(back);
-    TForm7* popup = ShowPopupMessage(QStringLiteral("会議室Bで打ち合わせ。資料を持参すること。"), QString(),
-                                     std::nullopt);
+    TForm7* popup = ShowPopupPreview(QStringLiteral("会議室Bで打ち合わせ。資料を持参すること。"), back);
     QCOMPARE(popup->font().pointSize(), 14);
     QVERIFY(popup->font().bold());
     QVERIFY(popup->font().italic());

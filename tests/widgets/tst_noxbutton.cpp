@@ -58,6 +58,7 @@ private slots:
     void doubleClickOnlyWhileDown();
     void disabledGlyphIsEmbossed();
     void hoverBoxOnDownButtonKeepsOffset();
+    void accelerator();
     void shotRowOfStates();
 };
 
@@ -254,6 +255,23 @@ void TestNoxButton::hoverBoxOnDownButtonKeepsOffset()
     QEvent leave(QEvent::Leave);
     QApplication::sendEvent(b, &leave);
     QVERIFY(!b->MouseInControl());
+}
+
+void TestNoxButton::accelerator()
+{
+    QWidget window;
+    auto* b = new TNoxButton(&window);
+    b->SetCaption(QStringLiteral("今日(&T)"));
+    int clicks = 0;
+    b->OnClick = [&](QObject*) { ++clicks; };
+    window.show();
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QTest::keyClick(&window, Qt::Key_T, Qt::AltModifier);
+    QCOMPARE(clicks, 1);
+    b->setEnabled(false);
+    QTest::keyClick(&window, Qt::Key_T, Qt::AltModifier);
+    QCOMPARE(clicks, 1);
 }
 
 void TestNoxButton::shotRowOfStates()

@@ -83,12 +83,11 @@ void TForm7::SetScreenGeometryForTesting(const QRect& screen, const QRect& avail
     }
 }
 
-TForm7::TForm7(QWidget* parent)
+TForm7::TForm7(const TPopupSettings& s, QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setAttribute(Qt::WA_ShowWithoutActivating);
-    const TPopupSettings& s = PopupSettings();
     m_targetHeight = qMax(1, s.height);
     m_width = qMax(1, s.width);
     m_positionMode = s.pos;
@@ -269,6 +268,14 @@ TForm7* ShowPopupMessage(const QString& message, const QString& sound, std::opti
     }
     request.record = std::move(record);
     return ShowPopupMessage(request);
+}
+
+TForm7* ShowPopupPreview(const QString& message, const TPopupSettings& settings)
+{
+    auto* popup = new TForm7(settings);
+    popup->SetMessage(message);
+    popup->Start();
+    return popup;
 }
 
 TForm7* LastPopup()

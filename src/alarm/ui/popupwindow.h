@@ -40,9 +40,9 @@ class TForm7 : public QWidget
 {
     Q_OBJECT
 public:
-    // Takes the running popup settings (PopupSettings()) and places the
-    // window at its corner with height 0. Call Start() to show it.
-    explicit TForm7(QWidget* parent = nullptr);
+    // Takes the given popup settings (normally the running ones) and places
+    // the window at its corner with height 0. Call Start() to show it.
+    explicit TForm7(const TPopupSettings& settings = PopupSettings(), QWidget* parent = nullptr);
     ~TForm7() override;
 
     void SetMessage(const QString& message);
@@ -109,6 +109,10 @@ TForm7* ShowPopupMessage(const PopupRequest& request);
 // and not for an advance reminder.
 TForm7* ShowPopupMessage(const QString& message, const QString& sound, std::optional<TSkedRec> record,
                          const QDateTime& now = QDateTime::currentDateTime());
+
+// The settings dialog's preview: a popup with settings not yet in force, no
+// sound and no schedule.
+TForm7* ShowPopupPreview(const QString& message, const TPopupSettings& settings);
 
 // The most recently created popup that still exists, or null.
 TForm7* LastPopup();
