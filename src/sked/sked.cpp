@@ -443,6 +443,10 @@ void TCustomSked::resizeEvent(QResizeEvent* e)
     }
     renderPicture(viewport()->devicePixelRatioF());
     viewport()->update();
+    if (m_skedControl && m_skedControl->UpdateCount() == 0) {
+        // The control's page size follows the visible rows of its columns.
+        m_skedControl->UpdateScrollBar(false);
+    }
 }
 
 void TCustomSked::changeEvent(QEvent* e)

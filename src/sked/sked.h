@@ -97,6 +97,8 @@ public:
     const SkedLayout& layout() const { return m_layout; }
     // The picture of the client area (device pixel ratio of the screen).
     const QImage& picture() const { return m_picture; }
+    // Number of full renders so far (for diagnostics and tests).
+    int renderCount() const { return m_renderCount; }
     // Active painter on the picture while OnDrawItem runs, else nullptr.
     QPainter* BufferCanvas() const { return m_canvas; }
 
@@ -287,6 +289,7 @@ private:
     SkedLayout m_layout;
     QImage m_picture;
     bool m_pictureReady = false;
+    int m_renderCount = 0;
     int m_renderHold = 0; // > 0: full renders wait for the release
     bool m_renderPending = false;
     bool m_destroying = false;

@@ -265,6 +265,7 @@ void TCustomSked::fullRender()
     if (!m_pictureReady) {
         return;
     }
+    ++m_renderCount;
     renderPicture(viewport()->devicePixelRatioF());
 }
 
