@@ -118,6 +118,7 @@ void TestStyle::factoryStylesAreLegibleAndDistinct()
             {"text", s[i].FontColor, s[i].Color},
             {"focus", s[i].ViewFocusStyleFontColor, s[i].ViewFocusStyleColor},
             {"ruler", s[i].ViewLeftBarFontColor, s[i].ViewLeftBarColor},
+            {"ruler highlight", s[i].ViewLeftBarFontColor, s[i].ViewHighlightColor},
             {"day header", s[i].ViewTopBarFontColor, s[i].ViewTopBarColor},
             {"date header", s[i].HeaderFGColor, s[i].HeaderBKColor},
             {"month header", s[i].MVTopBarFontColor, s[i].MVTopBarColor},
