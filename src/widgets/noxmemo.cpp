@@ -8,13 +8,14 @@
 namespace nox
 {
 
-bool MemoNeedsScrollBar(int formatRectHeight, int marginSize, int lineHeight, int shownLines,
-                        bool endsWithLineBreak)
+bool MemoNeedsScrollBar(int formatRectHeight, int lineHeight, int shownLines, bool endsWithLineBreak)
 {
     if (lineHeight <= 0) {
         return false;
     }
-    const int fit = (formatRectHeight + 2 * marginSize) / lineHeight;
+    // Only whole lines inside the text rectangle count: a line reaching into
+    // the bottom margin would be cut off with no way to scroll to it.
+    const int fit = qMax(0, formatRectHeight) / lineHeight;
     const int needed = shownLines + (endsWithLineBreak ? 1 : 0);
     return needed > fit;
 }
@@ -166,8 +167,7 @@ void TNoxMemo::updateScrollBar()
     const QString text = toPlainText();
     const bool endsWithBreak = text.endsWith(QLatin1Char('\n'));
     const int fmtHeight = viewport()->height() - 2 * m_marginSize;
-    const bool need =
-        MemoNeedsScrollBar(fmtHeight, m_marginSize, m_lineHeight, ShownLineCount(), endsWithBreak);
+    const bool need = MemoNeedsScrollBar(fmtHeight, m_lineHeight, ShownLineCount(), endsWithBreak);
     if (need == m_scrollBarShown) {
         return;
     }

@@ -13,12 +13,12 @@
 namespace nox
 {
 
-// Scroll-bar rule, pure: the text needs more lines than fit. `shownLines` are
-// the wrapped lines of the text without a trailing line break; a trailing
-// line break adds the caret's empty line. Nothing is decided (false) while
-// the line height is unknown (<= 0).
-bool MemoNeedsScrollBar(int formatRectHeight, int marginSize, int lineHeight, int shownLines,
-                        bool endsWithLineBreak);
+// Scroll-bar rule, pure: the text needs more lines than fit into the text
+// rectangle (`formatRectHeight`, the margin already taken off on both
+// sides). `shownLines` are the wrapped lines of the text without a trailing
+// line break; a trailing line break adds the caret's empty line. Nothing is
+// decided (false) while the line height is unknown (<= 0).
+bool MemoNeedsScrollBar(int formatRectHeight, int lineHeight, int shownLines, bool endsWithLineBreak);
 
 class TNoxMemo : public QPlainTextEdit
 {

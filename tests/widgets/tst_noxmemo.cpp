@@ -22,7 +22,7 @@ QString lines(int count, const QString& word = QStringLiteral("x"))
 // Sizes the memo so that exactly `fit` lines fit into its text area.
 void sizeForLines(TNoxMemo& memo, int fit)
 {
-    const int chrome = 2 + memo.TopBarHeight(); // frame and strip
+    const int chrome = 2 + memo.TopBarHeight() + 2 * memo.MarginSize(); // frame, strip, margins
     memo.resize(200, chrome + fit * memo.LineHeight());
 }
 
@@ -56,12 +56,21 @@ void TestNoxMemo::exactFitThenTrailingBreak()
             memo.SetText(lines(4));
             QCOMPARE(memo.ShownLineCount(), 4);
             QVERIFY2(!memo.ScrollBarShown(), "four lines fit exactly");
+            memo.moveCursor(QTextCursor::End);
+            QVERIFY2(memo.cursorRect().bottom() < memo.viewport()->height() - margin,
+                     "the last line is whole");
             QCOMPARE(memo.verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
             memo.SetText(lines(4) + QLatin1Char('\n'));
             QVERIFY2(memo.ScrollBarShown(), "a trailing line break needs one more line");
             QCOMPARE(memo.verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
             memo.SetText(lines(3) + QLatin1Char('\n'));
             QVERIFY(!memo.ScrollBarShown());
+            if (margin > 0) {
+                // Four lines reaching into the bottom margin do not fit.
+                memo.resize(memo.width(), memo.height() - 1);
+                memo.SetText(lines(4));
+                QVERIFY(memo.ScrollBarShown());
+            }
         }
     }
 }
