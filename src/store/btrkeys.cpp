@@ -16,9 +16,11 @@ namespace {
 qint32 readInt(const uchar* p) { return qFromLittleEndian<qint32>(p); }
 void writeInt(uchar* p, qint32 v) { qToLittleEndian<qint32>(v, p); }
 
+// Reads only inside the stream: seeking past the end would make some devices
+// (QBuffer) grow to that size.
 bool readAt(QIODevice* stream, qint64 pos, char* data, qint64 size)
 {
-    if (pos < 0 || !stream->seek(pos)) {
+    if (pos < 0 || size < 0 || pos > stream->size() - size || !stream->seek(pos)) {
         return false;
     }
     return stream->read(data, size) == size;
@@ -26,7 +28,7 @@ bool readAt(QIODevice* stream, qint64 pos, char* data, qint64 size)
 
 bool writeAt(QIODevice* stream, qint64 pos, const char* data, qint64 size)
 {
-    if (pos < 0 || pos + size > kMaxFilePos || !stream->seek(pos)) {
+    if (pos < 0 || pos > stream->size() || pos + size > kMaxFilePos || !stream->seek(pos)) {
         return false;
     }
     return stream->write(data, size) == size;
@@ -142,8 +144,8 @@ TBtrKey::TBtrKey(QIODevice* stream, int keySize, qint64 headerPos)
         m_counter = 0;
         TNodeBuf& root = m_buffers[m_order[0]];
         root.reset(m_root);
-        m_headerChanged = true;
-        m_openResult = flushAll();
+        // The header first: the root follows it directly.
+        m_openResult = writeHeader() ? flushAll() : damage(QStringLiteral("cannot write the index header"));
         return;
     }
     m_headerPos = headerPos;
@@ -910,6 +912,7 @@ BtrCheckReport TBtrKey::Check(const std::function<bool(const QByteArray&, qint64
     if (w.walk(root, 0, {}, {})) {
         w.walkFreeList(freeHead);
     }
+    report.nodePositions.assign(w.seen.begin(), w.seen.end());
     return report;
 }
 

@@ -62,6 +62,7 @@ struct BtrCheckReport {
     int freeNodes = 0;
     int entries = 0;      // entries at the lowest level
     int depth = 0;        // levels below the root (0: the root is a leaf)
+    std::vector<qint64> nodePositions;   // every node reached, live and free
 };
 
 class TBtrKey {

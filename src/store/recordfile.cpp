@@ -293,10 +293,16 @@ RecordFileCheck RecordFile::check()
         result.error = result.index.error;
         return result;
     }
+    // Nodes and live records each own their bytes.
+    for (qint64 pos : result.index.nodePositions) {
+        records.push_back({pos, pos + m_index->nodeSize()});
+    }
     std::sort(records.begin(), records.end(), [](const Span& a, const Span& b) { return a.begin < b.begin; });
     for (size_t i = 1; i < records.size(); ++i) {
         if (records[i].begin < records[i - 1].end) {
-            result.error = QStringLiteral("records at %1 and %2 overlap").arg(records[i - 1].begin).arg(records[i].begin);
+            result.error = QStringLiteral("the nodes or records at %1 and %2 overlap")
+                               .arg(records[i - 1].begin)
+                               .arg(records[i].begin);
             return result;
         }
     }

@@ -593,6 +593,27 @@ private slots:
         QVERIFY(c.error.contains("order"));
     }
 
+    // Found by fuzzing: a node position far past the end made a QBuffer
+    // device grow to that size (2 GB) when seeking there.
+    void seekPastEndDoesNotGrowTheDevice()
+    {
+        const QString p = filledFile("seek.nox", 300);
+        QByteArray b = fileBytes(p);
+        const qint32 root = rootOf(b);
+        putInt32(b, root + 4 + 4, 0x7ffff000);
+        auto buffer = std::make_unique<QBuffer>();
+        buffer->setData(b);
+        buffer->open(QIODevice::ReadWrite);
+        QBuffer* device = buffer.get();
+        RecordFile f;
+        QCOMPARE(f.openDevice(std::move(buffer)), kOk);
+        QByteArray t;
+        QCOMPARE(f.read(nodeAt(b, root).keys[1] + 1, t), kIoError);
+        QCOMPARE(device->size(), qint64(b.size()));
+        QVERIFY(!f.check().ok);
+        QCOMPARE(device->size(), qint64(b.size()));
+    }
+
     void randomBytesNeverCrash()
     {
         const QByteArray good = fileBytes(filledFile("fuzzbase.nox", 400));
