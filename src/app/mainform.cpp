@@ -179,8 +179,9 @@ void TNoxMainForm::DeferredStartup()
         AddTrayIcon();
     }
     buildClock();
-    readAlarmSettings();
     m_alarms->LoadAlarmList();
+    readAlarmSettings();
+    setUpPopups();
     if (m_settings.tempMemoVisible && OnFreeMemo) {
         OnFreeMemo(this);
         activateWindow();

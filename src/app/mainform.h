@@ -248,6 +248,7 @@ private:
     void updateStatusColors();
     void openPopup(const PopupRequest& request);
     void showPopupWindow(const PopupRequest& request); // TForm7
+    void setUpPopups();
 
     Options m_options;
     TNoxSettings m_settings;

@@ -189,7 +189,8 @@ void TNoxMainForm::skedDrawItem(sked::TSked* sked, sked::TSkedItem* item, const 
     if (!p || item->Memo.isEmpty()) {
         return;
     }
-    const QRect mark(rect.left() + 1, rect.top() + 2, 6, qMax(3, sked->RowHeight() - 3));
+    // In the gutter between the time bar and the text, so no letter is covered.
+    const QRect mark(rect.left() - 4, rect.top() + 2, 5, qMax(3, sked->RowHeight() - 3));
     p->save();
     p->setPen(toQColor(sked->View().LineColor(), sked->palette()));
     p->setBrush(toQColor(m_dayKindColors.MemoMarkColor, sked->palette()));

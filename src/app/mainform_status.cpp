@@ -5,6 +5,9 @@
 #include <QSystemTrayIcon>
 
 #include "alarm/alarmcenter.h"
+#include "alarm/ui/popupsettings.h"
+#include "alarm/ui/popupwindow.h"
+#include "core/inifile.h"
 #include "app/appenvironment.h"
 #include "app/clockpanel.h"
 #include "app/mainform.h"
@@ -192,7 +195,23 @@ namespace nox {
 
 void TNoxMainForm::showPopupWindow(const PopupRequest& request)
 {
-    Q_UNUSED(request);
+    ShowPopupMessage(request);
+}
+
+// The running popup settings and the way back from a popup's "表示(&V)".
+void TNoxMainForm::setUpPopups()
+{
+    SetPopupSettings(ReadPopupSettings(IniFile(iniPath())));
+    TPopupHost host;
+    host.mainWindow = this;
+    host.goToSchedule = [this](const TSkedRec& rec) {
+        const bool found = GoToDate(rec.date(), rec.ID);
+        if (found) {
+            ShowFromTray();
+        }
+        return found;
+    };
+    SetPopupHost(host);
 }
 
 } // namespace nox
