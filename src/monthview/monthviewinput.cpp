@@ -319,6 +319,10 @@ void TCustomMonthView::keyPressEvent(QKeyEvent* e)
     case Qt::Key_Down:
         arrowKey(key);
         break;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+        e->accept(); // kept here, so that the window does not move the focus
+        break;
     default:
         QFrame::keyPressEvent(e);
         break;

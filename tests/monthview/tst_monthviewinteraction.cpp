@@ -1,0 +1,613 @@
+// Mouse, keyboard, sizing, drag and drop and in-place editing of the month
+// view, driven by QTest events.
+#include "monthview/monthviewlayout_p.h"
+#include "monthviewtestsupport.h"
+
+#include <QApplication>
+#include <QInputMethodEvent>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QTest>
+
+using namespace mvtest;
+
+namespace
+{
+
+struct Fixture {
+    QWidget window;
+    TMonthView* view;
+    QLineEdit* other; // somewhere else for the focus to go
+    TMonthViewItem* a;
+    TMonthViewItem* b;
+    QStringList edited;
+
+    Fixture()
+    {
+        window.resize(760, 600);
+        view = new TMonthView(&window);
+        view->SetBorderStyle(bsSingle);
+        view->setGeometry(0, 0, 700, 520);
+        view->SetToday(QDate(2026, 3, 10));
+        view->SetCurrentDate(QDate(2026, 3, 3));
+        view->SetReadOnly(false);
+        other = new QLineEdit(&window);
+        other->setGeometry(0, 540, 200, 24);
+        a = addItem(*view, QDate(2026, 3, 4), QTime(9, 0), QTime(10, 0), QStringLiteral("会議"));
+        b = addItem(*view, QDate(2026, 3, 4), QTime(11, 0), QTime(12, 0), QStringLiteral("昼食"));
+        view->OnEdited = [this](QObject*, TMonthViewItem*, QString& s) { edited << s; };
+        window.show();
+        if (!QTest::qWaitForWindowExposed(&window)) {
+            qWarning("window not exposed");
+        }
+        QApplication::setActiveWindow(&window);
+        view->setFocus();
+    }
+    void click(const QPoint& client, Qt::MouseButton button = Qt::LeftButton)
+    {
+        QTest::mouseClick(view, button, Qt::NoModifier, w(*view, client));
+    }
+    QPoint on(TMonthViewItem* item) { return barPoint(*view, view->Items()->IndexOf(item)); }
+    bool editing() const { return view->InplaceEdit()->isVisible(); }
+    void openEditor(TMonthViewItem* item)
+    {
+        click(on(item));
+        click(on(item));
+        QTRY_VERIFY(editing());
+    }
+};
+
+void typeText(QWidget* target, const QString& text)
+{
+    QInputMethodEvent e;
+    e.setCommitString(text);
+    QApplication::sendEvent(target, &e);
+}
+
+} // namespace
+
+class TestMonthViewInteraction : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase() { setUpFonts(); }
+    void secondClickEditsAfterDelay();
+    void doubleClickDoesNotEdit();
+    void clickThatRegainsFocusDoesNotEdit();
+    void readOnlyNeverEdits();
+    void onEditingCanRefuse();
+    void enterAcceptsAndHandlerMayChangeText();
+    void escapeCancels();
+    void noLineBreaksAndTabIgnored();
+    void enterConfirmingConversionDoesNotAccept();
+    void editorGrowsWithText();
+    void focusLossAndResizeAccept();
+    void expandClickKeepsSelection();
+    void rightClickSelects();
+    void arrowKeys_data();
+    void arrowKeys();
+    void arrowKeysCrossMonths();
+    void keyDownHandlerCanSwallowKey();
+    void columnBorderPushesAlong();
+    void rowBorderMoves();
+    void cursorsFollowSizingZones();
+    void zoomAndDoubleClickRestore();
+    void dropTargetOnlyForOwnDrags();
+    void dragImageAndPayload();
+};
+
+void TestMonthViewInteraction::secondClickEditsAfterDelay()
+{
+    Fixture f;
+    f.click(f.on(f.a));
+    QCOMPARE(f.view->SelectedItem(), f.a);
+    QCOMPARE(f.view->SelectedCell(), f.view->CellOfDate(QDate(2026, 3, 4)));
+    QTest::qWait(650);
+    QVERIFY(!f.editing()); // the first click only selects
+    f.click(f.on(f.a));
+    QTest::qWait(200);
+    QVERIFY(!f.editing()); // not before 500 ms
+    QTRY_VERIFY_WITH_TIMEOUT(f.editing(), 1000);
+    QCOMPARE(f.view->InplaceEdit()->toPlainText(), QStringLiteral("会議"));
+    QCOMPARE(f.view->InplaceEdit()->textCursor().selectedText(), QStringLiteral("会議"));
+    QCOMPARE(f.view->InplaceEdit()->geometry().topLeft(), w(*f.view, f.a->ItemRect().topLeft()));
+    QVERIFY(f.view->InplaceEdit()->hasFocus());
+}
+
+void TestMonthViewInteraction::doubleClickDoesNotEdit()
+{
+    Fixture f;
+    int doubleClicks = 0;
+    f.view->OnDblClick = [&](QObject*) { ++doubleClicks; };
+    f.click(f.on(f.a));
+    QTest::qWait(600);
+    doubleClick(*f.view, f.on(f.a)); // its first click hits the selected entry
+    QCOMPARE(doubleClicks, 1);
+    QTest::qWait(700);
+    QVERIFY(!f.editing());
+}
+
+void TestMonthViewInteraction::clickThatRegainsFocusDoesNotEdit()
+{
+    Fixture f;
+    f.click(f.on(f.a));
+    f.other->setFocus();
+    QTRY_VERIFY(f.other->hasFocus());
+    f.click(f.on(f.a)); // brings the focus back only
+    QVERIFY(f.view->hasFocus());
+    QTest::qWait(700);
+    QVERIFY(!f.editing());
+    f.click(f.on(f.a));
+    QTRY_VERIFY_WITH_TIMEOUT(f.editing(), 1000);
+}
+
+void TestMonthViewInteraction::readOnlyNeverEdits()
+{
+    Fixture f;
+    f.view->SetReadOnly(true);
+    f.click(f.on(f.a));
+    f.click(f.on(f.a));
+    QTest::qWait(700);
+    QVERIFY(!f.editing());
+    QVERIFY(!f.view->BeginEdit(f.a));
+    // switching to read-only cancels an open edit
+    f.view->SetReadOnly(false);
+    QVERIFY(f.view->BeginEdit(f.a));
+    typeText(f.view->InplaceEdit(), QStringLiteral("x"));
+    f.view->SetReadOnly(true);
+    QVERIFY(!f.editing());
+    QVERIFY(f.edited.isEmpty());
+    QCOMPARE(f.a->Text(), QStringLiteral("会議"));
+}
+
+void TestMonthViewInteraction::onEditingCanRefuse()
+{
+    Fixture f;
+    TMonthViewItem* asked = nullptr;
+    f.view->OnEditing = [&](QObject*, TMonthViewItem* item, bool& allow) {
+        QVERIFY(allow);
+        asked = item;
+        allow = false;
+    };
+    QVERIFY(!f.view->BeginEdit(f.b));
+    QCOMPARE(asked, f.b);
+    QVERIFY(!f.editing());
+}
+
+void TestMonthViewInteraction::enterAcceptsAndHandlerMayChangeText()
+{
+    Fixture f;
+    f.view->OnEdited = [&](QObject*, TMonthViewItem* item, QString& s) {
+        QCOMPARE(item, f.a);
+        f.edited << s;
+        s = s + QStringLiteral("!");
+    };
+    f.openEditor(f.a);
+    typeText(f.view->InplaceEdit(), QStringLiteral("打ち合わせ"));
+    QTest::keyClick(f.view->InplaceEdit(), Qt::Key_Return);
+    QVERIFY(!f.editing());
+    QCOMPARE(f.edited, QStringList{QStringLiteral("打ち合わせ")});
+    QCOMPARE(f.a->Text(), QStringLiteral("打ち合わせ!"));
+    QVERIFY(f.view->hasFocus());
+    // an unmodified edit reports nothing
+    f.view->BeginEdit(f.b);
+    QTest::keyClick(f.view->InplaceEdit(), Qt::Key_Enter);
+    QCOMPARE(f.edited.size(), 1);
+}
+
+void TestMonthViewInteraction::escapeCancels()
+{
+    Fixture f;
+    f.openEditor(f.a);
+    typeText(f.view->InplaceEdit(), QStringLiteral("別の文字"));
+    QTest::keyClick(f.view->InplaceEdit(), Qt::Key_Escape);
+    QVERIFY(!f.editing());
+    QVERIFY(f.view->hasFocus());
+    QVERIFY(f.edited.isEmpty());
+    QCOMPARE(f.a->Text(), QStringLiteral("会議"));
+}
+
+void TestMonthViewInteraction::noLineBreaksAndTabIgnored()
+{
+    Fixture f;
+    f.openEditor(f.a);
+    auto* ed = f.view->InplaceEdit();
+    QTest::keyClick(ed, Qt::Key_End);
+    QTest::keyClick(ed, Qt::Key_Tab);
+    QVERIFY(f.editing());
+    QVERIFY(ed->hasFocus());
+    QTest::keyClick(ed, Qt::Key_Return, Qt::ShiftModifier); // accepts, inserts nothing
+    QCOMPARE(f.a->Text(), QStringLiteral("会議"));
+    QVERIFY(f.view->BeginEdit(f.a));
+    QTest::keyClick(ed, Qt::Key_End);
+    QMimeData pasted;
+    pasted.setText(QStringLiteral("一行目\r\n二行目\n三"));
+    // paste through the editor's own mime path
+    struct Peek : TMonthViewInplaceEdit {
+        using TMonthViewInplaceEdit::insertFromMimeData;
+    };
+    static_cast<Peek*>(ed)->insertFromMimeData(&pasted);
+    QVERIFY(!ed->toPlainText().contains(QLatin1Char('\n')));
+    QCOMPARE(ed->toPlainText(), QStringLiteral("会議一行目 二行目 三"));
+    QCOMPARE(ed->document()->blockCount(), 1);
+}
+
+void TestMonthViewInteraction::enterConfirmingConversionDoesNotAccept()
+{
+    Fixture f;
+    f.openEditor(f.a);
+    auto* ed = f.view->InplaceEdit();
+    QInputMethodEvent compose(QStringLiteral("かいぎ"), {});
+    QApplication::sendEvent(ed, &compose);
+    QVERIFY(ed->IsComposing());
+    QTest::keyClick(ed, Qt::Key_Return); // reaches us while composing
+    QVERIFY(f.editing());
+    QInputMethodEvent commit;
+    commit.setCommitString(QStringLiteral("会議室"));
+    QApplication::sendEvent(ed, &commit);
+    QTest::keyClick(ed, Qt::Key_Return); // the same keystroke, right after the commit
+    QVERIFY(f.editing());
+    QVERIFY(f.edited.isEmpty());
+    QTest::qWait(120);
+    QTest::keyClick(ed, Qt::Key_Return); // a later Enter accepts
+    QVERIFY(!f.editing());
+    QCOMPARE(f.edited, QStringList{QStringLiteral("会議室")});
+}
+
+void TestMonthViewInteraction::editorGrowsWithText()
+{
+    Fixture f;
+    f.openEditor(f.a);
+    auto* ed = f.view->InplaceEdit();
+    const int least = f.view->LineHeight() + 5;
+    QVERIFY(ed->height() >= least);
+    const int before = ed->height();
+    typeText(ed, QStringLiteral("とても長い予定の名前を入力すると幅に収まらずに折り返される"));
+    QVERIFY(ed->height() > before);
+    QVERIFY(ed->geometry().bottom() < f.view->ClientOrigin().y() + f.view->ClientSize().height());
+    QTest::keyClick(ed, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(ed, Qt::Key_Delete);
+    QCOMPARE(ed->height(), least);
+}
+
+void TestMonthViewInteraction::focusLossAndResizeAccept()
+{
+    Fixture f;
+    f.openEditor(f.a);
+    typeText(f.view->InplaceEdit(), QStringLiteral("A"));
+    f.other->setFocus();
+    QTRY_VERIFY(!f.editing());
+    QCOMPARE(f.a->Text(), QStringLiteral("A"));
+    f.view->setFocus();
+    QVERIFY(f.view->BeginEdit(f.b));
+    typeText(f.view->InplaceEdit(), QStringLiteral("B"));
+    f.view->resize(680, 500);
+    QVERIFY(!f.editing());
+    QCOMPARE(f.b->Text(), QStringLiteral("B"));
+    QCOMPARE(f.edited, (QStringList{QStringLiteral("A"), QStringLiteral("B")}));
+}
+
+void TestMonthViewInteraction::expandClickKeepsSelection()
+{
+    Fixture f;
+    f.view->resize(700, 300); // rows too low for two bars
+    for (int i = 0; i < 3; ++i) {
+        addItem(*f.view, QDate(2026, 3, 4), QTime(13 + i, 0), QTime(14 + i, 0), QStringLiteral("more"));
+    }
+    const int cell = f.view->CellOfDate(QDate(2026, 3, 4));
+    const QRect e = f.view->ExpandRect(cell);
+    QVERIFY(e.isValid());
+    f.view->SelectItem(f.b);
+    int expanded = -1;
+    int selections = 0;
+    f.view->OnExpandClick = [&](QObject*, int index) { expanded = index; };
+    f.view->OnSelectItem = [&](QObject*, int, TMonthViewItem*) { ++selections; };
+    f.click(e.center() + QPoint(0, -1));
+    QCOMPARE(expanded, cell);
+    QCOMPARE(selections, 0);
+    QCOMPARE(f.view->SelectedItem(), f.b);
+    QCOMPARE(f.view->SelectedCell(), cell);
+}
+
+void TestMonthViewInteraction::rightClickSelects()
+{
+    Fixture f;
+    f.click(f.on(f.b), Qt::RightButton);
+    QCOMPARE(f.view->SelectedItem(), f.b);
+    const QPoint empty = f.view->CellRect(20).center();
+    f.click(empty, Qt::RightButton);
+    QCOMPARE(f.view->SelectedCell(), 20);
+    QVERIFY(f.view->SelectedItem() == nullptr);
+    QTest::qWait(600);
+    QVERIFY(!f.editing());
+}
+
+void TestMonthViewInteraction::arrowKeys_data()
+{
+    QTest::addColumn<int>("start");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("left from none") << -1 << int(Qt::Key_Left) << 0;
+    QTest::newRow("left at 0 stays") << 0 << int(Qt::Key_Left) << 0;
+    QTest::newRow("left") << 9 << int(Qt::Key_Left) << 8;
+    QTest::newRow("right from none") << -1 << int(Qt::Key_Right) << 0;
+    QTest::newRow("right") << 9 << int(Qt::Key_Right) << 10;
+    QTest::newRow("right at 41 stays") << 41 << int(Qt::Key_Right) << 41;
+    QTest::newRow("up from none") << -1 << int(Qt::Key_Up) << 0;
+    QTest::newRow("up") << 9 << int(Qt::Key_Up) << 2;
+    QTest::newRow("down from none") << -1 << int(Qt::Key_Down) << 0;
+    QTest::newRow("down") << 30 << int(Qt::Key_Down) << 37;
+}
+
+void TestMonthViewInteraction::arrowKeys()
+{
+    QFETCH(int, start);
+    QFETCH(int, key);
+    QFETCH(int, expected);
+    Fixture f;
+    f.view->SelectItem(f.a);
+    f.view->SelectCell(start);
+    QTest::keyClick(f.view, Qt::Key(key));
+    QCOMPARE(f.view->SelectedCell(), expected);
+    QVERIFY(f.view->SelectedItem() == nullptr); // every arrow clears the item
+    QCOMPARE(f.view->CurrentDate(), QDate(2026, 3, 3));
+}
+
+void TestMonthViewInteraction::arrowKeysCrossMonths()
+{
+    Fixture f;
+    int monthChanges = 0;
+    int selections = 0;
+    f.view->OnChangeMonth = [&](QObject*) { ++monthChanges; };
+    f.view->SelectCell(38); // a Wednesday in the last row
+    f.view->OnSelectItem = [&](QObject*, int, TMonthViewItem*) { ++selections; };
+    QTest::keyClick(f.view, Qt::Key_Down);
+    QCOMPARE(f.view->SelectedCell(), 3);
+    QCOMPARE(f.view->CurrentDate().month(), 4);
+    QCOMPARE(monthChanges, 1);
+    QCOMPARE(selections, 0);
+    QCOMPARE(f.view->SelectedDate().dayOfWeek(), int(Qt::Wednesday)); // the same weekday
+    QTest::keyClick(f.view, Qt::Key_Up);
+    QCOMPARE(f.view->SelectedCell(), 38);
+    QCOMPARE(f.view->CurrentDate().month(), 3);
+    QCOMPARE(monthChanges, 2);
+    QCOMPARE(selections, 0);
+}
+
+void TestMonthViewInteraction::keyDownHandlerCanSwallowKey()
+{
+    Fixture f;
+    f.view->SelectCell(9);
+    QList<int> keys;
+    f.view->OnKeyDown = [&](QObject*, int& key, Qt::KeyboardModifiers) {
+        keys << key;
+        if (key == Qt::Key_Right) {
+            key = 0;
+        }
+    };
+    QTest::keyClick(f.view, Qt::Key_Right);
+    QCOMPARE(f.view->SelectedCell(), 9);
+    QTest::keyClick(f.view, Qt::Key_Tab); // wanted by the control: no focus move
+    QVERIFY(f.view->hasFocus());
+    QCOMPARE(keys, (QList<int>{Qt::Key_Right, Qt::Key_Tab}));
+}
+
+void TestMonthViewInteraction::columnBorderPushesAlong()
+{
+    Fixture f;
+    f.view->SetColSizing(true);
+    const Grid g = f.view->CellGrid();
+    const QPoint border(g.x[2], 200);
+    hover(*f.view, border);
+    QCOMPARE(f.view->SizingState(), 3);
+    QCOMPARE(f.view->SizingColumn(), 2);
+    QTest::mousePress(f.view, Qt::LeftButton, Qt::NoModifier, w(*f.view, border));
+    QCOMPARE(f.view->SizingState(), 6);
+    QTest::mouseMove(f.view, w(*f.view, QPoint(g.x[4] + 30, 200)));
+    QCOMPARE(f.view->SizingState(), 9);
+    QTest::mouseRelease(f.view, Qt::LeftButton, Qt::NoModifier, w(*f.view, QPoint(g.x[4] + 30, 200)));
+    QCOMPARE(f.view->SizingState(), 0);
+    const QList<int> widths = f.view->ColRates();
+    QCOMPARE(widths.at(2), 7);
+    QCOMPARE(widths.at(3), 7);
+    for (int width : widths) {
+        QVERIFY(width >= 7);
+    }
+    QCOMPARE(f.view->ColRate(), QStringLiteral("2,3,3,3,3,3,2")); // unchanged until stored
+    const Grid moved = f.view->CellGrid();
+    QVERIFY(qAbs(moved.x[2] - (g.x[4] + 30)) <= 1);
+    f.view->StoreColRate();
+    QCOMPARE(f.view->ColRate(), rateText(widths));
+    // dragging far right leaves every following column 7 wide
+    hover(*f.view, QPoint(moved.x[1], 200));
+    QTest::mousePress(f.view, Qt::LeftButton, Qt::NoModifier, w(*f.view, QPoint(moved.x[1], 200)));
+    QTest::mouseMove(f.view, w(*f.view, QPoint(690, 200)));
+    QTest::mouseRelease(f.view, Qt::LeftButton, Qt::NoModifier, w(*f.view, QPoint(690, 200)));
+    const QList<int> right = f.view->ColRates();
+    QCOMPARE(right.mid(1), (QList<int>{7, 7, 7, 7, 7, 7}));
+    // a press and release without movement changes nothing
+    const QList<int> before = f.view->ColRates();
+    const QPoint b3(f.view->CellGrid().x[3], 200);
+    hover(*f.view, b3);
+    QTest::mouseClick(f.view, Qt::LeftButton, Qt::NoModifier, w(*f.view, b3));
+    QCOMPARE(f.view->ColRates(), before);
+}
+
+void TestMonthViewInteraction::rowBorderMoves()
+{
+    Fixture f;
+    f.view->SetRowSizing(true);
+    const Grid g = f.view->CellGrid();
+    const QPoint border(350, g.y[3]);
+    hover(*f.view, border);
+    QCOMPARE(f.view->SizingState(), 2);
+    QTest::mousePress(f.view, Qt::LeftButton, Qt::NoModifier, w(*f.view, border));
+    QTest::mouseMove(f.view, w(*f.view, QPoint(350, 0)));
+    QTest::mouseRelease(f.view, Qt::LeftButton, Qt::NoModifier, w(*f.view, QPoint(350, 0)));
+    const QList<int> heights = f.view->RowRates();
+    QCOMPARE(heights.mid(0, 3), (QList<int>{7, 7, 7}));
+    QCOMPARE(f.view->CellGrid().y[3] - f.view->CellGrid().y[0], 21);
+}
+
+void TestMonthViewInteraction::cursorsFollowSizingZones()
+{
+    Fixture f;
+    f.view->SetColSizing(true);
+    f.view->SetRowSizing(true);
+    const Grid g = f.view->CellGrid();
+    struct Case {
+        QPoint p;
+        int state;
+        Qt::CursorShape shape;
+    };
+    const QList<Case> cases{
+        {QPoint(g.x[3], 200), 3, Qt::SplitHCursor},     {QPoint(150, g.y[2]), 2, Qt::SplitVCursor},
+        {QPoint(g.x[3], g.y[2]), 1, Qt::SizeAllCursor}, {QPoint(250, 3), 10, Qt::SizeHorCursor},
+        {QPoint(2, 250), 11, Qt::SizeVerCursor},        {QPoint(250, 250), 0, Qt::ArrowCursor}};
+    for (const Case& c : cases) {
+        hover(*f.view, c.p);
+        QCOMPARE(f.view->SizingState(), c.state);
+        QCOMPARE(f.view->cursor().shape(), c.shape);
+    }
+    f.view->SetColSizing(false);
+    hover(*f.view, QPoint(g.x[3], 200));
+    QCOMPARE(f.view->SizingState(), 0);
+}
+
+void TestMonthViewInteraction::zoomAndDoubleClickRestore()
+{
+    Fixture f;
+    f.view->SetColSizing(true);
+    f.view->SetRowSizing(true);
+    const int width = f.view->ClientSize().width();
+    const Grid g = f.view->CellGrid();
+    const QPoint top((g.x[2] + g.x[3]) / 2, 7); // top 8 pixels above column 3
+    hover(*f.view, top);
+    QCOMPARE(f.view->SizingState(), 10);
+    f.click(top);
+    const Grid zoomed = f.view->CellGrid();
+    QCOMPARE(zoomed.x[3] - zoomed.x[2], width - 42);
+    for (int i : {1, 3, 4, 5, 6}) {
+        QVERIFY(qAbs(zoomed.x[i + 1] - zoomed.x[i] - 7) <= 1);
+    }
+    // row zoom from the left edge
+    const QPoint left(width - 2, (g.y[4] + g.y[5]) / 2);
+    hover(*f.view, left);
+    QCOMPARE(f.view->SizingState(), 11);
+    QCOMPARE(f.view->SizingRow(), 5);
+    f.click(left);
+    const Grid rowZoom = f.view->CellGrid();
+    QVERIFY(rowZoom.y[5] - rowZoom.y[4] > 300);
+    // a double click on a column border brings the stored column rates back
+    const QPoint border(zoomed.x[2], rowZoom.y[5] + 30);
+    hover(*f.view, border);
+    QCOMPARE(f.view->SizingState(), 3);
+    doubleClick(*f.view, border);
+    QCOMPARE(f.view->ColRates(), (QList<int>{2, 3, 3, 3, 3, 3, 2}));
+    QVERIFY(f.view->RowRates() != QList<int>(6, 1));
+    // and on a crossing both sets
+    const Grid now = f.view->CellGrid();
+    const QPoint crossing(now.x[2], now.y[5]);
+    hover(*f.view, crossing);
+    QCOMPARE(f.view->SizingState(), 1);
+    doubleClick(*f.view, crossing);
+    QCOMPARE(f.view->RowRates(), QList<int>(6, 1));
+}
+
+void TestMonthViewInteraction::dropTargetOnlyForOwnDrags()
+{
+    Fixture f;
+    QList<QPoint> asked;
+    QObject* dropSource = nullptr;
+    QPoint dropped;
+    f.view->OnDragOver = [&](QObject*, QObject* source, int x, int y, bool& accept) {
+        QCOMPARE(source, f.view);
+        asked << QPoint(x, y);
+        accept = f.view->CellAt(QPoint(x, y)) != 20; // the owner refuses cell 20
+    };
+    f.view->OnDragDrop = [&](QObject*, QObject* source, int x, int y) {
+        dropSource = source;
+        dropped = QPoint(x, y);
+    };
+    auto send = [&](QEvent::Type type, const QMimeData* mime, const QPoint& client) {
+        const QPointF p = w(*f.view, client);
+        if (type == QEvent::DragEnter) {
+            QDragEnterEvent e(p.toPoint(), Qt::MoveAction, mime, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(f.view, &e);
+            return e.isAccepted();
+        }
+        if (type == QEvent::DragMove) {
+            QDragMoveEvent e(p.toPoint(), Qt::MoveAction, mime, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(f.view, &e);
+            return e.isAccepted();
+        }
+        QDropEvent e(p, Qt::MoveAction, mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(f.view, &e);
+        return e.isAccepted();
+    };
+    QMimeData own;
+    own.setData(monthViewItemMimeType(), f.view->DragPayload(f.a));
+    QMimeData foreign;
+    foreign.setData(monthViewItemMimeType(), QByteArray("1/deadbeef/3")); // another process
+    QMimeData text;
+    text.setText(QStringLiteral("会議"));
+    const QPoint c9 = f.view->CellRect(9).center();
+    const QPoint c20 = f.view->CellRect(20).center();
+
+    QVERIFY(!send(QEvent::DragEnter, &text, c9));
+    QVERIFY(!send(QEvent::DragEnter, &foreign, c9));
+    QVERIFY(!send(QEvent::DragMove, &foreign, c9));
+    QCOMPARE(f.view->DropTargetCell(), -1);
+    QVERIFY(asked.isEmpty());
+
+    QVERIFY(send(QEvent::DragEnter, &own, c9));
+    QVERIFY(send(QEvent::DragMove, &own, c9));
+    QCOMPARE(f.view->DropTargetCell(), 9);
+    QCOMPARE(asked.last(), c9);
+    QVERIFY(!f.view->ComputedLayout().cells[9].focusRect.isNull()); // painted like the selected cell
+    QVERIFY(!send(QEvent::DragMove, &own, c20));
+    QCOMPARE(f.view->DropTargetCell(), -1);
+    QVERIFY(send(QEvent::DragMove, &own, c9));
+    QDragLeaveEvent leave;
+    QApplication::sendEvent(f.view, &leave);
+    QCOMPARE(f.view->DropTargetCell(), -1);
+
+    QVERIFY(send(QEvent::DragEnter, &own, c9));
+    QVERIFY(send(QEvent::DragMove, &own, c9));
+    QVERIFY(send(QEvent::Drop, &own, c9));
+    QCOMPARE(dropSource, f.view);
+    QCOMPARE(dropped, c9);
+    QCOMPARE(f.view->DropTargetCell(), -1);
+
+    // without an OnDragOver handler nothing is accepted
+    f.view->OnDragOver = nullptr;
+    QVERIFY(!send(QEvent::DragMove, &own, c9));
+}
+
+void TestMonthViewInteraction::dragImageAndPayload()
+{
+    Fixture f;
+    f.view->SelectItem(f.a);
+    const QRect r = f.a->ItemRect();
+    for (qreal ratio : {1.0, 2.0}) {
+        const QPixmap pm = f.view->BarImage(f.a, ratio);
+        QCOMPARE(pm.deviceIndependentSize().toSize(), QSize(r.width(), f.view->LineHeight() + 4));
+        const QImage image = pm.toImage();
+        // the bar's own colour is transparent; its frame is drawn
+        QCOMPARE(image.pixelColor(QPoint(r.width() / 2, 3) * ratio).alpha(), 0);
+        QCOMPARE(image.pixelColor(QPoint(0, 5) * ratio), nox::toQColor(f.view->View()->ItemFrameColor()));
+    }
+    QMimeData mime;
+    mime.setData(monthViewItemMimeType(), f.view->DragPayload(f.a));
+    QCOMPARE(TCustomMonthView::DragSource(&mime), f.view);
+    auto other = std::make_unique<TMonthView>();
+    mime.setData(monthViewItemMimeType(), other->DragPayload(nullptr));
+    QCOMPARE(TCustomMonthView::DragSource(&mime), other.get());
+    const QByteArray stale = other->DragPayload(nullptr);
+    other.reset();
+    mime.setData(monthViewItemMimeType(), stale);
+    QVERIFY(TCustomMonthView::DragSource(&mime) == nullptr);
+}
+
+QTEST_MAIN(TestMonthViewInteraction)
+#include "tst_monthviewinteraction.moc"
