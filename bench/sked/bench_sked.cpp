@@ -11,11 +11,13 @@
 
 using namespace nox::sked;
 
-namespace {
+namespace
+{
 
-const QStringList texts{QStringLiteral("定例会議"), QStringLiteral("資料準備と確認、関係者への連絡"),
-                        QStringLiteral("昼食"), QStringLiteral("出張：大阪支社。新幹線の時刻を確認すること。"),
-                        QStringLiteral("電話\n折り返し"), QString()};
+const QStringList texts{
+    QStringLiteral("定例会議"),       QStringLiteral("資料準備と確認、関係者への連絡"),
+    QStringLiteral("昼食"),           QStringLiteral("出張：大阪支社。新幹線の時刻を確認すること。"),
+    QStringLiteral("電話\n折り返し"), QString()};
 
 const QList<QPixmap>& images()
 {

@@ -7,7 +7,8 @@
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 
-namespace nox::sked {
+namespace nox::sked
+{
 
 TSkedInplaceEdit::TSkedInplaceEdit(TCustomSked* sked) : QPlainTextEdit(sked->viewport()), m_sked(sked)
 {

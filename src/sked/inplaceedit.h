@@ -2,7 +2,8 @@
 // The multi-line editor a day column opens over an item's block.
 #include <QPlainTextEdit>
 
-namespace nox::sked {
+namespace nox::sked
+{
 
 class TCustomSked;
 

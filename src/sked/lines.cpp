@@ -1,6 +1,7 @@
 #include "sked/lines.h"
 
-namespace nox::sked {
+namespace nox::sked
+{
 
 void TLineItem::setCaption(const QString& value)
 {

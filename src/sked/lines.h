@@ -5,7 +5,8 @@
 #include <QList>
 #include <QString>
 
-namespace nox::sked {
+namespace nox::sked
+{
 
 class TLines;
 

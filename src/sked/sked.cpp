@@ -8,7 +8,8 @@
 #include <QResizeEvent>
 #include <QScrollBar>
 
-namespace nox::sked {
+namespace nox::sked
+{
 
 TCustomSked::TCustomSked(QWidget* parent) : QAbstractScrollArea(parent), m_items(this)
 {
@@ -60,7 +61,10 @@ TCustomSked::~TCustomSked()
 void TCustomSked::connectNotifications()
 {
     m_items.OnItemsChange = [this] { ItemsChanged(); };
-    m_lines.OnChange = [this] { viewContentChanged(); };
+    m_lines.OnChange = [this] {
+        viewContentChanged();
+        UpdateScrollBar(false);
+    };
     m_view.OnContentChange = [this] { viewContentChanged(); };
     m_view.OnLeftBarChange = [this] { viewContentChanged(); };
     m_view.OnSizeChange = [this] { viewSizeChanged(); };

@@ -23,7 +23,8 @@
 class QMenu;
 class QPainter;
 
-namespace nox::sked {
+namespace nox::sked
+{
 
 class TCustomSkedControl;
 
@@ -309,6 +310,7 @@ private:
     QSize m_handledSize;
     QTimer m_editTimer;
     TSkedInplaceEdit* m_editor = nullptr;
+    int m_editKey = -1; // Key of the item being edited
 };
 
 // The published day column.

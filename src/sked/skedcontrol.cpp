@@ -5,7 +5,8 @@
 #include <QScrollBar>
 #include <QWheelEvent>
 
-namespace nox::sked {
+namespace nox::sked
+{
 
 TCustomSkedControl::TCustomSkedControl(QWidget* parent) : QAbstractScrollArea(parent)
 {
@@ -137,7 +138,9 @@ void TCustomSkedControl::connectColumn(TSked* sked)
             OnSkedMouseMove(this, sked, s, x, y);
         }
     };
-    sked->OnKeyDown = [this, sked](QObject*, int& key, Qt::KeyboardModifiers s) { columnKeyDown(sked, key, s); };
+    sked->OnKeyDown = [this, sked](QObject*, int& key, Qt::KeyboardModifiers s) {
+        columnKeyDown(sked, key, s);
+    };
     sked->OnKeyUp = [this, sked](QObject*, int& key, Qt::KeyboardModifiers s) {
         if (OnSkedKeyUp) {
             OnSkedKeyUp(this, sked, key, s);

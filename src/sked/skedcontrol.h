@@ -8,7 +8,8 @@
 #include <QAbstractScrollArea>
 #include <QList>
 
-namespace nox::sked {
+namespace nox::sked
+{
 
 class TCustomSkedControl : public QAbstractScrollArea
 {

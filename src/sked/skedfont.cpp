@@ -1,6 +1,7 @@
 #include "sked/skedfont.h"
 
-namespace nox::sked {
+namespace nox::sked
+{
 
 void TSkedFont::setColor(TColor value)
 {

@@ -2,7 +2,8 @@
 #include "core/color.h"
 #include "sked/skedtypes.h"
 
-namespace nox::sked {
+namespace nox::sked
+{
 
 // Colour and style of a text. Face and size always come from the owning
 // control's font.

@@ -16,9 +16,11 @@
 #include <QPainter>
 #include <QSet>
 
-namespace nox::sked {
+namespace nox::sked
+{
 
-namespace {
+namespace
+{
 
 // Columns alive in this process, so that a drag record naming a column can
 // be checked before the pointer is used.
@@ -42,7 +44,7 @@ void TCustomSked::keyPressEvent(QKeyEvent* e)
     if (key != 0) {
         handleKey(key, e->modifiers());
     }
-    if (key != 0 && OnKeyPress && !e->text().isEmpty() && e->text().at(0).isPrint()) {
+    if (key != 0 && OnKeyPress && !e->text().isEmpty()) {
         QChar c = e->text().at(0);
         OnKeyPress(this, c);
     }
@@ -352,6 +354,7 @@ bool TCustomSked::EditText(TSkedItem* item)
         return false;
     }
     m_editor->ItemIndex = index;
+    m_editKey = item->Key();
     m_editor->Cancelled = false;
     const QRect view = m_layout.view;
     const QRect block = item->BlockRect();
@@ -407,6 +410,8 @@ void TCustomSked::applyEditorText()
         return;
     }
     m_editor->document()->setModified(false);
+    // By key: the list may have been re-sorted while the editor was open.
+    m_editor->ItemIndex = m_items.IndexOfKey(m_editKey);
     TSkedItem* item = m_items.Items(m_editor->ItemIndex);
     if (!item) {
         return;

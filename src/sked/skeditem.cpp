@@ -1,12 +1,13 @@
 #include "sked/skeditem.h"
 
-#include "sked/sked.h"
 #include "sked/inplaceedit.h"
+#include "sked/sked.h"
 #include "sked/skedcontrol.h"
 
 #include <algorithm>
 
-namespace nox::sked {
+namespace nox::sked
+{
 
 // --- TSkedItem ---
 
@@ -183,15 +184,9 @@ void TSkedItems::removeAt(int index)
     TSkedItem* item = m_items.takeAt(index);
     item->m_selected = false;
     item->m_owner = nullptr;
-    if (m_sked && m_sked->m_editor && m_sked->isEditing()) {
-        // The editor refers to items by index; an edit on a removed or
-        // shifted item cannot be committed safely.
-        const int edited = m_sked->m_editor->ItemIndex;
-        if (edited == index) {
-            m_sked->closeEdit();
-        } else if (edited > index) {
-            --m_sked->m_editor->ItemIndex;
-        }
+    if (m_sked && m_sked->isEditing() && m_sked->m_editKey == item->m_key) {
+        // The edited item is gone: its text has nowhere to go.
+        m_sked->closeEdit();
     }
     delete item;
 }

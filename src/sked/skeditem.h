@@ -6,7 +6,8 @@
 #include <QRect>
 #include <QString>
 
-namespace nox::sked {
+namespace nox::sked
+{
 
 class TCustomSked;
 class TSkedItems;

@@ -6,9 +6,11 @@
 
 #include <cmath>
 
-namespace nox::sked {
+namespace nox::sked
+{
 
-namespace {
+namespace
+{
 
 // Line breaks of any kind become the layout's own line separator.
 QString normalizedBreaks(const QString& text)

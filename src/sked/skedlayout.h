@@ -11,7 +11,8 @@
 #include <QSize>
 #include <QStringList>
 
-namespace nox::sked {
+namespace nox::sked
+{
 
 // Text wrapped into a width the way item texts are: at word boundaries,
 // inside words when a word is wider than the line, at line breaks.
@@ -30,10 +31,10 @@ int rowHeightOf(const QFont& font);
 constexpr int textMargin = 2;
 
 struct SkedBlock {
-    int item = -1;       // index in Items
+    int item = -1; // index in Items
     int level = 0;
-    QRect blockRect;     // the item's BlockRect
-    QRect textRect;      // where the first text line starts (below the image)
+    QRect blockRect; // the item's BlockRect
+    QRect textRect;  // where the first text line starts (below the image)
     QStringList textLines;
     bool hasImage = false;
     QPoint imagePos;
@@ -63,7 +64,7 @@ struct SkedLayout {
     int visibleRows = 0;
     int imageRows = 1;
     QList<TSkedRow> rows;
-    QList<SkedBlock> blocks; // one per laid-out item, in item order
+    QList<SkedBlock> blocks;         // one per laid-out item, in item order
     QList<SkedCaptionCell> captions; // visible ruler captions
     bool drawContent = false;        // visible rows and something to show
 

@@ -1,6 +1,7 @@
 #include "sked/skedoptions.h"
 
-namespace nox::sked {
+namespace nox::sked
+{
 
 template <class T> void TSkedOptions::store(T& field, T value)
 {

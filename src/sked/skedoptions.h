@@ -1,7 +1,8 @@
 #pragma once
 #include "sked/skedtypes.h"
 
-namespace nox::sked {
+namespace nox::sked
+{
 
 // Frame settings the multi-day control applies to every column.
 class TSkedOptions

@@ -6,9 +6,11 @@
 #include <QPaintEvent>
 #include <QPainter>
 
-namespace nox::sked {
+namespace nox::sked
+{
 
-namespace {
+namespace
+{
 
 QColor qc(TColor c, const QWidget* w)
 {

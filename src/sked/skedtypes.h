@@ -16,7 +16,8 @@ class QObject;
 class QMimeData;
 class QChar;
 
-namespace nox::sked {
+namespace nox::sked
+{
 
 class TLineItem;
 class TSkedItem;
@@ -65,8 +66,8 @@ using TChangeNotify = std::function<void()>;
 
 // --- standard control events ---
 using TNotifyEvent = std::function<void(QObject* Sender)>;
-using TMouseEvent = std::function<void(QObject* Sender, Qt::MouseButton Button, Qt::KeyboardModifiers Shift,
-                                       int X, int Y)>;
+using TMouseEvent =
+    std::function<void(QObject* Sender, Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y)>;
 using TMouseMoveEvent = std::function<void(QObject* Sender, Qt::KeyboardModifiers Shift, int X, int Y)>;
 // Key is a Qt::Key value; setting it to 0 stops further handling.
 using TKeyEvent = std::function<void(QObject* Sender, int& Key, Qt::KeyboardModifiers Shift)>;
@@ -77,8 +78,8 @@ using TMouseWheelEvent = std::function<void(QObject* Sender, Qt::KeyboardModifie
                                             QPoint MousePos, bool& Handled)>;
 // Source: the column an item is dragged from (nullptr when unknown).
 using TDragDropEvent = std::function<void(QObject* Sender, QObject* Source, int X, int Y)>;
-using TDragOverEvent = std::function<void(QObject* Sender, QObject* Source, int X, int Y, TDragState State,
-                                          bool& Accept)>;
+using TDragOverEvent =
+    std::function<void(QObject* Sender, QObject* Source, int X, int Y, TDragState State, bool& Accept)>;
 // Target: the widget the item was dropped on, nullptr when the drag was cancelled.
 using TEndDragEvent = std::function<void(QObject* Sender, QObject* Target, int X, int Y)>;
 // DragObject: the MIME data about to be dragged (already holding the item's
@@ -113,7 +114,8 @@ using TSkedControlEndDragEvent =
 using TSkedControlStartDragEvent = std::function<void(QObject* Sender, TSked* Sked, QMimeData*& DragObject)>;
 using TSkedControlSelectItemEvent =
     std::function<void(QObject* Sender, TSked* Sked, TLineItem* Line, TSkedItem* Item)>;
-using TSkedControlEditedEvent = std::function<void(QObject* Sender, TSked* Sked, TSkedItem* Item, QString& S)>;
+using TSkedControlEditedEvent =
+    std::function<void(QObject* Sender, TSked* Sked, TSkedItem* Item, QString& S)>;
 using TSkedControlEditingEvent =
     std::function<void(QObject* Sender, TSked* Sked, TSkedItem* Item, bool& AllowEdit)>;
 using TSkedControlDrawItemEvent =

@@ -1,8 +1,10 @@
 #include "sked/view.h"
 
-namespace nox::sked {
+namespace nox::sked
+{
 
-namespace {
+namespace
+{
 
 // Stores a real change; returns true iff the value changed.
 template <class T> bool storeChange(T& field, const T& value)

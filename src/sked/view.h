@@ -8,7 +8,8 @@
 #include <QSize>
 #include <QString>
 
-namespace nox::sked {
+namespace nox::sked
+{
 
 // How the focus row and the selection are shown.
 class TFocusStyle

@@ -7,7 +7,8 @@
 
 using namespace nox::sked;
 
-namespace skedtest {
+namespace skedtest
+{
 
 const QString defaultFace = QString::fromUtf8("ＭＳ Ｐゴシック");
 

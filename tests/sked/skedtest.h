@@ -7,7 +7,8 @@
 #include <QPoint>
 #include <QString>
 
-namespace skedtest {
+namespace skedtest
+{
 
 // Substitutes the program's default face and sets an 11-pixel font, whose
 // row height is 16 pixels.

@@ -11,7 +11,8 @@
 using namespace nox;
 using namespace nox::sked;
 
-namespace {
+namespace
+{
 
 struct Fixture {
     QWidget window;

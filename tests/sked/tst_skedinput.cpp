@@ -12,7 +12,8 @@
 using namespace nox;
 using namespace nox::sked;
 
-namespace {
+namespace
+{
 
 // A window with an editable column and a line edit to move the focus to.
 struct Fixture {
@@ -49,7 +50,10 @@ struct Fixture {
         return sked->hasFocus();
     }
     QWidget* vp() const { return sked->viewport(); }
-    void click(QPoint p, Qt::KeyboardModifiers mods = {}) { QTest::mouseClick(vp(), Qt::LeftButton, mods, p); }
+    void click(QPoint p, Qt::KeyboardModifiers mods = {})
+    {
+        QTest::mouseClick(vp(), Qt::LeftButton, mods, p);
+    }
     QPoint itemPoint(const TSkedItem* item) const { return item->BlockRect().center(); }
 };
 
@@ -296,6 +300,25 @@ private slots:
         QVERIFY(!f.sked->isEditing());
         QCOMPARE(f.edits, 1);
         QCOMPARE(f.editedText, QStringLiteral("会議"));
+    }
+
+    void commitReachesEditedItemAfterResort()
+    {
+        Fixture f;
+        TSkedItem* item = skedtest::addItem(*f.sked, 10, 11, QStringLiteral("edited"));
+        QVERIFY(f.show());
+        QVERIFY(item->EditText());
+        QTest::keyClicks(f.sked->InplaceEdit(), "kept");
+        TSkedItem* earlier = skedtest::addItem(*f.sked, 2, 3, QStringLiteral("earlier")); // sorts first
+        QCOMPARE(f.sked->Items().Items(0), earlier);
+        f.sked->commitEdit();
+        QCOMPARE(item->Text(), QStringLiteral("kept"));
+        QCOMPARE(earlier->Text(), QStringLiteral("earlier"));
+        QVERIFY(item->EditText());
+        QTest::keyClicks(f.sked->InplaceEdit(), "lost");
+        f.sked->Items().Delete(item->Index());
+        QVERIFY(!f.sked->isEditing());
+        QCOMPARE(earlier->Text(), QStringLiteral("earlier"));
     }
 
     void editorGrowsWithText()

@@ -8,7 +8,8 @@
 using namespace nox;
 using namespace nox::sked;
 
-namespace {
+namespace
+{
 
 // A column with the 48 lines, no frame and a 400-pixel-high client area.
 struct Column {
@@ -312,8 +313,8 @@ private slots:
     void resizeKeepsFocusOnLineAndItem()
     {
         Column c;
-        TSkedItem* item =
-            skedtest::addItem(c.sked, 8, 9, QStringLiteral("とても長い予定の説明文がここに入ります。折り返しの確認"));
+        TSkedItem* item = skedtest::addItem(
+            c.sked, 8, 9, QStringLiteral("とても長い予定の説明文がここに入ります。折り返しの確認"));
         c.sked.SelectRow(item->FirstRow(), false);
         c.sked.resize(120, 400);
         QApplication::processEvents();

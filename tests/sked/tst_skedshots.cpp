@@ -8,10 +8,12 @@
 using namespace nox;
 using namespace nox::sked;
 
-namespace {
+namespace
+{
 
 const QStringList days{QStringLiteral("12月7日(月)"), QStringLiteral("12月8日(火)"),
-                       QStringLiteral("12月9日(水)"), QStringLiteral("12月10日(木) 祝日・長い見出しの確認用")};
+                       QStringLiteral("12月9日(水)"),
+                       QStringLiteral("12月10日(木) 祝日・長い見出しの確認用")};
 
 // A week-like control as the main window sets it up.
 void setUpControl(TSkedControl& control)
@@ -26,6 +28,7 @@ void setUpControl(TSkedControl& control)
     control.View().TopBar().setAlignment(taCenter);
     control.View().TopBar().setColor(0xF5E8D8);
     control.View().LeftBar().setColor(0xF4F4F4);
+    control.View().LeftBar().setWidth(44);
     control.setSkedCount(4);
     control.BeginUpdate();
     for (int i = 0; i < control.SkedCount(); ++i) {
@@ -43,8 +46,9 @@ void setUpControl(TSkedControl& control)
     bold->Font().setStyle(fsBold);
     bold->Font().setColor(clRed);
     TSked* wednesday = control.Skeds(2);
-    skedtest::addItem(*wednesday, 18, 30,
-                      QStringLiteral("出張：大阪支社。新幹線の時刻を確認すること。長い文章の折り返しの確認。"), 1)
+    skedtest::addItem(
+        *wednesday, 18, 30,
+        QStringLiteral("出張：大阪支社。新幹線の時刻を確認すること。長い文章の折り返しの確認。"), 1)
         ->setLineColor(clTeal);
     skedtest::addItem(*wednesday, 21, 22, QStringLiteral("移動"));
     control.EndUpdate();
@@ -102,7 +106,8 @@ private slots:
         QTest::mouseMove(monday->viewport(), grip);
         QCOMPARE(monday->GripState(), 1);
         QTest::mousePress(monday->viewport(), Qt::LeftButton, {}, grip);
-        QTest::mouseMove(monday->viewport(), skedtest::rowPoint(*monday, monday->Lines().Items(25)->RowStarts.first()));
+        QTest::mouseMove(monday->viewport(),
+                         skedtest::rowPoint(*monday, monday->Lines().Items(25)->RowStarts.first()));
         QCOMPARE(monday->GripState(), 3);
         QApplication::processEvents();
         skedtest::saveShot(control, QStringLiteral("sked-handle-drag"));
