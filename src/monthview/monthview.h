@@ -297,7 +297,6 @@ private:
     QPoint m_sizingPoint;
     QPoint m_pressPoint;
     bool m_dragArmed = false;
-    bool m_dragging = false;
     bool m_editPending = false;
     QPoint m_editPoint;
     int m_focusLost = 0;

@@ -444,9 +444,7 @@ void TCustomMonthView::startDrag(const QPoint& p)
         drag->setPixmap(image);
         drag->setHotSpot(p - rect.topLeft());
     }
-    m_dragging = true;
     const Qt::DropAction action = drag->exec(Qt::MoveAction | Qt::CopyAction, Qt::MoveAction);
-    m_dragging = false;
     QObject* target = action == Qt::IgnoreAction ? nullptr : drag->target();
     // Whatever happened, the press that started the drag is over.
     m_dragArmed = false;

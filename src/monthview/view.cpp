@@ -41,7 +41,6 @@ void TView::Assign(const TView& s)
     SetMarkWidth(s.m_markWidth);
     SetMarkColor(s.m_markColor);
     --m_silent;
-    m_changedWhileSilent = false;
     if (OnChange) {
         OnChange();
     }
@@ -50,7 +49,6 @@ void TView::Assign(const TView& s)
 void TView::changed()
 {
     if (m_silent > 0) {
-        m_changedWhileSilent = true;
         return;
     }
     if (OnChange) {

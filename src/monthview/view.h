@@ -96,7 +96,6 @@ private:
     void changed();
 
     int m_silent = 0; // > 0 while Assign copies
-    bool m_changedWhileSilent = false;
     TMonthViewTopBar m_topBar;
     int m_lineWidth = 1;
     TColor m_lineColor = 0x00C0C0C0;

@@ -28,18 +28,21 @@ QList<QPixmap> sampleImages()
     return images;
 }
 
-void fillMonth(TCustomMonthView& view)
+void fillMonth(TCustomMonthView& view, int month = 3)
 {
     view.Items()->BeginUpdate();
     view.AddHoliday(QStringLiteral("春分の日"), QDate(2026, 3, 20));
     view.AddHoliday(QStringLiteral("昭和の日"), QDate(2026, 4, 29));
-    view.AddHoliday(QStringLiteral("建国記念の日"), QDate(2026, 2, 11));
+    view.AddHoliday(QStringLiteral("憲法記念日"), QDate(2026, 5, 3));
+    view.AddHoliday(QStringLiteral("みどりの日"), QDate(2026, 5, 4));
+    view.AddHoliday(QStringLiteral("こどもの日"), QDate(2026, 5, 5));
+    view.AddHoliday(QStringLiteral("振替休日"), QDate(2026, 5, 6));
     const QStringList texts{QStringLiteral("定例会議"), QStringLiteral("歯医者"),
                             QStringLiteral("企画書の締め切り"), QStringLiteral("Lunch with A."),
                             QStringLiteral("出張（大阪）")};
     for (int day = 1; day <= 31; day += 2) {
         for (int k = 0; k < (day % 5) + 1; ++k) {
-            TMonthViewItem* item = addItem(view, QDate(2026, 3, day), QTime(9 + k, k % 2 ? 30 : 0),
+            TMonthViewItem* item = addItem(view, QDate(2026, month, day), QTime(9 + k, k % 2 ? 30 : 0),
                                            QTime(10 + k, 30), texts.at((day + k) % texts.size()));
             item->SetMemoMark(k == 1);
             item->SetImageIndex(k == 2 ? day % 3 : -1);
@@ -65,11 +68,11 @@ private slots:
 
 void TestMonthViewShots::monthWithHolidaysAndMarkers()
 {
-    auto view = makeView(QDate(2026, 3, 10), QSize(760, 560));
+    auto view = makeView(QDate(2026, 5, 13), QSize(760, 560), QDate(2026, 5, 13));
     const QList<QPixmap> images = sampleImages();
     view->SetImages(&images);
     view->View()->SetTimeViewStyle(mtvStart);
-    fillMonth(*view);
+    fillMonth(*view, 5);
     view->SelectItem(view->Items()->Item(3));
     view->OnDrawItem = [&](QObject*, int cell, const QRect& r) {
         if (cell % 9 == 4) { // a day memo mark, as the main window draws it
