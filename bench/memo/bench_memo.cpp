@@ -11,10 +11,11 @@
 
 using namespace nox;
 
-namespace {
+namespace
+{
 
 constexpr int kOps = 100000;
-constexpr int kDays = 40000;   // about 110 years of day numbers
+constexpr int kDays = 40000; // about 110 years of day numbers
 constexpr qint32 kFirstDay = 20000;
 
 QByteArray memoText(QRandomGenerator& rng)
@@ -24,9 +25,8 @@ QByteArray memoText(QRandomGenerator& rng)
 
 void setPerOp(benchmark::State& state, int opsPerIteration)
 {
-    state.counters["per_op"] =
-        benchmark::Counter(double(opsPerIteration) * double(state.iterations()), benchmark::Counter::kIsRate |
-                                                                                     benchmark::Counter::kInvert);
+    state.counters["per_op"] = benchmark::Counter(double(opsPerIteration) * double(state.iterations()),
+                                                  benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
 bool checked(benchmark::State& state, RecordFile& file)
@@ -97,7 +97,7 @@ void BM_InPlaceOverwrites(benchmark::State& state)
 {
     static FilledStore store;
     QRandomGenerator rng(3);
-    const QByteArray shortText("ok");   // never longer than a stored record
+    const QByteArray shortText("ok"); // never longer than a stored record
     for (auto _ : state) {
         for (int i = 0; i < 1000; ++i) {
             store.file.write(kFirstDay + qint32(rng.bounded(kDays)), shortText);

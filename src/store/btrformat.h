@@ -41,7 +41,8 @@
 // a gap of one node before each appended node read the same.
 #include <QtGlobal>
 
-namespace nox::btr {
+namespace nox::btr
+{
 
 constexpr qint32 kFormatMark = 100;
 constexpr int kFileHeaderSize = 16;
@@ -53,22 +54,28 @@ constexpr int kIndexHeaderSize = 12;
 constexpr int kIndexRootOffset = 0;
 constexpr int kIndexFreeOffset = 4;
 constexpr int kIndexCounterOffset = 8;
-constexpr qint64 kMemoIndexHeaderPos = kFileHeaderSize;   // 16
+constexpr qint64 kMemoIndexHeaderPos = kFileHeaderSize; // 16
 
-constexpr int kMaxEntries = 100;     // entry slots per node
-constexpr int kUnderflowBelow = 50;  // a non-root node with fewer entries needs repair
-constexpr int kSeqSize = 4;          // sequence number after the key in an entry
+constexpr int kMaxEntries = 100;    // entry slots per node
+constexpr int kUnderflowBelow = 50; // a non-root node with fewer entries needs repair
+constexpr int kSeqSize = 4;         // sequence number after the key in an entry
 constexpr int kNodeCountOffset = 0;
 constexpr int kNodePointersOffset = 4;
-constexpr int kNodeEntriesOffset = 4 + 4 * kMaxEntries;   // 404
+constexpr int kNodeEntriesOffset = 4 + 4 * kMaxEntries; // 404
 
 constexpr int kMemoKeySize = 4;
-constexpr int kMinKeySize = 4;   // entry comparison reads 4 bytes at a time
+constexpr int kMinKeySize = 4; // entry comparison reads 4 bytes at a time
 constexpr int kMaxKeySize = 256;
 
-constexpr int entrySize(int keySize) { return keySize + kSeqSize; }
-constexpr int nodeSize(int keySize) { return kNodeEntriesOffset + kMaxEntries * entrySize(keySize); }
-constexpr int kMemoNodeSize = nodeSize(kMemoKeySize);   // 1204
+constexpr int entrySize(int keySize)
+{
+    return keySize + kSeqSize;
+}
+constexpr int nodeSize(int keySize)
+{
+    return kNodeEntriesOffset + kMaxEntries * entrySize(keySize);
+}
+constexpr int kMemoNodeSize = nodeSize(kMemoKeySize); // 1204
 
 constexpr int kRecordLengthOffset = 0;
 constexpr int kRecordKeyOffset = 4;
@@ -76,7 +83,7 @@ constexpr int kRecordTextOffset = 8;
 constexpr int kRecordHeaderSize = 8;
 
 // A fresh memo file: file header, index header and one empty root node.
-constexpr qint64 kFreshMemoFileSize = kFileHeaderSize + kIndexHeaderSize + kMemoNodeSize;   // 1232
+constexpr qint64 kFreshMemoFileSize = kFileHeaderSize + kIndexHeaderSize + kMemoNodeSize; // 1232
 static_assert(kMemoNodeSize == 1204);
 static_assert(kFreshMemoFileSize == 1232);
 
@@ -88,8 +95,8 @@ constexpr int kOk = 0;
 constexpr int kCreateFailed = 231;
 constexpr int kOpenFailed = 244;
 constexpr int kNotFound = -4;
-constexpr int kIoError = -999;   // input/output error or damaged structure
-constexpr int kRepair = -1001;   // inside the index: a node over- or underflowed
+constexpr int kIoError = -999; // input/output error or damaged structure
+constexpr int kRepair = -1001; // inside the index: a node over- or underflowed
 
 // Descent bound: a sound tree of 1204-byte nodes in a 2 GB file is far
 // shallower; anything deeper is a cycle or damage.

@@ -7,14 +7,22 @@
 #include <cstring>
 #include <set>
 
-namespace nox {
+namespace nox
+{
 
 using namespace btr;
 
-namespace {
+namespace
+{
 
-qint32 readInt(const uchar* p) { return qFromLittleEndian<qint32>(p); }
-void writeInt(uchar* p, qint32 v) { qToLittleEndian<qint32>(v, p); }
+qint32 readInt(const uchar* p)
+{
+    return qFromLittleEndian<qint32>(p);
+}
+void writeInt(uchar* p, qint32 v)
+{
+    qToLittleEndian<qint32>(v, p);
+}
 
 // Reads only inside the stream: seeking past the end would make some devices
 // (QBuffer) grow to that size.
@@ -122,7 +130,7 @@ int TBtrKey::compareBytes(const uchar* a, const uchar* b, int n)
             return qint32(d) < 0 ? -1 : 1;
         }
     }
-    return 0;   // not reached for n >= 4: some 4-byte window covers the first difference
+    return 0; // not reached for n >= 4: some 4-byte window covers the first difference
 }
 
 TBtrKey::TBtrKey(QIODevice* stream, int keySize, qint64 headerPos)
@@ -272,7 +280,10 @@ int TBtrKey::flushAll()
     return kOk;
 }
 
-int TBtrKey::Flush() { return flushAll(); }
+int TBtrKey::Flush()
+{
+    return flushAll();
+}
 
 int TBtrKey::damage(const QString& why)
 {
@@ -350,7 +361,8 @@ qint64 TBtrKey::Find()
             pos = p;
             continue;
         }
-        if (compareBytes(reinterpret_cast<const uchar*>(m_search.constData()), node->entry(i), m_keySize) != 0) {
+        if (compareBytes(reinterpret_cast<const uchar*>(m_search.constData()), node->entry(i), m_keySize) !=
+            0) {
             return kNotFound;
         }
         m_foundIndex = i;
@@ -501,11 +513,11 @@ bool TBtrKey::moveToLeftCount(TNodeBuf& left, TNodeBuf& right, int leftTarget)
     if (leftTarget < 0 || leftTarget > kMaxEntries || total - leftTarget > kMaxEntries) {
         return false;
     }
-    while (left.count < leftTarget) {   // front of the right node to the end of the left
+    while (left.count < leftTarget) { // front of the right node to the end of the left
         left.insertEntry(left.count, right.entry(0), right.pointers[0]);
         right.removeEntry(0);
     }
-    while (left.count > leftTarget) {   // end of the left node to the front of the right
+    while (left.count > leftTarget) { // end of the left node to the front of the right
         const int last = left.count - 1;
         right.insertEntry(0, left.entry(last), left.pointers[last]);
         left.removeEntry(last);
@@ -524,84 +536,138 @@ bool TBtrKey::balanceTo(TNodeBuf& left, TNodeBuf& right, int k)
     return true;
 }
 
+// Loads the parent and its children l and l + 1, all distinct; on success the
+// three pointers stay valid until the next load or allocation.
+int TBtrKey::loadPair(qint64 parentPos, int l, Pair& pair)
+{
+    TNodeBuf* parent = loadNode(parentPos);
+    if (!parent) {
+        return kIoError;
+    }
+    if (l < 0 || l + 1 >= parent->count) {
+        return damage(QStringLiteral("bad child index in the node at %1").arg(parentPos));
+    }
+    pair.leftPos = parent->pointers[l];
+    pair.rightPos = parent->pointers[l + 1];
+    if (pair.leftPos <= 0 || pair.rightPos <= 0 || pair.leftPos == pair.rightPos ||
+        pair.leftPos == parentPos || pair.rightPos == parentPos) {
+        return damage(QStringLiteral("bad children in the node at %1").arg(parentPos));
+    }
+    return reloadPair(parentPos, pair);
+}
+
+int TBtrKey::reloadPair(qint64 parentPos, Pair& pair)
+{
+    // A load replaces only the least recently used buffer, never one of the
+    // two just loaded, so all three pointers hold afterwards.
+    pair.left = loadNode(pair.leftPos);
+    pair.right = pair.left ? loadNode(pair.rightPos) : nullptr;
+    pair.parent = pair.right ? loadNode(parentPos) : nullptr;
+    return pair.parent ? kOk : kIoError;
+}
+
+// Entry count of child `index` of the parent, or -1 after damage.
+int TBtrKey::childCount(qint64 parentPos, int index)
+{
+    const TNodeBuf* parent = loadNode(parentPos);
+    if (!parent) {
+        return -1;
+    }
+    const qint64 pos = index >= 0 && index < parent->count ? parent->pointers[index] : 0;
+    if (pos <= 0 || pos == parentPos) {
+        damage(QStringLiteral("bad child in the node at %1").arg(parentPos));
+        return -1;
+    }
+    const TNodeBuf* child = loadNode(pos);
+    return child ? child->count : -1;
+}
+
 int TBtrKey::repairOverflow(qint64 parentPos, int c)
 {
     TNodeBuf* parent = loadNode(parentPos);
     if (!parent) {
         return kIoError;
     }
-    if (c < 0 || c >= parent->count || parent->pointers[c] <= 0) {
+    const int n = parent->count;
+    if (c < 0 || c >= n || parent->pointers[c] <= 0) {
         return damage(QStringLiteral("bad child index in the node at %1").arg(parentPos));
     }
-    const qint64 childPos = parent->pointers[c];
-    if (parent->count == 1) {
-        const qint64 newPos = allocateNode({parentPos, childPos});
-        TNodeBuf* fresh = newPos > 0 ? loadNode(newPos) : nullptr;
-        TNodeBuf* child = fresh ? loadNode(childPos) : nullptr;
-        parent = child ? loadNode(parentPos) : nullptr;
-        if (!parent) {
-            return kIoError;
-        }
-        fresh = loadNode(newPos);
-        if (!balanceTo(*child, *fresh, (child->count + 1) / 2) || fresh->count == 0) {
-            return damage(QStringLiteral("cannot split the node at %1").arg(childPos));
-        }
-        parent->insertEntry(c + 1, fresh->entry(0), qint32(newPos));
-        return parent->count >= kMaxEntries ? kRepair : kOk;
+    if (n == 1) {
+        return splitOnlyChild(parentPos);
     }
+    // The neighbour: right of the first child, left of the last, else the
+    // one with fewer entries (right on a tie).
     int l = c;
-    if (c == parent->count - 1) {
+    if (c == n - 1) {
         l = c - 1;
     } else if (c > 0) {
-        TNodeBuf* before = loadNode(parent->pointers[c - 1]);
-        const int beforeCount = before ? before->count : -1;
-        TNodeBuf* after = before ? loadNode(parent->pointers[c + 1]) : nullptr;
-        if (!after) {
+        const int before = childCount(parentPos, c - 1);
+        const int after = before < 0 ? -1 : childCount(parentPos, c + 1);
+        if (after < 0) {
             return kIoError;
         }
-        parent = loadNode(parentPos);
-        l = beforeCount < after->count ? c - 1 : c;
+        l = before < after ? c - 1 : c;
     }
-    const qint64 leftPos = parent->pointers[l];
-    const qint64 rightPos = parent->pointers[l + 1];
-    if (leftPos <= 0 || rightPos <= 0 || leftPos == rightPos || leftPos == parentPos || rightPos == parentPos) {
-        return damage(QStringLiteral("bad children in the node at %1").arg(parentPos));
-    }
-    TNodeBuf* left = loadNode(leftPos);
-    TNodeBuf* right = left ? loadNode(rightPos) : nullptr;
-    parent = right ? loadNode(parentPos) : nullptr;
-    if (!parent) {
+    Pair pair;
+    if (loadPair(parentPos, l, pair) != kOk) {
         return kIoError;
     }
-    const int t = left->count + right->count + 1;
-    if (t < 2 * kMaxEntries) {
-        if (!balanceTo(*left, *right, t / 2)) {
-            return damage(QStringLiteral("cannot balance the nodes at %1").arg(leftPos));
-        }
-    } else {
-        if (parent->count >= kMaxEntries) {
-            return damage(QStringLiteral("full node at %1").arg(parentPos));
-        }
-        const qint64 newPos = allocateNode({parentPos, leftPos, rightPos});
-        TNodeBuf* fresh = newPos > 0 ? loadNode(newPos) : nullptr;
-        left = fresh ? loadNode(leftPos) : nullptr;
-        right = left ? loadNode(rightPos) : nullptr;
-        parent = right ? loadNode(parentPos) : nullptr;
-        if (!parent) {
-            return kIoError;
-        }
-        fresh = loadNode(newPos);
-        if (!moveToLeftCount(*right, *fresh, right->count - t / 3) || !balanceTo(*left, *right, t / 3) ||
-            right->count == 0 || fresh->count == 0) {
-            return damage(QStringLiteral("cannot split the nodes at %1").arg(leftPos));
-        }
-        parent->insertEntry(l + 2, fresh->entry(0), qint32(newPos));
+    const int t = pair.left->count + pair.right->count + 1;
+    if (t >= 2 * kMaxEntries) {
+        return splitPairIntoThree(parentPos, l, t);
     }
-    if (right->count == 0) {
-        return damage(QStringLiteral("empty node at %1").arg(rightPos));
+    if (!balanceTo(*pair.left, *pair.right, t / 2) || pair.right->count == 0) {
+        return damage(QStringLiteral("cannot balance the nodes at %1").arg(pair.leftPos));
     }
-    parent->setEntry(l + 1, right->entry(0));
-    return parent->count >= kMaxEntries ? kRepair : kOk;
+    pair.parent->setEntry(l + 1, pair.right->entry(0));
+    return pair.parent->count >= kMaxEntries ? kRepair : kOk;
+}
+
+// The parent's single child overflowed: half of it moves to a new right sibling.
+int TBtrKey::splitOnlyChild(qint64 parentPos)
+{
+    const qint64 childPos = loadNode(parentPos)->pointers[0];
+    const qint64 newPos = allocateNode({parentPos, childPos});
+    if (newPos <= 0) {
+        return kIoError;
+    }
+    Pair pair;
+    pair.leftPos = childPos;
+    pair.rightPos = newPos;
+    if (reloadPair(parentPos, pair) != kOk) {
+        return kIoError;
+    }
+    if (!balanceTo(*pair.left, *pair.right, (pair.left->count + 1) / 2) || pair.right->count == 0) {
+        return damage(QStringLiteral("cannot split the node at %1").arg(childPos));
+    }
+    pair.parent->insertEntry(1, pair.right->entry(0), qint32(newPos));
+    return pair.parent->count >= kMaxEntries ? kRepair : kOk;
+}
+
+// Both nodes of the pair are nearly full: the last t / 3 entries of the right
+// node go to a new node after it, then the pair balances to t / 3.
+int TBtrKey::splitPairIntoThree(qint64 parentPos, int l, int t)
+{
+    Pair pair;
+    if (loadPair(parentPos, l, pair) != kOk) {
+        return kIoError;
+    }
+    if (pair.parent->count >= kMaxEntries) {
+        return damage(QStringLiteral("full node at %1").arg(parentPos));
+    }
+    const qint64 newPos = allocateNode({parentPos, pair.leftPos, pair.rightPos});
+    TNodeBuf* fresh = newPos > 0 ? loadNode(newPos) : nullptr;
+    if (!fresh || reloadPair(parentPos, pair) != kOk) {
+        return kIoError;
+    }
+    fresh = loadNode(newPos);
+    if (!moveToLeftCount(*pair.right, *fresh, pair.right->count - t / 3) ||
+        !balanceTo(*pair.left, *pair.right, t / 3) || pair.right->count == 0 || fresh->count == 0) {
+        return damage(QStringLiteral("cannot split the nodes at %1").arg(pair.leftPos));
+    }
+    pair.parent->insertEntry(l + 2, fresh->entry(0), qint32(newPos));
+    pair.parent->setEntry(l + 1, pair.right->entry(0));
+    return pair.parent->count >= kMaxEntries ? kRepair : kOk;
 }
 
 int TBtrKey::Delete()
@@ -615,13 +681,13 @@ int TBtrKey::Delete()
         return kIoError;
     }
     if (root->count == 0) {
-        return kIoError;   // nothing to delete from
+        return kIoError; // nothing to delete from
     }
     m_path.clear();
     m_rootRepaired = false;
     int r = deleteFrom(m_root, 0);
     if (r == kRepair) {
-        r = kOk;   // the root may hold few entries
+        r = kOk; // the root may hold few entries
     }
     if (r == kOk && m_rootRepaired) {
         root = loadNode(m_root);
@@ -657,7 +723,8 @@ int TBtrKey::deleteFrom(qint64 nodePos, int depth)
     }
     const qint32 p = node->pointers[i];
     if (p <= 0) {
-        if (compareBytes(reinterpret_cast<const uchar*>(m_search.constData()), node->entry(i), m_keySize) != 0) {
+        if (compareBytes(reinterpret_cast<const uchar*>(m_search.constData()), node->entry(i), m_keySize) !=
+            0) {
             return kOk;
         }
         node->removeEntry(i);
@@ -686,75 +753,61 @@ int TBtrKey::repairUnderflow(qint64 parentPos, int c)
     }
     const int n = parent->count;
     if (n < 2) {
-        return n < kUnderflowBelow ? kRepair : kOk;   // no sibling to take from
+        return n < kUnderflowBelow ? kRepair : kOk; // no sibling to take from
     }
-    if (c < 0 || c >= n) {
-        return damage(QStringLiteral("bad child index in the node at %1").arg(parentPos));
-    }
-    const auto childCount = [&](int index) -> int {
-        const qint64 pos = parent->pointers[index];
-        if (pos <= 0 || pos == parentPos) {
-            damage(QStringLiteral("bad child in the node at %1").arg(parentPos));
-            return -1;
-        }
-        TNodeBuf* node = loadNode(pos);
-        const int count = node ? node->count : -1;
-        parent = loadNode(parentPos);
-        return parent ? count : -1;
-    };
-    const int own = childCount(c);
+    const int own = childCount(parentPos, c);
     if (own < 0) {
         return kIoError;
     }
+    // The neighbour: right of the first child, left of the last, else the
+    // one with more entries (right on a tie).
     int l = c;
     if (n == 2) {
-        const int other = childCount(1 - c);
+        const int other = childCount(parentPos, 1 - c);
         if (other < 0) {
             return kIoError;
         }
-        const int sum = own + other;
-        if (sum > 66 && sum < kMaxEntries) {
-            return kOk;
+        if (own + other > 66 && own + other < kMaxEntries) {
+            return kOk; // two children that together fill a node well enough
         }
         l = 0;
     } else if (c == n - 1) {
         l = c - 1;
     } else if (c > 0) {
-        const int before = childCount(c - 1);
-        const int after = before < 0 ? -1 : childCount(c + 1);
+        const int before = childCount(parentPos, c - 1);
+        const int after = before < 0 ? -1 : childCount(parentPos, c + 1);
         if (after < 0) {
             return kIoError;
         }
         l = before > after ? c - 1 : c;
     }
-    const qint64 leftPos = parent->pointers[l];
-    const qint64 rightPos = parent->pointers[l + 1];
-    if (leftPos <= 0 || rightPos <= 0 || leftPos == rightPos || leftPos == parentPos || rightPos == parentPos) {
-        return damage(QStringLiteral("bad children in the node at %1").arg(parentPos));
-    }
-    TNodeBuf* left = loadNode(leftPos);
-    TNodeBuf* right = left ? loadNode(rightPos) : nullptr;
-    parent = right ? loadNode(parentPos) : nullptr;
-    if (!parent) {
+    return mergeOrRedistribute(parentPos, l);
+}
+
+int TBtrKey::mergeOrRedistribute(qint64 parentPos, int l)
+{
+    Pair pair;
+    if (loadPair(parentPos, l, pair) != kOk) {
         return kIoError;
     }
-    const int total = left->count + right->count;
+    const int total = pair.left->count + pair.right->count;
     if (total <= kMaxEntries - 2) {
-        moveToLeftCount(*left, *right, total);
-        freeNode(*right);
-        parent->removeEntry(l + 1);
+        moveToLeftCount(*pair.left, *pair.right, total);
+        freeNode(*pair.right);
+        pair.parent->removeEntry(l + 1);
     } else {
-        if (!moveToLeftCount(*left, *right, total / 2) || right->count == 0) {
-            return damage(QStringLiteral("cannot balance the nodes at %1").arg(leftPos));
+        if (!moveToLeftCount(*pair.left, *pair.right, total / 2) || pair.right->count == 0) {
+            return damage(QStringLiteral("cannot balance the nodes at %1").arg(pair.leftPos));
         }
-        parent->setEntry(l + 1, right->entry(0));
+        pair.parent->setEntry(l + 1, pair.right->entry(0));
     }
-    return parent->count < kUnderflowBelow ? kRepair : kOk;
+    return pair.parent->count < kUnderflowBelow ? kRepair : kOk;
 }
 
 // ---------------------------------------------------------------- Check
 
-namespace {
+namespace
+{
 
 struct Walker {
     TBtrKey& index;
@@ -840,10 +893,12 @@ struct Walker {
             return walkLeaf(node, depth);
         }
         for (int i = 0; i < node.count; ++i) {
-            const QByteArray lo = i == 0 ? lower : QByteArray(reinterpret_cast<const char*>(node.entry(i)), index.keySize());
-            const QByteArray hi = i + 1 < node.count
-                                      ? QByteArray(reinterpret_cast<const char*>(node.entry(i + 1)), index.keySize())
-                                      : upper;
+            const QByteArray lo =
+                i == 0 ? lower : QByteArray(reinterpret_cast<const char*>(node.entry(i)), index.keySize());
+            const QByteArray hi =
+                i + 1 < node.count
+                    ? QByteArray(reinterpret_cast<const char*>(node.entry(i + 1)), index.keySize())
+                    : upper;
             if (!walk(node.pointers[i], depth + 1, lo, hi)) {
                 return false;
             }

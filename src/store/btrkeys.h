@@ -20,10 +20,12 @@
 
 class QIODevice;
 
-namespace nox {
+namespace nox
+{
 
 // One node held in memory. Position -1 means the buffer holds no node.
-class TNodeBuf {
+class TNodeBuf
+{
 public:
     explicit TNodeBuf(int entrySize = btr::entrySize(btr::kMemoKeySize));
 
@@ -57,15 +59,16 @@ private:
 // Result of a full structural walk.
 struct BtrCheckReport {
     bool ok = true;
-    QString error;        // first problem found, empty when ok
+    QString error; // first problem found, empty when ok
     int liveNodes = 0;
     int freeNodes = 0;
-    int entries = 0;      // entries at the lowest level
-    int depth = 0;        // levels below the root (0: the root is a leaf)
-    std::vector<qint64> nodePositions;   // every node reached, live and free
+    int entries = 0;                   // entries at the lowest level
+    int depth = 0;                     // levels below the root (0: the root is a leaf)
+    std::vector<qint64> nodePositions; // every node reached, live and free
 };
 
-class TBtrKey {
+class TBtrKey
+{
 public:
     // headerPos == -1 creates a new empty index at the current end of the
     // stream (the header and an empty root are written at once); any other
@@ -91,7 +94,7 @@ public:
     // Search entry: ClearKey, then AddKey of the key bytes.
     void ClearKey();
     void AddKey(const void* bytes, int count);
-    void setKey(qint32 key);   // ClearKey + AddKey of the 4 little-endian bytes
+    void setKey(qint32 key); // ClearKey + AddKey of the 4 little-endian bytes
 
     // Record position of the entry whose key equals the search key,
     // kNotFound (-4) or kIoError (-999).
@@ -135,9 +138,22 @@ private:
     bool isBusy(qint64 pos, std::initializer_list<qint64> busy) const;
 
     int insertInto(qint64 nodePos, qint64 recordPos, int depth);
+    struct Pair {
+        TNodeBuf* parent = nullptr;
+        TNodeBuf* left = nullptr;
+        TNodeBuf* right = nullptr;
+        qint64 leftPos = -1;
+        qint64 rightPos = -1;
+    };
+    int loadPair(qint64 parentPos, int l, Pair& pair);
+    int reloadPair(qint64 parentPos, Pair& pair);
+    int childCount(qint64 parentPos, int index);
     int repairOverflow(qint64 parentPos, int c);
+    int splitOnlyChild(qint64 parentPos);
+    int splitPairIntoThree(qint64 parentPos, int l, int t);
     int deleteFrom(qint64 nodePos, int depth);
     int repairUnderflow(qint64 parentPos, int c);
+    int mergeOrRedistribute(qint64 parentPos, int l);
     bool moveToLeftCount(TNodeBuf& left, TNodeBuf& right, int leftTarget);
     bool balanceTo(TNodeBuf& left, TNodeBuf& right, int k);
 
@@ -145,7 +161,7 @@ private:
     int m_keySize;
     int m_entrySize;
     std::array<TNodeBuf, kBufferCount> m_buffers;
-    std::array<int, kBufferCount> m_order{};   // buffer indices, most recently used first
+    std::array<int, kBufferCount> m_order{}; // buffer indices, most recently used first
     bool m_headerChanged = false;
     qint64 m_root = -1;
     qint64 m_freeHead = -1;
@@ -158,7 +174,7 @@ private:
     bool m_rootRepaired = false;
     int m_openResult = btr::kOk;
     QString m_lastError;
-    std::vector<qint64> m_path;   // nodes on the way down in the running operation
+    std::vector<qint64> m_path; // nodes on the way down in the running operation
 };
 
 } // namespace nox

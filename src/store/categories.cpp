@@ -5,9 +5,11 @@
 
 #include <QDir>
 
-namespace nox {
+namespace nox
+{
 
-ListFileResult loadCategories(QStringList& categories, const QString& dataFolder, const QString& defaultFolder)
+ListFileResult loadCategories(QStringList& categories, const QString& dataFolder,
+                              const QString& defaultFolder)
 {
     categories.clear();
     ListFileResult result;
@@ -51,6 +53,9 @@ ListFileResult loadCategories(QStringList& categories)
     return loadCategories(categories, folders::dataFolder(), folders::defaultFolder());
 }
 
-ListFileResult saveCategories(const QStringList& categories) { return saveCategories(categories, folders::dataFolder()); }
+ListFileResult saveCategories(const QStringList& categories)
+{
+    return saveCategories(categories, folders::dataFolder());
+}
 
 } // namespace nox

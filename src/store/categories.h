@@ -1,12 +1,13 @@
 #pragma once
 // The category list: names in the user's order, one per line of
 // "category.nox". Loaded from the data folder, else from the default folder.
-#include "store/holidays.h"   // ListFileResult
+#include "store/holidays.h" // ListFileResult
 
 #include <QString>
 #include <QStringList>
 
-namespace nox {
+namespace nox
+{
 
 constexpr const char* kCategoryFileName = "category.nox";
 

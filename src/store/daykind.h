@@ -3,14 +3,15 @@
 #include <QDate>
 #include <QString>
 
-namespace nox {
+namespace nox
+{
 
 class HolidayList;
 
 enum DayKind { dkWeekday = 0, dkSaturday = 1, dkSunday = 2, dkHoliday = 3 };
 
 struct DayNameAndKind {
-    QString name;   // holiday name, else "日曜日" ... "土曜日"
+    QString name; // holiday name, else "日曜日" ... "土曜日"
     int kind = dkWeekday;
 };
 

@@ -6,9 +6,13 @@
 #include <QDir>
 #include <QFileInfo>
 
-namespace nox {
+namespace nox
+{
 
-QString HolidayList::keyOf(const QDate& date) { return date.toString(QStringLiteral("yyyy/MM/dd")); }
+QString HolidayList::keyOf(const QDate& date)
+{
+    return date.toString(QStringLiteral("yyyy/MM/dd"));
+}
 
 int HolidayList::parseLines(const QStringList& lines)
 {
@@ -68,18 +72,30 @@ ListFileResult HolidayList::save(const QString& dataFolder) const
     return result;
 }
 
-ListFileResult HolidayList::load() { return load(folders::dataFolder(), folders::defaultFolder()); }
+ListFileResult HolidayList::load()
+{
+    return load(folders::dataFolder(), folders::defaultFolder());
+}
 
-ListFileResult HolidayList::save() const { return save(folders::dataFolder()); }
+ListFileResult HolidayList::save() const
+{
+    return save(folders::dataFolder());
+}
 
 bool HolidayList::add(const QString& key, const QString& name)
 {
     return m_items.emplace(key, THolidayStr{name}).second;
 }
 
-void HolidayList::set(const QString& key, const QString& name) { m_items[key].Name = name; }
+void HolidayList::set(const QString& key, const QString& name)
+{
+    m_items[key].Name = name;
+}
 
-bool HolidayList::remove(const QString& key) { return m_items.erase(key) != 0; }
+bool HolidayList::remove(const QString& key)
+{
+    return m_items.erase(key) != 0;
+}
 
 QString HolidayList::name(const QString& key) const
 {

@@ -7,7 +7,8 @@
 
 #include <map>
 
-namespace nox {
+namespace nox
+{
 
 // The holiday object carried by each key of the list.
 struct THolidayStr {
@@ -15,13 +16,14 @@ struct THolidayStr {
 };
 
 struct ListFileResult {
-    bool ok = true;        // false: a file exists but could not be read or written
-    QString error;         // why, when !ok
-    QString source;        // the file read (empty when none existed)
-    int ignoredLines = 0;  // lines skipped while reading (no tab)
+    bool ok = true;       // false: a file exists but could not be read or written
+    QString error;        // why, when !ok
+    QString source;       // the file read (empty when none existed)
+    int ignoredLines = 0; // lines skipped while reading (no tab)
 };
 
-class HolidayList {
+class HolidayList
+{
 public:
     static constexpr const char* kFileName = "holiday.txt";
 

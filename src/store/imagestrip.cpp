@@ -10,13 +10,18 @@
 
 #include <cmath>
 
-namespace nox {
+namespace nox
+{
 
-namespace {
+namespace
+{
 
 constexpr int kCell = ImageStrip::kCellSize;
 
-QRgb opaque(QRgb c) { return c | 0xff000000u; }
+QRgb opaque(QRgb c)
+{
+    return c | 0xff000000u;
+}
 
 bool isFlatCell(const QImage& cell)
 {
@@ -86,7 +91,8 @@ ImageStripResult ImageStrip::loadFromData(const QByteArray& bytes)
     const QSize size = reader.size();
     if (size.isValid() && qint64(size.width() / kCell) * (size.height() / kCell) > kMaxCells) {
         result.ok = false;
-        result.error = QStringLiteral("the bitmap is too large (%1 x %2)").arg(size.width()).arg(size.height());
+        result.error =
+            QStringLiteral("the bitmap is too large (%1 x %2)").arg(size.width()).arg(size.height());
         return result;
     }
     const QImage bitmap = reader.read();
@@ -179,9 +185,15 @@ ImageStripResult ImageStrip::save(const QString& path) const
     return result;
 }
 
-QImage ImageStrip::image(int i) const { return i >= 0 && i < count() ? m_images[i].image : QImage(); }
+QImage ImageStrip::image(int i) const
+{
+    return i >= 0 && i < count() ? m_images[i].image : QImage();
+}
 
-QRgb ImageStrip::maskColor(int i) const { return i >= 0 && i < count() ? m_images[i].maskColor : 0; }
+QRgb ImageStrip::maskColor(int i) const
+{
+    return i >= 0 && i < count() ? m_images[i].maskColor : 0;
+}
 
 QImage ImageStrip::pixmap(int i) const
 {

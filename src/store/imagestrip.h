@@ -9,26 +9,28 @@
 #include <QRgb>
 #include <QString>
 
-namespace nox {
+namespace nox
+{
 
 struct ImageStripResult {
-    bool ok = true;     // false: the file exists but could not be read / written
-    QString error;      // why, when !ok
+    bool ok = true; // false: the file exists but could not be read / written
+    QString error;  // why, when !ok
     bool existed = false;
-    int skippedCells = 0;   // empty (one flat colour) cells skipped on load
+    int skippedCells = 0; // empty (one flat colour) cells skipped on load
 };
 
-class ImageStrip {
+class ImageStrip
+{
 public:
     static constexpr int kCellSize = 16;
     static constexpr const char* kFileName = "images.bmp";
-    static constexpr QRgb kFillColor = 0xffff00ff;   // magenta, fills unused cells
+    static constexpr QRgb kFillColor = 0xffff00ff; // magenta, fills unused cells
     // Larger bitmaps are refused on load (4096 images).
     static constexpr int kMaxCells = 4096;
 
     struct Image {
-        QImage image;      // 16 x 16, Format_RGB32
-        QRgb maskColor;    // pixels of this colour are transparent
+        QImage image;   // 16 x 16, Format_RGB32
+        QRgb maskColor; // pixels of this colour are transparent
     };
 
     // Only when the file exists: clears the strip and adds every non-empty

@@ -6,11 +6,15 @@
 #include <QDir>
 #include <QFileInfo>
 
-namespace nox {
+namespace nox
+{
 
 using namespace btr;
 
-qint32 memoKey(const QDate& date) { return dayNumber(date); }
+qint32 memoKey(const QDate& date)
+{
+    return dayNumber(date);
+}
 
 QByteArray encodeMemoText(const QString& text)
 {
@@ -42,7 +46,10 @@ int MemoStore::open(const QString& dataFolder)
     return m_file.open(m_path);
 }
 
-void MemoStore::close() { m_file.close(); }
+void MemoStore::close()
+{
+    m_file.close();
+}
 
 QString MemoStore::read(const QDate& date)
 {
@@ -81,7 +88,10 @@ int MemoStore::savePane(const QString& text, bool& modified, const QDate& date)
     return r;
 }
 
-int MemoStore::savePane(MemoPaneState& pane, const QDate& date) { return savePane(pane.text, pane.modified, date); }
+int MemoStore::savePane(MemoPaneState& pane, const QDate& date)
+{
+    return savePane(pane.text, pane.modified, date);
+}
 
 int MemoStore::saveRow(QList<MemoPaneState>& panes, const QDate& baseDate)
 {

@@ -17,7 +17,8 @@
 
 #include <functional>
 
-namespace nox {
+namespace nox
+{
 
 // Key of a date in "memo.nox": its day number as a signed 32-bit integer.
 qint32 memoKey(const QDate& date);
@@ -29,7 +30,8 @@ struct MemoPaneState {
     bool modified = false;
 };
 
-class MemoStore {
+class MemoStore
+{
 public:
     static constexpr const char* kFileName = "memo.nox";
 
@@ -65,8 +67,7 @@ public:
     int savePane(const QString& text, bool& modified, const QDate& date);
     // Saves pane i for baseDate + i, i = 0, 1, ... Returns the first failure, else kOk.
     int saveRow(QList<MemoPaneState>& panes, const QDate& baseDate);
-    int saveRow(int paneCount, const QDate& baseDate,
-                const std::function<MemoPaneState*(int index)>& paneAt);
+    int saveRow(int paneCount, const QDate& baseDate, const std::function<MemoPaneState*(int index)>& paneAt);
 
     RecordFile& recordFile() { return m_file; }
 

@@ -11,11 +11,13 @@
 #include <algorithm>
 #include <vector>
 
-namespace nox {
+namespace nox
+{
 
 using namespace btr;
 
-namespace {
+namespace
+{
 
 QByteArray int32Bytes(qint32 v)
 {
@@ -47,7 +49,10 @@ QByteArray freshFileBytes()
 
 RecordFile::RecordFile() = default;
 
-RecordFile::~RecordFile() { close(); }
+RecordFile::~RecordFile()
+{
+    close();
+}
 
 int RecordFile::create(const QString& path)
 {
@@ -103,12 +108,15 @@ int RecordFile::openDevice(std::unique_ptr<QIODevice> device)
 
 void RecordFile::close()
 {
-    m_index.reset();   // flushes
+    m_index.reset(); // flushes
     m_device.reset();
     m_path.clear();
 }
 
-bool RecordFile::isReadOnly() const { return !m_writable || m_damaged || (m_index && m_index->isReadOnly()); }
+bool RecordFile::isReadOnly() const
+{
+    return !m_writable || m_damaged || (m_index && m_index->isReadOnly());
+}
 
 int RecordFile::fail(int code, const QString& why)
 {
@@ -134,7 +142,8 @@ int RecordFile::refuseIfReadOnly()
         return fail(kIoError, QStringLiteral("the file is damaged and left unchanged"));
     }
     if (m_index->isReadOnly()) {
-        return fail(kIoError, QStringLiteral("the file is damaged and left unchanged: ") + m_index->lastError());
+        return fail(kIoError,
+                    QStringLiteral("the file is damaged and left unchanged: ") + m_index->lastError());
     }
     return kOk;
 }
@@ -147,7 +156,8 @@ bool RecordFile::readRecordHeader(qint64 pos, RecordHeader& header, QString& why
         return false;
     }
     uchar h[kRecordHeaderSize];
-    if (!m_device->seek(pos) || m_device->read(reinterpret_cast<char*>(h), kRecordHeaderSize) != kRecordHeaderSize) {
+    if (!m_device->seek(pos) ||
+        m_device->read(reinterpret_cast<char*>(h), kRecordHeaderSize) != kRecordHeaderSize) {
         why = QStringLiteral("record at %1 cannot be read").arg(pos);
         return false;
     }
@@ -282,7 +292,10 @@ RecordFileCheck RecordFile::check()
         }
         const qint32 key = qFromLittleEndian<qint32>(keyBytes.constData());
         if (header.key != key) {
-            why = QStringLiteral("record at %1 holds key %2, the index says %3").arg(pos).arg(header.key).arg(key);
+            why = QStringLiteral("record at %1 holds key %2, the index says %3")
+                      .arg(pos)
+                      .arg(header.key)
+                      .arg(key);
             return false;
         }
         records.push_back({pos, pos + kRecordKeyOffset + header.length});

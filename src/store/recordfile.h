@@ -17,20 +17,22 @@
 
 class QIODevice;
 
-namespace nox {
+namespace nox
+{
 
 // Structural check of a whole record file (index, free list, records).
 struct RecordFileCheck {
     bool ok = false;
-    QString error;   // first problem, empty when ok
+    QString error; // first problem, empty when ok
     BtrCheckReport index;
     int records = 0;
 };
 
-class RecordFile {
+class RecordFile
+{
 public:
     RecordFile();
-    ~RecordFile();   // closes
+    ~RecordFile(); // closes
     RecordFile(const RecordFile&) = delete;
     RecordFile& operator=(const RecordFile&) = delete;
 
@@ -88,7 +90,7 @@ private:
     QString m_path;
     QString m_lastError;
     bool m_writable = false;
-    bool m_damaged = false;   // a record was found damaged: no more writes
+    bool m_damaged = false; // a record was found damaged: no more writes
 };
 
 } // namespace nox

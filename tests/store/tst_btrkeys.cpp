@@ -15,11 +15,18 @@
 using namespace nox;
 using namespace nox::btr;
 
-namespace {
+namespace
+{
 
-qint32 int32At(const QByteArray& bytes, qint64 pos) { return qFromLittleEndian<qint32>(bytes.constData() + pos); }
+qint32 int32At(const QByteArray& bytes, qint64 pos)
+{
+    return qFromLittleEndian<qint32>(bytes.constData() + pos);
+}
 
-void putInt32(QByteArray& bytes, qint64 pos, qint32 v) { qToLittleEndian<qint32>(v, bytes.data() + pos); }
+void putInt32(QByteArray& bytes, qint64 pos, qint32 v)
+{
+    qToLittleEndian<qint32>(v, bytes.data() + pos);
+}
 
 QByteArray fileBytes(const QString& path)
 {
@@ -34,7 +41,10 @@ void writeBytes(const QString& path, const QByteArray& bytes)
     QCOMPARE(f.write(bytes), bytes.size());
 }
 
-QByteArray text(int key, int length) { return QByteArray(length, char('a' + (key & 15))); }
+QByteArray text(int key, int length)
+{
+    return QByteArray(length, char('a' + (key & 15)));
+}
 
 // Reads one node of the file.
 struct Node {
@@ -54,11 +64,15 @@ Node nodeAt(const QByteArray& bytes, qint64 pos)
     return n;
 }
 
-qint32 rootOf(const QByteArray& bytes) { return int32At(bytes, kMemoIndexHeaderPos + kIndexRootOffset); }
+qint32 rootOf(const QByteArray& bytes)
+{
+    return int32At(bytes, kMemoIndexHeaderPos + kIndexRootOffset);
+}
 
 } // namespace
 
-class TstBtrKeys : public QObject {
+class TstBtrKeys : public QObject
+{
     Q_OBJECT
 
     QTemporaryDir m_dir;
@@ -89,10 +103,10 @@ private slots:
         const double created = qFromLittleEndian<double>(b.constData() + 8);
         const double today = QDate(1899, 12, 30).daysTo(QDate::currentDate());
         QVERIFY(created >= today - 1 && created < today + 2);
-        QCOMPARE(int32At(b, 16), 28);   // root
-        QCOMPARE(int32At(b, 20), -1);   // free list
-        QCOMPARE(int32At(b, 24), 0);    // counter
-        QCOMPARE(int32At(b, 28), 0);    // empty root
+        QCOMPARE(int32At(b, 16), 28); // root
+        QCOMPARE(int32At(b, 20), -1); // free list
+        QCOMPARE(int32At(b, 24), 0);  // counter
+        QCOMPARE(int32At(b, 28), 0);  // empty root
         QVERIFY(RecordFile::checkFile(p).ok);
     }
 
@@ -114,7 +128,7 @@ private slots:
         QCOMPARE(cmp(5, 5), 0);
         QCOMPARE(cmp(-3, 2), -1);
         QCOMPARE(cmp(37685, 37684), 1);
-        QCOMPARE(cmp(0x7fffffff, -1), -1);   // the wrapped difference is negative
+        QCOMPARE(cmp(0x7fffffff, -1), -1); // the wrapped difference is negative
         // Same key, sequence numbers 0 and 255: the window at byte 1 reads the
         // low sequence byte as its top byte, so 0 sorts after 255.
         const uchar a[8] = {1, 0, 0, 0, 0, 0, 0, 0};
@@ -134,21 +148,21 @@ private slots:
         QCOMPARE(f.write(37685, "hello world"), kOk);
         const qint64 afterFirst = QFileInfo(p).size();
         QCOMPARE(afterFirst, 1232 + 8 + 11);
-        QCOMPARE(f.write(37685, "short"), kOk);   // fits: overwritten in place
+        QCOMPARE(f.write(37685, "short"), kOk); // fits: overwritten in place
         QCOMPARE(QFileInfo(p).size(), afterFirst);
         QByteArray t;
         QCOMPARE(f.read(37685, t), kOk);
         QCOMPARE(t, QByteArray("short"));
-        QCOMPARE(f.write(37685, "SHORT"), kOk);   // same length: in place
+        QCOMPARE(f.write(37685, "SHORT"), kOk); // same length: in place
         QCOMPARE(QFileInfo(p).size(), afterFirst);
         // The stored length is now 5 + 4: the old tail is lost for good.
         QCOMPARE(f.write(37685, "eleven char"), kOk);
         QCOMPARE(QFileInfo(p).size(), afterFirst + 8 + 11);
-        QCOMPARE(f.write(37685, "a longer text now"), kOk);   // appended anew
+        QCOMPARE(f.write(37685, "a longer text now"), kOk); // appended anew
         QCOMPARE(QFileInfo(p).size(), afterFirst + 8 + 11 + 8 + 17);
         QCOMPARE(f.read(37685, t), kOk);
         QCOMPARE(t, QByteArray("a longer text now"));
-        QCOMPARE(f.write(37686, QByteArray()), kOk);   // an empty text is a record of length 4
+        QCOMPARE(f.write(37686, QByteArray()), kOk); // an empty text is a record of length 4
         const QByteArray b = fileBytes(p);
         QCOMPARE(int32At(b, b.size() - 8), 4);
         QCOMPARE(int32At(b, b.size() - 4), 37686);
@@ -169,7 +183,7 @@ private slots:
         Node root = nodeAt(b, 28);
         QCOMPARE(root.count, 99);
         QVERIFY(root.pointers.first() < 0);
-        QCOMPARE(int32At(b, 24), 98);   // the first insertion into an empty root keeps the counter
+        QCOMPARE(int32At(b, 24), 98); // the first insertion into an empty root keeps the counter
 
         RecordFile f;
         f.open(p);
@@ -183,11 +197,40 @@ private slots:
         QCOMPARE(root.pointers[0], 28);
         QCOMPARE(nodeAt(b, 28).count, 50);
         QCOMPARE(nodeAt(b, root.pointers[1]).count, 50);
-        QCOMPARE(root.keys[1], 51);   // copy of the right node's first entry
+        QCOMPARE(root.keys[1], 51); // copy of the right node's first entry
         // New nodes go directly at the end of the file, without a gap.
         QCOMPARE(newRoot, 1232 + 100 * 18);
         QCOMPARE(root.pointers[1], newRoot + 1204);
         QVERIFY(RecordFile::checkFile(p).ok);
+    }
+
+    // Ascending keys always land in the last leaf: an overflow first shifts
+    // entries to the left neighbour, and only two nearly full nodes become three.
+    void overflowRedistributesBeforeSplitting()
+    {
+        const QString p = filledFile("ascending.nox", 150);
+        QByteArray b = fileBytes(p);
+        Node root = nodeAt(b, rootOf(b));
+        QCOMPARE(root.count, 2);
+        QCOMPARE(nodeAt(b, root.pointers[0]).count, 75);
+        QCOMPARE(nodeAt(b, root.pointers[1]).count, 75);
+        QCOMPARE(root.keys[1], 76);
+        RecordFile f;
+        f.open(p);
+        for (int k = 151; k <= 198; ++k) {
+            f.write(k, "x");
+        }
+        QCOMPARE(nodeAt(fileBytes(p), rootOf(b)).count, 2);
+        f.write(199, "x"); // 99 + 100 entries: split into 67 / 66 / 66
+        b = fileBytes(p);
+        root = nodeAt(b, rootOf(b));
+        QCOMPARE(root.count, 3);
+        QCOMPARE(nodeAt(b, root.pointers[0]).count, 67);
+        QCOMPARE(nodeAt(b, root.pointers[1]).count, 66);
+        QCOMPARE(nodeAt(b, root.pointers[2]).count, 66);
+        QCOMPARE(root.keys[1], 68);
+        QCOMPARE(root.keys[2], 134);
+        QVERIFY(f.check().ok);
     }
 
     void underflowOfLastChildRedistributes()
@@ -201,10 +244,10 @@ private slots:
             f.write(k, "x");
         }
         for (int k = 1000; k < 1041; ++k) {
-            f.write(k, "x");   // right child: 91
+            f.write(k, "x"); // right child: 91
         }
         for (int k = -1; k >= -45; --k) {
-            f.write(k, "x");   // left child: 95
+            f.write(k, "x"); // left child: 95
         }
         QByteArray b = fileBytes(p);
         Node root = nodeAt(b, rootOf(b));
@@ -213,10 +256,10 @@ private slots:
         QCOMPARE(nodeAt(b, root.pointers[1]).count, 91);
         int removed = 0;
         for (int k = 1040; removed < 41; --k, ++removed) {
-            QCOMPARE(f.remove(k), kOk);   // right child: 50, no repair yet
+            QCOMPARE(f.remove(k), kOk); // right child: 50, no repair yet
         }
         QCOMPARE(nodeAt(fileBytes(p), root.pointers[1]).count, 50);
-        QCOMPARE(f.remove(99), kOk);   // 49 left: 95 + 49 = 144 entries redistribute 72 / 72
+        QCOMPARE(f.remove(99), kOk); // 49 left: 95 + 49 = 144 entries redistribute 72 / 72
         b = fileBytes(p);
         root = nodeAt(b, rootOf(b));
         QCOMPARE(nodeAt(b, root.pointers[0]).count, 72);
@@ -228,10 +271,10 @@ private slots:
 
     void twoChildrenWithinLimitsAreLeftAlone()
     {
-        const QString p = filledFile("alone.nox", 100);   // 50 | 50
+        const QString p = filledFile("alone.nox", 100); // 50 | 50
         RecordFile f;
         f.open(p);
-        QCOMPARE(f.remove(100), kOk);   // 50 + 49 = 99: nothing is done
+        QCOMPARE(f.remove(100), kOk); // 50 + 49 = 99: nothing is done
         const QByteArray b = fileBytes(p);
         const Node root = nodeAt(b, rootOf(b));
         QCOMPARE(root.count, 2);
@@ -244,7 +287,7 @@ private slots:
         const qint32 newRoot = rootOf(after);
         QCOMPARE(newRoot, 28);
         QCOMPARE(nodeAt(after, 28).count, 66);
-        QVERIFY(int32At(after, 20) > 0);   // free list not empty
+        QVERIFY(int32At(after, 20) > 0); // free list not empty
         QVERIFY(f.check().ok);
         QCOMPARE(f.check().index.freeNodes, 2);
         // The next split reuses a freed node instead of growing the file.
@@ -299,7 +342,7 @@ private slots:
         }
         QVERIFY(f.check().ok);
         QCOMPARE(f.check().records, 0);
-        QCOMPARE(f.index()->Delete(), kIoError);   // deleting from an empty index
+        QCOMPARE(f.index()->Delete(), kIoError); // deleting from an empty index
         QVERIFY(!f.isReadOnly());
         for (qint32 key = 0; key < 500; ++key) {
             QCOMPARE(f.write(key, "z"), kOk);
@@ -366,7 +409,7 @@ private slots:
             return qint32(pos);
         };
         auto appendLeaf = [&](int from, int to, QMap<int, qint32>& recordPos) {
-            b.append(QByteArray(1204, '\0'));   // the gap
+            b.append(QByteArray(1204, '\0')); // the gap
             const qint64 pos = b.size();
             b.append(QByteArray(1204, '\0'));
             putInt32(b, pos, to - from);
@@ -383,7 +426,7 @@ private slots:
         }
         const qint32 left = appendLeaf(0, 75, recordPos);
         const qint32 right = appendLeaf(75, 150, recordPos);
-        putInt32(b, 28, 2);   // root at 28 with two children
+        putInt32(b, 28, 2); // root at 28 with two children
         putInt32(b, 32, left);
         putInt32(b, 36, right);
         putInt32(b, 28 + 404 + 8, 750);
@@ -421,7 +464,7 @@ private slots:
         const QString p = filledFile("truncnode.nox", 100);
         QByteArray b = fileBytes(p);
         const Node root = nodeAt(b, rootOf(b));
-        b.truncate(root.pointers[1] + 600);   // cuts the right leaf in half
+        b.truncate(root.pointers[1] + 600); // cuts the right leaf in half
         writeBytes(p, b);
         RecordFile f;
         QCOMPARE(f.open(p), kOk);
@@ -465,7 +508,7 @@ private slots:
         // A record pointer into the file header.
         const QString p = filledFile("recneg.nox", 3);
         QByteArray b = fileBytes(p);
-        putInt32(b, 28 + 4 + 4, -4);   // entry 1 (key 2) -> position 4
+        putInt32(b, 28 + 4 + 4, -4); // entry 1 (key 2) -> position 4
         writeBytes(p, b);
         RecordFile f;
         QCOMPARE(f.open(p), kOk);
@@ -485,7 +528,7 @@ private slots:
         QByteArray b = fileBytes(p);
         const qint32 root = rootOf(b);
         QVERIFY(nodeAt(b, root).pointers[0] > 0);
-        putInt32(b, root + 4 + 4, root);   // child 1 points back at the root
+        putInt32(b, root + 4 + 4, root); // child 1 points back at the root
         writeBytes(p, b);
         RecordFile f;
         QCOMPARE(f.open(p), kOk);
@@ -494,9 +537,9 @@ private slots:
         QCOMPARE(f.read(key, t), kIoError);
         QCOMPARE(f.write(key, "loop"), kIoError);
         QCOMPARE(f.remove(key), kIoError);
-        QCOMPARE(f.write(1, "elsewhere"), kIoError);   // read-only once damage was seen
+        QCOMPARE(f.write(1, "elsewhere"), kIoError); // read-only once damage was seen
         QByteArray first;
-        QCOMPARE(f.read(1, first), kOk);   // sound parts still read
+        QCOMPARE(f.read(1, first), kOk); // sound parts still read
         const RecordFileCheck c = f.check();
         QVERIFY(!c.ok);
         QVERIFY(c.error.contains("twice") || c.error.contains("cycle"));
@@ -536,7 +579,7 @@ private slots:
         QCOMPARE(f.open(p), kOk);
         QByteArray t;
         QCOMPARE(f.read(3, t), kIoError);
-        QCOMPARE(f.write(3, "x"), kIoError);   // never written over
+        QCOMPARE(f.write(3, "x"), kIoError); // never written over
         putInt32(b, -root.pointers[2], -8);
         writeBytes(p, b);
         QCOMPARE(f.open(p), kOk);
@@ -569,7 +612,7 @@ private slots:
     {
         const QString p = filledFile("free.nox", 99);
         QByteArray b = fileBytes(p);
-        putInt32(b, 20, 28);   // the free list claims the (full) root
+        putInt32(b, 20, 28); // the free list claims the (full) root
         writeBytes(p, b);
         RecordFile f;
         QCOMPARE(f.open(p), kOk);

@@ -10,7 +10,8 @@
 
 using namespace nox;
 
-namespace {
+namespace
+{
 
 void writeFile(const QString& path, const QByteArray& bytes)
 {
@@ -27,7 +28,8 @@ QByteArray readFile(const QString& path)
 
 } // namespace
 
-class TstHolidays : public QObject {
+class TstHolidays : public QObject
+{
     Q_OBJECT
 
     QTemporaryDir m_dir;
@@ -56,13 +58,14 @@ private slots:
         QVERIFY(r.ok);
         QCOMPARE(r.ignoredLines, 1);
         QCOMPARE(list.count(), 2);
-        QCOMPARE(list.keys(), QStringList({"2026/01/01", "2026/11/23"}));   // sorted
+        QCOMPARE(list.keys(), QStringList({"2026/01/01", "2026/11/23"})); // sorted
         QCOMPARE(list.name(QDate(2026, 1, 1)), QString::fromUtf8("元日\tおめでとう"));
     }
 
     void defaultFolderUsedThenSavedToData()
     {
-        writeFile(m_default + "/holiday.txt", QString::fromUtf8("2026/05/05\tこどもの日\n2026/05/03\t憲法記念日\n").toUtf8());
+        writeFile(m_default + "/holiday.txt",
+                  QString::fromUtf8("2026/05/05\tこどもの日\n2026/05/03\t憲法記念日\n").toUtf8());
         HolidayList list;
         QCOMPARE(list.load(m_data, m_default).source, m_default + "/holiday.txt");
         QCOMPARE(list.count(), 2);
@@ -133,7 +136,8 @@ private slots:
         QStringList categories{"old"};
         const ListFileResult r = loadCategories(categories, m_data, m_default);
         QVERIFY(r.ok);
-        QCOMPARE(categories, QStringList({QString::fromUtf8("仕事"), QString::fromUtf8("私用"), QString::fromUtf8("会議")}));
+        QCOMPARE(categories, QStringList({QString::fromUtf8("仕事"), QString::fromUtf8("私用"),
+                                          QString::fromUtf8("会議")}));
         categories.prepend(QString::fromUtf8("旅行"));
         QVERIFY(saveCategories(categories, m_data).ok);
         QCOMPARE(readFile(m_data + "/category.nox"),

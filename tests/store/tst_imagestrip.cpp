@@ -12,7 +12,8 @@
 
 using namespace nox;
 
-namespace {
+namespace
+{
 
 // A cell with a frame of `mask` and a square of `ink` inside.
 QImage cellImage(QRgb mask, QRgb ink)
@@ -47,7 +48,8 @@ ImageStrip stripOf(int count)
 
 } // namespace
 
-class TstImageStrip : public QObject {
+class TstImageStrip : public QObject
+{
     Q_OBJECT
 
     QTemporaryDir m_dir;
@@ -60,7 +62,7 @@ private slots:
         QPainter p(&bitmap);
         for (int n = 0; n < 8; ++n) {
             if (n == 2) {
-                continue;   // cell 2 stays one flat colour
+                continue; // cell 2 stays one flat colour
             }
             p.drawImage((n % 4) * 16, (n / 4) * 16, cellImage(qRgb(n, 0, 255), qRgb(255, n * 20, 0)));
         }
@@ -70,14 +72,14 @@ private slots:
         QCOMPARE(strip.count(), 7);
         // Images after the empty cell move up: image 2 is cell 3.
         QCOMPARE(strip.image(2).pixel(8, 8), qRgb(255, 60, 0));
-        QCOMPARE(strip.image(4).pixel(8, 8), qRgb(255, 100, 0));   // cell 5, second row
-        QCOMPARE(strip.maskColor(2), qRgb(3, 0, 255));              // its bottom-left pixel
+        QCOMPARE(strip.image(4).pixel(8, 8), qRgb(255, 100, 0)); // cell 5, second row
+        QCOMPARE(strip.maskColor(2), qRgb(3, 0, 255));           // its bottom-left pixel
     }
 
     void maskIsTheBottomLeftPixel()
     {
         QImage cell = cellImage(qRgb(0, 255, 0), qRgb(0, 0, 0));
-        cell.setPixel(0, 15, qRgb(1, 2, 3));   // bottom-left differs from the top-left
+        cell.setPixel(0, 15, qRgb(1, 2, 3)); // bottom-left differs from the top-left
         ImageStrip strip;
         strip.loadFromImage(cell);
         QCOMPARE(strip.count(), 1);
@@ -85,7 +87,7 @@ private slots:
         const QImage pm = strip.pixmap(0);
         QCOMPARE(pm.format(), QImage::Format_ARGB32);
         QCOMPARE(qAlpha(pm.pixel(0, 15)), 0);
-        QCOMPARE(qAlpha(pm.pixel(0, 0)), 255);   // the green frame stays
+        QCOMPARE(qAlpha(pm.pixel(0, 0)), 255); // the green frame stays
         QCOMPARE(pm.pixel(8, 8), qRgb(0, 0, 0));
     }
 
@@ -96,7 +98,7 @@ private slots:
         small.fill(Qt::red);
         QCOMPARE(strip.loadFromImage(small), 0);
         QVERIFY(strip.isEmpty());
-        QImage wide(40, 20, QImage::Format_RGB32);   // 2 x 1 cells, the rest cut off
+        QImage wide(40, 20, QImage::Format_RGB32); // 2 x 1 cells, the rest cut off
         wide.fill(Qt::white);
         wide.setPixel(20, 5, qRgb(0, 0, 0));
         strip.loadFromImage(wide);
@@ -128,7 +130,7 @@ private slots:
     void saveAndReloadRoundTrip()
     {
         ImageStrip strip = stripOf(5);
-        strip.add(cellImage(qRgb(0, 0, 0), qRgb(255, 255, 0)));   // mask from the bottom-left: black
+        strip.add(cellImage(qRgb(0, 0, 0), qRgb(255, 255, 0))); // mask from the bottom-left: black
         const QString path = m_dir.filePath("images.bmp");
         QVERIFY(strip.save(path).ok);
         QImage written(path);
@@ -142,7 +144,7 @@ private slots:
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QByteArray header = file.read(30);
         QCOMPARE(header.left(2), QByteArray("BM"));
-        QCOMPARE(qFromLittleEndian<quint16>(header.constData() + 28), quint16(24));   // bits per pixel
+        QCOMPARE(qFromLittleEndian<quint16>(header.constData() + 28), quint16(24)); // bits per pixel
 
         ImageStrip again;
         const ImageStripResult r = again.load(path);
@@ -163,7 +165,7 @@ private slots:
         QVERIFY(empty.save(path).ok);
         QVERIFY(!QFile::exists(path));
         ImageStrip strip = stripOf(2);
-        const ImageStripResult r = strip.load(path);   // missing: nothing changes
+        const ImageStripResult r = strip.load(path); // missing: nothing changes
         QVERIFY(r.ok);
         QVERIFY(!r.existed);
         QCOMPARE(strip.count(), 2);
@@ -179,8 +181,8 @@ private slots:
         r = strip.loadFromData(good.left(40));
         QVERIFY(!r.ok || strip.count() <= 9);
         QByteArray huge = good;
-        qToLittleEndian<qint32>(40000, huge.data() + 18);   // width
-        qToLittleEndian<qint32>(40000, huge.data() + 22);   // height
+        qToLittleEndian<qint32>(40000, huge.data() + 18); // width
+        qToLittleEndian<qint32>(40000, huge.data() + 22); // height
         r = strip.loadFromData(huge);
         QVERIFY(!r.ok);
         QVERIFY(strip.isEmpty());

@@ -10,7 +10,8 @@
 using namespace nox;
 using namespace nox::btr;
 
-class TstMemoStore : public QObject {
+class TstMemoStore : public QObject
+{
     Q_OBJECT
 
     QTemporaryDir m_dir;
@@ -46,7 +47,7 @@ private slots:
         QFile f(folder + "/memo.nox");
         QVERIFY(f.open(QIODevice::ReadWrite));
         f.seek(16);
-        f.write("\x10\x00\x00\x00", 4);   // root inside the file header
+        f.write("\x10\x00\x00\x00", 4); // root inside the file header
         f.close();
         const QByteArray damaged = [&] {
             QFile g(folder + "/memo.nox");
@@ -58,7 +59,7 @@ private slots:
         QCOMPARE(store.read(QDate(2003, 3, 5)), QString());
         MemoPaneState pane{"typed", true};
         QVERIFY(store.savePane(pane, QDate(2003, 3, 5)) != kOk);
-        QVERIFY(pane.modified);   // kept: nothing was stored
+        QVERIFY(pane.modified); // kept: nothing was stored
         QFile g(folder + "/memo.nox");
         g.open(QIODevice::ReadOnly);
         QCOMPARE(g.readAll(), damaged);
@@ -110,7 +111,7 @@ private slots:
         QCOMPARE(store.savePane(pane, day), kOk);
         QVERIFY(!pane.modified);
         QCOMPARE(store.read(day), QString());
-        QCOMPARE(store.lastReadResult(), kOk);   // a record exists, it is empty
+        QCOMPARE(store.lastReadResult(), kOk); // a record exists, it is empty
         QVERIFY(!store.hasMemo(day));
     }
 
@@ -129,7 +130,7 @@ private slots:
         }
         panes[2].text = "third column";
         panes[2].modified = true;
-        panes[4].text = "typed but not marked";   // not modified: never saved
+        panes[4].text = "typed but not marked"; // not modified: never saved
         QCOMPARE(store.saveRow(panes, base), kOk);
         QVERIFY(!panes[2].modified);
         const QDate newBase = base.addDays(1);

@@ -16,13 +16,17 @@
 #include <cstdio>
 #include <functional>
 
-namespace {
+namespace
+{
 
 using Draw = std::function<void(QPainter&)>;
 
 const QColor kOutline(40, 40, 48);
 
-QPen outline(qreal width = 1.0) { return QPen(kOutline, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin); }
+QPen outline(qreal width = 1.0)
+{
+    return QPen(kOutline, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+}
 
 void star(QPainter& p)
 {
@@ -271,7 +275,7 @@ void briefcase(QPainter& p)
 void people(QPainter& p)
 {
     p.setPen(outline());
-    p.setBrush(QColor(240, 150, 60));   // the one behind
+    p.setBrush(QColor(240, 150, 60)); // the one behind
     p.drawEllipse(QPointF(11.5, 3.5), 2.2, 2.2);
     p.drawChord(QRectF(8, 6.5, 7, 9), 0, 180 * 16);
     p.setBrush(QColor(60, 110, 210));
@@ -347,7 +351,8 @@ void sun(QPainter& p)
     p.setPen(QPen(QColor(240, 130, 0), 1.5, Qt::SolidLine, Qt::RoundCap));
     for (int i = 0; i < 8; ++i) {
         const qreal a = i * M_PI / 4;
-        p.drawLine(QPointF(8 + 5 * std::cos(a), 8 + 5 * std::sin(a)), QPointF(8 + 7 * std::cos(a), 8 + 7 * std::sin(a)));
+        p.drawLine(QPointF(8 + 5 * std::cos(a), 8 + 5 * std::sin(a)),
+                   QPointF(8 + 7 * std::cos(a), 8 + 7 * std::sin(a)));
     }
     p.setPen(QPen(QColor(240, 130, 0), 1));
     p.setBrush(QColor(255, 200, 0));
@@ -414,7 +419,8 @@ QImage preview(const nox::ImageStrip& strip, int zoom)
     out.fill(Qt::white);
     QPainter p(&out);
     for (int i = 0; i < strip.count(); ++i) {
-        const QRect cell((i % columns) * 18 * zoom + zoom, (i / columns) * 18 * zoom + zoom, 16 * zoom, 16 * zoom);
+        const QRect cell((i % columns) * 18 * zoom + zoom, (i / columns) * 18 * zoom + zoom, 16 * zoom,
+                         16 * zoom);
         // Half the cells on a dark ground to show the edges on both.
         p.fillRect(cell, i % 2 ? QColor(60, 60, 70) : QColor(235, 235, 235));
         p.drawImage(cell, strip.pixmap(i));
@@ -431,9 +437,10 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: iconsgen <output.bmp> [preview.png]\n");
         return 2;
     }
-    const Draw icons[] = {star, flag,  phone,     bell,   clockFace,   house,   car,       airplane,
-                          cake, heart, checkMark,     exclamation, mail, book, briefcase, people,
-                          medical, forkKnife, musicNote, gift, sun, umbrella, pin};
+    const Draw icons[] = {star,      flag,     phone,     bell,     clockFace, house,
+                          car,       airplane, cake,      heart,    checkMark, exclamation,
+                          mail,      book,     briefcase, people,   medical,   forkKnife,
+                          musicNote, gift,     sun,       umbrella, pin};
     nox::ImageStrip strip;
     for (const Draw& draw : icons) {
         strip.add(render(draw), nox::ImageStrip::kFillColor);
