@@ -218,6 +218,11 @@ private:
     void computeImageRows();
     void computeVisibleRows();
     void relayout();
+    void registerItemKeys(QList<int>& starts, QList<int>& ends);
+    void buildRows(const QList<int>& starts);
+    const SkedBlock& layoutBlock(int i, int rowTop);
+    void layoutBars(const QList<int>& starts, const QList<int>& ends);
+    void layoutCaptions();
     void fullRender();
     void holdRender();
     void releaseRender();

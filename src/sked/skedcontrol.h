@@ -44,6 +44,10 @@ public:
     void setDragMode(TDragMode value);
     TColor Color() const { return m_color; }
     void setColor(TColor value);
+    // Shown for a column's context menu request that neither OnSkedContextPopup
+    // nor the column's own PopupMenu handled (not owned).
+    QMenu* PopupMenu() const { return m_popupMenu; }
+    void setPopupMenu(QMenu* menu) { m_popupMenu = menu; }
 
     // Column by index; nullptr outside 0..SkedCount()-1.
     TSked* Skeds(int index) const;
@@ -122,6 +126,7 @@ private:
     QList<TSked*> m_skeds;
     TSked* m_activeSked = nullptr;
     const QList<QPixmap>* m_images = nullptr;
+    QMenu* m_popupMenu = nullptr;
     TBorderStyle m_borderStyle = bsNone;
     bool m_hideSelection = true;
     bool m_readOnly = true;

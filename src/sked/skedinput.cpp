@@ -258,8 +258,9 @@ void TCustomSked::contextMenuEvent(QContextMenuEvent* e)
     if (OnContextPopup) {
         OnContextPopup(this, e->pos(), handled);
     }
-    if (!handled && m_popupMenu) {
-        m_popupMenu->popup(e->globalPos());
+    QMenu* menu = m_popupMenu ? m_popupMenu : (m_skedControl ? m_skedControl->PopupMenu() : nullptr);
+    if (!handled && menu) {
+        menu->popup(e->globalPos());
         handled = true;
     }
     e->setAccepted(handled);

@@ -116,8 +116,8 @@ void TCustomSked::computeVisibleRows()
 void TCustomSked::relayout()
 {
     m_items.Sort();
+    m_layout = SkedLayout{};
     SkedLayout& lay = m_layout;
-    lay = SkedLayout{};
     lay.picture = viewport()->size();
     lay.view = m_view.viewRect(lay.picture);
     lay.topBar = m_view.topBarRect(lay.picture);
@@ -126,102 +126,131 @@ void TCustomSked::relayout()
     lay.topRow = m_topRow;
     lay.visibleRows = m_visibleRows;
     lay.imageRows = m_imageRows;
+    lay.drawContent = m_visibleRows > 0 && (m_items.Count() > 0 || m_lines.Count() > 0);
 
+    QList<int> starts, ends;
+    registerItemKeys(starts, ends);
+    if (m_lines.Count() == 0) {
+        return;
+    }
+    buildRows(starts);
+    layoutBars(starts, ends);
+    layoutCaptions();
+}
+
+// Clears the per-line lists and the items' layout results, clamps every
+// item's range into the lines and lists its key on each line it covers.
+void TCustomSked::registerItemKeys(QList<int>& starts, QList<int>& ends)
+{
     const int lineCount = m_lines.Count();
-    const int itemCount = m_items.Count();
-    const int last = lineCount - 1;
+    const int last = qMax(0, lineCount - 1);
     for (int l = 0; l < lineCount; ++l) {
         m_lines.Items(l)->ItemKeys.clear();
         m_lines.Items(l)->RowStarts.clear();
     }
-    QList<int> starts(itemCount), ends(itemCount);
-    for (int i = 0; i < itemCount; ++i) {
+    for (int i = 0; i < m_items.Count(); ++i) {
         TSkedItem* item = m_items.Items(i);
         item->m_blockRect = QRect(-1, -1, 0, 0);
         item->m_firstRow = -1;
         item->m_topGrip = item->m_bottomGrip = QRect();
-        starts[i] = qBound(0, item->m_startLine, qMax(0, last));
-        ends[i] = qBound(starts[i], item->m_endLine, qMax(0, last));
-        for (int l = starts[i]; l <= ends[i] && lineCount > 0; ++l) {
+        starts.append(qBound(0, item->m_startLine, last));
+        ends.append(qBound(starts.last(), item->m_endLine, last));
+        for (int l = starts.last(); l <= ends.last() && lineCount > 0; ++l) {
             m_lines.Items(l)->ItemKeys.append(item->Key());
         }
     }
-    if (lineCount == 0) {
-        return;
-    }
+}
 
-    const int indent = m_view.IndentSize();
-    const int rowLeft = lay.view.left() + indent;
-    const int rowRight = lay.view.left() + lay.view.width();
-    int rowTop = lay.view.top() - m_topRow * m_rowHeight;
+// Walks lines and sorted items together: a line without starting items is
+// one plain row, a line with k starting items becomes k blocks.
+void TCustomSked::buildRows(const QList<int>& starts)
+{
+    const int lineCount = m_lines.Count();
+    const int itemCount = m_items.Count();
+    int rowTop = m_layout.view.top() - m_topRow * m_rowHeight;
     int i = 0;
     int line = 0;
     while (i < itemCount || line < lineCount) {
         int blockRows = 1;
         int itemIndex = -1;
-        if (i < itemCount && starts[i] == line) {
-            TSkedItem* item = m_items.Items(i);
-            SkedBlock block;
-            block.item = i;
-            block.level = item->Level();
-            const int left = rowLeft + block.level * indent;
-            const int width = qMax(0, rowRight - left);
-            int textHeight = m_rowHeight;
-            QRect rect(left, rowTop, width, m_rowHeight);
-            if (!item->m_text.isEmpty()) {
-                const WrappedText wrapped = wrapText(item->m_text, fontWithStyle(item->m_font.Style()),
-                                                     width - 2 * textMargin, m_rowHeight);
-                textHeight = wrapped.height;
-                rect = QRect(left, rowTop, wrapped.width + 2 * textMargin, wrapped.height);
-                block.textLines = wrapped.lines;
-            }
-            block.textRect = rect;
-            if (item->HasImage()) {
-                const int imageHeight = m_imageRows * m_rowHeight;
-                const QList<QPixmap>* images = imagesInEffect();
-                const int h = qRound(images->at(item->m_imageIndex).deviceIndependentSize().height());
-                textHeight += imageHeight;
-                rect.setHeight(rect.height() + imageHeight);
-                block.hasImage = true;
-                block.imagePos = QPoint(rect.left() + 2, rect.top() + (imageHeight - h) / 2);
-                block.textRect.translate(0, imageHeight);
-            }
-            item->m_textHeight = textHeight;
-            item->m_blockRect = rect;
-            item->m_firstRow = int(lay.rows.size());
-            block.blockRect = rect;
-            blockRows = qMax(1, textHeight / m_rowHeight);
-            lay.blocks.append(block);
-            itemIndex = i;
+        if (i < itemCount && starts.at(i) == line) {
+            const SkedBlock& block = layoutBlock(i, rowTop);
+            blockRows = qMax(1, m_items.Items(i)->m_textHeight / m_rowHeight);
+            itemIndex = block.item;
             ++i;
         } else if (line >= lineCount) {
             break; // only reachable with inconsistent input; keeps the loop finite
         }
-        const int first = int(lay.rows.size());
         if (line < lineCount) {
-            m_lines.Items(line)->RowStarts.append(first);
+            m_lines.Items(line)->RowStarts.append(int(m_layout.rows.size()));
         }
         for (int r = 0; r < blockRows; ++r) {
-            lay.rows.append(TSkedRow{line, itemIndex});
+            m_layout.rows.append(TSkedRow{line, itemIndex});
         }
         rowTop += blockRows * m_rowHeight;
-        if (!(i < itemCount && starts[i] == line)) {
+        if (!(i < itemCount && starts.at(i) == line)) {
             ++line;
         }
     }
+}
 
-    // Time bars and handles.
+// The block of item i at the given top: indented by its level, as wide as
+// its widest wrapped line (full width when empty), with its image above
+// the text.
+const SkedBlock& TCustomSked::layoutBlock(int i, int rowTop)
+{
+    TSkedItem* item = m_items.Items(i);
+    const int indent = m_view.IndentSize();
+    SkedBlock block;
+    block.item = i;
+    block.level = item->Level();
+    const int left = m_layout.view.left() + indent + block.level * indent;
+    const int width = qMax(0, m_layout.view.left() + m_layout.view.width() - left);
+    int textHeight = m_rowHeight;
+    QRect rect(left, rowTop, width, m_rowHeight);
+    if (!item->m_text.isEmpty()) {
+        const WrappedText wrapped =
+            wrapText(item->m_text, fontWithStyle(item->m_font.Style()), width - 2 * textMargin, m_rowHeight);
+        textHeight = wrapped.height;
+        rect = QRect(left, rowTop, wrapped.width + 2 * textMargin, wrapped.height);
+        block.textLines = wrapped.lines;
+    }
+    block.textRect = rect;
+    if (item->HasImage()) {
+        const int imageHeight = m_imageRows * m_rowHeight;
+        const QPixmap& image = imagesInEffect()->at(item->m_imageIndex);
+        const int h = qRound(image.deviceIndependentSize().height());
+        textHeight += imageHeight;
+        rect.setHeight(rect.height() + imageHeight);
+        block.hasImage = true;
+        block.imagePos = QPoint(rect.left() + 2, rect.top() + (imageHeight - h) / 2);
+        block.textRect.translate(0, imageHeight);
+    }
+    item->m_textHeight = textHeight;
+    item->m_blockRect = rect;
+    item->m_firstRow = int(m_layout.rows.size());
+    block.blockRect = rect;
+    m_layout.blocks.append(block);
+    return m_layout.blocks.last();
+}
+
+// Each bar runs from the middle of the item's first row to the middle of
+// the first row shown for its end line, 2 pixels short of each; the
+// handles are short stubs toward the text.
+void TCustomSked::layoutBars(const QList<int>& starts, const QList<int>& ends)
+{
+    const int indent = m_view.IndentSize();
     const int lineWidth = m_view.LineWidth();
-    const int gutter = lay.view.left() + indent - indent / 2;
-    for (SkedBlock& block : lay.blocks) {
+    const int gutter = m_layout.view.left() + indent - indent / 2;
+    for (SkedBlock& block : m_layout.blocks) {
         TSkedItem* item = m_items.Items(block.item);
-        const QList<int>& endStarts = m_lines.Items(ends[block.item])->RowStarts;
+        const QList<int>& endStarts = m_lines.Items(ends.at(block.item))->RowStarts;
         const int b = item->m_firstRow;
         const int c = endStarts.isEmpty() ? -1 : endStarts.first();
         const int left = gutter + block.level * indent;
         const int top = item->m_blockRect.top() + m_rowHeight / 2 - 2;
         const int bottom = b == c ? top : top + (c - b) * m_rowHeight - 2;
-        const bool multi = starts[block.item] != ends[block.item];
+        const bool multi = starts.at(block.item) != ends.at(block.item);
         block.hasBar = true;
         block.fillBar = multi;
         block.bar = ltrb(left, top, left + lineWidth, bottom);
@@ -233,16 +262,18 @@ void TCustomSked::relayout()
             item->m_bottomGrip = gripAround(left, bottom - lineWidth, lineWidth);
         }
     }
+}
 
-    // Ruler captions: the first row of every block of a line, visible rows only.
-    lay.drawContent = m_visibleRows > 0 && (itemCount > 0 || lineCount > 0);
-    if (!m_view.LeftBar().Visible() || !lay.drawContent) {
+// Ruler captions: the first row of every block of a line, visible rows only.
+void TCustomSked::layoutCaptions()
+{
+    const TLeftBar& bar = m_view.LeftBar();
+    if (!bar.Visible() || !m_layout.drawContent) {
         return;
     }
-    const TLeftBar& bar = m_view.LeftBar();
     const int captionRight = bar.Width() - bar.RightMargin() - edgeWidth(bar.EdgeStyle());
     const int stopRow = m_topRow + m_visibleRows;
-    for (int l = 0; l < lineCount; ++l) {
+    for (int l = 0; l < m_lines.Count(); ++l) {
         for (int row : m_lines.Items(l)->RowStarts) {
             if (row >= stopRow) {
                 return;
@@ -250,9 +281,9 @@ void TCustomSked::relayout()
             if (row < m_topRow) {
                 continue;
             }
-            const int top = lay.rowTop(row);
-            lay.captions.append({l, row, ltrb(bar.LeftMargin(), top, captionRight, top + m_rowHeight),
-                                 l == bar.HighlightLine()});
+            const int top = m_layout.rowTop(row);
+            m_layout.captions.append({l, row, ltrb(bar.LeftMargin(), top, captionRight, top + m_rowHeight),
+                                      l == bar.HighlightLine()});
         }
     }
 }
