@@ -35,6 +35,7 @@ namespace nox::monthview
 class TMonthViewInplaceEdit;
 struct MonthLayout;
 struct BarLayout;
+struct CellLayout;
 
 enum TBorderStyle { bsNone, bsSingle };
 enum TDragMode { dmManual, dmAutomatic };
@@ -236,6 +237,9 @@ private:
     void computeMetrics() const;
     void layoutCells(MonthLayout& layout) const;
     void layoutCell(MonthLayout& layout, int cell, int& running) const;
+    void layoutCellFace(CellLayout& c, int cell, const QDate& date) const;
+    void layoutCellItems(MonthLayout& layout, int cell, const QDate& date, int& running) const;
+    int layoutTime(BarLayout& bar, const TMonthViewItem* item, int x, int extra) const;
     void layoutBar(MonthLayout& layout, int cell, int itemIndex, int top) const;
     void layoutExpandMarker(MonthLayout& layout, int cell) const;
     BarLayout makeBar(const TMonthViewItem* item, const QRect& r, bool selected) const;
@@ -251,6 +255,8 @@ private:
     // interaction
     QPoint toClient(const QPoint& widgetPos) const;
     void leftPress(const QPoint& p);
+    bool sizingPress(const QPoint& p);
+    void cellPress(const QPoint& p);
     void rightPress(const QPoint& p);
     void leftRelease(const QPoint& p);
     void hover(const QPoint& p);

@@ -98,6 +98,18 @@ void TCustomMonthView::leftPress(const QPoint& p)
     if (!hasFocus()) {
         setFocus(Qt::MouseFocusReason);
     }
+    if (!sizingPress(p)) {
+        cellPress(p);
+    }
+    if (m_selectedItem) {
+        m_focusLost = 0;
+    }
+}
+
+// A press in a sizing state: arms a border move or zooms. False when the
+// pointer is in no sizing zone.
+bool TCustomMonthView::sizingPress(const QPoint& p)
+{
     switch (m_sizingState) {
     case 1:
     case 2:
@@ -105,44 +117,48 @@ void TCustomMonthView::leftPress(const QPoint& p)
         m_editor->Cancel();
         m_sizingPoint = p;
         m_sizingState += 3;
-        break;
+        return true;
     case 10:
         m_colRates = zoomRates(kColCount, m_sizingColumn, ClientSize().width());
         invalidate();
-        break;
+        return true;
     case 11: {
         const int top = m_view->TopBar().Visible() ? m_view->TopBar().Height() : 0;
         m_rowRates = zoomRates(kRowCount, m_sizingRow, ClientSize().height() - top);
         invalidate();
-        break;
+        return true;
     }
-    default: {
-        const int cell = CellAt(p);
-        if (cell < 0) {
-            m_editor->Cancel();
-        } else if (ExpandRect(cell).contains(p)) {
-            if (OnExpandClick) {
-                OnExpandClick(this, cell);
-            }
-        } else {
-            TMonthViewItem* item = m_items->Item(ItemAt(p));
-            const bool wasSelected = item && item == m_selectedItem;
-            setSelectedItem(item);
-            SelectCell(cell);
-            if (!wasSelected) {
-                m_editor->Cancel();
-            } else if (m_focusLost == 0) {
-                m_editPending = true;
-                m_editPoint = p;
-            }
-            m_dragArmed = true;
+    default:
+        return false;
+    }
+}
+
+// A press on the grid: the expand marker, or the selection of a cell and
+// the entry under the pointer; a press on the selected entry arms editing.
+void TCustomMonthView::cellPress(const QPoint& p)
+{
+    const int cell = CellAt(p);
+    if (cell < 0) {
+        m_editor->Cancel();
+        return;
+    }
+    if (ExpandRect(cell).contains(p)) {
+        if (OnExpandClick) {
+            OnExpandClick(this, cell);
         }
-        break;
+        return;
     }
+    TMonthViewItem* item = m_items->Item(ItemAt(p));
+    const bool wasSelected = item && item == m_selectedItem;
+    setSelectedItem(item);
+    SelectCell(cell);
+    if (!wasSelected) {
+        m_editor->Cancel();
+    } else if (m_focusLost == 0) {
+        m_editPending = true;
+        m_editPoint = p;
     }
-    if (m_selectedItem) {
-        m_focusLost = 0;
-    }
+    m_dragArmed = true;
 }
 
 void TCustomMonthView::rightPress(const QPoint& p)

@@ -136,13 +136,19 @@ void TCustomMonthView::cellColors(int cell, const QDate& date, const QString& ho
 
 void TCustomMonthView::layoutCell(MonthLayout& l, int cell, int& running) const
 {
-    const TView& v = *m_view;
     CellLayout& c = l.cells[cell];
     const int row = cell / kColCount;
     const int col = cell % kColCount;
     const int lw = l.lineWidth;
     c.inner = ltrb(l.grid.x[col] + lw, l.grid.y[row] + lw, l.grid.x[col + 1], l.grid.y[row + 1]);
     const QDate date = CellDate(cell);
+    layoutCellFace(c, cell, date);
+    layoutCellItems(l, cell, date, running);
+}
+
+void TCustomMonthView::layoutCellFace(CellLayout& c, int cell, const QDate& date) const
+{
+    const TView& v = *m_view;
     const QString holiday = HolidayName(date);
     TColor fg = clBlack;
     cellColors(cell, date, holiday, c.background, fg);
@@ -153,36 +159,41 @@ void TCustomMonthView::layoutCell(MonthLayout& l, int cell, int& running) const
     }
     const int m = v.DayTextMargin();
     const QRect text = c.inner.adjusted(m, m, -m, -m);
-    const int lh = m_metrics.lineHeight;
     const bool focused = cell == m_selectedCell || cell == m_dropTargetCell;
     if (focused) {
-        c.focusRect = ltrb(text.left(), text.top(), text.left() + text.width(),
-                           qMin(text.top() + lh, text.top() + text.height()));
+        c.focusRect = text;
+        c.focusRect.setHeight(qMin(m_metrics.lineHeight, text.height()));
         c.focusColor = v.FocusColor();
     }
-    const QRect line = ltrb(text.left(), text.top(), text.left() + text.width(), text.top() + text.height());
     if (!holiday.isEmpty()) {
-        c.holiday.rect = line;
+        c.holiday.rect = text;
         c.holiday.flags = kTopLeft;
         c.holiday.color = focused ? v.FocusFont().Color() : fg;
         c.holiday.style = fontStylesOf(font());
-        c.holiday.text = QFontMetrics(font()).elidedText(holiday, Qt::ElideRight, qMax(0, line.width()));
+        c.holiday.text = QFontMetrics(font()).elidedText(holiday, Qt::ElideRight, qMax(0, text.width()));
     }
     const bool point = cell == 0 || cell == m_frame.firstCell || cell == m_frame.endCell;
-    c.dayText.rect = line;
+    const QString day = formatDateTime(point ? v.DayTextFormat_Point() : v.DayTextFormat(), date);
+    c.dayText.rect = text;
     c.dayText.flags = kTopRight;
     c.dayText.color = focused ? v.FocusFont().Color() : fg;
     c.dayText.style = focused ? v.FocusFont().Style() : v.DayTextFont().Style();
     c.dayText.text =
-        QFontMetrics(styledFont(c.dayText.style))
-            .elidedText(formatDateTime(point ? v.DayTextFormat_Point() : v.DayTextFormat(), date),
-                        Qt::ElideRight, qMax(0, line.width()));
+        QFontMetrics(styledFont(c.dayText.style)).elidedText(day, Qt::ElideRight, qMax(0, text.width()));
+}
 
+// Walks the sorted items of the cell's day from `running` on, laying out the
+// bars that fit and one expand marker for the rest.
+void TCustomMonthView::layoutCellItems(MonthLayout& l, int cell, const QDate& date, int& running) const
+{
+    CellLayout& c = l.cells[cell];
+    auto advance = [&] { running = running + 1 < m_items->Count() ? running + 1 : -1; };
     // Items dated before this cell (only possible for items outside the
     // days shown) are passed over instead of stopping the walk.
     while (running >= 0 && m_items->Item(running)->Day() < date) {
-        running = running + 1 < m_items->Count() ? running + 1 : -1;
+        advance();
     }
+    const int lh = m_metrics.lineHeight;
     const int innerBottom = c.inner.top() + c.inner.height();
     int top = c.inner.top() + lh + 2;
     bool markerDrawn = false;
@@ -196,7 +207,7 @@ void TCustomMonthView::layoutCell(MonthLayout& l, int cell, int& running) const
             layoutExpandMarker(l, cell);
             markerDrawn = true;
         }
-        running = running + 1 < m_items->Count() ? running + 1 : -1;
+        advance();
         top += lh + 5;
     }
 }
@@ -253,24 +264,32 @@ BarLayout TCustomMonthView::makeBar(const TMonthViewItem* item, const QRect& r, 
         x += size.width() + 2;
         extra += size.width() + 2;
     }
-    const TMonthTimeViewStyle tvs = v.TimeViewStyle();
-    if (tvs != mtvNone) {
-        const int tw = m_metrics.timeWidth;
-        const int avg = m_metrics.averageCharWidth;
-        const int boxWidth = tvs == mtvSpan ? 2 * tw + 2 * avg : tw;
-        bar.time.rect = ltrb(x, r.top() + 2, qMin(x + boxWidth, right), r.top() + r.height());
-        bar.time.text = timeText(item);
-        bar.time.flags = kTopRight;
-        bar.time.color = textColor;
-        bar.time.style = style;
-        x = r.left() + (tvs == mtvSpan ? 2 * (tw + avg) + avg : tw + avg) + extra;
+    if (v.TimeViewStyle() != mtvNone) {
+        x = layoutTime(bar, item, x, extra);
     }
     bar.text.rect = ltrb(x, r.top() + 2, right, r.top() + r.height());
     bar.text.text = item->Text();
     bar.text.flags = kTopLeft;
     bar.text.color = textColor;
     bar.text.style = style;
+    bar.time.color = textColor;
+    bar.time.style = style;
     return bar;
+}
+
+// The time box from x on; returns where the bar's text starts after it.
+// `extra` is the room the memo mark and the image took.
+int TCustomMonthView::layoutTime(BarLayout& bar, const TMonthViewItem* item, int x, int extra) const
+{
+    const QRect& r = bar.rect;
+    const bool span = m_view->TimeViewStyle() == mtvSpan;
+    const int tw = m_metrics.timeWidth;
+    const int avg = m_metrics.averageCharWidth;
+    const int boxWidth = span ? 2 * tw + 2 * avg : tw;
+    bar.time.rect = ltrb(x, r.top() + 2, qMin(x + boxWidth, r.left() + r.width()), r.top() + r.height());
+    bar.time.text = timeText(item);
+    bar.time.flags = kTopRight;
+    return r.left() + (span ? 2 * (tw + avg) + avg : tw + avg) + extra;
 }
 
 } // namespace nox::monthview
