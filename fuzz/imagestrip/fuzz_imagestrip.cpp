@@ -1,4 +1,4 @@
-// Bytes as "images.bmp" for the image strip loader.
+// Bytes as "images.bmp" for the image strip loader. Seeds: fuzz/imagestrip/seeds.
 #include "store/imagestrip.h"
 
 #include <QByteArray>

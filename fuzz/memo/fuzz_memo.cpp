@@ -1,5 +1,10 @@
 // Bytes as a "memo.nox" file: open, find, read, walk, check, and change it
 // the way the memo panes do. Damage must come back as error codes.
+//
+//   cmake -S . -B build-fuzz -G Ninja -DNOX_BUILD_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++
+//   cmake --build build-fuzz --target fuzz_memo
+//   mkdir -p /tmp/corpus && cp fuzz/memo/seeds/* /tmp/corpus/
+//   build-fuzz/fuzz/fuzz_memo -max_total_time=60 -max_len=20000 /tmp/corpus
 #include "store/recordfile.h"
 
 #include <QBuffer>

@@ -3,6 +3,7 @@
 #include "core/textfile.h"
 
 #include <QBuffer>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
@@ -121,6 +122,24 @@ ImageStripResult ImageStrip::load(const QString& path)
     result = loadFromData(file.readAll());
     if (!result.ok) {
         result.error = QStringLiteral("%1: %2").arg(path, result.error);
+    }
+    return result;
+}
+
+ImageStripResult ImageStrip::loadFromFolders(const QString& dataFolder, const QString& defaultFolder,
+                                             bool* fromDefault)
+{
+    if (fromDefault) {
+        *fromDefault = false;
+    }
+    const QString name = QString::fromLatin1(kFileName);
+    ImageStripResult result = load(QDir(dataFolder).filePath(name));
+    if (result.existed || defaultFolder.isEmpty()) {
+        return result;
+    }
+    result = load(QDir(defaultFolder).filePath(name));
+    if (fromDefault) {
+        *fromDefault = result.existed;
     }
     return result;
 }

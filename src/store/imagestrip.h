@@ -39,6 +39,11 @@ public:
     // others get their bottom-left pixel as transparent colour. A file that
     // cannot be decoded leaves the strip empty and is reported.
     ImageStripResult load(const QString& path);
+    // Start-up: "images.bmp" of the data folder, else of the default folder;
+    // *fromDefault (when given) tells that the default copy was used, so the
+    // strip should be written to the data folder at shutdown.
+    ImageStripResult loadFromFolders(const QString& dataFolder, const QString& defaultFolder,
+                                     bool* fromDefault = nullptr);
     // Loads from bitmap bytes (as stored in a file).
     ImageStripResult loadFromData(const QByteArray& bytes);
     // Loads from a decoded bitmap.

@@ -3,6 +3,7 @@
 #include "store/imagestrip.h"
 
 #include <QBuffer>
+#include <QDir>
 #include <QFile>
 #include <QPainter>
 #include <QRandomGenerator>
@@ -169,6 +170,30 @@ private slots:
         QVERIFY(r.ok);
         QVERIFY(!r.existed);
         QCOMPARE(strip.count(), 2);
+    }
+
+    void defaultFolderUntilTheDataFolderHasOne()
+    {
+        const QString data = m_dir.filePath("data");
+        const QString defaults = m_dir.filePath("default");
+        QDir().mkpath(data);
+        QDir().mkpath(defaults);
+        QVERIFY(stripOf(4).save(defaults + "/images.bmp").ok);
+        ImageStrip strip;
+        bool fromDefault = false;
+        QVERIFY(strip.loadFromFolders(data, defaults, &fromDefault).ok);
+        QVERIFY(fromDefault);
+        QCOMPARE(strip.count(), 4);
+        strip.remove(0);
+        QVERIFY(strip.save(data + "/images.bmp").ok);
+        QVERIFY(strip.loadFromFolders(data, defaults, &fromDefault).ok);
+        QVERIFY(!fromDefault);
+        QCOMPARE(strip.count(), 3);
+        // An emptied strip deletes the data copy: the default comes back.
+        ImageStrip().save(data + "/images.bmp");
+        strip.loadFromFolders(data, defaults, &fromDefault);
+        QVERIFY(fromDefault);
+        QCOMPARE(strip.count(), 4);
     }
 
     void corruptBitmapLoadsNothing()
