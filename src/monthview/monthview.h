@@ -235,6 +235,7 @@ private:
     void invalidateMetrics();
     void ensureLayout() const;
     void computeMetrics() const;
+    void layoutHeader(MonthLayout& layout) const;
     void layoutCells(MonthLayout& layout) const;
     void layoutCell(MonthLayout& layout, int cell, int& running) const;
     void layoutCellFace(CellLayout& c, int cell, const QDate& date) const;

@@ -85,19 +85,25 @@ void TCustomMonthView::ensureLayout() const
     const int top = bar.Visible() ? bar.Height() : 0;
     l.grid = makeGrid(m_colRates, m_rowRates, l.size.width(), l.size.height(), top, l.lineWidth);
 
-    const QFontMetrics headerFm(styledFont(bar.Font().Style()));
+    layoutHeader(l);
+    layoutCells(l);
+    m_layoutDirty = false;
+}
+
+void TCustomMonthView::layoutHeader(MonthLayout& l) const
+{
+    const TMonthViewTopBar& bar = m_view->TopBar();
+    const QFontMetrics fm(styledFont(bar.Font().Style()));
     const QDate sunday(2006, 1, 1); // any Sunday
     for (int i = 0; i < kColCount; ++i) {
         TextRun& run = l.weekdays[i];
         run.rect = ltrb(l.grid.x[i] + l.lineWidth, 1, l.grid.x[i + 1], bar.Height());
-        run.text = headerFm.elidedText(formatDateTime(QStringLiteral("aaaa"), sunday.addDays(i)),
-                                       Qt::ElideRight, qMax(0, run.rect.width()));
+        run.text = fm.elidedText(formatDateTime(QStringLiteral("aaaa"), sunday.addDays(i)), Qt::ElideRight,
+                                 qMax(0, run.rect.width()));
         run.flags = headerFlags(bar.Alignment(), bar.Layout());
         run.color = bar.Font().Color();
         run.style = bar.Font().Style();
     }
-    layoutCells(l);
-    m_layoutDirty = false;
 }
 
 void TCustomMonthView::layoutCells(MonthLayout& l) const
