@@ -44,7 +44,7 @@ void TCustomSked::keyPressEvent(QKeyEvent* e)
     if (key != 0) {
         handleKey(key, e->modifiers());
     }
-    if (key != 0 && OnKeyPress && !e->text().isEmpty()) {
+    if (OnKeyPress && !e->text().isEmpty()) {
         QChar c = e->text().at(0);
         OnKeyPress(this, c);
     }
@@ -114,6 +114,8 @@ void TCustomSked::handleKey(int key, Qt::KeyboardModifiers mods)
         break;
     case Qt::Key_F2:
         if (!(mods & Qt::ControlModifier) && !m_readOnly && SelectedItem()) {
+            // Scroll first: scrolling closes an open editor.
+            MakeFocusVisible();
             EditText(SelectedItem());
         }
         break;
@@ -349,10 +351,11 @@ bool TCustomSked::EditText(TSkedItem* item)
     if (!allowEdit || item->Owner() != &m_items) {
         return false;
     }
+    commitEdit(); // an edit already open on another item ends first
     item->setSelected(true);
     const int index = item->Index();
-    if (index < 0) {
-        return false;
+    if (index < 0 || item->FirstRow() < 0) {
+        return false; // not laid out: nothing to edit over
     }
     m_editor->ItemIndex = index;
     m_editKey = item->Key();
@@ -360,9 +363,11 @@ bool TCustomSked::EditText(TSkedItem* item)
     const QRect view = m_layout.view;
     const QRect block = item->BlockRect();
     m_editor->setMinimumHeight(m_rowHeight);
-    m_editor->setGeometry(view.left(), block.top(), view.width(), qMax(m_rowHeight, block.height() + 4));
+    // A block cut by the header band gets its editor below the band.
+    const int top = qMax(block.top(), view.top());
+    m_editor->setGeometry(view.left(), top, view.width(), qMax(m_rowHeight, block.bottom() + 1 - top + 4));
     {
-        const QSignalBlocker block(m_editor);
+        const QSignalBlocker quiet(m_editor);
         m_editor->setPlainText(item->Text());
     }
     fitEditorHeight(item->Text());

@@ -153,6 +153,19 @@ private slots:
         QVERIFY(f.sked->InplaceEdit()->hasFocus());
     }
 
+    void f2OnItemOutOfViewScrollsThenEdits()
+    {
+        Fixture f;
+        TSkedItem* item = skedtest::addItem(*f.sked, 40, 41, QStringLiteral("遠く"));
+        QVERIFY(f.show());
+        item->setSelected(true);
+        QCOMPARE(f.sked->TopRow(), 0);
+        QTest::keyClick(f.sked, Qt::Key_F2);
+        QVERIFY(f.sked->TopRow() > 0);
+        QVERIFY(f.sked->isEditing());
+        QVERIFY(f.sked->viewport()->rect().contains(f.sked->InplaceEdit()->geometry().topLeft()));
+    }
+
     void readOnlyNeverEdits()
     {
         Fixture f;
