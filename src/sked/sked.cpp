@@ -53,9 +53,9 @@ TCustomSked::~TCustomSked()
     m_view.OnSizeChange = nullptr;
     m_view.OnTopBarChange = nullptr;
     m_view.OnLeftBarChange = nullptr;
-    if (m_editor) {
-        m_editor->Cancelled = true;
-    }
+    // The editor goes before the column's parts it reports to.
+    delete m_editor;
+    m_editor = nullptr;
 }
 
 void TCustomSked::connectNotifications()

@@ -334,6 +334,20 @@ private slots:
         QCOMPARE(earlier->Text(), QStringLiteral("earlier"));
     }
 
+    void destroyingColumnWhileEditingIsSafe()
+    {
+        auto f = std::make_unique<Fixture>();
+        TSkedItem* item = skedtest::addItem(*f->sked, 6, 7, QStringLiteral("x"));
+        int edits = 0;
+        f->sked->OnEdited = [&](QObject*, TSkedItem*, QString&) { ++edits; };
+        QVERIFY(f->show());
+        QVERIFY(item->EditText());
+        QTest::keyClicks(f->sked->InplaceEdit(), "abc");
+        delete f->sked;
+        f.reset();
+        QCOMPARE(edits, 0);
+    }
+
     void editorGrowsWithText()
     {
         Fixture f;
