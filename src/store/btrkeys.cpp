@@ -445,19 +445,7 @@ int TBtrKey::Insert(qint64 recordPos)
         m_path.clear();
         r = insertInto(m_root, recordPos, 0);
         if (r == kRepair) {
-            const qint64 oldRoot = m_root;
-            const qint64 newRoot = allocateNode({oldRoot});
-            TNodeBuf* fresh = newRoot > 0 ? loadNode(newRoot) : nullptr;
-            TNodeBuf* old = fresh ? loadNode(oldRoot) : nullptr;
-            fresh = old ? loadNode(newRoot) : nullptr;
-            if (!fresh) {
-                r = kIoError;
-            } else {
-                fresh->insertEntry(0, old->entry(0), qint32(oldRoot));
-                m_root = newRoot;
-                m_headerChanged = true;
-                r = repairOverflow(newRoot, 0);
-            }
+            r = growRoot();
         }
         if (r == kOk) {
             ++m_counter;
@@ -470,6 +458,24 @@ int TBtrKey::Insert(qint64 recordPos)
         return kIoError;
     }
     return kOk;
+}
+
+// The root overflowed: a new root with one entry (a copy of the old root's
+// entry 0) takes the old root as its only child, which is then split.
+int TBtrKey::growRoot()
+{
+    const qint64 oldRoot = m_root;
+    const qint64 newRoot = allocateNode({oldRoot});
+    TNodeBuf* fresh = newRoot > 0 ? loadNode(newRoot) : nullptr;
+    const TNodeBuf* old = fresh ? loadNode(oldRoot) : nullptr;
+    fresh = old ? loadNode(newRoot) : nullptr;
+    if (!fresh) {
+        return kIoError;
+    }
+    fresh->insertEntry(0, old->entry(0), qint32(oldRoot));
+    m_root = newRoot;
+    m_headerChanged = true;
+    return repairOverflow(newRoot, 0);
 }
 
 int TBtrKey::insertInto(qint64 nodePos, qint64 recordPos, int depth)
@@ -868,25 +874,8 @@ struct Walker {
             return fail(QStringLiteral("node at %1 is empty").arg(pos));
         }
         const bool inner = node.count > 0 && node.pointers[0] > 0;
-        for (int i = 0; i < node.count; ++i) {
-            if ((node.pointers[i] > 0) != inner) {
-                return fail(QStringLiteral("node at %1 mixes children and records").arg(pos));
-            }
-            // Entry 0 of an inner node counts as lower than every key; its
-            // bytes are a stale copy and take part in no order.
-            if (inner && i == 0) {
-                continue;
-            }
-            const auto* key = node.entry(i);
-            if (i > (inner ? 1 : 0) && keyCompare(node.entry(i - 1), key) > 0) {
-                return fail(QStringLiteral("entries out of order in the node at %1").arg(pos));
-            }
-            if (!lower.isEmpty() && keyCompare(key, reinterpret_cast<const uchar*>(lower.constData())) < 0) {
-                return fail(QStringLiteral("entry below its separator in the node at %1").arg(pos));
-            }
-            if (!upper.isEmpty() && keyCompare(key, reinterpret_cast<const uchar*>(upper.constData())) > 0) {
-                return fail(QStringLiteral("entry above the next separator in the node at %1").arg(pos));
-            }
+        if (!checkEntries(node, inner, lower, upper)) {
+            return false;
         }
         report.depth = std::max(report.depth, depth);
         if (!inner) {
@@ -901,6 +890,34 @@ struct Walker {
                     : upper;
             if (!walk(node.pointers[i], depth + 1, lo, hi)) {
                 return false;
+            }
+        }
+        return true;
+    }
+
+    // Entries ascend and stay within the bounds the parent's separators set.
+    bool checkEntries(const TNodeBuf& node, bool inner, const QByteArray& lower, const QByteArray& upper)
+    {
+        const auto* lo = reinterpret_cast<const uchar*>(lower.constData());
+        const auto* hi = reinterpret_cast<const uchar*>(upper.constData());
+        for (int i = 0; i < node.count; ++i) {
+            if ((node.pointers[i] > 0) != inner) {
+                return fail(QStringLiteral("node at %1 mixes children and records").arg(node.pos));
+            }
+            // Entry 0 of an inner node counts as lower than every key; its
+            // bytes are a stale copy and take part in no order.
+            if (inner && i == 0) {
+                continue;
+            }
+            const uchar* key = node.entry(i);
+            if (i > (inner ? 1 : 0) && keyCompare(node.entry(i - 1), key) > 0) {
+                return fail(QStringLiteral("entries out of order in the node at %1").arg(node.pos));
+            }
+            if (!lower.isEmpty() && keyCompare(key, lo) < 0) {
+                return fail(QStringLiteral("entry below its separator in the node at %1").arg(node.pos));
+            }
+            if (!upper.isEmpty() && keyCompare(key, hi) > 0) {
+                return fail(QStringLiteral("entry above the next separator in the node at %1").arg(node.pos));
             }
         }
         return true;

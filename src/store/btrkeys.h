@@ -138,6 +138,7 @@ private:
     bool isBusy(qint64 pos, std::initializer_list<qint64> busy) const;
 
     int insertInto(qint64 nodePos, qint64 recordPos, int depth);
+    int growRoot();
     struct Pair {
         TNodeBuf* parent = nullptr;
         TNodeBuf* left = nullptr;
