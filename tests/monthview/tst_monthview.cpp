@@ -26,7 +26,6 @@ private slots:
     void setCurrentDateAndMonths();
     void viewAssignKeepsHeaderVisibility();
     void drawItemPerCell();
-    void storeAndResetRates();
 };
 
 void TestMonthView::februaryStartingOnSunday()
@@ -344,18 +343,6 @@ void TestMonthView::drawItemPerCell()
     QCOMPARE(cells.first(), 0);
     QCOMPARE(cells.last(), 41);
     QVERIFY(view->Canvas() == nullptr);
-}
-
-void TestMonthView::storeAndResetRates()
-{
-    auto view = makeView(QDate(2026, 3, 3));
-    view->SetColRate(QStringLiteral("1,2,3"));
-    view->StoreColRate();
-    QCOMPARE(view->ColRate(), QStringLiteral("1,2,3,0,0,0,0"));
-    view->SetRowRate(QStringLiteral("2,1,1,1,1,1"));
-    QCOMPARE(view->RowRates(), (QList<int>{2, 1, 1, 1, 1, 1}));
-    const Grid& g = view->CellGrid();
-    QVERIFY(g.y[1] - g.y[0] > g.y[2] - g.y[1] + 50);
 }
 
 QTEST_MAIN(TestMonthView)

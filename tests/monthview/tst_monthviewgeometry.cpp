@@ -19,9 +19,7 @@ private slots:
     void distributeRemainder();
     void twoPieceRateLeavesZeroColumns();
     void cellAtAvoidsLinesAndHeader();
-    void barSlots();
     void moveBorderPushesAndKeepsMinimum();
-    void hoverZones();
     void zoom();
 };
 
@@ -144,17 +142,6 @@ void TestMonthViewGeometry::cellAtAvoidsLinesAndHeader()
     QVERIFY(cellAt(g, QPoint(350, 616), 1) < 0); // below the last row
 }
 
-void TestMonthViewGeometry::barSlots()
-{
-    const Grid g = makeGrid(QList<int>(7, 1), QList<int>(6, 1), 701, 617, 16, 1);
-    const int lh = 15;
-    QCOMPARE(barSlotAt(g, 0, QPoint(10, 16 + lh + 3), lh, 1), -1);
-    QCOMPARE(barSlotAt(g, 0, QPoint(10, 16 + lh + 4), lh, 1), 0);
-    QCOMPARE(barSlotAt(g, 0, QPoint(10, 16 + lh + 4 + lh + 4), lh, 1), 0);
-    QCOMPARE(barSlotAt(g, 0, QPoint(10, 16 + lh + 4 + lh + 5), lh, 1), 1);
-    QCOMPARE(barSlotAt(g, 1, QPoint(10, 116 + lh + 4 + 2 * (lh + 5)), lh, 1), 2);
-}
-
 void TestMonthViewGeometry::moveBorderPushesAndKeepsMinimum()
 {
     const QList<int> b{0, 100, 200, 300, 400, 500, 600, 700};
@@ -172,35 +159,6 @@ void TestMonthViewGeometry::moveBorderPushesAndKeepsMinimum()
     const QList<int> rows{16, 116, 216, 316, 416, 516, 616};
     QCOMPARE(moveBorder(rows, 2, 0, 16, 617, 1), (QList<int>{7, 7, 286, 100, 100, 100}));
     QCOMPARE(moveBorder(rows, 4, 9999, 16, 617, 1), (QList<int>{100, 100, 100, 286, 7, 7}));
-}
-
-void TestMonthViewGeometry::hoverZones()
-{
-    const Grid g = makeGrid(QList<int>(7, 1), QList<int>(6, 1), 701, 617, 16, 1);
-    HoverZone z = hoverZone(g, QPoint(98, 60), 1, 701, 617, true, true);
-    QCOMPARE(z.state, 3);
-    QCOMPARE(z.column, 1);
-    z = hoverZone(g, QPoint(103, 60), 1, 701, 617, true, true);
-    QCOMPARE(z.state, 3);
-    z = hoverZone(g, QPoint(104, 60), 1, 701, 617, true, true);
-    QCOMPARE(z.state, 0);
-    z = hoverZone(g, QPoint(50, 217), 1, 701, 617, true, true);
-    QCOMPARE(z.state, 2);
-    QCOMPARE(z.row, 2);
-    z = hoverZone(g, QPoint(300, 316), 1, 701, 617, true, true);
-    QCOMPARE(z.state, 1);
-    QCOMPARE(z.column, 3);
-    QCOMPARE(z.row, 3);
-    // top 8 pixels (line width 1 + 6, inclusive) above column 3: column zoom
-    z = hoverZone(g, QPoint(250, 7), 1, 701, 617, true, true);
-    QCOMPARE(z.state, 10);
-    QCOMPARE(z.column, 3);
-    QCOMPARE(hoverZone(g, QPoint(250, 8), 1, 701, 617, true, true).state, 0);
-    z = hoverZone(g, QPoint(2, 250), 1, 701, 617, true, true);
-    QCOMPARE(z.state, 11);
-    QCOMPARE(z.row, 3);
-    QCOMPARE(hoverZone(g, QPoint(98, 60), 1, 701, 617, false, false).state, 0);
-    QCOMPARE(hoverZone(g, QPoint(50, 217), 1, 701, 617, true, false).state, 0);
 }
 
 void TestMonthViewGeometry::zoom()
