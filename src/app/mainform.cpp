@@ -179,6 +179,7 @@ void TNoxMainForm::DeferredStartup()
         AddTrayIcon();
     }
     buildClock();
+    m_alarms->setDataFolder(m_dataFolder);
     m_alarms->LoadAlarmList();
     readAlarmSettings();
     setUpPopups();

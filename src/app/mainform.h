@@ -224,6 +224,9 @@ private:
     void switchToDay();
     void monthSelectionChanged();
     void updateBanner();
+    void loadPane(TNoxMemo* pane, const QString& text);
+    bool paneChanged(const TNoxMemo* pane) const;
+    void savePane(TNoxMemo* pane, const QDate& date);
     void saveMemoRow();
     void loadMemoRow();
     void saveDayMemoPane();

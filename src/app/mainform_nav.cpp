@@ -81,6 +81,35 @@ void TNoxMainForm::focusColumn(int column, int line)
     }
 }
 
+// --- memo panes ----------------------------------------------------------------
+// A pane remembers the text it was loaded with. Its modified flag alone is not
+// trusted: layout changes of the box (margins, frame) may set it, and an empty
+// pane that was never loaded must not overwrite a stored memo.
+
+void TNoxMainForm::loadPane(TNoxMemo* pane, const QString& text)
+{
+    pane->SetText(text);
+    pane->setProperty("noxLoadedText", text);
+}
+
+bool TNoxMainForm::paneChanged(const TNoxMemo* pane) const
+{
+    return pane->Modified() && pane->Text() != pane->property("noxLoadedText").toString();
+}
+
+void TNoxMainForm::savePane(TNoxMemo* pane, const QDate& date)
+{
+    if (!paneChanged(pane)) {
+        pane->SetModified(false);
+        return;
+    }
+    bool modified = true;
+    m_memoStore.savePane(pane->Text(), modified, date);
+    if (!modified) {
+        loadPane(pane, pane->Text());
+    }
+}
+
 // --- showing days ---------------------------------------------------------------
 
 void TNoxMainForm::ShowDays(const QDate& from)
@@ -94,7 +123,7 @@ void TNoxMainForm::ShowDays(const QDate& from)
     for (int i = 0; i < skedCount(); ++i) {
         const QDate date = from.addDays(i);
         if (TNoxMemo* pane = memoPane(i)) {
-            pane->SetText(m_memoStore.read(date));
+            loadPane(pane, m_memoStore.read(date));
         }
         LoadDay(i, date);
         m_sked->Skeds(i)->View().TopBar().setCaption(formatDateTime(m_settings.dateFormat, date));
@@ -114,9 +143,7 @@ void TNoxMainForm::saveMemoRow()
     }
     for (int i = 0; i < m_memoPanes.size(); ++i) {
         TNoxMemo* pane = m_memoPanes.at(i);
-        bool modified = pane->Modified();
-        m_memoStore.savePane(pane->Text(), modified, m_leftDate.addDays(i));
-        pane->SetModified(modified);
+        savePane(pane, m_leftDate.addDays(i));
     }
 }
 
@@ -383,9 +410,7 @@ void TNoxMainForm::saveDayMemoPane()
     if (m_viewMode != vmMonth || !pane || !m_dayMemoDate.isValid()) {
         return;
     }
-    bool modified = pane->Modified();
-    m_memoStore.savePane(pane->Text(), modified, m_dayMemoDate);
-    pane->SetModified(modified);
+    savePane(pane, m_dayMemoDate);
     const int cell = m_month->CellOfDate(m_dayMemoDate);
     if (cell >= 0) {
         const bool has = !pane->Text().isEmpty();
@@ -406,11 +431,11 @@ void TNoxMainForm::saveDayMemoPane()
 void TNoxMainForm::saveScheduleMemoPane()
 {
     TNoxMemo* pane = memoPane(0);
-    if (m_viewMode != vmMonth || !pane || !pane->Modified() || !m_memoItem) {
+    if (m_viewMode != vmMonth || !pane || !paneChanged(pane) || !m_memoItem) {
         return;
     }
     auto* rec = static_cast<TSkedRec*>(m_memoItem->Data());
-    pane->SetModified(false);
+    loadPane(pane, pane->Text());
     if (!rec) {
         return;
     }
@@ -429,7 +454,7 @@ void TNoxMainForm::monthSelectionChanged()
     saveDayMemoPane();
     saveScheduleMemoPane();
     const QDate date = m_month->SelectedDate().isValid() ? m_month->SelectedDate() : m_month->CurrentDate();
-    m_memoPanes.at(1)->SetText(m_memoStore.read(date));
+    loadPane(m_memoPanes.at(1), m_memoStore.read(date));
     m_dayMemoDate = date;
 
     int count = 0;
@@ -449,12 +474,12 @@ void TNoxMainForm::monthSelectionChanged()
     m_memoItem = item;
     if (item && item->Data()) {
         const auto* rec = static_cast<const TSkedRec*>(item->Data());
-        left->SetText(unescapeSkedText(rec->Memo));
+        loadPane(left, unescapeSkedText(rec->Memo));
         left->setReadOnly(false);
         m_status->setSchedulePanel(scheduleSpanText(rec->StartTime, rec->EndTime, item->Memo()), rec->TextColor,
                                    rec->FontStyle);
     } else {
-        left->SetText(QString());
+        loadPane(left, QString());
         left->setReadOnly(true);
         m_status->setSchedulePanel(QString());
     }
@@ -494,7 +519,7 @@ void TNoxMainForm::switchToMonth()
     FillMonthView();
     m_month->SelectCell(m_month->CellOfDate(date));
     m_dayMemoDate = date;
-    m_memoPanes.at(1)->SetText(m_memoStore.read(date));
+    loadPane(m_memoPanes.at(1), m_memoStore.read(date));
     m_month->setFocus(Qt::OtherFocusReason);
     if (id) {
         GoToDate(date, id);
@@ -512,13 +537,13 @@ void TNoxMainForm::switchToDay()
     const QDate selected = m_month->SelectedCell() >= 0 ? m_month->SelectedDate() : QDate();
     m_memoItem = nullptr;
     for (TNoxMemo* pane : m_memoPanes) {
-        pane->SetModified(false);
+        loadPane(pane, pane->Text());
         pane->setReadOnly(false);
     }
     m_viewMode = vmDay;
     setModeHints();
     for (TNoxMemo* pane : m_memoPanes) {
-        pane->SetText(QString()); // the row is loaded from the store below
+        loadPane(pane, QString()); // the row is loaded from the store below
     }
     ShowDays(m_leftDate);
     if (selected.isValid()) {

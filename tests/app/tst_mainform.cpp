@@ -1,0 +1,420 @@
+// The main window on a temporary data folder: start-up and shutdown,
+// navigation and focus, day memos, the month fill and the alarm beat.
+#include <QApplication>
+#include <QFile>
+#include <QTest>
+
+#include "alarm/alarmcenter.h"
+#include "alarm/ui/popupwindow.h"
+#include "app/appenvironment.h"
+#include "app/datebanner.h"
+#include "app/statuspanels.h"
+#include "core/inifile.h"
+#include "mainformfixture.h"
+#include "monthview/monthview.h"
+#include "sked/skedcontrol.h"
+#include "store/dayfile.h"
+#include "store/memostore.h"
+#include "widgets/noxbutton.h"
+#include "widgets/noxmemo.h"
+
+using namespace nox;
+
+namespace {
+
+QByteArray skedLine(int start, int end, qint32 id, const QString& text, const QString& category = {},
+                    int alarm = -1)
+{
+    return QStringLiteral("%1\t%2\tclWindowText\tclWindowText\t0\t-1\t%3\t\t%4\t%5\t%6\t\t0\r\n")
+        .arg(start)
+        .arg(end)
+        .arg(id)
+        .arg(text, category)
+        .arg(alarm)
+        .toUtf8();
+}
+
+QString ini(const MainFormFixture& f, const QString& section, const QString& key)
+{
+    return IniFile(f.dataFile(QStringLiteral("Nox.ini"))).readString(section, key, QStringLiteral("<none>"));
+}
+
+void click(TNoxMainForm* form, const char* hint)
+{
+    TNoxButton* b = form->toolButton(QString::fromUtf8(hint));
+    QVERIFY2(b, hint);
+    b->Click();
+}
+
+QString storedMemo(const MainFormFixture& f, const QDate& date)
+{
+    MemoStore store;
+    store.open(f.dataFolder());
+    return store.read(date);
+}
+
+} // namespace
+
+class TestMainForm : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { installFontSubstitutions(); }
+
+    void firstStartCreatesFolderAndWritesBack();
+    void restartKeepsPlacementViewModeAndCount();
+    void tooSmallWidthIsRaised();
+    void nextAndPreviousDayKeepTheFocusedDate();
+    void weekMonthAndCountCommands();
+    void ctrlDigitsAndLettersChangeTheCount();
+    void todayOnlyMovesTheFocusWhenShown();
+    void dayMemosAreSavedUnderTheirDates();
+    void monthViewMemosAndSwitching();
+    void monthFillHonoursTheCategoryFilter();
+    void switchingKeepsTheSelectedSchedule();
+    void alarmsFireAtSecondZero();
+    void alarmOpensPopupWindow();
+    void nowMarkerFollowsTodayAndTime();
+};
+
+void TestMainForm::firstStartCreatesFolderAndWritesBack()
+{
+    MainFormFixture f;
+    QVERIFY(!QFile::exists(f.dataFolder()));
+    TNoxMainForm* form = f.start();
+    QVERIFY(form->isStarted());
+    QVERIFY(QFile::exists(f.dataFolder()));
+    QVERIFY(QFile::exists(f.dataFile(QStringLiteral("style.ini"))));
+    QCOMPARE(form->windowTitle(), QStringLiteral("Nox - ver 2.05"));
+    QCOMPARE(form->viewMode(), TNoxMainForm::vmDay);
+    QCOMPARE(form->skedCount(), 5);
+    QCOMPARE(form->memoPaneCount(), 5);
+    QCOMPARE(form->leftDate(), f.clock.date());
+    QCOMPARE(form->skedControl()->ActiveIndex(), 0);
+    QCOMPARE(form->statusPanels()->panelText(0), QStringLiteral("分類 指定なし"));
+    QCOMPARE(form->statusPanels()->panelText(1), QStringLiteral("水曜日 (0)"));
+    QVERIFY(!QFile::exists(f.dataFile(QStringLiteral("images.bmp"))));
+    f.stop();
+    QVERIFY(QFile::exists(f.dataFile(QStringLiteral("images.bmp"))));
+    QCOMPARE(ini(f, QStringLiteral("nox"), QStringLiteral("version")), QStringLiteral("2.05"));
+    QCOMPARE(ini(f, QStringLiteral("sked"), QStringLiteral("count")), QStringLiteral("5"));
+    QCOMPARE(ini(f, QStringLiteral("window1"), QStringLiteral("viewmode")), QStringLiteral("1"));
+}
+
+void TestMainForm::restartKeepsPlacementViewModeAndCount()
+{
+    MainFormFixture f;
+    TNoxMainForm* form = f.start();
+    form->setGeometry(40, 50, 700, 520);
+    form->SetSkedCount(3);
+    form->SwitchViewClick();
+    QCOMPARE(form->viewMode(), TNoxMainForm::vmMonth);
+    const QRect placed = form->geometry();
+    f.stop();
+    QCOMPARE(ini(f, QStringLiteral("window1"), QStringLiteral("width")), QString::number(placed.width()));
+    QCOMPARE(ini(f, QStringLiteral("window1"), QStringLiteral("viewmode")), QStringLiteral("2"));
+
+    form = f.start();
+    QCOMPARE(form->geometry().size(), placed.size());
+    QCOMPARE(form->viewMode(), TNoxMainForm::vmMonth);
+    QCOMPARE(form->memoPaneCount(), 2);
+    QCOMPARE(form->memoPane(1)->TopBarCaption(), QStringLiteral("日別メモ"));
+    QCOMPARE(form->toolButton(QStringLiteral("表示切替"))->Caption(), QStringLiteral("週"));
+    QCOMPARE(form->toolButton(QStringLiteral("次の日"))->toolTip(), QStringLiteral("次月"));
+    form->SwitchViewClick();
+    QCOMPARE(form->skedCount(), 3);
+    QCOMPARE(form->memoPaneCount(), 3);
+}
+
+void TestMainForm::tooSmallWidthIsRaised()
+{
+    MainFormFixture f;
+    QDir().mkpath(f.dataFolder());
+    IniFile(f.dataFile(QStringLiteral("Nox.ini"))).writeInteger(QStringLiteral("window1"), QStringLiteral("width"), 300);
+    TNoxMainForm* form = f.start(false);
+    QCOMPARE(form->width(), 450);
+}
+
+void TestMainForm::nextAndPreviousDayKeepTheFocusedDate()
+{
+    MainFormFixture f;
+    f.writeFile(QStringLiteral("20260313.dat"), skedLine(20, 21, 111, QStringLiteral("meeting")));
+    TNoxMainForm* form = f.start();
+    sked::TSkedControl* sked = form->skedControl();
+    const QDate left = form->leftDate();
+    // Select the schedule in the third column (2026-03-13).
+    sked::TSked* third = sked->Skeds(2);
+    third->setFocus();
+    third->SelectItem(third->Items().Items(0));
+    QCOMPARE(sked->ActiveIndex(), 2);
+    click(form, "次の日");
+    QCOMPARE(form->leftDate(), left.addDays(1));
+    QCOMPARE(sked->ActiveIndex(), 1);
+    QVERIFY(sked->Skeds(1)->SelectedItem());
+    QCOMPARE(sked->Skeds(1)->SelectedItem()->ID, 111);
+    QCOMPARE(form->statusPanels()->panelText(2), QStringLiteral("10:00-10:30"));
+
+    // The last column keeps the focus when moving back.
+    sked->Skeds(4)->setFocus();
+    QCOMPARE(sked->ActiveIndex(), 4);
+    click(form, "前の日");
+    QCOMPARE(form->leftDate(), left);
+    QCOMPARE(sked->ActiveIndex(), 4);
+
+    // Left arrow in column 0 moves one day back and stays in column 0.
+    sked->Skeds(0)->setFocus();
+    QTest::keyClick(sked->Skeds(0), Qt::Key_Left);
+    QCOMPARE(form->leftDate(), left.addDays(-1));
+    QCOMPARE(sked->ActiveIndex(), 0);
+    QCOMPARE(sked->Skeds(0)->View().TopBar().Caption(), QStringLiteral("2026/3/10(火)"));
+}
+
+void TestMainForm::weekMonthAndCountCommands()
+{
+    MainFormFixture f;
+    TNoxMainForm* form = f.start();
+    form->SetSkedCount(3);
+    const QDate left = form->leftDate();
+    form->skedControl()->Skeds(0)->setFocus();
+    form->NextWeekClick();
+    QCOMPARE(form->leftDate(), left.addDays(9));
+    QCOMPARE(form->skedControl()->ActiveIndex(), 0);
+    form->PrevWeekClick();
+    QCOMPARE(form->leftDate(), left.addDays(2));
+    form->NextMonthClick();
+    QCOMPARE(form->leftDate(), left.addDays(2).addMonths(1).addDays(2));
+
+    form->SetSkedCount(7);
+    click(form, "表示日数を増やす");
+    QCOMPARE(form->skedCount(), 7);
+    click(form, "表示日数を減らす");
+    QCOMPARE(form->skedCount(), 6);
+    QCOMPARE(form->memoPaneCount(), 6);
+    QVERIFY(form->dateBanner()->periodText().contains(QStringLiteral("～")));
+
+    // In the month view the week commands do nothing.
+    form->SwitchViewClick();
+    const QDate month = form->monthView()->CurrentDate();
+    form->NextWeekClick();
+    QCOMPARE(form->monthView()->CurrentDate(), month);
+    form->NextMonthClick();
+    QCOMPARE(form->monthView()->CurrentDate(), month.addMonths(1));
+}
+
+void TestMainForm::ctrlDigitsAndLettersChangeTheCount()
+{
+    MainFormFixture f;
+    TNoxMainForm* form = f.start();
+    QWidget* column = form->skedControl()->Skeds(0);
+    column->setFocus();
+    QTest::keyClick(column, Qt::Key_2, Qt::ControlModifier);
+    QCOMPARE(form->skedCount(), 2);
+    QTest::keyClick(form->skedControl()->Skeds(0), Qt::Key_U, Qt::ControlModifier);
+    QCOMPARE(form->skedCount(), 3);
+    QTest::keyClick(form->skedControl()->Skeds(0), Qt::Key_L, Qt::ControlModifier);
+    QCOMPARE(form->skedCount(), 2);
+    QTest::keyClick(form->skedControl()->Skeds(0), Qt::Key_7, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(form->skedCount(), 2); // Shift: not a count command
+    QTest::keyClick(form->skedControl()->Skeds(0), Qt::Key_7, Qt::ControlModifier);
+    QCOMPARE(form->skedCount(), 7);
+    QTest::keyClick(form->skedControl()->Skeds(0), Qt::Key_7, Qt::ControlModifier);
+    QCOMPARE(form->skedCount(), 7);
+}
+
+void TestMainForm::todayOnlyMovesTheFocusWhenShown()
+{
+    MainFormFixture f;
+    TNoxMainForm* form = f.start();
+    form->skedControl()->Skeds(3)->setFocus();
+    const QDate left = form->leftDate();
+    click(form, "今日へ移動");
+    QCOMPARE(form->leftDate(), left);
+    QCOMPARE(form->skedControl()->ActiveIndex(), 0);
+    // From far away, today appears in the focused column.
+    form->skedControl()->Skeds(2)->setFocus();
+    form->GoToDate(QDate(2026, 8, 1));
+    QCOMPARE(form->leftDate(), QDate(2026, 7, 30));
+    click(form, "今日へ移動");
+    QCOMPARE(form->leftDate(), f.clock.date().addDays(-2));
+    QCOMPARE(form->skedControl()->ActiveIndex(), 2);
+}
+
+void TestMainForm::dayMemosAreSavedUnderTheirDates()
+{
+    MainFormFixture f;
+    TNoxMainForm* form = f.start();
+    const QDate left = form->leftDate();
+    TNoxMemo* third = form->memoPane(2);
+    third->setFocus();
+    QTest::keyClicks(third, "buy milk");
+    QVERIFY(third->Modified());
+    QCOMPARE(form->skedControl()->ActiveIndex(), 2); // the pane's column follows the focus
+    click(form, "次の日");
+    QCOMPARE(form->memoPane(1)->Text(), QStringLiteral("buy milk"));
+    QVERIFY(form->memoPane(1)->hasFocus());
+    QCOMPARE(form->memoPane(2)->Text(), QString());
+    f.stop();
+    QCOMPARE(storedMemo(f, left.addDays(2)), QStringLiteral("buy milk"));
+    QCOMPARE(storedMemo(f, left.addDays(3)), QString());
+
+    // Cleared completely, the memo reads empty again.
+    form = f.start();
+    QCOMPARE(form->memoPane(2)->Text(), QStringLiteral("buy milk"));
+    form->memoPane(2)->selectAll();
+    QTest::keyClick(form->memoPane(2), Qt::Key_Delete);
+    form->NextDayClick();
+    f.stop();
+    QCOMPARE(storedMemo(f, left.addDays(2)), QString());
+}
+
+void TestMainForm::monthViewMemosAndSwitching()
+{
+    MainFormFixture f;
+    TNoxMainForm* form = f.start();
+    form->memoPane(0)->setFocus();
+    QTest::keyClicks(form->memoPane(0), "first");
+    form->SwitchViewClick(); // the row is saved before switching
+    QCOMPARE(storedMemo(f, f.clock.date()), QStringLiteral("first"));
+    QCOMPARE(form->memoPane(1)->Text(), QStringLiteral("first"));
+    QVERIFY(form->memoPane(0)->isReadOnly()); // no schedule selected
+
+    monthview::TMonthView* month = form->monthView();
+    const int tenth = month->CellOfDate(QDate(2026, 3, 10));
+    month->SelectCell(tenth);
+    form->GoToDate(QDate(2026, 3, 10));
+    QCOMPARE(month->SelectedDate(), QDate(2026, 3, 10));
+    form->memoPane(1)->setFocus();
+    QTest::keyClicks(form->memoPane(1), "tenth");
+    form->GoToDate(QDate(2026, 3, 11));
+    QCOMPARE(storedMemo(f, QDate(2026, 3, 10)), QStringLiteral("tenth"));
+    QCOMPARE(form->memoPane(1)->Text(), QStringLiteral("first"));
+
+    // Back in the day view the panes show the stored row.
+    form->SwitchViewClick();
+    QCOMPARE(form->viewMode(), TNoxMainForm::vmDay);
+    QCOMPARE(form->memoPane(0)->Text(), QStringLiteral("first"));
+}
+
+void TestMainForm::monthFillHonoursTheCategoryFilter()
+{
+    MainFormFixture f;
+    f.writeFile(QStringLiteral("20260320.dat"),
+                skedLine(18, 19, 1, QStringLiteral("a-work"), QStringLiteral("A"))
+                    + skedLine(20, 21, 2, QStringLiteral("b-home"), QStringLiteral("B"))
+                    + skedLine(22, 23, 3, QStringLiteral("none#13#10second line")));
+    f.writeFile(QStringLiteral("20260502.dat"), skedLine(18, 19, 4, QStringLiteral("outside")));
+    IniFile(f.dataFile(QStringLiteral("Nox.ini"))).writeString(QStringLiteral("category"), QStringLiteral("select"),
+                                                               QStringLiteral("A"));
+    IniFile(f.dataFile(QStringLiteral("Nox.ini"))).writeInteger(QStringLiteral("window1"), QStringLiteral("viewmode"), 2);
+    TNoxMainForm* form = f.start();
+    QCOMPARE(form->statusPanels()->panelText(0), QStringLiteral("A"));
+    monthview::TMonthViewItems* items = form->monthView()->Items();
+    QStringList texts;
+    for (int i = 0; i < items->Count(); ++i) {
+        texts << items->Item(i)->Text();
+        QCOMPARE(items->Item(i)->Color(), form->dayKindColors().SkedBKColor);
+    }
+    QCOMPARE(texts, QStringList({QStringLiteral("a-work"), QStringLiteral("none")})); // first line only
+
+    // Saving the day through the month view keeps the hidden B line.
+    form->SaveMonthDay(QDate(2026, 3, 20));
+    const TDayLoadResult all = loadDay(f.dataFolder(), QDate(2026, 3, 20));
+    QCOMPARE(all.records.size(), 3);
+
+    // Without the filter all three show.
+    form->SetCategoryFilter(QString());
+    QCOMPARE(items->Count(), 3);
+    f.stop();
+    QCOMPARE(ini(f, QStringLiteral("category"), QStringLiteral("select")), QString());
+}
+
+void TestMainForm::switchingKeepsTheSelectedSchedule()
+{
+    MainFormFixture f;
+    f.writeFile(QStringLiteral("20260312.dat"),
+                skedLine(18, 19, 7, QStringLiteral("lunch")) + skedLine(24, 25, 8, QStringLiteral("call")));
+    TNoxMainForm* form = f.start();
+    sked::TSked* second = form->skedControl()->Skeds(1);
+    second->setFocus();
+    second->SelectItem(second->Items().Items(1));
+    form->SwitchViewClick();
+    QVERIFY(form->monthView()->SelectedItem());
+    QCOMPARE(form->monthView()->SelectedItem()->ID(), 8);
+    QCOMPARE(form->statusPanels()->panelText(1), QStringLiteral("木曜日 (2)"));
+    form->SwitchViewClick();
+    sked::TSked* active = form->skedControl()->ActiveSked();
+    QVERIFY(active);
+    QVERIFY(active->SelectedItem());
+    QCOMPARE(active->SelectedItem()->ID, 8);
+}
+
+void TestMainForm::alarmsFireAtSecondZero()
+{
+    MainFormFixture f;
+    f.writeFile(QStringLiteral("20260311.dat"), skedLine(19, 20, 42, QStringLiteral("dentist"), {}, 5));
+    TNoxMainForm* form = f.start(false);
+    TSkedRec rec;
+    rec.setDate(QDate(2026, 3, 11));
+    rec.StartTime = 19;
+    rec.EndTime = 20;
+    rec.ID = 42;
+    rec.AlarmMinutes = 5;
+    form->alarms().UpdateScheduleAlarms(rec, 1);
+    QCOMPARE(form->alarms().list().count(), 2);
+
+    f.clock = QDateTime(QDate(2026, 3, 11), QTime(9, 24, 59));
+    form->timerBeat();
+    QVERIFY(f.popups.isEmpty());
+    f.clock = QDateTime(QDate(2026, 3, 11), QTime(9, 25, 0));
+    form->timerBeat();
+    QCOMPARE(f.popups.size(), 1);
+    QCOMPARE(f.popups.at(0).message, QStringLiteral("9:30-10:00\r\ndentist"));
+    form->timerBeat(); // the same second again fires nothing more
+    QCOMPARE(f.popups.size(), 1);
+    f.clock = QDateTime(QDate(2026, 3, 11), QTime(9, 30, 0));
+    form->timerBeat();
+    QCOMPARE(f.popups.size(), 2);
+    QVERIFY(form->alarms().list().isEmpty());
+    f.stop();
+    QVERIFY(!QFile::exists(f.dataFile(QStringLiteral("alarm.nox"))));
+}
+
+void TestMainForm::alarmOpensPopupWindow()
+{
+    MainFormFixture f;
+    f.capturePopups = false;
+    f.writeFile(QStringLiteral("20260311.dat"), skedLine(17, 18, 5, QStringLiteral("standup"), {}, 0));
+    f.writeFile(QStringLiteral("alarm.nox"), "2026/03/11 08:30\t5\t1\r\n");
+    TNoxMainForm* form = f.start();
+    f.clock = QDateTime(QDate(2026, 3, 11), QTime(8, 30, 0));
+    form->timerBeat();
+    TForm7* popup = nullptr;
+    QCOMPARE(form->alarms().list().count(), 0);
+    for (QWidget* w : QApplication::allWidgets()) {
+        popup = popup ? popup : qobject_cast<TForm7*>(w);
+    }
+    QVERIFY(popup);
+    QCOMPARE(popup->Message(), QStringLiteral("8:30-9:00\r\nstandup"));
+    QVERIFY(popup->Record().has_value());
+    delete popup;
+}
+
+void TestMainForm::nowMarkerFollowsTodayAndTime()
+{
+    MainFormFixture f;
+    f.clock = QDateTime(QDate(2026, 3, 11), QTime(8, 29, 59));
+    TNoxMainForm* form = f.start();
+    sked::TSkedControl* sked = form->skedControl();
+    QCOMPARE(sked->Skeds(0)->View().LeftBar().HighlightLine(), 16);
+    f.clock = f.clock.addSecs(1);
+    form->timerBeat();
+    QCOMPARE(sked->Skeds(0)->View().LeftBar().HighlightLine(), 17);
+    form->GoToDate(QDate(2026, 4, 1));
+    for (int i = 0; i < sked->SkedCount(); ++i) {
+        QCOMPARE(sked->Skeds(i)->View().LeftBar().HighlightLine(), -1);
+    }
+    form->TodayClick();
+    QCOMPARE(sked->Skeds(int(form->leftDate().daysTo(f.clock.date())))->View().LeftBar().HighlightLine(), 17);
+}
+
+QTEST_MAIN(TestMainForm)
+#include "tst_mainform.moc"
