@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QTest>
+#include <QTimer>
 
 using namespace mvtest;
 
@@ -91,6 +92,7 @@ private slots:
     void zoomAndDoubleClickRestore();
     void dropTargetOnlyForOwnDrags();
     void dragImageAndPayload();
+    void dragStartsPastThreshold();
 };
 
 void TestMonthViewInteraction::secondClickEditsAfterDelay()
@@ -573,6 +575,28 @@ void TestMonthViewInteraction::dragImageAndPayload()
     QCOMPARE(TCustomMonthView::DragSource(&mime), other.get());
     other.reset(); // a payload naming a destroyed view names nothing
     QVERIFY(TCustomMonthView::DragSource(&mime) == nullptr);
+}
+
+void TestMonthViewInteraction::dragStartsPastThreshold()
+{
+    Fixture f;
+    f.view->SetDragMode(dmAutomatic);
+    int ended = 0;
+    f.view->OnEndDrag = [&](QObject* sender, QObject*, int, int) {
+        QCOMPARE(sender, f.view);
+        ++ended;
+    };
+    const QPoint start = f.on(f.a);
+    QTest::mousePress(f.view, Qt::LeftButton, Qt::NoModifier, w(*f.view, start));
+    QTest::mouseMove(f.view, w(*f.view, start + QPoint(2, 2))); // within the threshold
+    QCOMPARE(ended, 0);
+    // The drag runs its own loop; a release ends it.
+    QTimer::singleShot(
+        50, [&] { QTest::mouseRelease(f.view, Qt::LeftButton, Qt::NoModifier, w(*f.view, start)); });
+    QTest::mouseMove(f.view, w(*f.view, start + QPoint(0, 40)));
+    QCOMPARE(ended, 1);
+    QTest::qWait(600);
+    QVERIFY(!f.editing());
 }
 
 QTEST_MAIN(TestMonthViewInteraction)
