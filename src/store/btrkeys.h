@@ -16,6 +16,7 @@
 
 #include <array>
 #include <functional>
+#include <initializer_list>
 #include <vector>
 
 class QIODevice;
@@ -110,7 +111,8 @@ public:
 
     // Walks the whole tree and the free list. `onEntry` is called for every
     // lowest-level entry in order (key bytes, record position) and may reject
-    // it by returning false with a message. `fileSize` bounds every position.
+    // it by returning false with a message. Every position must lie inside
+    // the stream; live and free nodes must not be reached twice.
     BtrCheckReport Check(const std::function<bool(const QByteArray&, qint64, QString&)>& onEntry);
 
     // Entry comparison of the format: 0 when the n bytes are equal, otherwise
