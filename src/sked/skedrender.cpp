@@ -3,6 +3,7 @@
 #include "sked/skedcontrol.h"
 
 #include <QFontMetrics>
+#include <QPaintEngine>
 #include <QPaintEvent>
 #include <QPainter>
 
@@ -564,7 +565,7 @@ void TCustomSked::paintEvent(QPaintEvent* e)
         p.fillRect(e->rect(), qc(m_color, this));
         return;
     }
-    const qreal dpr = p.device()->devicePixelRatioF();
+    const qreal dpr = p.paintEngine()->paintDevice()->devicePixelRatioF();
     if (m_picture.isNull() || !qFuzzyCompare(m_picture.devicePixelRatio(), dpr)) {
         renderPicture(dpr);
     }

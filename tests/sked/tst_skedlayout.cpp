@@ -290,6 +290,29 @@ private slots:
         QVERIFY(a != b); // dots, not a solid line
     }
 
+    void crispAtDevicePixelRatioTwo()
+    {
+        Column c;
+        c.sked.View().TopBar().setCaption(QStringLiteral("12月7日(月)"));
+        c.sked.View().LeftBar().setLineColor(clBlue);
+        QPixmap twice(c.sked.viewport()->size() * 2);
+        twice.setDevicePixelRatio(2);
+        c.sked.viewport()->render(&twice);
+        const QImage image = twice.toImage();
+        const int h = c.sked.View().TopBar().Height();
+        const int w = c.sked.View().LeftBar().Width();
+        const int x = 2 * (w + 20);
+        // One logical pixel of edge is exactly two device pixels.
+        QCOMPARE(image.pixelColor(x, 2 * h - 1), QColor(Qt::black));
+        QCOMPARE(image.pixelColor(x, 2 * h - 2), QColor(Qt::black));
+        QCOMPARE(image.pixelColor(x, 2 * h - 3), QColor(Qt::white));
+        const int y = 2 * (h + 100);
+        QCOMPARE(image.pixelColor(2 * w - 1, y), QColor(Qt::blue));
+        QCOMPARE(image.pixelColor(2 * w - 2, y), QColor(Qt::blue));
+        QCOMPARE(image.pixelColor(2 * w - 3, y), QColor(Qt::white));
+        QCOMPARE(c.sked.picture().devicePixelRatio(), 2.0);
+    }
+
     void focusRowBeyondRowsIsDroppedOnPaint()
     {
         TSked sked;
