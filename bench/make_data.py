@@ -3,11 +3,12 @@
 start-up benchmark.
 
     python3 bench/make_data.py HOME [--from 2026-10-01] [--months 4] [--seed 1]
-        [--user NAME] [--memo-list FILE]
+        [--user NAME] [--memo-list FILE] [--noxtool PATH]
 
 Writes day files ("yyyyMMdd.dat", UTF-8, CR LF) into HOME/data/<user>/ and,
 with --memo-list, a tab-separated list "yyyy/MM/dd<TAB>text" of day memos that
-the benchmark's seeding program stores into "memo.nox". Existing day files of
+"noxtool memo set" can store; with --noxtool the day memos are stored into
+"memo.nox" at once through that program. Existing day files of
 the same dates are replaced. Run nox with NOX_HOME=HOME afterwards.
 """
 import argparse
@@ -15,6 +16,7 @@ import datetime as dt
 import getpass
 import os
 import random
+import subprocess
 
 TEXTS = ["定例会議", "企画打ち合わせ", "歯医者", "ランチ", "資料作成", "週報提出", "来客対応",
          "英会話レッスン", "ジム", "買い物", "電話連絡", "出張準備", "レビュー", "面談",
@@ -57,6 +59,7 @@ def main():
     ap.add_argument("--seed", type=int, default=1)
     ap.add_argument("--user", default=None)
     ap.add_argument("--memo-list", default=None)
+    ap.add_argument("--noxtool", default=None)
     args = ap.parse_args()
     rng = random.Random(args.seed)
     today = dt.date.today()
@@ -85,6 +88,11 @@ def main():
     if args.memo_list:
         with open(args.memo_list, "w", encoding="utf-8") as f:
             f.write("".join(m.replace("\r\n", "#13#10") + "\n" for m in memos))
+    if args.noxtool:
+        for m in memos:
+            date, text = m.split("\t", 1)
+            subprocess.run([args.noxtool, "--data", folder, "--force", "memo", "set",
+                            date.replace("/", "-"), text], check=True, stdout=subprocess.DEVNULL)
     print(f"{files} day files in {folder}, {len(memos)} day memos listed")
 
 

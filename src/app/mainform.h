@@ -161,6 +161,8 @@ public:
     // Applies style `index` (0..2) of "style.ini" to both views and the banner.
     void ApplyStyle(int index);
     void ShowCategoryFilter();
+    // The ruler's half-hour captions: "30" when on, "8:30" when off.
+    void SetHalfFormat(bool on);
     void SetCategoryFilter(const QString& filter);
     void UpdateNowMarker();
     void AddTrayIcon();

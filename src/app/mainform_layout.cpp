@@ -133,6 +133,9 @@ void TNoxMainForm::buildLayout()
         m_sked->Lines().Add(caption);
     }
     m_sked->Lines().EndUpdate();
+    if (m_settings.halfFormat) {
+        SetHalfFormat(true);
+    }
     m_month->SetReadOnly(false);
     m_month->SetDragMode(monthview::dmAutomatic);
 
@@ -140,6 +143,21 @@ void TNoxMainForm::buildLayout()
     buildMenus();
     connectViews();
     qApp->installEventFilter(this);
+}
+
+// Half-hour lines read "30" (on) or "8:30" (off: the line before without its
+// last two characters, then "30").
+void TNoxMainForm::SetHalfFormat(bool on)
+{
+    m_settings.halfFormat = on;
+    sked::TLines& lines = m_sked->Lines();
+    lines.BeginUpdate();
+    for (int i = 1; i < lines.Count(); i += 2) {
+        const QString before = lines.Items(i - 1)->Caption();
+        lines.Items(i)->setCaption(on ? lines.Items(i)->Caption().right(2)
+                                      : before.left(before.size() - 2) + QStringLiteral("30"));
+    }
+    lines.EndUpdate();
 }
 
 void TNoxMainForm::buildToolBar()

@@ -94,6 +94,7 @@ void TNoxMainForm::applyStyleValues(const TStyle& st)
     mv->SetWeekDayBKColor(st.Color);
     m_month->setFont(font);
     m_month->SetFontColor(st.FontColor);
+    m_month->setPalette(pal); // system text colours resolve to the style's font colour
     mv->SetFocusColor(st.ViewFocusStyleColor);
     mv->FocusFont().SetColor(st.ViewFocusStyleFontColor);
     mv->SetSundayBKColor(st.DayKind.SundayBKColor);
