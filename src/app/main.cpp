@@ -2,7 +2,11 @@
 // Japanese environment, hands over to a running instance or shows the main
 // window and runs the event loop.
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QTimer>
 #include <cstdio>
+#include <memory>
 
 #include "app/appenvironment.h"
 #include "app/mainform.h"
@@ -10,8 +14,46 @@
 #include "app/toolglyphs.h"
 #include "core/folders.h"
 
+namespace {
+
+// NOX_STARTUP_PROBE=1: print the milliseconds from entry to the first paint of
+// the window and to the end of the deferred start-up, then quit (benchmarks).
+class StartupProbe : public QObject {
+public:
+    StartupProbe(nox::TNoxMainForm& form, const QElapsedTimer& clock) : m_clock(clock)
+    {
+        form.installEventFilter(this);
+        form.OnStarted = [this](QObject*) {
+            m_started = m_clock.nsecsElapsed() / 1e6;
+            QTimer::singleShot(0, this, [this] { finish(); });
+        };
+    }
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint && m_painted < 0) {
+            m_painted = m_clock.nsecsElapsed() / 1e6;
+        }
+        return false;
+    }
+
+private:
+    void finish()
+    {
+        std::printf("first-paint-ms %.3f\nstarted-ms %.3f\n", m_painted, m_started);
+        std::fflush(stdout);
+        QCoreApplication::quit();
+    }
+    const QElapsedTimer& m_clock;
+    double m_painted = -1;
+    double m_started = -1;
+};
+
+} // namespace
+
 int main(int argc, char* argv[])
 {
+    QElapsedTimer sinceEntry;
+    sinceEntry.start();
     if (!nox::hasDisplay()) {
         std::fputs(nox::noDisplayMessage().toLocal8Bit().constData(), stderr);
         return 1;
@@ -42,6 +84,10 @@ int main(int argc, char* argv[])
 
     nox::TNoxMainForm form;
     guard.OnActivateRequest = [&form](QObject*) { form.ShowFromTray(); };
+    std::unique_ptr<StartupProbe> probe;
+    if (qEnvironmentVariableIsSet("NOX_STARTUP_PROBE")) {
+        probe = std::make_unique<StartupProbe>(form, sinceEntry);
+    }
     form.show();
     return app.exec();
 }

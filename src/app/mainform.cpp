@@ -189,6 +189,9 @@ void TNoxMainForm::DeferredStartup()
     }
     updateBanner();
     resizeMemoPanes();
+    if (OnStarted) {
+        OnStarted(this);
+    }
 }
 
 void TNoxMainForm::runConversions()

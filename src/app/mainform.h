@@ -183,6 +183,8 @@ public:
     std::function<void(QObject* Sender, const QString& page)> OnSettings;
     std::function<void(QObject* Sender)> OnFreeMemo;
     std::function<void(QObject* Sender, const QPoint& globalPos)> OnCategoryMenu;
+    // Raised at the end of the deferred start-up.
+    std::function<void(QObject* Sender)> OnStarted;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
