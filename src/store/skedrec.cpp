@@ -84,7 +84,11 @@ QString formatSkedLine(const TSkedRec& rec)
         rec.RelatedInfo,
         rec.OpenRelatedInfo ? QStringLiteral("1") : QStringLiteral("0"),
     };
-    return fields.join(u'\t');
+    QString line = fields.join(u'\t');
+    if (!rec.ExtraFields.isEmpty()) {
+        line += u'\t' + rec.ExtraFields;
+    }
+    return line;
 }
 
 TSkedParseResult parseSkedLine(const QString& line, const QDate& date, TSkedRec* rec)
@@ -111,6 +115,9 @@ TSkedParseResult parseSkedLine(const QString& line, const QDate& date, TSkedRec*
     }
     r.RelatedInfo = f.size() > 11 ? f[11] : QString();
     r.OpenRelatedInfo = f.size() > 12 && f[12] == u"1";
+    if (f.size() > kSkedFieldCount) {
+        r.ExtraFields = f.mid(kSkedFieldCount).join(u'\t');
+    }
     *rec = r;
     result.ok = true;
     return result;

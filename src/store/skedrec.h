@@ -17,7 +17,8 @@
 //   11     RelatedInfo      escaped text               empty when missing
 //   12     OpenRelatedInfo  "1" / "0"                  true only for exactly "1"
 //
-// Fields beyond the 13th are ignored when reading.
+// Fields beyond the 13th (written by a later version) are kept verbatim and
+// written back after the 13th.
 #include <QDate>
 #include <QDateTime>
 #include <QString>
@@ -52,6 +53,7 @@ struct TSkedRec {
     qint32 AlarmMinutes = -1;
     QString RelatedInfo;
     bool OpenRelatedInfo = false;
+    QString ExtraFields; // fields past the 13th, tab-joined, kept for rewriting
 
     QDate date() const { return dateFromDayNumber(qint32(Date)); }
     void setDate(const QDate& d) { Date = dayNumber(d); }

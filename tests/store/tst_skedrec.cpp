@@ -13,6 +13,7 @@ private slots:
     void escaping();
     void optionalFields_data();
     void optionalFields();
+    void fieldsOfLaterVersionsSurviveRewrite();
     void badLines_data();
     void badLines();
     void fieldAccess();
@@ -93,7 +94,7 @@ void TestSkedRec::optionalFields_data()
     QTest::newRow("alarm not a number") << "\tx\tinfo\t1" << -1 << "info" << true;
     QTest::newRow("open true is false") << "\t0\t\ttrue" << 0 << "" << false;
     QTest::newRow("open 2 is false") << "\t0\t\t2" << 0 << "" << false;
-    QTest::newRow("extra fields ignored") << "\t10\tr\t1\textra" << 10 << "r" << true;
+    QTest::newRow("extra fields do not disturb") << "\t10\tr\t1\textra" << 10 << "r" << true;
 }
 
 void TestSkedRec::optionalFields()
@@ -112,6 +113,15 @@ void TestSkedRec::optionalFields()
     QCOMPARE(r.LineColor, clRed);
     QCOMPARE(r.Memo, QStringLiteral("m"));
     QCOMPARE(r.Category, QStringLiteral("c"));
+}
+
+void TestSkedRec::fieldsOfLaterVersionsSurviveRewrite()
+{
+    const QString line =
+        QStringLiteral("2\t3\tclRed\tclRed\t0\t-1\t7\tm\tt\tc\t10\tr\t1\tnew1\t\tnew3");
+    TSkedRec r;
+    QVERIFY(parseSkedLine(line, QDate(2020, 1, 1), &r).ok);
+    QCOMPARE(formatSkedLine(r), line);
 }
 
 void TestSkedRec::badLines_data()
