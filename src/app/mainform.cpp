@@ -135,7 +135,9 @@ void TNoxMainForm::DeferredStartup()
     m_started = true;
     setWindowTitle(QStringLiteral("Nox - ver ") + productVersion());
     runConversions();
-    layoutToolBar();
+    // The splitter keeps sizes only once the window is laid out: apply them again.
+    setToolBarHeight(m_toolBarHeight);
+    setMemoVisible(m_memoVisible);
 
     m_holidays.load(m_dataFolder, folders::defaultFolder());
     m_month->ClearHolidays();
