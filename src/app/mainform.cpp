@@ -32,6 +32,7 @@ namespace {
 constexpr int kMinWidth = 450;
 constexpr int kMinHeight = 110;
 constexpr int kStartupInterval = 1;
+constexpr int kUnpaintedStartup = 300;
 constexpr int kBeatInterval = 1000;
 } // namespace
 
@@ -105,9 +106,27 @@ void TNoxMainForm::FormCreate()
     ShowCategoryFilter();
 
     connect(&m_timer, &QTimer::timeout, this, &TNoxMainForm::timerBeat);
-    if (m_options.startTimer) {
+}
+
+// The deferred start-up runs 1 ms after the window has first been painted, so
+// the window appears before the many files are read. Should no paint come
+// (a minimised start), showing the window starts it a little later anyway.
+void TNoxMainForm::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (!m_started && m_options.startTimer && !m_timer.isActive()) {
+        m_timer.start(kUnpaintedStartup);
+    }
+}
+
+bool TNoxMainForm::event(QEvent* event)
+{
+    const bool result = QMainWindow::event(event);
+    if (event->type() == QEvent::UpdateRequest && !m_started && m_options.startTimer && !m_firstPaintSeen) {
+        m_firstPaintSeen = true;
         m_timer.start(kStartupInterval);
     }
+    return result;
 }
 
 void TNoxMainForm::timerBeat()

@@ -188,6 +188,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    bool event(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -269,6 +271,7 @@ private:
     bool m_exitRequested = false;
     bool m_imagesChanged = false;
     bool m_destroyed = false;
+    bool m_firstPaintSeen = false;
     int m_nowSlot = -1;
     int m_nowColumn = -1;
     int m_toolBarHeight = 30;
