@@ -144,6 +144,9 @@ void TNoxMainForm::timerBeat()
         m_clock->tick(t);
     }
     m_banner->setToday(t.date());
+    if (m_month->Today() != t.date()) {
+        m_month->SetToday(t.date());
+    }
     UpdateNowMarker();
     m_alarms->CheckAlarmsAndSignals();
 }

@@ -129,6 +129,10 @@ void TNoxMainForm::ShowDays(const QDate& from)
         m_sked->Skeds(i)->View().TopBar().setCaption(formatDateTime(m_settings.dateFormat, date));
     }
     m_sked->EndUpdate();
+    // Columns added since the last scroll start at the top: keep all in step.
+    for (int i = 0; i < skedCount(); ++i) {
+        m_sked->Skeds(i)->ScrollTo(m_sked->TopRow());
+    }
     m_fillingDays = false;
     m_leftDate = from;
     ColorColumns();

@@ -74,6 +74,7 @@ private slots:
     void alarmsFireAtSecondZero();
     void alarmOpensPopupWindow();
     void nowMarkerFollowsTodayAndTime();
+    void reviewShots();
 };
 
 void TestMainForm::firstStartCreatesFolderAndWritesBack()
@@ -414,6 +415,42 @@ void TestMainForm::nowMarkerFollowsTodayAndTime()
     }
     form->TodayClick();
     QCOMPARE(sked->Skeds(int(form->leftDate().daysTo(f.clock.date())))->View().LeftBar().HighlightLine(), 17);
+}
+
+// With NOX_TEST_SHOTS set to a folder: pictures of 1, 5 and 7 day columns and
+// of the month view in each of the three factory styles.
+void TestMainForm::reviewShots()
+{
+    const QString folder = qEnvironmentVariable("NOX_TEST_SHOTS");
+    if (folder.isEmpty()) {
+        QSKIP("NOX_TEST_SHOTS is not set");
+    }
+    QDir().mkpath(folder);
+    MainFormFixture f;
+    QByteArray day;
+    day += skedLine(18, 20, 1, QStringLiteral("定例会議"), {}, 5);
+    day += skedLine(24, 25, 2, QStringLiteral("ランチ#13#10駅前の店"));
+    day += QStringLiteral("26\t29\tclRed\tclRed\t1\t-1\t3\tメモあり\t企画打ち合わせ\t仕事\t-1\t\t0\r\n").toUtf8();
+    for (int d = 0; d < 12; d += 2) {
+        f.writeFile(QDate(2026, 3, 9 + d).toString(QStringLiteral("yyyyMMdd")) + QStringLiteral(".dat"), day);
+    }
+    for (int style = 0; style < 3; ++style) {
+        IniFile ini(f.dataFile(QStringLiteral("Nox.ini")));
+        ini.writeInteger(QStringLiteral("sked"), QStringLiteral("style"), style);
+        TNoxMainForm* form = f.start();
+        form->resize(1000, 680);
+        form->memoPane(1)->SetText(QStringLiteral("日別メモの例"));
+        for (int count : {1, 5, 7}) {
+            form->SetSkedCount(count);
+            QTest::qWait(50);
+            form->grab().save(QStringLiteral("%1/main-style%2-days%3.png").arg(folder).arg(style + 1).arg(count));
+        }
+        form->SwitchViewClick();
+        QTest::qWait(50);
+        form->grab().save(QStringLiteral("%1/main-style%2-month.png").arg(folder).arg(style + 1));
+        form->SwitchViewClick();
+        f.stop();
+    }
 }
 
 QTEST_MAIN(TestMainForm)
