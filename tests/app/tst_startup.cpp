@@ -79,10 +79,9 @@ void TestStartup::secondStartHandsOverAndEnds()
     first.setProcessEnvironment(environmentFor(home.path()));
     first.start(noxProgram(), {});
     QVERIFY(first.waitForStarted());
-    // The first instance holds the lock once its data folder exists.
-    QTRY_VERIFY_WITH_TIMEOUT(!QDir(home.path() + QStringLiteral("/data")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).isEmpty(),
-                             10000);
-    QTest::qWait(500);
+    const QString lock = home.path() + QStringLiteral("/data/") + folders::userName() + QStringLiteral("/nox.lock");
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(lock), 10000);
+    QTest::qWait(300); // listening starts right after the lock is taken
     QProcess second;
     second.setProcessEnvironment(environmentFor(home.path()));
     second.start(noxProgram(), {});
