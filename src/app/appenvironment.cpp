@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QFont>
+#include <QGuiApplication>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
@@ -58,6 +59,12 @@ void setUpJapaneseEnvironment(QCoreApplication& app)
         delete translator;
     }
     installFontSubstitutions();
+    // The window font of the original program; substituted above.
+    if (qobject_cast<QGuiApplication*>(&app)) {
+        QFont font = QGuiApplication::font();
+        font.setFamily(QStringLiteral("ＭＳ Ｐゴシック"));
+        QGuiApplication::setFont(font);
+    }
 }
 
 } // namespace nox
