@@ -10,7 +10,8 @@
 
 #include <memory>
 
-namespace {
+namespace
+{
 
 struct Probe {
     double firstPaint = -1;
@@ -76,8 +77,14 @@ void startup(benchmark::State& state, int months, bool toFirstPaint)
 
 } // namespace
 
-BENCHMARK_CAPTURE(startup, empty_first_paint, 0, true)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);
-BENCHMARK_CAPTURE(startup, empty_started, 0, false)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);
+BENCHMARK_CAPTURE(startup, empty_first_paint, 0, true)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(10);
+BENCHMARK_CAPTURE(startup, empty_started, 0, false)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(10);
 BENCHMARK_CAPTURE(startup, years20_first_paint, 240, true)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)

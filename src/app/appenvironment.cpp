@@ -7,7 +7,8 @@
 #include <QLocale>
 #include <QTranslator>
 
-namespace nox {
+namespace nox
+{
 
 QString productVersion()
 {
@@ -16,8 +17,8 @@ QString productVersion()
 
 bool hasDisplay()
 {
-    return !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") || !qEnvironmentVariableIsEmpty("DISPLAY")
-        || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    return !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") || !qEnvironmentVariableIsEmpty("DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
 }
 
 QString noDisplayMessage()

@@ -5,7 +5,8 @@
 
 class QCoreApplication;
 
-namespace nox {
+namespace nox
+{
 
 // The product version written to "Nox.ini" and shown in captions ("2.05").
 QString productVersion();

@@ -6,9 +6,11 @@
 
 #include "core/datetime.h"
 
-namespace nox {
+namespace nox
+{
 
-namespace {
+namespace
+{
 constexpr int kTextLeft = 32;
 constexpr int kTodayGap = 16;
 } // namespace
@@ -60,8 +62,8 @@ void TDateBanner::setToday(const QDate& today)
 QString TDateBanner::todayText() const
 {
     return m_today.isValid()
-        ? formatDateTime(QStringLiteral("\"今日 : \"yyyy\"年\"m\"月\"d日(aaaa)"), m_today)
-        : QString();
+               ? formatDateTime(QStringLiteral("\"今日 : \"yyyy\"年\"m\"月\"d日(aaaa)"), m_today)
+               : QString();
 }
 
 void TDateBanner::setStarted(bool started)

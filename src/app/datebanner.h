@@ -8,9 +8,11 @@
 
 #include "core/color.h"
 
-namespace nox {
+namespace nox
+{
 
-class TDateBanner : public QWidget {
+class TDateBanner : public QWidget
+{
     Q_OBJECT
 public:
     explicit TDateBanner(QWidget* parent = nullptr);

@@ -14,11 +14,13 @@
 #include "app/toolglyphs.h"
 #include "core/folders.h"
 
-namespace {
+namespace
+{
 
 // NOX_STARTUP_PROBE=1: print the milliseconds from entry to the first paint of
 // the window and to the end of the deferred start-up, then quit (benchmarks).
-class StartupProbe : public QObject {
+class StartupProbe : public QObject
+{
 public:
     StartupProbe(nox::TNoxMainForm& form, const QElapsedTimer& clock) : m_clock(clock)
     {

@@ -26,9 +26,11 @@
 #include "store/categories.h"
 #include "widgets/noxmemo.h"
 
-namespace nox {
+namespace nox
+{
 
-namespace {
+namespace
+{
 constexpr int kMinWidth = 450;
 constexpr int kMinHeight = 110;
 constexpr int kStartupInterval = 1;
@@ -173,8 +175,7 @@ void TNoxMainForm::DeferredStartup()
     ShowCategoryFilter();
     m_status->setOwnerDraw(m_settings.statusBar);
     updateStatusColors();
-    m_month->View()->SetTimeViewStyle(
-        monthview::TMonthTimeViewStyle(qBound(0, m_settings.timeViewStyle, 2)));
+    m_month->View()->SetTimeViewStyle(monthview::TMonthTimeViewStyle(qBound(0, m_settings.timeViewStyle, 2)));
 
     m_memoStore.open(m_dataFolder);
     m_banner->setToday(today());

@@ -26,8 +26,8 @@
 #include <memory>
 #include <optional>
 
-#include "appearance/style.h"
 #include "app/noxsettings.h"
+#include "appearance/style.h"
 #include "core/color.h"
 #include "store/holidays.h"
 #include "store/imagestrip.h"
@@ -39,15 +39,18 @@ class QSplitter;
 class QSystemTrayIcon;
 class QLabel;
 
-namespace nox {
+namespace nox
+{
 
-namespace sked {
+namespace sked
+{
 class TSkedControl;
 class TSked;
 class TSkedItem;
 class TLineItem;
 } // namespace sked
-namespace monthview {
+namespace monthview
+{
 class TMonthView;
 class TMonthViewItem;
 } // namespace monthview
@@ -60,7 +63,8 @@ class TNoxMemo;
 class TStatusPanels;
 struct PopupRequest;
 
-class TNoxMainForm : public QMainWindow {
+class TNoxMainForm : public QMainWindow
+{
     Q_OBJECT
 public:
     enum TViewMode { vmDay = 1, vmMonth = 2 };

@@ -14,9 +14,11 @@
 #include "store/daykind.h"
 #include "widgets/noxmemo.h"
 
-namespace nox {
+namespace nox
+{
 
-namespace {
+namespace
+{
 constexpr int kMonthCells = 42;
 
 // Text up to its first escaped line break.
@@ -136,7 +138,8 @@ void TNoxMainForm::ColorColumns()
         m_dayKinds[i] = day.kind;
         const bool focused = i == focusedColumn();
         view.TopBar().setColor(focused ? master.FocusStyle().Color() : master.TopBar().Color());
-        view.TopBar().Font().setColor(focused ? master.FocusStyle().Font().Color() : master.TopBar().Font().Color());
+        view.TopBar().Font().setColor(focused ? master.FocusStyle().Font().Color()
+                                              : master.TopBar().Font().Color());
         TColor bk = master.LeftBar().Color();
         TColor fg = master.LeftBar().Font().Color();
         if (day.kind == dkHoliday) {
@@ -165,8 +168,8 @@ void TNoxMainForm::showDayStatus()
     if (!sked || column >= m_dayNames.size()) {
         return;
     }
-    m_status->setDayPanel(m_dayNames.at(column) + QStringLiteral(" (") + QString::number(sked->Items().Count())
-                              + QStringLiteral(")"),
+    m_status->setDayPanel(m_dayNames.at(column) + QStringLiteral(" (") +
+                              QString::number(sked->Items().Count()) + QStringLiteral(")"),
                           m_dayKinds.at(column));
     const sked::TSkedItem* item = sked->SelectedItem();
     if (item) {

@@ -21,9 +21,11 @@
 #include "widgets/noxbutton.h"
 #include "widgets/noxmemo.h"
 
-namespace nox {
+namespace nox
+{
 
-namespace {
+namespace
+{
 constexpr int kSplitterHeight = 3;
 constexpr int kMinToolBar = 20;
 constexpr int kMaxToolBar = 64;
@@ -61,7 +63,8 @@ QStringList lineCaptions(bool halfFormat)
 {
     QStringList captions;
     for (int slot = 0; slot < 48; ++slot) {
-        const QString text = QString::number(slot / 2) + (slot % 2 ? QStringLiteral(":30") : QStringLiteral(":00"));
+        const QString text =
+            QString::number(slot / 2) + (slot % 2 ? QStringLiteral(":30") : QStringLiteral(":00"));
         captions << ((halfFormat && slot % 2) ? text.right(2) : text);
     }
     return captions;
@@ -169,15 +172,35 @@ void TNoxMainForm::buildToolBar()
     m_toolBar->installEventFilter(this);
     const std::function<void()> actions[] = {
         [this] { PrevDayClick(); },
-        [this] { if (OnSearch) { OnSearch(this); } },
-        [this] { if (OnAddSchedule) { OnAddSchedule(this); } },
-        [this] { if (OnEditSchedule) { OnEditSchedule(this); } },
+        [this] {
+            if (OnSearch) {
+                OnSearch(this);
+            }
+        },
+        [this] {
+            if (OnAddSchedule) {
+                OnAddSchedule(this);
+            }
+        },
+        [this] {
+            if (OnEditSchedule) {
+                OnEditSchedule(this);
+            }
+        },
         [this] { TodayClick(); },
         [this] { MemoToggleClick(); },
-        [this] { if (OnFreeMemo) { OnFreeMemo(this); } },
+        [this] {
+            if (OnFreeMemo) {
+                OnFreeMemo(this);
+            }
+        },
         [this] { SwitchViewClick(); },
         [this] { GoToDateClick(); },
-        [this] { if (OnSettings) { OnSettings(this, QString()); } },
+        [this] {
+            if (OnSettings) {
+                OnSettings(this, QString());
+            }
+        },
         [this] { IncreaseClick(); },
         [this] { DecreaseClick(); },
         [this] { NextDayClick(); },
@@ -254,8 +277,10 @@ void TNoxMainForm::setModeHints()
     const bool month = m_viewMode == vmMonth;
     m_prevButton->setToolTip(month ? QStringLiteral("前月") : QStringLiteral("前の日"));
     m_nextButton->setToolTip(month ? QStringLiteral("次月") : QStringLiteral("次の日"));
-    m_increaseButton->setToolTip(month ? QStringLiteral("罫線を元の位置に戻す") : QStringLiteral("表示日数を増やす"));
-    m_decreaseButton->setToolTip(month ? QStringLiteral("時間表示の切替") : QStringLiteral("表示日数を減らす"));
+    m_increaseButton->setToolTip(month ? QStringLiteral("罫線を元の位置に戻す")
+                                       : QStringLiteral("表示日数を増やす"));
+    m_decreaseButton->setToolTip(month ? QStringLiteral("時間表示の切替")
+                                       : QStringLiteral("表示日数を減らす"));
     m_switchButton->SetCaption(month ? QStringLiteral("週") : QStringLiteral("月"));
     const int odd = month ? 1 : 0;
     m_prevButton->SetGlyph(m_modeGlyphs.at(0 + odd));
@@ -290,7 +315,8 @@ void TNoxMainForm::buildMenus()
         m_navMenu->addAction(a);
     };
     add(QStringLiteral("今日へ移動(&H)"), QKeySequence(Qt::CTRL | Qt::Key_H), [this] { TodayClick(); });
-    add(QStringLiteral("指定日へ移動(&O)..."), QKeySequence(Qt::CTRL | Qt::Key_O), [this] { GoToDateClick(); });
+    add(QStringLiteral("指定日へ移動(&O)..."), QKeySequence(Qt::CTRL | Qt::Key_O),
+        [this] { GoToDateClick(); });
     m_navMenu->addSeparator();
     add(QStringLiteral("次月(&M)"), QKeySequence(Qt::CTRL | Qt::Key_M), [this] { NextMonthClick(); });
     add(QStringLiteral("前月(&N)"), QKeySequence(Qt::CTRL | Qt::Key_N), [this] { PrevMonthClick(); });
@@ -352,8 +378,8 @@ void TNoxMainForm::rebuildMemoPanes()
     for (int i = 0; i < m_memoPanes.size(); ++i) {
         TNoxMemo* pane = m_memoPanes.at(i);
         pane->SetTopBarHeight(month ? kMonthPaneBar : 0);
-        pane->SetTopBarCaption(month ? (i == 0 ? QStringLiteral("スケジュールメモ") : QStringLiteral("日別メモ"))
-                                     : QString());
+        pane->SetTopBarCaption(
+            month ? (i == 0 ? QStringLiteral("スケジュールメモ") : QStringLiteral("日別メモ")) : QString());
         pane->SetTopBarBKColor(m_month->View()->TopBar().Color());
         pane->SetTopBarFGColor(m_month->View()->TopBar().Font().Color());
         pane->SetColor(background);

@@ -15,9 +15,11 @@
 #include "store/daykind.h"
 #include "widgets/noxmemo.h"
 
-namespace nox {
+namespace nox
+{
 
-namespace {
+namespace
+{
 constexpr int kMaxColumns = 7;
 
 // The first plain row of `line` in the column (a row of an item block as a
@@ -237,7 +239,8 @@ void TNoxMainForm::TodayClick()
 
 void TNoxMainForm::GoToDateClick()
 {
-    QDate date = m_viewMode == vmMonth ? m_month->CurrentDate() : m_leftDate.addDays(qMax(0, focusedColumn()));
+    QDate date =
+        m_viewMode == vmMonth ? m_month->CurrentDate() : m_leftDate.addDays(qMax(0, focusedColumn()));
     if (ShowGoToDate(this, date)) {
         GoToDate(date);
     }
@@ -316,8 +319,8 @@ void TNoxMainForm::DecreaseClick()
 // the day view and only without Shift.
 bool TNoxMainForm::handleShortcut(int key, Qt::KeyboardModifiers mods)
 {
-    if (m_viewMode != vmDay || !m_started || !(mods & Qt::ControlModifier) || (mods & Qt::ShiftModifier)
-        || (mods & Qt::AltModifier)) {
+    if (m_viewMode != vmDay || !m_started || !(mods & Qt::ControlModifier) || (mods & Qt::ShiftModifier) ||
+        (mods & Qt::AltModifier)) {
         return false;
     }
     if (key == Qt::Key_U) {
@@ -466,12 +469,12 @@ void TNoxMainForm::monthSelectionChanged()
         count += m_month->Items()->Item(i)->Day() == date ? 1 : 0;
     }
     const DayNameAndKind day = dayNameAndKind(date, m_holidays);
-    const TColor background = day.kind == dkHoliday ? m_month->View()->HolidayBKColor()
-        : day.kind == dkSunday                      ? m_month->View()->SundayBKColor()
-        : day.kind == dkSaturday                    ? m_month->View()->SaturdayBKColor()
-                                                    : m_month->View()->WeekDayBKColor();
-    m_status->setDayPanel(day.name + QStringLiteral(" (") + QString::number(count) + QStringLiteral(")"), day.kind,
-                          background);
+    const TColor background = day.kind == dkHoliday    ? m_month->View()->HolidayBKColor()
+                              : day.kind == dkSunday   ? m_month->View()->SundayBKColor()
+                              : day.kind == dkSaturday ? m_month->View()->SaturdayBKColor()
+                                                       : m_month->View()->WeekDayBKColor();
+    m_status->setDayPanel(day.name + QStringLiteral(" (") + QString::number(count) + QStringLiteral(")"),
+                          day.kind, background);
 
     monthview::TMonthViewItem* item = m_month->SelectedItem();
     TNoxMemo* left = m_memoPanes.at(0);
@@ -480,8 +483,8 @@ void TNoxMainForm::monthSelectionChanged()
         const auto* rec = static_cast<const TSkedRec*>(item->Data());
         loadPane(left, unescapeSkedText(rec->Memo));
         left->setReadOnly(false);
-        m_status->setSchedulePanel(scheduleSpanText(rec->StartTime, rec->EndTime, item->Memo()), rec->TextColor,
-                                   rec->FontStyle);
+        m_status->setSchedulePanel(scheduleSpanText(rec->StartTime, rec->EndTime, item->Memo()),
+                                   rec->TextColor, rec->FontStyle);
     } else {
         loadPane(left, QString());
         left->setReadOnly(true);
@@ -565,8 +568,8 @@ void TNoxMainForm::updateBanner()
     if (m_viewMode == vmMonth) {
         m_banner->setPeriodText(formatDateTime(QStringLiteral("yyyy\"年\"mm\"月\""), m_month->CurrentDate()));
     } else {
-        m_banner->setPeriodText(formatDateTime(dayPattern, m_leftDate) + QStringLiteral("～")
-                                + formatDateTime(dayPattern, m_leftDate.addDays(skedCount() - 1)));
+        m_banner->setPeriodText(formatDateTime(dayPattern, m_leftDate) + QStringLiteral("～") +
+                                formatDateTime(dayPattern, m_leftDate.addDays(skedCount() - 1)));
     }
     m_banner->setToday(today());
 }

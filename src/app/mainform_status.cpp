@@ -7,21 +7,24 @@
 #include "alarm/alarmcenter.h"
 #include "alarm/ui/popupsettings.h"
 #include "alarm/ui/popupwindow.h"
-#include "core/inifile.h"
 #include "app/appenvironment.h"
 #include "app/clockpanel.h"
 #include "app/mainform.h"
 #include "app/statuspanels.h"
+#include "core/inifile.h"
 #include "core/settings.h"
 #include "sked/skedcontrol.h"
 
-namespace nox {
+namespace nox
+{
 
 void TNoxMainForm::buildStatusBar()
 {
     m_status = new TStatusPanels(this);
     setStatusBar(m_status);
-    m_status->OnPanelDblClick = [this](QObject*, int panel, const QPoint& pos) { statusPanelDblClick(panel, pos); };
+    m_status->OnPanelDblClick = [this](QObject*, int panel, const QPoint& pos) {
+        statusPanelDblClick(panel, pos);
+    };
 }
 
 void TNoxMainForm::statusPanelDblClick(int panel, const QPoint& globalPos)
@@ -113,8 +116,8 @@ void TNoxMainForm::buildClock()
     m_clock->setFormat(s.clockFormat);
     m_clock->setColors(s.clockBkColor, s.clockFgColor);
     m_clock->setDragColors(m_sked->View().FocusStyle().Color(), m_sked->View().FocusStyle().Font().Color());
-    m_clock->setClockFont(s.clockFontName.isEmpty() ? m_sked->font().family() : s.clockFontName, s.clockFontSize,
-                          s.clockFontStyle & (fsBold | fsItalic | fsUnderline));
+    m_clock->setClockFont(s.clockFontName.isEmpty() ? m_sked->font().family() : s.clockFontName,
+                          s.clockFontSize, s.clockFontStyle & (fsBold | fsItalic | fsUnderline));
     m_clock->setFixedPos(s.clockFixedPos);
     m_clock->setCorner(s.clockFixedPosIndex);
     m_clock->setMargins(s.clockXMargin, s.clockYMargin);
@@ -134,7 +137,8 @@ void TNoxMainForm::AddTrayIcon()
     if (!m_tray) {
         m_tray = new QSystemTrayIcon(QApplication::windowIcon(), this);
         m_trayMenu = new QMenu(this);
-        QAction* open = m_trayMenu->addAction(QStringLiteral("Nox を開く(&O)"), this, &TNoxMainForm::ShowFromTray);
+        QAction* open =
+            m_trayMenu->addAction(QStringLiteral("Nox を開く(&O)"), this, &TNoxMainForm::ShowFromTray);
         QFont bold = open->font();
         bold.setBold(true);
         open->setFont(bold);
@@ -191,7 +195,8 @@ void TNoxMainForm::openPopup(const PopupRequest& request)
 
 } // namespace nox
 
-namespace nox {
+namespace nox
+{
 
 void TNoxMainForm::showPopupWindow(const PopupRequest& request)
 {

@@ -7,7 +7,8 @@
 #include "sked/skedcontrol.h"
 #include "widgets/noxmemo.h"
 
-namespace nox {
+namespace nox
+{
 
 // The current look as a style, so that keys missing from the file keep it.
 TStyle TNoxMainForm::currentStyle() const

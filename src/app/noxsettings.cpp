@@ -1,6 +1,7 @@
 #include "app/noxsettings.h"
 
-namespace nox {
+namespace nox
+{
 
 void TNoxSettings::readWindow(const Settings& ini)
 {

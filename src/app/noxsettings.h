@@ -7,7 +7,8 @@
 #include "core/color.h"
 #include "core/settings.h"
 
-namespace nox {
+namespace nox
+{
 
 struct TNoxSettings {
     // "window1"

@@ -3,9 +3,11 @@
 #include <QPainter>
 #include <QPainterPath>
 
-namespace nox {
+namespace nox
+{
 
-namespace {
+namespace
+{
 
 const QColor kInk(0x30, 0x40, 0x60);
 const QColor kAccent(0x20, 0x70, 0xD0);
@@ -135,23 +137,48 @@ QPixmap toolGlyph(ToolGlyph glyph)
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
     switch (glyph) {
-    case ToolGlyph::PrevDay: arrow(p, true, false); break;
-    case ToolGlyph::PrevMonth: arrow(p, true, true); break;
-    case ToolGlyph::NextDay: arrow(p, false, false); break;
-    case ToolGlyph::NextMonth: arrow(p, false, true); break;
-    case ToolGlyph::IncreaseDays: columns(p, 3, true); break;
-    case ToolGlyph::DecreaseDays: columns(p, 2, false); break;
-    case ToolGlyph::ResetLines: grid(p); break;
-    case ToolGlyph::TimeStyle: clockFace(p); break;
-    case ToolGlyph::Search: magnifier(p); break;
-    case ToolGlyph::FreeMemo: note(p); break;
-    case ToolGlyph::GoToDate: calendar(p); break;
-    case ToolGlyph::Settings: gear(p); break;
+    case ToolGlyph::PrevDay:
+        arrow(p, true, false);
+        break;
+    case ToolGlyph::PrevMonth:
+        arrow(p, true, true);
+        break;
+    case ToolGlyph::NextDay:
+        arrow(p, false, false);
+        break;
+    case ToolGlyph::NextMonth:
+        arrow(p, false, true);
+        break;
+    case ToolGlyph::IncreaseDays:
+        columns(p, 3, true);
+        break;
+    case ToolGlyph::DecreaseDays:
+        columns(p, 2, false);
+        break;
+    case ToolGlyph::ResetLines:
+        grid(p);
+        break;
+    case ToolGlyph::TimeStyle:
+        clockFace(p);
+        break;
+    case ToolGlyph::Search:
+        magnifier(p);
+        break;
+    case ToolGlyph::FreeMemo:
+        note(p);
+        break;
+    case ToolGlyph::GoToDate:
+        calendar(p);
+        break;
+    case ToolGlyph::Settings:
+        gear(p);
+        break;
     }
     return pm;
 }
 
-namespace {
+namespace
+{
 QPixmap iconPixmap(int size)
 {
     QPixmap pm(size, size);

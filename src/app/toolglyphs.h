@@ -3,7 +3,8 @@
 #include <QIcon>
 #include <QPixmap>
 
-namespace nox {
+namespace nox
+{
 
 enum class ToolGlyph {
     PrevDay,      // day view "前の日"

@@ -20,7 +20,8 @@
 
 using namespace nox;
 
-namespace {
+namespace
+{
 
 QByteArray skedLine(int start, int end, qint32 id, const QString& text, const QString& category = {},
                     int alarm = -1)
@@ -55,7 +56,8 @@ QString storedMemo(const MainFormFixture& f, const QDate& date)
 
 } // namespace
 
-class TestMainForm : public QObject {
+class TestMainForm : public QObject
+{
     Q_OBJECT
 private slots:
     void initTestCase() { installFontSubstitutions(); }
@@ -130,7 +132,8 @@ void TestMainForm::tooSmallWidthIsRaised()
 {
     MainFormFixture f;
     QDir().mkpath(f.dataFolder());
-    IniFile(f.dataFile(QStringLiteral("Nox.ini"))).writeInteger(QStringLiteral("window1"), QStringLiteral("width"), 300);
+    IniFile(f.dataFile(QStringLiteral("Nox.ini")))
+        .writeInteger(QStringLiteral("window1"), QStringLiteral("width"), 300);
     TNoxMainForm* form = f.start(false);
     QCOMPARE(form->width(), 450);
 }
@@ -299,13 +302,14 @@ void TestMainForm::monthFillHonoursTheCategoryFilter()
 {
     MainFormFixture f;
     f.writeFile(QStringLiteral("20260320.dat"),
-                skedLine(18, 19, 1, QStringLiteral("a-work"), QStringLiteral("A"))
-                    + skedLine(20, 21, 2, QStringLiteral("b-home"), QStringLiteral("B"))
-                    + skedLine(22, 23, 3, QStringLiteral("none#13#10second line")));
+                skedLine(18, 19, 1, QStringLiteral("a-work"), QStringLiteral("A")) +
+                    skedLine(20, 21, 2, QStringLiteral("b-home"), QStringLiteral("B")) +
+                    skedLine(22, 23, 3, QStringLiteral("none#13#10second line")));
     f.writeFile(QStringLiteral("20260502.dat"), skedLine(18, 19, 4, QStringLiteral("outside")));
-    IniFile(f.dataFile(QStringLiteral("Nox.ini"))).writeString(QStringLiteral("category"), QStringLiteral("select"),
-                                                               QStringLiteral("A"));
-    IniFile(f.dataFile(QStringLiteral("Nox.ini"))).writeInteger(QStringLiteral("window1"), QStringLiteral("viewmode"), 2);
+    IniFile(f.dataFile(QStringLiteral("Nox.ini")))
+        .writeString(QStringLiteral("category"), QStringLiteral("select"), QStringLiteral("A"));
+    IniFile(f.dataFile(QStringLiteral("Nox.ini")))
+        .writeInteger(QStringLiteral("window1"), QStringLiteral("viewmode"), 2);
     TNoxMainForm* form = f.start();
     QCOMPARE(form->statusPanels()->panelText(0), QStringLiteral("A"));
     monthview::TMonthViewItems* items = form->monthView()->Items();
@@ -430,7 +434,8 @@ void TestMainForm::reviewShots()
     QByteArray day;
     day += skedLine(18, 20, 1, QStringLiteral("定例会議"), {}, 5);
     day += skedLine(24, 25, 2, QStringLiteral("ランチ#13#10駅前の店"));
-    day += QStringLiteral("26\t29\tclRed\tclRed\t1\t-1\t3\tメモあり\t企画打ち合わせ\t仕事\t-1\t\t0\r\n").toUtf8();
+    day += QStringLiteral("26\t29\tclRed\tclRed\t1\t-1\t3\tメモあり\t企画打ち合わせ\t仕事\t-1\t\t0\r\n")
+               .toUtf8();
     for (int d = 0; d < 12; d += 2) {
         f.writeFile(QDate(2026, 3, 9 + d).toString(QStringLiteral("yyyyMMdd")) + QStringLiteral(".dat"), day);
     }
@@ -443,7 +448,8 @@ void TestMainForm::reviewShots()
         for (int count : {1, 5, 7}) {
             form->SetSkedCount(count);
             QTest::qWait(50);
-            form->grab().save(QStringLiteral("%1/main-style%2-days%3.png").arg(folder).arg(style + 1).arg(count));
+            form->grab().save(
+                QStringLiteral("%1/main-style%2-days%3.png").arg(folder).arg(style + 1).arg(count));
         }
         form->SwitchViewClick();
         QTest::qWait(50);

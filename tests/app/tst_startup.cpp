@@ -10,7 +10,8 @@
 
 using namespace nox;
 
-namespace {
+namespace
+{
 
 QString noxProgram()
 {
@@ -27,7 +28,8 @@ QProcessEnvironment environmentFor(const QString& home)
 
 } // namespace
 
-class TestStartup : public QObject {
+class TestStartup : public QObject
+{
     Q_OBJECT
 private slots:
     void dayFileUpdatePassRenumbersOldData_data();
@@ -51,9 +53,11 @@ void TestStartup::dayFileUpdatePassRenumbersOldData()
     QFETCH(QString, version);
     QFETCH(bool, converted);
     MainFormFixture f;
-    f.writeFile(QStringLiteral("20260311.dat"),
-                "16\t17\tclBlack\tclBlack\t0\t-1\t99\t\tone\t\r\n18\t19\tclBlack\tclBlack\t0\t-1\t99\t\ttwo\t\r\n");
-    IniFile(f.dataFile(QStringLiteral("Nox.ini"))).writeString(QStringLiteral("nox"), QStringLiteral("version"), version);
+    f.writeFile(
+        QStringLiteral("20260311.dat"),
+        "16\t17\tclBlack\tclBlack\t0\t-1\t99\t\tone\t\r\n18\t19\tclBlack\tclBlack\t0\t-1\t99\t\ttwo\t\r\n");
+    IniFile(f.dataFile(QStringLiteral("Nox.ini")))
+        .writeString(QStringLiteral("nox"), QStringLiteral("version"), version);
     TNoxMainForm* form = f.start();
     const QStringList lines = readTextLines(f.dataFile(QStringLiteral("20260311.dat"))).lines;
     QCOMPARE(lines.size(), 2);
@@ -79,7 +83,8 @@ void TestStartup::secondStartHandsOverAndEnds()
     first.setProcessEnvironment(environmentFor(home.path()));
     first.start(noxProgram(), {});
     QVERIFY(first.waitForStarted());
-    const QString lock = home.path() + QStringLiteral("/data/") + folders::userName() + QStringLiteral("/nox.lock");
+    const QString lock =
+        home.path() + QStringLiteral("/data/") + folders::userName() + QStringLiteral("/nox.lock");
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(lock), 10000);
     QTest::qWait(300); // listening starts right after the lock is taken
     QProcess second;
