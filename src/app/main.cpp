@@ -86,6 +86,9 @@ int main(int argc, char* argv[])
 
     nox::TNoxMainForm form;
     guard.OnActivateRequest = [&form](QObject*) { form.ShowFromTray(); };
+    // Open popups must not keep the program alive once the window has closed.
+    QApplication::setQuitOnLastWindowClosed(false);
+    form.OnClose = [](QObject*) { QCoreApplication::quit(); };
     std::unique_ptr<StartupProbe> probe;
     if (qEnvironmentVariableIsSet("NOX_STARTUP_PROBE")) {
         probe = std::make_unique<StartupProbe>(form, sinceEntry);

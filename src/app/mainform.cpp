@@ -299,6 +299,9 @@ void TNoxMainForm::closeEvent(QCloseEvent* event)
     }
     event->accept();
     FormDestroy();
+    if (OnClose) {
+        OnClose(this);
+    }
 }
 
 void TNoxMainForm::ExitFromTray()

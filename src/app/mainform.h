@@ -187,6 +187,8 @@ public:
     std::function<void(QObject* Sender, const QString& page)> OnSettings;
     std::function<void(QObject* Sender)> OnFreeMemo;
     std::function<void(QObject* Sender, const QPoint& globalPos)> OnCategoryMenu;
+    // Raised when the window has closed for good (shutdown done).
+    std::function<void(QObject* Sender)> OnClose;
     // Raised at the end of the deferred start-up.
     std::function<void(QObject* Sender)> OnStarted;
 

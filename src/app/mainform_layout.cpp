@@ -452,7 +452,9 @@ void TNoxMainForm::resizeEvent(QResizeEvent* event)
 
 bool TNoxMainForm::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::KeyPress && isActiveWindow()) {
+    // Key events travel up from the focus widget; look at each one once.
+    const QWidget* first = QApplication::focusWidget() ? QApplication::focusWidget() : this;
+    if (event->type() == QEvent::KeyPress && watched == first && isActiveWindow()) {
         auto* key = static_cast<QKeyEvent*>(event);
         if (handleShortcut(key->key(), key->modifiers())) {
             return true;
