@@ -2,11 +2,13 @@
 // navigation and focus, day memos, the month fill and the alarm beat.
 #include <QApplication>
 #include <QFile>
+#include <QSystemTrayIcon>
 #include <QTest>
 
 #include "alarm/alarmcenter.h"
 #include "alarm/ui/popupwindow.h"
 #include "app/appenvironment.h"
+#include "app/clockpanel.h"
 #include "app/datebanner.h"
 #include "app/statuspanels.h"
 #include "core/inifile.h"
@@ -76,6 +78,9 @@ private slots:
     void alarmsFireAtSecondZero();
     void alarmOpensPopupWindow();
     void nowMarkerFollowsTodayAndTime();
+    void expandMarkOpensTheDayView();
+    void trayModeWithoutTrayReallyCloses();
+    void clockSitsInItsCornerAndIsWrittenBack();
     void reviewShots();
 };
 
@@ -419,6 +424,63 @@ void TestMainForm::nowMarkerFollowsTodayAndTime()
     }
     form->TodayClick();
     QCOMPARE(sked->Skeds(int(form->leftDate().daysTo(f.clock.date())))->View().LeftBar().HighlightLine(), 17);
+}
+
+void TestMainForm::expandMarkOpensTheDayView()
+{
+    MainFormFixture f;
+    QByteArray many;
+    for (int i = 0; i < 9; ++i) {
+        many += skedLine(16 + i, 16 + i, 100 + i, QStringLiteral("entry %1").arg(i));
+    }
+    f.writeFile(QStringLiteral("20260318.dat"), many);
+    IniFile(f.dataFile(QStringLiteral("Nox.ini")))
+        .writeInteger(QStringLiteral("window1"), QStringLiteral("viewmode"), 2);
+    TNoxMainForm* form = f.start();
+    monthview::TMonthView* month = form->monthView();
+    const int cell = month->CellOfDate(QDate(2026, 3, 18));
+    const QRect mark = month->ExpandRect(cell);
+    QVERIFY2(mark.width() > 0, "nine entries do not fit in a cell");
+    QTest::mouseClick(month, Qt::LeftButton, {}, mark.center() + month->ClientOrigin());
+    QCOMPARE(form->viewMode(), TNoxMainForm::vmDay);
+    sked::TSked* active = form->skedControl()->ActiveSked();
+    QVERIFY(active);
+    QCOMPARE(form->leftDate().addDays(form->skedControl()->ActiveIndex()), QDate(2026, 3, 18));
+    QCOMPARE(active->Items().Count(), 9);
+}
+
+void TestMainForm::trayModeWithoutTrayReallyCloses()
+{
+    MainFormFixture f;
+    QDir().mkpath(f.dataFolder());
+    IniFile(f.dataFile(QStringLiteral("Nox.ini")))
+        .writeBool(QStringLiteral("window1"), QStringLiteral("taskbar"), true);
+    TNoxMainForm* form = f.start();
+    if (QSystemTrayIcon::isSystemTrayAvailable()) {
+        QSKIP("a tray is available here");
+    }
+    QVERIFY(form->close());
+    QVERIFY(!form->isVisible());
+    // Shutdown ran: the version is written.
+    QCOMPARE(ini(f, QStringLiteral("nox"), QStringLiteral("version")), QStringLiteral("2.05"));
+}
+
+void TestMainForm::clockSitsInItsCornerAndIsWrittenBack()
+{
+    MainFormFixture f;
+    TNoxMainForm* form = f.start();
+    form->resize(800, 600);
+    QTest::qWait(20);
+    TClockPanel* clock = form->clockPanel();
+    QVERIFY(clock && clock->isVisible());
+    QCOMPARE(clock->text(), QStringLiteral("08:15 午前"));
+    const int statusTop = form->height() - form->statusPanels()->height();
+    QCOMPARE(clock->x() + clock->width(), form->width() - 2);
+    QCOMPARE(clock->y() + clock->height(), statusTop - 2);
+    const QPoint pos = clock->pos();
+    f.stop();
+    QCOMPARE(ini(f, QStringLiteral("clock"), QStringLiteral("left")), QString::number(pos.x()));
+    QCOMPARE(ini(f, QStringLiteral("clock"), QStringLiteral("top")), QString::number(pos.y()));
 }
 
 // With NOX_TEST_SHOTS set to a folder: pictures of 1, 5 and 7 day columns and
