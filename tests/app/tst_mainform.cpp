@@ -81,6 +81,7 @@ private slots:
     void expandMarkOpensTheDayView();
     void trayModeWithoutTrayReallyCloses();
     void clockSitsInItsCornerAndIsWrittenBack();
+    void editorRefreshHooks();
     void reviewShots();
 };
 
@@ -481,6 +482,50 @@ void TestMainForm::clockSitsInItsCornerAndIsWrittenBack()
     f.stop();
     QCOMPARE(ini(f, QStringLiteral("clock"), QStringLiteral("left")), QString::number(pos.x()));
     QCOMPARE(ini(f, QStringLiteral("clock"), QStringLiteral("top")), QString::number(pos.y()));
+}
+
+// What the schedule editor will call after it has written a record.
+void TestMainForm::editorRefreshHooks()
+{
+    MainFormFixture f;
+    f.writeFile(QStringLiteral("20260312.dat"), skedLine(18, 19, 7, QStringLiteral("lunch")));
+    TNoxMainForm* form = f.start();
+    sked::TSked* column = form->skedControl()->Skeds(1);
+    sked::TSkedItem* item = column->Items().Items(0);
+    auto* rec = static_cast<TSkedRec*>(item->Data);
+
+    // Same date: the item is refreshed from the record.
+    rec->Text = QStringLiteral("long lunch");
+    form->AfterDayEdit(rec, item);
+    QCOMPARE(column->Items().Count(), 1);
+    QCOMPARE(column->Items().Items(0)->Text(), QStringLiteral("long lunch"));
+
+    // Moved to a date that is not shown: the item goes.
+    auto* moved = new TSkedRec(*rec);
+    moved->setDate(QDate(2026, 5, 1));
+    form->AfterDayEdit(moved, column->Items().Items(0));
+    QCOMPARE(column->Items().Count(), 0);
+
+    // A new schedule on a shown date is added, focused and selected.
+    auto* fresh = new TSkedRec;
+    fresh->setDate(QDate(2026, 3, 14));
+    fresh->StartTime = 20;
+    fresh->EndTime = 21;
+    fresh->ID = 9;
+    fresh->Text = QStringLiteral("new");
+    form->AfterDayEdit(fresh, nullptr);
+    QCOMPARE(form->skedControl()->ActiveIndex(), 3);
+    QVERIFY(form->skedControl()->Skeds(3)->SelectedItem());
+    QCOMPARE(form->skedControl()->Skeds(3)->SelectedItem()->ID, 9);
+
+    // In the month view a filtered-out new schedule is not shown.
+    form->SwitchViewClick();
+    form->SetCategoryFilter(QStringLiteral("A"));
+    const int before = form->monthView()->Items()->Count();
+    auto* hidden = new TSkedRec(*fresh);
+    hidden->Category = QStringLiteral("B");
+    form->AfterMonthEdit(hidden, nullptr);
+    QCOMPARE(form->monthView()->Items()->Count(), before);
 }
 
 // With NOX_TEST_SHOTS set to a folder: pictures of 1, 5 and 7 day columns and
