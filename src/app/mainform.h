@@ -165,6 +165,8 @@ public:
     // Applies style `index` (0..2) of "style.ini" to both views and the banner.
     void ApplyStyle(int index);
     void ShowCategoryFilter();
+    // The category filter menu of the status bar (rebuilt from the list).
+    QMenu* CategoryMenu();
     // The ruler's half-hour captions: "30" when on, "8:30" when off.
     void SetHalfFormat(bool on);
     void SetCategoryFilter(const QString& filter);
@@ -186,7 +188,6 @@ public:
     std::function<void(QObject* Sender)> OnSearch;
     std::function<void(QObject* Sender, const QString& page)> OnSettings;
     std::function<void(QObject* Sender)> OnFreeMemo;
-    std::function<void(QObject* Sender, const QPoint& globalPos)> OnCategoryMenu;
     // Raised when the window has closed for good (shutdown done).
     std::function<void(QObject* Sender)> OnClose;
     // Raised at the end of the deferred start-up.
@@ -322,6 +323,7 @@ private:
     QSystemTrayIcon* m_tray = nullptr;
     QMenu* m_trayMenu = nullptr;
     QMenu* m_navMenu = nullptr;
+    QMenu* m_categoryMenu = nullptr;
 };
 
 } // namespace nox

@@ -1,5 +1,6 @@
 // TNoxMainForm: the clock, the now marker, the status bar, the tray icon and
 // the popups of alarms and time signals.
+#include <QActionGroup>
 #include <QApplication>
 #include <QMenu>
 #include <QSystemTrayIcon>
@@ -29,8 +30,8 @@ void TNoxMainForm::buildStatusBar()
 
 void TNoxMainForm::statusPanelDblClick(int panel, const QPoint& globalPos)
 {
-    if (panel == 0 && OnCategoryMenu) {
-        OnCategoryMenu(this, globalPos);
+    if (panel == 0) {
+        CategoryMenu()->popup(globalPos);
     } else if (panel == 1 && OnSettings) {
         OnSettings(this, QStringLiteral("祝祭日"));
     }
@@ -63,17 +64,56 @@ void TNoxMainForm::ShowCategoryFilter()
     m_status->setCategoryFilter(m_settings.categoryFilter);
 }
 
+// "分類 指定なし", one radio item per category, and "分類の編集(&E)..". Built
+// anew on every call, so it always follows the category list.
+QMenu* TNoxMainForm::CategoryMenu()
+{
+    if (!m_categoryMenu) {
+        m_categoryMenu = new QMenu(this);
+    }
+    m_categoryMenu->clear();
+    auto* group = new QActionGroup(m_categoryMenu);
+    const QString none = QStringLiteral("分類 指定なし");
+    QStringList names{none};
+    names << m_categories;
+    for (const QString& name : names) {
+        QAction* a = m_categoryMenu->addAction(name);
+        a->setCheckable(true);
+        a->setChecked(name == none ? m_settings.categoryFilter.isEmpty() : name == m_settings.categoryFilter);
+        group->addAction(a);
+        const QString filter = name == none ? QString() : name;
+        connect(a, &QAction::triggered, this, [this, filter] { SetCategoryFilter(filter); });
+    }
+    m_categoryMenu->addSeparator();
+    m_categoryMenu->addAction(QStringLiteral("分類の編集(&E).."), this, [this] {
+        if (OnSettings) {
+            OnSettings(this, QStringLiteral("分類"));
+        }
+    });
+    return m_categoryMenu;
+}
+
+// The view is filled again; the day view keeps its focused column, item and line.
 void TNoxMainForm::SetCategoryFilter(const QString& filter)
 {
     if (filter == m_settings.categoryFilter) {
         return;
     }
-    if (m_viewMode == vmDay) {
-        saveMemoRow();
-    }
+    const int column = focusedColumn();
+    sked::TSked* sked = m_sked->Skeds(column);
+    const sked::TSkedItem* item = sked ? sked->SelectedItem() : nullptr;
+    const std::optional<qint32> id = item ? std::optional<qint32>(item->ID) : std::nullopt;
+    const int line = sked ? sked->LineIndex() : -1;
     m_settings.categoryFilter = filter;
     ShowCategoryFilter();
     RefreshView();
+    if (m_viewMode == vmDay && column >= 0) {
+        focusColumn(column, line);
+        if (id) {
+            GoToDate(m_leftDate.addDays(column), id);
+        }
+        showDayStatus();
+    }
 }
 
 // The ruler line of the current half hour on today's column.

@@ -2,6 +2,7 @@
 // navigation and focus, day memos, the month fill and the alarm beat.
 #include <QApplication>
 #include <QFile>
+#include <QMenu>
 #include <QSystemTrayIcon>
 #include <QTest>
 
@@ -82,6 +83,7 @@ private slots:
     void trayModeWithoutTrayReallyCloses();
     void clockSitsInItsCornerAndIsWrittenBack();
     void editorRefreshHooks();
+    void categoryMenuFromTheStatusBar();
     void reviewShots();
 };
 
@@ -526,6 +528,38 @@ void TestMainForm::editorRefreshHooks()
     hidden->Category = QStringLiteral("B");
     form->AfterMonthEdit(hidden, nullptr);
     QCOMPARE(form->monthView()->Items()->Count(), before);
+}
+
+void TestMainForm::categoryMenuFromTheStatusBar()
+{
+    MainFormFixture f;
+    f.writeFile(QStringLiteral("category.nox"), "A\r\nB\r\n");
+    f.writeFile(QStringLiteral("20260311.dat"),
+                skedLine(18, 19, 1, QStringLiteral("a"), QStringLiteral("A")) +
+                    skedLine(20, 21, 2, QStringLiteral("b"), QStringLiteral("B")) +
+                    skedLine(22, 23, 3, QStringLiteral("none")));
+    TNoxMainForm* form = f.start();
+    TStatusPanels* status = form->statusPanels();
+    QCOMPARE(form->skedControl()->Skeds(0)->Items().Count(), 3);
+    QTest::mouseDClick(status, Qt::LeftButton, {}, status->panelRect(0).center());
+    QMenu* menu = nullptr;
+    for (QMenu* m : form->findChildren<QMenu*>()) {
+        menu = m->isVisible() ? m : menu;
+    }
+    QVERIFY(menu);
+    QStringList captions;
+    for (QAction* a : menu->actions()) {
+        captions << a->text();
+    }
+    QCOMPARE(captions, QStringList({QStringLiteral("分類 指定なし"), QStringLiteral("A"), QStringLiteral("B"),
+                                    QString(), QStringLiteral("分類の編集(&E)..")}));
+    QVERIFY(menu->actions().at(0)->isChecked());
+    menu->actions().at(2)->trigger();
+    menu->close();
+    QCOMPARE(form->categoryFilter(), QStringLiteral("B"));
+    QCOMPARE(status->panelText(0), QStringLiteral("B"));
+    QCOMPARE(form->skedControl()->Skeds(0)->Items().Count(), 2); // "b" and "none"
+    QCOMPARE(form->skedControl()->ActiveIndex(), 0);
 }
 
 // With NOX_TEST_SHOTS set to a folder: pictures of 1, 5 and 7 day columns and
