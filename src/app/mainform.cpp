@@ -369,7 +369,8 @@ void TNoxMainForm::writeBackSettings()
         ini.writeInt(Key::Window1Width, g.width());
         ini.writeInt(Key::Window1Height, g.height());
     }
-    ini.writeInt(Key::SkedCount, skedCount());
+    // Before the deferred start-up the month mode has not made its columns yet.
+    ini.writeInt(Key::SkedCount, m_started || m_viewMode == vmDay ? skedCount() : m_settings.count);
     ini.writeInt(Key::SkedStyle, m_settings.style);
     ini.writeInt(Key::SkedLeftDate, m_settings.leftDate);
     ini.writeInt(Key::Window1ToolbarHeight, m_toolBarHeight);
