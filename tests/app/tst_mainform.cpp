@@ -84,6 +84,7 @@ private slots:
     void clockSitsInItsCornerAndIsWrittenBack();
     void editorRefreshHooks();
     void categoryMenuFromTheStatusBar();
+    void scheduleMemoIsWrittenBackFromTheMonthView();
     void reviewShots();
 };
 
@@ -560,6 +561,35 @@ void TestMainForm::categoryMenuFromTheStatusBar()
     QCOMPARE(status->panelText(0), QStringLiteral("B"));
     QCOMPARE(form->skedControl()->Skeds(0)->Items().Count(), 2); // "b" and "none"
     QCOMPARE(form->skedControl()->ActiveIndex(), 0);
+}
+
+void TestMainForm::scheduleMemoIsWrittenBackFromTheMonthView()
+{
+    MainFormFixture f;
+    f.writeFile(QStringLiteral("20260312.dat"), skedLine(18, 19, 7, QStringLiteral("lunch"), {}, 10) +
+                                                    skedLine(20, 21, 8, QStringLiteral("call")));
+    IniFile(f.dataFile(QStringLiteral("Nox.ini")))
+        .writeInteger(QStringLiteral("window1"), QStringLiteral("viewmode"), 2);
+    TNoxMainForm* form = f.start();
+    QVERIFY(form->GoToDate(QDate(2026, 3, 12), 7));
+    TNoxMemo* pane = form->memoPane(0);
+    QVERIFY(!pane->isReadOnly());
+    pane->setFocus();
+    QTest::keyClicks(pane, "bring cash");
+    QTest::keyClick(pane, Qt::Key_Return);
+    QTest::keyClicks(pane, "and card");
+    form->GoToDate(QDate(2026, 3, 13));
+    const std::optional<TSkedRec> rec = findSkedById(f.dataFolder(), QDate(2026, 3, 12), 7);
+    QVERIFY(rec);
+    QCOMPARE(rec->Memo, QStringLiteral("bring cash#13#10and card"));
+    QCOMPARE(rec->AlarmMinutes, 10);
+    QCOMPARE(loadDay(f.dataFolder(), QDate(2026, 3, 12)).records.size(), 2);
+    QCOMPARE(form->alarms().list().count(), 2); // entered again, reminder and start
+    // The month item shows the memo line and its mark.
+    QVERIFY(form->GoToDate(QDate(2026, 3, 12), 7));
+    QCOMPARE(form->monthView()->SelectedItem()->Memo(), QStringLiteral("bring cash"));
+    QVERIFY(form->monthView()->SelectedItem()->MemoMark());
+    QCOMPARE(form->memoPane(0)->Text(), QStringLiteral("bring cash\nand card"));
 }
 
 // With NOX_TEST_SHOTS set to a folder: pictures of 1, 5 and 7 day columns and
