@@ -132,8 +132,11 @@ void TNoxMainForm::ShowDays(const QDate& from)
     }
     m_sked->EndUpdate();
     // Columns added since the last scroll start at the top: keep all in step.
+    // The wheel over a column scrolls the whole view (the column would pass it
+    // to the control, which does not see wheel events of its children).
     for (int i = 0; i < skedCount(); ++i) {
         m_sked->Skeds(i)->ScrollTo(m_sked->TopRow());
+        m_sked->Skeds(i)->OnMouseWheel = m_sked->OnMouseWheel;
     }
     m_fillingDays = false;
     m_leftDate = from;

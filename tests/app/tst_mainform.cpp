@@ -5,6 +5,7 @@
 #include <QMenu>
 #include <QSystemTrayIcon>
 #include <QTest>
+#include <QWheelEvent>
 
 #include "alarm/alarmcenter.h"
 #include "alarm/ui/popupwindow.h"
@@ -85,6 +86,7 @@ private slots:
     void editorRefreshHooks();
     void categoryMenuFromTheStatusBar();
     void scheduleMemoIsWrittenBackFromTheMonthView();
+    void wheelScrollsOneHalfHour();
     void reviewShots();
 };
 
@@ -590,6 +592,27 @@ void TestMainForm::scheduleMemoIsWrittenBackFromTheMonthView()
     QCOMPARE(form->monthView()->SelectedItem()->Memo(), QStringLiteral("bring cash"));
     QVERIFY(form->monthView()->SelectedItem()->MemoMark());
     QCOMPARE(form->memoPane(0)->Text(), QStringLiteral("bring cash\nand card"));
+}
+
+void TestMainForm::wheelScrollsOneHalfHour()
+{
+    MainFormFixture f;
+    TNoxMainForm* form = f.start();
+    sked::TSkedControl* sked = form->skedControl();
+    QWidget* column = sked->Skeds(1)->viewport();
+    const int top = sked->TopRow();
+    QCOMPARE(top, 16);
+    auto wheel = [column](int delta) {
+        const QPointF pos(column->width() / 2.0, column->height() / 2.0);
+        QWheelEvent event(pos, column->mapToGlobal(pos), QPoint(), QPoint(0, delta), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(column, &event);
+    };
+    wheel(-120); // towards the user: down
+    QCOMPARE(sked->TopRow(), top + 1);
+    wheel(120);
+    wheel(120);
+    QCOMPARE(sked->TopRow(), top - 1);
 }
 
 // With NOX_TEST_SHOTS set to a folder: pictures of 1, 5 and 7 day columns and
