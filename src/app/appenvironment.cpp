@@ -60,7 +60,7 @@ void setUpJapaneseEnvironment(QCoreApplication& app)
         delete translator;
     }
     installFontSubstitutions();
-    // The window font of the original program; substituted above.
+    // The window font named by the stored settings; substituted above.
     if (qobject_cast<QGuiApplication*>(&app)) {
         QFont font = QGuiApplication::font();
         font.setFamily(QStringLiteral("ＭＳ Ｐゴシック"));
