@@ -206,15 +206,15 @@ void TNoxMainForm::buildToolBar()
         [this] { NextDayClick(); },
     };
     int i = 0;
-    for (const ButtonSpec& spec : kButtons) {
+    for (const ButtonSpec& def : kButtons) {
         auto* b = new TNoxButton(m_toolBar);
-        b->setToolTip(QString::fromUtf8(spec.hint));
-        b->setObjectName(QString::fromUtf8(spec.hint));
-        if (spec.caption) {
-            b->SetCaption(QString::fromUtf8(spec.caption));
+        b->setToolTip(QString::fromUtf8(def.hint));
+        b->setObjectName(QString::fromUtf8(def.hint));
+        if (def.caption) {
+            b->SetCaption(QString::fromUtf8(def.caption));
         }
-        if (spec.hasGlyph) {
-            b->SetGlyph(toolGlyph(spec.glyph));
+        if (def.hasGlyph) {
+            b->SetGlyph(toolGlyph(def.glyph));
         }
         b->setFocusPolicy(Qt::NoFocus);
         const auto action = actions[i++];
