@@ -262,24 +262,7 @@ void TNoxMainForm::loadImageStrip()
 
 void TNoxMainForm::readAlarmSettings()
 {
-    const Settings ini(iniPath());
-    AlarmSettings s;
-    s.alarmEnable = ini.readBool(Key::AlarmEnable);
-    s.alarmSound = ini.readString(Key::AlarmSound);
-    s.bellEnable = ini.readBool(Key::BellEnable);
-    s.bellSound = ini.readString(Key::BellSound);
-    s.bell60 = ini.readBool(Key::BellBell60);
-    s.bell30 = ini.readBool(Key::BellBell30);
-    s.msg60 = ini.readString(Key::BellMsg60);
-    s.msg30 = ini.readString(Key::BellMsg30);
-    const Key bells[] = {Key::BellBell1, Key::BellBell2, Key::BellBell3};
-    const Key times[] = {Key::BellTime1, Key::BellTime2, Key::BellTime3};
-    const Key msgs[] = {Key::BellMsg1, Key::BellMsg2, Key::BellMsg3};
-    for (int i = 0; i < 3; ++i) {
-        s.bell[i] = ini.readBool(bells[i]);
-        s.time[i] = ini.readString(times[i]);
-        s.msg[i] = ini.readString(msgs[i]);
-    }
+    AlarmSettings s = nox::readAlarmSettings(Settings(iniPath()));
     s.popupFormat = m_settings.popupFormat;
     m_alarms->setDataFolder(m_dataFolder);
     m_alarms->setSettings(s);
