@@ -13,29 +13,12 @@ ListFileResult loadCategories(QStringList& categories, const QString& dataFolder
 {
     categories.clear();
     ListFileResult result;
-    for (const QString& folder : {dataFolder, defaultFolder}) {
-        if (folder.isEmpty()) {
-            continue;
+    for (const QString& line : readListFile(kCategoryFileName, dataFolder, defaultFolder, result)) {
+        if (line.isEmpty()) {
+            ++result.ignoredLines;
+        } else {
+            categories << line;
         }
-        const QString path = QDir(folder).filePath(QString::fromLatin1(kCategoryFileName));
-        const TextReadResult read = readTextLines(path);
-        if (!read.exists) {
-            continue;
-        }
-        result.source = path;
-        if (!read.ok) {
-            result.ok = false;
-            result.error = read.error;
-            return result;
-        }
-        for (const QString& line : read.lines) {
-            if (line.isEmpty()) {
-                ++result.ignoredLines;
-            } else {
-                categories << line;
-            }
-        }
-        return result;
     }
     return result;
 }

@@ -39,15 +39,14 @@ QStringList HolidayList::toLines() const
     return lines;
 }
 
-ListFileResult HolidayList::load(const QString& dataFolder, const QString& defaultFolder)
+QStringList readListFile(const char* fileName, const QString& dataFolder, const QString& defaultFolder,
+                         ListFileResult& result)
 {
-    clear();
-    ListFileResult result;
     for (const QString& folder : {dataFolder, defaultFolder}) {
         if (folder.isEmpty()) {
             continue;
         }
-        const QString path = QDir(folder).filePath(QString::fromLatin1(kFileName));
+        const QString path = QDir(folder).filePath(QString::fromLatin1(fileName));
         const TextReadResult read = readTextLines(path);
         if (!read.exists) {
             continue;
@@ -56,11 +55,19 @@ ListFileResult HolidayList::load(const QString& dataFolder, const QString& defau
         if (!read.ok) {
             result.ok = false;
             result.error = read.error;
-            return result;
+            return {};
         }
-        result.ignoredLines = parseLines(read.lines);
-        return result;
+        return read.lines;
     }
+    return {};
+}
+
+ListFileResult HolidayList::load(const QString& dataFolder, const QString& defaultFolder)
+{
+    clear();
+    ListFileResult result;
+    const QStringList lines = readListFile(kFileName, dataFolder, defaultFolder, result);
+    result.ignoredLines = parseLines(lines);
     return result;
 }
 

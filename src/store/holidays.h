@@ -22,6 +22,13 @@ struct ListFileResult {
     int ignoredLines = 0; // lines skipped while reading (no tab)
 };
 
+// Reads `fileName` from the data folder, else from the default folder (empty
+// folders are passed over). Fills result.source and, when the file found
+// cannot be read, result.ok/error. Returns the lines of the file read; none
+// when neither file exists or the one found is unreadable.
+QStringList readListFile(const char* fileName, const QString& dataFolder, const QString& defaultFolder,
+                         ListFileResult& result);
+
 class HolidayList
 {
 public:
