@@ -47,6 +47,11 @@ TCustomMonthView::TCustomMonthView(QWidget* parent)
 
 TCustomMonthView::~TCustomMonthView()
 {
+    // The editor goes first: once this destructor has run, closing the
+    // window would take its focus away and make it report to a view that is
+    // no longer there. An edit still open at this point is dropped.
+    delete m_editor;
+    m_editor = nullptr;
     registerView(this, false);
     m_view->OnChange = nullptr;
     m_items->OnChange = nullptr;

@@ -4,6 +4,7 @@
 #include "monthviewtestsupport.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QMimeData>
@@ -79,6 +80,7 @@ private slots:
     void enterAcceptsEscapeCancels();
     void noLineBreaksAndTabIgnored();
     void enterConfirmingConversionDoesNotAccept();
+    void destroyingViewWhileEditingIsSafe();
     void editorGrowsWithText();
     void focusLossAndResizeAccept();
     void expandClickKeepsSelection();
@@ -205,16 +207,37 @@ void TestMonthViewInteraction::noLineBreaksAndTabIgnored()
     QCOMPARE(f.a->Text(), QStringLiteral("会議"));
     QVERIFY(f.view->BeginEdit(f.a));
     QTest::keyClick(ed, Qt::Key_End);
-    QMimeData pasted;
-    pasted.setText(QStringLiteral("一行目\r\n二行目\n三"));
     // paste through the editor's own mime path
-    struct Peek : TMonthViewInplaceEdit {
-        using TMonthViewInplaceEdit::insertFromMimeData;
-    };
-    static_cast<Peek*>(ed)->insertFromMimeData(&pasted);
+    auto* pasted = new QMimeData;
+    pasted->setText(QStringLiteral("一行目\r\n二行目\n三"));
+    QApplication::clipboard()->setMimeData(pasted);
+    ed->paste();
     QVERIFY(!ed->toPlainText().contains(QLatin1Char('\n')));
     QCOMPARE(ed->toPlainText(), QStringLiteral("会議一行目 二行目 三"));
     QCOMPARE(ed->document()->blockCount(), 1);
+}
+
+// A top-level view closes its window on the way out, which takes the focus
+// from an open editor; the editor must not report to the half-destroyed view.
+void TestMonthViewInteraction::destroyingViewWhileEditingIsSafe()
+{
+    auto view = std::make_unique<TMonthView>();
+    view->resize(700, 520);
+    view->SetToday(QDate(2026, 3, 10));
+    view->SetCurrentDate(QDate(2026, 3, 3));
+    view->SetReadOnly(false);
+    TMonthViewItem* item =
+        addItem(*view, QDate(2026, 3, 4), QTime(9, 0), QTime(10, 0), QStringLiteral("会議"));
+    int edits = 0;
+    view->OnEdited = [&](QObject*, TMonthViewItem*, QString&) { ++edits; };
+    view->show();
+    QVERIFY(QTest::qWaitForWindowExposed(view.get()));
+    QApplication::setActiveWindow(view.get());
+    QVERIFY(view->BeginEdit(item));
+    typeText(view->InplaceEdit(), QStringLiteral("室"));
+    QVERIFY(view->InplaceEdit()->hasFocus());
+    view.reset();
+    QCOMPARE(edits, 0);
 }
 
 void TestMonthViewInteraction::enterConfirmingConversionDoesNotAccept()
