@@ -131,9 +131,26 @@ void TNoxMemo::applyTextRect()
         setFrameStyle(QFrame::NoFrame);
     }
     setViewportMargins(0, m_topBarHeight, 0, 0);
-    document()->setDocumentMargin(m_marginSize);
+    applyDocumentMargin();
     measureLineHeight();
     updateScrollBar();
+}
+
+// The margin lives in the document's root frame, and changing it there is an
+// undoable edit that marks the text as modified. It is layout, not an edit:
+// it goes in outside the undo history and leaves the modified flag as it was.
+void TNoxMemo::applyDocumentMargin()
+{
+    QTextDocument* doc = document();
+    if (doc->documentMargin() == m_marginSize) {
+        return;
+    }
+    const bool modified = doc->isModified();
+    const bool undoRedo = doc->isUndoRedoEnabled();
+    doc->setUndoRedoEnabled(false);
+    doc->setDocumentMargin(m_marginSize);
+    doc->setUndoRedoEnabled(undoRedo);
+    doc->setModified(modified);
 }
 
 void TNoxMemo::measureLineHeight()

@@ -27,6 +27,7 @@ public:
     explicit TNoxMemo(QWidget* parent = nullptr);
 
     int MarginSize() const { return m_marginSize; }
+    // A change drops the undo history (the margin is not an undoable edit).
     void SetMarginSize(int size);
     int TopBarHeight() const { return m_topBarHeight; }
     void SetTopBarHeight(int height);
@@ -53,7 +54,9 @@ public:
     QString Text() const { return toPlainText(); }
     // Replaces the text and clears Modified.
     void SetText(const QString& text);
-    // Set by any edit of the user (or of code) since SetText / SetModified(false).
+    // Set by the user's edits (and by code editing the document) since SetText,
+    // setPlainText or SetModified(false); layout changes (size, MarginSize,
+    // the strip, font, colours, frame) never set it.
     bool Modified() const { return document()->isModified(); }
     void SetModified(bool modified) { document()->setModified(modified); }
 
@@ -75,6 +78,7 @@ protected:
 private:
     int frameWidthPx() const { return m_border ? 1 : 0; }
     void applyTextRect();
+    void applyDocumentMargin();
     void measureLineHeight();
     void updateScrollBar();
     void paintDecoration();

@@ -39,6 +39,8 @@ private slots:
     void textStartsBelowFrameStripAndMargin();
     void fontChangeRemeasures();
     void modifiedFlag();
+    void layoutChangesKeepModifiedClear_data();
+    void layoutChangesKeepModifiedClear();
     void stripIsPaintedOnlyWithHeight();
     void shotCaptionedMemos();
 };
@@ -159,6 +161,79 @@ void TestNoxMemo::modifiedFlag()
     memo.SetWantTabs(true);
     QTest::keyClick(&memo, Qt::Key_Tab);
     QVERIFY(memo.Text().contains(QLatin1Char('\t')));
+}
+
+// Only the user's typing marks a memo as changed: the main window saves a
+// pane only when it is marked, so a layout change must never mark it.
+void TestNoxMemo::layoutChangesKeepModifiedClear_data()
+{
+    QTest::addColumn<int>("change");
+    QTest::newRow("resize") << 0;
+    QTest::newRow("margin") << 1;
+    QTest::newRow("strip height") << 2;
+    QTest::newRow("caption") << 3;
+    QTest::newRow("font") << 4;
+    QTest::newRow("frame") << 5;
+    QTest::newRow("colours") << 6;
+    QTest::newRow("text by program") << 7;
+    QTest::newRow("hide and show") << 8;
+}
+
+void TestNoxMemo::layoutChangesKeepModifiedClear()
+{
+    QFETCH(int, change);
+    for (const QString& loaded : {QString(), QStringLiteral("day memo\nsecond line")}) {
+        TNoxMemo memo;
+        memo.resize(160, 80);
+        memo.SetText(loaded);
+        memo.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&memo));
+        QVERIFY(!memo.Modified());
+        switch (change) {
+        case 0:
+            memo.resize(90, 40);
+            break;
+        case 1:
+            memo.SetMarginSize(4);
+            break;
+        case 2:
+            memo.SetTopBarHeight(16);
+            break;
+        case 3:
+            memo.SetTopBarHeight(16);
+            memo.SetTopBarCaption(QStringLiteral("caption"));
+            break;
+        case 4:
+            memo.setFont(testshots::japaneseFont(14));
+            break;
+        case 5:
+            memo.SetBorderStyle(false);
+            break;
+        case 6:
+            memo.SetColor(clYellow);
+            memo.SetFontColor(clRed);
+            break;
+        case 7:
+            memo.setPlainText(QStringLiteral("filled by the program"));
+            break;
+        case 8:
+            memo.hide();
+            memo.show();
+            break;
+        }
+        QCoreApplication::processEvents();
+        QVERIFY2(!memo.Modified(), qPrintable(loaded.isEmpty() ? QStringLiteral("empty") : loaded));
+        // Typing still marks it. Undoing the typing makes it unmodified again,
+        // and a second undo finds nothing more: the layout change is no edit.
+        memo.setFocus();
+        QTest::keyClick(&memo, Qt::Key_X);
+        QVERIFY(memo.Modified());
+        QTest::keyClick(&memo, Qt::Key_Z, Qt::ControlModifier);
+        QVERIFY(!memo.Modified());
+        QTest::keyClick(&memo, Qt::Key_Z, Qt::ControlModifier);
+        QVERIFY(!memo.Modified());
+        QCOMPARE(memo.Text(), change == 7 ? QStringLiteral("filled by the program") : loaded);
+    }
 }
 
 void TestNoxMemo::stripIsPaintedOnlyWithHeight()
