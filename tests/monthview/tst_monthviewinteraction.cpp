@@ -17,12 +17,14 @@ namespace
 {
 
 struct Fixture {
+    // Declared before the window: closing it on destruction takes the focus
+    // from an open editor, which reports the edit.
+    QStringList edited;
     QWidget window;
     TMonthView* view;
     QLineEdit* other; // somewhere else for the focus to go
     TMonthViewItem* a;
     TMonthViewItem* b;
-    QStringList edited;
 
     Fixture()
     {

@@ -15,11 +15,13 @@ namespace
 {
 
 struct Fixture {
+    // What the events report; declared before the window, which raises
+    // events while it is destroyed.
+    int changes = 0;
+    QList<QPair<int, int>> selections; // (column, row) per OnSkedSelectItem
     QWidget window;
     TSkedControl* control;
     QLineEdit* other;
-    int changes = 0;
-    QList<QPair<int, int>> selections; // (column, row) per OnSkedSelectItem
 
     explicit Fixture(int count = 4)
     {

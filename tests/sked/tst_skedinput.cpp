@@ -17,12 +17,14 @@ namespace
 
 // A window with an editable column and a line edit to move the focus to.
 struct Fixture {
-    QWidget window;
-    TSked* sked;
-    QLineEdit* other;
+    // What the events report; declared before the window, which raises
+    // events (a last focus-out) while it is destroyed.
     int selects = 0;
     int edits = 0;
     QString editedText;
+    QWidget window;
+    TSked* sked;
+    QLineEdit* other;
 
     Fixture()
     {
