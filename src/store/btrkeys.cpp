@@ -448,7 +448,9 @@ int TBtrKey::Insert(qint64 recordPos)
             r = growRoot();
         }
         if (r == kOk) {
-            ++m_counter;
+            // The stored counter can hold any value; it wraps like the
+            // 32-bit field it is.
+            m_counter = qint32(quint32(m_counter) + 1u);
             m_headerChanged = true;
         }
     }

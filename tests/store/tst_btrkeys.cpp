@@ -636,6 +636,33 @@ private slots:
         QVERIFY(c.error.contains("order"));
     }
 
+    // The sequence counter comes from the file and may stand anywhere; at
+    // the top of its range it wraps, and the entries stay in order.
+    void counterWrapsAtItsLimit()
+    {
+        const QString p = filledFile("counter.nox", 3);
+        QByteArray b = fileBytes(p);
+        putInt32(b, kMemoIndexHeaderPos + kIndexCounterOffset, 0x7fffffff);
+        writeBytes(p, b);
+        {
+            RecordFile f;
+            QCOMPARE(f.open(p), kOk);
+            QCOMPARE(f.write(5, "five"), kOk);
+            QCOMPARE(f.write(4, "four"), kOk);
+            QCOMPARE(f.index()->counter(), qint32(0x80000001));
+        }
+        const QByteArray after = fileBytes(p);
+        QCOMPARE(int32At(after, kMemoIndexHeaderPos + kIndexCounterOffset), qint32(0x80000001));
+        RecordFile f;
+        QCOMPARE(f.open(p), kOk);
+        QByteArray t;
+        QCOMPARE(f.read(4, t), kOk);
+        QCOMPARE(t, QByteArray("four"));
+        QCOMPARE(f.read(5, t), kOk);
+        QCOMPARE(t, QByteArray("five"));
+        QVERIFY(f.check().ok);
+    }
+
     // Found by fuzzing: a node position far past the end made a QBuffer
     // device grow to that size (2 GB) when seeking there.
     void seekPastEndDoesNotGrowTheDevice()
