@@ -352,12 +352,12 @@ void TCustomSked::MakeFocusVisible()
 
 void TCustomSked::ScrollTo(int n)
 {
+    const int maxRow = m_skedControl ? RowCount() : RowCount() - 1;
+    n = qBound(0, n, qMax(0, maxRow));
     if (n == m_topRow) {
         return;
     }
     closeEdit();
-    const int maxRow = m_skedControl ? RowCount() : RowCount() - 1;
-    n = qBound(0, n, qMax(0, maxRow));
     m_topRow = n;
     if (m_scrollBar) {
         const QSignalBlocker block(verticalScrollBar());

@@ -88,6 +88,7 @@ void TCustomSkedControl::addColumn()
     connectColumn(sked);
     m_skeds.append(sked);
     sked->releaseRender();
+    sked->ScrollTo(m_topRow); // its rows are laid out now
     sked->show();
 }
 
@@ -561,6 +562,14 @@ void TCustomSkedControl::EndUpdate()
     m_updateCount = qMax(0, m_updateCount - 1);
     if (m_updateCount == 0) {
         UpdateScrollBar(false);
+        columnsFollowTopRow();
+    }
+}
+
+void TCustomSkedControl::columnsFollowTopRow()
+{
+    for (TSked* sked : m_skeds) {
+        sked->ScrollTo(m_topRow);
     }
 }
 

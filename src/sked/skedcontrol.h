@@ -25,7 +25,8 @@ public:
 
     TBorderStyle BorderStyle() const { return m_borderStyle; }
     void setBorderStyle(TBorderStyle value);
-    // Number of columns; columns are added and removed at the end.
+    // Number of columns; columns are added and removed at the end. A new
+    // column starts at the shared TopRow.
     int SkedCount() const { return int(m_skeds.size()); }
     void setSkedCount(int value);
     // Image list for all columns (not owned). Call ImagesChanged() after
@@ -60,7 +61,9 @@ public:
     int TopRow() const { return m_topRow; }
     void setTopRow(int value);
     // Bulk updates: every column's Items are held; the last EndUpdate
-    // re-renders each column once and sets the scroll bar once.
+    // re-renders each column once, sets the scroll bar once and brings every
+    // column to the shared TopRow (a column refilled with more rows than it
+    // had scrolls on to where the others are).
     void BeginUpdate();
     void EndUpdate();
     int UpdateCount() const { return m_updateCount; }
@@ -119,6 +122,8 @@ private:
     void moveActive(int step);
     void columnItemsChanged();
     bool wheel(Qt::KeyboardModifiers shift, int delta, QPoint pos);
+    // Brings every column to the shared TopRow (each clamps to its rows).
+    void columnsFollowTopRow();
 
     TView m_view;
     TLines m_lines;
