@@ -598,4 +598,36 @@ void TCustomSkedControl::wheelEvent(QWheelEvent* e)
     e->setAccepted(handled);
 }
 
+bool TCustomSkedControl::columnWheel(const TCustomSked* sked, const QWheelEvent* e)
+{
+    const QPointF pos = sked->viewport()->mapTo(viewport(), e->position());
+    bool handled = false;
+    if (OnMouseWheel) {
+        OnMouseWheel(this, e->modifiers(), e->angleDelta().y(), pos.toPoint(), handled);
+    }
+    return handled || passWheelToParents(e, pos);
+}
+
+// The same walk as the application's own for a wheel nobody accepted: up the
+// parents to the window, each getting the wheel in its own coordinates.
+bool TCustomSkedControl::passWheelToParents(const QWheelEvent* e, QPointF posInViewport)
+{
+    QPointF pos = viewport()->mapTo(this, posInViewport);
+    for (QWidget* w = this; !w->isWindow() && !w->testAttribute(Qt::WA_NoMousePropagation);) {
+        pos += w->pos();
+        w = w->parentWidget();
+        if (!w) {
+            break;
+        }
+        QWheelEvent copy(pos, e->globalPosition(), e->pixelDelta(), e->angleDelta(), e->buttons(),
+                         e->modifiers(), e->phase(), e->inverted(), e->source(), e->pointingDevice());
+        copy.setTimestamp(e->timestamp());
+        QApplication::sendEvent(w, &copy);
+        if (copy.isAccepted()) {
+            return true;
+        }
+    }
+    return false;
+}
+
 } // namespace nox::sked

@@ -95,7 +95,9 @@ public:
     TSkedControlEditingEvent OnSkedEditing;
     TSkedControlDrawItemEvent OnSkedDrawItem;
     TSkedControlItemEvent OnSkedLineDrop;
-    // Wheel over the control or a column; unhandled wheels go on to the parent.
+    // Wheel over the control or over a column that did not handle it itself;
+    // Sender is the control, MousePos in its viewport. Unhandled wheels go on
+    // to the parent.
     TSkedControlMouseWheelEvent OnMouseWheel;
 
 protected:
@@ -121,7 +123,12 @@ private:
     void columnKeyDown(TSked* sked, int& key, Qt::KeyboardModifiers shift);
     void moveActive(int step);
     void columnItemsChanged();
-    bool wheel(Qt::KeyboardModifiers shift, int delta, QPoint pos);
+    // A wheel over a column that the column left unhandled: raises
+    // OnMouseWheel (MousePos in the control's viewport) and, when that does
+    // not handle it, passes it on to the control's parents like any wheel
+    // nobody took. Returns true iff some handler took it.
+    bool columnWheel(const TCustomSked* sked, const QWheelEvent* e);
+    bool passWheelToParents(const QWheelEvent* e, QPointF posInViewport);
     // Brings every column to the shared TopRow (each clamps to its rows).
     void columnsFollowTopRow();
 

@@ -241,17 +241,20 @@ void TCustomSked::mouseMoveEvent(QMouseEvent* e)
     }
 }
 
+// A wheel the column leaves unhandled belongs to its multi-day control, which
+// offers it to its own handler and passes it on from there, so that the
+// wheel scrolls all columns together however it was delivered to the column.
 void TCustomSked::wheelEvent(QWheelEvent* e)
 {
     bool handled = false;
     if (OnMouseWheel) {
         OnMouseWheel(this, e->modifiers(), e->angleDelta().y(), e->position().toPoint(), handled);
     }
-    if (handled) {
-        e->accept();
-    } else {
-        e->ignore();
+    if (!handled && m_skedControl) {
+        m_skedControl->columnWheel(this, e);
+        handled = true; // the control has passed it on where nobody took it
     }
+    e->setAccepted(handled);
 }
 
 void TCustomSked::contextMenuEvent(QContextMenuEvent* e)

@@ -7,6 +7,7 @@
 #include <QScrollBar>
 #include <QTest>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 
 using namespace nox::sked;
 
@@ -43,6 +44,18 @@ struct Fixture {
     bool show() { return skedtest::showActive(window, QSize(600, 300)); }
     TSked* column(int index) const { return control->Skeds(index); }
 };
+
+// One notch of the wheel over the middle of a column, delivered to the widget
+// under the mouse. Returns the position in the control's viewport.
+QPoint turnWheel(TSked* sked, int delta)
+{
+    QWidget* target = sked->viewport();
+    const QPointF pos(target->width() / 2.0, target->height() / 2.0);
+    QWheelEvent event(pos, target->mapToGlobal(pos), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(target, &event);
+    return target->mapTo(sked->SkedControl()->viewport(), pos).toPoint();
+}
 
 } // namespace
 
@@ -90,6 +103,53 @@ private slots:
         QCOMPARE(f.control->TopRow(), rows - 5);
         QCOMPARE(f.column(1)->TopRow(), rows - 5);
         QCOMPARE(f.column(0)->TopRow(), f.column(0)->RowCount());
+    }
+
+    void wheelOverAColumnScrollsEveryColumn()
+    {
+        Fixture f(3);
+        QVERIFY(f.show());
+        QList<QObject*> senders;
+        QList<QPoint> positions;
+        f.control->OnMouseWheel = [&](QObject* sender, Qt::KeyboardModifiers, int delta, QPoint pos,
+                                      bool& handled) {
+            senders << sender;
+            positions << pos;
+            f.control->setTopRow(f.control->TopRow() + (delta > 0 ? -1 : 1));
+            handled = true;
+        };
+        f.control->setTopRow(16);
+        const QPoint at = turnWheel(f.column(1), -120); // towards the user: down
+        QCOMPARE(senders, QList<QObject*>{f.control});
+        QCOMPARE(positions, QList<QPoint>{at});
+        for (int i = 0; i < 3; ++i) {
+            QCOMPARE(f.column(i)->TopRow(), 17);
+        }
+        turnWheel(f.column(2), 120);
+        turnWheel(f.column(0), 120);
+        QCOMPARE(senders.size(), 3);
+        for (int i = 0; i < 3; ++i) {
+            QCOMPARE(f.column(i)->TopRow(), 15);
+        }
+        QCOMPARE(f.window.wheels, 0);
+    }
+
+    void unhandledWheelGoesOnToTheWindowOnce()
+    {
+        Fixture f(2);
+        QVERIFY(f.show());
+        int offered = 0;
+        f.control->OnMouseWheel = [&](QObject*, Qt::KeyboardModifiers, int, QPoint, bool&) { ++offered; };
+        turnWheel(f.column(1), -120);
+        QCOMPARE(offered, 1);
+        QCOMPARE(f.window.wheels, 1);
+        // A column's own handler that takes the wheel keeps it from the control.
+        f.column(1)->OnMouseWheel = [](QObject*, Qt::KeyboardModifiers, int, QPoint, bool& handled) {
+            handled = true;
+        };
+        turnWheel(f.column(1), -120);
+        QCOMPARE(offered, 1);
+        QCOMPARE(f.window.wheels, 1);
     }
 };
 
