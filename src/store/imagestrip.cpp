@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImageIOHandler>
 #include <QImageReader>
 #include <QPainter>
 
@@ -36,6 +37,21 @@ bool isFlatCell(const QImage& cell)
         }
     }
     return true;
+}
+
+// The reader leaves unset the pixels a bitmap does not give: the rest of a
+// truncated file, the parts a run-length encoded one skips. It reuses an
+// image of the size and format it is about to read, so reading into one
+// cleared beforehand makes those pixels colour index 0 or black.
+QImage clearedTarget(const QImageReader& reader, const QSize& size)
+{
+    QImage image;
+    const QImage::Format format = reader.imageFormat();
+    if (size.isValid() && format != QImage::Format_Invalid &&
+        QImageIOHandler::allocateImage(size, format, &image)) {
+        image.fill(0u);
+    }
+    return image;
 }
 
 } // namespace
@@ -89,14 +105,19 @@ ImageStripResult ImageStrip::loadFromData(const QByteArray& bytes)
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer, "BMP");
-    const QSize size = reader.size();
-    if (size.isValid() && qint64(size.width() / kCell) * (size.height() / kCell) > kMaxCells) {
+    // A bitmap stored top-down gives a negative height.
+    const QSize stored = reader.size();
+    const qint64 width = stored.width();
+    const qint64 height = qAbs(qint64(stored.height()));
+    if ((width / kCell) * (height / kCell) > kMaxCells) {
         result.ok = false;
-        result.error =
-            QStringLiteral("the bitmap is too large (%1 x %2)").arg(size.width()).arg(size.height());
+        result.error = QStringLiteral("the bitmap is too large (%1 x %2)").arg(width).arg(height);
         return result;
     }
-    const QImage bitmap = reader.read();
+    QImage bitmap = clearedTarget(reader, QSize(int(width), int(qMin<qint64>(height, INT_MAX))));
+    if (!reader.read(&bitmap)) {
+        bitmap = QImage();
+    }
     if (bitmap.isNull()) {
         result.ok = false;
         result.error = QStringLiteral("not a readable bitmap: %1").arg(reader.errorString());

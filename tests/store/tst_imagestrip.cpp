@@ -222,6 +222,64 @@ private slots:
         }
     }
 
+    // A bitmap cut short (stored bottom-up, so its top rows are lost) or
+    // run-length encoded with skipped parts leaves pixels the reader does
+    // not set: they come out black, never as leftover memory.
+    void missingPixelsAreBlack()
+    {
+        const QByteArray good = bmpBytes(stripOf(9).toBitmap().convertToFormat(QImage::Format_RGB888));
+        const int rowBytes = 48 * 3;
+        QCOMPARE(good.size(), 54 + 48 * rowBytes);
+        ImageStrip strip;
+        for (int round = 0; round < 3; ++round) {
+            // The full bitmap first, so that the memory the next read gets
+            // back has held cells.
+            QVERIFY(strip.loadFromData(good).ok);
+            QCOMPARE(strip.count(), 9);
+            const ImageStripResult r = strip.loadFromData(good.left(54 + 32 * rowBytes));
+            QVERIFY(r.ok);
+            QCOMPARE(r.skippedCells, 3); // the top row of cells, all black
+            QCOMPARE(strip.count(), 6);
+            QCOMPARE(strip.image(0).pixel(8, 8), qRgb(30, 100, 200));
+        }
+        // 8 bits per pixel, run-length encoded: one run of 16 pixels of
+        // colour 1, then the end of the bitmap.
+        QByteArray rle(54 + 2 * 4, '\0');
+        rle[0] = 'B';
+        rle[1] = 'M';
+        qToLittleEndian<qint32>(rle.size(), rle.data() + 10); // pixel data offset
+        qToLittleEndian<qint32>(40, rle.data() + 14);
+        qToLittleEndian<qint32>(16, rle.data() + 18);
+        qToLittleEndian<qint32>(32, rle.data() + 22);
+        qToLittleEndian<quint16>(1, rle.data() + 26);
+        qToLittleEndian<quint16>(8, rle.data() + 28);
+        qToLittleEndian<qint32>(1, rle.data() + 30); // RLE8
+        qToLittleEndian<qint32>(2, rle.data() + 46); // colours used
+        qToLittleEndian<quint32>(0x00000000, rle.data() + 54);
+        qToLittleEndian<quint32>(0x00ff0000, rle.data() + 58);
+        rle.append("\x10\x01\x00\x01", 4);
+        qToLittleEndian<qint32>(rle.size(), rle.data() + 2);
+        const ImageStripResult r = strip.loadFromData(rle);
+        QVERIFY2(r.ok, qPrintable(r.error));
+        QCOMPARE(r.skippedCells, 1); // the top cell: black throughout
+        QCOMPARE(strip.count(), 1);
+        QCOMPARE(strip.image(0).pixel(0, 15), qRgb(255, 0, 0));
+        QCOMPARE(strip.image(0).pixel(0, 14), qRgb(0, 0, 0));
+    }
+
+    // The size limit holds for bitmaps stored top-down too (negative height).
+    void topDownBitmapTooLarge()
+    {
+        QByteArray b = bmpBytes(stripOf(9).toBitmap().convertToFormat(QImage::Format_RGB888));
+        qToLittleEndian<qint32>(1040, b.data() + 18);  // 65 columns of cells
+        qToLittleEndian<qint32>(-1040, b.data() + 22); // 65 rows, top-down
+        ImageStrip strip = stripOf(2);
+        const ImageStripResult r = strip.loadFromData(b);
+        QVERIFY(!r.ok);
+        QVERIFY(r.error.contains(QStringLiteral("too large")));
+        QVERIFY(strip.isEmpty());
+    }
+
     void factoryStripLoads()
     {
         const QString source = QFINDTESTDATA("../../data/default/images.bmp");
