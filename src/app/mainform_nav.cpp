@@ -84,9 +84,10 @@ void TNoxMainForm::focusColumn(int column, int line)
 }
 
 // --- memo panes ----------------------------------------------------------------
-// A pane remembers the text it was loaded with. Its modified flag alone is not
-// trusted: layout changes of the box (margins, frame) may set it, and an empty
-// pane that was never loaded must not overwrite a stored memo.
+// A pane remembers the text it was loaded with and is saved only when the user
+// changed it and the text differs from that: a memo typed back to what it was
+// is not written again, and a pane that was never loaded (nothing remembered)
+// can never put an empty text over a stored memo.
 
 void TNoxMainForm::loadPane(TNoxMemo* pane, const QString& text)
 {
@@ -131,13 +132,6 @@ void TNoxMainForm::ShowDays(const QDate& from)
         m_sked->Skeds(i)->View().TopBar().setCaption(formatDateTime(m_settings.dateFormat, date));
     }
     m_sked->EndUpdate();
-    // Columns added since the last scroll start at the top: keep all in step.
-    // The wheel over a column scrolls the whole view (the column would pass it
-    // to the control, which does not see wheel events of its children).
-    for (int i = 0; i < skedCount(); ++i) {
-        m_sked->Skeds(i)->ScrollTo(m_sked->TopRow());
-        m_sked->Skeds(i)->OnMouseWheel = m_sked->OnMouseWheel;
-    }
     m_fillingDays = false;
     m_leftDate = from;
     ColorColumns();

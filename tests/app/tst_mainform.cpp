@@ -613,6 +613,11 @@ void TestMainForm::wheelScrollsOneHalfHour()
     wheel(120);
     wheel(120);
     QCOMPARE(sked->TopRow(), top - 1);
+    // A column added now shows the same half hours as the others.
+    form->ChangeSkedCount(1);
+    for (int i = 0; i < sked->SkedCount(); ++i) {
+        QCOMPARE(sked->Skeds(i)->TopRow(), top - 1);
+    }
 }
 
 // With NOX_TEST_SHOTS set to a folder: pictures of 1, 5 and 7 day columns and
