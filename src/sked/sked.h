@@ -261,6 +261,7 @@ private:
     void startItemDrag(QPoint pos);
     void fitEditorHeight(const QString& text);
     void applyEditorText();
+    bool isItemAlive(const TSkedItem* item, int key) const;
     void updateFrame();
     void paintBevel();
     void handleDragOver(QDropEvent* e, TDragState state);

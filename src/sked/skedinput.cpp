@@ -342,19 +342,30 @@ bool TCustomSked::isEditing() const
     return m_editor && !m_editor->isHidden();
 }
 
+// Whether `item`, last seen under `key`, is still one of the column's items.
+// Handlers may delete items: `item` is only compared, never read.
+bool TCustomSked::isItemAlive(const TSkedItem* item, int key) const
+{
+    return m_items.Items(m_items.IndexOfKey(key)) == item;
+}
+
 bool TCustomSked::EditText(TSkedItem* item)
 {
     if (m_readOnly || !item || item->Owner() != &m_items || !m_editor) {
         return false;
     }
     bool allowEdit = true;
+    const int key = item->Key();
     if (OnEditing) {
         OnEditing(this, item, allowEdit);
     }
-    if (!allowEdit || item->Owner() != &m_items) {
+    if (!allowEdit || !isItemAlive(item, key)) {
         return false;
     }
     commitEdit(); // an edit already open on another item ends first
+    if (!isItemAlive(item, key)) {
+        return false; // its OnEdited took this item away
+    }
     item->setSelected(true);
     const int index = item->Index();
     if (index < 0 || item->FirstRow() < 0) {
@@ -429,7 +440,7 @@ void TCustomSked::applyEditorText()
     if (OnEdited) {
         OnEdited(this, item, s);
     }
-    if (item->Owner() != &m_items) {
+    if (!isItemAlive(item, m_editKey)) {
         return;
     }
     item->m_text = s;

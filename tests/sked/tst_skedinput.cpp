@@ -336,6 +336,32 @@ private slots:
         QCOMPARE(earlier->Text(), QStringLiteral("earlier"));
     }
 
+    // A handler may take the item away (a refill of the column does): the
+    // column must not touch it afterwards.
+    void handlersMayDeleteTheItem()
+    {
+        Fixture f;
+        TSkedItem* item = skedtest::addItem(*f.sked, 6, 7, QStringLiteral("x"));
+        TSkedItem* other = skedtest::addItem(*f.sked, 8, 9, QStringLiteral("y"));
+        QVERIFY(f.show());
+        f.sked->OnEdited = [&](QObject*, TSkedItem* edited, QString&) {
+            f.sked->Items().Delete(edited->Index());
+        };
+        QVERIFY(item->EditText());
+        QTest::keyClicks(f.sked->InplaceEdit(), "abc");
+        QTest::keyClick(f.sked->InplaceEdit(), Qt::Key_Return);
+        QVERIFY(!f.sked->isEditing());
+        QCOMPARE(f.sked->Items().Count(), 1);
+        QCOMPARE(other->Text(), QStringLiteral("y"));
+
+        f.sked->OnEditing = [&](QObject*, TSkedItem* edited, bool&) {
+            f.sked->Items().Delete(edited->Index());
+        };
+        QVERIFY(!other->EditText());
+        QVERIFY(!f.sked->isEditing());
+        QCOMPARE(f.sked->Items().Count(), 0);
+    }
+
     void destroyingColumnWhileEditingIsSafe()
     {
         auto f = std::make_unique<Fixture>();
