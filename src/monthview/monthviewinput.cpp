@@ -416,9 +416,13 @@ bool TCustomMonthView::BeginEdit(TMonthViewItem* item)
     if (OnEditing) {
         OnEditing(this, item, allow);
     }
+    // The handler may have deleted the item: compare before reading it.
+    if (!allow || m_items->IndexOf(item) < 0) {
+        return false;
+    }
     ensureLayout();
     const QRect r = item->ItemRect();
-    if (!allow || r.isEmpty()) {
+    if (r.isEmpty()) {
         return false;
     }
     m_editor->setFont(font());

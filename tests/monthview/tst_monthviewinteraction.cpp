@@ -82,6 +82,7 @@ private slots:
     void enterAcceptsEscapeCancels();
     void noLineBreaksAndTabIgnored();
     void enterConfirmingConversionDoesNotAccept();
+    void editingHandlerMayDeleteTheItem();
     void destroyingViewWhileEditingIsSafe();
     void editorGrowsWithText();
     void focusLossAndResizeAccept();
@@ -217,6 +218,20 @@ void TestMonthViewInteraction::noLineBreaksAndTabIgnored()
     QVERIFY(!ed->toPlainText().contains(QLatin1Char('\n')));
     QCOMPARE(ed->toPlainText(), QStringLiteral("会議一行目 二行目 三"));
     QCOMPARE(ed->document()->blockCount(), 1);
+}
+
+// A handler may take the item away (a refill of the month does); the view
+// must not touch it afterwards.
+void TestMonthViewInteraction::editingHandlerMayDeleteTheItem()
+{
+    Fixture f;
+    f.view->OnEditing = [&](QObject*, TMonthViewItem* item, bool&) {
+        f.view->Items()->Delete(f.view->Items()->IndexOf(item));
+    };
+    QVERIFY(!f.view->BeginEdit(f.a));
+    QVERIFY(!f.editing());
+    QCOMPARE(f.view->Items()->Count(), 1);
+    QCOMPARE(f.view->Items()->Item(0), f.b);
 }
 
 // A top-level view closes its window on the way out, which takes the focus
