@@ -71,8 +71,9 @@ GlyphImages makeGlyphImages(const QPixmap& strip, int numGlyphs, bool transparen
         result.images[bsDisabled] = QPixmap::fromImage(MakeDisabledGlyph(
             withTransparency(up.toImage()), toQColor(clBtnHighlight, pal), toQColor(clBtnShadow, pal)));
     }
+    // A strip without its own image for a state uses the up image.
     result.images[bsDown] = numGlyphs >= 3 ? part(2) : up;
-    result.images[bsExclusive] = numGlyphs >= 4 ? part(3) : result.images[bsDown];
+    result.images[bsExclusive] = numGlyphs >= 4 ? part(3) : up;
     return result;
 }
 

@@ -58,6 +58,7 @@ private slots:
     void doubleClickOnlyWhileDown();
     void disabledGlyphIsEmbossed();
     void hoverBoxOnDownButtonKeepsOffset();
+    void stripImagesPerState();
     void accelerator();
     void shotRowOfStates();
 };
@@ -255,6 +256,31 @@ void TestNoxButton::hoverBoxOnDownButtonKeepsOffset()
     QEvent leave(QEvent::Leave);
     QApplication::sendEvent(b, &leave);
     QVERIFY(!b->MouseInControl());
+}
+
+// Up, disabled, down from a three-image strip; the exclusive look (a group
+// button that is Down) has no image of its own there and uses the up image.
+void TestNoxButton::stripImagesPerState()
+{
+    QWidget parent;
+    auto* b = new TNoxButton(&parent);
+    b->resize(30, 30);
+    b->SetGlyph(sampleGlyph(3));
+    b->SetNumGlyphs(3);
+    b->SetGroupIndex(1);
+    const QRgb upInk = qRgb(20, 40, 160);
+    const QRgb downInk = qRgb(0, 128, 0);
+    QVERIFY(findColour(b->grab().toImage(), upInk).x() >= 0);
+    QCOMPARE(findColour(b->grab().toImage(), downInk), QPoint(-1, -1));
+    QTest::mousePress(b, Qt::LeftButton, {}, QPoint(15, 15));
+    QCOMPARE(b->State(), bsDown);
+    QVERIFY(findColour(b->grab().toImage(), downInk).x() >= 0);
+    QTest::mouseRelease(b, Qt::LeftButton, {}, QPoint(15, 15));
+    QVERIFY(b->Down());
+    QCOMPARE(b->State(), bsExclusive);
+    const QImage exclusive = b->grab().toImage();
+    QCOMPARE(findColour(exclusive, downInk), QPoint(-1, -1));
+    QVERIFY(findColour(exclusive, upInk).x() >= 0);
 }
 
 void TestNoxButton::accelerator()
