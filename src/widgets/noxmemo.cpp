@@ -233,8 +233,11 @@ void TNoxMemo::paintDecoration()
     if (m_topBarHeight <= 0) {
         return;
     }
+    // The strip ends one pixel above the text area; that row has the box's
+    // colour.
     const int b = frameWidthPx();
-    const QRect strip(b, b, viewport()->width(), m_topBarHeight);
+    const QRect strip(b, b, viewport()->width(), m_topBarHeight - 1);
+    p.fillRect(QRect(b, b + m_topBarHeight - 1, viewport()->width(), 1), toQColor(m_color, pal));
     p.fillRect(strip, toQColor(m_topBarBKColor, pal));
     p.setFont(font());
     p.setPen(toQColor(m_topBarFGColor, pal));

@@ -251,6 +251,10 @@ void TestNoxMemo::stripIsPaintedOnlyWithHeight()
     shot = memo.grab().toImage();
     QCOMPARE(shot.pixelColor(3, 4).rgb(), toQColor(0x00336699).rgb());
     QCOMPARE(shot.pixelColor(3, 20), QColor(Qt::white));
+    // The strip covers window rows 1 .. TopBarHeight - 1; the row below it
+    // has the box's colour.
+    QCOMPARE(shot.pixelColor(3, 15).rgb(), toQColor(0x00336699).rgb());
+    QCOMPARE(shot.pixelColor(3, 16), QColor(Qt::white));
     // Frame: shadow on top and left, highlight on bottom and right.
     QCOMPARE(shot.pixelColor(0, 40).rgb(), toQColor(clBtnShadow, memo.palette()).rgb());
     QCOMPARE(shot.pixelColor(159, 40).rgb(), toQColor(clBtnHighlight, memo.palette()).rgb());
