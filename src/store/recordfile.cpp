@@ -68,7 +68,9 @@ int RecordFile::open(const QString& path)
     close();
     auto file = std::make_unique<QFile>(path);
     // Unbuffered: every operation ends with its bytes handed to the system.
-    bool ok = file->open(QIODevice::ReadWrite | QIODevice::Unbuffered);
+    // ExistingOnly: opening never leaves an empty file behind where none was
+    // (a later open would find it and not create a proper one).
+    bool ok = file->open(QIODevice::ReadWrite | QIODevice::Unbuffered | QIODevice::ExistingOnly);
     if (!ok && QFileInfo::exists(path)) {
         ok = file->open(QIODevice::ReadOnly | QIODevice::Unbuffered);
     }

@@ -115,6 +115,7 @@ private slots:
         QCOMPARE(RecordFile::create(path("no/such/folder/x.nox")), kCreateFailed);
         RecordFile f;
         QCOMPARE(f.open(path("missing.nox")), kOpenFailed);
+        QVERIFY(!QFileInfo::exists(path("missing.nox"))); // a failed open creates nothing
     }
 
     void entryComparisonWrapsAtEachOffset()
