@@ -49,6 +49,19 @@ QString readRequired(const QStringList& f, TSkedRec* rec)
     return QString();
 }
 
+// A category is one line of one field: tabs and line breaks become spaces.
+QString plainField(const QString& text)
+{
+    QString s = text;
+    s.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+    for (QChar& c : s) {
+        if (c == u'\t' || c == u'\r' || c == u'\n') {
+            c = u' ';
+        }
+    }
+    return s;
+}
+
 } // namespace
 
 QString escapeSkedText(const QString& text)
@@ -77,11 +90,14 @@ QString formatSkedLine(const TSkedRec& rec)
         QString::number(rec.FontStyle),
         QString::number(rec.ImageIndex),
         QString::number(rec.ID),
-        rec.Memo,
-        rec.Text,
-        rec.Category,
+        // The texts are held escaped already; escaping again changes nothing
+        // then, and keeps a text that slipped through raw from splitting the
+        // line or shifting its fields.
+        escapeSkedText(rec.Memo),
+        escapeSkedText(rec.Text),
+        plainField(rec.Category),
         QString::number(rec.AlarmMinutes),
-        rec.RelatedInfo,
+        escapeSkedText(rec.RelatedInfo),
         rec.OpenRelatedInfo ? QStringLiteral("1") : QStringLiteral("0"),
     };
     QString line = fields.join(u'\t');

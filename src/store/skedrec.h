@@ -66,7 +66,9 @@ QString escapeSkedText(const QString& text);
 // "#13#10" becomes CR LF; everything else stays.
 QString unescapeSkedText(const QString& text);
 
-// The 13 fields of the record as one line (no line end).
+// The 13 fields of the record as one line (no line end). Memo, Text and
+// RelatedInfo are written escaped even when handed over raw; tabs and line
+// breaks in Category become spaces.
 QString formatSkedLine(const TSkedRec& rec);
 
 struct TSkedParseResult {

@@ -81,6 +81,21 @@ void TestSkedRec::escaping()
     TSkedRec back;
     QVERIFY(parseSkedLine(formatSkedLine(r), r.date(), &back).ok);
     QCOMPARE(back.Text, QStringLiteral("a b"));
+    // Raw tabs and line breaks handed to the line never split it or shift
+    // the fields after them.
+    r.Memo = QStringLiteral("m1\r\nm2");
+    r.Text = QStringLiteral("t1\nt2\tt3");
+    r.Category = QStringLiteral("仕\t事\r\n");
+    r.RelatedInfo = QStringLiteral("/tmp/a\nb");
+    const QString line = formatSkedLine(r);
+    QVERIFY(!line.contains(u'\r') && !line.contains(u'\n'));
+    QCOMPARE(line.count(u'\t'), 12);
+    QVERIFY(parseSkedLine(line, r.date(), &back).ok);
+    QCOMPARE(back.Memo, QStringLiteral("m1#13#10m2"));
+    QCOMPARE(back.Text, QStringLiteral("t1#13#10t2 t3"));
+    QCOMPARE(back.Category, QStringLiteral("仕 事 "));
+    QCOMPARE(back.AlarmMinutes, 30);
+    QCOMPARE(back.RelatedInfo, QStringLiteral("/tmp/a#13#10b"));
 }
 
 void TestSkedRec::optionalFields_data()
