@@ -124,6 +124,13 @@ void TCustomSked::handleKey(int key, Qt::KeyboardModifiers mods)
             cancelGripDrag();
         }
         break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Delete:
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+        // Nothing of their own, but the cursor row comes back into view.
+        break;
     default:
         return;
     }

@@ -132,6 +132,26 @@ private slots:
         QCOMPARE(f.selects, 1);
     }
 
+    // Keys the column has no action for still bring the cursor row back into
+    // view; Space does not.
+    void inertKeysBringTheCursorBack()
+    {
+        Fixture f;
+        QVERIFY(f.show());
+        f.sked->SelectRow(2, false);
+        for (int key : {int(Qt::Key_Return), int(Qt::Key_Enter), int(Qt::Key_Delete), int(Qt::Key_Left),
+                        int(Qt::Key_Right)}) {
+            f.sked->ScrollTo(20);
+            QCOMPARE(f.sked->TopRow(), 20);
+            QTest::keyClick(f.sked, Qt::Key(key));
+            QCOMPARE(f.sked->TopRow(), 2);
+            QCOMPARE(f.sked->FocusRow(), 2);
+        }
+        f.sked->ScrollTo(20);
+        QTest::keyClick(f.sked, Qt::Key_Space);
+        QCOMPARE(f.sked->TopRow(), 20);
+    }
+
     void f2OpensEditorUnlessCtrlOrForbidden()
     {
         Fixture f;
