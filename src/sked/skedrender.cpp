@@ -265,7 +265,8 @@ void TCustomSked::layoutBars(const QList<int>& starts, const QList<int>& ends)
     }
 }
 
-// Ruler captions: the first row of every block of a line, visible rows only.
+// Ruler captions: the first row of every block of a line, visible rows only
+// (the partly visible row under the last whole one included).
 void TCustomSked::layoutCaptions()
 {
     const TLeftBar& bar = m_view.LeftBar();
@@ -273,10 +274,10 @@ void TCustomSked::layoutCaptions()
         return;
     }
     const int captionRight = bar.Width() - bar.RightMargin() - edgeWidth(bar.EdgeStyle());
-    const int stopRow = m_topRow + m_visibleRows;
+    const int lastRow = m_topRow + m_visibleRows;
     for (int l = 0; l < m_lines.Count(); ++l) {
         for (int row : m_lines.Items(l)->RowStarts) {
-            if (row >= stopRow) {
+            if (row > lastRow) {
                 return;
             }
             if (row < m_topRow) {
@@ -527,7 +528,7 @@ void TCustomSked::drawRowCellOn(QPainter& p, int row, bool marked)
         const QRect b = block->blockRect;
         p.fillRect(ltrb(0, b.top(), right, b.top() + b.height()), qc(brush, this));
         caption = ltrb(bar.LeftMargin(), b.top(), right - bar.RightMargin(), b.top() + m_rowHeight);
-        if (item->m_firstRow >= m_topRow && item->m_firstRow < m_topRow + m_visibleRows) {
+        if (item->m_firstRow >= m_topRow && item->m_firstRow <= m_topRow + m_visibleRows) {
             drawCaption(p, r.Line, caption, highlight, text, style);
         }
         if (OnDrawItem) {

@@ -239,6 +239,38 @@ private slots:
         QCOMPARE(strips, 2);
     }
 
+    // A client 10 pixels taller than 24 rows shows a part of row 24: its
+    // caption is there, in the full render and when its cell is redrawn.
+    void partlyVisibleBottomRowKeepsItsCaption()
+    {
+        Column c(410);
+        QCOMPARE(c.sked.VisibleRows(), 24);
+        TSkedItem* item = skedtest::addItem(c.sked, 24, 24, QStringLiteral("昼食"));
+        QCOMPARE(item->FirstRow(), 24);
+        QList<int> rows;
+        for (const SkedCaptionCell& cell : c.sked.layout().captions) {
+            rows.append(cell.row);
+        }
+        QVERIFY(rows.contains(24));
+        QVERIFY(!rows.contains(25));
+
+        auto darkPixels = [&c] {
+            const TLeftBar& bar = c.sked.View().LeftBar();
+            int dark = 0;
+            for (int y = c.sked.layout().rowTop(24); y < c.sked.viewport()->height(); ++y) {
+                for (int x = bar.LeftMargin(); x < bar.Width() - bar.RightMargin() - 1; ++x) {
+                    dark += pixel(c.sked, x, y).lightness() < 100 ? 1 : 0;
+                }
+            }
+            return dark;
+        };
+        QVERIFY(darkPixels() > 0);
+        c.sked.setHideSelection(false);
+        c.sked.SelectRow(24, false); // unfocused: the inactive colours, black caption
+        QVERIFY(!c.sked.hasFocus());
+        QVERIFY(darkPixels() > 0);
+    }
+
     void focusFrameWidth_data()
     {
         QTest::addColumn<int>("width");
