@@ -105,6 +105,8 @@ public:
 
     // --- queries and commands (client coordinates) ---
     // Row at a point: -1 above the rows or below the last one. X is ignored.
+    // The first pixel line under the header band already belongs to TopRow,
+    // so that every pixel of a row hits that row.
     int RowAt(int X, int Y) const;
     int LineAt(int X, int Y) const;
     // FocusRow; writing selects a different, existing row with OnSelectItem.
