@@ -104,7 +104,10 @@ void TNoxMainForm::FormCreate()
         m_sked->setTopRow(m_settings.topIndex);
     }
     setModeHints();
-    m_banner->setFont(m_sked->font());
+    // Only the face: the style has given the banner its own sizes.
+    QFont bannerFont = m_banner->font();
+    bannerFont.setFamily(m_sked->font().family());
+    m_banner->setFont(bannerFont);
     ShowCategoryFilter();
 
     connect(&m_timer, &QTimer::timeout, this, &TNoxMainForm::timerBeat);

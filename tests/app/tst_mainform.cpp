@@ -87,6 +87,7 @@ private slots:
     void categoryMenuFromTheStatusBar();
     void scheduleMemoIsWrittenBackFromTheMonthView();
     void wheelScrollsOneHalfHour();
+    void bannerKeepsTheStyleFontSizes();
     void reviewShots();
 };
 
@@ -618,6 +619,24 @@ void TestMainForm::wheelScrollsOneHalfHour()
     for (int i = 0; i < sked->SkedCount(); ++i) {
         QCOMPARE(sked->Skeds(i)->TopRow(), top - 1);
     }
+}
+
+// The banner takes the day view's face at start-up but keeps the sizes of
+// the style.
+void TestMainForm::bannerKeepsTheStyleFontSizes()
+{
+    MainFormFixture f;
+    QDir().mkpath(f.dataFolder());
+    QVERIFY(QFile::copy(f.home.path() + QStringLiteral("/default/style.ini"),
+                        f.dataFile(QStringLiteral("style.ini"))));
+    IniFile style(f.dataFile(QStringLiteral("style.ini")));
+    const QString section = QStringLiteral("Style1");
+    QVERIFY(style.writeString(section, QStringLiteral("HeaderFontSize1"), QStringLiteral("17")));
+    QVERIFY(style.writeString(section, QStringLiteral("FontSize"), QStringLiteral("9")));
+    TNoxMainForm* form = f.start();
+    QCOMPARE(form->dateBanner()->font().pointSize(), 17);
+    QCOMPARE(form->dateBanner()->font().family(), form->skedControl()->font().family());
+    QVERIFY(form->dateBanner()->height() > QFontMetrics(form->skedControl()->font()).height() + 5);
 }
 
 // With NOX_TEST_SHOTS set to a folder: pictures of 1, 5 and 7 day columns and
