@@ -349,7 +349,7 @@ void TNoxMainForm::writeBackSettings()
     const int state = isMaximized() ? 2 : (isMinimized() ? 1 : 0);
     ini.writeInt(Key::Window1WindowState, state);
     if (state != 2) {
-        const QRect g = state == 1 ? normalGeometry() : geometry();
+        const QRect g = storedWindowPlacement(geometry(), frameGeometry(), normalGeometry(), state == 1);
         ini.writeInt(Key::Window1Left, g.x());
         ini.writeInt(Key::Window1Top, g.y());
         ini.writeInt(Key::Window1Width, g.width());

@@ -71,4 +71,12 @@ void TNoxSettings::readPopup(const Settings& ini)
     popupPos = ini.readInt(Key::PopupPos, popupPos);
 }
 
+QRect storedWindowPlacement(const QRect& geometry, const QRect& frameGeometry, const QRect& normalGeometry,
+                            bool minimized)
+{
+    const QPoint frameOffset = geometry.topLeft() - frameGeometry.topLeft();
+    const QRect client = minimized ? normalGeometry : geometry;
+    return {client.topLeft() - frameOffset, client.size()};
+}
+
 } // namespace nox

@@ -2,6 +2,7 @@
 // The running values of "Nox.ini" that the main window reads at start-up and
 // writes back at shutdown. Every access opens and closes the file (IniFile);
 // the member initialisers are the keys' defaults.
+#include <QRect>
 #include <QString>
 
 #include "core/color.h"
@@ -71,5 +72,11 @@ struct TNoxSettings {
     void readClock(const Settings& ini);
     void readPopup(const Settings& ini);
 };
+
+// The placement "window1" keeps: the frame's top-left corner (start-up moves
+// the frame there) and the client size (start-up gives the client that size).
+// A minimised window stores its normal placement.
+QRect storedWindowPlacement(const QRect& geometry, const QRect& frameGeometry, const QRect& normalGeometry,
+                            bool minimized);
 
 } // namespace nox

@@ -69,6 +69,7 @@ private slots:
     void firstStartCreatesFolderAndWritesBack();
     void restartKeepsPlacementViewModeAndCount();
     void tooSmallWidthIsRaised();
+    void placementIsStoredAtTheFrame();
     void nextAndPreviousDayKeepTheFocusedDate();
     void weekMonthAndCountCommands();
     void ctrlDigitsAndLettersChangeTheCount();
@@ -148,6 +149,17 @@ void TestMainForm::tooSmallWidthIsRaised()
         .writeInteger(QStringLiteral("window1"), QStringLiteral("width"), 300);
     TNoxMainForm* form = f.start(false);
     QCOMPARE(form->width(), 450);
+}
+
+// Start-up moves the frame to "left"/"top": storing the client's corner
+// instead would walk the window down by its title bar at every start.
+void TestMainForm::placementIsStoredAtTheFrame()
+{
+    const QRect frame(100, 100, 640, 495);
+    const QRect client(105, 130, 630, 460);
+    QCOMPARE(storedWindowPlacement(client, frame, client, false), QRect(100, 100, 630, 460));
+    const QRect normal(305, 230, 700, 500);
+    QCOMPARE(storedWindowPlacement(client, frame, normal, true), QRect(300, 200, 700, 500));
 }
 
 void TestMainForm::nextAndPreviousDayKeepTheFocusedDate()
