@@ -218,6 +218,8 @@ void TNoxMainForm::clearMonthItems()
 
 void TNoxMainForm::FillMonthView()
 {
+    // The schedule memo pane refers to an item that the refill frees.
+    saveScheduleMemoPane();
     const QDate first = m_month->CellDate(0);
     m_memoDays.clear();
     for (int n = 0; n < kMonthCells; ++n) {

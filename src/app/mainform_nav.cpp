@@ -461,6 +461,9 @@ void TNoxMainForm::monthSelectionChanged()
     loadPane(m_memoPanes.at(1), m_memoStore.read(date));
     m_dayMemoDate = date;
 
+    // Every schedule of the day counts, selected or not, as in the day view's
+    // panel (counting only from the selected item onwards gave "(0)" for a
+    // busy day while no item was selected).
     int count = 0;
     for (int i = 0; i < m_month->Items()->Count(); ++i) {
         count += m_month->Items()->Item(i)->Day() == date ? 1 : 0;

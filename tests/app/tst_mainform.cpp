@@ -87,6 +87,7 @@ private slots:
     void editorRefreshHooks();
     void categoryMenuFromTheStatusBar();
     void scheduleMemoIsWrittenBackFromTheMonthView();
+    void scheduleMemoSurvivesARefill();
     void wheelScrollsOneHalfHour();
     void bannerKeepsTheStyleFontSizes();
     void reviewShots();
@@ -605,6 +606,27 @@ void TestMainForm::scheduleMemoIsWrittenBackFromTheMonthView()
     QCOMPARE(form->monthView()->SelectedItem()->Memo(), QStringLiteral("bring cash"));
     QVERIFY(form->monthView()->SelectedItem()->MemoMark());
     QCOMPARE(form->memoPane(0)->Text(), QStringLiteral("bring cash\nand card"));
+}
+
+// A refill that keeps the selected cell (a new category filter) must not drop
+// the memo typed for the selected schedule.
+void TestMainForm::scheduleMemoSurvivesARefill()
+{
+    MainFormFixture f;
+    f.writeFile(QStringLiteral("20260312.dat"), skedLine(18, 19, 7, QStringLiteral("lunch")));
+    IniFile(f.dataFile(QStringLiteral("Nox.ini")))
+        .writeInteger(QStringLiteral("window1"), QStringLiteral("viewmode"), 2);
+    TNoxMainForm* form = f.start();
+    QVERIFY(form->GoToDate(QDate(2026, 3, 12), 7));
+    TNoxMemo* pane = form->memoPane(0);
+    pane->setFocus();
+    QTest::keyClicks(pane, "bring cash");
+    form->SetCategoryFilter(QStringLiteral("work"));
+    const std::optional<TSkedRec> rec = findSkedById(f.dataFolder(), QDate(2026, 3, 12), 7);
+    QVERIFY(rec);
+    QCOMPARE(rec->Memo, QStringLiteral("bring cash"));
+    f.stop();
+    QCOMPARE(findSkedById(f.dataFolder(), QDate(2026, 3, 12), 7)->Memo, QStringLiteral("bring cash"));
 }
 
 void TestMainForm::wheelScrollsOneHalfHour()
