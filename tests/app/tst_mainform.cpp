@@ -73,6 +73,7 @@ private slots:
     void nextAndPreviousDayKeepTheFocusedDate();
     void weekMonthAndCountCommands();
     void ctrlDigitsAndLettersChangeTheCount();
+    void navigationKeysWorkInAMemoPane();
     void todayOnlyMovesTheFocusWhenShown();
     void dayMemosAreSavedUnderTheirDates();
     void monthViewMemosAndSwitching();
@@ -227,6 +228,27 @@ void TestMainForm::weekMonthAndCountCommands()
     QCOMPARE(form->monthView()->CurrentDate(), month);
     form->NextMonthClick();
     QCOMPARE(form->monthView()->CurrentDate(), month.addMonths(1));
+}
+
+// The navigation shortcuts belong to the window: a memo pane with the focus
+// must not take Ctrl+K, Ctrl+H or the others as editing keys.
+void TestMainForm::navigationKeysWorkInAMemoPane()
+{
+    MainFormFixture f;
+    TNoxMainForm* form = f.start();
+    const QDate left = form->leftDate();
+    TNoxMemo* pane = form->memoPane(0);
+    pane->setFocus();
+    QTest::keyClicks(pane, "abc");
+    pane->moveCursor(QTextCursor::Start);
+    QTest::keyClick(pane, Qt::Key_K, Qt::ControlModifier);
+    QCOMPARE(form->leftDate(), left.addDays(5 + 6));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_J, Qt::ControlModifier);
+    QCOMPARE(form->leftDate(), left.addDays(4));
+    form->memoPane(0)->setFocus();
+    QTest::keyClick(form->memoPane(0), Qt::Key_H, Qt::ControlModifier);
+    QCOMPARE(form->leftDate(), left);
+    QCOMPARE(storedMemo(f, left), QStringLiteral("abc")); // not cut by Ctrl+K
 }
 
 void TestMainForm::ctrlDigitsAndLettersChangeTheCount()
