@@ -480,18 +480,32 @@ int TBtrKey::growRoot()
     return repairOverflow(newRoot, 0);
 }
 
-int TBtrKey::insertInto(qint64 nodePos, qint64 recordPos, int depth)
+TNodeBuf* TBtrKey::descendStep(qint64 nodePos, int depth, int* index, int* status)
 {
     if (depth > kMaxDepth) {
-        return damage(QStringLiteral("the tree is deeper than %1 levels (a cycle?)").arg(kMaxDepth));
+        *status = damage(QStringLiteral("the tree is deeper than %1 levels (a cycle?)").arg(kMaxDepth));
+        return nullptr;
     }
     TNodeBuf* node = loadNode(nodePos);
     if (!node) {
-        return kIoError;
+        *status = kIoError;
+        return nullptr;
     }
-    const int i = searchNode(*node);
-    if (i < 0) {
-        return damage(QStringLiteral("empty inner node at %1").arg(nodePos));
+    *index = searchNode(*node);
+    if (*index < 0) {
+        *status = damage(QStringLiteral("empty inner node at %1").arg(nodePos));
+        return nullptr;
+    }
+    return node;
+}
+
+int TBtrKey::insertInto(qint64 nodePos, qint64 recordPos, int depth)
+{
+    int i = -1;
+    int status = kOk;
+    TNodeBuf* node = descendStep(nodePos, depth, &i, &status);
+    if (!node) {
+        return status;
     }
     const qint32 p = node->pointers[i];
     if (p <= 0) {
@@ -718,16 +732,11 @@ int TBtrKey::Delete()
 
 int TBtrKey::deleteFrom(qint64 nodePos, int depth)
 {
-    if (depth > kMaxDepth) {
-        return damage(QStringLiteral("the tree is deeper than %1 levels (a cycle?)").arg(kMaxDepth));
-    }
-    TNodeBuf* node = loadNode(nodePos);
+    int i = -1;
+    int status = kOk;
+    TNodeBuf* node = descendStep(nodePos, depth, &i, &status);
     if (!node) {
-        return kIoError;
-    }
-    const int i = searchNode(*node);
-    if (i < 0) {
-        return damage(QStringLiteral("empty inner node at %1").arg(nodePos));
+        return status;
     }
     const qint32 p = node->pointers[i];
     if (p <= 0) {

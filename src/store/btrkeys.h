@@ -139,6 +139,10 @@ private:
     void freeNode(TNodeBuf& node);
     bool isBusy(qint64 pos, std::initializer_list<qint64> busy) const;
 
+    // One step down the tree: loads the node at nodePos and finds the entry
+    // to follow. Returns null with *status set when the depth, the node or its
+    // count is damaged.
+    TNodeBuf* descendStep(qint64 nodePos, int depth, int* index, int* status);
     int insertInto(qint64 nodePos, qint64 recordPos, int depth);
     int growRoot();
     struct Pair {
