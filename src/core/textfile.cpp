@@ -1,9 +1,15 @@
 #include "core/textfile.h"
 
 #include <QFile>
-#include <QSaveFile>
+#include <QFileInfo>
 #include <QStringDecoder>
 #include <QStringEncoder>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace nox
 {
@@ -88,25 +94,131 @@ bool writeTextLines(const QString& path, const QStringList& lines, QString* erro
     return writeFileAtomic(path, encodeText(text), error);
 }
 
+namespace
+{
+
+WriteFaultHook& faultHook()
+{
+    static WriteFaultHook hook;
+    return hook;
+}
+
+// errno of an injected fault at `step`, 0 when none.
+int injectedFault(const QString& path, WriteStep step)
+{
+    const WriteFaultHook& hook = faultHook();
+    return hook ? hook(path, step) : 0;
+}
+
+QString systemReason(int err)
+{
+    return QString::fromLocal8Bit(std::strerror(err));
+}
+
+// Writes all of `bytes` to `fd`, retrying after EINTR and partial writes.
+// Returns 0 or the errno of the failure (ENOSPC for a write that wrote nothing).
+int writeAll(int fd, const QString& path, const QByteArray& bytes)
+{
+    const char* p = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        if (const int fault = injectedFault(path, WriteStep::Write)) {
+            // A short write: part of the chunk lands, then the error.
+            if (::write(fd, p, size_t(qMin<qsizetype>(left, 1))) < 0) {
+                return errno;
+            }
+            return fault;
+        }
+        const ssize_t n = ::write(fd, p, size_t(qMin<qsizetype>(left, 1 << 20)));
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return errno;
+        }
+        if (n == 0) {
+            return ENOSPC;
+        }
+        p += n;
+        left -= n;
+    }
+    return injectedFault(path, WriteStep::Flush);
+}
+
+int syncAndClose(int fd, const QString& path)
+{
+    int err = injectedFault(path, WriteStep::Sync);
+    if (err == 0 && ::fsync(fd) != 0) {
+        err = errno;
+    }
+    if (::close(fd) != 0 && err == 0) {
+        err = errno;
+    }
+    return err;
+}
+
+// Makes the rename itself durable; a folder that cannot be synced (some file
+// systems refuse) does not undo a write that has already replaced the file.
+void syncFolder(const QByteArray& folder)
+{
+    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+} // namespace
+
+void setWriteFaultHook(WriteFaultHook hook)
+{
+    faultHook() = std::move(hook);
+}
+
 bool writeFileAtomic(const QString& path, const QByteArray& bytes, QString* error)
 {
-    QSaveFile file(path);
-    auto fail = [&](const QString& why) {
+    const QByteArray target = QFile::encodeName(path);
+    const QFileInfo info(path);
+    const QByteArray folder = QFile::encodeName(info.absolutePath());
+    QByteArray temp = QFile::encodeName(info.absolutePath() + QStringLiteral("/.") + info.fileName() +
+                                        QStringLiteral(".XXXXXX"));
+    auto fail = [&](int err) {
         if (error) {
-            *error = QStringLiteral("ファイル「%1」に書き込めません: %2").arg(path, why);
+            *error = QStringLiteral("ファイル「%1」に書き込めません: %2").arg(path, systemReason(err));
         }
-        file.cancelWriting();
         return false;
     };
-    if (!file.open(QIODevice::WriteOnly)) {
-        return fail(file.errorString());
+
+    int err = injectedFault(path, WriteStep::Open);
+    const int fd = err ? -1 : ::mkstemp(temp.data());
+    if (fd < 0) {
+        return fail(err ? err : errno);
     }
-    if (file.write(bytes) != bytes.size()) {
-        return fail(file.errorString());
+    struct stat old{};
+    if (::stat(target.constData(), &old) == 0) {
+        ::fchmod(fd, old.st_mode & 07777);
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        ::fchmod(fd, 0666 & ~mask);
     }
-    if (!file.commit()) {
-        return fail(file.errorString());
+    err = writeAll(fd, path, bytes);
+    if (err != 0) {
+        ::close(fd);
+    } else {
+        err = syncAndClose(fd, path);
     }
+    if (err == 0) {
+        err = injectedFault(path, WriteStep::Rename);
+        if (err == 0 && ::rename(temp.constData(), target.constData()) != 0) {
+            err = errno;
+        }
+    }
+    if (err != 0) {
+        ::unlink(temp.constData());
+        return fail(err);
+    }
+    syncFolder(folder);
     return true;
 }
 

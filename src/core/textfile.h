@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 namespace nox
 {
@@ -25,11 +26,29 @@ struct TextReadResult {
 };
 TextReadResult readTextLines(const QString& path);
 
-// Writes the lines, each ended by CR LF, through a temporary file that
-// replaces `path` only when every byte was written. Returns false and fills
-// *error (when given) on failure; the previous file is then untouched.
+// Writes the lines, each ended by CR LF, through writeFileAtomic.
 bool writeTextLines(const QString& path, const QStringList& lines, QString* error = nullptr);
-// The same for raw bytes.
+
+// The one writer of every file the program stores. The bytes go to a new
+// temporary file beside `path`; every write() is checked for a short or
+// failed write, the file is fsync'ed and closed with checks, and only then
+// renamed over `path` (the folder is synced afterwards). On any failure the
+// temporary file is removed, `path` keeps its previous contents, false is
+// returned and *error (when given) names the file and the system's reason.
+// An existing file's permission bits are kept.
 bool writeFileAtomic(const QString& path, const QByteArray& bytes, QString* error = nullptr);
+
+// Test seam of writeFileAtomic: the steps at which a write can fail.
+enum class WriteStep {
+    Open,   // creating the temporary file
+    Write,  // a write() call (the fault makes it a short write)
+    Flush,  // the end of writing (the fault reports ENOSPC, as a full disk does)
+    Sync,   // fsync of the temporary file
+    Rename, // replacing `path`
+};
+// When set, the hook is asked before each step; returning an errno value
+// other than 0 makes that step fail with it. Tests only; not thread-safe.
+using WriteFaultHook = std::function<int(const QString& path, WriteStep step)>;
+void setWriteFaultHook(WriteFaultHook hook);
 
 } // namespace nox

@@ -17,6 +17,9 @@ private slots:
     void writeAndRead();
     void missingAndUnreadable();
     void failedWriteKeepsOldFile();
+    void injectedFaultKeepsOldFile_data();
+    void injectedFaultKeepsOldFile();
+    void keepsPermissions();
 };
 
 void TestTextFile::decoding()
@@ -101,6 +104,49 @@ void TestTextFile::failedWriteKeepsOldFile()
         QSKIP("running with rights that ignore folder permissions");
     }
     QCOMPARE(readTextLines(path).lines, QStringList{"old"});
+}
+
+void TestTextFile::injectedFaultKeepsOldFile_data()
+{
+    QTest::addColumn<int>("step");
+    QTest::addColumn<int>("err");
+    QTest::newRow("open") << int(WriteStep::Open) << EACCES;
+    QTest::newRow("short write") << int(WriteStep::Write) << ENOSPC;
+    QTest::newRow("full disk at flush") << int(WriteStep::Flush) << ENOSPC;
+    QTest::newRow("fsync") << int(WriteStep::Sync) << EIO;
+    QTest::newRow("rename") << int(WriteStep::Rename) << EXDEV;
+}
+
+// Each failing step leaves the old bytes, no temporary file, and an error
+// naming the file and the system's reason.
+void TestTextFile::injectedFaultKeepsOldFile()
+{
+    QFETCH(int, step);
+    QFETCH(int, err);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("20240101.dat");
+    const QByteArray old = QByteArray(9000, 'o');
+    QVERIFY(writeFileAtomic(path, old));
+    setWriteFaultHook([&](const QString& p, WriteStep s) { return p == path && int(s) == step ? err : 0; });
+    QString error;
+    const bool wrote = writeFileAtomic(path, QByteArray(20000, 'n'), &error);
+    setWriteFaultHook({});
+    QVERIFY(!wrote);
+    QVERIFY2(error.contains(path) && error.contains(QString::fromLocal8Bit(strerror(err))), qPrintable(error));
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll(), old);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"20240101.dat"});
+}
+
+void TestTextFile::keepsPermissions()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("Nox.ini");
+    QVERIFY(writeFileAtomic(path, "a"));
+    QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner));
+    QVERIFY(writeFileAtomic(path, "b"));
+    QCOMPARE(QFile::permissions(path) & 0x7077, QFile::ReadOwner | QFile::WriteOwner); // owner, group, other
 }
 
 QTEST_GUILESS_MAIN(TestTextFile)
