@@ -61,8 +61,9 @@ class EntryCombo : public QComboBox
 public:
     EntryCombo(EntryKind kind, const QString& placeholder, bool widen, int rowHeight, QWidget* parent);
     void showPopup() override;
-    // Draws entry `index` into `cell`.
-    void paintEntry(QPainter* painter, const QRect& cell, int index, bool selected) const;
+    // Draws entry `index` into `cell`: a row of the drop-down list, or the
+    // closed box (`inList` false).
+    void paintEntry(QPainter* painter, const QRect& cell, int index, bool selected, bool inList) const;
     int rowHeight() const { return m_rowHeight; }
     // The widest entry text + 32 px.
     int widestEntry() const;

@@ -128,7 +128,7 @@ void EntryCombo::showPopup()
     QComboBox::showPopup();
 }
 
-void EntryCombo::paintEntry(QPainter* painter, const QRect& cell, int index, bool selected) const
+void EntryCombo::paintEntry(QPainter* painter, const QRect& cell, int index, bool selected, bool inList) const
 {
     if (index < 0 || index >= count()) {
         return;
@@ -137,14 +137,18 @@ void EntryCombo::paintEntry(QPainter* painter, const QRect& cell, int index, boo
     const bool placeholder = index == 0 && m_kind != EntryKind::Text;
     const QColor text = selected ? palette().color(QPalette::HighlightedText) : palette().color(QPalette::Text);
     painter->setPen(placeholder ? kPlaceholderGrey : text);
+    // The closed box is lower than a list row: there the entry is centred vertically.
     if (m_kind == EntryKind::Image && !placeholder) {
         const QPixmap image = itemIcon(index).pixmap(iconSize());
-        painter->drawPixmap(cell.topLeft() + QPoint(kImageInset, kImageInset), image);
+        const int top = inList ? kImageInset : (cell.height() - image.height()) / 2;
+        painter->drawPixmap(cell.topLeft() + QPoint(kImageInset, top), image);
     } else {
-        const int inset = m_kind == EntryKind::Image ? kPlaceholderImageInset : kTextTop;
-        const int left = m_kind == EntryKind::Image ? kPlaceholderImageInset : kTextLeft;
-        const QRect area = cell.adjusted(left, inset, 0, 0);
-        painter->drawText(area, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, entryText(index));
+        const bool imageList = m_kind == EntryKind::Image;
+        const int left = imageList ? kPlaceholderImageInset : kTextLeft;
+        const int top = imageList ? kPlaceholderImageInset : kTextTop;
+        const QRect area = cell.adjusted(left, inList ? top : 0, 0, 0);
+        const Qt::Alignment vertical = inList ? Qt::AlignTop : Qt::AlignVCenter;
+        painter->drawText(area, Qt::AlignLeft | vertical | Qt::TextSingleLine, entryText(index));
     }
     painter->restore();
 }
@@ -160,7 +164,7 @@ void EntryCombo::paintEvent(QPaintEvent*)
     painter.drawComplexControl(QStyle::CC_ComboBox, option);
     const QRect field = style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this);
     painter.setClipRect(field);
-    paintEntry(&painter, field, currentIndex(), false);
+    paintEntry(&painter, field, currentIndex(), false, false);
 }
 
 // --- EntryDelegate -------------------------------------------------------------------
@@ -169,7 +173,7 @@ void EntryDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
 {
     const bool selected = option.state & QStyle::State_Selected;
     painter->fillRect(option.rect, option.palette.color(selected ? QPalette::Highlight : QPalette::Base));
-    m_combo->paintEntry(painter, option.rect, index.row(), selected);
+    m_combo->paintEntry(painter, option.rect, index.row(), selected, true);
 }
 
 QSize EntryDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const
