@@ -191,17 +191,19 @@ void TForm2::buildFieldPanel(QWidget* panel)
         list->setMinimumWidth(64);
     }
     m_category = new EntryCombo(EntryKind::PlaceholderText, QStringLiteral("指定なし"), true, 0, panel);
-    m_category->setMinimumWidth(120);
+    m_category->setMinimumWidth(108);
     m_categoryEdit = smallButton(QStringLiteral("編集.."), panel, false);
     m_lineColorButton = smallButton(QStringLiteral("色..."), panel);
     auto* sample = new LineSampleWidget(m_setup.lineSampleBackground, panel);
     m_lineSample = sample;
     m_textColorButton = smallButton(QStringLiteral("色..."), panel);
     for (const char* caption : kStyleCaptions) {
-        m_styleBoxes << new QCheckBox(QString::fromUtf8(caption), panel);
+        auto* box = new QCheckBox(QString::fromUtf8(caption), panel);
+        box->setStyleSheet(QStringLiteral("QCheckBox { spacing: 2px; }")); // four boxes and the image list share a row
+        m_styleBoxes << box;
     }
     m_image = new EntryCombo(EntryKind::Image, QStringLiteral("なし"), false, kImageRowHeight, panel);
-    m_image->setMinimumWidth(48);
+    m_image->setMinimumWidth(m_image->fontMetrics().horizontalAdvance(QStringLiteral("なし")) + 36);
     m_imageEdit = smallButton(QStringLiteral("編集.."), panel, false);
     m_alarm = new EntryCombo(EntryKind::Text, QString(), true, 0, panel);
     m_alarm->setMaxVisibleItems(kAlarmVisibleEntries);
@@ -210,9 +212,9 @@ void TForm2::buildFieldPanel(QWidget* panel)
     }
     m_openRelated = new QCheckBox(QStringLiteral("開始時間に関連情報を開く"), panel);
 
-    auto row = [](std::initializer_list<QWidget*> widgets) {
+    auto row = [](std::initializer_list<QWidget*> widgets, int spacing = 2) {
         auto* box = new QHBoxLayout;
-        box->setSpacing(2);
+        box->setSpacing(spacing);
         for (QWidget* w : widgets) {
             box->addWidget(w);
         }
@@ -230,8 +232,8 @@ void TForm2::buildFieldPanel(QWidget* panel)
     grid->addWidget(fieldLabel(QStringLiteral("ライン :"), panel), 1, 2);
     grid->addLayout(row({m_lineColorButton, m_lineSample}), 1, 3);
     grid->addWidget(fieldLabel(QStringLiteral("文字 :"), panel), 2, 0);
-    grid->addLayout(row({m_textColorButton, m_styleBoxes[0], m_styleBoxes[1], m_styleBoxes[2], m_styleBoxes[3]}),
-                    2, 1);
+    grid->addLayout(
+        row({m_textColorButton, m_styleBoxes[0], m_styleBoxes[1], m_styleBoxes[2], m_styleBoxes[3]}, 6), 2, 1);
     grid->addWidget(fieldLabel(QStringLiteral("イメージ :"), panel), 2, 2);
     grid->addLayout(row({m_image, m_imageEdit}), 2, 3);
     grid->addWidget(fieldLabel(QStringLiteral("ｱﾗｰﾑ :"), panel), 3, 0);
