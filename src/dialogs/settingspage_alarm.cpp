@@ -69,6 +69,11 @@ TAlarmPage::TAlarmPage(TForm4& dialog) : TSettingsPage(dialog, spAlarm, QStringL
     column->addWidget(bell);
     column->addStretch(1);
 
+    // Two frames of many rows share the page: keep them tight.
+    for (QLayout* l : {static_cast<QLayout*>(column), static_cast<QLayout*>(a), static_cast<QLayout*>(b)}) {
+        l->setSpacing(2);
+        l->setContentsMargins(6, 2, 6, 2);
+    }
     m_player = new QSoundEffect(this);
     watchControls();
     for (QCheckBox* c : m_bell) {

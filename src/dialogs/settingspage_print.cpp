@@ -40,7 +40,7 @@ TPrintPage::TPrintPage(TForm4& dialog) : TSettingsPage(dialog, spPrint, QStringL
     auto* grid = new QGridLayout(this);
     grid->addWidget(new QLabel(QStringLiteral("印刷レイアウトの選択 :"), this), 0, 0);
     m_layouts = new QListWidget(this);
-    grid->addWidget(m_layouts, 1, 0, 2, 1);
+    grid->addWidget(m_layouts, 1, 0);
     m_previewButton = new QPushButton(QStringLiteral("プレビューを表示する"), this);
     grid->addWidget(m_previewButton, 0, 1);
     m_frame = new QFrame(this);
@@ -52,7 +52,7 @@ TPrintPage::TPrintPage(TForm4& dialog) : TSettingsPage(dialog, spPrint, QStringL
     m_thumbnail->setGeometry(2, 2, kThumbWidth, kThumbHeight);
     m_thumbnail->setAutoFillBackground(true);
     m_thumbnail->setBackgroundRole(QPalette::Base);
-    grid->addWidget(m_frame, 1, 1);
+    grid->addWidget(m_frame, 1, 1, Qt::AlignTop);
     auto* options = new QGridLayout;
     options->addWidget(new QLabel(QStringLiteral("日付書式 :"), this), 0, 0);
     m_dateFormat = new QComboBox(this);
@@ -65,6 +65,7 @@ TPrintPage::TPrintPage(TForm4& dialog) : TSettingsPage(dialog, spPrint, QStringL
     options->addWidget(m_duplicate, 1, 0, 1, 2);
     auto* group = new QGroupBox(QStringLiteral("スケジュールがない日付の処理方法"), this);
     auto* radios = new QVBoxLayout(group);
+    radios->setSpacing(2);
     m_noneSked = new QButtonGroup(this);
     const QString captions[] = {QStringLiteral("期間指定した時のみ対象にする"), QStringLiteral("常に対象にする"),
                                 QStringLiteral("対象にしない")};
@@ -75,8 +76,8 @@ TPrintPage::TPrintPage(TForm4& dialog) : TSettingsPage(dialog, spPrint, QStringL
     }
     options->addWidget(group, 2, 0, 1, 2);
     options->setColumnStretch(1, 1);
-    grid->addLayout(options, 3, 0, 1, 2);
-    grid->setRowStretch(2, 1);
+    grid->addLayout(options, 2, 0, 1, 2);
+    grid->setRowStretch(1, 1);
     grid->setColumnStretch(0, 1);
 
     connect(m_layouts, &QListWidget::currentRowChanged, this, &TPrintPage::layoutChosen);

@@ -20,6 +20,8 @@ namespace nox
 TStylePage::TStylePage(TForm4& dialog) : TSettingsPage(dialog, spStyle, QStringLiteral("スタイル"))
 {
     auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(6, 4, 6, 6);
+    column->setSpacing(4);
     auto* top = new QHBoxLayout;
     auto* group = new QGroupBox(QStringLiteral("スタイル"), this);
     auto* radios = new QHBoxLayout(group);
@@ -38,7 +40,7 @@ TStylePage::TStylePage(TForm4& dialog) : TSettingsPage(dialog, spStyle, QStringL
     buttons->addWidget(factory);
     top->addLayout(buttons);
     column->addLayout(top);
-    m_preview = new TStylePreview(this, 260);
+    m_preview = new TStylePreview(this, 112, 260);
     column->addWidget(m_preview, 1);
 
     connect(m_radios, &QButtonGroup::idClicked, this, &TStylePage::pickStyle);

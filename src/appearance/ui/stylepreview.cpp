@@ -18,7 +18,6 @@ namespace nox
 
 namespace
 {
-constexpr int kDayViewHeight = 150;
 constexpr int kSlots = 48;
 // Where the preview shows the now marker, so its colour can be judged.
 constexpr int kHighlightLine = 5;
@@ -48,7 +47,7 @@ void addMonthItem(monthview::TMonthView* month, const QDate& date, int hour, boo
 }
 } // namespace
 
-TStylePreview::TStylePreview(QWidget* parent, int monthHeight) : QWidget(parent)
+TStylePreview::TStylePreview(QWidget* parent, int dayHeight, int monthHeight) : QWidget(parent)
 {
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
@@ -60,7 +59,7 @@ TStylePreview::TStylePreview(QWidget* parent, int monthHeight) : QWidget(parent)
     column->addWidget(m_header);
     m_day = new sked::TSkedControl(this);
     m_day->setObjectName(QStringLiteral("PreviewSked"));
-    m_day->setFixedHeight(kDayViewHeight);
+    m_day->setFixedHeight(dayHeight);
     column->addWidget(m_day);
     m_monthBox = new QScrollArea(this);
     m_monthBox->setObjectName(QStringLiteral("PreviewMonthBox"));

@@ -30,8 +30,9 @@ class TStylePreview : public QWidget
 {
     Q_OBJECT
 public:
-    // `monthHeight`: the month view's height inside its box.
-    explicit TStylePreview(QWidget* parent = nullptr, int monthHeight = 300);
+    // `dayHeight`: the day view's height; `monthHeight`: the month view's
+    // height inside its box, which takes the rest.
+    explicit TStylePreview(QWidget* parent = nullptr, int dayHeight = 150, int monthHeight = 300);
     ~TStylePreview() override;
 
     void SetStyle(const TStyle& style, bool halfFormat);
