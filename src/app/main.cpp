@@ -63,7 +63,6 @@ int main(int argc, char* argv[])
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Nox"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Nox"));
     QApplication::setApplicationVersion(nox::productVersion());
     QApplication::setWindowIcon(nox::appIcon());
     nox::setUpJapaneseEnvironment(app);
