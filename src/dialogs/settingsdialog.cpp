@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QDateTimeEdit>
 #include <QKeyEvent>
+#include <QLayout>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
@@ -130,6 +131,7 @@ void TForm4::buildPages()
     m_stack = new QStackedWidget(this);
     m_stack->setFrameShape(QFrame::StyledPanel);
     m_pages = CreateSettingsPages(*this);
+    compactPages();
     for (TSettingsPage* p : m_pages) {
         const int tab = m_tabs->addTab(p->Caption());
         m_stack->addWidget(p);
@@ -218,6 +220,23 @@ void TForm4::done(int result)
         g_rememberedPage = CurrentPage();
     }
     QDialog::done(result);
+}
+
+// Nine pages share a small fixed window: tight margins, and lists of
+// formats and fonts that do not widen a page to their longest entry.
+void TForm4::compactPages()
+{
+    for (TSettingsPage* page : m_pages) {
+        for (QLayout* l : page->findChildren<QLayout*>()) {
+            const bool top = l == page->layout();
+            l->setContentsMargins(top ? 4 : 3, top ? 6 : 2, top ? 4 : 3, top ? 6 : 2);
+            l->setSpacing(qMin(l->spacing() < 0 ? 4 : l->spacing(), 4));
+        }
+        for (QComboBox* box : page->findChildren<QComboBox*>()) {
+            box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+            box->setMinimumContentsLength(8);
+        }
+    }
 }
 
 // Enter is swallowed in one-line boxes; Backspace and Delete in number boxes.

@@ -82,6 +82,7 @@ protected:
 
 private:
     void buildPages();
+    void compactPages();
     void applyChangedPages();
     void guardInputs();
 

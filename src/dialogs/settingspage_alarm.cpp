@@ -31,19 +31,19 @@ TAlarmPage::TAlarmPage(TForm4& dialog) : TSettingsPage(dialog, spAlarm, QStringL
 {
     auto* column = new QVBoxLayout(this);
     auto* alarm = new QGroupBox(QStringLiteral("アラーム"), this);
-    auto* a = new QVBoxLayout(alarm);
+    auto* a = new QGridLayout(alarm);
     m_alarmEnable = new QCheckBox(QStringLiteral("アラームを有効にする"), alarm);
-    a->addWidget(m_alarmEnable);
-    a->addWidget(soundRow(m_alarmSound));
-    a->addWidget(new QLabel(kBeepNote, alarm));
+    a->addWidget(m_alarmEnable, 0, 0);
+    a->addWidget(new QLabel(kBeepNote, alarm), 0, 1, Qt::AlignRight);
+    a->addWidget(soundRow(m_alarmSound), 1, 0, 1, 2);
     column->addWidget(alarm);
 
     auto* bell = new QGroupBox(QStringLiteral("時報"), this);
     auto* b = new QGridLayout(bell);
     m_bellEnable = new QCheckBox(QStringLiteral("時報を有効にする"), bell);
-    b->addWidget(m_bellEnable, 0, 0, 1, 2);
+    b->addWidget(m_bellEnable, 0, 0);
+    b->addWidget(new QLabel(kBeepNote, bell), 0, 1, Qt::AlignRight);
     b->addWidget(soundRow(m_bellSound), 1, 0, 1, 2);
-    b->addWidget(new QLabel(kBeepNote, bell), 2, 0, 1, 2);
     b->addWidget(new QLabel(QStringLiteral("メッセージに表示するテキスト :"), bell), 3, 1);
     m_bell60 = new QCheckBox(QStringLiteral("1時間ごとに通知する"), bell);
     m_msg60 = new QLineEdit(bell);

@@ -102,14 +102,14 @@ TOtherPage::TOtherPage(TForm4& dialog) : TSettingsPage(dialog, spOther, QStringL
     w->addWidget(m_dateFormat, 2, 1);
     w->setColumnStretch(1, 1);
     grid->addWidget(weekly, 0, 1, 2, 1);
+    grid->setColumnStretch(1, 1);
 
     auto* monthly = new QGroupBox(QStringLiteral("マンスリービュー"), this);
-    auto* mo = new QHBoxLayout(monthly);
+    auto* mo = new QVBoxLayout(monthly);
     m_mvDefaultTime = timeList(monthly);
     mo->addWidget(new QLabel(QStringLiteral("新規スケジュールの初期値 :"), monthly));
-    mo->addWidget(m_mvDefaultTime);
-    mo->addStretch(1);
-    grid->addWidget(monthly, 2, 0, 1, 2);
+    mo->addWidget(m_mvDefaultTime, 0, Qt::AlignLeft);
+    grid->addWidget(monthly, 1, 0);
 
     auto* search = new QGroupBox(QStringLiteral("検索"), this);
     auto* s = new QGridLayout(search);
@@ -122,8 +122,8 @@ TOtherPage::TOtherPage(TForm4& dialog) : TSettingsPage(dialog, spOther, QStringL
     s->addWidget(m_bandButton, 1, 1, Qt::AlignLeft);
     s->addWidget(m_sample, 2, 0, 1, 3);
     s->setColumnStretch(2, 1);
-    grid->addWidget(search, 3, 0, 1, 2);
-    grid->setRowStretch(4, 1);
+    grid->addWidget(search, 2, 0, 1, 2);
+    grid->setRowStretch(3, 1);
 
     connect(m_band, &QCheckBox::toggled, this, &TOtherPage::updateSample);
     connect(m_bandButton, &QPushButton::clicked, this, &TOtherPage::pickColor);

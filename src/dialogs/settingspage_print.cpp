@@ -52,20 +52,20 @@ TPrintPage::TPrintPage(TForm4& dialog) : TSettingsPage(dialog, spPrint, QStringL
     m_thumbnail->setGeometry(2, 2, kThumbWidth, kThumbHeight);
     m_thumbnail->setAutoFillBackground(true);
     m_thumbnail->setBackgroundRole(QPalette::Base);
-    grid->addWidget(m_frame, 1, 1, Qt::AlignTop);
-    auto* options = new QGridLayout;
-    options->addWidget(new QLabel(QStringLiteral("日付書式 :"), this), 0, 0);
+    grid->addWidget(m_frame, 1, 1, 3, 1, Qt::AlignTop);
+    auto* format = new QHBoxLayout;
+    format->addWidget(new QLabel(QStringLiteral("日付書式 :"), this));
     m_dateFormat = new QComboBox(this);
     m_dateFormat->setEditable(true);
     for (const char* f : kDateFormats) {
         m_dateFormat->addItem(QString::fromUtf8(f));
     }
-    options->addWidget(m_dateFormat, 0, 1);
+    format->addWidget(m_dateFormat, 1);
+    grid->addLayout(format, 2, 0);
     m_duplicate = new QCheckBox(QStringLiteral("重複する日付は表示しない"), this);
-    options->addWidget(m_duplicate, 1, 0, 1, 2);
+    grid->addWidget(m_duplicate, 3, 0);
     auto* group = new QGroupBox(QStringLiteral("スケジュールがない日付の処理方法"), this);
     auto* radios = new QVBoxLayout(group);
-    radios->setSpacing(2);
     m_noneSked = new QButtonGroup(this);
     const QString captions[] = {QStringLiteral("期間指定した時のみ対象にする"), QStringLiteral("常に対象にする"),
                                 QStringLiteral("対象にしない")};
@@ -74,11 +74,10 @@ TPrintPage::TPrintPage(TForm4& dialog) : TSettingsPage(dialog, spPrint, QStringL
         m_noneSked->addButton(r, i);
         radios->addWidget(r);
     }
-    options->addWidget(group, 2, 0, 1, 2);
-    options->setColumnStretch(1, 1);
-    grid->addLayout(options, 2, 0, 1, 2);
+    grid->addWidget(group, 4, 0, 1, 2);
     grid->setRowStretch(1, 1);
     grid->setColumnStretch(0, 1);
+    grid->setColumnMinimumWidth(1, kThumbWidth + 4);
 
     connect(m_layouts, &QListWidget::currentRowChanged, this, &TPrintPage::layoutChosen);
     connect(m_previewButton, &QPushButton::clicked, this, &TPrintPage::showPreview);

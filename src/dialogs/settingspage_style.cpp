@@ -40,7 +40,7 @@ TStylePage::TStylePage(TForm4& dialog) : TSettingsPage(dialog, spStyle, QStringL
     buttons->addWidget(factory);
     top->addLayout(buttons);
     column->addLayout(top);
-    m_preview = new TStylePreview(this, 112, 260);
+    m_preview = new TStylePreview(this, 112, 330);
     column->addWidget(m_preview, 1);
 
     connect(m_radios, &QButtonGroup::idClicked, this, &TStylePage::pickStyle);

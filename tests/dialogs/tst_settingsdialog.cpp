@@ -164,6 +164,7 @@ private slots:
     void fullDialogRemembersItsPage();
     void soundTestMessages();
     void popupTestKeepsRunningSettings();
+    void everyPageFitsTheWindow();
 
 private:
     FakeHost* m_host = nullptr;
@@ -508,6 +509,23 @@ void TestSettingsDialog::popupTestKeepsRunningSettings()
     QVERIFY(!popup->Record());
     QCOMPARE(PopupSettings(), running);
     popup->close();
+}
+
+void TestSettingsDialog::everyPageFitsTheWindow()
+{
+    auto dialog = open(spAll);
+    for (int number = spStyle; number <= spPopup; ++number) {
+        QWidget* page = dialog->Page(number);
+        const QSize room = page->parentWidget()->contentsRect().size();
+        const QSize needed = page->minimumSizeHint();
+        QVERIFY2(needed.width() <= room.width() && needed.height() <= room.height(),
+                 qPrintable(QStringLiteral("page %1 needs %2 x %3 in %4 x %5")
+                                .arg(number)
+                                .arg(needed.width())
+                                .arg(needed.height())
+                                .arg(room.width())
+                                .arg(room.height())));
+    }
 }
 
 QTEST_MAIN(TestSettingsDialog)

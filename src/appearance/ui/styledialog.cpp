@@ -108,7 +108,7 @@ TForm5::TForm5(const TStyle& style, bool halfFormat, int styleIndex, QWidget* ow
     setObjectName(QStringLiteral("Form5"));
     setWindowTitle(QStringLiteral("スタイル"));
     setFixedSize(kClientWidth, kClientHeight);
-    m_preview = new TStylePreview(this, 190, 330);
+    m_preview = new TStylePreview(this, 190, 400);
     buildControls();
     layOut();
     m_preview->SetStyle(style, halfFormat);
