@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSoundEffect>
+#include <QStyle>
 #include <QTimeEdit>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -58,9 +59,15 @@ TAlarmPage::TAlarmPage(TForm4& dialog) : TSettingsPage(dialog, spAlarm, QStringL
         m_bell[i] = new QCheckBox(QStringLiteral("毎日               時に通知する"), bell);
         m_time[i] = new QTimeEdit(m_bell[i]);
         m_time[i]->setDisplayFormat(kTimePattern);
-        m_time[i]->setGeometry(QFontMetrics(font()).horizontalAdvance(QStringLiteral("毎日")) + 24, 0, 64,
+        m_time[i]->setButtonSymbols(QAbstractSpinBox::NoButtons);
+        m_time[i]->setAlignment(Qt::AlignCenter);
+        const QFontMetrics metrics(m_bell[i]->font());
+        const int indicator = style()->pixelMetric(QStyle::PM_IndicatorWidth) +
+                              style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing);
+        const int blanks = metrics.horizontalAdvance(QString(15, u' '));
+        m_time[i]->setGeometry(indicator + metrics.horizontalAdvance(QStringLiteral("毎日")) + 2, 0,
+                               qMax(blanks - 4, metrics.horizontalAdvance(QStringLiteral("00:00")) + 8),
                                m_bell[i]->sizeHint().height());
-        m_bell[i]->setMinimumWidth(m_bell[i]->sizeHint().width() + 16);
         m_msg[i] = new QLineEdit(bell);
         b->addWidget(m_bell[i], 6 + i, 0);
         b->addWidget(m_msg[i], 6 + i, 1);

@@ -117,11 +117,11 @@ TOtherPage::TOtherPage(TForm4& dialog) : TSettingsPage(dialog, spOther, QStringL
     m_band = new QCheckBox(QStringLiteral("日付ごとに色分けする →"), search);
     m_bandButton = new QPushButton(QStringLiteral("色..."), search);
     m_sample = new BandSample(m_bandShown, m_bandColor, search);
-    s->addWidget(m_endClose, 0, 0, 1, 2);
-    s->addWidget(m_band, 1, 0);
-    s->addWidget(m_bandButton, 1, 1, Qt::AlignLeft);
-    s->addWidget(m_sample, 2, 0, 1, 3);
-    s->setColumnStretch(2, 1);
+    s->addWidget(m_endClose, 0, 0);
+    s->addWidget(m_band, 0, 1);
+    s->addWidget(m_bandButton, 0, 2, Qt::AlignLeft);
+    s->addWidget(m_sample, 1, 0, 1, 4);
+    s->setColumnStretch(3, 1);
     grid->addWidget(search, 2, 0, 1, 2);
     grid->setRowStretch(3, 1);
 
