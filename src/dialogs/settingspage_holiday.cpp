@@ -1,6 +1,5 @@
 // The page "祝祭日": the holiday list, with an import from a text file.
 #include <QDateEdit>
-#include <QFileInfo>
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -145,12 +144,8 @@ void THolidayPage::remove()
 // changes nothing.
 void THolidayPage::import()
 {
-    const QString file = ChooseOpenFile(this, QStringLiteral("テキストファイル (*.txt)"));
+    const QString file = ChooseExistingFile(this, QStringLiteral("テキストファイル (*.txt)"));
     if (file.isEmpty()) {
-        return;
-    }
-    if (!QFileInfo(file).isFile()) {
-        ShowMessage(this, TMessageKind::Confirmation, QStringLiteral("ファイルが見つかりません！"));
         return;
     }
     const TextReadResult text = readTextLines(file);

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QColorDialog>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 
 namespace nox
@@ -66,6 +67,16 @@ QString ChooseOpenFile(QWidget* parent, const QString& filter)
 {
     const QStringList files = ChooseOpenFiles(parent, filter, false);
     return files.isEmpty() ? QString() : files.first();
+}
+
+QString ChooseExistingFile(QWidget* parent, const QString& filter)
+{
+    const QString file = ChooseOpenFile(parent, filter);
+    if (!file.isEmpty() && !QFileInfo(file).isFile()) {
+        ShowMessage(parent, TMessageKind::Confirmation, QStringLiteral("ファイルが見つかりません！"));
+        return QString();
+    }
+    return file;
 }
 
 QString ChooseSaveFile(QWidget* parent, const QString& filter, const QString& defaultSuffix,

@@ -24,6 +24,9 @@ std::optional<TColor> ChooseColor(QWidget* parent, TColor initial);
 // "ビットマップ (*.bmp)"; the result is empty when cancelled.
 QStringList ChooseOpenFiles(QWidget* parent, const QString& filter, bool multiple);
 QString ChooseOpenFile(QWidget* parent, const QString& filter);
+// As ChooseOpenFile; a chosen name that is no existing file gives the
+// message "ファイルが見つかりません！" and an empty result.
+QString ChooseExistingFile(QWidget* parent, const QString& filter);
 // A save dialog that asks before overwriting; `defaultSuffix` is added to a
 // name typed without one.
 QString ChooseSaveFile(QWidget* parent, const QString& filter, const QString& defaultSuffix,

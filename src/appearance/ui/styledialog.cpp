@@ -2,7 +2,6 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFileInfo>
 #include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -337,12 +336,8 @@ void TForm5::exportStyle()
 // the fonts do not fall back to the defaults for keys that are not there.
 void TForm5::importStyle()
 {
-    const QString file = ChooseOpenFile(this, QStringLiteral("テキストファイル (*.txt)"));
+    const QString file = ChooseExistingFile(this, QStringLiteral("テキストファイル (*.txt)"));
     if (file.isEmpty()) {
-        return;
-    }
-    if (!QFileInfo(file).isFile()) {
-        ShowMessage(this, TMessageKind::Confirmation, QStringLiteral("ファイルが見つかりません！"));
         return;
     }
     if (!IniFile(file).sectionExists(QStringLiteral("Style"))) {

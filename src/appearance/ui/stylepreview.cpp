@@ -1,8 +1,9 @@
 #include "appearance/ui/stylepreview.h"
 
+#include "appearance/ui/styleviews.h"
+
 #include <QApplication>
 #include <QPainter>
-#include <QPainterPath>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QVBoxLayout>
@@ -134,15 +135,7 @@ void TStylePreview::paintDayMemoMark(int cell, const QRect& rect)
     if (!p || !marked) {
         return;
     }
-    QPainterPath triangle;
-    triangle.moveTo(rect.right() + 1, rect.top());
-    triangle.lineTo(rect.right() + 1 - 8, rect.top());
-    triangle.lineTo(rect.right() + 1, rect.top() + 8);
-    triangle.closeSubpath();
-    p->save();
-    p->setRenderHint(QPainter::Antialiasing, false);
-    p->fillPath(triangle, toQColor(m_style.DayKind.DayMemoMarkColor, m_month->palette()));
-    p->restore();
+    PaintDayMemoMark(*p, rect, toQColor(m_style.DayKind.DayMemoMarkColor, m_month->palette()));
 }
 
 void TStylePreview::SetStyle(const TStyle& style, bool halfFormat)
@@ -162,31 +155,11 @@ void TStylePreview::SetStyle(const TStyle& style, bool halfFormat)
 
 void TStylePreview::applyDayView()
 {
-    const TStyle& st = m_style;
-    sked::TView& v = m_day->View();
-    m_day->setColor(st.Color);
-    m_day->setFont(StyleFont(st));
-    QPalette pal = m_day->palette();
-    pal.setColor(QPalette::WindowText, toQColor(st.FontColor, palette()));
-    pal.setColor(QPalette::Text, toQColor(st.FontColor, palette()));
-    m_day->setPalette(pal);
-    v.FocusStyle().setColor(st.ViewFocusStyleColor);
-    v.FocusStyle().Font().setColor(st.ViewFocusStyleFontColor);
-    v.setLineColor(st.ViewLineColor);
-    v.setLineWidth(st.ViewLineWidth);
-    v.LeftBar().setColor(st.ViewLeftBarColor);
-    v.LeftBar().Font().setColor(st.ViewLeftBarFontColor);
-    v.LeftBar().setLineColor(st.ViewLeftBarLineColor);
-    v.LeftBar().setHighlightColor(st.ViewHighlightColor);
-    v.TopBar().setColor(st.ViewTopBarColor);
-    v.TopBar().Font().setColor(st.ViewTopBarFontColor);
-    const QFont columnFont = m_day->Skeds(0) ? m_day->Skeds(0)->font() : m_day->font();
-    v.LeftBar().setWidth(LeftBarWidthFor(columnFont));
-    v.TopBar().setHeight(HeaderHeightFor(columnFont));
+    ApplyStyleToDayView(*m_day, m_style);
     for (int c = 0; c < m_day->SkedCount(); ++c) {
         sked::TSkedItems& items = m_day->Skeds(c)->Items();
         for (int i = 0; i < items.Count(); ++i) {
-            items.Items(i)->Font().setColor(st.FontColor);
+            items.Items(i)->Font().setColor(m_style.FontColor);
         }
     }
 }
@@ -209,56 +182,22 @@ void TStylePreview::colorDayColumns()
     }
 }
 
+// The month view's own background follows the style's "背景色" as well.
 void TStylePreview::applyMonthView()
 {
-    const TStyle& st = m_style;
-    monthview::TView* mv = m_month->View();
-    m_month->SetColor(st.Color);
-    mv->SetWeekDayBKColor(st.Color);
-    m_month->setFont(StyleFont(st));
-    m_month->SetFontColor(st.FontColor);
-    m_month->setPalette(m_day->palette());
-    mv->SetFocusColor(st.ViewFocusStyleColor);
-    mv->FocusFont().SetColor(st.ViewFocusStyleFontColor);
-    mv->SetSundayBKColor(st.DayKind.SundayBKColor);
-    mv->SetSaturdayBKColor(st.DayKind.SaturdayBKColor);
-    mv->SetHolidayBKColor(st.DayKind.HolidayBKColor);
-    mv->SetSundayFGColor(st.DayKind.SundayFGColor);
-    mv->SetSaturdayFGColor(st.DayKind.SaturdayFGColor);
-    mv->SetHolidayFGColor(st.DayKind.HolidayFGColor);
-    mv->SetWeekDayFGColor(st.WeekDayFGColor);
-    mv->DayTextFont().SetColor(st.WeekDayFGColor);
-    mv->SetTodayColor(st.TodayColor);
-    mv->SetLineColor(st.MVLineColor);
-    mv->SetLineWidth(st.MVLineWidth);
-    mv->TopBar().SetColor(st.MVTopBarColor);
-    mv->TopBar().Font().SetColor(st.MVTopBarFontColor);
-    mv->SetOtherMonthBKColor(st.MVOtherColor);
-    mv->SetOtherMonthFGColor(st.MVOtherFontColor);
-    mv->SetItemFrameColor(st.SkedFrameColor);
-    mv->SetMarkColor(st.MVMarkColor);
-    m_month->SetColSizing(st.LineSizing);
-    m_month->SetRowSizing(st.LineSizing);
-    m_month->SetColRate(st.ColWidth);
+    m_month->SetColor(m_style.Color);
+    ApplyStyleToMonthView(*m_month, m_style, m_day->palette());
     for (int i = 0; i < m_month->Items()->Count(); ++i) {
         monthview::TMonthViewItem* item = m_month->Items()->Item(i);
-        item->SetColor(st.DayKind.SkedBKColor);
-        item->Font().SetColor(st.FontColor);
+        item->SetColor(m_style.DayKind.SkedBKColor);
+        item->Font().SetColor(m_style.FontColor);
     }
     m_month->update();
 }
 
 void TStylePreview::applyHeader()
 {
-    const TStyle& st = m_style;
-    m_header->setVisible(st.HeaderVisible);
-    m_header->setColor(st.HeaderBKColor);
-    QFont font(st.FontName);
-    font.setPointSize(qMax(1, st.HeaderFontSize1));
-    font.setBold(true);
-    m_header->setFont(font);
-    m_header->setTextColor(st.HeaderFGColor);
-    m_header->setSecondFontSize(st.HeaderFontSize2);
+    ApplyStyleToHeader(*m_header, m_style);
 }
 
 // "30" (on) or "8:30" (off) on the half-hour lines of the ruler.
