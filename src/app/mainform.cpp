@@ -212,9 +212,8 @@ void TNoxMainForm::DeferredStartup()
     m_alarms->LoadAlarmList();
     readAlarmSettings();
     setUpPopups();
-    if (m_settings.tempMemoVisible && OnFreeMemo) {
-        OnFreeMemo(this);
-        activateWindow();
+    if (m_settings.tempMemoVisible) {
+        FreeMemoClick(false); // shown in front, the focus stays here
     }
     updateBanner();
     resizeMemoPanes();

@@ -184,8 +184,9 @@ public:
     void ShowAbout();
 
     // --- free memo (mainform_freememo.cpp) ----------------------------------------
-    // Opens the free memo window, or gives the open one the focus.
-    void FreeMemoClick();
+    // Opens the free memo window, or gives the open one the focus (unless
+    // `activate` is false: the reopening at start-up leaves it to this window).
+    void FreeMemoClick(bool activate = true);
     TForm11* freeMemo() const;
 
     // Hooks the later windows set (schedule commands, search, settings, free memo).
@@ -273,6 +274,7 @@ private:
     void setUpPopups();
     // free memo (mainform_freememo.cpp)
     void applyFreeMemoLook();
+    void keepFreeMemoInFront();
     bool freeMemoSaved();
     bool closeFreeMemo();
 

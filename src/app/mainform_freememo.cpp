@@ -10,7 +10,7 @@
 namespace nox
 {
 
-void TNoxMainForm::FreeMemoClick()
+void TNoxMainForm::FreeMemoClick(bool activate)
 {
     if (!m_freeMemo) {
         TForm11::Options options;
@@ -22,7 +22,7 @@ void TNoxMainForm::FreeMemoClick()
         m_freeMemo = new TForm11(std::move(options));
         applyFreeMemoLook();
     }
-    m_freeMemo->Open();
+    m_freeMemo->Open(activate);
 }
 
 TForm11* TNoxMainForm::freeMemo() const
@@ -49,6 +49,14 @@ void TNoxMainForm::applyFreeMemoLook()
         look.font = first ? first->font() : m_sked->font();
     }
     m_freeMemo->ApplyLook(look);
+}
+
+// After a switch of the view an open free memo window stays in front.
+void TNoxMainForm::keepFreeMemoInFront()
+{
+    if (m_freeMemo && m_freeMemo->isVisible() && !m_freeMemo->isMinimized()) {
+        m_freeMemo->raise();
+    }
 }
 
 // Before the program ends: true when the open free memo window has written

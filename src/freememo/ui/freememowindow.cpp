@@ -35,6 +35,7 @@ constexpr int kButtonTop = 2;
 constexpr int kButtonHeight = 22;
 constexpr int kMinCaptionedButton = 48;
 constexpr int kFontPixels = 12;
+constexpr int kInputBoxWidth = 280;
 // However long the typing goes on, a save comes at the latest this long after
 // the first unsaved change.
 constexpr qint64 kLongestUnsaved = 30000;
@@ -230,8 +231,9 @@ void TForm11::writeSettings()
     }
 }
 
-void TForm11::Open()
+void TForm11::Open(bool activate)
 {
+    setAttribute(Qt::WA_ShowWithoutActivating, !activate);
     if (!m_opened) {
         m_opened = true;
         show();
@@ -240,14 +242,16 @@ void TForm11::Open()
             setWindowState(windowState() | Qt::WindowMaximized);
         } else if (m_storedState == 1) {
             setWindowState(windowState() | Qt::WindowMinimized);
-            return;
         }
     } else if (isMinimized()) {
         setWindowState(windowState() & ~Qt::WindowMinimized);
     }
     show();
-    raise();
-    activateWindow();
+    setAttribute(Qt::WA_ShowWithoutActivating, false);
+    if (activate && !isMinimized()) {
+        raise();
+        activateWindow();
+    }
 }
 
 bool TForm11::StaysOnTop() const
@@ -393,6 +397,7 @@ void TForm11::TitleClick()
     dialog.setWindowTitle(QStringLiteral("タイトル編集"));
     dialog.setLabelText(QStringLiteral("タイトルを入力してください"));
     dialog.setTextValue(page->Title());
+    dialog.setMinimumWidth(kInputBoxWidth); // room for the caption
     if (dialog.exec() != QDialog::Accepted) {
         return;
     }
@@ -487,6 +492,7 @@ bool TForm11::reportSaveFailure(SaveReason reason, const QStringList& errors)
                     QMessageBox::Yes | QMessageBox::No, this);
     box.setDefaultButton(QMessageBox::No);
     if (box.exec() != QMessageBox::Yes) {
+        m_saveTimer.start(); // kept open: tried again a little later
         return false;
     }
     m_discardUnsaved = true;

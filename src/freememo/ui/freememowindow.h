@@ -58,8 +58,9 @@ public:
     explicit TForm11(Options options, QWidget* parent = nullptr);
     ~TForm11() override;
 
-    // Shows the window in its stored state and gives it the focus.
-    void Open();
+    // Shows the window in its stored state and gives it the focus; without
+    // `activate` it is shown without taking the focus from the active window.
+    void Open(bool activate = true);
     // Applies the look to every page, and to pages added later.
     void ApplyLook(const TMemoLook& look);
 
