@@ -28,40 +28,27 @@ RawFile readRaw(const QString& path)
         return r;
     }
     r.exists = true;
-    if (!file.open(QIODevice::ReadOnly)) {
-        r.ok = false;
-        r.error = QStringLiteral("ファイル「%1」を読めません: %2").arg(path, file.errorString());
-        return r;
+    if (file.open(QIODevice::ReadOnly)) {
+        r.bytes = file.readAll();
     }
-    r.bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
+    if (!file.isOpen() || file.error() != QFileDevice::NoError) {
         r.ok = false;
         r.error = QStringLiteral("ファイル「%1」を読めません: %2").arg(path, file.errorString());
     }
     return r;
 }
 
-// The raw lines of `bytes`, split at CR LF, LF or CR; a final break adds none.
-QList<QByteArray> splitRawLines(const QByteArray& bytes)
+// Removes `path` if it exists; false with *error naming it when it stays.
+bool removeIfExists(const QString& path, QString* error)
 {
-    QList<QByteArray> lines;
-    qsizetype start = 0;
-    const qsizetype n = bytes.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        const char c = bytes.at(i);
-        if (c != '\r' && c != '\n') {
-            continue;
-        }
-        lines.append(bytes.mid(start, i - start));
-        if (c == '\r' && i + 1 < n && bytes.at(i + 1) == '\n') {
-            ++i;
-        }
-        start = i + 1;
+    QFile file(path);
+    if (!file.exists() || file.remove()) {
+        return true;
     }
-    if (start < n) {
-        lines.append(bytes.mid(start));
+    if (error) {
+        *error = QStringLiteral("ファイル「%1」を削除できません: %2").arg(path, file.errorString());
     }
-    return lines;
+    return false;
 }
 
 // Field 1 of an index line as a number; 0 when missing or not a number.
@@ -76,8 +63,6 @@ int indexNumber(const QString& line)
 QStringList decodeLines(const QByteArray& bytes, LegacyLines* legacy)
 {
     QStringList lines;
-    // CP932 never uses the bytes of CR and LF inside a character, so the raw
-    // split is right for both encodings.
     for (const QByteArray& raw : splitRawLines(bytes)) {
         const QString line = decodeText(raw);
         if (legacy && encodeText(line) != raw && !legacy->contains(line)) {
@@ -172,12 +157,7 @@ bool FreeMemoFiles::writeMemo(int number, const QString& text, QString* error)
 
 bool FreeMemoFiles::removeMemo(int number, QString* error)
 {
-    QFile file(memoPath(number));
-    if (file.exists() && !file.remove()) {
-        if (error) {
-            *error =
-                QStringLiteral("ファイル「%1」を削除できません: %2").arg(file.fileName(), file.errorString());
-        }
+    if (!removeIfExists(memoPath(number), error)) {
         return false;
     }
     m_memoLegacy.remove(number);
@@ -194,19 +174,14 @@ bool FreeMemoFiles::writeIndex(const QList<IndexEntry>& entries, QString* error)
     for (const QByteArray& kept : m_keptIndexLines) {
         bytes += kept + kLineEnd;
     }
-    QFile file(indexPath());
     if (bytes.isEmpty()) {
-        if (file.exists() && !file.remove()) {
-            if (error) {
-                *error = QStringLiteral("ファイル「%1」を削除できません: %2")
-                             .arg(file.fileName(), file.errorString());
-            }
+        if (!removeIfExists(indexPath(), error)) {
             return false;
         }
         m_indexOnDisk.clear();
         return true;
     }
-    if (bytes == m_indexOnDisk && file.exists()) {
+    if (bytes == m_indexOnDisk && QFile::exists(indexPath())) {
         return true;
     }
     if (!writeFileAtomic(indexPath(), bytes, error)) {

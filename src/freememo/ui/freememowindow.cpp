@@ -150,7 +150,7 @@ TForm11::~TForm11()
             warn(nullptr, failureText(errors));
         }
     }
-    writeSettings();
+    writeSettings(nullptr);
 }
 
 void TForm11::buildToolBar(QWidget* barWidget)
@@ -212,7 +212,7 @@ void TForm11::readSettings()
 }
 
 // The frame's top-left corner and the client size, as the constructor applies them.
-void TForm11::writeSettings()
+void TForm11::writeSettings(QWidget* reportParent)
 {
     Settings ini(m_options.iniPath);
     const int state = isMaximized() ? 2 : (isMinimized() ? 1 : 0);
@@ -225,7 +225,7 @@ void TForm11::writeSettings()
     }
     ok = ini.writeBool(Key::TempMemoStayOnTop, StaysOnTop()) && ok;
     if (!ok) {
-        warn(m_closed ? nullptr : this,
+        warn(reportParent,
              QStringLiteral("ファイル「%1」に書き込めません。フリーメモの位置と大きさは保存されません。")
                  .arg(m_options.iniPath));
     }
@@ -507,7 +507,7 @@ void TForm11::closeEvent(QCloseEvent* event)
             return;
         }
         m_saveTimer.stop();
-        writeSettings();
+        writeSettings(this);
         m_closed = true;
     }
     event->accept();

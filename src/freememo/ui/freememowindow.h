@@ -97,7 +97,8 @@ private:
     void buildToolBar(QWidget* bar);
     void buildShortcuts();
     void readSettings();
-    void writeSettings();
+    // A failure is reported in a box over `reportParent` (none: centred on the screen).
+    void writeSettings(QWidget* reportParent);
     void loadMemos();
     void newMemo();
     TMemoPage* addPage(int number, const QString& title);
