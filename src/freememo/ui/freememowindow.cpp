@@ -5,6 +5,7 @@
 #include <QCloseEvent>
 #include <QInputDialog>
 #include <QInputMethod>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
@@ -35,7 +36,7 @@ constexpr int kButtonTop = 2;
 constexpr int kButtonHeight = 22;
 constexpr int kMinCaptionedButton = 48;
 constexpr int kFontPixels = 12;
-constexpr int kInputBoxWidth = 280;
+constexpr int kInputBoxWidth = 240;
 // However long the typing goes on, a save comes at the latest this long after
 // the first unsaved change.
 constexpr qint64 kLongestUnsaved = 30000;
@@ -397,7 +398,9 @@ void TForm11::TitleClick()
     dialog.setWindowTitle(QStringLiteral("タイトル編集"));
     dialog.setLabelText(QStringLiteral("タイトルを入力してください"));
     dialog.setTextValue(page->Title());
-    dialog.setMinimumWidth(kInputBoxWidth); // room for the caption
+    if (auto* edit = dialog.findChild<QLineEdit*>()) {
+        edit->setMinimumWidth(kInputBoxWidth); // room for the caption
+    }
     if (dialog.exec() != QDialog::Accepted) {
         return;
     }
