@@ -46,9 +46,7 @@ private slots:
     void unchangedLegacyLinesKeepTheirBytes();
     void memoTextRoundTrip_data();
     void memoTextRoundTrip();
-    void emptyTextAndNoTabsRemoveFiles();
     void failedWritesKeepTheFiles();
-    void unreadableMemo();
 };
 
 void TestFreeMemoFiles::numbers_data()
@@ -170,21 +168,6 @@ void TestFreeMemoFiles::memoTextRoundTrip()
     QCOMPARE(again.load().memos.value(0).text, text);
 }
 
-void TestFreeMemoFiles::emptyTextAndNoTabsRemoveFiles()
-{
-    QTemporaryDir dir;
-    FreeMemoFiles files(dir.path());
-    QString error;
-    QVERIFY(files.writeMemo(2, QStringLiteral("x"), &error));
-    QVERIFY(files.writeIndex({{QStringLiteral("t"), 2}}, &error));
-    QCOMPARE(bytesOf(dir.filePath(QStringLiteral("memoindex.txt"))), QByteArray("t\t2\r\n"));
-    QVERIFY(files.writeMemo(2, QString(), &error));
-    QVERIFY(!QFile::exists(files.memoPath(2)));
-    QVERIFY(files.writeIndex({}, &error));
-    QVERIFY(!QFile::exists(files.indexPath()));
-    QVERIFY(files.removeMemo(5, &error)); // no file: nothing to do
-}
-
 void TestFreeMemoFiles::failedWritesKeepTheFiles()
 {
     QTemporaryDir dir;
@@ -203,19 +186,6 @@ void TestFreeMemoFiles::failedWritesKeepTheFiles()
     // The failed index write is not taken for the file's contents.
     QVERIFY(files.writeIndex({{QStringLiteral("b"), 1}}, &error));
     QCOMPARE(bytesOf(files.indexPath()), QByteArray("b\t1\r\n"));
-}
-
-void TestFreeMemoFiles::unreadableMemo()
-{
-    QTemporaryDir dir;
-    FreeMemoFiles files(dir.path());
-    put(files.indexPath(), "a\t1\r\n");
-    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("memo1.txt")));
-    const LoadResult r = files.load();
-    QCOMPARE(r.memos.size(), 1);
-    QVERIFY(!r.memos.at(0).readable);
-    QCOMPARE(r.errors.size(), 1);
-    QVERIFY(r.errors.at(0).contains(files.memoPath(1)));
 }
 
 QTEST_GUILESS_MAIN(TestFreeMemoFiles)
