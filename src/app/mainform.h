@@ -60,6 +60,7 @@ struct AlarmSettings;
 struct TPopupSettings;
 class TClockPanel;
 class TDateBanner;
+class TForm11;
 class TNoxButton;
 class TNoxMemo;
 class TStatusPanels;
@@ -208,6 +209,12 @@ public:
     // order): windows of their own follow page 1 (the look) or 6 (the layout).
     std::function<void(QObject* Sender, const QList<int>& pages)> OnSettingsApplied;
 
+    // --- free memo (mainform_freememo.cpp) ----------------------------------------
+    // Opens the free memo window, or gives the open one the focus (unless
+    // `activate` is false: the reopening at start-up leaves it to this window).
+    void FreeMemoClick(bool activate = true);
+    TForm11* freeMemo() const;
+
     // Hooks the later windows set (schedule commands, search, settings, free memo).
     std::function<void(QObject* Sender)> OnAddSchedule;
     std::function<void(QObject* Sender)> OnEditSchedule;
@@ -291,6 +298,11 @@ private:
     void openPopup(const PopupRequest& request);
     void showPopupWindow(const PopupRequest& request); // TForm7
     void setUpPopups();
+    // free memo (mainform_freememo.cpp)
+    void applyFreeMemoLook();
+    void keepFreeMemoInFront();
+    bool freeMemoSaved();
+    bool closeFreeMemo();
 
     Options m_options;
     TNoxSettings m_settings;
@@ -350,6 +362,7 @@ private:
     QMenu* m_trayMenu = nullptr;
     QMenu* m_navMenu = nullptr;
     QMenu* m_categoryMenu = nullptr;
+    QPointer<TForm11> m_freeMemo;
 };
 
 } // namespace nox
