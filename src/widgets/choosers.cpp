@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QColorDialog>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 
 namespace nox
@@ -69,6 +70,16 @@ QString ChooseOpenFile(QWidget* parent, const QString& filter, const QString& in
         return files.isEmpty() ? QString() : files.first();
     }
     return QFileDialog::getOpenFileName(parent, QString(), initial, filter);
+}
+
+QString ChooseExistingFile(QWidget* parent, const QString& filter)
+{
+    const QString file = ChooseOpenFile(parent, filter);
+    if (!file.isEmpty() && !QFileInfo(file).isFile()) {
+        ShowMessage(parent, TMessageKind::Confirmation, QStringLiteral("ファイルが見つかりません！"));
+        return QString();
+    }
+    return file;
 }
 
 QString ChooseSaveFile(QWidget* parent, const QString& filter, const QString& defaultSuffix,

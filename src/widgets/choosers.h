@@ -25,6 +25,9 @@ std::optional<TColor> ChooseColor(QWidget* parent, TColor initial);
 QStringList ChooseOpenFiles(QWidget* parent, const QString& filter, bool multiple);
 // `initial` (a file or folder) presets the dialog.
 QString ChooseOpenFile(QWidget* parent, const QString& filter, const QString& initial = QString());
+// As ChooseOpenFile; a chosen name that is no existing file gives the
+// message "ファイルが見つかりません！" and an empty result.
+QString ChooseExistingFile(QWidget* parent, const QString& filter);
 // A save dialog that asks before overwriting; `defaultSuffix` is added to a
 // name typed without one.
 QString ChooseSaveFile(QWidget* parent, const QString& filter, const QString& defaultSuffix,
