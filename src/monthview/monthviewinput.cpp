@@ -534,6 +534,7 @@ void TCustomMonthView::dropEvent(QDropEvent* e)
         return;
     }
     const QPoint p = toClient(e->position().toPoint());
+    m_dropModifiers = e->modifiers();
     if (OnDragDrop) {
         OnDragDrop(this, DragSource(e->mimeData()), p.x(), p.y());
     }

@@ -765,6 +765,7 @@ void TCustomSked::dropEvent(QDropEvent* e)
     }
     e->acceptProposedAction();
     const QPoint pos = e->position().toPoint();
+    m_dropModifiers = e->modifiers();
     if (OnDragDrop) {
         OnDragDrop(this, source, pos.x(), pos.y());
     }
