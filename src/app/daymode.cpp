@@ -525,6 +525,14 @@ void TDayMode::paneFocused(int index)
     showStatus();
 }
 
+// The colour and font of the first day column.
+TMainViewMode::PaneLook TDayMode::paneLook() const
+{
+    const sked::TSked* first = m_sked->Skeds(0);
+    return PaneLook{first ? first->Color() : m_sked->Color(), m_form.viewFontColor(),
+                    first ? first->font() : m_sked->font()};
+}
+
 // Panel 1: the focused column's day and number of schedules; panel 2: the
 // selected schedule's span and memo.
 void TDayMode::showStatus()

@@ -48,6 +48,7 @@ public:
     void preparePanes() override;
     void layoutPanes() override;
     void paneFocused(int index) override;
+    PaneLook paneLook() const override;
     void showStatus() override;
     QString periodText() const override;
     void tick(const QDateTime& now) override;

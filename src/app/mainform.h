@@ -66,6 +66,7 @@ class TDayMode;
 class TMemoPanes;
 class TMonthMode;
 class TDateBanner;
+class TForm11;
 class TNoxButton;
 class TNoxMemo;
 class TStatusPanels;
@@ -206,6 +207,12 @@ public:
     void ShowHelp();
     void ShowAbout();
 
+    // --- free memo (mainform_freememo.cpp) ----------------------------------------
+    // Opens the free memo window, or gives the open one the focus (unless
+    // `activate` is false: the reopening at start-up leaves it to this window).
+    void FreeMemoClick(bool activate = true);
+    TForm11* freeMemo() const;
+
     // Hooks the later windows set (schedule commands, search, settings, free memo).
     std::function<void(QObject* Sender)> OnAddSchedule;
     std::function<void(QObject* Sender)> OnEditSchedule;
@@ -257,6 +264,11 @@ private:
     void openPopup(const PopupRequest& request);
     void showPopupWindow(const PopupRequest& request); // TForm7
     void setUpPopups();
+    // free memo (mainform_freememo.cpp)
+    void applyFreeMemoLook();
+    void keepFreeMemoInFront();
+    bool freeMemoSaved();
+    bool closeFreeMemo();
 
     Options m_options;
     TNoxSettings m_settings;
@@ -309,6 +321,7 @@ private:
     QMenu* m_trayMenu = nullptr;
     QMenu* m_navMenu = nullptr;
     QMenu* m_categoryMenu = nullptr;
+    QPointer<TForm11> m_freeMemo;
 };
 
 } // namespace nox

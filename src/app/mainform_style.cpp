@@ -137,6 +137,7 @@ void TNoxMainForm::applyStyleValues(const TStyle& st)
     m_sked->EndUpdate();
     m_dayMode->colorColumns();
     m_mode->preparePanes();
+    applyFreeMemoLook(); // the free memo pages look like the panes
     updateStatusColors();
     if (m_clock) {
         m_clock->setDragColors(st.ViewFocusStyleColor, st.ViewFocusStyleFontColor);

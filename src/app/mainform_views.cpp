@@ -156,7 +156,9 @@ void TNoxMainForm::SwitchViewClick()
     }
     applyModeLook();
     m_mode->enter(handover);
+    applyFreeMemoLook();
     UpdateBanner();
+    keepFreeMemoInFront();
     if (m_clock && m_clock->isVisible()) {
         m_clock->raise();
     }

@@ -416,6 +416,12 @@ void TMonthMode::layoutPanes()
 
 void TMonthMode::paneFocused(int) {}
 
+// The schedule background of the style and the month view's font.
+TMainViewMode::PaneLook TMonthMode::paneLook() const
+{
+    return PaneLook{m_form.dayKindColors().SkedBKColor, m_month->FontColor(), m_month->font()};
+}
+
 QString TMonthMode::periodText() const
 {
     return formatDateTime(QStringLiteral("yyyy\"年\"mm\"月\""), m_month->CurrentDate());

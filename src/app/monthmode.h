@@ -46,6 +46,7 @@ public:
     void preparePanes() override;
     void layoutPanes() override;
     void paneFocused(int index) override;
+    PaneLook paneLook() const override;
     void showStatus() override;
     QString periodText() const override;
     void tick(const QDateTime& now) override;

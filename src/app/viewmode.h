@@ -7,10 +7,12 @@
 // hands everything else to the mode in front.
 #include <QDate>
 #include <QDateTime>
+#include <QFont>
 #include <QString>
 #include <optional>
 #include <qnamespace.h>
 
+#include "core/color.h"
 #include "store/skedrec.h"
 
 class QWidget;
@@ -34,6 +36,13 @@ public:
         QString decreaseHint;
         QString switchCaption;
         bool monthGlyphs = false; // the odd glyphs of the mode-dependent buttons
+    };
+
+    // The look of pages that stand beside the memo panes (the free memo).
+    struct PaneLook {
+        TColor color = clWindow;
+        TColor fontColor = clWindowText;
+        QFont font;
     };
 
     // What one mode hands to the other at a switch: the date in focus and
@@ -85,6 +94,7 @@ public:
     virtual void preparePanes() = 0;
     virtual void layoutPanes() = 0;
     virtual void paneFocused(int index) = 0;
+    virtual PaneLook paneLook() const = 0;
     // Status panels 1 and 2.
     virtual void showStatus() = 0;
     // The banner's text of the shown period.
