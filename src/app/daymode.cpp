@@ -123,10 +123,14 @@ void TDayMode::showDays(const QDate& from)
     m_sked->BeginUpdate();
     preparePanes();
     TMemoPanes& panes = m_form.memoPanes();
+    BookResult failure;
     for (int i = 0; i < m_sked->SkedCount(); ++i) {
         const QDate date = from.addDays(i);
         panes.loadMemo(i, date);
-        loadDay(i, date);
+        BookResult loaded = loadDay(i, date);
+        if (failure.ok()) {
+            failure = std::move(loaded);
+        }
         m_sked->Skeds(i)->View().TopBar().setCaption(formatDateTime(m_form.settings().dateFormat, date));
     }
     m_sked->EndUpdate();
@@ -135,14 +139,16 @@ void TDayMode::showDays(const QDate& from)
     colorColumns();
     updateNowMarker();
     m_form.UpdateBanner();
+    m_form.ReportFailure(failure);
 }
 
-// The records go with the items they belong to: clearing the column frees them.
-void TDayMode::loadDay(int column, const QDate& date)
+// The records go with the items they belong to: clearing the column frees
+// them. Returns the failure of reading the day file (the column is then empty).
+BookResult TDayMode::loadDay(int column, const QDate& date)
 {
     sked::TSked* sked = m_sked->Skeds(column);
     if (!sked) {
-        return;
+        return BookResult{};
     }
     const BookDay day = m_form.book().day(date, m_form.categoryFilter());
     sked::TSkedItems& items = sked->Items();
@@ -154,9 +160,7 @@ void TDayMode::loadDay(int column, const QDate& date)
         items.Add(item);
     }
     items.EndUpdate();
-    if (!day.result.ok()) {
-        m_form.ReportFailure(day.result);
-    }
+    return day.result;
 }
 
 void TDayMode::recToItem(const TSkedRec& rec, sked::TSkedItem* item) const

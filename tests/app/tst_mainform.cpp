@@ -94,6 +94,7 @@ private slots:
     void scheduleMemoSurvivesARefill();
     void inPlaceEditIsWrittenOrReported();
     void failedMemoWriteBackKeepsFileAndAlarms();
+    void unreadableDayIsReported();
     void wheelScrollsOneHalfHour();
     void bannerKeepsTheStyleFontSizes();
     void reviewShots();
@@ -701,6 +702,17 @@ void TestMainForm::failedMemoWriteBackKeepsFileAndAlarms()
              qPrintable(f.failures.at(0)));
     QCOMPARE(findSkedById(f.dataFolder(), QDate(2026, 3, 12), 7)->Memo, QString());
     QVERIFY(form->alarms().list().isEmpty());
+}
+
+void TestMainForm::unreadableDayIsReported()
+{
+    MainFormFixture f;
+    QVERIFY(QDir().mkpath(f.dataFile(QStringLiteral("20260312.dat")))); // a folder cannot be read as a day
+    TNoxMainForm* form = f.start();
+    QCOMPARE(f.failures.size(), 1);
+    QVERIFY2(f.failures.at(0).contains(f.dataFile(QStringLiteral("20260312.dat"))),
+             qPrintable(f.failures.at(0)));
+    QCOMPARE(form->skedControl()->Skeds(1)->Items().Count(), 0);
 }
 
 void TestMainForm::wheelScrollsOneHalfHour()
