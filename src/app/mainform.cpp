@@ -20,6 +20,7 @@
 #include "app/daymode.h"
 #include "app/memopanes.h"
 #include "app/monthmode.h"
+#include "app/schedulecommands.h"
 #include "app/statuspanels.h"
 #include "core/folders.h"
 #include "core/settings.h"
@@ -71,7 +72,6 @@ QDateTime TNoxMainForm::now() const
 // Window creation: only what the first paint needs.
 void TNoxMainForm::FormCreate()
 {
-    m_clipboard.ID = -1;
     m_dataFolder = folders::dataFolder();
     m_book = std::make_unique<ScheduleBook>(m_dataFolder, m_alarms.get());
     m_book->setClock([this] { return now(); });
@@ -118,6 +118,8 @@ void TNoxMainForm::FormCreate()
 
     connect(&m_timer, &QTimer::timeout, this, &TNoxMainForm::timerBeat);
     OnFreeMemo = [this](QObject*) { FreeMemoClick(); };
+    OnAddSchedule = [this](QObject*) { m_commands->add(); };
+    OnEditSchedule = [this](QObject*) { m_commands->edit(); };
 }
 
 // The deferred start-up runs 1 ms after the window has first been painted, so
@@ -199,6 +201,8 @@ void TNoxMainForm::DeferredStartup()
     buildClock();
     m_alarms->setDataFolder(m_dataFolder);
     m_alarms->LoadAlarmList();
+    // From now on every change of a schedule writes the alarm file at once.
+    m_alarms->setWriteThrough(true);
     readAlarmSettings();
     setUpPopups();
     if (m_settings.tempMemoVisible) {
@@ -206,6 +210,7 @@ void TNoxMainForm::DeferredStartup()
     }
     UpdateBanner();
     m_mode->layoutPanes();
+    m_commands->updateAvailability();
     if (OnStarted) {
         OnStarted(this);
     }

@@ -19,14 +19,14 @@ TMenuState scheduleMenuState(const TMenuContext& context)
 {
     TMenuState state;
     state.paste = context.clipboardFull;
-    state.weeks = context.dayView;
-    if (context.dayView && !context.hasTarget) {
+    state.weeks = context.weeks;
+    if (!context.hasTarget) {
         state.keepItemEntries = true;
         return state;
     }
     const bool item = context.itemStyle.has_value();
     state.edit = state.remove = state.copy = state.font = state.textColor = item;
-    state.lineColor = item && context.dayView;
+    state.lineColor = item && context.lineColors;
     state.checked = context.itemStyle.value_or(0);
     return state;
 }

@@ -35,16 +35,20 @@ enum class TScheduleCommand {
 
 // What the menu depends on when it opens.
 struct TMenuContext {
-    bool dayView = true;
-    // Day view: a column has the focus (the month view always has a date).
+    // The view has a place for a schedule: the day view needs a focused
+    // column (the month view always has a date).
     bool hasTarget = true;
     // The font style of the focused or selected schedule; none without one.
     std::optional<TFontStyles> itemStyle;
     bool clipboardFull = false;
+    // The view draws line colours (the day view).
+    bool lineColors = true;
+    // The week steps mean something in the view (the day view).
+    bool weeks = true;
 };
 
 struct TMenuState {
-    // Day view without a focused column: the schedule items stay as they were.
+    // No place for a schedule: the schedule items stay as they were.
     bool keepItemEntries = false;
     bool edit = false, remove = false, copy = false, font = false, textColor = false, lineColor = false;
     TFontStyles checked = 0; // the style items' check marks

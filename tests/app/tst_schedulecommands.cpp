@@ -40,7 +40,7 @@ void TestScheduleCommands::menuRules()
     QFETCH(bool, hasTarget);
     QFETCH(int, itemStyle);
     QFETCH(QString, expected);
-    TMenuContext context{dayView, hasTarget, std::nullopt, true};
+    TMenuContext context{hasTarget, std::nullopt, true, dayView, dayView};
     if (itemStyle >= 0) {
         context.itemStyle = itemStyle;
     }
@@ -53,7 +53,7 @@ void TestScheduleCommands::menuRules()
                             .arg(s.checked);
     QCOMPARE(got, expected);
     QVERIFY(s.paste);
-    QVERIFY(!scheduleMenuState(TMenuContext{dayView, hasTarget, std::nullopt, false}).paste);
+    QVERIFY(!scheduleMenuState(TMenuContext{hasTarget, std::nullopt, false, dayView, dayView}).paste);
 }
 
 void TestScheduleCommands::menuShortcutsDoNotHangOnLastOpening()
@@ -64,7 +64,7 @@ void TestScheduleCommands::menuShortcutsDoNotHangOnLastOpening()
         navigation << new QAction(QString::number(i), &owner);
     }
     TScheduleMenu menu(&owner, navigation);
-    menu.OnContext = [] { return TMenuContext{false, true, std::nullopt, false}; };
+    menu.OnContext = [] { return TMenuContext{true, std::nullopt, false, false, false}; };
     QVERIFY(!menu.action(TScheduleCommand::Search)->isVisible());
     emit menu.menu()->aboutToShow();
     QVERIFY(!menu.action(TScheduleCommand::Paste)->isEnabled());
