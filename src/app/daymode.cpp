@@ -791,7 +791,9 @@ void TDayMode::connectView()
     m_sked->OnSkedDblClick = [this](QObject*, sked::TSked*) { m_form.commands().editOrAdd(); };
     // The columns take drops from this view only.
     m_sked->OnSkedDragOver = [this](QObject*, QObject* source, sked::TSked*, int, int, sked::TDragState,
-                                    bool& accept) { accept = columnOf(qobject_cast<sked::TSked*>(source)) >= 0; };
+                                    bool& accept) {
+        accept = columnOf(qobject_cast<sked::TSked*>(source)) >= 0;
+    };
     m_sked->OnSkedDragDrop = [this](QObject*, QObject* source, sked::TSked* target, int x, int y) {
         dropItem(source, target, x, y);
     };

@@ -324,7 +324,8 @@ void TNoxMainForm::buildMenus()
         m_navMenu->addAction(a);
         return a;
     };
-    QAction* today = add(QStringLiteral("今日へ移動(&H)"), QKeySequence(Qt::CTRL | Qt::Key_H), [this] { TodayClick(); });
+    QAction* today =
+        add(QStringLiteral("今日へ移動(&H)"), QKeySequence(Qt::CTRL | Qt::Key_H), [this] { TodayClick(); });
     QAction* goTo = add(QStringLiteral("指定日へ移動(&O)..."), QKeySequence(Qt::CTRL | Qt::Key_O),
                         [this] { GoToDateClick(); });
     m_navMenu->addSeparator();

@@ -2,8 +2,8 @@
 
 #include "app/mainform.h"
 #include "dialogs/scheduleeditor.h"
-#include "monthview/monthview.h"
 #include "dialogs/settingsdialog.h"
+#include "monthview/monthview.h"
 #include "sked/skedcontrol.h"
 #include "store/schedulebook.h"
 #include "widgets/choosers.h"
@@ -218,7 +218,8 @@ void TScheduleCommands::paste()
     if (!date.isValid()) {
         return;
     }
-    const std::optional<TSkedRec> rec = m_clipboard.pasteRecord(date, [this] { return m_form.book().newId(); });
+    const std::optional<TSkedRec> rec =
+        m_clipboard.pasteRecord(date, [this] { return m_form.book().newId(); });
     if (!rec) {
         return;
     }

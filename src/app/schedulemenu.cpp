@@ -61,8 +61,10 @@ TScheduleMenu::TScheduleMenu(QWidget* parent, const QList<QAction*>& navigation)
         }
     }
     m_menu->addSeparator();
-    addCommand(m_menu, QStringLiteral("祝祭日に設定(&Z)..."), C::Holidays, QKeySequence(Qt::CTRL | Qt::Key_Z));
-    addCommand(m_menu, QStringLiteral("検索"), C::Search, QKeySequence(Qt::CTRL | Qt::Key_F))->setVisible(false);
+    addCommand(m_menu, QStringLiteral("祝祭日に設定(&Z)..."), C::Holidays,
+               QKeySequence(Qt::CTRL | Qt::Key_Z));
+    addCommand(m_menu, QStringLiteral("検索"), C::Search, QKeySequence(Qt::CTRL | Qt::Key_F))
+        ->setVisible(false);
     setAvailable(C::Holidays, false);
     setAvailable(C::Search, false);
     connect(m_menu, &QMenu::aboutToShow, this, &TScheduleMenu::aboutToShow);

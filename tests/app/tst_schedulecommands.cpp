@@ -60,8 +60,9 @@ QString alarmFile(const MainFormFixture& f)
 TNoxMainForm* startWith100(MainFormFixture& f, bool month, int start = 20, int end = 21, int alarm = 0)
 {
     f.writeFile(dayFileName(kDay), skedLine(start, end, 100, QStringLiteral("会議"), alarm));
-    f.writeFile(QStringLiteral("alarm.nox"),
-                QStringLiteral("2026/03/11 %1\t100\t1\r\n").arg(skedTimeText(start), 5, QLatin1Char('0')).toUtf8());
+    f.writeFile(
+        QStringLiteral("alarm.nox"),
+        QStringLiteral("2026/03/11 %1\t100\t1\r\n").arg(skedTimeText(start), 5, QLatin1Char('0')).toUtf8());
     TNoxMainForm* form = f.start();
     form->SetSkedCount(3);
     if (month) {
@@ -151,7 +152,7 @@ void TestScheduleCommands::menuRules_data()
 {
     QTest::addColumn<bool>("dayView");
     QTest::addColumn<bool>("hasTarget");
-    QTest::addColumn<int>("itemStyle"); // -1: no item
+    QTest::addColumn<int>("itemStyle");    // -1: no item
     QTest::addColumn<QString>("expected"); // keep, edit, line colour, weeks, checked
     QTest::newRow("day, no column") << true << false << -1 << "k1 e0 l0 w1 c0";
     QTest::newRow("day, column only") << true << true << -1 << "k0 e0 l0 w1 c0";
