@@ -1,11 +1,11 @@
 #include "app/monthmode.h"
 
 #include <QPainter>
-#include <QPainterPath>
 
 #include "app/mainform.h"
 #include "app/memopanes.h"
 #include "app/statuspanels.h"
+#include "appearance/ui/styleviews.h"
 #include "core/datetime.h"
 #include "monthview/monthview.h"
 #include "sked/skedcontrol.h"
