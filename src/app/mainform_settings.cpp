@@ -3,6 +3,7 @@
 #include "alarm/alarmcenter.h"
 #include "alarm/ui/popupsettings.h"
 #include "app/clockpanel.h"
+#include "app/daymode.h"
 #include "app/mainform.h"
 #include "app/statuspanels.h"
 #include "core/datetime.h"

@@ -1,7 +1,6 @@
 #include "app/monthmode.h"
 
 #include <QPainter>
-#include <QPainterPath>
 #include <QTimer>
 
 #include "app/mainform.h"
