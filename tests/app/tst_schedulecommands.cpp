@@ -146,6 +146,7 @@ private slots:
     void editorFromDoubleClickAndEnter_data();
     void editorFromDoubleClickAndEnter();
     void editorListButtonsOpenTheSettingsPage();
+    void monthDoubleClickOnGridLineOpensNothing();
 };
 
 void TestScheduleCommands::menuRules_data()
@@ -526,6 +527,32 @@ void TestScheduleCommands::editorListButtonsOpenTheSettingsPage()
     });
     form->commands().run(TScheduleCommand::Edit);
     QCOMPARE(pages, QList<int>{spCategory});
+}
+
+// The double click that puts the grid lines back where they were.
+void TestScheduleCommands::monthDoubleClickOnGridLineOpensNothing()
+{
+    MainFormFixture f;
+    TNoxMainForm* form = startWith100(f, true);
+    monthview::TMonthView* view = form->monthView();
+    QVERIFY(view->ColSizing());
+    const QRect cell = view->CellRect(view->CellOfDate(kDay.addDays(1)));
+    const QPoint border = QPoint(cell.right() + 1, cell.center().y()) + view->ClientOrigin();
+    bool opened = false;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&opened] {
+        if (auto* dialog = qobject_cast<TForm2*>(QApplication::activeModalWidget())) {
+            opened = true;
+            dialog->reject();
+        }
+    });
+    watch.start(20);
+    QTest::mouseMove(view, border);
+    QTest::mouseClick(view, Qt::LeftButton, {}, border);
+    QTest::mouseDClick(view, Qt::LeftButton, {}, border);
+    QCoreApplication::processEvents();
+    QVERIFY(!opened);
+    QCOMPARE(form->mode().selectedRecord()->ID, 100);
 }
 
 QTEST_MAIN(TestScheduleCommands)
