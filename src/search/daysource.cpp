@@ -11,6 +11,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cstring>
 
 namespace nox
 {
@@ -24,6 +25,11 @@ bool inPeriod(const QDate& date, const QDate& from, const QDate& to)
 }
 
 } // namespace
+
+QStringList DayLines::lines() const
+{
+    return splitLines(text);
+}
 
 FolderDaySource::FolderDaySource(QString folder, bool cache) : m_folder(std::move(folder)), m_caching(cache) {}
 
@@ -43,7 +49,11 @@ QList<QDate> FolderDaySource::dayFileDates(const QDate& from, const QDate& to)
         if (entry->d_name[0] == '.') {
             continue;
         }
-        const QDate date = dayFileDate(QFile::decodeName(entry->d_name));
+        // Day file names are ASCII and twelve characters long.
+        if (std::strlen(entry->d_name) != 12) {
+            continue;
+        }
+        const QDate date = dayFileDate(QString::fromLatin1(entry->d_name));
         if (!date.isValid() || !inPeriod(date, from, to)) {
             continue;
         }
@@ -82,18 +92,20 @@ DayLines FolderDaySource::dayLines(const QDate& date)
     if (m_caching && listed != m_listed.cend()) {
         const auto cached = m_cache.constFind(key);
         if (cached != m_cache.cend() && cached->stamp == *listed) {
-            day.lines = cached->lines;
+            day.text = cached->text;
             return day;
         }
     }
-    const TextReadResult read = readTextLines(day.path);
+    const TextReadResult read = readText(day.path);
     day.ok = read.ok;
     day.error = read.error;
-    day.lines = read.lines;
-    if (m_caching && read.ok && listed != m_listed.cend()) {
-        m_cache.insert(key, CachedDay{*listed, read.lines});
-    } else if (m_caching) {
-        m_cache.remove(key);
+    day.text = read.text;
+    if (m_caching) {
+        if (read.ok && listed != m_listed.cend()) {
+            m_cache.insert(key, CachedDay{*listed, read.text});
+        } else {
+            m_cache.remove(key);
+        }
     }
     return day;
 }
@@ -102,9 +114,7 @@ qint64 FolderDaySource::cachedChars() const
 {
     qint64 n = 0;
     for (const CachedDay& day : m_cache) {
-        for (const QString& line : day.lines) {
-            n += line.size();
-        }
+        n += day.text.size();
     }
     return n;
 }

@@ -12,10 +12,12 @@ namespace nox
 {
 
 struct DayLines {
-    bool ok = true;    // false: the file exists but could not be read
-    QString path;      // the day file
-    QString error;     // why, when !ok (names the file)
-    QStringList lines; // decoded, in file order (a missing file has none)
+    bool ok = true; // false: the file exists but could not be read
+    QString path;   // the day file
+    QString error;  // why, when !ok (names the file)
+    QString text;   // the decoded file (a missing file has none)
+    // The lines of the text, in file order.
+    QStringList lines() const;
 };
 
 class DayLineSource
@@ -26,7 +28,7 @@ public:
     // date leaves that side open. Ascending, which is the order of the files'
     // names.
     virtual QList<QDate> dayFileDates(const QDate& from, const QDate& to) = 0;
-    // The lines of the day's file, read with the store's reader.
+    // The day's file, read with the store's reader.
     virtual DayLines dayLines(const QDate& date) = 0;
 };
 
@@ -43,7 +45,7 @@ public:
     QList<QDate> dayFileDates(const QDate& from, const QDate& to) override;
     DayLines dayLines(const QDate& date) override;
 
-    // Days held in the cache and the characters of their lines.
+    // Days held in the cache and the characters of their text.
     int cachedDays() const { return int(m_cache.size()); }
     qint64 cachedChars() const;
     void clearCache() { m_cache.clear(); }
@@ -56,7 +58,7 @@ private:
     };
     struct CachedDay {
         FileStamp stamp;
-        QStringList lines;
+        QString text;
     };
 
     QString m_folder;

@@ -53,9 +53,15 @@ public:
 
     void searchDay(const QDate& date, const DayLines& day, SearchOutcome& out) const
     {
-        for (qsizetype i = 0; i < day.lines.size(); ++i) {
-            const QString& line = day.lines.at(i);
-            if (line.trimmed().isEmpty() || !containsAll(line, m_terms)) {
+        // Most days hold no term at all: look at the lines only when the
+        // whole text holds every one.
+        if (!containsAll(day.text, m_terms)) {
+            return;
+        }
+        const QStringList lines = day.lines();
+        for (qsizetype i = 0; i < lines.size(); ++i) {
+            const QString& line = lines.at(i);
+            if (!containsAll(line, m_terms) || line.trimmed().isEmpty()) {
                 continue;
             }
             TSkedRec rec;

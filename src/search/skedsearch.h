@@ -52,13 +52,14 @@ struct SearchOutcome {
 };
 
 // Called after each day file with the number done and the total; returning
-// false cancels the search. May be called from a worker thread.
+// false cancels the search.
 using SearchProgress = std::function<bool(int done, int total)>;
 
 // The search words of a search text: cut at every " ", empty pieces dropped.
 QStringList searchTerms(const QString& text);
 
-// Runs the search. The source is used from the calling thread only.
+// Runs the search on the calling thread (which may be a worker thread: the
+// source is then used from it alone until the search returns).
 SearchOutcome searchSchedules(DayLineSource& source, const SearchQuery& query,
                               const SearchProgress& progress = {});
 
