@@ -20,10 +20,17 @@ QString decodeText(const QByteArray& bytes)
     if (view.startsWith("\xEF\xBB\xBF")) {
         view = view.sliced(3);
     }
+    // The plain conversion is the fastest; it marks every invalid sequence
+    // with a replacement character, so only a text holding one needs the
+    // checking decoder (the character may also stand in valid UTF-8).
+    QString text = QString::fromUtf8(view);
+    if (!text.contains(QChar::ReplacementCharacter)) {
+        return text;
+    }
     // Opening a converter costs more than decoding a small file: keep one.
     thread_local QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
     utf8.resetState();
-    QString text = utf8.decode(view);
+    text = utf8.decode(view);
     if (!utf8.hasError()) {
         return text;
     }
@@ -44,15 +51,20 @@ namespace
 {
 
 // Reads the whole file; 0 or the errno of the failure (EISDIR for a folder).
+// A regular file is read up to the size it had when opened (files are
+// replaced, never rewritten in place, so that is all of it); anything else
+// up to its end.
 int readAllFrom(int fd, QByteArray* bytes)
 {
     struct stat st{};
-    if (::fstat(fd, &st) == 0 && st.st_size > 0) {
-        bytes->reserve(qsizetype(st.st_size) + 1);
-    }
-    char chunk[16384];
-    for (;;) {
-        const ssize_t n = ::read(fd, chunk, sizeof chunk);
+    const qint64 size = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0 ? qint64(st.st_size) : -1;
+    qsizetype filled = 0;
+    bytes->resize(size > 0 ? qsizetype(size) : 16384);
+    while (size < 0 || filled < size) {
+        if (filled == bytes->size()) {
+            bytes->resize(filled * 2);
+        }
+        const ssize_t n = ::read(fd, bytes->data() + filled, size_t(bytes->size() - filled));
         if (n < 0) {
             if (errno == EINTR) {
                 continue;
@@ -60,10 +72,12 @@ int readAllFrom(int fd, QByteArray* bytes)
             return errno;
         }
         if (n == 0) {
-            return 0;
+            break;
         }
-        bytes->append(chunk, qsizetype(n));
+        filled += n;
     }
+    bytes->truncate(filled);
+    return 0;
 }
 
 } // namespace

@@ -8,9 +8,10 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
-#include <algorithm>
 #include <cstring>
 
 namespace nox
@@ -19,90 +20,188 @@ namespace nox
 namespace
 {
 
-bool inPeriod(const QDate& date, const QDate& from, const QDate& to)
+constexpr int kNameLength = 12; // "yyyyMMdd.dat"
+
+// The date of a day file's name as the system gives it; invalid for other names.
+QDate dateOfName(const char* name)
 {
-    return (!from.isValid() || date >= from) && (!to.isValid() || date <= to);
+    if (name[0] == '.' || std::strlen(name) != size_t(kNameLength)) {
+        return QDate();
+    }
+    return dayFileDate(QString::fromLatin1(name, kNameLength));
 }
+
+// Everything that can change which day files exist or what they hold.
+constexpr uint32_t kWatchedEvents = IN_CREATE | IN_DELETE | IN_MODIFY | IN_CLOSE_WRITE | IN_MOVED_FROM |
+                                    IN_MOVED_TO | IN_ATTRIB | IN_DELETE_SELF | IN_MOVE_SELF;
 
 } // namespace
 
-QStringList DayLines::lines() const
-{
-    return splitLines(text);
-}
-
 FolderDaySource::FolderDaySource(QString folder, bool cache) : m_folder(std::move(folder)), m_caching(cache) {}
 
-// Lists with readdir and fstatat rather than QDir: a twenty-year folder holds
-// thousands of day files, and the stamps of a cached search must cost far
-// less than reading the files again.
+FolderDaySource::~FolderDaySource()
+{
+    if (m_watch >= 0) {
+        ::close(m_watch);
+    }
+}
+
 QList<QDate> FolderDaySource::dayFileDates(const QDate& from, const QDate& to)
 {
+    if (!m_caching) {
+        return listFolder(from, to);
+    }
+    updateListing();
     QList<QDate> dates;
-    m_listed.clear();
+    const auto first = from.isValid() ? m_files.lower_bound(dayNumber(from)) : m_files.begin();
+    const auto end = to.isValid() ? m_files.upper_bound(dayNumber(to)) : m_files.end();
+    for (auto it = first; it != end; ++it) {
+        dates.append(dateFromDayNumber(it->first));
+    }
+    return dates;
+}
+
+// Without a cache nothing is kept: one pass of readdir.
+QList<QDate> FolderDaySource::listFolder(const QDate& from, const QDate& to) const
+{
+    QList<QDate> dates;
     DIR* dir = ::opendir(QFile::encodeName(m_folder).constData());
     if (!dir) {
         return dates; // a missing folder holds no day files
     }
-    const int dirFd = ::dirfd(dir);
     while (const dirent* entry = ::readdir(dir)) {
-        if (entry->d_name[0] == '.') {
-            continue;
-        }
-        // Day file names are ASCII and twelve characters long.
-        if (std::strlen(entry->d_name) != 12) {
-            continue;
-        }
-        const QDate date = dayFileDate(QString::fromLatin1(entry->d_name));
-        if (!date.isValid() || !inPeriod(date, from, to)) {
-            continue;
-        }
-        if (entry->d_type == DT_REG && !m_caching) {
-            dates.append(date);
+        const QDate date = dateOfName(entry->d_name);
+        if (!date.isValid() || (from.isValid() && date < from) || (to.isValid() && date > to)) {
             continue;
         }
         struct stat st{};
-        if (::fstatat(dirFd, entry->d_name, &st, 0) != 0 || !S_ISREG(st.st_mode)) {
-            continue;
-        }
-        dates.append(date);
-        if (m_caching) {
-            m_listed.insert(dayNumber(date), FileStamp{qint64(st.st_size),
-                                                       qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec});
+        if (entry->d_type == DT_REG || ((entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK) &&
+                                        ::fstatat(::dirfd(dir), entry->d_name, &st, 0) == 0 &&
+                                        S_ISREG(st.st_mode))) {
+            dates.append(date);
         }
     }
     ::closedir(dir);
     std::sort(dates.begin(), dates.end());
-    // Days that are gone leave the cache.
-    if (m_caching) {
-        for (auto it = m_cache.begin(); it != m_cache.end();) {
-            const QDate d = dateFromDayNumber(it.key());
-            it = (inPeriod(d, from, to) && !m_listed.contains(it.key())) ? m_cache.erase(it) : std::next(it);
+    return dates;
+}
+
+// The listing with the stamp of every day file is made once and then kept up
+// to date from the folder's change notifications, so that a repeated search
+// does not stat thousands of files: only the files named in a notification
+// are looked at again. Without notifications (or after their queue
+// overflowed) the whole folder is listed again.
+void FolderDaySource::updateListing()
+{
+    if (m_watch < 0) {
+        m_watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+        if (m_watch >= 0 && ::inotify_add_watch(m_watch, QFile::encodeName(m_folder).constData(), kWatchedEvents) < 0) {
+            ::close(m_watch);
+            m_watch = -1;
+        }
+        m_listingValid = false;
+    }
+    QSet<qint32> changed;
+    if (m_watch < 0 || !drainNotifications(&changed)) {
+        m_listingValid = false;
+    }
+    if (!m_listingValid) {
+        relistFolder();
+        return;
+    }
+    for (const qint32 day : changed) {
+        m_cache.remove(day);
+        restat(day);
+    }
+}
+
+// Reads the pending notifications; false when the listing must be made anew.
+bool FolderDaySource::drainNotifications(QSet<qint32>* changed)
+{
+    alignas(inotify_event) char buffer[16384];
+    for (;;) {
+        const ssize_t n = ::read(m_watch, buffer, sizeof buffer);
+        if (n <= 0) {
+            return n == 0 || errno == EAGAIN || errno == EINTR;
+        }
+        for (ssize_t offset = 0; offset < n;) {
+            const auto* event = reinterpret_cast<const inotify_event*>(buffer + offset);
+            offset += ssize_t(sizeof(inotify_event) + event->len);
+            if (event->mask & (IN_Q_OVERFLOW | IN_IGNORED | IN_DELETE_SELF | IN_MOVE_SELF)) {
+                if (event->mask & (IN_IGNORED | IN_DELETE_SELF | IN_MOVE_SELF)) {
+                    ::close(m_watch);
+                    m_watch = -1;
+                }
+                return false;
+            }
+            const QDate date = event->len > 0 ? dateOfName(event->name) : QDate();
+            if (date.isValid()) {
+                changed->insert(dayNumber(date));
+            }
         }
     }
-    return dates;
+}
+
+void FolderDaySource::relistFolder()
+{
+    m_files.clear();
+    DIR* dir = ::opendir(QFile::encodeName(m_folder).constData());
+    if (dir) {
+        while (const dirent* entry = ::readdir(dir)) {
+            const QDate date = dateOfName(entry->d_name);
+            struct stat st{};
+            if (date.isValid() && ::fstatat(::dirfd(dir), entry->d_name, &st, 0) == 0 && S_ISREG(st.st_mode)) {
+                m_files[dayNumber(date)] = stampOf(st);
+            }
+        }
+        ::closedir(dir);
+    }
+    m_listingValid = m_watch >= 0;
+    // Days that are gone leave the cache.
+    m_cache.removeIf([this](const auto& entry) { return m_files.find(entry.key()) == m_files.end(); });
+}
+
+void FolderDaySource::restat(qint32 day)
+{
+    struct stat st{};
+    const QByteArray path = QFile::encodeName(dayFilePath(m_folder, dateFromDayNumber(day)));
+    if (::stat(path.constData(), &st) == 0 && S_ISREG(st.st_mode)) {
+        m_files[day] = stampOf(st);
+    } else {
+        m_files.erase(day);
+        m_cache.remove(day);
+    }
+}
+
+FolderDaySource::FileStamp FolderDaySource::stampOf(const struct stat& st)
+{
+    return FileStamp{qint64(st.st_size), qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec,
+                     quint64(st.st_ino)};
 }
 
 DayLines FolderDaySource::dayLines(const QDate& date)
 {
     DayLines day;
-    day.path = dayFilePath(m_folder, date);
     const qint32 key = dayNumber(date);
-    const auto listed = m_listed.constFind(key);
-    if (m_caching && listed != m_listed.cend()) {
+    const auto listed = m_caching ? m_files.find(key) : m_files.end();
+    if (listed != m_files.end()) {
         const auto cached = m_cache.constFind(key);
-        if (cached != m_cache.cend() && cached->stamp == *listed) {
+        if (cached != m_cache.cend() && cached->stamp == listed->second) {
+            day.path = cached->path;
             day.text = cached->text;
+            day.parsed = cached->parsed;
             return day;
         }
     }
+    day.path = dayFilePath(m_folder, date);
     const TextReadResult read = readText(day.path);
     day.ok = read.ok;
     day.error = read.error;
     day.text = read.text;
     if (m_caching) {
-        if (read.ok && listed != m_listed.cend()) {
-            m_cache.insert(key, CachedDay{*listed, read.text});
+        if (read.ok && listed != m_files.end()) {
+            day.parsed = std::make_shared<ParsedDay>();
+            m_cache.insert(key, CachedDay{listed->second, day.path, read.text, day.parsed});
         } else {
             m_cache.remove(key);
         }

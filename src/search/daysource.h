@@ -5,19 +5,41 @@
 #include <QDate>
 #include <QHash>
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QStringList>
+#include <map>
+#include <memory>
+
+#include "store/skedrec.h"
+
+struct stat;
 
 namespace nox
 {
+
+// A day's lines with what searches have parsed of them. A caching source
+// keeps one per cached day, so that a repeated search neither splits nor
+// parses that day again; the search fills it in as it goes.
+struct ParsedDay {
+    enum class State { Unparsed, Schedule, Damaged };
+    struct Line {
+        QString text;
+        State state = State::Unparsed;
+        TSkedRec rec;   // when Schedule
+        QString reason; // when Damaged: why it is not a schedule
+    };
+    bool split = false; // lines holds every line of the text
+    QList<Line> lines;
+};
 
 struct DayLines {
     bool ok = true; // false: the file exists but could not be read
     QString path;   // the day file
     QString error;  // why, when !ok (names the file)
     QString text;   // the decoded file (a missing file has none)
-    // The lines of the text, in file order.
-    QStringList lines() const;
+    // Set by a caching source; the search may fill it in (one search at a time).
+    std::shared_ptr<ParsedDay> parsed;
 };
 
 class DayLineSource
@@ -32,14 +54,20 @@ public:
     virtual DayLines dayLines(const QDate& date) = 0;
 };
 
-// The day files of one data folder. With caching on, each day's lines are
-// kept after the first read and read again only when the file's size or
-// modification time has changed (checked at every dayFileDates call, which
-// lists the folder). Not thread-safe: one search at a time.
+// The day files of one data folder. With caching on, the listing of the
+// folder and each day's text (with what searches parsed of it) are kept; the
+// folder's change notifications tell which days to look at again, and a day
+// is read again when its file's size, modification time or identity has
+// changed. Where notifications are not available the folder is listed and
+// every file's stamp checked at each dayFileDates call. Not thread-safe: one
+// search at a time (from any one thread).
 class FolderDaySource : public DayLineSource
 {
 public:
     explicit FolderDaySource(QString folder, bool cache = false);
+    ~FolderDaySource() override;
+    FolderDaySource(const FolderDaySource&) = delete;
+    FolderDaySource& operator=(const FolderDaySource&) = delete;
 
     const QString& folder() const { return m_folder; }
     QList<QDate> dayFileDates(const QDate& from, const QDate& to) override;
@@ -54,17 +82,29 @@ private:
     struct FileStamp {
         qint64 size = -1;
         qint64 mtimeNs = -1;
+        quint64 inode = 0;
         friend bool operator==(const FileStamp&, const FileStamp&) = default;
     };
     struct CachedDay {
         FileStamp stamp;
+        QString path;
         QString text;
+        std::shared_ptr<ParsedDay> parsed;
     };
+
+    QList<QDate> listFolder(const QDate& from, const QDate& to) const;
+    void updateListing();
+    bool drainNotifications(QSet<qint32>* changed);
+    void relistFolder();
+    void restat(qint32 day);
+    static FileStamp stampOf(const struct stat& st);
 
     QString m_folder;
     bool m_caching;
-    QHash<qint32, FileStamp> m_listed; // stamps seen by the last listing
-    QHash<qint32, CachedDay> m_cache;  // by day number
+    int m_watch = -1; // inotify descriptor
+    bool m_listingValid = false;
+    std::map<qint32, FileStamp> m_files; // day number -> stamp, every day file
+    QHash<qint32, CachedDay> m_cache;    // by day number
 };
 
 } // namespace nox

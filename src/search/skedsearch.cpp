@@ -1,6 +1,11 @@
 #include "search/skedsearch.h"
 
+#include "core/textfile.h"
 #include "store/skedrec.h"
+
+#include <QStringMatcher>
+
+#include <vector>
 
 namespace nox
 {
@@ -17,6 +22,31 @@ bool containsAll(const QString& haystack, const QStringList& terms)
     }
     return true;
 }
+
+// The raw terms, each prepared once for the thousands of texts a search
+// looks through.
+class TermMatcher
+{
+public:
+    explicit TermMatcher(const QStringList& terms)
+    {
+        for (const QString& term : terms) {
+            m_matchers.emplace_back(term);
+        }
+    }
+    bool matchesAll(const QString& text) const
+    {
+        for (const QStringMatcher& m : m_matchers) {
+            if (m.indexIn(text) < 0) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+private:
+    std::vector<QStringMatcher> m_matchers;
+};
 
 int imageIndexOf(const QString& field)
 {
@@ -41,39 +71,54 @@ bool passesFieldTests(const SearchQuery& query, const QStringList& words, const 
     return query.imageEntry <= 0 || imageIndex == query.imageEntry - 1;
 }
 
+QStringList rawTerms(const QStringList& words, const QString& category)
+{
+    return category.isEmpty() ? words : words + QStringList{category};
+}
+
 class DaySearch
 {
 public:
-    DaySearch(const SearchQuery& query) : m_query(query), m_words(searchTerms(query.text)), m_terms(m_words)
+    DaySearch(const SearchQuery& query)
+        : m_query(query), m_words(searchTerms(query.text)), m_terms(rawTerms(m_words, query.category))
     {
-        if (!query.category.isEmpty()) {
-            m_terms.append(query.category);
-        }
     }
 
     void searchDay(const QDate& date, const DayLines& day, SearchOutcome& out) const
     {
         // Most days hold no term at all: look at the lines only when the
         // whole text holds every one.
-        if (!containsAll(day.text, m_terms)) {
+        if (!m_terms.matchesAll(day.text)) {
             return;
         }
-        const QStringList lines = day.lines();
-        for (qsizetype i = 0; i < lines.size(); ++i) {
-            const QString& line = lines.at(i);
-            if (!containsAll(line, m_terms) || line.trimmed().isEmpty()) {
+        ParsedDay scratch;
+        ParsedDay& parsed = day.parsed ? *day.parsed : scratch;
+        if (!parsed.split) {
+            for (const QString& line : splitLines(day.text)) {
+                parsed.lines.append(ParsedDay::Line{line, ParsedDay::State::Unparsed, {}, {}});
+            }
+            parsed.split = true;
+        }
+        for (qsizetype i = 0; i < parsed.lines.size(); ++i) {
+            ParsedDay::Line& line = parsed.lines[i];
+            if (!m_terms.matchesAll(line.text) || line.text.trimmed().isEmpty()) {
                 continue;
             }
-            TSkedRec rec;
-            const TSkedParseResult parsed = parseSkedLine(line, date, &rec);
-            if (parsed.ok) {
+            if (line.state == ParsedDay::State::Unparsed) {
+                const TSkedParseResult result = parseSkedLine(line.text, date, &line.rec);
+                line.state = result.ok ? ParsedDay::State::Schedule : ParsedDay::State::Damaged;
+                line.reason = result.reason;
+            }
+            if (line.state == ParsedDay::State::Schedule) {
+                const TSkedRec& rec = line.rec;
                 if (passesFieldTests(m_query, m_words, rec.Text, rec.Memo, rec.Category, rec.ImageIndex)) {
                     out.results.append(makeSearchRec(rec, date));
                 }
-            } else if (passesFieldTests(m_query, m_words, skedLineField(line, kSkedFieldText),
-                                        skedLineField(line, kSkedFieldMemo), skedLineField(line, kSkedFieldCategory),
-                                        imageIndexOf(skedLineField(line, kSkedFieldImage)))) {
-                out.skipped.append(TDayProblem{day.path, int(i + 1), parsed.reason, line});
+            } else if (passesFieldTests(m_query, m_words, skedLineField(line.text, kSkedFieldText),
+                                        skedLineField(line.text, kSkedFieldMemo),
+                                        skedLineField(line.text, kSkedFieldCategory),
+                                        imageIndexOf(skedLineField(line.text, kSkedFieldImage)))) {
+                out.skipped.append(TDayProblem{day.path, int(i + 1), line.reason, line.text});
             }
         }
     }
@@ -81,7 +126,7 @@ public:
 private:
     const SearchQuery& m_query;
     QStringList m_words;
-    QStringList m_terms;
+    TermMatcher m_terms;
 };
 
 } // namespace

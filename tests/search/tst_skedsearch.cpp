@@ -49,7 +49,7 @@ class BrokenSource : public DayLineSource
 {
 public:
     QList<QDate> dayFileDates(const QDate&, const QDate&) override { return {kJan1}; }
-    DayLines dayLines(const QDate&) override { return DayLines{false, QStringLiteral("x"), QStringLiteral("読めません: x"), {}}; }
+    DayLines dayLines(const QDate&) override { return DayLines{false, QStringLiteral("x"), QStringLiteral("読めません: x"), {}, {}}; }
 };
 
 } // namespace
