@@ -83,19 +83,47 @@ bool isWritableFolder(const QString& path)
     return QDir().mkpath(path) && QFileInfo(path).isWritable();
 }
 
+// <prefix>/share/nox seen from <prefix>/bin.
+QString installedFactoryFolder(const QString& exe)
+{
+    return QDir::cleanPath(exe + QStringLiteral("/../share/nox"));
+}
+
+// An installed copy keeps its factory files in <prefix>/share/nox, a portable
+// copy (an unpacked folder, a build tree) beside the program. An installed
+// copy never writes below its prefix, even when it may (run by root, or
+// installed into the user's own folder).
+bool isInstalledCopy()
+{
+    if (!noxHome().isEmpty()) {
+        return false;
+    }
+    const QString exe = executableFolder();
+    return !QFileInfo::exists(exe + QStringLiteral("/default")) &&
+           QFileInfo::exists(installedFactoryFolder(exe) + QStringLiteral("/default"));
+}
+
+QString userDataRoot()
+{
+    QString xdg = qEnvironmentVariable("XDG_DATA_HOME");
+    if (xdg.isEmpty()) {
+        xdg = QDir::homePath() + QStringLiteral("/.local/share");
+    }
+    return withoutTrailingSlash(xdg) + QStringLiteral("/nox");
+}
+
 QString dataRoot()
 {
+    if (isInstalledCopy()) {
+        return userDataRoot();
+    }
     const QString program = programFolder();
     const QString inProgram = program + QStringLiteral("/data");
     const QFileInfo data(inProgram);
     if ((data.isDir() && data.isWritable()) || (!data.exists() && isWritableFolder(program))) {
         return inProgram;
     }
-    QString xdg = qEnvironmentVariable("XDG_DATA_HOME");
-    if (xdg.isEmpty()) {
-        xdg = QDir::homePath() + QStringLiteral("/.local/share");
-    }
-    return withoutTrailingSlash(xdg) + QStringLiteral("/nox");
+    return userDataRoot();
 }
 
 // The places a factory file or folder is looked up, in order.
@@ -109,7 +137,7 @@ QStringList factoryPlaces()
     }
     places << exe;
     if (home.isEmpty()) {
-        places << QDir::cleanPath(exe + QStringLiteral("/../share/nox"));
+        places << installedFactoryFolder(exe);
 #ifdef NOX_INSTALL_DATADIR
         places << QStringLiteral(NOX_INSTALL_DATADIR);
 #endif

@@ -2,8 +2,10 @@
 // Where Nox keeps its files on this platform.
 //   program folder: the executable's folder, or $NOX_HOME when set;
 //   data folder:    <program folder>/data/<login user> ("Nox_" when the user
-//                   name cannot be read); when the program folder is not
-//                   writable the data root is $XDG_DATA_HOME/nox instead;
+//                   name cannot be read); the data root is $XDG_DATA_HOME/nox
+//                   instead when the program folder is not writable, and
+//                   always for an installed copy (factory files in
+//                   <prefix>/share/nox and none beside the executable);
 //   factory files ("default", "print", "nox.html"): with NOX_HOME set, in
 //                   NOX_HOME first, then beside the executable; otherwise
 //                   beside the executable, then <prefix>/share/nox.

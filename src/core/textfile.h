@@ -1,7 +1,7 @@
 #pragma once
 // Text files of the data folder: written as UTF-8 with CR LF line ends and
 // replaced atomically; read as UTF-8, falling back to CP932 (Shift-JIS) for
-// bytes that are not valid UTF-8, so files from the original platform open.
+// bytes that are not valid UTF-8, so files written on Windows in Shift-JIS open.
 #include <QByteArray>
 #include <QString>
 #include <QStringList>

@@ -1,9 +1,11 @@
 // The alarm list, its keys, UpdateScheduleAlarms and "alarm.nox".
 #include <QFile>
+#include <cerrno>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include "alarm/alarmfile.h"
+#include "alarm/alarmfilesink.h"
 #include "alarm/alarmlist.h"
 #include "core/textfile.h"
 
@@ -67,6 +69,7 @@ private slots:
     void loadReadsKindTolerantly();
     void unreadableFileIsNotOverwritten();
     void saveFailureIsReported();
+    void fileSinkUpdatesTheFileInOneGo();
 };
 
 void TestAlarmList::keyFormat()
@@ -285,6 +288,29 @@ void TestAlarmList::saveFailureIsReported()
     QString error;
     QVERIFY(!SaveAlarmList(list, notAFolder, QDateTime(kDay, QTime(9, 0)), &error));
     QVERIFY(!error.isEmpty());
+}
+
+// noxtool's sink: read, update, write back; a new schedule without an alarm
+// leaves the file alone; a failed write is reported with the file.
+void TestAlarmList::fileSinkUpdatesTheFileInOneGo()
+{
+    QTemporaryDir dir;
+    QVERIFY(writeFile(alarmFilePath(dir.path()), "2026/12/07 08:00\t5\t1\r\n"));
+    AlarmFileSink sink(dir.path());
+    sink.clock = [] { return QDateTime(kDay, QTime(7, 0)); };
+    QVERIFY(sink.UpdateScheduleAlarms({{schedule(kDay, 20, -1, 6), amNew}}).ok());
+    QCOMPARE(fileLines(dir.path()), QStringList{"2026/12/07 08:00\t5\t1"});
+    QVERIFY(sink.UpdateScheduleAlarms({{schedule(kDay, 20, 0, 6), amNew}, {schedule(kDay, 0, -1, 5), amRemoved}})
+                .ok());
+    QCOMPARE(fileLines(dir.path()), QStringList{"2026/12/07 10:00\t6\t1"});
+
+    setWriteFaultHook([](const QString&, WriteStep step) { return step == WriteStep::Rename ? EACCES : 0; });
+    const BookResult failed = sink.UpdateScheduleAlarms({{schedule(kDay, 22, 0, 7), amNew}});
+    setWriteFaultHook({});
+    QCOMPARE(failed.status, BookStatus::Failed);
+    QCOMPARE(failed.file, alarmFilePath(dir.path()));
+    QVERIFY(failed.message.contains(alarmFilePath(dir.path())));
+    QCOMPARE(fileLines(dir.path()), QStringList{"2026/12/07 10:00\t6\t1"});
 }
 
 QTEST_GUILESS_MAIN(TestAlarmList)
