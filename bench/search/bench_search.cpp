@@ -20,6 +20,7 @@
 #include "search/rendertemplate.h"
 #include "search/skedsearch.h"
 #include "store/holidays.h"
+#include "store/schedulebook.h"
 
 namespace
 {
@@ -81,14 +82,16 @@ void engine_search(benchmark::State& state)
     nox::SearchQuery query;
     query.text = kTerm;
     for (auto _ : state) {
-        nox::FolderDaySource source(dataFolder());
+        const nox::ScheduleBook book(dataFolder(), nullptr);
+        nox::BookDaySource source(book);
         benchmark::DoNotOptimize(nox::searchSchedules(source, query).results.size());
     }
 }
 
 void engine_search_cached(benchmark::State& state)
 {
-    nox::FolderDaySource source(dataFolder(), true);
+    const nox::ScheduleBook book(dataFolder(), nullptr);
+    nox::CachingDaySource source(book);
     nox::SearchQuery query;
     query.text = kTerm;
     nox::searchSchedules(source, query); // fills the cache

@@ -99,6 +99,10 @@ public:
     const TDayKindColors& dayKindColors() const { return m_dayKindColors; }
     AlarmCenter& alarms() { return *m_alarms; }
     MemoStore& memoStore() { return m_memoStore; }
+    // The image strip as the views draw it.
+    const QList<QPixmap>& images() const { return m_images; }
+    // The day view's font colour (new schedules' text and line colour).
+    TColor viewFontColor() const { return m_viewFontColor; }
 
     sked::TSkedControl* skedControl() const { return m_sked; }
     monthview::TMonthView* monthView() const { return m_month; }

@@ -106,7 +106,7 @@ QStringList splitLines(const QString& text)
 
 // Reads with plain system calls: day files are small and many (a search
 // reads thousands), and QFile's extra checks cost more than the reading.
-TextReadResult readText(const QString& path)
+TextReadResult readTextLines(const QString& path)
 {
     TextReadResult r;
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
@@ -124,16 +124,8 @@ TextReadResult readText(const QString& path)
         r.error = QStringLiteral("ファイル「%1」を読めません: %2").arg(path, QString::fromLocal8Bit(std::strerror(err)));
         return r;
     }
-    r.text = decodeText(bytes);
+    r.lines = splitLines(decodeText(bytes));
     r.ok = true;
-    return r;
-}
-
-TextReadResult readTextLines(const QString& path)
-{
-    TextReadResult r = readText(path);
-    r.lines = splitLines(r.text);
-    r.text.clear();
     return r;
 }
 

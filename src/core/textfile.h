@@ -21,14 +21,10 @@ QStringList splitLines(const QString& text);
 struct TextReadResult {
     bool exists = false; // false: the file is missing (reads as empty)
     bool ok = false;     // false: it exists but could not be read (error says why)
-    QStringList lines;   // readTextLines
+    QStringList lines;
     QString error;
-    QString text;        // readText: the decoded text, not split
 };
 TextReadResult readTextLines(const QString& path);
-// The same reading without the split into lines (splitLines(r.text) gives
-// them): for callers that look at most files only as a whole.
-TextReadResult readText(const QString& path);
 
 // Writes the lines, each ended by CR LF, through writeFileAtomic.
 bool writeTextLines(const QString& path, const QStringList& lines, QString* error = nullptr);

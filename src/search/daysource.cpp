@@ -1,8 +1,8 @@
 #include "search/daysource.h"
 
 #include "core/datetime.h"
-#include "core/textfile.h"
 #include "store/dayfile.h"
+#include "store/schedulebook.h"
 
 #include <QFile>
 
@@ -31,26 +31,44 @@ QDate dateOfName(const char* name)
     return dayFileDate(QString::fromLatin1(name, kNameLength));
 }
 
+DayLines dayLinesFromBook(const ScheduleBook& book, const QDate& date)
+{
+    DayLines day;
+    day.path = book.dayFile(date);
+    BookLines read = book.lines(date);
+    day.ok = read.result.ok();
+    day.error = read.result.message;
+    day.lines = std::move(read.lines);
+    return day;
+}
+
 // Everything that can change which day files exist or what they hold.
 constexpr uint32_t kWatchedEvents = IN_CREATE | IN_DELETE | IN_MODIFY | IN_CLOSE_WRITE | IN_MOVED_FROM |
                                     IN_MOVED_TO | IN_ATTRIB | IN_DELETE_SELF | IN_MOVE_SELF;
 
 } // namespace
 
-FolderDaySource::FolderDaySource(QString folder, bool cache) : m_folder(std::move(folder)), m_caching(cache) {}
+QList<QDate> BookDaySource::dayFileDates(const QDate& from, const QDate& to)
+{
+    return m_book.dates(from, to);
+}
 
-FolderDaySource::~FolderDaySource()
+DayLines BookDaySource::dayLines(const QDate& date)
+{
+    return dayLinesFromBook(m_book, date);
+}
+
+CachingDaySource::CachingDaySource(const ScheduleBook& book) : m_book(book) {}
+
+CachingDaySource::~CachingDaySource()
 {
     if (m_watch >= 0) {
         ::close(m_watch);
     }
 }
 
-QList<QDate> FolderDaySource::dayFileDates(const QDate& from, const QDate& to)
+QList<QDate> CachingDaySource::dayFileDates(const QDate& from, const QDate& to)
 {
-    if (!m_caching) {
-        return listFolder(from, to);
-    }
     updateListing();
     QList<QDate> dates;
     const auto first = from.isValid() ? m_files.lower_bound(dayNumber(from)) : m_files.begin();
@@ -61,41 +79,17 @@ QList<QDate> FolderDaySource::dayFileDates(const QDate& from, const QDate& to)
     return dates;
 }
 
-// Without a cache nothing is kept: one pass of readdir.
-QList<QDate> FolderDaySource::listFolder(const QDate& from, const QDate& to) const
-{
-    QList<QDate> dates;
-    DIR* dir = ::opendir(QFile::encodeName(m_folder).constData());
-    if (!dir) {
-        return dates; // a missing folder holds no day files
-    }
-    while (const dirent* entry = ::readdir(dir)) {
-        const QDate date = dateOfName(entry->d_name);
-        if (!date.isValid() || (from.isValid() && date < from) || (to.isValid() && date > to)) {
-            continue;
-        }
-        struct stat st{};
-        if (entry->d_type == DT_REG || ((entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK) &&
-                                        ::fstatat(::dirfd(dir), entry->d_name, &st, 0) == 0 &&
-                                        S_ISREG(st.st_mode))) {
-            dates.append(date);
-        }
-    }
-    ::closedir(dir);
-    std::sort(dates.begin(), dates.end());
-    return dates;
-}
-
 // The listing with the stamp of every day file is made once and then kept up
 // to date from the folder's change notifications, so that a repeated search
 // does not stat thousands of files: only the files named in a notification
 // are looked at again. Without notifications (or after their queue
 // overflowed) the whole folder is listed again.
-void FolderDaySource::updateListing()
+void CachingDaySource::updateListing()
 {
     if (m_watch < 0) {
         m_watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-        if (m_watch >= 0 && ::inotify_add_watch(m_watch, QFile::encodeName(m_folder).constData(), kWatchedEvents) < 0) {
+        if (m_watch >= 0 &&
+            ::inotify_add_watch(m_watch, QFile::encodeName(m_book.dataFolder()).constData(), kWatchedEvents) < 0) {
             ::close(m_watch);
             m_watch = -1;
         }
@@ -116,7 +110,7 @@ void FolderDaySource::updateListing()
 }
 
 // Reads the pending notifications; false when the listing must be made anew.
-bool FolderDaySource::drainNotifications(QSet<qint32>* changed)
+bool CachingDaySource::drainNotifications(QSet<qint32>* changed)
 {
     alignas(inotify_event) char buffer[16384];
     for (;;) {
@@ -142,10 +136,10 @@ bool FolderDaySource::drainNotifications(QSet<qint32>* changed)
     }
 }
 
-void FolderDaySource::relistFolder()
+void CachingDaySource::relistFolder()
 {
     m_files.clear();
-    DIR* dir = ::opendir(QFile::encodeName(m_folder).constData());
+    DIR* dir = ::opendir(QFile::encodeName(m_book.dataFolder()).constData());
     if (dir) {
         while (const dirent* entry = ::readdir(dir)) {
             const QDate date = dateOfName(entry->d_name);
@@ -161,10 +155,10 @@ void FolderDaySource::relistFolder()
     m_cache.removeIf([this](const auto& entry) { return m_files.find(entry.key()) == m_files.end(); });
 }
 
-void FolderDaySource::restat(qint32 day)
+void CachingDaySource::restat(qint32 day)
 {
     struct stat st{};
-    const QByteArray path = QFile::encodeName(dayFilePath(m_folder, dateFromDayNumber(day)));
+    const QByteArray path = QFile::encodeName(m_book.dayFile(dateFromDayNumber(day)));
     if (::stat(path.constData(), &st) == 0 && S_ISREG(st.st_mode)) {
         m_files[day] = stampOf(st);
     } else {
@@ -173,47 +167,39 @@ void FolderDaySource::restat(qint32 day)
     }
 }
 
-FolderDaySource::FileStamp FolderDaySource::stampOf(const struct stat& st)
+CachingDaySource::FileStamp CachingDaySource::stampOf(const struct stat& st)
 {
     return FileStamp{qint64(st.st_size), qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec,
                      quint64(st.st_ino)};
 }
 
-DayLines FolderDaySource::dayLines(const QDate& date)
+DayLines CachingDaySource::dayLines(const QDate& date)
 {
-    DayLines day;
     const qint32 key = dayNumber(date);
-    const auto listed = m_caching ? m_files.find(key) : m_files.end();
+    const auto listed = m_files.find(key);
     if (listed != m_files.end()) {
         const auto cached = m_cache.constFind(key);
         if (cached != m_cache.cend() && cached->stamp == listed->second) {
-            day.path = cached->path;
-            day.text = cached->text;
-            day.parsed = cached->parsed;
-            return day;
+            return cached->day;
         }
     }
-    day.path = dayFilePath(m_folder, date);
-    const TextReadResult read = readText(day.path);
-    day.ok = read.ok;
-    day.error = read.error;
-    day.text = read.text;
-    if (m_caching) {
-        if (read.ok && listed != m_files.end()) {
-            day.parsed = std::make_shared<ParsedDay>();
-            m_cache.insert(key, CachedDay{listed->second, day.path, read.text, day.parsed});
-        } else {
-            m_cache.remove(key);
-        }
+    DayLines day = dayLinesFromBook(m_book, date);
+    if (day.ok && listed != m_files.end()) {
+        day.parsed = std::make_shared<ParsedDay>();
+        m_cache.insert(key, CachedDay{listed->second, day});
+    } else {
+        m_cache.remove(key);
     }
     return day;
 }
 
-qint64 FolderDaySource::cachedChars() const
+qint64 CachingDaySource::cachedChars() const
 {
     qint64 n = 0;
-    for (const CachedDay& day : m_cache) {
-        n += day.text.size();
+    for (const CachedDay& cached : m_cache) {
+        for (const QString& line : cached.day.lines) {
+            n += line.size();
+        }
     }
     return n;
 }

@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QMimeDatabase>
 
 #include <array>
 #include <optional>
@@ -354,6 +355,16 @@ ValueSyntax valueSyntaxOf(const QString& path)
         return ValueSyntax::Markup;
     }
     return suffix == u"csv" ? ValueSyntax::Csv : ValueSyntax::Plain;
+}
+
+bool isPrintableOutput(const QString& path)
+{
+    static const QStringList pageTypes{QStringLiteral("text/html"), QStringLiteral("application/xhtml+xml"),
+                                       QStringLiteral("application/xml"), QStringLiteral("text/xml"),
+                                       QStringLiteral("image/svg+xml"), QStringLiteral("text/plain")};
+    // By name only: the type of a file is what its extension says, as for a browser opening it.
+    const QMimeType type = QMimeDatabase().mimeTypeForFile(path, QMimeDatabase::MatchExtension);
+    return pageTypes.contains(type.name());
 }
 
 QStringList printLayouts(const QString& printFolder)

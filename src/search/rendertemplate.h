@@ -66,6 +66,11 @@ enum class ValueSyntax { Plain, Markup, Csv };
 // By the extension of a template: html/htm/xhtml/xht/xml/svg Markup, csv Csv.
 ValueSyntax valueSyntaxOf(const QString& path);
 
+// Whether a page engine can lay out the output for printing and preview:
+// HTML, XHTML, XML, SVG and plain text can; CSV and every other type (which
+// a browser would only offer to download) cannot.
+bool isPrintableOutput(const QString& path);
+
 // Names of the layouts (sub-folders of `printFolder`), sorted.
 QStringList printLayouts(const QString& printFolder);
 // The template of a layout folder: the first file (by name) whose name

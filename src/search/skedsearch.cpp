@@ -1,6 +1,5 @@
 #include "search/skedsearch.h"
 
-#include "core/textfile.h"
 #include "store/skedrec.h"
 
 #include <QStringMatcher>
@@ -86,39 +85,30 @@ public:
 
     void searchDay(const QDate& date, const DayLines& day, SearchOutcome& out) const
     {
-        // Most days hold no term at all: look at the lines only when the
-        // whole text holds every one.
-        if (!m_terms.matchesAll(day.text)) {
-            return;
-        }
         ParsedDay scratch;
         ParsedDay& parsed = day.parsed ? *day.parsed : scratch;
-        if (!parsed.split) {
-            for (const QString& line : splitLines(day.text)) {
-                parsed.lines.append(ParsedDay::Line{line, ParsedDay::State::Unparsed, {}, {}});
-            }
-            parsed.split = true;
-        }
-        for (qsizetype i = 0; i < parsed.lines.size(); ++i) {
-            ParsedDay::Line& line = parsed.lines[i];
-            if (!m_terms.matchesAll(line.text) || line.text.trimmed().isEmpty()) {
+        for (qsizetype i = 0; i < day.lines.size(); ++i) {
+            const QString& line = day.lines.at(i);
+            if (!m_terms.matchesAll(line) || line.trimmed().isEmpty()) {
                 continue;
             }
-            if (line.state == ParsedDay::State::Unparsed) {
-                const TSkedParseResult result = parseSkedLine(line.text, date, &line.rec);
-                line.state = result.ok ? ParsedDay::State::Schedule : ParsedDay::State::Damaged;
-                line.reason = result.reason;
+            if (parsed.lines.size() != day.lines.size()) {
+                parsed.lines.resize(day.lines.size());
             }
-            if (line.state == ParsedDay::State::Schedule) {
-                const TSkedRec& rec = line.rec;
-                if (passesFieldTests(m_query, m_words, rec.Text, rec.Memo, rec.Category, rec.ImageIndex)) {
-                    out.results.append(makeSearchRec(rec, date));
+            ParsedDay::Line& p = parsed.lines[i];
+            if (p.state == ParsedDay::State::Unparsed) {
+                const TSkedParseResult result = parseSkedLine(line, date, &p.rec);
+                p.state = result.ok ? ParsedDay::State::Schedule : ParsedDay::State::Damaged;
+                p.reason = result.reason;
+            }
+            if (p.state == ParsedDay::State::Schedule) {
+                if (passesFieldTests(m_query, m_words, p.rec.Text, p.rec.Memo, p.rec.Category, p.rec.ImageIndex)) {
+                    out.results.append(makeSearchRec(p.rec, date));
                 }
-            } else if (passesFieldTests(m_query, m_words, skedLineField(line.text, kSkedFieldText),
-                                        skedLineField(line.text, kSkedFieldMemo),
-                                        skedLineField(line.text, kSkedFieldCategory),
-                                        imageIndexOf(skedLineField(line.text, kSkedFieldImage)))) {
-                out.skipped.append(TDayProblem{day.path, int(i + 1), line.reason, line.text});
+            } else if (passesFieldTests(m_query, m_words, skedLineField(line, kSkedFieldText),
+                                        skedLineField(line, kSkedFieldMemo), skedLineField(line, kSkedFieldCategory),
+                                        imageIndexOf(skedLineField(line, kSkedFieldImage)))) {
+                out.skipped.append(TDayProblem{day.path, int(i + 1), p.reason, line});
             }
         }
     }

@@ -183,6 +183,12 @@ void TestRenderTemplate::valueSyntax()
     QCOMPARE(valueSyntaxOf("a/template.HTML"), ValueSyntax::Markup);
     QCOMPARE(valueSyntaxOf("template.csv"), ValueSyntax::Csv);
     QCOMPARE(valueSyntaxOf("template.txt"), ValueSyntax::Plain);
+    for (const char* name : {"a.html", "a.HTM", "a.xhtml", "a.txt", "a.svg"}) {
+        QVERIFY2(isPrintableOutput(name), name);
+    }
+    for (const char* name : {"a.csv", "a.tsv", "a.pdf", "a.zip", "a"}) {
+        QVERIFY2(!isPrintableOutput(name), name);
+    }
     RenderInput in = input({result({2024, 1, 2}, "a, \"b\"#13#10c", "plain")});
     in.criteria.category = QStringLiteral("x,y");
     QCOMPARE(render({"<#NoxSearchCategory>", "NoxStart", "NoxWeekday", "<#NoxSked>,<#NoxMemo>,\"<#NoxSked>\"",

@@ -7,6 +7,7 @@
 #include "search/searchhistory.h"
 #include "search/skedsearch.h"
 #include "store/dayfile.h"
+#include "store/schedulebook.h"
 
 using namespace nox;
 
@@ -142,7 +143,8 @@ void TestSkedSearch::search()
     QFETCH(QString, category);
     QFETCH(int, image);
     QFETCH(QList<qint32>, expected);
-    FolderDaySource source(m_dir.path());
+    const ScheduleBook book(m_dir.path(), nullptr);
+    BookDaySource source(book);
     const SearchOutcome out =
         searchSchedules(source, SearchQuery{text, SearchTarget(target), from, to, category, image});
     QCOMPARE(ids(out.results), expected);
@@ -152,7 +154,8 @@ void TestSkedSearch::search()
 
 void TestSkedSearch::resultRecord()
 {
-    FolderDaySource source(m_dir.path());
+    const ScheduleBook book(m_dir.path(), nullptr);
+    BookDaySource source(book);
     const SearchOutcome out = searchSchedules(source, words(QStringLiteral("本社")));
     QCOMPARE(out.results.size(), 1);
     const TSkedSearchRec& r = out.results.first();
@@ -167,7 +170,8 @@ void TestSkedSearch::resultRecord()
 
 void TestSkedSearch::dateGroupsBandOnce()
 {
-    FolderDaySource source(m_dir.path());
+    const ScheduleBook book(m_dir.path(), nullptr);
+    BookDaySource source(book);
     QList<TSkedSearchRec> results = searchSchedules(source, words(QStringLiteral("東京"))).results;
     QCOMPARE(ids(results), (QList<qint32>{1, 2, 4}));
     QList<bool> same, band;
@@ -187,7 +191,8 @@ void TestSkedSearch::dateGroupsBandOnce()
 
 void TestSkedSearch::damagedLinesAreReportedNotListed()
 {
-    FolderDaySource source(m_dir.path());
+    const ScheduleBook book(m_dir.path(), nullptr);
+    BookDaySource source(book);
     SearchOutcome out = searchSchedules(source, words(QStringLiteral("会議")));
     QCOMPARE(ids(out.results), (QList<qint32>{1, 2, 3}));
     QCOMPARE(out.skipped.size(), 1);
@@ -215,7 +220,8 @@ void TestSkedSearch::cacheFollowsChangedAndRemovedFiles()
     QVERIFY(writeTextLines(dayFilePath(dir.path(), d), {line(1, 2, -1, 7, QString(), QStringLiteral("古い"), {})}));
     QVERIFY(writeTextLines(dayFilePath(dir.path(), d.addDays(1)),
                            {line(1, 2, -1, 8, QString(), QStringLiteral("古い"), {})}));
-    FolderDaySource source(dir.path(), true);
+    const ScheduleBook book(dir.path(), nullptr);
+    CachingDaySource source(book);
     QCOMPARE(ids(searchSchedules(source, words(QStringLiteral("古い"))).results), (QList<qint32>{7, 8}));
     QCOMPARE(source.cachedDays(), 2);
     QVERIFY(source.cachedChars() > 0);
@@ -229,7 +235,8 @@ void TestSkedSearch::cacheFollowsChangedAndRemovedFiles()
 
 void TestSkedSearch::progressCancels()
 {
-    FolderDaySource source(m_dir.path());
+    const ScheduleBook book(m_dir.path(), nullptr);
+    BookDaySource source(book);
     QList<int> seen;
     const SearchOutcome out = searchSchedules(source, SearchQuery{}, [&](int done, int total) {
         seen << done << total;

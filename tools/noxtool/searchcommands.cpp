@@ -10,6 +10,7 @@
 #include "search/rendertemplate.h"
 #include "search/skedsearch.h"
 #include "store/holidays.h"
+#include "store/schedulebook.h"
 
 namespace nox::tool
 {
@@ -108,7 +109,8 @@ int NoxTool::search()
     if (!openDataFolder(false)) {
         return exitNotFound;
     }
-    FolderDaySource source(m_folder);
+    const ScheduleBook book(m_folder, nullptr);
+    BookDaySource source(book);
     const SearchOutcome outcome = searchSchedules(source, query);
     for (const TSkedSearchRec& r : outcome.results) {
         m_out << r.Date.toString(QStringLiteral("yyyyMMdd")) << '\t' << r.ID << '\t' << r.timeSpan() << '\t'
@@ -137,7 +139,8 @@ int NoxTool::exportResults()
                                       .arg(layout, QDir::toNativeSeparators(folders::printFolder()),
                                            printLayouts(folders::printFolder()).join(QStringLiteral(", "))));
     }
-    FolderDaySource source(m_folder);
+    const ScheduleBook book(m_folder, nullptr);
+    BookDaySource source(book);
     const SearchOutcome outcome = searchSchedules(source, query);
     const bool clean = reportSearchProblems(outcome);
     if (outcome.results.isEmpty()) {

@@ -1,0 +1,166 @@
+#include "app/searchlink.h"
+
+#include "alarm/alarmcenter.h"
+#include "app/mainform.h"
+#include "core/folders.h"
+#include "search/daysource.h"
+#include "search/ui/searchwindow.h"
+#include "store/schedulebook.h"
+
+#include <QAction>
+
+namespace nox
+{
+
+TSearchLink::TSearchLink(TNoxMainForm& form) : QObject(&form), m_form(form)
+{
+    form.OnSearch = [this](QObject*) { ShowSearchWindow(); };
+    auto* find = new QAction(QStringLiteral("スケジュールの検索(&F)..."), &form);
+    find->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+    find->setShortcutContext(Qt::WindowShortcut);
+    connect(find, &QAction::triggered, this, &TSearchLink::ShowSearchWindow);
+    form.addAction(find);
+}
+
+TSearchLink::~TSearchLink()
+{
+    delete m_window; // before the days and the book it reads
+}
+
+void TSearchLink::ShowSearchWindow()
+{
+    if (!m_window) {
+        m_window = new TForm6(*this, &m_form);
+        m_window->show();
+    }
+    if (m_window->isMinimized()) {
+        m_window->showNormal();
+    }
+    m_window->raise();
+    m_window->activateWindow();
+}
+
+TForm6* TSearchLink::searchWindow() const
+{
+    return m_window;
+}
+
+QWidget* TSearchLink::ownerWindow()
+{
+    return &m_form;
+}
+
+QString TSearchLink::dataFolder()
+{
+    return m_form.dataFolder();
+}
+
+QString TSearchLink::iniPath()
+{
+    return m_form.dataFolder() + QStringLiteral("/Nox.ini");
+}
+
+ScheduleBook& TSearchLink::book()
+{
+    if (!m_book || m_book->dataFolder() != m_form.dataFolder()) {
+        m_days.reset();
+        m_book = std::make_unique<ScheduleBook>(m_form.dataFolder(), &m_form.alarms());
+    }
+    return *m_book;
+}
+
+DayLineSource& TSearchLink::days()
+{
+    ScheduleBook& b = book();
+    if (!m_days) {
+        m_days = std::make_unique<CachingDaySource>(b);
+    }
+    return *m_days;
+}
+
+TSearchSettings TSearchLink::settings()
+{
+    const TNoxSettings& s = m_form.settings();
+    TSearchSettings t;
+    t.dateFormat = s.dateFormat;
+    t.endClose = s.endClose;
+    t.searchColor = s.searchColor;
+    t.searchColorValue = s.searchColorValue;
+    t.layout = s.layout;
+    t.print.dateFormat = s.searchDateFormat;
+    t.print.duplicateDate = s.duplicateDate;
+    t.print.emptyDays = s.noneSkedDate >= 0 && s.noneSkedDate <= 2 ? EmptyDays(s.noneSkedDate) : EmptyDays::Always;
+    return t;
+}
+
+QStringList TSearchLink::categories()
+{
+    return m_form.categories();
+}
+
+QString TSearchLink::categoryFilter()
+{
+    return m_form.categoryFilter();
+}
+
+QList<QPixmap> TSearchLink::images()
+{
+    return m_form.images();
+}
+
+const HolidayList& TSearchLink::holidays()
+{
+    return m_form.holidays();
+}
+
+TColor TSearchLink::viewFontColor()
+{
+    return m_form.viewFontColor();
+}
+
+QString TSearchLink::printFolder()
+{
+    return folders::printFolder();
+}
+
+bool TSearchLink::openSchedule(const QDate& date, qint32 id, const QString& category)
+{
+    const QString filter = m_form.categoryFilter();
+    const bool switchFilter = !filter.isEmpty() && !category.isEmpty() && category != filter;
+    if (switchFilter) {
+        m_form.SetCategoryFilter(category);
+    }
+    if (!m_form.GoToDate(date, id, switchFilter)) {
+        return false;
+    }
+    if (!m_form.isVisible() || m_form.isMinimized()) {
+        m_form.ShowFromTray();
+    }
+    m_form.raise();
+    m_form.activateWindow();
+    return true;
+}
+
+void TSearchLink::refreshViews()
+{
+    m_form.RefreshView();
+}
+
+bool TSearchLink::hasPrintSettings()
+{
+    return bool(m_form.OnSettings);
+}
+
+void TSearchLink::openPrintSettings()
+{
+    if (m_form.OnSettings) {
+        m_form.OnSettings(&m_form, QStringLiteral("印刷"));
+    }
+}
+
+TSearchLink* installSearch(TNoxMainForm& form)
+{
+    return new TSearchLink(form);
+}
+
+} // namespace nox
