@@ -126,11 +126,12 @@ QString TSearchLink::printFolder()
 bool TSearchLink::openSchedule(const QDate& date, qint32 id, const QString& category)
 {
     const QString filter = m_form.categoryFilter();
-    const bool switchFilter = !filter.isEmpty() && !category.isEmpty() && category != filter;
-    if (switchFilter) {
+    if (!filter.isEmpty() && !category.isEmpty() && category != filter) {
         m_form.SetCategoryFilter(category);
     }
-    if (!m_form.GoToDate(date, id, switchFilter)) {
+    // The views are read again: the schedule may have changed on disk since
+    // they were filled, and the list shows what the day files held.
+    if (!m_form.GoToDate(date, id, true)) {
         return false;
     }
     if (!m_form.isVisible() || m_form.isMinimized()) {

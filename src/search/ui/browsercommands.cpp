@@ -30,7 +30,13 @@ std::unique_ptr<TBrowserCommands> createBrowserCommands(QWidget* owner, QString*
         QLibrary module(path);
         module.setLoadHints(QLibrary::PreventUnloadHint);
         if (auto create = reinterpret_cast<Create>(module.resolve(kBrowserModuleEntry))) {
-            return std::unique_ptr<TBrowserCommands>(create(owner));
+            if (TBrowserCommands* commands = create(owner)) {
+                return std::unique_ptr<TBrowserCommands>(commands);
+            }
+            if (error) {
+                *error = QStringLiteral("印刷用のエンジンを起動できません。\nOpenGL を使えない環境です。");
+            }
+            return nullptr;
         }
         reasons << module.errorString();
     }

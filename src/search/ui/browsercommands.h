@@ -31,7 +31,8 @@ inline constexpr char kBrowserModuleEntry[] = "nox_create_browser_commands";
 inline constexpr char kBrowserModuleName[] = "nox_search_web";
 
 // Loads the module and creates its engine object; null with *error set
-// (naming the module) when it cannot be loaded.
+// when the module cannot be loaded (the message names it) or the engine
+// cannot run here (it needs OpenGL).
 std::unique_ptr<TBrowserCommands> createBrowserCommands(QWidget* owner, QString* error);
 
 } // namespace nox

@@ -11,7 +11,6 @@
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
-#include <QQuickWindow>
 #include <QTimer>
 #include <QUrl>
 #include <QWebEnginePage>
@@ -169,21 +168,21 @@ private:
 // The engine wants the application-wide shared OpenGL context that the
 // attribute Qt::AA_ShareOpenGLContexts makes when the application starts.
 // Making it there would cost every start of the program about 100 ms; it is
-// made here instead, before the engine's first page. Where no context can be
-// made the engine draws in software, which is all printing needs.
-void ensureShareContext()
+// made here instead, before the engine's first page. False when no OpenGL
+// context can be made: the engine cannot run then.
+bool ensureShareContext()
 {
     if (QOpenGLContext::globalShareContext()) {
-        return;
+        return true;
     }
     auto* context = new QOpenGLContext(QCoreApplication::instance());
     context->setFormat(QSurfaceFormat::defaultFormat());
-    if (context->create()) {
-        qt_gl_set_global_share_context(context);
-        return;
+    if (!context->create()) {
+        delete context;
+        return false;
     }
-    delete context;
-    QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+    qt_gl_set_global_share_context(context);
+    return true;
 }
 
 } // namespace nox
@@ -195,6 +194,8 @@ extern "C" Q_DECL_EXPORT nox::TBrowserCommands* nox_create_browser_commands(QWid
     if (::geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX")) {
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     }
-    nox::ensureShareContext();
+    if (!nox::ensureShareContext()) {
+        return nullptr;
+    }
     return new nox::TWebPrinter(owner);
 }
