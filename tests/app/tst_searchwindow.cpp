@@ -225,6 +225,9 @@ void TestSearchWindow::openingAResult()
     QCOMPARE(answers.texts.value(0).left(17), QStringLiteral("対象スケジュールが見つかりません!"));
     QCOMPARE(w->resultList()->resultModel()->rowCount(), 1);
     QVERIFY(m_link->searchWindow());
+    // The main window goes with the search window open: both write back.
+    m_f->stop();
+    QCOMPARE(readTextLines(m_f->dataFile("searchword.nox")).lines, (QStringList{"meeting C", "meeting B"}));
 }
 
 void TestSearchWindow::deletingAsksTwice()

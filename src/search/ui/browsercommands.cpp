@@ -10,12 +10,21 @@ namespace nox
 namespace
 {
 
+// Beside the program (a build tree), in <prefix>/<libdir>/nox seen from
+// <prefix>/bin (an installed copy wherever it was installed), and in the
+// folder the build was configured for.
 QStringList moduleCandidates()
 {
-    QStringList paths{QDir(QCoreApplication::applicationDirPath()).filePath(QLatin1String(kBrowserModuleName))};
-#ifdef NOX_MODULE_DIR
-    paths << QDir(QStringLiteral(NOX_MODULE_DIR)).filePath(QLatin1String(kBrowserModuleName));
+    const QDir exe(QCoreApplication::applicationDirPath());
+    const QString name = QLatin1String(kBrowserModuleName);
+    QStringList paths{exe.filePath(name)};
+#ifdef NOX_MODULE_SUBDIR
+    paths << QDir::cleanPath(exe.filePath(QStringLiteral("../" NOX_MODULE_SUBDIR "/")) + u'/' + name);
 #endif
+#ifdef NOX_MODULE_DIR
+    paths << QDir(QStringLiteral(NOX_MODULE_DIR)).filePath(name);
+#endif
+    paths.removeDuplicates();
     return paths;
 }
 

@@ -71,7 +71,8 @@ QLabel* fieldLabel(const QString& text, QWidget* buddy, QWidget* parent)
 } // namespace
 
 TForm6::TForm6(TSearchHost& host, QWidget* parent)
-    : QWidget(parent, Qt::Window), m_host(host), m_settings(host.settings())
+    : QWidget(parent, Qt::Window), m_host(host), m_settings(host.settings()), m_dataFolder(host.dataFolder()),
+      m_iniPath(host.iniPath())
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setObjectName(QStringLiteral("TForm6"));
@@ -116,7 +117,7 @@ TForm6::TForm6(TSearchHost& host, QWidget* parent)
     connect(escape, &QShortcut::activated, this, &TForm6::escapePressed);
 
     QString error;
-    if (!m_history.load(host.dataFolder(), &error)) {
+    if (!m_history.load(m_dataFolder, &error)) {
         QTimer::singleShot(0, this, [this, error] { showSearchMessage(this, QMessageBox::Warning, error); });
     }
     fillCriteria();
@@ -126,12 +127,19 @@ TForm6::TForm6(TSearchHost& host, QWidget* parent)
     m_words->setFocus();
 }
 
+// Also runs when the main window goes with the search window still open,
+// after the main window itself is gone: only what the window keeps is used.
 TForm6::~TForm6()
 {
     if (m_cancel) {
         *m_cancel = true;
     }
     waitForSearch();
+    writeSettings();
+    QString error;
+    if (!m_history.save(m_dataFolder, &error)) {
+        showSearchMessage(nullptr, QMessageBox::Warning, error);
+    }
 }
 
 void TForm6::buildToolBar(QWidget* bar)
@@ -319,7 +327,7 @@ void TForm6::fillCriteria()
 
 void TForm6::readSettings()
 {
-    const Settings ini(m_host.iniPath());
+    const Settings ini(m_iniPath);
     const QWidget* owner = m_host.ownerWindow();
     const QPoint ownerPos = owner ? owner->geometry().topLeft() : QPoint(0, 0);
     const QRect normal(ini.readInt(Key::SearchLeft, ownerPos.x() + 8), ini.readInt(Key::SearchTop, ownerPos.y() + 8),
@@ -348,7 +356,7 @@ void TForm6::readSettings()
 
 void TForm6::writeSettings()
 {
-    Settings ini(m_host.iniPath());
+    Settings ini(m_iniPath);
     const int state = isMaximized() ? 2 : isMinimized() ? 1 : 0;
     ini.writeInt(Key::SearchWindowState, state);
     if (state != 2) {
@@ -433,13 +441,7 @@ void TForm6::closeEvent(QCloseEvent* event)
     if (m_cancel) {
         *m_cancel = true;
     }
-    waitForSearch();
-    writeSettings();
-    QString error;
-    if (!m_history.save(m_host.dataFolder(), &error)) {
-        showSearchMessage(this, QMessageBox::Warning, error);
-    }
-    m_browser.reset();
+    m_browser.reset(); // ends the page engine's page
     QWidget::closeEvent(event);
 }
 

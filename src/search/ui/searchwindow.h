@@ -3,8 +3,9 @@
 // target, period, category and image, lists them, and opens, changes,
 // deletes, prints, previews, shows in the browser or saves the results
 // through the print layouts. Modeless; the main window keeps at most one
-// (app/searchlink.h). Destroyed when closed: it then writes its settings and
-// the search history and ends the page engine.
+// (app/searchlink.h). Destroyed when closed (or with the main window): it
+// then writes its settings and the search history; closing ends the page
+// engine's page.
 //
 // A search runs on a worker thread while the window shows its progress in
 // the status bar; Escape cancels it (otherwise Escape closes the window).
@@ -109,6 +110,8 @@ private:
 
     TSearchHost& m_host;
     TSearchSettings m_settings;
+    QString m_dataFolder; // kept: the window may outlive the main window's members
+    QString m_iniPath;
     SearchHistory m_history;
     QSplitter* m_vertical = nullptr;
     QSplitter* m_horizontal = nullptr;
