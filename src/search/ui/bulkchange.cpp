@@ -43,12 +43,12 @@ TForm9::TForm9(TSearchHost& host, const QList<TSkedSearchRec>& targets, QWidget*
     m_category = new TWideComboBox(category);
     addGreyEntry(m_category, QStringLiteral("指定なし"));
     m_category->addItems(host.categories());
-    category->layout()->addWidget(m_category);
+    static_cast<QHBoxLayout*>(category->layout())->addWidget(m_category, 1);
 
     QGroupBox* image = addRow(rowImage, QStringLiteral("イメージ"));
     m_image = new TImageComboBox(image);
     m_image->setImages(host.images());
-    image->layout()->addWidget(m_image);
+    static_cast<QHBoxLayout*>(image->layout())->addWidget(m_image, 1);
 
     QGroupBox* text = addRow(rowTextColor, QStringLiteral("文字色"));
     text->layout()->addWidget(colorRow(text, &m_textColor, &m_textSample));

@@ -360,9 +360,12 @@ void TForm6::writeSettings()
     const int state = isMaximized() ? 2 : isMinimized() ? 1 : 0;
     ini.writeInt(Key::SearchWindowState, state);
     if (state != 2) {
+        // The frame's corner, which move() places, and the client's size:
+        // so that the window opens again exactly where it was.
         const QRect normal = state == 1 ? normalGeometry() : geometry();
-        ini.writeInt(Key::SearchLeft, normal.left());
-        ini.writeInt(Key::SearchTop, normal.top());
+        const QPoint frameCorner = normal.topLeft() - (geometry().topLeft() - frameGeometry().topLeft());
+        ini.writeInt(Key::SearchLeft, frameCorner.x());
+        ini.writeInt(Key::SearchTop, frameCorner.y());
         ini.writeInt(Key::SearchWidth, normal.width());
         ini.writeInt(Key::SearchHeight, normal.height());
     }

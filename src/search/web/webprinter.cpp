@@ -11,6 +11,7 @@
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QScreen>
 #include <QTimer>
 #include <QUrl>
 #include <QWebEnginePage>
@@ -36,7 +37,7 @@ constexpr int kLoadTimeoutMs = 120000;
 // The engine hands pages to a printer as pictures of its resolution: enough
 // for text, and far less memory and time than 1200 dpi.
 constexpr int kPrintDpi = 300;
-constexpr int kPreviewDpi = 96;
+constexpr int kPreviewDpi = 150;
 
 // The wait cursor while the engine lays out or prints a long page.
 class BusyCursor
@@ -72,10 +73,13 @@ public:
             }
             return true;
         }
-        // The preview shows each page as a picture: screen resolution is enough.
+        // The preview shows each page as a picture, sharp enough to zoom into a little.
         printer.setResolution(kPreviewDpi);
         QPrintPreviewDialog preview(&printer, m_owner);
         preview.setWindowTitle(QStringLiteral("プレビュー"));
+        if (const QScreen* screen = m_owner ? m_owner->screen() : QGuiApplication::primaryScreen()) {
+            preview.resize(screen->availableSize() * 4 / 5);
+        }
         bool printed = true;
         QObject::connect(&preview, &QPrintPreviewDialog::paintRequested,
                          [&](QPrinter* target) { printed = printPage(target) && printed; });
