@@ -50,6 +50,28 @@ QByteArray encodeText(const QString& text)
 namespace
 {
 
+template <typename Text> QList<Text> splitAtLineBreaks(const Text& text)
+{
+    QList<Text> lines;
+    qsizetype start = 0;
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const auto c = text.at(i);
+        if (c != u'\r' && c != u'\n') {
+            continue;
+        }
+        lines.append(text.mid(start, i - start));
+        if (c == u'\r' && i + 1 < n && text.at(i + 1) == u'\n') {
+            ++i;
+        }
+        start = i + 1;
+    }
+    if (start < n) {
+        lines.append(text.mid(start));
+    }
+    return lines;
+}
+
 // Reads the whole file; 0 or the errno of the failure (EISDIR for a folder).
 // A regular file is read up to the size it had when opened (files are
 // replaced, never rewritten in place, so that is all of it); anything else
@@ -84,24 +106,12 @@ int readAllFrom(int fd, QByteArray* bytes)
 
 QStringList splitLines(const QString& text)
 {
-    QStringList lines;
-    qsizetype start = 0;
-    const qsizetype n = text.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        const QChar c = text[i];
-        if (c != u'\r' && c != u'\n') {
-            continue;
-        }
-        lines.append(text.mid(start, i - start));
-        if (c == u'\r' && i + 1 < n && text[i + 1] == u'\n') {
-            ++i;
-        }
-        start = i + 1;
-    }
-    if (start < n) {
-        lines.append(text.mid(start));
-    }
-    return lines;
+    return splitAtLineBreaks(text);
+}
+
+QList<QByteArray> splitRawLines(const QByteArray& bytes)
+{
+    return splitAtLineBreaks(bytes);
 }
 
 // Reads with plain system calls: day files are small and many (a search
@@ -239,7 +249,8 @@ bool writeFileAtomic(const QString& path, const QByteArray& bytes, QString* erro
     if (fd < 0) {
         return fail(err ? err : errno);
     }
-    struct stat old{};
+    struct stat old {
+    };
     if (::stat(target.constData(), &old) == 0) {
         ::fchmod(fd, old.st_mode & 07777);
     } else {
