@@ -117,7 +117,8 @@ BookLines ScheduleBook::lines(const QDate& date) const
 BookResult ScheduleBook::saveDay(const QDate& date, const QList<TSkedRec>& records,
                                  const QString& categoryFilter, const QList<TAlarmUpdate>& alarms)
 {
-    const BookResult written = fromWrite(nox::saveDay(m_folder, date, records, categoryFilter), dayFile(date));
+    const BookResult written =
+        fromWrite(nox::saveDay(m_folder, date, records, categoryFilter), dayFile(date));
     if (!written.ok()) {
         return written;
     }
@@ -134,7 +135,8 @@ BookResult ScheduleBook::add(const TSkedRec& rec, TAlarmUpdateMode mode)
     return applyAlarms(result, {TAlarmUpdate{rec, mode}});
 }
 
-BookResult ScheduleBook::replace(const QDate& oldDate, qint32 oldId, const TSkedRec& rec, TAlarmUpdateMode mode)
+BookResult ScheduleBook::replace(const QDate& oldDate, qint32 oldId, const TSkedRec& rec,
+                                 TAlarmUpdateMode mode)
 {
     if (oldDate == rec.date()) {
         BookResult result = replaceInDay(oldDate, oldId, rec);
@@ -222,8 +224,8 @@ BookResult ScheduleBook::rewriteFields(const QDate& date, qint32 id,
         return writeLines(date, day.lines);
     }
     const QString path = dayFile(date);
-    return BookResult::notFound(path,
-                                QStringLiteral("ファイル「%1」に ID %2 のスケジュールがありません").arg(path).arg(id));
+    return BookResult::notFound(
+        path, QStringLiteral("ファイル「%1」に ID %2 のスケジュールがありません").arg(path).arg(id));
 }
 
 BookResult ScheduleBook::rewriteLines(const QDate& date, const std::function<bool(QStringList& lines)>& edit)
@@ -290,8 +292,8 @@ BookResult ScheduleBook::writeLines(const QDate& date, const QStringList& lines)
     if (allBlank(lines)) {
         QFile file(path);
         if (file.exists() && !file.remove()) {
-            return BookResult::failed(path,
-                                      QStringLiteral("ファイル「%1」を削除できません: %2").arg(path, file.errorString()));
+            return BookResult::failed(
+                path, QStringLiteral("ファイル「%1」を削除できません: %2").arg(path, file.errorString()));
         }
         return BookResult{};
     }
