@@ -1,13 +1,17 @@
 #include "app/searchlink.h"
 
-#include "alarm/alarmcenter.h"
 #include "app/mainform.h"
 #include "core/folders.h"
+#include "dialogs/printpreview.h"
 #include "search/daysource.h"
+#include "search/ui/browsercommands.h"
+#include "search/ui/searchmessages.h"
 #include "search/ui/searchwindow.h"
 #include "store/schedulebook.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QDir>
 
 namespace nox
 {
@@ -20,11 +24,50 @@ TSearchLink::TSearchLink(TNoxMainForm& form) : QObject(&form), m_form(form)
     find->setShortcutContext(Qt::WindowShortcut);
     connect(find, &QAction::triggered, this, &TSearchLink::ShowSearchWindow);
     form.addAction(find);
+    SetPrintPreviewMakers([this](const TPrintPreviewRequest& r) { return renderSample(r); },
+                          [this](const QString& path, QSize size) { return pagePicture(path, size); });
 }
 
 TSearchLink::~TSearchLink()
 {
+    SetPrintPreviewMakers({}, {});
     delete m_window; // before the days and the book it reads
+}
+
+QString TSearchLink::renderSample(const TPrintPreviewRequest& request)
+{
+    RenderInput input;
+    input.sample = true;
+    input.today = m_form.today();
+    input.holidays = &m_form.holidays();
+    input.settings.dateFormat = request.dateFormat;
+    input.settings.duplicateDate = request.duplicateDate;
+    input.settings.emptyDays = emptyDaysOf(request.noneSkedDate);
+    input.criteria.startDate = request.startDate;
+    input.criteria.endDate = request.endDate;
+    const RenderResult r =
+        RenderTemplate(QDir(folders::printFolder()).filePath(request.layout), request.outputPath, input, true);
+    if (!r.ok()) {
+        showSearchMessage(QApplication::activeWindow(),
+                          r.status == RenderResult::NoTemplate ? QMessageBox::Information : QMessageBox::Warning,
+                          r.message);
+    }
+    return r.path;
+}
+
+// The engine is started for the one picture and ended after it: the print
+// page asks again only when another layout is chosen, and the engine's
+// hundreds of megabytes are not kept for that.
+QImage TSearchLink::pagePicture(const QString& path, QSize size)
+{
+    QWidget* owner = QApplication::activeWindow();
+    QString error;
+    const std::unique_ptr<TBrowserCommands> engine = createBrowserCommands(owner, &error);
+    if (!engine) {
+        showSearchMessage(owner, QMessageBox::Warning, error);
+        return {};
+    }
+    return engine->PagePicture(path, size);
 }
 
 void TSearchLink::ShowSearchWindow()
@@ -62,18 +105,13 @@ QString TSearchLink::iniPath()
 
 ScheduleBook& TSearchLink::book()
 {
-    if (!m_book || m_book->dataFolder() != m_form.dataFolder()) {
-        m_days.reset();
-        m_book = std::make_unique<ScheduleBook>(m_form.dataFolder(), &m_form.alarms());
-    }
-    return *m_book;
+    return m_form.book();
 }
 
 DayLineSource& TSearchLink::days()
 {
-    ScheduleBook& b = book();
     if (!m_days) {
-        m_days = std::make_unique<CachingDaySource>(b);
+        m_days = std::make_unique<CachingDaySource>(m_form.book());
     }
     return *m_days;
 }
@@ -89,7 +127,7 @@ TSearchSettings TSearchLink::settings()
     t.layout = s.layout;
     t.print.dateFormat = s.searchDateFormat;
     t.print.duplicateDate = s.duplicateDate;
-    t.print.emptyDays = s.noneSkedDate >= 0 && s.noneSkedDate <= 2 ? EmptyDays(s.noneSkedDate) : EmptyDays::Always;
+    t.print.emptyDays = emptyDaysOf(s.noneSkedDate);
     return t;
 }
 

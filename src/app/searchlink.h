@@ -4,6 +4,8 @@
 // keeps the one search window, which the tool bar's "検索/印刷...", the tray
 // menu's "スケジュールの検索(&F)" and Ctrl+F open (or focus when it is open).
 // The days the search reads stay cached here between searches and windows.
+// It also lends the settings dialog's print page the renderer's sample and
+// pictures of pages (dialogs/printpreview.h).
 #include <QObject>
 #include <QPointer>
 #include <memory>
@@ -15,6 +17,7 @@ namespace nox
 
 class CachingDaySource;
 class TForm6;
+struct TPrintPreviewRequest;
 class TNoxMainForm;
 
 class TSearchLink : public QObject, public TSearchHost
@@ -47,8 +50,10 @@ public:
     void openPrintSettings() override;
 
 private:
+    QString renderSample(const TPrintPreviewRequest& request);
+    QImage pagePicture(const QString& path, QSize size);
+
     TNoxMainForm& m_form;
-    std::unique_ptr<ScheduleBook> m_book;
     std::unique_ptr<CachingDaySource> m_days;
     QPointer<TForm6> m_window;
 };

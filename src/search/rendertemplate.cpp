@@ -323,13 +323,17 @@ RenderResult failed(const QString& message)
 
 } // namespace
 
+EmptyDays emptyDaysOf(int noneSkedDate)
+{
+    return noneSkedDate >= 0 && noneSkedDate <= 2 ? EmptyDays(noneSkedDate) : EmptyDays::Always;
+}
+
 PrintSettings readPrintSettings(const Settings& ini)
 {
     PrintSettings s;
     s.dateFormat = ini.readString(Key::SearchDateFormat);
     s.duplicateDate = ini.readBool(Key::SearchDuplicateDate);
-    const int mode = ini.readInt(Key::SearchNoneSkedDate);
-    s.emptyDays = mode >= 0 && mode <= 2 ? EmptyDays(mode) : EmptyDays::Always;
+    s.emptyDays = emptyDaysOf(ini.readInt(Key::SearchNoneSkedDate));
     return s;
 }
 

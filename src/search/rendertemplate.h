@@ -47,6 +47,9 @@ struct PrintCriteria {
 // Days without results: written only with a period, always, never.
 enum class EmptyDays { WithPeriod = 0, Always = 1, Never = 2 };
 
+// The setting "noneskeddate" (0..2); any other value reads as "always".
+EmptyDays emptyDaysOf(int noneSkedDate);
+
 // The print settings of "Nox.ini" (section "search").
 struct PrintSettings {
     QString dateFormat = QStringLiteral("yyyy/m/dd(aaa)");

@@ -2,6 +2,11 @@
 // is loaded only at the first print.
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QDir>
+#include <QLabel>
+#include <QListWidget>
+#include <QMap>
+#include <QSet>
 #include <QPushButton>
 #include <QFile>
 #include <QLineEdit>
@@ -12,7 +17,11 @@
 #include <QTest>
 #include <QTimer>
 
+#include "app/mainsettingshost.h"
 #include "app/searchlink.h"
+#include "dialogs/settingsdialog.h"
+#include "dialogs/settingspage_p.h"
+#include "dialogs/printpreview.h"
 #include "mainformfixture.h"
 #include "search/ui/browsercommands.h"
 #include "search/ui/searchwindow.h"
@@ -57,6 +66,7 @@ class TestSearchPrint : public QObject
 private slots:
     void printAndPreview();
     void aPageThatDidNotLoadIsNotPrinted();
+    void printPageShowsTheLayout();
 };
 
 void TestSearchPrint::printAndPreview()
@@ -123,6 +133,62 @@ void TestSearchPrint::aPageThatDidNotLoadIsNotPrinted()
     QVERIFY(!engine->RunBrowserCommand(QStringLiteral("/nonexistent/Schedule.html"), TBrowserCommands::bmPrint));
     QVERIFY2(message.contains(QStringLiteral("読み込めません")), qPrintable(message));
     QVERIFY(!dialogShown);
+}
+
+// "印刷設定..." opens the settings dialog's print page, which shows the
+// chosen layout rendered with the sample data: a page as a picture, a text
+// layout as its text; the rendered file does not stay.
+void TestSearchPrint::printPageShowsTheLayout()
+{
+    MainFormFixture f;
+    f.start();
+    InstallSettingsDialog(*f.form);
+    installSearch(*f.form);
+    QTest::keyClick(f.form.get(), Qt::Key_F, Qt::ControlModifier);
+    TForm6* w = f.form->findChild<TForm6*>();
+    QVERIFY(w);
+    QMap<QString, QImage> shown;
+    onModal<TForm4>(this, [&](TForm4* settings) {
+        QCOMPARE(settings->CurrentPage(), int(spPrint));
+        auto* layouts = settings->Page(spPrint)->findChild<QListWidget*>();
+        auto* thumbnail = settings->findChild<QLabel*>(QStringLiteral("Thumbnail"));
+        QPushButton* preview = nullptr;
+        for (QPushButton* b : settings->findChildren<QPushButton*>()) {
+            if (b->text() == QStringLiteral("プレビューを表示する")) {
+                preview = b;
+            }
+        }
+        for (const QString& name : {QStringLiteral("サンプル"), QStringLiteral("テキスト")}) {
+            const QList<QListWidgetItem*> items = layouts->findItems(name, Qt::MatchExactly);
+            QCOMPARE(items.size(), 1);
+            QTest::mouseClick(layouts->viewport(), Qt::LeftButton, {}, layouts->visualItemRect(items[0]).center());
+            QVERIFY(preview && preview->isEnabled());
+            QTest::mouseClick(preview, Qt::LeftButton);
+            QVERIFY(!preview->isEnabled());
+            shown[name] = thumbnail->pixmap().toImage();
+        }
+        settings->reject();
+    });
+    TNoxButton* open = w->toolButton(QStringLiteral("印刷設定..."));
+    QTest::mouseClick(open, Qt::LeftButton, {}, open->rect().center());
+    QTRY_VERIFY(!QApplication::activeModalWidget());
+    QVERIFY(QDir(f.dataFile(QStringLiteral("temp"))).entryList({QStringLiteral("Schedule.*")}).isEmpty());
+
+    // The sample page: the heading, rules and the colours of the kinds of day.
+    const QImage page = shown.value(QStringLiteral("サンプル"));
+    QCOMPARE(page.size(), QSize(193, 159));
+    QSet<QRgb> colours;
+    for (int y = 0; y < page.height(); y += 2) {
+        for (int x = 0; x < page.width(); x += 2) {
+            colours.insert(page.pixel(x, y));
+        }
+    }
+    QVERIFY2(colours.size() > 8, qPrintable(QString::number(colours.size())));
+    // The text layout is shown as text, not as the picture of a page.
+    QVERIFY(!shown.value(QStringLiteral("テキスト")).isNull());
+    QVERIFY(shown.value(QStringLiteral("テキスト")) != page);
+    f.stop();
+    QVERIFY(!PrintSampleRenderer()); // the makers go with the window
 }
 
 // The page engine needs OpenGL, which the offscreen platform has only with

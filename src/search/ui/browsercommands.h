@@ -3,6 +3,8 @@
 // (a web engine of several hundred megabytes) lives in a module of its own
 // that is loaded only when the first page is printed or previewed, never at
 // program start; deleting the object ends its page.
+#include <QImage>
+#include <QSize>
 #include <QString>
 #include <memory>
 
@@ -22,6 +24,11 @@ public:
     // shown to the user in a message box (over `owner` of the module's
     // creation). Returns true when the page was printed or previewed.
     virtual bool RunBrowserCommand(const QString& path, Mode mode) = 0;
+
+    // A picture of the top of the file's page, as wide as an A4 page and in
+    // the proportions of `size`, scaled to `size`; a null image when the page
+    // does not load (shown to the user like every failure).
+    virtual QImage PagePicture(const QString& path, QSize size) = 0;
 };
 
 // Name of the entry point of the module: TBrowserCommands* (QWidget* owner).

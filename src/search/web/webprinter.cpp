@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -38,6 +39,28 @@ constexpr int kLoadTimeoutMs = 120000;
 // for text, and far less memory and time than 1200 dpi.
 constexpr int kPrintDpi = 300;
 constexpr int kPreviewDpi = 150;
+constexpr int kPageWidth = 794; // A4 at 96 dpi
+// The engine paints a moment after the page has loaded: the picture is taken
+// again until it shows more than the empty background, for at most this long.
+constexpr int kFirstPaintMs = 3000;
+constexpr int kPaintPollMs = 50;
+
+// True when the picture holds a single colour (nothing painted yet).
+bool isBlank(const QImage& image)
+{
+    if (image.isNull()) {
+        return true;
+    }
+    const QRgb first = image.pixel(0, 0);
+    for (int y = 0; y < image.height(); y += 4) {
+        for (int x = 0; x < image.width(); x += 4) {
+            if (image.pixel(x, y) != first) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
 
 // The wait cursor while the engine lays out or prints a long page.
 class BusyCursor
@@ -90,9 +113,43 @@ public:
         return printed;
     }
 
+    QImage PagePicture(const QString& path, QSize size) override
+    {
+        if (size.isEmpty() || !load(path)) {
+            return {};
+        }
+        // The top of the page as a window of an A4 page's width at screen
+        // resolution shows it, in the picture's proportions; never on the screen.
+        m_view->resize(kPageWidth, kPageWidth * size.height() / size.width());
+        m_view->show();
+        const QImage page = firstPaint();
+        m_view->hide();
+        if (page.isNull()) {
+            return {};
+        }
+        return page.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    }
+
 private:
+    // A picture of the shown view once the engine has painted the page; the
+    // blank picture when it has not within kFirstPaintMs.
+    QImage firstPaint()
+    {
+        QElapsedTimer waited;
+        waited.start();
+        QImage page;
+        do {
+            QEventLoop pause;
+            QTimer::singleShot(kPaintPollMs, &pause, &QEventLoop::quit);
+            pause.exec();
+            page = m_view->grab().toImage();
+        } while (isBlank(page) && waited.elapsed() < kFirstPaintMs);
+        return page;
+    }
+
     // Loads the page and waits until the engine says whether it loaded: a
-    // page that failed would print the engine's error page instead.
+    // page that failed would print the engine's error page instead. A
+    // failure is shown to the user.
     bool load(const QString& path)
     {
         if (!m_view) {
