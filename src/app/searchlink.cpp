@@ -67,7 +67,11 @@ QImage TSearchLink::pagePicture(const QString& path, QSize size)
         showSearchMessage(owner, QMessageBox::Warning, error);
         return {};
     }
-    return engine->PagePicture(path, size);
+    // Sharp on a screen of several device pixels per pixel.
+    const qreal ratio = owner ? owner->devicePixelRatioF() : qApp->devicePixelRatio();
+    QImage picture = engine->PagePicture(path, (QSizeF(size) * ratio).toSize());
+    picture.setDevicePixelRatio(ratio);
+    return picture;
 }
 
 void TSearchLink::ShowSearchWindow()

@@ -16,6 +16,7 @@
 #include <QTimer>
 #include <QUrl>
 #include <QWebEnginePage>
+#include <QWebEngineSettings>
 #include <QWebEngineView>
 #include <QtGui/qopenglcontext.h>
 
@@ -115,7 +116,12 @@ public:
 
     QImage PagePicture(const QString& path, QSize size) override
     {
-        if (size.isEmpty() || !load(path)) {
+        if (size.isEmpty()) {
+            return {};
+        }
+        // A picture of the page only, as a thumbnail shows it.
+        view()->settings()->setAttribute(QWebEngineSettings::ShowScrollBars, false);
+        if (!load(path)) {
             return {};
         }
         // The top of the page as a window of an A4 page's width at screen
@@ -147,15 +153,21 @@ private:
         return page;
     }
 
-    // Loads the page and waits until the engine says whether it loaded: a
-    // page that failed would print the engine's error page instead. A
-    // failure is shown to the user.
-    bool load(const QString& path)
+    QWebEngineView* view()
     {
         if (!m_view) {
             m_view = new QWebEngineView();
             m_view->setAttribute(Qt::WA_DontShowOnScreen);
         }
+        return m_view;
+    }
+
+    // Loads the page and waits until the engine says whether it loaded: a
+    // page that failed would print the engine's error page instead. A
+    // failure is shown to the user.
+    bool load(const QString& path)
+    {
+        view();
         const BusyCursor busy;
         QEventLoop loop;
         bool loaded = false;
