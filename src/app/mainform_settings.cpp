@@ -20,11 +20,8 @@ TStyle TNoxMainForm::CurrentStyle() const
 
 QDate TNoxMainForm::SelectedDate() const
 {
-    if (viewMode() == vmMonth) {
-        const QDate selected = m_month->SelectedDate();
-        return selected.isValid() ? selected : m_month->CurrentDate();
-    }
-    return m_dayMode->currentDate();
+    const QDate selected = m_month->SelectedDate();
+    return viewMode() == vmMonth && selected.isValid() ? selected : mode().currentDate();
 }
 
 void TNoxMainForm::ApplySettingsStyle(int index, const TStyle& style, bool halfFormat)
@@ -68,10 +65,8 @@ void TNoxMainForm::SetHolidays(const HolidayList& holidays)
     for (const auto& [key, holiday] : m_holidays.items()) {
         m_month->AddHoliday(holiday.Name, QDate::fromString(key, QStringLiteral("yyyy/MM/dd")));
     }
-    if (viewMode() == vmDay) {
-        ColorColumns();
-    }
-    m_mode->showStatus();
+    ColorColumns();
+    mode().showStatus();
 }
 
 void TNoxMainForm::ApplyPrintSettings(const TNoxSettings& s)
