@@ -224,8 +224,6 @@ public:
     // The focused day column's date, or the month view's selected day.
     QDate SelectedDate() const;
     const ImageStrip& imageStrip() const { return m_imageStrip; }
-    // The strip as the views draw it.
-    const QList<QPixmap>& images() const { return m_images; }
     bool imagesChanged() const { return m_imagesChanged; }
     // Each takes a page's values into the running program (the dialog has
     // written the files already).

@@ -63,7 +63,9 @@ TScheduleMenu::TScheduleMenu(QWidget* parent, const QList<QAction*>& navigation)
     m_menu->addSeparator();
     addCommand(m_menu, QStringLiteral("祝祭日に設定(&Z)..."), C::Holidays,
                QKeySequence(Qt::CTRL | Qt::Key_Z));
-    addCommand(m_menu, QStringLiteral("検索"), C::Search, QKeySequence(Qt::CTRL | Qt::Key_F))
+    // Ctrl+F is the window's own shortcut of the search (a second one here
+    // would make the key ambiguous in the views, and it would do nothing).
+    addCommand(m_menu, QStringLiteral("検索"), C::Search)
         ->setVisible(false);
     setAvailable(C::Holidays, false);
     setAvailable(C::Search, false);

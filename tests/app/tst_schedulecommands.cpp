@@ -147,6 +147,7 @@ private slots:
     void editorFromDoubleClickAndEnter();
     void editorListButtonsOpenTheSettingsPage();
     void monthDoubleClickOnGridLineOpensNothing();
+    void windowShortcutsReachTheViews();
 };
 
 void TestScheduleCommands::menuRules_data()
@@ -553,6 +554,26 @@ void TestScheduleCommands::monthDoubleClickOnGridLineOpensNothing()
     QCoreApplication::processEvents();
     QVERIFY(!opened);
     QCOMPARE(form->mode().selectedRecord()->ID, 100);
+}
+
+// The search window's Ctrl+F is the window's: no command of the views may
+// make it ambiguous there.
+void TestScheduleCommands::windowShortcutsReachTheViews()
+{
+    MainFormFixture f;
+    TNoxMainForm* form = startWith100(f, false);
+    int found = 0;
+    auto* find = new QAction(form);
+    find->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+    find->setShortcutContext(Qt::WindowShortcut);
+    QObject::connect(find, &QAction::triggered, [&found] { ++found; });
+    form->addAction(find);
+    form->OnSearch = [](QObject*) {};
+    form->commands().updateAvailability();
+    key(Qt::Key_F, Qt::ControlModifier);
+    form->SwitchViewClick();
+    key(Qt::Key_F, Qt::ControlModifier);
+    QCOMPARE(found, 2);
 }
 
 QTEST_MAIN(TestScheduleCommands)
