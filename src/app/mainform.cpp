@@ -20,6 +20,7 @@
 #include "app/statuspanels.h"
 #include "core/folders.h"
 #include "core/settings.h"
+#include "core/textfile.h"
 #include "dialogs/processing.h"
 #include "monthview/monthview.h"
 #include "sked/skedcontrol.h"
@@ -94,7 +95,7 @@ void TNoxMainForm::FormCreate()
     folders::ensureDataFolder();
     const QString styleIni = m_dataFolder + QStringLiteral("/style.ini");
     if (!QFile::exists(styleIni) || m_storedVersion.isEmpty()) {
-        QFile::copy(folders::defaultFolder() + QStringLiteral("/style.ini"), styleIni); // never overwrites
+        copyFileIfMissing(folders::defaultFolder() + QStringLiteral("/style.ini"), styleIni);
     }
 
     m_viewMode = m_settings.viewMode == vmMonth ? vmMonth : vmDay;

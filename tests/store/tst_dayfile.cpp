@@ -1,5 +1,6 @@
 #include <QtTest>
 
+#include <QRandomGenerator>
 #include <QStringEncoder>
 #include <QTemporaryDir>
 
@@ -48,6 +49,7 @@ private slots:
     void deleteKeepsBadLinesAndWithdrawsAfterWrite();
     void legacyFileReadsAndOldLinesComeUpToDate();
     void unreadableFileIsNotOverwritten();
+    void untouchedLinesKeepTheirBytes();
     void findById();
 
 private:
@@ -235,6 +237,72 @@ void TestDayFile::unreadableFileIsNotOverwritten()
     r = saveDay(m_dir->filePath("nowhere"), kDay, QList<TSkedRec>{rec(1, 1, "x")});
     QVERIFY(!r.ok);
     QVERIFY(!r.error.isEmpty());
+}
+
+namespace
+{
+
+// Bytes of one line (no line break) that are mostly neither UTF-8 nor CP932;
+// never blank, as blank lines are not kept.
+QByteArray strayLine(QRandomGenerator& rng)
+{
+    QByteArray line("~");
+    const int n = int(rng.bounded(1, 40));
+    while (line.size() < n) {
+        const char c = char(rng.bounded(256));
+        if (c != '\r' && c != '\n') {
+            line += c;
+        }
+    }
+    return line;
+}
+
+QList<QByteArray> byteLines(const QByteArray& bytes)
+{
+    QList<QByteArray> lines;
+    for (const QByteArray& piece : splitByteLines(bytes)) {
+        lines << withoutLineBreak(piece).toByteArray();
+    }
+    return lines;
+}
+
+} // namespace
+
+// A stray byte garbles nothing: every line the save did not change keeps its
+// exact bytes, around valid lines in UTF-8 and CP932 and one in another
+// colour notation; only the edited schedule is written anew.
+void TestDayFile::untouchedLinesKeepTheirBytes()
+{
+    QStringEncoder sjis("CP932");
+    const QByteArray edited = QStringLiteral("16\t18\tclWindowText\tclWindowText\t1\t-1\t1\t\t会議\t\t-1\t\t0").toUtf8();
+    const QList<QByteArray> kept{
+        sjis.encode(QStringLiteral("20\t21\t$00000000\tclBlack\t0\t-1\t2\t\t昼食\t\t-1\t\t0")),
+        "22\t23\tclBlack\tclBlack\t0\t-1\t3\t\t\xFF\xFE\x81 stray\t\t-1\t\t0",
+        "\x80\x81garbage\tnot a schedule",
+    };
+    const QString path = dayFilePath(m_dir->path(), kDay);
+    for (quint32 seed = 1; seed <= 20; ++seed) {
+        QRandomGenerator rng(seed);
+        QList<QByteArray> input{edited};
+        for (const QByteArray& line : kept) {
+            input << strayLine(rng) << line;
+        }
+        QVERIFY(writeFileAtomic(path, input.join("\r\n") + "\r\n"));
+        TDayLoadResult day = loadDay(m_dir->path(), kDay);
+        QCOMPARE(day.records.size(), 3);
+        day.records[0].Text = QStringLiteral("会議室変更");
+        QVERIFY(saveDay(m_dir->path(), kDay, day.records).ok);
+
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QList<QByteArray> output = byteLines(f.readAll());
+        for (const QByteArray& line : input.mid(1)) {
+            QVERIFY2(output.removeOne(line), line.toHex().constData());
+        }
+        QCOMPARE(output, QList<QByteArray>{QStringLiteral("16\t18\tclWindowText\tclWindowText\t1\t-1\t1\t\t"
+                                                          "会議室変更\t\t-1\t\t0")
+                                               .toUtf8()});
+    }
 }
 
 void TestDayFile::findById()
