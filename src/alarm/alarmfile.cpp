@@ -101,10 +101,12 @@ bool SaveAlarmList(const AlarmList& list, const QString& dataFolder, const QDate
 {
     const QString path = alarmFilePath(dataFolder);
     if (list.loadFailed()) {
+        const QString message =
+            QStringLiteral("%1 は起動時に読めなかったため、上書きしません").arg(QDir::toNativeSeparators(path));
         if (error) {
-            *error = QStringLiteral("%1 は起動時に読めなかったため、上書きしません")
-                         .arg(QDir::toNativeSeparators(path));
+            *error = message;
         }
+        reportWriteFailure(path, message);
         return false;
     }
     const QString nowKey = AlarmKey(now);

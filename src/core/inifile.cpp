@@ -197,6 +197,7 @@ bool IniFile::writeString(const QString& section, const QString& key, const QStr
     IniText t = IniText::load(m_path);
     if (!t.readOk) {
         m_lastError = t.readError;
+        reportWriteFailure(m_path, m_lastError);
         return false; // never replace a file we could not read
     }
     // A line break would split the entry; values are one line.
@@ -254,6 +255,7 @@ bool IniFile::eraseSection(const QString& section)
     IniText t = IniText::load(m_path);
     if (!t.readOk) {
         m_lastError = t.readError;
+        reportWriteFailure(m_path, m_lastError);
         return false;
     }
     const qsizetype header = t.findSection(section);
@@ -269,6 +271,7 @@ bool IniFile::deleteKey(const QString& section, const QString& key)
     IniText t = IniText::load(m_path);
     if (!t.readOk) {
         m_lastError = t.readError;
+        reportWriteFailure(m_path, m_lastError);
         return false;
     }
     const qsizetype at = t.findKey(t.findSection(section), key, nullptr);

@@ -73,12 +73,14 @@ TDayWriteResult writeDayLines(const QString& path, DayLines day, bool sort)
 }
 
 // The day's existing lines without blanks; fails when the file exists but
-// cannot be read (writing then would lose what it holds).
+// cannot be read (writing then would lose what it holds). The refused write
+// is reported like a failed one.
 bool readDayLines(const QString& path, DayLines* day, QString* error)
 {
     TextReadResult read = readTextLines(path);
     if (!read.ok) {
         *error = read.error;
+        reportWriteFailure(path, read.error);
         return false;
     }
     day->lines.clear();

@@ -3,6 +3,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "../common/straylines.h"
 #include "alarm/alarmfile.h"
 #include "alarm/alarmlist.h"
 #include "core/textfile.h"
@@ -67,6 +68,9 @@ private slots:
     void loadReadsKindTolerantly();
     void unreadableFileIsNotOverwritten();
     void saveFailureIsReported();
+    void untouchedLinesKeepTheirBytes();
+    void faultKeepsTheOldFile_data();
+    void faultKeepsTheOldFile();
 };
 
 void TestAlarmList::keyFormat()
@@ -285,6 +289,63 @@ void TestAlarmList::saveFailureIsReported()
     QString error;
     QVERIFY(!SaveAlarmList(list, notAFolder, QDateTime(kDay, QTime(9, 0)), &error));
     QVERIFY(!error.isEmpty());
+}
+
+// Entries in another notation (a Kind "01", a fourth field) and lines that
+// are no entry keep their bytes through a load and a save that adds an entry.
+void TestAlarmList::untouchedLinesKeepTheirBytes()
+{
+    const QList<QByteArray> kept{"2026/12/07 09:30\t42\t1", "2026/12/07 10:00\t-7\t01\t\xFF\x81" "extra",
+                                 "2026/12/08 08:00\t43", "\x82\xA0 not an entry\t\xFE"};
+    QTemporaryDir dir;
+    for (quint32 seed = 1; seed <= 10; ++seed) {
+        const QByteArray input = "\xEF\xBB\xBF" + test::withStrayLines(kept, seed);
+        QVERIFY(writeFile(alarmFilePath(dir.path()), input));
+        AlarmList list;
+        QVERIFY(LoadAlarmList(list, dir.path()).ok);
+        list.add("2026/12/07 12:00", {44, akStart});
+        QVERIFY(SaveAlarmList(list, dir.path(), QDateTime(kDay, QTime(9, 0))));
+
+        QList<QByteArray> output = test::fileByteLines(alarmFilePath(dir.path()));
+        QVERIFY(output[0].startsWith("\xEF\xBB\xBF"));
+        output[0].remove(0, 3);
+        QByteArray missing;
+        QVERIFY2(test::takeAll(test::byteLinesOf(input.mid(3)), output, &missing), missing.toHex().constData());
+        QCOMPARE(output, QList<QByteArray>{"2026/12/07 12:00\t44\t1"});
+    }
+}
+
+void TestAlarmList::faultKeepsTheOldFile_data()
+{
+    QTest::addColumn<int>("step");
+    QTest::addColumn<int>("err");
+    QTest::newRow("open") << int(WriteStep::Open) << EACCES;
+    QTest::newRow("short write") << int(WriteStep::Write) << ENOSPC;
+    QTest::newRow("full disk at flush") << int(WriteStep::Flush) << ENOSPC;
+    QTest::newRow("fsync") << int(WriteStep::Sync) << EIO;
+    QTest::newRow("rename") << int(WriteStep::Rename) << EXDEV;
+}
+
+void TestAlarmList::faultKeepsTheOldFile()
+{
+    QFETCH(int, step);
+    QFETCH(int, err);
+    QTemporaryDir dir;
+    AlarmList list;
+    UpdateScheduleAlarms(list, schedule(kDay, 20, 30, 42), amNew);
+    const QDateTime now(kDay, QTime(8, 0));
+    QVERIFY(SaveAlarmList(list, dir.path(), now));
+    const QStringList before = fileLines(dir.path());
+    UpdateScheduleAlarms(list, schedule(kDay, 22, 5, 43), amNew);
+    const QString path = alarmFilePath(dir.path());
+    setWriteFaultHook([&](const QString& p, WriteStep s) { return p == path && int(s) == step ? err : 0; });
+    QString error;
+    const bool saved = SaveAlarmList(list, dir.path(), now, &error);
+    setWriteFaultHook({});
+    QVERIFY(!saved);
+    QVERIFY(error.contains(path) && error.contains(QString::fromLocal8Bit(strerror(err))));
+    QCOMPARE(fileLines(dir.path()), before);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"alarm.nox"});
 }
 
 QTEST_GUILESS_MAIN(TestAlarmList)

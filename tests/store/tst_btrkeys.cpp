@@ -12,7 +12,7 @@
 
 #include <map>
 
-#include "scratchdir.h"
+#include "../common/scratchdir.h"
 
 using namespace nox;
 using namespace nox::btr;

@@ -1,13 +1,14 @@
 #include <QtTest>
 
-#include <QRandomGenerator>
 #include <QStringEncoder>
 #include <QTemporaryDir>
 
+#include "../common/straylines.h"
 #include "core/textfile.h"
 #include "store/dayfile.h"
 
 using namespace nox;
+using namespace nox::test;
 
 namespace
 {
@@ -239,35 +240,6 @@ void TestDayFile::unreadableFileIsNotOverwritten()
     QVERIFY(!r.error.isEmpty());
 }
 
-namespace
-{
-
-// Bytes of one line (no line break) that are mostly neither UTF-8 nor CP932;
-// never blank, as blank lines are not kept.
-QByteArray strayLine(QRandomGenerator& rng)
-{
-    QByteArray line("~");
-    const int n = int(rng.bounded(1, 40));
-    while (line.size() < n) {
-        const char c = char(rng.bounded(256));
-        if (c != '\r' && c != '\n') {
-            line += c;
-        }
-    }
-    return line;
-}
-
-QList<QByteArray> byteLines(const QByteArray& bytes)
-{
-    QList<QByteArray> lines;
-    for (const QByteArray& piece : splitByteLines(bytes)) {
-        lines << withoutLineBreak(piece).toByteArray();
-    }
-    return lines;
-}
-
-} // namespace
-
 // A stray byte garbles nothing: every line the save did not change keeps its
 // exact bytes, around valid lines in UTF-8 and CP932 and one in another
 // colour notation; only the edited schedule is written anew.
@@ -282,23 +254,16 @@ void TestDayFile::untouchedLinesKeepTheirBytes()
     };
     const QString path = dayFilePath(m_dir->path(), kDay);
     for (quint32 seed = 1; seed <= 20; ++seed) {
-        QRandomGenerator rng(seed);
-        QList<QByteArray> input{edited};
-        for (const QByteArray& line : kept) {
-            input << strayLine(rng) << line;
-        }
-        QVERIFY(writeFileAtomic(path, input.join("\r\n") + "\r\n"));
+        const QByteArray input = withStrayLines(kept, seed);
+        QVERIFY(writeFileAtomic(path, edited + "\r\n" + input));
         TDayLoadResult day = loadDay(m_dir->path(), kDay);
         QCOMPARE(day.records.size(), 3);
         day.records[0].Text = QStringLiteral("会議室変更");
         QVERIFY(saveDay(m_dir->path(), kDay, day.records).ok);
 
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        QList<QByteArray> output = byteLines(f.readAll());
-        for (const QByteArray& line : input.mid(1)) {
-            QVERIFY2(output.removeOne(line), line.toHex().constData());
-        }
+        QList<QByteArray> output = fileByteLines(path);
+        QByteArray missing;
+        QVERIFY2(takeAll(byteLinesOf(input), output, &missing), missing.toHex().constData());
         QCOMPARE(output, QList<QByteArray>{QStringLiteral("16\t18\tclWindowText\tclWindowText\t1\t-1\t1\t\t"
                                                           "会議室変更\t\t-1\t\t0")
                                                .toUtf8()});

@@ -9,7 +9,7 @@
 #include <unistd.h>
 
 #include "core/textfile.h"
-#include "scratchdir.h"
+#include "../common/scratchdir.h"
 #include "store/journalfile.h"
 #include "store/memostore.h"
 
