@@ -23,8 +23,8 @@ bool takeLine(const QByteArray& line, QList<QByteArray>& after)
 {
     for (qsizetype i = 0; i < after.size(); ++i) {
         const QByteArray& out = after[i];
-        if (out == line || (out.startsWith(line) && out.at(line.size()) == '\t' &&
-                            out.count('\t') == kSkedFieldCount - 1)) {
+        if (out == line ||
+            (out.startsWith(line) && out.at(line.size()) == '\t' && out.count('\t') == kSkedFieldCount - 1)) {
             after.removeAt(i);
             return true;
         }

@@ -145,7 +145,8 @@ PopupRequest latePopupRequest(const QList<std::pair<QString, PopupRequest>>& lat
     request.lateCount = int(late.size());
     if (late.size() == 1) {
         const auto& [key, alarm] = late.first();
-        request.message = QStringLiteral("%1 の通知 (遅れて表示)\r\n").arg(dueMinuteText(key)) + alarm.message;
+        request.message =
+            QStringLiteral("%1 の通知 (遅れて表示)\r\n").arg(dueMinuteText(key)) + alarm.message;
         request.record = alarm.record;
         return request;
     }
@@ -191,14 +192,15 @@ void examineMinute(AlarmList& list, const AlarmSettings& settings, const QDateTi
     examineMinutes(list, settings, now, now, dataFolder, popup);
 }
 
-void examineMinutes(AlarmList& list, const AlarmSettings& settings, const QDateTime& first, const QDateTime& now,
-                    const QString& dataFolder, const PopupCallback& popup)
+void examineMinutes(AlarmList& list, const AlarmSettings& settings, const QDateTime& first,
+                    const QDateTime& now, const QString& dataFolder, const PopupCallback& popup)
 {
     QList<PopupRequest> requests;
     if (settings.alarmEnable) {
         QList<std::pair<QString, PopupRequest>> late;
         for (const AlarmList::Entry& e : takeDueAlarms(list, AlarmKey(first), AlarmKey(now))) {
-            std::optional<PopupRequest> request = alarmPopupRequest(dataFolder, e.key, e.rec, settings.alarmSound);
+            std::optional<PopupRequest> request =
+                alarmPopupRequest(dataFolder, e.key, e.rec, settings.alarmSound);
             if (!request) {
                 continue;
             }

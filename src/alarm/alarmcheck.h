@@ -80,7 +80,7 @@ void examineMinute(AlarmList& list, const AlarmSettings& settings, const QDateTi
 // stall or a suspend): every alarm due in them fires, those more than a
 // minute late together in one late popup; time signals only for the minute
 // of `now` (missed ones are not replayed).
-void examineMinutes(AlarmList& list, const AlarmSettings& settings, const QDateTime& first, const QDateTime& now,
-                    const QString& dataFolder, const PopupCallback& popup);
+void examineMinutes(AlarmList& list, const AlarmSettings& settings, const QDateTime& first,
+                    const QDateTime& now, const QString& dataFolder, const PopupCallback& popup);
 
 } // namespace nox

@@ -101,8 +101,8 @@ bool SaveAlarmList(const AlarmList& list, const QString& dataFolder, const QDate
 {
     const QString path = alarmFilePath(dataFolder);
     if (list.loadFailed()) {
-        const QString message =
-            QStringLiteral("%1 は起動時に読めなかったため、上書きしません").arg(QDir::toNativeSeparators(path));
+        const QString message = QStringLiteral("%1 は起動時に読めなかったため、上書きしません")
+                                    .arg(QDir::toNativeSeparators(path));
         if (error) {
             *error = message;
         }
@@ -120,8 +120,8 @@ bool SaveAlarmList(const AlarmList& list, const QString& dataFolder, const QDate
     if (lines.isEmpty()) {
         return removeFile(path, error);
     }
-    return writeTextFile(path, keepOriginalLines(list.loadedLines(), lines, canonicalAlarmLine), list.loadedBom(),
-                         error);
+    return writeTextFile(path, keepOriginalLines(list.loadedLines(), lines, canonicalAlarmLine),
+                         list.loadedBom(), error);
 }
 
 } // namespace nox

@@ -68,10 +68,11 @@ bool dataFolderUsable(const QString& folder)
     if (nox::folders::canWriteFolder(folder, &reason)) {
         return true;
     }
-    showStartError(QStringLiteral("データフォルダー「%1」に書き込めないため、Nox を起動できません。\n"
-                                  "理由: %2\n\n"
-                                  "フォルダーの書き込み権限や空き容量を確認してから、もう一度起動してください。")
-                       .arg(folder, reason));
+    showStartError(
+        QStringLiteral("データフォルダー「%1」に書き込めないため、Nox を起動できません。\n"
+                       "理由: %2\n\n"
+                       "フォルダーの書き込み権限や空き容量を確認してから、もう一度起動してください。")
+            .arg(folder, reason));
     return false;
 }
 
@@ -102,8 +103,10 @@ bool takeInstanceRole(nox::SingleInstance& guard, int* exitCode)
         return false;
     case Role::Failed:
         // Run all the same: a lock that cannot be made must not keep the user out.
-        showStartError(guard.errorString() +
-                       QStringLiteral("\n\n二重起動の確認ができないまま起動します。Nox を同時に二つ開かないでください。"));
+        showStartError(
+            guard.errorString() +
+            QStringLiteral(
+                "\n\n二重起動の確認ができないまま起動します。Nox を同時に二つ開かないでください。"));
         return true;
     }
     return true;

@@ -71,8 +71,10 @@ int openLockFile(const QString& path, bool create)
 // removes the file; a lock on the removed file keeps nobody out).
 bool namesSameFile(int fd, const QString& path)
 {
-    struct stat held{};
-    struct stat named{};
+    struct stat held {
+    };
+    struct stat named {
+    };
     return ::fstat(fd, &held) == 0 && ::stat(QFile::encodeName(path).constData(), &named) == 0 &&
            held.st_ino == named.st_ino && held.st_dev == named.st_dev;
 }
@@ -170,7 +172,8 @@ InstanceLock::Result InstanceLock::tryAcquire()
         // Only for messages: without them the lock holds all the same.
         const QByteArray info =
             QByteArray::number(::getpid()) + '\n' + QSysInfo::machineHostName().toUtf8() + '\n';
-        const bool noted = ::ftruncate(fd, 0) == 0 && ::pwrite(fd, info.constData(), size_t(info.size()), 0) > 0;
+        const bool noted =
+            ::ftruncate(fd, 0) == 0 && ::pwrite(fd, info.constData(), size_t(info.size()), 0) > 0;
         Q_UNUSED(noted);
         m_fd = fd;
         return Result::Acquired;

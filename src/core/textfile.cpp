@@ -2,9 +2,9 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QStringDecoder>
 #include <QStringEncoder>
-#include <QHash>
 
 #include <cerrno>
 #include <cstring>
@@ -299,7 +299,8 @@ QString replacedFile(const QString& path)
 // the usual ones for a new file.
 void takePermissions(int fd, const QByteArray& target)
 {
-    struct stat old{};
+    struct stat old {
+    };
     if (::stat(target.constData(), &old) == 0) {
         ::fchmod(fd, old.st_mode & 07777);
         return;

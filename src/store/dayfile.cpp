@@ -114,8 +114,8 @@ TDayWriteResult saveDayLines(const QString& folder, const QDate& date, const QSt
         }
     }
     // A record that did not change keeps the bytes of its line.
-    for (const TextLine& line : keepOriginalLines(replaced, recordLines,
-                                                  [&date](const QString& line) { return canonicalLine(line, date); })) {
+    for (const TextLine& line : keepOriginalLines(
+             replaced, recordLines, [&date](const QString& line) { return canonicalLine(line, date); })) {
         day.lines.append(withAllFields(line, date));
     }
     return writeDayLines(path, std::move(day), true);

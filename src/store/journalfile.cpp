@@ -146,7 +146,8 @@ bool JournalledFile::open(OpenMode mode)
         setErrorString(reasonOf(errno));
         return false;
     }
-    struct stat st{};
+    struct stat st {
+    };
     ::fstat(m_fd, &st);
     m_fileSize = m_size = st.st_size;
     m_seen = DiskState();
@@ -192,8 +193,10 @@ bool JournalledFile::lockCurrentFile(QString* error)
                 return false;
             }
         }
-        struct stat named{};
-        struct stat held{};
+        struct stat named {
+        };
+        struct stat held {
+        };
         if (::stat(name.constData(), &named) != 0) {
             *error = failure(QStringLiteral("ファイルが見つかりません"), errno);
             ::flock(m_fd, LOCK_UN);
@@ -218,7 +221,8 @@ bool JournalledFile::lockCurrentFile(QString* error)
 JournalledFile::DiskState JournalledFile::diskState() const
 {
     DiskState s;
-    struct stat st{};
+    struct stat st {
+    };
     if (::fstat(m_fd, &st) != 0) {
         return s;
     }
@@ -310,8 +314,8 @@ void JournalledFile::removeUnfinishedJournals()
 {
     const QFileInfo info(journalPath());
     QDir folder(info.absolutePath());
-    for (const QString& name :
-         folder.entryList({QLatin1Char('.') + info.fileName() + QStringLiteral(".*")}, QDir::Files | QDir::Hidden)) {
+    for (const QString& name : folder.entryList({QLatin1Char('.') + info.fileName() + QStringLiteral(".*")},
+                                                QDir::Files | QDir::Hidden)) {
         folder.remove(name);
     }
 }

@@ -407,8 +407,8 @@ void TestAlarmCheck::stallsAndSuspends_data()
     QTest::newRow("61 s stall") << QList<QDateTime>{at(0, 10, 29, 59, 500), at(0, 10, 31, 0, 500)}
                                 << QStringList{"late:A"};
     // The reminder and the start of B in one popup; the 11:00 signal is not replayed.
-    QTest::newRow("5-minute suspend") << QList<QDateTime>{at(0, 10, 58, 30), at(0, 11, 3, 30)}
-                                      << QStringList{"late:2"};
+    QTest::newRow("5-minute suspend")
+        << QList<QDateTime>{at(0, 10, 58, 30), at(0, 11, 3, 30)} << QStringList{"late:2"};
     // Only the last 24 hours are examined: B's entries go without a word.
     QTest::newRow("2-day suspend") << QList<QDateTime>{at(0, 10, 58, 30), at(2, 10, 58, 30)}
                                    << QStringList{"late:D"};

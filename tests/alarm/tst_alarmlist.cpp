@@ -295,7 +295,9 @@ void TestAlarmList::saveFailureIsReported()
 // are no entry keep their bytes through a load and a save that adds an entry.
 void TestAlarmList::untouchedLinesKeepTheirBytes()
 {
-    const QList<QByteArray> kept{"2026/12/07 09:30\t42\t1", "2026/12/07 10:00\t-7\t01\t\xFF\x81" "extra",
+    const QList<QByteArray> kept{"2026/12/07 09:30\t42\t1",
+                                 "2026/12/07 10:00\t-7\t01\t\xFF\x81"
+                                 "extra",
                                  "2026/12/08 08:00\t43", "\x82\xA0 not an entry\t\xFE"};
     QTemporaryDir dir;
     for (quint32 seed = 1; seed <= 10; ++seed) {
@@ -310,7 +312,8 @@ void TestAlarmList::untouchedLinesKeepTheirBytes()
         QVERIFY(output[0].startsWith("\xEF\xBB\xBF"));
         output[0].remove(0, 3);
         QByteArray missing;
-        QVERIFY2(test::takeAll(test::byteLinesOf(input.mid(3)), output, &missing), missing.toHex().constData());
+        QVERIFY2(test::takeAll(test::byteLinesOf(input.mid(3)), output, &missing),
+                 missing.toHex().constData());
         QCOMPARE(output, QList<QByteArray>{"2026/12/07 12:00\t44\t1"});
     }
 }

@@ -31,7 +31,9 @@ QProcessEnvironment environmentFor(const QString& home)
 
 bool hasLock(const QString& home)
 {
-    return !QDir(home + QStringLiteral("/run")).entryList({QStringLiteral("nox-*.lock")}, QDir::Files).isEmpty();
+    return !QDir(home + QStringLiteral("/run"))
+                .entryList({QStringLiteral("nox-*.lock")}, QDir::Files)
+                .isEmpty();
 }
 
 } // namespace

@@ -91,8 +91,7 @@ void TestFolders::existingDataIsNeverSwappedForAnEmptyFolder()
         QSKIP("cannot mount a tmpfs here (needs root)");
     }
     QVERIFY(QDir().mkpath(home.path() + "/data/" + user));
-    const bool readOnly =
-        QProcess::execute("mount", {"-o", "remount,ro", home.path() + "/data"}) == 0;
+    const bool readOnly = QProcess::execute("mount", {"-o", "remount,ro", home.path() + "/data"}) == 0;
     qputenv("NOX_HOME", home.path().toUtf8());
     qputenv("XDG_DATA_HOME", xdg.path().toUtf8());
     folders::resetCache();

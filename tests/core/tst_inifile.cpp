@@ -183,8 +183,12 @@ void TestIniFile::unreadableFileIsNotReplaced()
 void TestIniFile::strayBytesSurviveWrites()
 {
     QStringEncoder sjis("CP932");
-    const QList<QByteArray> kept{"[window1]", "left=10", "top=\x82\xA0\xFF", "[search]",
-                                 sjis.encode(QStringLiteral("layout=サンプル")), "; \xFE comment"};
+    const QList<QByteArray> kept{"[window1]",
+                                 "left=10",
+                                 "top=\x82\xA0\xFF",
+                                 "[search]",
+                                 sjis.encode(QStringLiteral("layout=サンプル")),
+                                 "; \xFE comment"};
     for (quint32 seed = 1; seed <= 10; ++seed) {
         const QByteArray input = test::withStrayLines(kept, seed) + "[sked]\r\ncount=5\r\n";
         QVERIFY(writeFileAtomic(m_path, input));
@@ -196,7 +200,8 @@ void TestIniFile::strayBytesSurviveWrites()
 
         QList<QByteArray> output = test::fileByteLines(m_path);
         QByteArray missing;
-        QVERIFY2(test::takeAll(test::byteLinesOf(input.chopped(9)), output, &missing), missing.toHex().constData());
+        QVERIFY2(test::takeAll(test::byteLinesOf(input.chopped(9)), output, &missing),
+                 missing.toHex().constData());
         QCOMPARE(output, (QList<QByteArray>{"count=7", "[clock]", "format=hh:nn"}));
     }
 }

@@ -137,7 +137,8 @@ void TestTextFile::injectedFaultKeepsOldFile()
     const bool wrote = writeFileAtomic(path, QByteArray(20000, 'n'), &error);
     setWriteFaultHook({});
     QVERIFY(!wrote);
-    QVERIFY2(error.contains(path) && error.contains(QString::fromLocal8Bit(strerror(err))), qPrintable(error));
+    QVERIFY2(error.contains(path) && error.contains(QString::fromLocal8Bit(strerror(err))),
+             qPrintable(error));
     QFile f(path);
     QVERIFY(f.open(QIODevice::ReadOnly));
     QCOMPARE(f.readAll(), old);
@@ -177,7 +178,8 @@ void TestTextFile::linesDecodeOnTheirOwn()
 {
     const QByteArray bytes = QStringLiteral("会議\r\n").toUtf8() + sjis(QStringLiteral("予定")) + "\r\n" +
                              QStringLiteral("資料").toUtf8() + "\xFF\r\n" + QStringLiteral("昼食").toUtf8();
-    QCOMPARE(nox::splitLines(decodeText(bytes)).mid(0, 2), (QStringList{QStringLiteral("会議"), QStringLiteral("予定")}));
+    QCOMPARE(nox::splitLines(decodeText(bytes)).mid(0, 2),
+             (QStringList{QStringLiteral("会議"), QStringLiteral("予定")}));
     QTemporaryDir dir;
     const QString path = dir.filePath("t.txt");
     QVERIFY(writeFileAtomic(path, bytes));
@@ -194,7 +196,8 @@ void TestTextFile::untouchedLinesKeepTheirBytes()
     QTemporaryDir dir;
     const QString path = dir.filePath("t.txt");
     const QByteArray stray("\x81\xFF\xFE\x80 x\x00y");
-    const QByteArray bytes = "\xEF\xBB\xBF" + sjis(QStringLiteral("一行目")) + "\r\n" + stray + "\r\nthird\r\n";
+    const QByteArray bytes =
+        "\xEF\xBB\xBF" + sjis(QStringLiteral("一行目")) + "\r\n" + stray + "\r\nthird\r\n";
     QVERIFY(writeFileAtomic(path, bytes));
     TextReadResult r = readTextLines(path);
     QVERIFY(r.bom);
@@ -212,7 +215,8 @@ void TestTextFile::untouchedLinesKeepTheirBytes()
 
 void TestTextFile::originalLinesMatchByMeaning()
 {
-    const QList<TextLine> old{TextLine::fromBytes("a=01"), TextLine::fromBytes("b\xFF"), TextLine::fromBytes("a=01")};
+    const QList<TextLine> old{TextLine::fromBytes("a=01"), TextLine::fromBytes("b\xFF"),
+                              TextLine::fromBytes("a=01")};
     const auto number = [](const QString& line) {
         return line.section(u'=', 0, 0) + QString::number(line.section(u'=', 1).toInt());
     };
@@ -246,7 +250,8 @@ void TestTextFile::failuresReachTheObserver()
 {
     QTemporaryDir dir;
     QStringList seen;
-    setWriteFailureObserver([&](const QString& path, const QString& message) { seen << path + u'|' + message; });
+    setWriteFailureObserver(
+        [&](const QString& path, const QString& message) { seen << path + u'|' + message; });
     const QString missing = dir.filePath("missing/t.txt");
     QVERIFY(!writeTextLines(missing, {"x"}));
     QVERIFY(removeFile(dir.filePath("none.txt"))); // nothing to delete is no failure

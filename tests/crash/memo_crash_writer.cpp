@@ -31,12 +31,14 @@ const QDate kFirstDay(2026, 1, 1);
 QString memoText(qint64 day, qint64 seq)
 {
     const int length = int((seq * 7919) % 400);
-    return QStringLiteral("%1:%2:").arg(day).arg(seq) + QString(length / 2, u'メ') + QString(length % 7, u'x');
+    return QStringLiteral("%1:%2:").arg(day).arg(seq) + QString(length / 2, u'メ') +
+           QString(length % 7, u'x');
 }
 
 void say(const char* what, qint64 day, qint64 seq)
 {
-    const QByteArray line = QByteArray(what) + ' ' + QByteArray::number(day) + ' ' + QByteArray::number(seq) + '\n';
+    const QByteArray line =
+        QByteArray(what) + ' ' + QByteArray::number(day) + ' ' + QByteArray::number(seq) + '\n';
     if (::write(STDOUT_FILENO, line.constData(), size_t(line.size())) != line.size()) {
         std::_Exit(3);
     }

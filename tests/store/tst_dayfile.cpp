@@ -246,7 +246,8 @@ void TestDayFile::unreadableFileIsNotOverwritten()
 void TestDayFile::untouchedLinesKeepTheirBytes()
 {
     QStringEncoder sjis("CP932");
-    const QByteArray edited = QStringLiteral("16\t18\tclWindowText\tclWindowText\t1\t-1\t1\t\t会議\t\t-1\t\t0").toUtf8();
+    const QByteArray edited =
+        QStringLiteral("16\t18\tclWindowText\tclWindowText\t1\t-1\t1\t\t会議\t\t-1\t\t0").toUtf8();
     const QList<QByteArray> kept{
         sjis.encode(QStringLiteral("20\t21\t$00000000\tclBlack\t0\t-1\t2\t\t昼食\t\t-1\t\t0")),
         "22\t23\tclBlack\tclBlack\t0\t-1\t3\t\t\xFF\xFE\x81 stray\t\t-1\t\t0",

@@ -166,7 +166,8 @@ private slots:
             QVERIFY(list.save(m_data).ok);
             QList<QByteArray> output = test::fileByteLines(m_data + "/holiday.txt");
             QByteArray missing;
-            QVERIFY2(test::takeAll(test::byteLinesOf(holidayBytes), output, &missing), missing.toHex().constData());
+            QVERIFY2(test::takeAll(test::byteLinesOf(holidayBytes), output, &missing),
+                     missing.toHex().constData());
             QCOMPARE(output, QList<QByteArray>{QString::fromUtf8("2026/02/11\t建国記念の日").toUtf8()});
 
             const QByteArray categoryBytes = test::withStrayLines(categories, seed);

@@ -8,8 +8,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "core/textfile.h"
 #include "../common/scratchdir.h"
+#include "core/textfile.h"
 #include "store/journalfile.h"
 #include "store/memostore.h"
 

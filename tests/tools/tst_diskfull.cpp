@@ -60,9 +60,10 @@ struct SmallDisk {
         QDir().mkpath(mountPoint);
         QProcess mount;
         mount.start(QStringLiteral("mount"),
-                    {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"), QStringLiteral("size=2m"),
-                     QStringLiteral("tmpfs"), mountPoint});
-        mounted = mount.waitForFinished(10000) && mount.exitStatus() == QProcess::NormalExit && mount.exitCode() == 0;
+                    {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
+                     QStringLiteral("size=2m"), QStringLiteral("tmpfs"), mountPoint});
+        mounted = mount.waitForFinished(10000) && mount.exitStatus() == QProcess::NormalExit &&
+                  mount.exitCode() == 0;
         why = QString::fromLocal8Bit(mount.readAllStandardError()).trimmed();
     }
     ~SmallDisk()
@@ -92,9 +93,9 @@ void TestDiskFull::fullDiskKeepsEveryFile()
     QVERIFY(QDir().mkpath(data));
     // A day file longer than one page, pending alarms, memos and settings.
     for (int i = 0; i < 6; ++i) {
-        const ToolRun r = runNoxToolOn(data, {"add", "2026-12-07", QStringLiteral("%1:00").arg(9 + i),
-                                              QStringLiteral("%1:30").arg(9 + i), QString(400, u'予'), "--alarm",
-                                              "5"});
+        const ToolRun r =
+            runNoxToolOn(data, {"add", "2026-12-07", QStringLiteral("%1:00").arg(9 + i),
+                                QStringLiteral("%1:30").arg(9 + i), QString(400, u'予'), "--alarm", "5"});
         QCOMPARE(r.exitCode, 0);
     }
     QCOMPARE(runNoxToolOn(data, {"memo", "set", "2026-12-07", QString(300, u'メ')}).exitCode, 0);
@@ -113,7 +114,8 @@ void TestDiskFull::fullDiskKeepsEveryFile()
 
     const QString filler = disk.mountPoint + QStringLiteral("/filler");
     QVERIFY(fillDisk(filler));
-    ToolRun r = runNoxToolOn(data, {"add", "2026-12-07", "20:00", "20:30", QString(400, u'満'), "--alarm", "0"});
+    ToolRun r =
+        runNoxToolOn(data, {"add", "2026-12-07", "20:00", "20:30", QString(400, u'満'), "--alarm", "0"});
     QCOMPARE(r.exitCode, 1);
     QVERIFY2(r.err.contains(QStringLiteral("20261207.dat")), qPrintable(r.err));
     r = runNoxToolOn(data, {"memo", "set", "2026-12-07", QString(900, u'長')});

@@ -326,7 +326,8 @@ void TestNoxTool::staleLockDoesNotBlock()
     QTemporaryDir dir;
     // A lock left by a process that no longer exists, and an empty one left
     // by a process killed before it wrote its id.
-    for (const QByteArray& content : {"999999999\n" + QSysInfo::machineHostName().toUtf8() + "\n", QByteArray()}) {
+    for (const QByteArray& content :
+         {"999999999\n" + QSysInfo::machineHostName().toUtf8() + "\n", QByteArray()}) {
         QVERIFY(writeFile(InstanceLock::pathFor(dir.path()), content));
         const ToolRun r = runNoxToolOn(dir.path(), {"memo", "set", "2026-12-07", "x"});
         QVERIFY2(r.exitCode == 0, qPrintable(dump(r)));

@@ -177,8 +177,8 @@ bool NoxTool::openDataFolder(bool forWriting)
     } else {
         m_folder = folders::dataFolder();
         if (!QFileInfo(m_folder).isDir() && !(forWriting && folders::ensureDataFolder())) {
-            fail(exitNotFound,
-                 QStringLiteral("Nox's data folder %1 does not exist").arg(QDir::toNativeSeparators(m_folder)));
+            fail(exitNotFound, QStringLiteral("Nox's data folder %1 does not exist")
+                                   .arg(QDir::toNativeSeparators(m_folder)));
             return false;
         }
     }
