@@ -43,11 +43,7 @@ inline QList<QByteArray> byteLines(QByteArray bytes)
     if (bytes.startsWith("\xEF\xBB\xBF")) {
         bytes.remove(0, 3);
     }
-    QList<QByteArray> lines;
-    for (const QByteArray& piece : splitByteLines(bytes)) {
-        lines << withoutLineBreak(piece).toByteArray();
-    }
-    return lines;
+    return splitRawLines(bytes);
 }
 
 inline QList<QByteArray> nonEmpty(const QList<QByteArray>& lines)

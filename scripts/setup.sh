@@ -1,14 +1,22 @@
 #!/usr/bin/env bash
 # Installs what is missing (Debian 12 packages), builds Nox, then either runs
-# it ("run") or runs the whole test suite offscreen ("test").
+# it ("run"), runs the whole test suite offscreen ("test"), or builds the
+# Debian package nox_<version>_<arch>.deb in build-package/ ("package").
 set -euo pipefail
 mode=${1:-run}
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${NOX_BUILD_DIR:-$here/build}
+case "$mode" in
+  run | test | package) ;;
+  *)
+    echo "usage: $0 [run|test|package]" >&2
+    exit 2
+    ;;
+esac
 
 packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-tools-dev qt6-l10n-tools
   qt6-multimedia-dev qt6-translations-l10n fonts-noto-cjk libbenchmark-dev
-  xvfb xauth xdotool imagemagick trayer)
+  xvfb xauth xdotool imagemagick trayer librsvg2-bin desktop-file-utils appstream dpkg-dev file)
 
 missing=()
 for p in "${packages[@]}"; do
@@ -26,6 +34,19 @@ launcher=()
 if command -v ccache >/dev/null 2>&1; then
   launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 fi
+
+if [ "$mode" = package ]; then
+  # A release build for /usr without tests; CPack asks dpkg-shlibdeps for the
+  # library dependencies.
+  build=${NOX_PACKAGE_BUILD_DIR:-$here/build-package}
+  cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
+    -DNOX_BUILD_TESTS=OFF -DNOX_BUILD_BENCH=OFF "${launcher[@]}"
+  cmake --build "$build" -j"$(nproc)"
+  rm -f "$build"/nox_*.deb
+  (cd "$build" && cpack -G DEB)
+  echo "Built: $(ls "$build"/nox_*.deb)"
+  exit 0
+fi
 cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}"
 cmake --build "$build" -j"$(nproc)"
 
@@ -36,9 +57,5 @@ case "$mode" in
   test)
     cd "$build"
     QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j"$(nproc)"
-    ;;
-  *)
-    echo "usage: $0 [run|test]" >&2
-    exit 2
     ;;
 esac

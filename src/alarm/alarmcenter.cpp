@@ -17,6 +17,14 @@ bool AlarmCenter::SaveAlarmList(QString* error) const
     return nox::SaveAlarmList(m_list, m_dataFolder, now(), error);
 }
 
+BookResult AlarmCenter::UpdateScheduleAlarms(const QList<TAlarmUpdate>& updates)
+{
+    for (const TAlarmUpdate& update : updates) {
+        nox::UpdateScheduleAlarms(m_list, update.rec, update.mode);
+    }
+    return BookResult{};
+}
+
 std::function<void(qint32 id)> AlarmCenter::alarmWithdrawer()
 {
     return [this](qint32 id) { withdrawAlarms(id); };

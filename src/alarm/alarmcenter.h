@@ -2,7 +2,8 @@
 // The process's one alarm list together with what drives it: the data
 // folder, the alarm settings, the clock and the receiver of popup requests.
 // The main window owns one, loads it during its deferred start-up, calls
-// CheckAlarmsAndSignals at every timer beat and saves it when it goes.
+// CheckAlarmsAndSignals at every timer beat and saves it when it goes. As
+// the schedule book's alarm sink it follows every change of a day file.
 #include <QDateTime>
 #include <QString>
 #include <functional>
@@ -10,11 +11,12 @@
 #include "alarm/alarmcheck.h"
 #include "alarm/alarmfile.h"
 #include "alarm/alarmlist.h"
+#include "store/alarmsink.h"
 
 namespace nox
 {
 
-class AlarmCenter
+class AlarmCenter : public ScheduleAlarmSink
 {
 public:
     explicit AlarmCenter(QString dataFolder = {});
@@ -41,6 +43,8 @@ public:
     {
         return nox::UpdateScheduleAlarms(m_list, rec, mode);
     }
+    // The list lives in memory until SaveAlarmList: this never fails.
+    BookResult UpdateScheduleAlarms(const QList<TAlarmUpdate>& updates) override;
     // Mode 3 for one ID: what deleting a schedule line does to its alarms.
     void withdrawAlarms(qint32 id) { m_list.removeId(id); }
     // withdrawAlarms as a callable for deleteSkedById (store/dayfile.h). The

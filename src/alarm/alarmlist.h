@@ -11,6 +11,7 @@
 #include <QTime>
 
 #include "core/textfile.h"
+#include "store/alarmsink.h"
 #include "store/skedrec.h"
 
 namespace nox
@@ -102,15 +103,8 @@ private:
     bool m_loadFailed = false;
 };
 
-// How UpdateScheduleAlarms treats a schedule.
-enum TAlarmUpdateMode {
-    amStoredAgain = 0, // moved, copied, pasted, span changed: withdraw, then enter
-    amNew = 1,         // new schedule: enter only
-    amEdited = 2,      // edited: withdraw, then enter
-    amRemoved = 3,     // removed: withdraw only
-};
-
-// Brings the entries of schedule `rec` up to date. Withdrawing removes every
+// Brings the entries of schedule `rec` up to date (`mode`: TAlarmUpdateMode
+// of store/alarmsink.h). Withdrawing removes every
 // entry of rec.ID whatever its key. Entering (only when AlarmMinutes >= 0)
 // adds the start moment with Kind 1 and, when AlarmMinutes > 0, the moment
 // that many minutes before it with Kind 2 (possibly on an earlier day).

@@ -36,7 +36,7 @@ void installFontSubstitutions()
     const QString sans = QStringLiteral("Noto Sans CJK JP");
     const QString mono = QStringLiteral("Noto Sans Mono CJK JP");
     const QString serif = QStringLiteral("Noto Serif CJK JP");
-    // Proportional and UI Gothic faces of the original platform.
+    // Proportional and UI Gothic faces named in settings written on Windows.
     for (const char* name : {"ＭＳ Ｐゴシック", "MS PGothic", "MS UI Gothic", "メイリオ", "Meiryo",
                              "Meiryo UI", "Yu Gothic", "游ゴシック", "Tahoma", "MS Sans Serif"}) {
         QFont::insertSubstitution(QString::fromUtf8(name), sans);

@@ -2,8 +2,10 @@
 // Japanese environment, hands over to a running instance or shows the main
 // window and runs the event loop.
 #include <QApplication>
+#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QEvent>
+#include <QIcon>
 #include <QMessageBox>
 #include <QTimer>
 #include <cstdio>
@@ -12,7 +14,6 @@
 #include "app/appenvironment.h"
 #include "app/mainform.h"
 #include "app/singleinstance.h"
-#include "app/toolglyphs.h"
 #include "app/writefailurenotices.h"
 #include "core/folders.h"
 
@@ -51,6 +52,19 @@ private:
     double m_painted = -1;
     double m_started = -1;
 };
+
+// The icon theme's "nox", installed with the program; where the theme has none
+// (a build tree, a portable copy) the same pictures built into the program.
+QIcon applicationIcon()
+{
+    QIcon bundled;
+    QDirIterator it(QStringLiteral(":/icons/hicolor"), {QStringLiteral("nox.png")}, QDir::Files,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        bundled.addFile(it.next());
+    }
+    return QIcon::fromTheme(QStringLiteral("nox"), bundled);
+}
 
 void showStartError(const QString& text)
 {
@@ -123,10 +137,12 @@ int main(int argc, char* argv[])
         return 1;
     }
     QApplication app(argc, argv);
+    // The application name is also the window class the desktop entry names
+    // (StartupWMClass). No display name: Qt would append it to every title.
     QApplication::setApplicationName(QStringLiteral("Nox"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Nox"));
     QApplication::setApplicationVersion(nox::productVersion());
-    QApplication::setWindowIcon(nox::appIcon());
+    QGuiApplication::setDesktopFileName(QStringLiteral(NOX_APP_ID));
+    QApplication::setWindowIcon(applicationIcon());
     nox::setUpJapaneseEnvironment(app);
 
     const QString dataFolder = nox::folders::dataFolder();

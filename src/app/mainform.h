@@ -58,6 +58,7 @@ class TMonthViewItem;
 class AlarmCenter;
 class TClockPanel;
 class TDateBanner;
+class TForm11;
 class TNoxButton;
 class TNoxMemo;
 class TStatusPanels;
@@ -182,6 +183,12 @@ public:
     void ShowHelp();
     void ShowAbout();
 
+    // --- free memo (mainform_freememo.cpp) ----------------------------------------
+    // Opens the free memo window, or gives the open one the focus (unless
+    // `activate` is false: the reopening at start-up leaves it to this window).
+    void FreeMemoClick(bool activate = true);
+    TForm11* freeMemo() const;
+
     // Hooks the later windows set (schedule commands, search, settings, free memo).
     std::function<void(QObject* Sender)> OnAddSchedule;
     std::function<void(QObject* Sender)> OnEditSchedule;
@@ -265,6 +272,11 @@ private:
     void openPopup(const PopupRequest& request);
     void showPopupWindow(const PopupRequest& request); // TForm7
     void setUpPopups();
+    // free memo (mainform_freememo.cpp)
+    void applyFreeMemoLook();
+    void keepFreeMemoInFront();
+    bool freeMemoSaved();
+    bool closeFreeMemo();
 
     Options m_options;
     TNoxSettings m_settings;
@@ -324,6 +336,7 @@ private:
     QMenu* m_trayMenu = nullptr;
     QMenu* m_navMenu = nullptr;
     QMenu* m_categoryMenu = nullptr;
+    QPointer<TForm11> m_freeMemo;
 };
 
 } // namespace nox

@@ -177,40 +177,4 @@ QPixmap toolGlyph(ToolGlyph glyph)
     return pm;
 }
 
-namespace
-{
-QPixmap iconPixmap(int size)
-{
-    QPixmap pm(size, size);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.scale(size / 32.0, size / 32.0);
-    p.setPen(QPen(QColor(0x33, 0x44, 0x66), 1.5));
-    p.setBrush(Qt::white);
-    p.drawRoundedRect(QRectF(3, 5, 26, 24), 3, 3);
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(0x2A, 0x6F, 0xD6));
-    p.drawRoundedRect(QRectF(3.75, 5.75, 24.5, 7), 2, 2);
-    p.setBrush(QColor(0x33, 0x44, 0x66));
-    p.drawRect(QRectF(9, 2, 2.5, 6));
-    p.drawRect(QRectF(20.5, 2, 2.5, 6));
-    p.setPen(QPen(QColor(0xD0, 0x40, 0x30), 2.2, Qt::SolidLine, Qt::RoundCap));
-    p.setBrush(Qt::NoBrush);
-    p.drawEllipse(QRectF(10, 14, 12, 12));
-    p.drawLine(QPointF(16, 20), QPointF(16, 16.5));
-    p.drawLine(QPointF(16, 20), QPointF(18.5, 21.5));
-    return pm;
-}
-} // namespace
-
-QIcon appIcon()
-{
-    QIcon icon;
-    for (int size : {16, 24, 32, 48, 64, 128}) {
-        icon.addPixmap(iconPixmap(size));
-    }
-    return icon;
-}
-
 } // namespace nox

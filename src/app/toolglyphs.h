@@ -24,7 +24,4 @@ enum class ToolGlyph {
 // The glyph on a transparent background.
 QPixmap toolGlyph(ToolGlyph glyph);
 
-// The program's icon (window, tray, about box): a small desk calendar.
-QIcon appIcon();
-
 } // namespace nox

@@ -64,7 +64,7 @@ struct TDayKindColors {
 };
 
 // The font face the program uses where a style names none (the desktop's
-// icon font on the original platform); the application substitutes it with
+// icon font in styles written on Windows); the application substitutes it with
 // an installed Japanese sans-serif.
 inline constexpr const char* kStyleFallbackFontName = "ＭＳ Ｐゴシック";
 inline constexpr int kStyleFallbackFontSize = 9;

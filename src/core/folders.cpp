@@ -87,7 +87,27 @@ bool isWritableFolder(const QString& path)
     return QDir().mkpath(path) && QFileInfo(path).isWritable();
 }
 
-QString xdgDataRoot()
+// <prefix>/share/nox seen from <prefix>/bin.
+QString installedFactoryFolder(const QString& exe)
+{
+    return QDir::cleanPath(exe + QStringLiteral("/../share/nox"));
+}
+
+// An installed copy keeps its factory files in <prefix>/share/nox, a portable
+// copy (an unpacked folder, a build tree) beside the program. An installed
+// copy never writes below its prefix, even when it may (run by root, or
+// installed into the user's own folder).
+bool isInstalledCopy()
+{
+    if (!noxHome().isEmpty()) {
+        return false;
+    }
+    const QString exe = executableFolder();
+    return !QFileInfo::exists(exe + QStringLiteral("/default")) &&
+           QFileInfo::exists(installedFactoryFolder(exe) + QStringLiteral("/default"));
+}
+
+QString userDataRoot()
 {
     QString xdg = qEnvironmentVariable("XDG_DATA_HOME");
     if (xdg.isEmpty()) {
@@ -99,15 +119,18 @@ QString xdgDataRoot()
 // Existing data is used where it is, also when it cannot be written (the
 // start then says so instead of showing an empty planner). Only where no
 // data folder exists yet does a program folder that cannot be written send
-// the data to $XDG_DATA_HOME/nox.
+// the data to $XDG_DATA_HOME/nox (always used by an installed copy).
 QString dataRoot()
 {
+    const QString xdg = userDataRoot();
+    if (isInstalledCopy()) {
+        return xdg;
+    }
     const QString program = programFolder();
     const QString inProgram = program + QStringLiteral("/data");
     if (QFileInfo::exists(inProgram + QLatin1Char('/') + userName())) {
         return inProgram;
     }
-    const QString xdg = xdgDataRoot();
     if (QFileInfo::exists(xdg + QLatin1Char('/') + userName())) {
         return xdg;
     }
@@ -129,7 +152,7 @@ QStringList factoryPlaces()
     }
     places << exe;
     if (home.isEmpty()) {
-        places << QDir::cleanPath(exe + QStringLiteral("/../share/nox"));
+        places << installedFactoryFolder(exe);
 #ifdef NOX_INSTALL_DATADIR
         places << QStringLiteral(NOX_INSTALL_DATADIR);
 #endif

@@ -6,7 +6,9 @@
 //                   used, writable or not; where none exists yet and the
 //                   program folder is not writable, the data root is
 //                   $XDG_DATA_HOME/nox instead (an existing folder there is
-//                   used before a new one below the program folder);
+//                   used before a new one below the program folder), and
+//                   always for an installed copy (factory files in
+//                   <prefix>/share/nox and none beside the executable);
 //   factory files ("default", "print", "nox.html"): with NOX_HOME set, in
 //                   NOX_HOME first, then beside the executable; otherwise
 //                   beside the executable, then <prefix>/share/nox.

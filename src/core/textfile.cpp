@@ -22,17 +22,6 @@ const QByteArray kBom = QByteArrayLiteral("\xEF\xBB\xBF");
 
 } // namespace
 
-QByteArrayView withoutLineBreak(QByteArrayView line)
-{
-    if (line.endsWith("\r\n")) {
-        return line.chopped(2);
-    }
-    if (line.endsWith('\n') || line.endsWith('\r')) {
-        return line.chopped(1);
-    }
-    return line;
-}
-
 TextLine TextLine::fromBytes(QByteArray bytes)
 {
     TextLine line(decodeLine(bytes));
@@ -74,10 +63,16 @@ QString decodeText(const QByteArray& bytes)
     }
     QString text;
     text.reserve(view.size());
-    for (const QByteArray& piece : splitByteLines(view)) {
-        const QByteArrayView content = withoutLineBreak(piece);
-        text += decodeLine(content);
-        text += QString::fromLatin1(QByteArrayView(piece).sliced(content.size()));
+    qsizetype start = 0;
+    for (qsizetype i = 0; i <= view.size(); ++i) {
+        if (i < view.size() && view[i] != '\r' && view[i] != '\n') {
+            continue;
+        }
+        text += decodeLine(view.sliced(start, i - start));
+        if (i < view.size()) {
+            text += QLatin1Char(view[i]);
+        }
+        start = i + 1;
     }
     return text;
 }
@@ -87,18 +82,21 @@ QByteArray encodeText(const QString& text)
     return text.toUtf8();
 }
 
-QStringList splitLines(const QString& text)
+namespace
 {
-    QStringList lines;
+
+template <typename Text> QList<Text> splitAtLineBreaks(const Text& text)
+{
+    QList<Text> lines;
     qsizetype start = 0;
     const qsizetype n = text.size();
     for (qsizetype i = 0; i < n; ++i) {
-        const QChar c = text[i];
+        const auto c = text.at(i);
         if (c != u'\r' && c != u'\n') {
             continue;
         }
         lines.append(text.mid(start, i - start));
-        if (c == u'\r' && i + 1 < n && text[i + 1] == u'\n') {
+        if (c == u'\r' && i + 1 < n && text.at(i + 1) == u'\n') {
             ++i;
         }
         start = i + 1;
@@ -109,26 +107,16 @@ QStringList splitLines(const QString& text)
     return lines;
 }
 
-QList<QByteArray> splitByteLines(QByteArrayView bytes)
+} // namespace
+
+QStringList splitLines(const QString& text)
 {
-    QList<QByteArray> lines;
-    qsizetype start = 0;
-    const qsizetype n = bytes.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        const char c = bytes[i];
-        if (c != '\r' && c != '\n') {
-            continue;
-        }
-        if (c == '\r' && i + 1 < n && bytes[i + 1] == '\n') {
-            ++i;
-        }
-        lines.append(bytes.sliced(start, i + 1 - start).toByteArray());
-        start = i + 1;
-    }
-    if (start < n) {
-        lines.append(bytes.sliced(start).toByteArray());
-    }
-    return lines;
+    return splitAtLineBreaks(text);
+}
+
+QList<QByteArray> splitRawLines(const QByteArray& bytes)
+{
+    return splitAtLineBreaks(bytes);
 }
 
 TextReadResult readTextLines(const QString& path)
@@ -154,8 +142,8 @@ TextReadResult readTextLines(const QString& path)
     if (r.bom) {
         view = view.sliced(kBom.size());
     }
-    for (const QByteArray& piece : splitByteLines(view)) {
-        r.textLines.append(TextLine::fromBytes(withoutLineBreak(piece).toByteArray()));
+    for (QByteArray& line : splitRawLines(view.toByteArray())) {
+        r.textLines.append(TextLine::fromBytes(std::move(line)));
         r.lines.append(r.textLines.last().text());
     }
     r.ok = true;
@@ -185,6 +173,19 @@ QByteArray textFileBytes(const QList<TextLine>& lines, bool bom)
 bool writeTextFile(const QString& path, const QList<TextLine>& lines, bool bom, QString* error)
 {
     return writeFileAtomic(path, textFileBytes(lines, bom), error);
+}
+
+bool rewriteTextLines(const QString& path, const QStringList& lines, QString* error)
+{
+    const TextReadResult old = readTextLines(path);
+    if (!old.ok) {
+        if (error) {
+            *error = old.error;
+        }
+        reportWriteFailure(path, old.error);
+        return false;
+    }
+    return writeTextFile(path, keepOriginalLines(old.textLines, lines), old.bom, error);
 }
 
 QList<TextLine> keepOriginalLines(const QList<TextLine>& old, const QStringList& texts,

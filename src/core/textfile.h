@@ -50,10 +50,9 @@ QByteArray encodeText(const QString& text);
 
 // Splits at CR LF, lone LF or lone CR; a final line break adds no empty line.
 QStringList splitLines(const QString& text);
-// The same on bytes, each piece keeping its line break.
-QList<QByteArray> splitByteLines(QByteArrayView bytes);
-// A piece of splitByteLines without its line break.
-QByteArrayView withoutLineBreak(QByteArrayView line);
+// The same on the bytes of a file, before decoding: CP932 never uses the bytes
+// of CR and LF inside a character, so each line can be decoded by itself.
+QList<QByteArray> splitRawLines(const QByteArray& bytes);
 
 struct TextReadResult {
     bool exists = false; // false: the file is missing (reads as empty)
@@ -81,6 +80,13 @@ QByteArray textFileBytes(const QList<TextLine>& lines, bool bom);
 // matched in their order; texts without a match are new lines.
 QList<TextLine> keepOriginalLines(const QList<TextLine>& old, const QStringList& texts,
                                   const std::function<QString(const QString&)>& canonical = {});
+
+// Replaces the file at `path` by `lines`: a line equal to a line the file
+// holds now keeps that line's bytes (keepOriginalLines) and a leading
+// byte-order mark stays; other lines are UTF-8. An existing file that cannot
+// be read is not replaced (what it holds is unknown); that is reported like
+// a failed write.
+bool rewriteTextLines(const QString& path, const QStringList& lines, QString* error = nullptr);
 
 // The one writer of every file the program stores. The bytes go to a new
 // temporary file beside `path`; every write() is checked for a short or

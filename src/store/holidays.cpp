@@ -86,15 +86,7 @@ ListFileResult saveListFile(const char* fileName, const QString& dataFolder, con
 {
     ListFileResult result;
     result.source = QDir(dataFolder).filePath(QString::fromLatin1(fileName));
-    const TextReadResult old = readTextLines(result.source);
-    if (!old.ok) {
-        // What it holds is unknown: replacing it could lose it.
-        result.ok = false;
-        result.error = old.error;
-        reportWriteFailure(result.source, old.error);
-        return result;
-    }
-    result.ok = writeTextFile(result.source, keepOriginalLines(old.textLines, lines), old.bom, &result.error);
+    result.ok = rewriteTextLines(result.source, lines, &result.error);
     return result;
 }
 

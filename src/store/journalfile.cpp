@@ -60,6 +60,24 @@ QString reasonOf(int err)
     return QString::fromLocal8Bit(std::strerror(err));
 }
 
+// The part of each page that `count` bytes from `start` cover: calls
+// step(page, offset in the page, bytes done before it, bytes in this page) until
+// it returns false. Returns the bytes done.
+template <typename Step> qint64 forEachPagePart(qint64 start, qint64 count, Step step)
+{
+    qint64 done = 0;
+    while (done < count) {
+        const qint64 at = start + done;
+        const qint64 offset = at % kJournalPageSize;
+        const qint64 part = qMin(count - done, kJournalPageSize - offset);
+        if (!step(at / kJournalPageSize, offset, done, part)) {
+            break;
+        }
+        done += part;
+    }
+    return done;
+}
+
 } // namespace
 
 QByteArray journalBytes(qint64 size, const std::map<qint64, QByteArray>& originals)
@@ -160,7 +178,7 @@ void JournalledFile::close()
     if (m_fd >= 0) {
         rollback();
         if (m_locked) {
-            ::flock(m_fd, LOCK_UN);
+            unlockDescriptor();
             m_locked = false;
         }
         ::close(m_fd);
@@ -181,17 +199,36 @@ QString JournalledFile::failure(const QString& what, int err)
     return QStringLiteral("%1「%2」: %3").arg(what, m_path, reasonOf(err));
 }
 
+// An exclusive lock on the open file. A file system without locks (some
+// network shares) is used unlocked: one process at a time is then up to the
+// user, as it was before.
+bool JournalledFile::lockDescriptor(QString* error)
+{
+    while (::flock(m_fd, LOCK_EX) != 0) {
+        if (errno == ENOLCK || errno == EOPNOTSUPP || errno == EINVAL) {
+            return true;
+        }
+        if (errno != EINTR) {
+            *error = failure(QStringLiteral("ファイルをロックできません"), errno);
+            return false;
+        }
+    }
+    return true;
+}
+
+void JournalledFile::unlockDescriptor()
+{
+    ::flock(m_fd, LOCK_UN);
+}
+
 // Locks the file that `m_path` names now: when it was replaced (renamed
 // over, restored from a backup) since it was opened, the new one is opened.
 bool JournalledFile::lockCurrentFile(QString* error)
 {
     const QByteArray name = QFile::encodeName(m_path);
     for (int attempt = 0; attempt < 8; ++attempt) {
-        while (::flock(m_fd, LOCK_EX) != 0) {
-            if (errno != EINTR) {
-                *error = failure(QStringLiteral("ファイルをロックできません"), errno);
-                return false;
-            }
+        if (!lockDescriptor(error)) {
+            return false;
         }
         struct stat named {
         };
@@ -199,7 +236,7 @@ bool JournalledFile::lockCurrentFile(QString* error)
         };
         if (::stat(name.constData(), &named) != 0) {
             *error = failure(QStringLiteral("ファイルが見つかりません"), errno);
-            ::flock(m_fd, LOCK_UN);
+            unlockDescriptor();
             return false;
         }
         ::fstat(m_fd, &held);
@@ -207,7 +244,7 @@ bool JournalledFile::lockCurrentFile(QString* error)
             m_locked = true;
             return true;
         }
-        ::flock(m_fd, LOCK_UN);
+        unlockDescriptor();
         ::close(m_fd);
         if (!openDescriptor()) {
             *error = failure(QStringLiteral("ファイルを開けません"), errno);
@@ -275,7 +312,7 @@ void JournalledFile::endAccess()
         return;
     }
     m_seen = diskState();
-    ::flock(m_fd, LOCK_UN);
+    unlockDescriptor();
     m_locked = false;
 }
 
@@ -358,23 +395,20 @@ int JournalledFile::readAt(char* data, qint64 size, qint64 pos) const
 qint64 JournalledFile::readData(char* data, qint64 maxSize)
 {
     const qint64 start = pos();
-    const qint64 n = qMin(maxSize, m_size - start);
-    qint64 done = 0;
-    while (done < n) {
-        const qint64 at = start + done;
-        const qint64 page = at / kJournalPageSize;
-        const qint64 offset = at % kJournalPageSize;
-        const qint64 chunk = qMin(n - done, kJournalPageSize - offset);
-        const auto it = m_dirty.find(page);
-        if (it != m_dirty.end()) {
-            std::memcpy(data + done, it->second.constData() + offset, size_t(chunk));
-        } else if (const int err = readAt(data + done, chunk, at)) {
-            setErrorString(reasonOf(err));
-            return done > 0 ? done : -1;
-        }
-        done += chunk;
-    }
-    return done;
+    bool failed = false;
+    const qint64 done =
+        forEachPagePart(start, qMax<qint64>(0, qMin(maxSize, m_size - start)),
+                        [&](qint64 page, qint64 offset, qint64 from, qint64 part) {
+                            const auto it = m_dirty.find(page);
+                            if (it != m_dirty.end()) {
+                                std::memcpy(data + from, it->second.constData() + offset, size_t(part));
+                            } else if (const int err = readAt(data + from, part, start + from)) {
+                                setErrorString(reasonOf(err));
+                                failed = true;
+                            }
+                            return !failed;
+                        });
+    return failed && done == 0 ? -1 : done;
 }
 
 QByteArray& JournalledFile::pageForWrite(qint64 page)
@@ -399,20 +433,19 @@ qint64 JournalledFile::writeData(const char* data, qint64 maxSize)
         return -1;
     }
     const qint64 start = pos();
-    qint64 done = 0;
-    while (done < maxSize) {
-        const qint64 at = start + done;
-        const qint64 page = at / kJournalPageSize;
-        const qint64 offset = at % kJournalPageSize;
-        const qint64 chunk = qMin(maxSize - done, kJournalPageSize - offset);
-        QByteArray& bytes = pageForWrite(page);
-        if (bytes.isEmpty()) {
-            m_dirty.erase(page);
-            setErrorString(QStringLiteral("ファイル「%1」を読めません").arg(m_path));
-            return -1;
-        }
-        std::memcpy(bytes.data() + offset, data + done, size_t(chunk));
-        done += chunk;
+    const qint64 done =
+        forEachPagePart(start, maxSize, [&](qint64 page, qint64 offset, qint64 from, qint64 part) {
+            QByteArray& bytes = pageForWrite(page);
+            if (bytes.isEmpty()) {
+                m_dirty.erase(page);
+                setErrorString(QStringLiteral("ファイル「%1」を読めません").arg(m_path));
+                return false;
+            }
+            std::memcpy(bytes.data() + offset, data + from, size_t(part));
+            return true;
+        });
+    if (done < maxSize) {
+        return -1;
     }
     m_size = qMax(m_size, start + maxSize);
     return maxSize;

@@ -98,6 +98,8 @@ private:
     using Pages = std::map<qint64, QByteArray>; // page number -> bytes
 
     bool openDescriptor();
+    bool lockDescriptor(QString* error);
+    void unlockDescriptor();
     bool lockCurrentFile(QString* error);
     DiskState diskState() const;
     bool recoverJournal(QString* error);

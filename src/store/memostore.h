@@ -4,7 +4,7 @@
 //
 // Texts cross this interface with "\n" line breaks (as editors hold them);
 // records store them UTF-8 with CR LF. Reading accepts UTF-8 and falls back
-// to CP932 for records written by the original platform. An emptied memo is
+// to CP932 for records written on Windows in Shift-JIS. An emptied memo is
 // stored as an empty record; day memos are never deleted.
 //
 // The memo panes are widgets of the main window; their save-only-when-

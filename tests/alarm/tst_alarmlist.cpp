@@ -2,9 +2,12 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <cerrno>
 
 #include "../common/straylines.h"
+#include "../common/writefaults.h"
 #include "alarm/alarmfile.h"
+#include "alarm/alarmfilesink.h"
 #include "alarm/alarmlist.h"
 #include "core/textfile.h"
 
@@ -71,6 +74,7 @@ private slots:
     void untouchedLinesKeepTheirBytes();
     void faultKeepsTheOldFile_data();
     void faultKeepsTheOldFile();
+    void fileSinkUpdatesTheFileInOneGo();
 };
 
 void TestAlarmList::keyFormat()
@@ -320,13 +324,7 @@ void TestAlarmList::untouchedLinesKeepTheirBytes()
 
 void TestAlarmList::faultKeepsTheOldFile_data()
 {
-    QTest::addColumn<int>("step");
-    QTest::addColumn<int>("err");
-    QTest::newRow("open") << int(WriteStep::Open) << EACCES;
-    QTest::newRow("short write") << int(WriteStep::Write) << ENOSPC;
-    QTest::newRow("full disk at flush") << int(WriteStep::Flush) << ENOSPC;
-    QTest::newRow("fsync") << int(WriteStep::Sync) << EIO;
-    QTest::newRow("rename") << int(WriteStep::Rename) << EXDEV;
+    test::addWriteFaultRows();
 }
 
 void TestAlarmList::faultKeepsTheOldFile()
@@ -349,6 +347,30 @@ void TestAlarmList::faultKeepsTheOldFile()
     QVERIFY(error.contains(path) && error.contains(QString::fromLocal8Bit(strerror(err))));
     QCOMPARE(fileLines(dir.path()), before);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"alarm.nox"});
+}
+
+// noxtool's sink: read, update, write back; a new schedule without an alarm
+// leaves the file alone; a failed write is reported with the file.
+void TestAlarmList::fileSinkUpdatesTheFileInOneGo()
+{
+    QTemporaryDir dir;
+    QVERIFY(writeFile(alarmFilePath(dir.path()), "2026/12/07 08:00\t5\t1\r\n"));
+    AlarmFileSink sink(dir.path());
+    sink.clock = [] { return QDateTime(kDay, QTime(7, 0)); };
+    QVERIFY(sink.UpdateScheduleAlarms({{schedule(kDay, 20, -1, 6), amNew}}).ok());
+    QCOMPARE(fileLines(dir.path()), QStringList{"2026/12/07 08:00\t5\t1"});
+    QVERIFY(
+        sink.UpdateScheduleAlarms({{schedule(kDay, 20, 0, 6), amNew}, {schedule(kDay, 0, -1, 5), amRemoved}})
+            .ok());
+    QCOMPARE(fileLines(dir.path()), QStringList{"2026/12/07 10:00\t6\t1"});
+
+    setWriteFaultHook([](const QString&, WriteStep step) { return step == WriteStep::Rename ? EACCES : 0; });
+    const BookResult failed = sink.UpdateScheduleAlarms({{schedule(kDay, 22, 0, 7), amNew}});
+    setWriteFaultHook({});
+    QCOMPARE(failed.status, BookStatus::Failed);
+    QCOMPARE(failed.file, alarmFilePath(dir.path()));
+    QVERIFY(failed.message.contains(alarmFilePath(dir.path())));
+    QCOMPARE(fileLines(dir.path()), QStringList{"2026/12/07 10:00\t6\t1"});
 }
 
 QTEST_GUILESS_MAIN(TestAlarmList)

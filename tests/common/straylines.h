@@ -40,11 +40,7 @@ inline QByteArray withStrayLines(const QList<QByteArray>& lines, quint32 seed)
 // Lines as bytes, without their breaks.
 inline QList<QByteArray> byteLinesOf(const QByteArray& bytes)
 {
-    QList<QByteArray> lines;
-    for (const QByteArray& piece : splitByteLines(bytes)) {
-        lines << withoutLineBreak(piece).toByteArray();
-    }
-    return lines;
+    return splitRawLines(bytes);
 }
 
 inline QList<QByteArray> fileByteLines(const QString& path)

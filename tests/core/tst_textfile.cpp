@@ -3,6 +3,7 @@
 #include <QStringEncoder>
 #include <QTemporaryDir>
 
+#include "../common/writefaults.h"
 #include "core/textfile.h"
 
 using namespace nox;
@@ -58,6 +59,11 @@ void TestTextFile::splitLines()
     QFETCH(QString, text);
     QFETCH(QStringList, lines);
     QCOMPARE(nox::splitLines(text), lines);
+    QList<QByteArray> raw;
+    for (const QString& line : lines) {
+        raw << line.toUtf8();
+    }
+    QCOMPARE(nox::splitRawLines(text.toUtf8()), raw);
 }
 
 void TestTextFile::writeAndRead()
@@ -113,13 +119,7 @@ void TestTextFile::failedWriteKeepsOldFile()
 
 void TestTextFile::injectedFaultKeepsOldFile_data()
 {
-    QTest::addColumn<int>("step");
-    QTest::addColumn<int>("err");
-    QTest::newRow("open") << int(WriteStep::Open) << EACCES;
-    QTest::newRow("short write") << int(WriteStep::Write) << ENOSPC;
-    QTest::newRow("full disk at flush") << int(WriteStep::Flush) << ENOSPC;
-    QTest::newRow("fsync") << int(WriteStep::Sync) << EIO;
-    QTest::newRow("rename") << int(WriteStep::Rename) << EXDEV;
+    test::addWriteFaultRows();
 }
 
 // Each failing step leaves the old bytes, no temporary file, and an error

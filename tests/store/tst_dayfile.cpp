@@ -210,7 +210,7 @@ void TestDayFile::deleteKeepsBadLinesAndWithdrawsAfterWrite()
 
 void TestDayFile::legacyFileReadsAndOldLinesComeUpToDate()
 {
-    // A file of the original platform: CP932, ten fields.
+    // A file written on Windows by an older version: CP932, ten fields.
     QStringEncoder sjis("CP932");
     const QByteArray bytes =
         sjis.encode(QStringLiteral("16\t18\tclWindowText\tclWindowText\t1\t-1\t143005123\t\t会議\t\r\n"));

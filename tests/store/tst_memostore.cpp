@@ -76,7 +76,7 @@ private slots:
         QCOMPARE(store.recordFile().read(memoKey(day), raw), kOk);
         QCOMPARE(raw, QString::fromUtf8("会議\r\n資料を準備").toUtf8());
         QCOMPARE(store.read(day), QString::fromUtf8("会議\n資料を準備"));
-        // A record written in CP932 by the original platform.
+        // A record written on Windows in CP932.
         QStringEncoder sjis("CP932");
         const QByteArray legacy = sjis.encode(QString::fromUtf8("旧メモ\r\n二行目"));
         QCOMPARE(store.recordFile().write(memoKey(day.addDays(1)), legacy), kOk);

@@ -6,6 +6,7 @@
 
 #include <QTemporaryDir>
 
+#include "../common/writefaults.h"
 #include "core/inifile.h"
 #include "core/textfile.h"
 #include "store/categories.h"
@@ -120,23 +121,17 @@ void TestWriteFaults::faultKeepsTheOldFile_data()
     QTest::addColumn<bool>("journal"); // the fault hits the memo file's journal
     QTest::addColumn<int>("step");
     QTest::addColumn<int>("err");
-    const QList<std::pair<WriteStep, int>> steps{{WriteStep::Open, EACCES},
-                                                 {WriteStep::Write, ENOSPC},
-                                                 {WriteStep::Flush, ENOSPC},
-                                                 {WriteStep::Sync, EIO},
-                                                 {WriteStep::Rename, EXDEV}};
-    const char* names[] = {"open", "short write", "full disk at flush", "fsync", "rename"};
     for (const QString& kind : kinds().keys()) {
         const bool memo = kind == QLatin1String("memo file");
-        for (const auto& [step, err] : steps) {
-            if (memo && (step == WriteStep::Open || step == WriteStep::Rename)) {
+        for (const test::WriteFault& f : test::writeFaults()) {
+            if (memo && (f.step == WriteStep::Open || f.step == WriteStep::Rename)) {
                 continue; // the memo file is written in place: no such steps of its own
             }
-            QTest::addRow("%s: %s", qPrintable(kind), names[int(step)]) << kind << false << int(step) << err;
+            QTest::addRow("%s: %s", qPrintable(kind), f.name) << kind << false << int(f.step) << f.err;
         }
         if (memo) {
-            for (const auto& [step, err] : steps) {
-                QTest::addRow("memo journal: %s", names[int(step)]) << kind << true << int(step) << err;
+            for (const test::WriteFault& f : test::writeFaults()) {
+                QTest::addRow("memo journal: %s", f.name) << kind << true << int(f.step) << f.err;
             }
         }
     }

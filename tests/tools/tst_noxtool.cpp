@@ -228,7 +228,7 @@ void TestNoxTool::memoFromStandardInput()
     QTemporaryDir dir;
     QCOMPARE(runNoxToolOn(dir.path(), {"memo", "set", "2026-12-07", "-"}, "一行目\r\n二行目\n").exitCode, 0);
     QCOMPARE(runNoxToolOn(dir.path(), {"memo", "get", "2026-12-07"}).out, QStringLiteral("一行目\n二行目\n"));
-    // Text in the original platform's code page is read as well.
+    // Text in Shift-JIS (CP932), as files written on Windows hold it, is read as well.
     const QByteArray sjis = QByteArray::fromHex("93fa967b8cea"); // 日本語 in CP932
     QCOMPARE(runNoxToolOn(dir.path(), {"memo", "set", "2026-12-08", "-"}, sjis).exitCode, 0);
     QCOMPARE(runNoxToolOn(dir.path(), {"memo", "get", "2026-12-08"}).out, QStringLiteral("日本語\n"));

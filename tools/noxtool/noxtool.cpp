@@ -6,11 +6,12 @@
 #include <algorithm>
 
 #include "alarm/alarmfile.h"
+#include "alarm/alarmfilesink.h"
 #include "alarm/alarmlist.h"
 #include "core/datetime.h"
 #include "core/folders.h"
 #include "core/instancelock.h"
-#include "store/dayfile.h"
+#include "store/schedulebook.h"
 
 namespace nox::tool
 {
@@ -61,14 +62,12 @@ void printSchedule(QTextStream& out, const TSkedRec& rec)
     out << "\tid: " << rec.ID << '\n';
 }
 
-bool dayHasId(const QString& folder, const QDate& date, qint32 id)
+bool dayHasId(const ScheduleBook& book, const QDate& date, qint32 id)
 {
-    const TDayLoadResult day = loadDay(folder, date);
-    return std::any_of(day.records.cbegin(), day.records.cend(),
-                       [id](const TSkedRec& r) { return r.ID == id; }) ||
-           std::any_of(day.problems.cbegin(), day.problems.cend(), [id](const TDayProblem& p) {
-               return skedLineField(p.line, kSkedFieldId) == QString::number(id);
-           });
+    const QStringList lines = book.lines(date).lines;
+    return std::any_of(lines.cbegin(), lines.cend(), [id](const QString& line) {
+        return skedLineField(line, kSkedFieldId) == QString::number(id);
+    });
 }
 
 bool alarmsHaveId(const AlarmList& list, qint32 id)
@@ -220,9 +219,9 @@ int NoxTool::day()
     if (!openDataFolder(false)) {
         return exitNotFound;
     }
-    const TDayLoadResult loaded = loadDay(m_folder, *date);
-    if (!loaded.ok) {
-        return fail(exitNotFound, loaded.error);
+    const BookDay loaded = ScheduleBook(m_folder, nullptr).day(*date);
+    if (!loaded.result.ok()) {
+        return fail(exitNotFound, loaded.result.message);
     }
     QList<TSkedRec> records = loaded.records;
     std::stable_sort(records.begin(), records.end(),
@@ -301,24 +300,22 @@ int NoxTool::add()
             m_err << "noxtool: warning: " << problem << " (kept as it is)\n";
         }
     }
+    AlarmFileSink sink(m_folder);
+    ScheduleBook book(m_folder, &sink);
     // IDs are creation times; step past one that is taken already so that
     // deleting or editing one schedule never touches another.
-    rec.ID = newScheduleId(QTime::currentTime());
-    while (dayHasId(m_folder, *date, rec.ID) || alarmsHaveId(alarms, rec.ID)) {
+    rec.ID = book.newId();
+    while (dayHasId(book, *date, rec.ID) || alarmsHaveId(alarms, rec.ID)) {
         ++rec.ID;
     }
 
-    const TDayWriteResult written = appendSkedRec(m_folder, rec);
-    if (!written.ok) {
-        return fail(exitNotFound, written.error);
+    const BookResult written = book.add(rec);
+    if (!written.ok() && written.record) {
+        return fail(exitNotFound,
+                    QStringLiteral("the schedule was added, but its alarm was not saved: %1").arg(written.message));
     }
-    if (alarm >= 0) {
-        UpdateScheduleAlarms(alarms, rec, amNew);
-        QString error;
-        if (!SaveAlarmList(alarms, m_folder, QDateTime::currentDateTime(), &error)) {
-            return fail(exitNotFound,
-                        QStringLiteral("the schedule was added, but its alarm was not saved: %1").arg(error));
-        }
+    if (!written.ok()) {
+        return fail(exitNotFound, written.message);
     }
     m_out << rec.ID << '\n';
     return exitOk;

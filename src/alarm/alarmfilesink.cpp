@@ -1,0 +1,37 @@
+#include "alarm/alarmfilesink.h"
+
+#include <algorithm>
+
+#include "alarm/alarmfile.h"
+#include "alarm/alarmlist.h"
+
+namespace nox
+{
+
+AlarmFileSink::AlarmFileSink(QString dataFolder) : m_folder(std::move(dataFolder)) {}
+
+BookResult AlarmFileSink::UpdateScheduleAlarms(const QList<TAlarmUpdate>& updates)
+{
+    const bool changesSomething = std::any_of(updates.cbegin(), updates.cend(), [](const TAlarmUpdate& u) {
+        return u.mode != amNew || u.rec.AlarmMinutes >= 0;
+    });
+    if (!changesSomething) {
+        return BookResult{};
+    }
+    const QString path = alarmFilePath(m_folder);
+    AlarmList list;
+    const AlarmLoadResult loaded = LoadAlarmList(list, m_folder);
+    if (!loaded.ok) {
+        return BookResult::failed(path, loaded.error);
+    }
+    for (const TAlarmUpdate& update : updates) {
+        nox::UpdateScheduleAlarms(list, update.rec, update.mode);
+    }
+    QString error;
+    if (!SaveAlarmList(list, m_folder, clock ? clock() : QDateTime::currentDateTime(), &error)) {
+        return BookResult::failed(path, error);
+    }
+    return BookResult{};
+}
+
+} // namespace nox

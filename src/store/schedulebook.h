@@ -1,0 +1,126 @@
+#pragma once
+// ScheduleBook: the one way into the schedules of a data folder. Every part
+// of the program that reads or changes schedules (the main window, the
+// schedule editor, the search and its bulk change, noxtool, the conversions)
+// goes through one book, so that a change always writes its day file first
+// and then brings the alarm list up to date, and so that the book alone
+// decides how day files are read (a later cache of parsed days and the
+// detection of files changed on disk live here, behind the same calls).
+//
+// Records are handed out and taken in by value. Every change returns a
+// BookResult that the caller must look at. The day-file format itself is in
+// store/dayfile.h and store/skedrec.h.
+#include <QDate>
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <optional>
+
+#include "store/alarmsink.h"
+#include "store/bookresult.h"
+#include "store/dayfile.h"
+#include "store/skedrec.h"
+
+namespace nox
+{
+
+// One day as the views show it.
+struct BookDay {
+    QList<TSkedRec> records;     // visible under the category filter, in file order, Date set
+    QList<TDayProblem> problems; // lines that are no schedule (never lost by a change)
+    BookResult result;           // Failed: the file exists but could not be read
+};
+
+// The decoded text lines of a day file, blank ones included.
+struct BookLines {
+    QStringList lines;
+    BookResult result; // Failed: the file exists but could not be read
+};
+
+class ScheduleBook
+{
+public:
+    using Clock = std::function<QDateTime()>;
+
+    // `alarms` (not owned, may be nullptr: then no alarms change) must
+    // outlive the book.
+    ScheduleBook(QString dataFolder, ScheduleAlarmSink* alarms);
+
+    const QString& dataFolder() const { return m_folder; }
+    // The local time for newId(); QDateTime::currentDateTime when unset.
+    void setClock(Clock clock) { m_clock = std::move(clock); }
+    // Path of the day file of `date` (for messages).
+    QString dayFile(const QDate& date) const;
+
+    // --- reading -------------------------------------------------------------
+    // The day's schedules, hidden ones skipped when a category filter is
+    // given (a line with another, non-empty category). A missing file is a
+    // day without schedules.
+    BookDay day(const QDate& date, const QString& categoryFilter = {}) const;
+    // The first schedule of the day with this ID, whatever its category.
+    std::optional<TSkedRec> find(const QDate& date, qint32 id) const;
+    // Dates of every day file, ascending; with valid bounds only those in
+    // from..to (both included).
+    QList<QDate> dates(const QDate& from = {}, const QDate& to = {}) const;
+    BookLines lines(const QDate& date) const;
+
+    // --- changing ------------------------------------------------------------
+    // Each call writes the day file(s) atomically and only then applies its
+    // alarm updates; when a write fails no alarm changes. A failing alarm
+    // sink makes the result Failed (its file and message), the day file
+    // being written all the same.
+
+    // Replaces the day's schedules by `records` (their Date is not read):
+    // lines of other categories (filter given) and lines that are no
+    // schedule are kept; all lines are sorted as text without regard to
+    // case; no line left deletes the file. Then applies `alarms`.
+    BookResult saveDay(const QDate& date, const QList<TSkedRec>& records, const QString& categoryFilter = {},
+                       const QList<TAlarmUpdate>& alarms = {});
+    // Appends the record's line to the file of its Date.
+    BookResult add(const TSkedRec& rec, TAlarmUpdateMode mode = amNew);
+    // Removes the lines of `oldId` from the file of `oldDate` and appends
+    // `rec` to the file of its Date: one write when the dates are equal.
+    // Across two days the new day is written first and the old lines are
+    // removed after, so that a failure can leave the schedule twice but
+    // never lose it; the alarms then follow the new record all the same.
+    // result.count = lines removed.
+    BookResult replace(const QDate& oldDate, qint32 oldId, const TSkedRec& rec,
+                       TAlarmUpdateMode mode = amEdited);
+    // Removes every line of the day with this ID and withdraws its alarms
+    // once per removed line. NotFound when no line has it.
+    BookResult remove(const QDate& date, qint32 id);
+    // The schedule `id` of `from` now stands as `moved` (date and times may
+    // differ): replace with mode 0.
+    BookResult move(const QDate& from, qint32 id, const TSkedRec& moved);
+    // Stores a copy of `rec` under a fresh ID at rec's Date (mode 0);
+    // result.record is the copy.
+    BookResult copy(const TSkedRec& rec);
+    // Lets `edit` change the fields of the FIRST line with this ID (split at
+    // tabs, padded with empty fields to at least 10) and writes the day back;
+    // every other line stays as it was. The alarms are not touched. NotFound
+    // when the file or the line is missing.
+    BookResult rewriteFields(const QDate& date, qint32 id, const std::function<void(QStringList& fields)>& edit);
+    // Lets `edit` change the day's text lines (blank ones included); when it
+    // returns true they are written back (no line left deletes the file).
+    // For passes over whole files such as the update of older data.
+    BookResult rewriteLines(const QDate& date, const std::function<bool(QStringList& lines)>& edit);
+
+    // A fresh schedule ID: the time "hhnnss" followed by its milliseconds.
+    // Never the same value twice in one process: when the clock gives a
+    // value not above the last one handed out on the same day, the last
+    // one + 1.
+    qint32 newId();
+
+private:
+    BookResult applyAlarms(BookResult result, const QList<TAlarmUpdate>& updates);
+    BookResult replaceInDay(const QDate& date, qint32 oldId, const TSkedRec& rec);
+    BookResult writeLines(const QDate& date, const QStringList& lines);
+
+    QString m_folder;
+    ScheduleAlarmSink* m_alarms;
+    Clock m_clock;
+};
+
+} // namespace nox
