@@ -13,6 +13,7 @@
 
 #include "app/appenvironment.h"
 #include "app/mainform.h"
+#include "app/mainsettingshost.h"
 #include "app/singleinstance.h"
 #include "app/writefailurenotices.h"
 #include "core/folders.h"
@@ -161,6 +162,7 @@ int main(int argc, char* argv[])
     nox::WriteFailureNotices writeFailures;
     nox::TNoxMainForm form;
     writeFailures.setParentWindow(&form);
+    nox::InstallSettingsDialog(form);
     guard.OnActivateRequest = [&form](QObject*) { form.ShowFromTray(); };
     // Open popups must not keep the program alive once the window has closed.
     QApplication::setQuitOnLastWindowClosed(false);

@@ -56,6 +56,8 @@ class TMonthViewItem;
 } // namespace monthview
 
 class AlarmCenter;
+struct AlarmSettings;
+struct TPopupSettings;
 class TClockPanel;
 class TDateBanner;
 class TForm11;
@@ -182,6 +184,30 @@ public:
     // --- help commands of the window menu ---------------------------------------
     void ShowHelp();
     void ShowAbout();
+
+    // --- the settings dialog (mainform_settings.cpp) -----------------------------
+    // The current look as a style.
+    TStyle CurrentStyle() const;
+    // The focused day column's date, or the month view's selected day.
+    QDate SelectedDate() const;
+    const ImageStrip& imageStrip() const { return m_imageStrip; }
+    bool imagesChanged() const { return m_imagesChanged; }
+    // Each takes a page's values into the running program (the dialog has
+    // written the files already).
+    void ApplySettingsStyle(int index, const TStyle& style, bool halfFormat);
+    // The strip is written at shutdown.
+    void SetImageStrip(const ImageStrip& images);
+    void SetCategories(const QStringList& categories, const QString& filter);
+    void SetHolidays(const HolidayList& holidays);
+    void ApplyPrintSettings(const TNoxSettings& s);
+    void ApplyClockSettings(const TNoxSettings& s);
+    void ApplyAlarmSettings(const AlarmSettings& s);
+    void ApplyPopupSettings(const TPopupSettings& s);
+    void ApplyOtherSettings(const TNoxSettings& s);
+    void RepaintStatusBar();
+    // Raised after the settings dialog applied its changed pages (numbers in
+    // order): windows of their own follow page 1 (the look) or 6 (the layout).
+    std::function<void(QObject* Sender, const QList<int>& pages)> OnSettingsApplied;
 
     // --- free memo (mainform_freememo.cpp) ----------------------------------------
     // Opens the free memo window, or gives the open one the focus (unless
