@@ -50,7 +50,12 @@ QString decodeLine(QByteArrayView bytes)
     thread_local QStringDecoder cp932("CP932", QStringConverter::Flag::Stateless);
     if (cp932.isValid()) {
         cp932.resetState();
-        return cp932.decode(bytes);
+        // The decoder drops a lead byte at the very end without a trace; with
+        // a line break after it, the byte shows as a substitute character, so
+        // that no line reads as less than it holds (or as empty).
+        QString decoded = cp932.decode(bytes.toByteArray() + '\n');
+        decoded.chop(1);
+        return decoded;
     }
     return text; // no CP932 table: keep the UTF-8 reading with replacement characters
 }

@@ -189,6 +189,9 @@ void TestTextFile::linesDecodeOnTheirOwn()
     QCOMPARE(r.lines[1], QStringLiteral("予定"));
     QCOMPARE(r.lines[3], QStringLiteral("昼食"));
     QCOMPARE(r.textLines[2].bytes(), QStringLiteral("資料").toUtf8() + "\xFF");
+    // A lead byte at the end of a line is not lost from its text.
+    QVERIFY(!decodeLine("\xE4").isEmpty());
+    QVERIFY(decodeLine("a\x82") != QStringLiteral("a"));
 }
 
 void TestTextFile::untouchedLinesKeepTheirBytes()
