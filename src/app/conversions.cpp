@@ -10,7 +10,7 @@
 
 #include "core/inifile.h"
 #include "core/textfile.h"
-#include "store/dayfile.h"
+#include "store/schedulebook.h"
 #include "store/skedrec.h"
 
 namespace nox::conversions
@@ -50,13 +50,12 @@ struct FilePass {
 };
 
 // Renumbers the lines of one day file in place; `counter` runs across files.
-// Lines that are no schedule keep their bytes.
-FilePass renumberLines(QList<TextLine>& lines, const QDate& date, int& counter, IdMap& ids)
+// Lines that are no schedule stay as they are (the book keeps their bytes).
+FilePass renumberLines(QStringList& lines, const QDate& date, int& counter, IdMap& ids)
 {
     FilePass pass;
-    for (TextLine& textLine : lines) {
+    for (QString& line : lines) {
         ++counter;
-        const QString line = textLine.text();
         TSkedRec rec;
         if (!parseSkedLine(line, date, &rec).ok) {
             ++pass.kept;
@@ -72,7 +71,7 @@ FilePass renumberLines(QList<TextLine>& lines, const QDate& date, int& counter, 
         }
         const QString renumbered = fields.join(QLatin1Char('\t'));
         pass.changed = pass.changed || renumbered != line;
-        textLine.setText(renumbered);
+        line = renumbered;
         ++pass.renumbered;
     }
     return pass;
@@ -217,7 +216,9 @@ Beta5Result convertToBeta5(const QString& noxIniPath, const QString& dataFolder)
 DayFileUpdateResult updateDayFiles(const QString& dataFolder, const UpdateProgress& progress)
 {
     DayFileUpdateResult result;
-    const QList<QDate> dates = listDayFiles(dataFolder);
+    // The pass brings "alarm.nox" along itself (remapAlarms): no alarm sink.
+    ScheduleBook book(dataFolder, nullptr);
+    const QList<QDate> dates = book.dates();
     result.files = int(dates.size());
     if (progress.begin) {
         progress.begin(result.files);
@@ -226,20 +227,18 @@ DayFileUpdateResult updateDayFiles(const QString& dataFolder, const UpdateProgre
     int counter = 0;
     int done = 0;
     for (const QDate& date : dates) {
-        const QString path = dayFilePath(dataFolder, date);
-        TextReadResult read = readTextLines(path);
-        if (!read.ok) {
-            result.failedFiles.append(path);
+        IdMap ids;
+        FilePass pass;
+        const BookResult written = book.rewriteLines(date, [&](QStringList& lines) {
+            pass = renumberLines(lines, date, counter, ids);
+            return pass.changed;
+        });
+        result.linesKept += pass.kept;
+        if (!written.ok()) {
+            result.failedFiles.append(written.file);
         } else {
-            IdMap ids;
-            const FilePass pass = renumberLines(read.textLines, date, counter, ids);
-            result.linesKept += pass.kept;
-            if (pass.changed && !writeTextFile(path, read.textLines, read.bom)) {
-                result.failedFiles.append(path);
-            } else {
-                result.linesRenumbered += pass.renumbered;
-                idsByDate.insert(date, ids);
-            }
+            result.linesRenumbered += pass.renumbered;
+            idsByDate.insert(date, ids);
         }
         if (progress.step) {
             progress.step(++done);
