@@ -15,7 +15,6 @@
 #include "app/mainform.h"
 #include "app/mainsettingshost.h"
 #include "app/singleinstance.h"
-#include "app/writefailurenotices.h"
 #include "core/folders.h"
 
 namespace
@@ -159,9 +158,7 @@ int main(int argc, char* argv[])
         return exitCode;
     }
 
-    nox::WriteFailureNotices writeFailures;
     nox::TNoxMainForm form;
-    writeFailures.setParentWindow(&form);
     nox::InstallSettingsDialog(form);
     guard.OnActivateRequest = [&form](QObject*) { form.ShowFromTray(); };
     // Open popups must not keep the program alive once the window has closed.
@@ -173,6 +170,6 @@ int main(int argc, char* argv[])
     }
     form.show();
     const int code = app.exec();
-    writeFailures.showPending(); // what the shutdown could not write
+    form.ShowPendingFailures(); // what the shutdown could not write
     return code;
 }

@@ -6,6 +6,7 @@
 #include "app/mainform.h"
 #include "app/memopanes.h"
 #include "app/statuspanels.h"
+#include "appearance/ui/styleviews.h"
 #include "core/datetime.h"
 #include "monthview/monthview.h"
 #include "sked/skedcontrol.h"
@@ -126,24 +127,19 @@ void TMonthMode::fillItems()
             m_memoDays << n;
         }
     }
-    std::optional<BookResult> failure;
     monthview::TMonthViewItems* items = m_month->Items();
     items->BeginUpdate();
     m_memoItem = nullptr;
     items->Clear();
     for (int n = 0; n < monthview::kCellCount; ++n) {
-        BookDay day = m_form.book().day(first.addDays(n), m_form.categoryFilter());
+        const BookDay day = m_form.book().day(first.addDays(n), m_form.categoryFilter());
         for (const TSkedRec& rec : day.records) {
             recToItem(rec, items->Add());
         }
-        if (!day.result.ok() && !failure) {
-            failure = std::move(day.result);
-        }
+        m_form.NoteDayProblems(day);
     }
     items->EndUpdate();
-    if (failure) {
-        m_form.ReportFailure(*failure);
-    }
+    m_form.ShowLoadNotices();
 }
 
 void TMonthMode::recToItem(const TSkedRec& rec, monthview::TMonthViewItem* item) const

@@ -11,7 +11,7 @@ namespace nox
 
 WriteFailureNotices::WriteFailureNotices(QObject* parent) : QObject(parent)
 {
-    setWriteFailureObserver([this](const QString&, const QString& message) { add(message); });
+    setWriteFailureObserver([this](const QString&, const QString& message) { report(message); });
 }
 
 WriteFailureNotices::~WriteFailureNotices()
@@ -24,7 +24,7 @@ QString WriteFailureNotices::noticeText(const QStringList& messages)
     return QStringLiteral("次のファイルを保存できませんでした。\n\n") + messages.join(u'\n');
 }
 
-void WriteFailureNotices::add(const QString& message)
+void WriteFailureNotices::report(const QString& message)
 {
     if (!m_pending.contains(message)) {
         m_pending.append(message);

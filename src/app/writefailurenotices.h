@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <QWidget>
 #include <functional>
+#include <utility>
 
 namespace nox
 {
@@ -23,9 +24,14 @@ public:
 
     // The window the boxes belong to (may be null).
     void setParentWindow(QWidget* window) { m_window = window; }
-    // Shows what is pending at once (at exit, when no event loop runs).
+    // Adds a failure of the burst (duplicates are told once).
+    void report(const QString& message);
+    // Shows what is pending at once (at exit, when no event loop runs, or
+    // where a failure must be told before the program goes on).
     void showPending();
     const QStringList& pending() const { return m_pending; }
+    // Hands the pending messages to the caller, who tells them itself.
+    QStringList takePending() { return std::exchange(m_pending, {}); }
 
     // The text of the box for these messages.
     static QString noticeText(const QStringList& messages);
@@ -34,8 +40,6 @@ public:
     std::function<void(const QString& text)> OnShow;
 
 private:
-    void add(const QString& message);
-
     QStringList m_pending;
     QPointer<QWidget> m_window;
     bool m_scheduled = false;

@@ -3,6 +3,9 @@
 #include <QApplication>
 #include <QFile>
 #include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
 #include <QSystemTrayIcon>
 #include <QTest>
 #include <QWheelEvent>
@@ -61,6 +64,17 @@ QString storedMemo(const MainFormFixture& f, const QDate& date)
     return store.read(date);
 }
 
+// Answers the next modal question with `button` once it is open.
+void answerNextQuestion(QMessageBox::StandardButton button, QString* text)
+{
+    QTimer::singleShot(0, [button, text] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        QVERIFY(box);
+        *text = box->text();
+        box->button(button)->click();
+    });
+}
+
 } // namespace
 
 class TestMainForm : public QObject
@@ -95,6 +109,9 @@ private slots:
     void inPlaceEditIsWrittenOrReported();
     void failedMemoWriteBackKeepsFileAndAlarms();
     void unreadableDayIsReported();
+    void unreadableLinesAreToldOnce();
+    void typedMemoIsKeptUntilStored();
+    void memoFileThatCannotBeOpenedIsTold();
     void wheelScrollsOneHalfHour();
     void bannerKeepsTheStyleFontSizes();
     void reviewShots();
@@ -709,10 +726,74 @@ void TestMainForm::unreadableDayIsReported()
     MainFormFixture f;
     QVERIFY(QDir().mkpath(f.dataFile(QStringLiteral("20260312.dat")))); // a folder cannot be read as a day
     TNoxMainForm* form = f.start();
-    QCOMPARE(f.failures.size(), 1);
-    QVERIFY2(f.failures.at(0).contains(f.dataFile(QStringLiteral("20260312.dat"))),
-             qPrintable(f.failures.at(0)));
+    QCOMPARE(f.notices.size(), 1);
+    QVERIFY2(f.notices.at(0).contains(f.dataFile(QStringLiteral("20260312.dat"))), qPrintable(f.notices.at(0)));
     QCOMPARE(form->skedControl()->Skeds(1)->Items().Count(), 0);
+}
+
+// A line that is no schedule is told once with its file and line, however
+// often the day is shown again.
+void TestMainForm::unreadableLinesAreToldOnce()
+{
+    MainFormFixture f;
+    f.writeFile(QStringLiteral("20260312.dat"), "no schedule\r\n" + skedLine(18, 19, 5, QStringLiteral("lunch")));
+    TNoxMainForm* form = f.start();
+    QCOMPARE(f.notices.size(), 1);
+    QVERIFY2(f.notices.at(0).contains(f.dataFile(QStringLiteral("20260312.dat"))), qPrintable(f.notices.at(0)));
+    QVERIFY(f.notices.at(0).contains(QStringLiteral("1 行目")));
+    QCOMPARE(form->skedControl()->Skeds(1)->Items().Count(), 1);
+    form->NextDayClick();
+    form->PrevDayClick();
+    form->SwitchViewClick();
+    QCOMPARE(f.notices.size(), 1);
+    QVERIFY(f.failures.isEmpty());
+}
+
+// A day memo that cannot be written is told once, stays with its date and
+// is not given up at close unless the user says so.
+void TestMainForm::typedMemoIsKeptUntilStored()
+{
+    MainFormFixture f;
+    TNoxMainForm* form = f.start();
+    const QDate left = form->leftDate();
+    form->memoPane(0)->setFocus();
+    QTest::keyClicks(form->memoPane(0), "call bank");
+    setWriteFaultHook([](const QString& p, WriteStep) { return p.contains(QStringLiteral("memo.nox")) ? ENOSPC : 0; });
+    click(form, "前の日");
+    QTRY_COMPARE(f.failures.size(), 1);
+    QVERIFY2(f.failures.at(0).contains(f.dataFile(QStringLiteral("memo.nox"))), qPrintable(f.failures.at(0)));
+    QCOMPARE(form->memoPane(1)->Text(), QStringLiteral("call bank"));
+
+    QString question;
+    answerNextQuestion(QMessageBox::No, &question);
+    form->close();
+    QVERIFY(question.contains(f.dataFile(QStringLiteral("memo.nox"))));
+    QVERIFY(form->isVisible());
+    QTest::qWait(10);
+    QCOMPARE(f.failures.size(), 1); // told in the question, not once more
+    setWriteFaultHook({});
+    f.stop();
+    QCOMPARE(storedMemo(f, left), QStringLiteral("call bank"));
+}
+
+void TestMainForm::memoFileThatCannotBeOpenedIsTold()
+{
+    MainFormFixture f;
+    QVERIFY(QDir().mkpath(f.dataFile(QStringLiteral("memo.nox")))); // a folder is no memo file
+    TNoxMainForm* form = f.start();
+    QCOMPARE(f.notices.size(), 1);
+    QVERIFY2(f.notices.at(0).contains(f.dataFile(QStringLiteral("memo.nox"))), qPrintable(f.notices.at(0)));
+    form->memoPane(0)->setFocus();
+    QTest::keyClicks(form->memoPane(0), "x");
+    form->NextDayClick();
+    form->PrevDayClick();
+    QTRY_COMPARE(f.failures.size(), 1);
+    QVERIFY2(f.failures.at(0).contains(f.dataFile(QStringLiteral("memo.nox"))), qPrintable(f.failures.at(0)));
+    QCOMPARE(form->memoPane(0)->Text(), QStringLiteral("x"));
+    QString question;
+    answerNextQuestion(QMessageBox::Yes, &question);
+    f.stop();
+    QVERIFY(!question.isEmpty());
 }
 
 void TestMainForm::wheelScrollsOneHalfHour()
