@@ -78,10 +78,16 @@ void TMemoPanes::prepare(const Style& style)
 
 void TMemoPanes::load(int index, const QString& text)
 {
-    if (TNoxMemo* p = pane(index)) {
-        p->SetText(text);
-        p->setProperty(kLoadedText, text);
+    TNoxMemo* p = pane(index);
+    if (!p) {
+        return;
     }
+    // A text too long to lay out at every load is shown by its start and
+    // cannot be edited here, so the pane can never store it cut.
+    const bool cut = text.size() > kMaxPaneChars;
+    p->SetText(cut ? text.left(kMaxPaneChars) + QStringLiteral("\n…（長いため先頭だけを表示しています）") : text);
+    p->setReadOnly(cut);
+    p->setProperty(kLoadedText, text);
 }
 
 void TMemoPanes::loadMemo(int index, const QDate& date)
@@ -97,7 +103,8 @@ void TMemoPanes::loadMemo(int index, const QDate& date)
 
 void TMemoPanes::settle(int index)
 {
-    if (TNoxMemo* p = pane(index)) {
+    TNoxMemo* p = pane(index);
+    if (p && !p->isReadOnly()) { // a read-only pane holds nothing typed
         load(index, p->Text());
     }
 }

@@ -49,7 +49,10 @@ public:
     // Makes `style.count` panes (keeping the first ones) and gives all the style.
     void prepare(const Style& style);
 
+    // Shows `text` in the pane as loaded. A text of more than kMaxPaneChars
+    // is shown by its start, read-only (the memo itself stays whole).
     void load(int index, const QString& text);
+    static constexpr qsizetype kMaxPaneChars = 16384;
     // Loads the date's memo from the store; a text that could not be stored
     // under that date comes back instead, still to be saved.
     void loadMemo(int index, const QDate& date);

@@ -341,7 +341,9 @@ void TMonthMode::selectionChanged()
     m_memoItem = m_month->SelectedItem();
     const TSkedRec* rec = recordOf(m_memoItem);
     panes.load(kScheduleMemoPane, rec ? unescapeSkedText(rec->Memo) : QString());
-    panes.pane(kScheduleMemoPane)->setReadOnly(!rec);
+    if (!rec) {
+        panes.pane(kScheduleMemoPane)->setReadOnly(true);
+    }
     showStatus();
 }
 

@@ -1,6 +1,7 @@
 // The main window on a temporary data folder: start-up and shutdown,
 // navigation and focus, day memos, the month fill and the alarm beat.
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QMenu>
 #include <QMessageBox>
@@ -110,6 +111,7 @@ private slots:
     void failedMemoWriteBackKeepsFileAndAlarms();
     void unreadableDayIsReported();
     void unreadableLinesAreToldOnce();
+    void longTextsDoNotSlowTheStart();
     void typedMemoIsKeptUntilStored();
     void memoFileThatCannotBeOpenedIsTold();
     void wheelScrollsOneHalfHour();
@@ -747,6 +749,47 @@ void TestMainForm::unreadableLinesAreToldOnce()
     form->SwitchViewClick();
     QCOMPARE(f.notices.size(), 1);
     QVERIFY(f.failures.isEmpty());
+}
+
+// A schedule whose text and memo run to megabytes starts and is selected
+// about as fast as a day without it, and the month view shows it at once
+// (it took seconds to minutes); nothing of it is lost on the way.
+void TestMainForm::longTextsDoNotSlowTheStart()
+{
+    QElapsedTimer clock;
+    auto startAndSelect = [&clock](MainFormFixture& f) {
+        clock.start();
+        TNoxMainForm* form = f.start();
+        sked::TSked* column = form->skedControl()->Skeds(0);
+        if (column->Items().Count() > 0) {
+            column->SelectItem(column->Items().Items(0));
+        }
+        QApplication::processEvents();
+        return clock.elapsed();
+    };
+    MainFormFixture plain;
+    const qint64 normal = startAndSelect(plain);
+
+    MainFormFixture f;
+    const QString text = QStringLiteral("会議の資料 ").repeated(1 << 20).left(10 << 20);
+    const QString memo = QStringLiteral("持ち物#13#10").repeated(1 << 17);
+    f.writeFile(QStringLiteral("20260311.dat"),
+                QStringLiteral("18\t19\tclWindowText\tclWindowText\t0\t-1\t5\t%1\t%2\t\t-1\t\t0\r\n")
+                    .arg(memo, text)
+                    .toUtf8());
+    const qint64 big = startAndSelect(f);
+    QVERIFY2(big - normal < 1000, qPrintable(QStringLiteral("%1 ms, %2 ms without the long texts").arg(big).arg(normal)));
+    clock.start();
+    f.form->SwitchViewClick();
+    QVERIFY(f.form->GoToDate(QDate(2026, 3, 11), 5));
+    QApplication::processEvents();
+    QVERIFY2(clock.elapsed() < 4000, qPrintable(QString::number(clock.elapsed())));
+    QVERIFY(f.form->memoPane(0)->isReadOnly()); // shown cut, so never stored cut
+    f.stop();
+    const std::optional<TSkedRec> rec = findSkedById(f.dataFolder(), QDate(2026, 3, 11), 5);
+    QVERIFY(rec);
+    QCOMPARE(rec->Text, text);
+    QCOMPARE(rec->Memo, memo);
 }
 
 // A day memo that cannot be written is told once, stays with its date and
