@@ -37,18 +37,23 @@ std::function<void(qint32 id)> AlarmCenter::alarmWithdrawer()
 void AlarmCenter::CheckAlarmsAndSignals()
 {
     if (!m_settings.alarmEnable && !m_settings.bellEnable) {
+        m_lastExamined = {};
         return;
     }
     const QDateTime moment = now();
-    const QString key = AlarmKey(moment);
-    // A 1 s timer can skip a second or beat twice within one; without the
-    // memory of the examined minute an alarm would be lost or a time signal
-    // doubled.
-    if (moment.time().second() >= kCatchUpSeconds || key == m_lastExaminedKey) {
-        return;
+    const QDateTime minute(moment.date(), QTime(moment.time().hour(), moment.time().minute()));
+    QDateTime first = minute;
+    if (m_lastExamined.isValid()) {
+        const qint64 sinceLast = m_lastExamined.secsTo(minute);
+        if (sinceLast == 0 || sinceLast == -60) {
+            return; // examined already, or the clock stepped back a little
+        }
+        if (sinceLast > 0) {
+            first = qMax(m_lastExamined.addSecs(60), minute.addSecs(-(kCatchUpMinutes - 1) * 60));
+        }
     }
-    m_lastExaminedKey = key;
-    examineMinute(m_list, m_settings, moment, m_dataFolder, ShowPopupMessage);
+    m_lastExamined = minute;
+    examineMinutes(m_list, m_settings, first, moment, m_dataFolder, ShowPopupMessage);
 }
 
 bool AlarmCenter::ShowAlarmMessage(const QString& key, const TAlarmRec& rec)

@@ -55,12 +55,18 @@ public:
     // centre must outlive the callable.
     std::function<void(qint32 id)> alarmWithdrawer();
 
-    // Runs once per timer beat. Each minute is examined once: at the first
-    // beat within its first kCatchUpSeconds seconds (normally second 0; a
-    // beat that skipped second 0 by timer drift is caught at second 1 or 2).
-    // Does nothing while both alarms and time signals are switched off.
+    // Runs once per timer beat. Each minute is examined once, at the first
+    // beat that falls into it or later: after a stall or a suspend every
+    // minute since the last examined one is examined (at most the last
+    // kCatchUpMinutes), alarms more than a minute late fire together in one
+    // late popup, and missed time signals are not replayed. The first beat
+    // examines only its own minute; so does a beat after the clock was set
+    // back by more than a minute (a smaller step back waits for the clock to
+    // pass the last examined minute, so that nothing fires twice). Does
+    // nothing while both alarms and time signals are switched off, and then
+    // starts afresh.
     void CheckAlarmsAndSignals();
-    static constexpr int kCatchUpSeconds = 3;
+    static constexpr int kCatchUpMinutes = 24 * 60;
 
     // Looks the schedule of an entry with key `key` up and asks for its popup;
     // returns false when the schedule is not found (nothing is shown).
@@ -72,8 +78,8 @@ private:
     QString m_dataFolder;
     AlarmList m_list;
     AlarmSettings m_settings;
-    QString m_lastExaminedKey;
     bool m_writeThrough = false;
+    QDateTime m_lastExamined; // its minute, seconds cut off
 };
 
 } // namespace nox

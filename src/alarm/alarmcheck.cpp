@@ -92,6 +92,75 @@ QList<AlarmList::Entry> takeDueAlarms(AlarmList& list, const QString& nowKey)
     return due;
 }
 
+QList<AlarmList::Entry> takeDueAlarms(AlarmList& list, const QString& firstKey, const QString& lastKey)
+{
+    const QList<AlarmList::Entry>& entries = list.entries();
+    // Keys are fixed-width digits: text order is time order.
+    int last = -1;
+    for (int i = 0; i < entries.size() && entries[i].key <= lastKey; ++i) {
+        if (entries[i].key >= firstKey) {
+            last = i;
+        }
+    }
+    if (last < 0) {
+        return {};
+    }
+    QList<AlarmList::Entry> due;
+    for (const AlarmList::Entry& e : list.takeFirst(last + 1)) {
+        if (e.key >= firstKey) {
+            due.append(e);
+        }
+    }
+    return due;
+}
+
+namespace
+{
+
+// "12/7 9:25", the minute an alarm was due.
+QString dueMinuteText(const QString& key)
+{
+    const QDateTime due = alarmKeyDateTime(key);
+    return QStringLiteral("%1/%2 %3:%4")
+        .arg(due.date().month())
+        .arg(due.date().day())
+        .arg(due.time().hour())
+        .arg(due.time().minute(), 2, 10, QLatin1Char('0'));
+}
+
+// The popup text of an alarm on one line.
+QString oneLine(const QString& message)
+{
+    QString s = message;
+    return s.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+}
+
+} // namespace
+
+PopupRequest latePopupRequest(const QList<std::pair<QString, PopupRequest>>& late, const QString& sound)
+{
+    PopupRequest request;
+    request.sound = sound;
+    request.late = true;
+    request.lateCount = int(late.size());
+    if (late.size() == 1) {
+        const auto& [key, alarm] = late.first();
+        request.message =
+            QStringLiteral("%1 の通知 (遅れて表示)\r\n").arg(dueMinuteText(key)) + alarm.message;
+        request.record = alarm.record;
+        return request;
+    }
+    QStringList lines{QStringLiteral("遅れて表示する通知 %1 件").arg(late.size())};
+    for (qsizetype i = 0; i < late.size() && i < kLateListLimit; ++i) {
+        lines << QStringLiteral("%1  %2").arg(dueMinuteText(late[i].first), oneLine(late[i].second.message));
+    }
+    if (late.size() > kLateListLimit) {
+        lines << QStringLiteral("ほか %1 件").arg(late.size() - kLateListLimit);
+    }
+    request.message = lines.join(QStringLiteral("\r\n"));
+    return request;
+}
+
 QList<PopupRequest> timeSignalsAt(const AlarmSettings& settings, const QDateTime& now)
 {
     const QDateTime whole = now.addMSecs(-now.time().msec());
@@ -120,12 +189,30 @@ QList<PopupRequest> timeSignalsAt(const AlarmSettings& settings, const QDateTime
 void examineMinute(AlarmList& list, const AlarmSettings& settings, const QDateTime& now,
                    const QString& dataFolder, const PopupCallback& popup)
 {
+    examineMinutes(list, settings, now, now, dataFolder, popup);
+}
+
+void examineMinutes(AlarmList& list, const AlarmSettings& settings, const QDateTime& first,
+                    const QDateTime& now, const QString& dataFolder, const PopupCallback& popup)
+{
     QList<PopupRequest> requests;
     if (settings.alarmEnable) {
-        for (const AlarmList::Entry& e : takeDueAlarms(list, AlarmKey(now))) {
-            if (auto request = alarmPopupRequest(dataFolder, e.key, e.rec, settings.alarmSound)) {
+        QList<std::pair<QString, PopupRequest>> late;
+        for (const AlarmList::Entry& e : takeDueAlarms(list, AlarmKey(first), AlarmKey(now))) {
+            std::optional<PopupRequest> request =
+                alarmPopupRequest(dataFolder, e.key, e.rec, settings.alarmSound);
+            if (!request) {
+                continue;
+            }
+            if (alarmKeyDateTime(e.key).msecsTo(now) > kLateAlarmMs) {
+                request->relatedInfoTarget.clear(); // opening it now would come out of the blue
+                late.append({e.key, std::move(*request)});
+            } else {
                 requests.append(std::move(*request));
             }
+        }
+        if (!late.isEmpty()) {
+            requests.prepend(latePopupRequest(late, settings.alarmSound));
         }
     }
     if (settings.bellEnable) {

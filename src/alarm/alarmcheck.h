@@ -23,6 +23,10 @@ struct PopupRequest {
     // Unescaped RelatedInfo when it is to be opened once the popup has grown:
     // the start alarm of a schedule with OpenRelatedInfo set. Empty otherwise.
     QString relatedInfoTarget;
+    // Alarms shown more than a minute after their minute (the machine slept
+    // or stalled): the message says so, and several of them share one popup.
+    bool late = false;
+    int lateCount = 0; // alarms listed in a late popup
 };
 using PopupCallback = std::function<void(const PopupRequest&)>;
 
@@ -47,6 +51,20 @@ std::optional<PopupRequest> alarmPopupRequest(const QString& dataFolder, const Q
 // exactly this key, every entry up to the last of them is removed and those
 // with this key are returned in list order; otherwise nothing changes.
 QList<AlarmList::Entry> takeDueAlarms(AlarmList& list, const QString& nowKey);
+// The same for the minutes `firstKey` .. `lastKey`: when at least one entry
+// falls into them, every entry up to the last of them is removed and those
+// in the range are returned in list order; entries before the range go
+// without firing, as when those minutes were examined one by one.
+QList<AlarmList::Entry> takeDueAlarms(AlarmList& list, const QString& firstKey, const QString& lastKey);
+
+// An alarm later than this after its minute is shown as late.
+constexpr qint64 kLateAlarmMs = 60 * 1000;
+// A late popup lists at most this many alarms, then how many more there are.
+constexpr int kLateListLimit = 10;
+
+// One popup for alarms that fire late: with one alarm, its own popup with a
+// first line naming the minute it was due; with several, one list of them.
+PopupRequest latePopupRequest(const QList<std::pair<QString, PopupRequest>>& late, const QString& sound);
 
 // The time-signal popups of minute `now`, in the order: full hour, half
 // hour, daily signals 1..3. Each text is `now` in the popup format, two line
@@ -58,5 +76,11 @@ QList<PopupRequest> timeSignalsAt(const AlarmSettings& settings, const QDateTime
 // time signals (if enabled), each request handed to `popup` in order.
 void examineMinute(AlarmList& list, const AlarmSettings& settings, const QDateTime& now,
                    const QString& dataFolder, const PopupCallback& popup);
+// The work of the minutes from `first` up to the minute of `now` (after a
+// stall or a suspend): every alarm due in them fires, those more than a
+// minute late together in one late popup; time signals only for the minute
+// of `now` (missed ones are not replayed).
+void examineMinutes(AlarmList& list, const AlarmSettings& settings, const QDateTime& first,
+                    const QDateTime& now, const QString& dataFolder, const PopupCallback& popup);
 
 } // namespace nox

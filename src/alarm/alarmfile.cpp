@@ -1,7 +1,6 @@
 #include "alarm/alarmfile.h"
 
 #include <QDir>
-#include <QFile>
 
 #include "core/textfile.h"
 
@@ -33,17 +32,21 @@ QString parseAlarmLine(const QString& line, AlarmList::Entry* entry)
     return {};
 }
 
-bool removeAlarmFile(const QString& path, QString* error)
+QString entryLine(const AlarmList::Entry& e)
 {
-    QFile file(path);
-    if (!file.exists() || file.remove()) {
-        return true;
+    return QStringLiteral("%1\t%2\t%3").arg(e.key).arg(e.rec.ID).arg(e.rec.Kind);
+}
+
+// What a line stands for: the entry it holds, so that a line written
+// differently (a Kind of "01", fields after the third) keeps its bytes while
+// its entry is unchanged; the line itself when it is no entry.
+QString canonicalAlarmLine(const QString& line)
+{
+    AlarmList::Entry entry;
+    if (parseAlarmLine(line, &entry).isEmpty()) {
+        return entryLine(entry);
     }
-    if (error) {
-        *error =
-            QStringLiteral("%1 を削除できません: %2").arg(QDir::toNativeSeparators(path), file.errorString());
-    }
-    return false;
+    return QLatin1Char('\x01') + line;
 }
 
 } // namespace
@@ -57,6 +60,7 @@ AlarmLoadResult LoadAlarmList(AlarmList& list, const QString& dataFolder)
 {
     list.clear();
     list.setKeptLines({});
+    list.setLoadedLines({}, false);
     list.setLoadFailed(false);
 
     AlarmLoadResult result;
@@ -89,6 +93,7 @@ AlarmLoadResult LoadAlarmList(AlarmList& list, const QString& dataFolder)
         }
     }
     list.setKeptLines(kept);
+    list.setLoadedLines(text.textLines, text.bom);
     return result;
 }
 
@@ -96,24 +101,27 @@ bool SaveAlarmList(const AlarmList& list, const QString& dataFolder, const QDate
 {
     const QString path = alarmFilePath(dataFolder);
     if (list.loadFailed()) {
+        const QString message = QStringLiteral("%1 は起動時に読めなかったため、上書きしません")
+                                    .arg(QDir::toNativeSeparators(path));
         if (error) {
-            *error = QStringLiteral("%1 は起動時に読めなかったため、上書きしません")
-                         .arg(QDir::toNativeSeparators(path));
+            *error = message;
         }
+        reportWriteFailure(path, message);
         return false;
     }
     const QString nowKey = AlarmKey(now);
     QStringList lines;
     for (const AlarmList::Entry& e : list.entries()) {
         if (QString::compare(e.key, nowKey, Qt::CaseSensitive) >= 0) {
-            lines.append(QStringLiteral("%1\t%2\t%3").arg(e.key).arg(e.rec.ID).arg(e.rec.Kind));
+            lines.append(entryLine(e));
         }
     }
     lines.append(list.keptLines());
     if (lines.isEmpty()) {
-        return removeAlarmFile(path, error);
+        return removeFile(path, error);
     }
-    return writeTextLines(path, lines, error);
+    return writeTextFile(path, keepOriginalLines(list.loadedLines(), lines, canonicalAlarmLine),
+                         list.loadedBom(), error);
 }
 
 } // namespace nox

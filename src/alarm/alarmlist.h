@@ -10,6 +10,7 @@
 #include <QStringList>
 #include <QTime>
 
+#include "core/textfile.h"
 #include "store/alarmsink.h"
 #include "store/skedrec.h"
 
@@ -76,6 +77,16 @@ public:
     const QStringList& keptLines() const { return m_keptLines; }
     void setKeptLines(const QStringList& lines) { m_keptLines = lines; }
 
+    // The lines of "alarm.nox" as loaded, with their bytes: an entry that is
+    // written back unchanged keeps the bytes of its line.
+    const QList<TextLine>& loadedLines() const { return m_loadedLines; }
+    bool loadedBom() const { return m_loadedBom; }
+    void setLoadedLines(const QList<TextLine>& lines, bool bom)
+    {
+        m_loadedLines = lines;
+        m_loadedBom = bom;
+    }
+
     // Set when "alarm.nox" existed but could not be read: the file is then
     // not overwritten at saving (its alarms would be lost).
     bool loadFailed() const { return m_loadFailed; }
@@ -87,6 +98,8 @@ private:
 
     QList<Entry> m_entries;
     QStringList m_keptLines;
+    QList<TextLine> m_loadedLines;
+    bool m_loadedBom = false;
     bool m_loadFailed = false;
 };
 

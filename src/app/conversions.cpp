@@ -50,6 +50,7 @@ struct FilePass {
 };
 
 // Renumbers the lines of one day file in place; `counter` runs across files.
+// Lines that are no schedule stay as they are (the book keeps their bytes).
 FilePass renumberLines(QStringList& lines, const QDate& date, int& counter, IdMap& ids)
 {
     FilePass pass;
@@ -93,15 +94,22 @@ bool newIdForAlarm(const QMap<QDate, IdMap>& byDate, const QDate& date, qint32 o
     return lookUp(date) || (reminder && lookUp(date.addDays(1)));
 }
 
-int remapAlarms(const QString& dataFolder, const QMap<QDate, IdMap>& byDate)
+// Returns the number of entries remapped; a file that could not be read or
+// written is added to *failed.
+int remapAlarms(const QString& dataFolder, const QMap<QDate, IdMap>& byDate, QStringList* failed)
 {
     const QString path = QDir(dataFolder).filePath(kAlarmFileName);
     TextReadResult read = readTextLines(path);
-    if (!read.exists || !read.ok) {
+    if (!read.exists) {
+        return 0;
+    }
+    if (!read.ok) {
+        failed->append(path);
         return 0;
     }
     int remapped = 0;
-    for (QString& line : read.lines) {
+    for (TextLine& textLine : read.textLines) {
+        const QString line = textLine.text();
         QStringList fields = line.split(QLatin1Char('\t'));
         bool idOk = false;
         const qint32 oldId = fields.size() >= 2 ? fields[1].trimmed().toInt(&idOk) : 0;
@@ -113,11 +121,12 @@ int remapAlarms(const QString& dataFolder, const QMap<QDate, IdMap>& byDate)
         qint32 newId = 0;
         if (newIdForAlarm(byDate, date, oldId, reminder, &newId) && newId != oldId) {
             fields[1] = QString::number(newId);
-            line = fields.join(QLatin1Char('\t'));
+            textLine.setText(fields.join(QLatin1Char('\t')));
             ++remapped;
         }
     }
-    if (remapped > 0 && !writeTextLines(path, read.lines)) {
+    if (remapped > 0 && !writeTextFile(path, read.textLines, read.bom)) {
+        failed->append(path);
         return 0;
     }
     return remapped;
@@ -167,9 +176,10 @@ bool convertStyleFonts(const QString& styleIniPath)
         if (name.compare(QLatin1String("tahoma"), Qt::CaseInsensitive) != 0) {
             continue;
         }
-        ini.writeInteger(section, QStringLiteral("FontSize"), 9);
-        ini.writeString(section, QStringLiteral("FontName"), kLegacyFontName);
-        changed = true;
+        // A failed write is reported by the writer; the section then stays as it was.
+        const bool written = ini.writeInteger(section, QStringLiteral("FontSize"), 9) &&
+                             ini.writeString(section, QStringLiteral("FontName"), kLegacyFontName);
+        changed = changed || written;
     }
     return changed;
 }
@@ -193,7 +203,12 @@ Beta5Result convertToBeta5(const QString& noxIniPath, const QString& dataFolder)
     const QString newHolidays = dir.filePath(QStringLiteral("holiday.txt"));
     // QFile::rename refuses to replace an existing file, which is what we want.
     if (QFileInfo::exists(oldHolidays) && !QFileInfo::exists(newHolidays)) {
-        result.holidayRenamed = QFile::rename(oldHolidays, newHolidays);
+        QFile old(oldHolidays);
+        result.holidayRenamed = old.rename(newHolidays);
+        if (!result.holidayRenamed) {
+            reportWriteFailure(oldHolidays, QStringLiteral("ファイル「%1」を「%2」に改名できません: %3")
+                                                .arg(oldHolidays, newHolidays, old.errorString()));
+        }
     }
     return result;
 }
@@ -229,7 +244,7 @@ DayFileUpdateResult updateDayFiles(const QString& dataFolder, const UpdateProgre
             progress.step(++done);
         }
     }
-    result.alarmsRemapped = remapAlarms(dataFolder, idsByDate);
+    result.alarmsRemapped = remapAlarms(dataFolder, idsByDate, &result.failedFiles);
     if (progress.end) {
         progress.end();
     }

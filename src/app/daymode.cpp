@@ -126,14 +126,10 @@ void TDayMode::showDays(const QDate& from)
     m_sked->BeginUpdate();
     preparePanes();
     TMemoPanes& panes = m_form.memoPanes();
-    BookResult failure;
     for (int i = 0; i < m_sked->SkedCount(); ++i) {
         const QDate date = from.addDays(i);
         panes.loadMemo(i, date);
-        BookResult loaded = loadDay(i, date);
-        if (failure.ok()) {
-            failure = std::move(loaded);
-        }
+        loadDay(i, date);
         m_sked->Skeds(i)->View().TopBar().setCaption(formatDateTime(m_form.settings().dateFormat, date));
     }
     m_sked->EndUpdate();
@@ -142,18 +138,20 @@ void TDayMode::showDays(const QDate& from)
     colorColumns();
     updateNowMarker();
     m_form.UpdateBanner();
-    m_form.ReportFailure(failure);
+    m_form.ShowLoadNotices();
 }
 
 // The records go with the items they belong to: clearing the column frees
-// them. Returns the failure of reading the day file (the column is then empty).
-BookResult TDayMode::loadDay(int column, const QDate& date)
+// them. A day file that cannot be read (the column is then empty) and lines
+// that are no schedule are noted for the user.
+void TDayMode::loadDay(int column, const QDate& date)
 {
     sked::TSked* sked = m_sked->Skeds(column);
     if (!sked) {
-        return BookResult{};
+        return;
     }
     const BookDay day = m_form.book().day(date, m_form.categoryFilter());
+    m_form.NoteDayProblems(day);
     sked::TSkedItems& items = sked->Items();
     items.BeginUpdate();
     items.Clear();
@@ -163,7 +161,6 @@ BookResult TDayMode::loadDay(int column, const QDate& date)
         items.Add(item);
     }
     items.EndUpdate();
-    return day.result;
 }
 
 void TDayMode::recToItem(const TSkedRec& rec, sked::TSkedItem* item) const

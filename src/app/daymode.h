@@ -89,7 +89,7 @@ public:
     void focusColumn(int column, int line = -1);
 
 private:
-    BookResult loadDay(int column, const QDate& date);
+    void loadDay(int column, const QDate& date);
     void saveMemoRow();
     void moveDays(int delta);
     void goKeepingColumn(const QDate& date);

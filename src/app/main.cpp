@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QIcon>
+#include <QMessageBox>
 #include <QTimer>
 #include <cstdio>
 #include <memory>
@@ -66,6 +67,66 @@ QIcon applicationIcon()
     return QIcon::fromTheme(QStringLiteral("nox"), bundled);
 }
 
+void showStartError(const QString& text)
+{
+    std::fprintf(stderr, "nox: %s\n", text.toLocal8Bit().constData());
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("Nox"), text, QMessageBox::Ok);
+    box.exec();
+}
+
+// Existing data that cannot be written is never replaced by an empty planner
+// elsewhere: the start stops and names the folder. False when it cannot go on.
+bool dataFolderUsable(const QString& folder)
+{
+    nox::folders::ensureDataFolder();
+    QString reason;
+    if (nox::folders::canWriteFolder(folder, &reason)) {
+        return true;
+    }
+    showStartError(
+        QStringLiteral("データフォルダー「%1」に書き込めないため、Nox を起動できません。\n"
+                       "理由: %2\n\n"
+                       "フォルダーの書き込み権限や空き容量を確認してから、もう一度起動してください。")
+            .arg(folder, reason));
+    return false;
+}
+
+// The single-instance guard: true when this process goes on as the one
+// instance; *exitCode is set when it ends here.
+bool takeInstanceRole(nox::SingleInstance& guard, int* exitCode)
+{
+    using Role = nox::SingleInstance::Role;
+    Role role = guard.start();
+    if (role == Role::Secondary) {
+        if (guard.activatePrimary()) {
+            *exitCode = 0;
+            return false;
+        }
+        role = guard.start(); // the first instance may have ended meanwhile
+    }
+    switch (role) {
+    case Role::Primary:
+        if (!guard.staleLockNotice().isEmpty()) {
+            std::fprintf(stderr, "nox: %s\n", guard.staleLockNotice().toLocal8Bit().constData());
+        }
+        return true;
+    case Role::Secondary:
+        showStartError(QStringLiteral("Nox はすでに起動していますが (プロセス %1)、応答がありません。\n"
+                                      "そのプロセスを終了してから、もう一度起動してください。")
+                           .arg(guard.primaryPid()));
+        *exitCode = 1;
+        return false;
+    case Role::Failed:
+        // Run all the same: a lock that cannot be made must not keep the user out.
+        showStartError(
+            guard.errorString() +
+            QStringLiteral(
+                "\n\n二重起動の確認ができないまま起動します。Nox を同時に二つ開かないでください。"));
+        return true;
+    }
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -85,21 +146,17 @@ int main(int argc, char* argv[])
     QApplication::setWindowIcon(applicationIcon());
     nox::setUpJapaneseEnvironment(app);
 
+    const QString dataFolder = nox::folders::dataFolder();
+    if (!dataFolderUsable(dataFolder)) {
+        return 1;
+    }
     // One instance per data folder: a later start asks the first to show its
     // window (also out of the tray) and ends.
-    nox::folders::ensureDataFolder();
-    const QString dataFolder = nox::folders::dataFolder();
     nox::SingleInstance guard(nox::SingleInstance::lockFilePath(dataFolder),
                               nox::SingleInstance::serverNameFor(dataFolder));
-    switch (guard.start()) {
-    case nox::SingleInstance::Role::Secondary:
-        guard.activatePrimary();
-        return 0;
-    case nox::SingleInstance::Role::Failed:
-        std::fprintf(stderr, "nox: %s\n", guard.errorString().toLocal8Bit().constData());
-        break; // run all the same: a missing lock must not keep the user out
-    case nox::SingleInstance::Role::Primary:
-        break;
+    int exitCode = 0;
+    if (!takeInstanceRole(guard, &exitCode)) {
+        return exitCode;
     }
 
     nox::TNoxMainForm form;
@@ -114,5 +171,7 @@ int main(int argc, char* argv[])
         probe = std::make_unique<StartupProbe>(form, sinceEntry);
     }
     form.show();
-    return app.exec();
+    const int code = app.exec();
+    form.ShowPendingFailures(); // what the shutdown could not write
+    return code;
 }

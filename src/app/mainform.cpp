@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMessageBox>
 #include <QPointer>
 #include <QScreen>
 #include <QSystemTrayIcon>
@@ -23,8 +24,10 @@
 #include "app/monthmode.h"
 #include "app/schedulecommands.h"
 #include "app/statuspanels.h"
+#include "app/writefailurenotices.h"
 #include "core/folders.h"
 #include "core/settings.h"
+#include "core/textfile.h"
 #include "dialogs/processing.h"
 #include "monthview/monthview.h"
 #include "sked/skedcontrol.h"
@@ -50,6 +53,11 @@ TNoxMainForm::TNoxMainForm(Options options, QWidget* parent)
     : QMainWindow(parent), m_options(std::move(options)), m_alarms(std::make_unique<AlarmCenter>())
 {
     setObjectName(QStringLiteral("TNoxMainForm"));
+    m_writeFailures = std::make_unique<WriteFailureNotices>();
+    m_writeFailures->setParentWindow(this);
+    if (m_options.showFailure) {
+        m_writeFailures->OnShow = m_options.showFailure;
+    }
     FormCreate();
 }
 
@@ -112,7 +120,7 @@ void TNoxMainForm::FormCreate()
     folders::ensureDataFolder();
     const QString styleIni = m_dataFolder + QStringLiteral("/style.ini");
     if (!QFile::exists(styleIni) || m_storedVersion.isEmpty()) {
-        QFile::copy(folders::defaultFolder() + QStringLiteral("/style.ini"), styleIni); // never overwrites
+        copyFileIfMissing(folders::defaultFolder() + QStringLiteral("/style.ini"), styleIni);
     }
 
     if (m_settings.viewMode == vmMonth) {
@@ -198,7 +206,11 @@ void TNoxMainForm::DeferredStartup()
     updateStatusColors();
     m_month->View()->SetTimeViewStyle(monthview::TMonthTimeViewStyle(qBound(0, m_settings.timeViewStyle, 2)));
 
-    m_memoStore.open(m_dataFolder);
+    if (m_memoStore.open(m_dataFolder) != btr::kOk) {
+        NoteLoadProblem(m_memoStore.path(),
+                        QStringLiteral("日別メモのファイル「%1」を開けません: %2\n日別メモは表示も保存もできません。")
+                            .arg(m_memoStore.path(), m_memoStore.lastError()));
+    }
     m_banner->setToday(today());
     m_banner->setStarted(true);
     const QDate start = today().addDays(m_settings.leftDate);
@@ -295,7 +307,7 @@ void TNoxMainForm::closeEvent(QCloseEvent* event)
         hide();
         return;
     }
-    if (!freeMemoSaved()) {
+    if (!freeMemoSaved() || !dayMemosSaved()) {
         event->ignore();
         return;
     }
@@ -304,6 +316,29 @@ void TNoxMainForm::closeEvent(QCloseEvent* event)
     if (OnClose) {
         OnClose(this);
     }
+}
+
+bool TNoxMainForm::dayMemosSaved()
+{
+    if (!m_started) {
+        return true;
+    }
+    m_mode->saveMemos();
+    if (!m_memoPanes->hasUnsaved()) {
+        return true;
+    }
+    // The failed writes are told here, in the question, not in a box of their own.
+    QMessageBox box(QMessageBox::Warning, QApplication::applicationName(),
+                    WriteFailureNotices::noticeText(m_writeFailures->takePending()) +
+                        QStringLiteral("\n\n保存しないで終了すると、書き込めなかったメモは失われます。"
+                                       "保存しないで終了しますか？"),
+                    QMessageBox::Yes | QMessageBox::No, this);
+    box.setDefaultButton(QMessageBox::No);
+    if (box.exec() != QMessageBox::Yes) {
+        return false;
+    }
+    m_memoPanes->discardUnsaved();
+    return true;
 }
 
 void TNoxMainForm::ExitFromTray()

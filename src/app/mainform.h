@@ -22,6 +22,7 @@
 #include <QMainWindow>
 #include <QPixmap>
 #include <QPointer>
+#include <QSet>
 #include <QStringList>
 #include <QTimer>
 #include <functional>
@@ -40,6 +41,7 @@
 
 class QAction;
 class QMenu;
+class QMessageBox;
 class QSplitter;
 class QSystemTrayIcon;
 class QLabel;
@@ -74,6 +76,8 @@ class TNoxButton;
 class TNoxMemo;
 class TStatusPanels;
 class TScheduleCommands;
+class WriteFailureNotices;
+struct BookDay;
 struct PopupRequest;
 
 class TNoxMainForm : public QMainWindow
@@ -92,9 +96,12 @@ public:
         // Opens the popup of an alarm or time signal; the popup window TForm7
         // when unset.
         std::function<void(const PopupRequest&)> showPopup;
-        // Tells the user that a file could not be read or written; an error
-        // message box when unset.
+        // Tells the user that a file could not be written (or a change could
+        // not be made); an error message box when unset.
         std::function<void(const QString& message)> showFailure;
+        // Tells the user about problems met while reading files (a notice
+        // that does not stop the work); a non-modal message box when unset.
+        std::function<void(const QString& text)> showNotice;
     };
 
     explicit TNoxMainForm(QWidget* parent = nullptr);
@@ -146,8 +153,19 @@ public:
     const QList<QAction*>& navigationActions() const { return m_navActions; }
     TNoxButton* toolButton(const QString& hint) const;
 
-    // Shows the failure's message (it names the file and the reason).
+    // Shows the failure's message (it names the file and the reason) in one
+    // error box together with the failed writes of the same burst.
     void ReportFailure(const BookResult& result);
+    // A problem met while reading (a day file that cannot be read, a line
+    // that is no schedule, a memo file that cannot be opened): each `key` is
+    // told once per run, by the next ShowLoadNotices.
+    void NoteLoadProblem(const QString& key, const QString& message);
+    // Notes the read failure and the unreadable lines of a day.
+    void NoteDayProblems(const BookDay& day);
+    // Shows the problems noted since the last call in one notice, if any.
+    void ShowLoadNotices();
+    // Shows the failed writes not told yet (after the event loop has ended).
+    void ShowPendingFailures();
 
     // --- runs of the timer --------------------------------------------------
     // One beat of the main timer: the deferred start-up the first time, then
@@ -303,6 +321,9 @@ private:
     void applyFreeMemoLook();
     void keepFreeMemoInFront();
     bool freeMemoSaved();
+    // Saves the memo panes; when a text could not be stored, asks whether to
+    // end without it. False: the window stays open.
+    bool dayMemosSaved();
     bool closeFreeMemo();
 
     Options m_options;
@@ -358,6 +379,10 @@ private:
     QList<QAction*> m_navActions;
     QMenu* m_categoryMenu = nullptr;
     QPointer<TForm11> m_freeMemo;
+    std::unique_ptr<WriteFailureNotices> m_writeFailures;
+    QSet<QString> m_toldLoadProblems;
+    QStringList m_loadNotices; // noted, not shown yet
+    QPointer<QMessageBox> m_noticeBox;
 };
 
 } // namespace nox

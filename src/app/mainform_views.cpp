@@ -2,6 +2,7 @@
 // filling and writing back, go-to-date) and the switch between the modes.
 #include <QApplication>
 #include <QMessageBox>
+#include <utility>
 
 #include "app/clockpanel.h"
 #include "app/datebanner.h"
@@ -9,8 +10,10 @@
 #include "app/mainform.h"
 #include "app/memopanes.h"
 #include "app/monthmode.h"
+#include "app/writefailurenotices.h"
 #include "dialogs/gotodate.h"
 #include "sked/skedcontrol.h"
+#include "store/schedulebook.h"
 
 namespace nox
 {
@@ -50,13 +53,68 @@ void TNoxMainForm::ReportFailure(const BookResult& result)
     if (result.ok()) {
         return;
     }
-    if (m_options.showFailure) {
-        m_options.showFailure(result.message);
+    // The writer has told the notices already: the same message goes in once.
+    m_writeFailures->report(result.message);
+    m_writeFailures->showPending();
+}
+
+void TNoxMainForm::ShowPendingFailures()
+{
+    m_writeFailures->showPending();
+}
+
+void TNoxMainForm::NoteLoadProblem(const QString& key, const QString& message)
+{
+    if (!m_toldLoadProblems.contains(key)) {
+        m_toldLoadProblems.insert(key);
+        m_loadNotices.append(message);
+    }
+}
+
+void TNoxMainForm::NoteDayProblems(const BookDay& day)
+{
+    if (!day.result.ok()) {
+        NoteLoadProblem(day.result.message, day.result.message);
+    }
+    for (const TDayProblem& problem : day.problems) {
+        // The line itself may be long: its hash tells it apart well enough.
+        NoteLoadProblem(problem.file + QLatin1Char('\n') + QString::number(qHash(problem.line)),
+                        QStringLiteral("ファイル「%1」の %2 行目は予定として読めません: %3")
+                            .arg(problem.file)
+                            .arg(problem.lineNumber)
+                            .arg(problem.reason));
+    }
+}
+
+// One notice for what a fill met; an open notice takes the new lines.
+void TNoxMainForm::ShowLoadNotices()
+{
+    constexpr int kMaxLines = 20;
+    if (m_loadNotices.isEmpty()) {
         return;
     }
-    QMessageBox box(QMessageBox::Critical, QApplication::applicationName(), result.message, QMessageBox::Ok,
-                    this);
-    box.exec();
+    QStringList lines = std::exchange(m_loadNotices, {});
+    if (lines.size() > kMaxLines) {
+        const qsizetype more = lines.size() - kMaxLines;
+        lines.resize(kMaxLines);
+        lines << QStringLiteral("ほか %1 件").arg(more);
+    }
+    const QString text = lines.join(QLatin1Char('\n'));
+    if (m_options.showNotice) {
+        m_options.showNotice(text);
+        return;
+    }
+    if (m_noticeBox) {
+        m_noticeBox->setInformativeText(m_noticeBox->informativeText() + QLatin1Char('\n') + text);
+        return;
+    }
+    m_noticeBox = new QMessageBox(QMessageBox::Warning, QApplication::applicationName(),
+                                  QStringLiteral("読めなかったところがあります。ファイルはそのまま残ります。"),
+                                  QMessageBox::Ok, this);
+    m_noticeBox->setInformativeText(text);
+    m_noticeBox->setAttribute(Qt::WA_DeleteOnClose);
+    m_noticeBox->setModal(false);
+    m_noticeBox->show();
 }
 
 // --- navigation ------------------------------------------------------------------

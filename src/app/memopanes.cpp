@@ -3,6 +3,7 @@
 #include <QPalette>
 #include <QWidget>
 
+#include "core/textfile.h"
 #include "store/memostore.h"
 #include "widgets/noxmemo.h"
 
@@ -77,20 +78,33 @@ void TMemoPanes::prepare(const Style& style)
 
 void TMemoPanes::load(int index, const QString& text)
 {
-    if (TNoxMemo* p = pane(index)) {
-        p->SetText(text);
-        p->setProperty(kLoadedText, text);
+    TNoxMemo* p = pane(index);
+    if (!p) {
+        return;
     }
+    // A text too long to lay out at every load is shown by its start and
+    // cannot be edited here, so the pane can never store it cut.
+    const bool cut = text.size() > kMaxPaneChars;
+    p->SetText(cut ? text.left(kMaxPaneChars) + QStringLiteral("\n…（長いため先頭だけを表示しています）") : text);
+    p->setReadOnly(cut);
+    p->setProperty(kLoadedText, text);
 }
 
 void TMemoPanes::loadMemo(int index, const QDate& date)
 {
     load(index, m_store.read(date));
+    const auto unsaved = m_unsaved.constFind(date);
+    TNoxMemo* p = pane(index);
+    if (p && unsaved != m_unsaved.cend()) {
+        p->SetText(*unsaved);
+        p->SetModified(true);
+    }
 }
 
 void TMemoPanes::settle(int index)
 {
-    if (TNoxMemo* p = pane(index)) {
+    TNoxMemo* p = pane(index);
+    if (p && !p->isReadOnly()) { // a read-only pane holds nothing typed
         load(index, p->Text());
     }
 }
@@ -101,20 +115,37 @@ bool TMemoPanes::changed(int index) const
     return p && p->Modified() && p->Text() != p->property(kLoadedText).toString();
 }
 
-void TMemoPanes::save(int index, const QDate& date)
+bool TMemoPanes::save(int index, const QDate& date)
 {
     TNoxMemo* p = pane(index);
     if (!p) {
-        return;
+        return true;
     }
     if (!changed(index)) {
         p->SetModified(false);
-        return;
+        m_unsaved.remove(date);
+        return true;
     }
-    bool modified = true;
-    m_store.savePane(p->Text(), modified, date);
-    if (!modified) {
-        load(index, p->Text());
+    const QString text = p->Text();
+    if (m_store.write(date, text) != btr::kOk) {
+        m_unsaved.insert(date, text);
+        const QString reason = m_store.lastError();
+        reportWriteFailure(m_store.path(),
+                           QStringLiteral("%1 の日別メモをファイル「%2」に保存できません: %3")
+                               .arg(date.toString(QStringLiteral("yyyy/MM/dd")), m_store.path(),
+                                    reason.isEmpty() ? QStringLiteral("原因不明のエラー") : reason));
+        return false;
+    }
+    m_unsaved.remove(date);
+    load(index, text);
+    return true;
+}
+
+void TMemoPanes::discardUnsaved()
+{
+    m_unsaved.clear();
+    for (int i = 0; i < m_panes.size(); ++i) {
+        settle(i);
     }
 }
 

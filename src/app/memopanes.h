@@ -8,6 +8,7 @@
 #include <QDate>
 #include <QFont>
 #include <QList>
+#include <QMap>
 #include <QString>
 #include <QStringList>
 
@@ -48,20 +49,32 @@ public:
     // Makes `style.count` panes (keeping the first ones) and gives all the style.
     void prepare(const Style& style);
 
+    // Shows `text` in the pane as loaded. A text of more than kMaxPaneChars
+    // is shown by its start, read-only (the memo itself stays whole).
     void load(int index, const QString& text);
-    // Loads the date's memo from the store.
+    static constexpr qsizetype kMaxPaneChars = 16384;
+    // Loads the date's memo from the store; a text that could not be stored
+    // under that date comes back instead, still to be saved.
     void loadMemo(int index, const QDate& date);
     // Takes the pane's text as loaded (nothing to save any more).
     void settle(int index);
     bool changed(int index) const;
-    // Writes the pane's text under `date` when it changed.
-    void save(int index, const QDate& date);
+    // Writes the pane's text under `date` when it changed. A failed write is
+    // reported (reportWriteFailure, naming the memo file) and the text is
+    // kept for the date until a later save stores it. True when nothing had
+    // to be written or it was stored.
+    bool save(int index, const QDate& date);
+    // True while a typed text could not be stored.
+    bool hasUnsaved() const { return !m_unsaved.isEmpty(); }
+    // Gives up the texts that could not be stored (the user chose so).
+    void discardUnsaved();
 
 private:
     QWidget* m_area;
     MemoStore& m_store;
     QObject* m_filter;
     QList<TNoxMemo*> m_panes;
+    QMap<QDate, QString> m_unsaved; // texts whose write failed, by date
 };
 
 } // namespace nox

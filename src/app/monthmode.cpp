@@ -128,24 +128,19 @@ void TMonthMode::fillItems()
             m_memoDays << n;
         }
     }
-    std::optional<BookResult> failure;
     monthview::TMonthViewItems* items = m_month->Items();
     items->BeginUpdate();
     m_memoItem = nullptr;
     items->Clear();
     for (int n = 0; n < monthview::kCellCount; ++n) {
-        BookDay day = m_form.book().day(first.addDays(n), m_form.categoryFilter());
+        const BookDay day = m_form.book().day(first.addDays(n), m_form.categoryFilter());
         for (const TSkedRec& rec : day.records) {
             recToItem(rec, items->Add());
         }
-        if (!day.result.ok() && !failure) {
-            failure = std::move(day.result);
-        }
+        m_form.NoteDayProblems(day);
     }
     items->EndUpdate();
-    if (failure) {
-        m_form.ReportFailure(*failure);
-    }
+    m_form.ShowLoadNotices();
 }
 
 void TMonthMode::recToItem(const TSkedRec& rec, monthview::TMonthViewItem* item) const
@@ -500,7 +495,9 @@ void TMonthMode::selectionChanged()
     m_memoItem = m_month->SelectedItem();
     const TSkedRec* rec = recordOf(m_memoItem);
     panes.load(kScheduleMemoPane, rec ? unescapeSkedText(rec->Memo) : QString());
-    panes.pane(kScheduleMemoPane)->setReadOnly(!rec);
+    if (!rec) {
+        panes.pane(kScheduleMemoPane)->setReadOnly(true);
+    }
     showStatus();
 }
 

@@ -2,14 +2,13 @@
 
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
-#include <QDir>
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
-#include <QLockFile>
 #include <QThread>
 
 #include "core/folders.h"
+#include "core/instancelock.h"
 
 namespace nox
 {
@@ -31,19 +30,19 @@ SingleInstance::~SingleInstance()
     if (m_server) {
         m_server->close();
     }
-    if (m_lock) {
-        m_lock->unlock();
-    }
+    m_lock.reset();
 }
 
 QString SingleInstance::lockFilePath(const QString& dataFolder)
 {
-    return QDir(dataFolder).filePath(QStringLiteral("nox.lock"));
+    return InstanceLock::pathFor(dataFolder);
 }
 
 QString SingleInstance::serverNameFor(const QString& dataFolder)
 {
-    const QString canonical = QFileInfo(dataFolder).absoluteFilePath();
+    const QFileInfo info(dataFolder);
+    const QString canonical =
+        info.canonicalFilePath().isEmpty() ? info.absoluteFilePath() : info.canonicalFilePath();
     const QByteArray hash = QCryptographicHash::hash(canonical.toUtf8(), QCryptographicHash::Sha1).toHex();
     return QStringLiteral("Nox-%1-%2").arg(folders::userName(), QString::fromLatin1(hash.left(8)));
 }
@@ -53,26 +52,28 @@ SingleInstance::Role SingleInstance::start()
     if (m_primary) {
         return Role::Primary;
     }
-    // On a first start the data folder may not exist yet.
-    QDir().mkpath(QFileInfo(m_lockPath).absolutePath());
-    m_lock = std::make_unique<QLockFile>(m_lockPath);
-    // A running instance holds the lock for days: never treat it as stale by
-    // age. A lock whose process is gone is still recognised as stale.
-    m_lock->setStaleLockTime(0);
-    if (m_lock->tryLock(0)) {
+    m_lock = std::make_unique<InstanceLock>(m_lockPath);
+    switch (m_lock->tryAcquire()) {
+    case InstanceLock::Result::Acquired: {
         m_primary = true;
         m_error.clear();
+        qint64 pid = 0;
+        if (m_lock->tookOverStale(&pid)) {
+            m_staleNotice = QStringLiteral("終了済みのプロセス%1が残したロック「%2」を引き継ぎました")
+                                .arg(pid > 0 ? QStringLiteral(" (%1)").arg(pid) : QString(), m_lockPath);
+        }
         listen();
         return Role::Primary;
     }
-    const QLockFile::LockError error = m_lock->error();
-    m_lock.reset();
-    if (error == QLockFile::LockFailedError) {
+    case InstanceLock::Result::Held:
+        m_primaryPid = m_lock->holderPid();
+        m_lock.reset();
         return Role::Secondary;
+    case InstanceLock::Result::Failed:
+        break;
     }
-    m_error = error == QLockFile::PermissionError
-                  ? QStringLiteral("ロックファイルを作成できません: %1").arg(m_lockPath)
-                  : QStringLiteral("ロックファイルを扱えません: %1").arg(m_lockPath);
+    m_error = m_lock->errorString();
+    m_lock.reset();
     return Role::Failed;
 }
 

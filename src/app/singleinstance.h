@@ -1,17 +1,18 @@
 #pragma once
-// Keeps Nox to one running instance per data folder. The first start takes a
-// lock file in the data folder ("nox.lock"; other tools refuse to write while
-// it is held) and listens on a local socket; a later start finds the lock
-// taken, asks the first instance through the socket to show and raise its
-// window, and ends. A lock left behind by a killed process is recognised as
+// Keeps Nox to one running instance per data folder. The first start takes
+// the data folder's lock (core/instancelock.h: outside the data folder;
+// noxtool refuses to write while it is held) and listens on a local socket;
+// a later start finds the lock held, asks the first instance through the
+// socket to show and raise its window, and ends. A lock left behind by a
+// process that ended in any way (killed, or before it wrote its id) is
 // stale and taken over.
 //
 // Use at program entry:
 //   SingleInstance guard(SingleInstance::lockFilePath(dataFolder),
 //                        SingleInstance::serverNameFor(dataFolder));
 //   switch (guard.start()) {
-//   case SingleInstance::Role::Secondary: guard.activatePrimary(); return 0;
-//   case SingleInstance::Role::Failed:    ... report guard.errorString() ...
+//   case SingleInstance::Role::Secondary: if (guard.activatePrimary()) return 0; ... tell the user ...
+//   case SingleInstance::Role::Failed:    ... tell the user guard.errorString() ...
 //   case SingleInstance::Role::Primary:   connect OnActivateRequest, run ...
 //   }
 #include <QObject>
@@ -20,10 +21,11 @@
 #include <memory>
 
 class QLocalServer;
-class QLockFile;
 
 namespace nox
 {
+
+class InstanceLock;
 
 class SingleInstance : public QObject
 {
@@ -31,7 +33,7 @@ class SingleInstance : public QObject
 public:
     enum class Role {
         Primary,   // the lock is ours; requests of later starts arrive through OnActivateRequest
-        Secondary, // another live process holds the lock
+        Secondary, // another running process holds the lock
         Failed,    // the lock file could not be created (its folder cannot be made or written)
     };
 
@@ -41,7 +43,7 @@ public:
     // Stops listening and releases the lock (when held).
     ~SingleInstance() override;
 
-    // "<data folder>/nox.lock".
+    // The data folder's lock file (InstanceLock::pathFor).
     static QString lockFilePath(const QString& dataFolder);
     // "Nox-<user>-<8 hex digits>": per user and per data folder, so that two
     // installations of one user do not take each other's socket.
@@ -53,6 +55,10 @@ public:
     // at once when already primary.
     Role start();
     bool isPrimary() const { return m_primary; }
+    // After Primary: a stale lock was taken over; the text says whose (for stderr).
+    QString staleLockNotice() const { return m_staleNotice; }
+    // After Secondary: the process id of the running instance (0 when unknown).
+    qint64 primaryPid() const { return m_primaryPid; }
     // True when the primary listens for later starts. False for a primary
     // whose socket could not be opened (errorString() says why): it still
     // holds the lock, and later starts then end without reaching it.
@@ -77,10 +83,12 @@ private:
 
     QString m_lockPath;
     QString m_serverName;
-    std::unique_ptr<QLockFile> m_lock;
+    std::unique_ptr<InstanceLock> m_lock;
     QLocalServer* m_server = nullptr;
     bool m_primary = false;
+    qint64 m_primaryPid = 0;
     QString m_error;
+    QString m_staleNotice;
 };
 
 } // namespace nox

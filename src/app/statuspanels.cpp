@@ -261,7 +261,9 @@ QString scheduleSpanText(int startSlot, int endSlot, const QString& memo)
     if (memo.isEmpty()) {
         return text;
     }
-    QString flat = unescapeSkedText(memo);
+    // A panel shows one line: a long memo is cut before it is measured and drawn.
+    constexpr qsizetype kMaxMemoChars = 512;
+    QString flat = unescapeSkedText(memo.left(kMaxMemoChars + 6)).left(kMaxMemoChars);
     flat.replace(QLatin1String("\r\n"), QLatin1String(" "));
     flat.replace(QLatin1Char('\r'), QLatin1Char(' '));
     flat.replace(QLatin1Char('\n'), QLatin1Char(' '));

@@ -2,9 +2,13 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
 #include <pwd.h>
 #include <unistd.h>
 
@@ -112,18 +116,29 @@ QString userDataRoot()
     return withoutTrailingSlash(xdg) + QStringLiteral("/nox");
 }
 
+// Existing data is used where it is, also when it cannot be written (the
+// start then says so instead of showing an empty planner). Only where no
+// data folder exists yet does a program folder that cannot be written send
+// the data to $XDG_DATA_HOME/nox (always used by an installed copy).
 QString dataRoot()
 {
+    const QString xdg = userDataRoot();
     if (isInstalledCopy()) {
-        return userDataRoot();
+        return xdg;
     }
     const QString program = programFolder();
     const QString inProgram = program + QStringLiteral("/data");
+    if (QFileInfo::exists(inProgram + QLatin1Char('/') + userName())) {
+        return inProgram;
+    }
+    if (QFileInfo::exists(xdg + QLatin1Char('/') + userName())) {
+        return xdg;
+    }
     const QFileInfo data(inProgram);
     if ((data.isDir() && data.isWritable()) || (!data.exists() && isWritableFolder(program))) {
         return inProgram;
     }
-    return userDataRoot();
+    return xdg;
 }
 
 // The places a factory file or folder is looked up, in order.
@@ -192,6 +207,21 @@ QString dataFolder()
 bool ensureDataFolder()
 {
     return QDir().mkpath(dataFolder());
+}
+
+bool canWriteFolder(const QString& folder, QString* reason)
+{
+    QByteArray probe = QFile::encodeName(folder + QStringLiteral("/.nox-probe-XXXXXX"));
+    const int fd = ::mkstemp(probe.data());
+    if (fd < 0) {
+        if (reason) {
+            *reason = QString::fromLocal8Bit(std::strerror(errno));
+        }
+        return false;
+    }
+    ::close(fd);
+    ::unlink(probe.constData());
+    return true;
 }
 
 QString defaultFolder()

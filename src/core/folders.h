@@ -2,8 +2,11 @@
 // Where Nox keeps its files on this platform.
 //   program folder: the executable's folder, or $NOX_HOME when set;
 //   data folder:    <program folder>/data/<login user> ("Nox_" when the user
-//                   name cannot be read); the data root is $XDG_DATA_HOME/nox
-//                   instead when the program folder is not writable, and
+//                   name cannot be read); an existing data folder is always
+//                   used, writable or not; where none exists yet and the
+//                   program folder is not writable, the data root is
+//                   $XDG_DATA_HOME/nox instead (an existing folder there is
+//                   used before a new one below the program folder), and
 //                   always for an installed copy (factory files in
 //                   <prefix>/share/nox and none beside the executable);
 //   factory files ("default", "print", "nox.html"): with NOX_HOME set, in
@@ -17,6 +20,9 @@ namespace nox::folders
 QString programFolder();
 QString dataFolder();    // ends without a slash; not created here
 bool ensureDataFolder(); // creates it with parents; false on failure
+// True iff a file can be created in the folder (tried with a probe file that
+// is removed again); *reason is the system's reason otherwise.
+bool canWriteFolder(const QString& folder, QString* reason = nullptr);
 QString defaultFolder();
 QString printFolder();
 QString helpPage();                    // path of "nox.html"

@@ -13,18 +13,26 @@ namespace
 // The file as lines, with the positions of sections and keys worked out on
 // demand. Sections and keys match without regard to case; the first of
 // duplicates wins, as for the platform's own INI files.
+// Lines keep their bytes: a write changes only the line of its key, and
+// every other line (bytes that are not valid text included) stays as it was.
 struct IniText {
-    QStringList lines;
+    QList<TextLine> lines;
+    bool bom = false;
     bool readOk = true;
+    QString readError;
 
     static IniText load(const QString& path)
     {
         IniText t;
-        const TextReadResult r = readTextLines(path);
+        TextReadResult r = readTextLines(path);
         t.readOk = r.ok;
-        t.lines = r.lines;
+        t.readError = r.error;
+        t.lines = std::move(r.textLines);
+        t.bom = r.bom;
         return t;
     }
+
+    const QString& text(qsizetype i) const { return lines[i].text(); }
 
     static bool sectionName(const QString& line, QString* name)
     {
@@ -50,7 +58,9 @@ struct IniText {
         if (k.isEmpty() || k.startsWith(u';')) {
             return false;
         }
-        *key = k;
+        if (key) {
+            *key = k;
+        }
         if (value) {
             *value = line.mid(eq + 1).trimmed();
         }
@@ -62,7 +72,7 @@ struct IniText {
     {
         QString name;
         for (qsizetype i = 0; i < lines.size(); ++i) {
-            if (sectionName(lines[i], &name) && name.compare(section, Qt::CaseInsensitive) == 0) {
+            if (sectionName(text(i), &name) && name.compare(section, Qt::CaseInsensitive) == 0) {
                 return i;
             }
         }
@@ -74,7 +84,7 @@ struct IniText {
     {
         QString name;
         qsizetype i = header + 1;
-        while (i < lines.size() && !sectionName(lines[i], &name)) {
+        while (i < lines.size() && !sectionName(text(i), &name)) {
             ++i;
         }
         return i;
@@ -88,7 +98,7 @@ struct IniText {
         const qsizetype end = sectionEnd(header);
         QString k;
         for (qsizetype i = header + 1; i < end; ++i) {
-            if (keyValue(lines[i], &k, value) && k.compare(key, Qt::CaseInsensitive) == 0) {
+            if (keyValue(text(i), &k, value) && k.compare(key, Qt::CaseInsensitive) == 0) {
                 return i;
             }
         }
@@ -99,23 +109,30 @@ struct IniText {
     {
         qsizetype header = findSection(section);
         if (header < 0) {
-            lines.append(QLatin1Char('[') + section + QLatin1Char(']'));
-            lines.append(key + QLatin1Char('=') + value);
+            lines.append(TextLine(QLatin1Char('[') + section + QLatin1Char(']')));
+            lines.append(TextLine(key + QLatin1Char('=') + value));
             return;
         }
         const qsizetype at = findKey(header, key, nullptr);
         if (at >= 0) {
-            const QString& line = lines[at];
-            lines[at] = line.left(line.indexOf(u'=')).trimmed() + QLatin1Char('=') + value;
+            // An unchanged value keeps the line's bytes.
+            QString current;
+            keyValue(text(at), nullptr, &current);
+            if (current != value) {
+                const QString& line = text(at);
+                lines[at].setText(line.left(line.indexOf(u'=')).trimmed() + QLatin1Char('=') + value);
+            }
             return;
         }
         // After the section's last non-blank line, so a blank separator stays last.
         qsizetype insert = sectionEnd(header);
-        while (insert > header + 1 && lines[insert - 1].trimmed().isEmpty()) {
+        while (insert > header + 1 && text(insert - 1).trimmed().isEmpty()) {
             --insert;
         }
-        lines.insert(insert, key + QLatin1Char('=') + value);
+        lines.insert(insert, TextLine(key + QLatin1Char('=') + value));
     }
+
+    bool write(const QString& path, QString* error) const { return writeTextFile(path, lines, bom, error); }
 };
 
 bool parseInteger(const QString& text, int* value)
@@ -179,13 +196,15 @@ bool IniFile::writeString(const QString& section, const QString& key, const QStr
 {
     IniText t = IniText::load(m_path);
     if (!t.readOk) {
+        m_lastError = t.readError;
+        reportWriteFailure(m_path, m_lastError);
         return false; // never replace a file we could not read
     }
     // A line break would split the entry; values are one line.
     QString v = value;
     v.replace(u'\r', u' ').replace(u'\n', u' ');
     t.setValue(section, key, v);
-    return writeTextLines(m_path, t.lines);
+    return t.write(m_path, &m_lastError);
 }
 
 bool IniFile::writeInteger(const QString& section, const QString& key, int value)
@@ -224,7 +243,7 @@ QStringList IniFile::readSection(const QString& section) const
     const qsizetype end = t.sectionEnd(header);
     QString k;
     for (qsizetype i = header + 1; i < end; ++i) {
-        if (IniText::keyValue(t.lines[i], &k, nullptr)) {
+        if (IniText::keyValue(t.text(i), &k, nullptr)) {
             keys.append(k);
         }
     }
@@ -235,6 +254,8 @@ bool IniFile::eraseSection(const QString& section)
 {
     IniText t = IniText::load(m_path);
     if (!t.readOk) {
+        m_lastError = t.readError;
+        reportWriteFailure(m_path, m_lastError);
         return false;
     }
     const qsizetype header = t.findSection(section);
@@ -242,13 +263,15 @@ bool IniFile::eraseSection(const QString& section)
         return true;
     }
     t.lines.remove(header, t.sectionEnd(header) - header);
-    return writeTextLines(m_path, t.lines);
+    return t.write(m_path, &m_lastError);
 }
 
 bool IniFile::deleteKey(const QString& section, const QString& key)
 {
     IniText t = IniText::load(m_path);
     if (!t.readOk) {
+        m_lastError = t.readError;
+        reportWriteFailure(m_path, m_lastError);
         return false;
     }
     const qsizetype at = t.findKey(t.findSection(section), key, nullptr);
@@ -256,7 +279,7 @@ bool IniFile::deleteKey(const QString& section, const QString& key)
         return true;
     }
     t.lines.removeAt(at);
-    return writeTextLines(m_path, t.lines);
+    return t.write(m_path, &m_lastError);
 }
 
 } // namespace nox

@@ -2,7 +2,9 @@
 // A small INI reader/writer that keeps the file as written: key order,
 // comments and unknown lines survive, values are taken verbatim ("2,3,3" is a
 // string). Each read or write of one key opens and closes the file; writes
-// replace the file atomically.
+// replace the file atomically and change only the line of their key: every
+// other line keeps its bytes, whatever they are. Lines are decoded one by one
+// (UTF-8, else CP932).
 #include <QString>
 #include <QStringList>
 
@@ -23,7 +25,8 @@ public:
     TColor readColor(const QString& section, const QString& key, TColor def) const;
     double readFloat(const QString& section, const QString& key, double def) const;
 
-    // Each returns false when the file could not be written.
+    // Each returns false when the file could not be read or written (the
+    // file then stays as it was; lastError() says why).
     bool writeString(const QString& section, const QString& key, const QString& value);
     bool writeInteger(const QString& section, const QString& key, int value);
     bool writeBool(const QString& section, const QString& key, bool value);
@@ -35,8 +38,11 @@ public:
     bool eraseSection(const QString& section);
     bool deleteKey(const QString& section, const QString& key);
 
+    QString lastError() const { return m_lastError; }
+
 private:
     QString m_path;
+    QString m_lastError;
 };
 
 } // namespace nox

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -14,32 +15,79 @@
 namespace nox
 {
 
-QString decodeText(const QByteArray& bytes)
+namespace
 {
-    QByteArrayView view(bytes);
-    if (view.startsWith("\xEF\xBB\xBF")) {
-        view = view.sliced(3);
+
+const QByteArray kBom = QByteArrayLiteral("\xEF\xBB\xBF");
+
+} // namespace
+
+TextLine TextLine::fromBytes(QByteArray bytes)
+{
+    TextLine line(decodeLine(bytes));
+    line.m_bytes = std::move(bytes);
+    line.m_original = true;
+    return line;
+}
+
+void TextLine::setText(const QString& text)
+{
+    if (text != m_text) {
+        m_text = text;
+        m_bytes.clear();
+        m_original = false;
     }
+}
+
+QString decodeLine(QByteArrayView bytes)
+{
     // The plain conversion is the fastest; it marks every invalid sequence
-    // with a replacement character, so only a text holding one needs the
+    // with a replacement character, so only a line holding one needs the
     // checking decoder (the character may also stand in valid UTF-8).
-    QString text = QString::fromUtf8(view);
+    QString text = QString::fromUtf8(bytes);
     if (!text.contains(QChar::ReplacementCharacter)) {
         return text;
     }
-    // Opening a converter costs more than decoding a small file: keep one.
+    // Opening a converter is far dearer than decoding a line: keep one.
     thread_local QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
     utf8.resetState();
-    text = utf8.decode(view);
+    text = utf8.decode(bytes);
     if (!utf8.hasError()) {
         return text;
     }
     thread_local QStringDecoder cp932("CP932", QStringConverter::Flag::Stateless);
     if (cp932.isValid()) {
         cp932.resetState();
-        return cp932.decode(view);
+        // The decoder drops a lead byte at the very end without a trace; with
+        // a line break after it, the byte shows as a substitute character, so
+        // that no line reads as less than it holds (or as empty).
+        QString decoded = cp932.decode(bytes.toByteArray() + '\n');
+        decoded.chop(1);
+        return decoded;
     }
     return text; // no CP932 table: keep the UTF-8 reading with replacement characters
+}
+
+QString decodeText(const QByteArray& bytes)
+{
+    QByteArrayView view(bytes);
+    if (view.startsWith(kBom)) {
+        view = view.sliced(3);
+    }
+    QString text;
+    text.reserve(view.size());
+    qsizetype start = 0;
+    for (qsizetype i = 0; i <= view.size(); ++i) {
+        if (i < view.size() && view[i] != '\r' && view[i] != '\n') {
+            continue;
+        }
+        text += decodeLine(view.sliced(start, i - start));
+        if (i < view.size()) {
+            text += QLatin1Char(view[i]);
+        }
+        start = i + 1;
+    }
+    return text;
 }
 
 QByteArray encodeText(const QString& text)
@@ -134,19 +182,78 @@ TextReadResult readTextLines(const QString& path)
         r.error = QStringLiteral("ファイル「%1」を読めません: %2").arg(path, QString::fromLocal8Bit(std::strerror(err)));
         return r;
     }
-    r.lines = splitLines(decodeText(bytes));
+    QByteArrayView view(bytes);
+    r.bom = view.startsWith(kBom);
+    if (r.bom) {
+        view = view.sliced(kBom.size());
+    }
+    for (QByteArray& line : splitRawLines(view.toByteArray())) {
+        r.textLines.append(TextLine::fromBytes(std::move(line)));
+        r.lines.append(r.textLines.last().text());
+    }
     r.ok = true;
     return r;
 }
 
 bool writeTextLines(const QString& path, const QStringList& lines, QString* error)
 {
-    QString text;
+    QList<TextLine> textLines;
+    textLines.reserve(lines.size());
     for (const QString& line : lines) {
-        text += line;
-        text += QStringLiteral("\r\n");
+        textLines.append(TextLine(line));
     }
-    return writeFileAtomic(path, encodeText(text), error);
+    return writeTextFile(path, textLines, false, error);
+}
+
+QByteArray textFileBytes(const QList<TextLine>& lines, bool bom)
+{
+    QByteArray out = bom ? kBom : QByteArray();
+    for (const TextLine& line : lines) {
+        out += line.isOriginal() ? line.bytes() : encodeText(line.text());
+        out += "\r\n";
+    }
+    return out;
+}
+
+bool writeTextFile(const QString& path, const QList<TextLine>& lines, bool bom, QString* error)
+{
+    return writeFileAtomic(path, textFileBytes(lines, bom), error);
+}
+
+bool rewriteTextLines(const QString& path, const QStringList& lines, QString* error)
+{
+    const TextReadResult old = readTextLines(path);
+    if (!old.ok) {
+        if (error) {
+            *error = old.error;
+        }
+        reportWriteFailure(path, old.error);
+        return false;
+    }
+    return writeTextFile(path, keepOriginalLines(old.textLines, lines), old.bom, error);
+}
+
+QList<TextLine> keepOriginalLines(const QList<TextLine>& old, const QStringList& texts,
+                                  const std::function<QString(const QString&)>& canonical)
+{
+    const auto formOf = [&](const QString& text) { return canonical ? canonical(text) : text; };
+    QHash<QString, QList<qsizetype>> unused; // canonical form -> old lines, in file order
+    for (qsizetype i = 0; i < old.size(); ++i) {
+        if (old[i].isOriginal()) {
+            unused[formOf(old[i].text())].append(i);
+        }
+    }
+    QList<TextLine> lines;
+    lines.reserve(texts.size());
+    for (const QString& text : texts) {
+        const auto it = unused.find(formOf(text));
+        if (it == unused.end() || it->isEmpty()) {
+            lines.append(TextLine(text));
+            continue;
+        }
+        lines.append(old[it->takeFirst()]);
+    }
+    return lines;
 }
 
 namespace
@@ -158,11 +265,10 @@ WriteFaultHook& faultHook()
     return hook;
 }
 
-// errno of an injected fault at `step`, 0 when none.
-int injectedFault(const QString& path, WriteStep step)
+WriteFailureObserver& failureObserver()
 {
-    const WriteFaultHook& hook = faultHook();
-    return hook ? hook(path, step) : 0;
+    static WriteFailureObserver observer;
+    return observer;
 }
 
 QString systemReason(int err)
@@ -177,7 +283,7 @@ int writeAll(int fd, const QString& path, const QByteArray& bytes)
     const char* p = bytes.constData();
     qsizetype left = bytes.size();
     while (left > 0) {
-        if (const int fault = injectedFault(path, WriteStep::Write)) {
+        if (const int fault = injectedWriteFault(path, WriteStep::Write)) {
             // A short write: part of the chunk lands, then the error.
             if (::write(fd, p, size_t(qMin<qsizetype>(left, 1))) < 0) {
                 return errno;
@@ -197,12 +303,12 @@ int writeAll(int fd, const QString& path, const QByteArray& bytes)
         p += n;
         left -= n;
     }
-    return injectedFault(path, WriteStep::Flush);
+    return injectedWriteFault(path, WriteStep::Flush);
 }
 
 int syncAndClose(int fd, const QString& path)
 {
-    int err = injectedFault(path, WriteStep::Sync);
+    int err = injectedWriteFault(path, WriteStep::Sync);
     if (err == 0 && ::fsync(fd) != 0) {
         err = errno;
     }
@@ -223,6 +329,42 @@ void syncFolder(const QByteArray& folder)
     }
 }
 
+// The file a write of `path` replaces: the target of a symbolic link, so
+// that a linked settings file stays linked.
+QString replacedFile(const QString& path)
+{
+    const QFileInfo info(path);
+    if (!info.isSymLink()) {
+        return path;
+    }
+    const QString target = info.symLinkTarget();
+    return target.isEmpty() ? path : target;
+}
+
+// Sets the new file's permission bits: those of the file it replaces, else
+// the usual ones for a new file.
+void takePermissions(int fd, const QByteArray& target)
+{
+    struct stat old {
+    };
+    if (::stat(target.constData(), &old) == 0) {
+        ::fchmod(fd, old.st_mode & 07777);
+        return;
+    }
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::fchmod(fd, 0666 & ~mask);
+}
+
+// 0 when `target` is missing or may be written, else the reason it may not.
+int refusalToReplace(const QByteArray& target)
+{
+    if (::access(target.constData(), F_OK) != 0) {
+        return 0;
+    }
+    return ::access(target.constData(), W_OK) == 0 ? 0 : errno;
+}
+
 } // namespace
 
 void setWriteFaultHook(WriteFaultHook hook)
@@ -230,34 +372,79 @@ void setWriteFaultHook(WriteFaultHook hook)
     faultHook() = std::move(hook);
 }
 
-bool writeFileAtomic(const QString& path, const QByteArray& bytes, QString* error)
+int injectedWriteFault(const QString& path, WriteStep step)
 {
-    const QByteArray target = QFile::encodeName(path);
-    const QFileInfo info(path);
+    const WriteFaultHook& hook = faultHook();
+    return hook ? hook(path, step) : 0;
+}
+
+void setWriteFailureObserver(WriteFailureObserver observer)
+{
+    failureObserver() = std::move(observer);
+}
+
+void reportWriteFailure(const QString& path, const QString& message)
+{
+    if (const WriteFailureObserver& observer = failureObserver()) {
+        observer(path, message);
+    }
+}
+
+QString writeErrorMessage(const QString& path, int err)
+{
+    return QStringLiteral("ファイル「%1」に書き込めません: %2").arg(path, systemReason(err));
+}
+
+void syncParentFolder(const QString& path)
+{
+    syncFolder(QFile::encodeName(QFileInfo(path).absolutePath()));
+}
+
+namespace
+{
+
+// Puts the finished temporary file in place: over `target`, or only where
+// nothing is yet. 0 or the errno.
+int putInPlace(const QByteArray& temp, const QByteArray& target, bool replace)
+{
+    if (replace) {
+        return ::rename(temp.constData(), target.constData()) == 0 ? 0 : errno;
+    }
+    // A hard link never replaces; the temporary name goes afterwards.
+    if (::link(temp.constData(), target.constData()) != 0) {
+        return errno;
+    }
+    ::unlink(temp.constData());
+    return 0;
+}
+
+bool writeFile(const QString& path, const QByteArray& bytes, bool replace, QString* error)
+{
+    const QFileInfo info(replacedFile(path));
+    const QByteArray target = QFile::encodeName(info.absoluteFilePath());
     const QByteArray folder = QFile::encodeName(info.absolutePath());
     QByteArray temp = QFile::encodeName(info.absolutePath() + QStringLiteral("/.") + info.fileName() +
                                         QStringLiteral(".XXXXXX"));
     auto fail = [&](int err) {
+        const QString message = writeErrorMessage(path, err);
         if (error) {
-            *error = QStringLiteral("ファイル「%1」に書き込めません: %2").arg(path, systemReason(err));
+            *error = message;
+        }
+        if (replace || err != EEXIST) { // a file that is there already is what a creator wanted
+            reportWriteFailure(path, message);
         }
         return false;
     };
 
-    int err = injectedFault(path, WriteStep::Open);
+    int err = replace ? refusalToReplace(target) : 0;
+    if (err == 0) {
+        err = injectedWriteFault(path, WriteStep::Open);
+    }
     const int fd = err ? -1 : ::mkstemp(temp.data());
     if (fd < 0) {
         return fail(err ? err : errno);
     }
-    struct stat old {
-    };
-    if (::stat(target.constData(), &old) == 0) {
-        ::fchmod(fd, old.st_mode & 07777);
-    } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        ::fchmod(fd, 0666 & ~mask);
-    }
+    takePermissions(fd, target);
     err = writeAll(fd, path, bytes);
     if (err != 0) {
         ::close(fd);
@@ -265,9 +452,9 @@ bool writeFileAtomic(const QString& path, const QByteArray& bytes, QString* erro
         err = syncAndClose(fd, path);
     }
     if (err == 0) {
-        err = injectedFault(path, WriteStep::Rename);
-        if (err == 0 && ::rename(temp.constData(), target.constData()) != 0) {
-            err = errno;
+        err = injectedWriteFault(path, WriteStep::Rename);
+        if (err == 0) {
+            err = putInPlace(temp, target, replace);
         }
     }
     if (err != 0) {
@@ -276,6 +463,57 @@ bool writeFileAtomic(const QString& path, const QByteArray& bytes, QString* erro
     }
     syncFolder(folder);
     return true;
+}
+
+} // namespace
+
+bool writeFileAtomic(const QString& path, const QByteArray& bytes, QString* error)
+{
+    return writeFile(path, bytes, true, error);
+}
+
+bool createFileAtomic(const QString& path, const QByteArray& bytes, QString* error)
+{
+    return writeFile(path, bytes, false, error);
+}
+
+bool copyFileIfMissing(const QString& from, const QString& to, QString* error)
+{
+    if (QFileInfo::exists(to) || !QFileInfo::exists(from)) {
+        return true;
+    }
+    QFile source(from);
+    if (!source.open(QIODevice::ReadOnly)) {
+        if (error) {
+            *error = QStringLiteral("ファイル「%1」を読めません: %2").arg(from, source.errorString());
+        }
+        return false;
+    }
+    const QByteArray bytes = source.readAll();
+    if (source.error() != QFileDevice::NoError) {
+        if (error) {
+            *error = QStringLiteral("ファイル「%1」を読めません: %2").arg(from, source.errorString());
+        }
+        return false;
+    }
+    return createFileAtomic(to, bytes, error);
+}
+
+bool removeFile(const QString& path, QString* error)
+{
+    if (::unlink(QFile::encodeName(path).constData()) == 0) {
+        return true;
+    }
+    const int err = errno;
+    if (err == ENOENT) {
+        return true;
+    }
+    const QString message = QStringLiteral("ファイル「%1」を削除できません: %2").arg(path, systemReason(err));
+    if (error) {
+        *error = message;
+    }
+    reportWriteFailure(path, message);
+    return false;
 }
 
 } // namespace nox

@@ -1,8 +1,14 @@
 #pragma once
-// Text files of the data folder: written as UTF-8 with CR LF line ends and
-// replaced atomically; read as UTF-8, falling back to CP932 (Shift-JIS) for
-// bytes that are not valid UTF-8, so files written on Windows in Shift-JIS open.
+// Text files of the data folder. Reading decides the encoding line by line:
+// a line that is valid UTF-8 is UTF-8, any other line is CP932 (Shift-JIS,
+// as files written on Windows are), so one stray byte never garbles the
+// lines around it. Every line read keeps its bytes, and a rewrite puts back
+// the bytes of every line the program did not change, whatever they are,
+// together with a leading byte-order mark. Lines the program makes or changes
+// are written UTF-8. Every line ends with CR LF; every file is replaced
+// atomically through writeFileAtomic.
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -10,7 +16,34 @@
 namespace nox
 {
 
-// Decodes file bytes: UTF-8 (a leading BOM is dropped) when valid, else CP932.
+// One line of a text file: its text and, for a line read and not changed
+// since, the bytes it had in the file (without its line break).
+class TextLine
+{
+public:
+    TextLine() = default;
+    // A line the program made: no bytes of its own.
+    explicit TextLine(QString text) : m_text(std::move(text)) {}
+    // A line as read (without its break); the text is decoded from the bytes.
+    static TextLine fromBytes(QByteArray bytes);
+
+    const QString& text() const { return m_text; }
+    // True for a line read and not changed since: it is written as bytes().
+    bool isOriginal() const { return m_original; }
+    const QByteArray& bytes() const { return m_bytes; }
+    // Changing the text drops the original bytes; setting the same text keeps them.
+    void setText(const QString& text);
+
+private:
+    QString m_text;
+    QByteArray m_bytes;
+    bool m_original = false;
+};
+
+// Decodes one line (no line break in it): UTF-8 when valid, else CP932.
+QString decodeLine(QByteArrayView bytes);
+// Decodes text of several lines, each line on its own (see decodeLine); line
+// breaks are kept as they are; a leading UTF-8 byte-order mark is dropped.
 QString decodeText(const QByteArray& bytes);
 // Encodes for writing: UTF-8, no BOM.
 QByteArray encodeText(const QString& text);
@@ -24,13 +57,36 @@ QList<QByteArray> splitRawLines(const QByteArray& bytes);
 struct TextReadResult {
     bool exists = false; // false: the file is missing (reads as empty)
     bool ok = false;     // false: it exists but could not be read (error says why)
-    QStringList lines;
+    QStringList lines;   // the decoded lines, the texts of textLines
+    QList<TextLine> textLines;
+    bool bom = false; // the file started with a UTF-8 byte-order mark
     QString error;
 };
 TextReadResult readTextLines(const QString& path);
 
-// Writes the lines, each ended by CR LF, through writeFileAtomic.
+// Writes new lines, each ended by CR LF, through writeFileAtomic.
 bool writeTextLines(const QString& path, const QStringList& lines, QString* error = nullptr);
+// Writes the lines, each followed by CR LF: an original line as its bytes,
+// any other line UTF-8; a BOM first when `bom` is set.
+bool writeTextFile(const QString& path, const QList<TextLine>& lines, bool bom, QString* error = nullptr);
+// The bytes writeTextFile would write.
+QByteArray textFileBytes(const QList<TextLine>& lines, bool bom);
+
+// The lines of a rewrite of a file that held `old`: each text of `texts` is
+// matched with an unused old line that stands for the same thing (equal
+// `canonical` forms; equal texts when no function is given) and then takes
+// that line's bytes, so a line whose meaning did not change keeps its exact
+// bytes even when the program would format it differently. Old lines are
+// matched in their order; texts without a match are new lines.
+QList<TextLine> keepOriginalLines(const QList<TextLine>& old, const QStringList& texts,
+                                  const std::function<QString(const QString&)>& canonical = {});
+
+// Replaces the file at `path` by `lines`: a line equal to a line the file
+// holds now keeps that line's bytes (keepOriginalLines) and a leading
+// byte-order mark stays; other lines are UTF-8. An existing file that cannot
+// be read is not replaced (what it holds is unknown); that is reported like
+// a failed write.
+bool rewriteTextLines(const QString& path, const QStringList& lines, QString* error = nullptr);
 
 // The one writer of every file the program stores. The bytes go to a new
 // temporary file beside `path`; every write() is checked for a short or
@@ -38,8 +94,35 @@ bool writeTextLines(const QString& path, const QStringList& lines, QString* erro
 // renamed over `path` (the folder is synced afterwards). On any failure the
 // temporary file is removed, `path` keeps its previous contents, false is
 // returned and *error (when given) names the file and the system's reason.
-// An existing file's permission bits are kept.
+// An existing file's permission bits are kept; an existing file that may not
+// be written is not replaced.
 bool writeFileAtomic(const QString& path, const QByteArray& bytes, QString* error = nullptr);
+
+// As writeFileAtomic, but never replaces a file: fails with EEXIST when
+// `path` exists (also when it appeared while the bytes were written).
+bool createFileAtomic(const QString& path, const QByteArray& bytes, QString* error = nullptr);
+
+// Makes a change of the folder holding `path` (a new, renamed or removed
+// file) durable.
+void syncParentFolder(const QString& path);
+
+// Copies `from` to `to` (createFileAtomic) unless `to` exists already.
+// A missing `from` copies nothing and is no failure.
+bool copyFileIfMissing(const QString& from, const QString& to, QString* error = nullptr);
+
+// Deletes a file; a missing file is no failure. A failure is reported like a
+// failed write.
+bool removeFile(const QString& path, QString* error = nullptr);
+
+// Message of a failed write of `path` with the system's reason for `err`.
+QString writeErrorMessage(const QString& path, int err);
+
+// Every failed write or removal is also handed to this observer (the program
+// shows them to the user; noxtool reports the errors it is returned). Writers
+// that do not go through writeFileAtomic call reportWriteFailure themselves.
+using WriteFailureObserver = std::function<void(const QString& path, const QString& message)>;
+void setWriteFailureObserver(WriteFailureObserver observer);
+void reportWriteFailure(const QString& path, const QString& message);
 
 // Test seam of writeFileAtomic: the steps at which a write can fail.
 enum class WriteStep {
@@ -53,5 +136,8 @@ enum class WriteStep {
 // other than 0 makes that step fail with it. Tests only; not thread-safe.
 using WriteFaultHook = std::function<int(const QString& path, WriteStep step)>;
 void setWriteFaultHook(WriteFaultHook hook);
+// errno of an injected fault at `step` of writing `path`, 0 when none. For
+// writers that keep files outside writeFileAtomic (the memo file's journal).
+int injectedWriteFault(const QString& path, WriteStep step);
 
 } // namespace nox

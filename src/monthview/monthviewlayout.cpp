@@ -14,6 +14,9 @@ namespace
 
 constexpr int kTopLeft = Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine;
 constexpr int kTopRight = Qt::AlignRight | Qt::AlignTop | Qt::TextSingleLine;
+// More characters than the widest cell shows: a longer text would only cost
+// shaping time at every paint (the item keeps its whole text).
+constexpr qsizetype kMaxBarChars = 512;
 
 QRect ltrb(int l, int t, int r, int b)
 {
@@ -274,7 +277,7 @@ BarLayout TCustomMonthView::makeBar(const TMonthViewItem* item, const QRect& r, 
         x = layoutTime(bar, item, x, extra);
     }
     bar.text.rect = ltrb(x, r.top() + 2, right, r.top() + r.height());
-    bar.text.text = item->Text();
+    bar.text.text = item->Text().left(kMaxBarChars);
     bar.text.flags = kTopLeft;
     bar.text.color = textColor;
     bar.text.style = style;

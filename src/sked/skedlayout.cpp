@@ -22,12 +22,27 @@ QString normalizedBreaks(const QString& text)
     return s;
 }
 
+// The start of `text` that is laid out, never ending inside a surrogate pair.
+QString boundedStart(const QString& text)
+{
+    if (text.size() <= kMaxWrappedChars) {
+        return text;
+    }
+    qsizetype n = kMaxWrappedChars;
+    if (text.at(n - 1).isHighSurrogate()) {
+        --n;
+    }
+    return text.left(n);
+}
+
 } // namespace
 
 WrappedText wrapText(const QString& text, const QFont& font, int width, int lineHeight)
 {
     WrappedText result;
-    const QString s = normalizedBreaks(text);
+    const QString start = boundedStart(text);
+    bool cut = start.size() < text.size();
+    const QString s = normalizedBreaks(start);
     QTextLayout layout(s, font);
     QTextOption option;
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
@@ -36,6 +51,10 @@ WrappedText wrapText(const QString& text, const QFont& font, int width, int line
     layout.beginLayout();
     const qreal lineWidth = qMax(1, width);
     for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        if (result.lines.size() == kMaxWrappedLines) {
+            cut = true;
+            break;
+        }
         line.setLineWidth(lineWidth);
         QString part = s.mid(line.textStart(), line.textLength());
         while (!part.isEmpty() && (part.back() == QChar::LineSeparator || part.back().isSpace())) {
@@ -47,6 +66,9 @@ WrappedText wrapText(const QString& text, const QFont& font, int width, int line
     layout.endLayout();
     if (result.lines.isEmpty()) {
         result.lines.append(QString());
+    }
+    if (cut) {
+        result.lines.last() += QChar(0x2026);
     }
     result.height = int(result.lines.size()) * lineHeight;
     return result;

@@ -22,8 +22,14 @@ struct WrappedText {
     int height = 0; // lines x line height
 };
 // width: the space for the text (margins already taken off); lineHeight:
-// the row height, so that n lines are exactly n rows.
+// the row height, so that n lines are exactly n rows. Only a bounded start of
+// a long text is laid out (kMaxWrappedChars, kMaxWrappedLines); the last
+// line of a text cut short ends in "…". The item keeps its whole text.
 WrappedText wrapText(const QString& text, const QFont& font, int width, int lineHeight);
+// More than a day column can usefully show: a longer text would only cost
+// layout and painting time for rows nobody scrolls through.
+constexpr qsizetype kMaxWrappedChars = 4096;
+constexpr int kMaxWrappedLines = 96;
 // Row height of a font: text height plus external leading, at least 1.
 int rowHeightOf(const QFont& font);
 

@@ -3,8 +3,6 @@
 #include "core/folders.h"
 #include "core/textfile.h"
 
-#include <QDir>
-
 namespace nox
 {
 
@@ -25,10 +23,7 @@ ListFileResult loadCategories(QStringList& categories, const QString& dataFolder
 
 ListFileResult saveCategories(const QStringList& categories, const QString& dataFolder)
 {
-    ListFileResult result;
-    result.source = QDir(dataFolder).filePath(QString::fromLatin1(kCategoryFileName));
-    result.ok = writeTextLines(result.source, categories, &result.error);
-    return result;
+    return saveListFile(kCategoryFileName, dataFolder, categories);
 }
 
 ListFileResult loadCategories(QStringList& categories)

@@ -16,7 +16,8 @@ constexpr const char* kCategoryFileName = "category.nox";
 // lines are skipped (counted in ignoredLines).
 ListFileResult loadCategories(QStringList& categories, const QString& dataFolder,
                               const QString& defaultFolder);
-// Writes the list to "<dataFolder>/category.nox" (UTF-8, CR LF, atomic).
+// Writes the list to "<dataFolder>/category.nox" (saveListFile: unchanged
+// lines keep their bytes).
 ListFileResult saveCategories(const QStringList& categories, const QString& dataFolder);
 // Why `name` cannot be added to `categories`: "名称を入力してください。" for an
 // empty name, "登録済みの分類です。" for a name already listed (compared

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 
 #include <algorithm>
 #include <iterator>
@@ -25,40 +26,70 @@ bool isParseable(const QString& line, const QDate& date)
     return parseSkedLine(line, date, &scratch).ok;
 }
 
+// What a line stands for: the schedule it holds in its written form, so that
+// a line written differently (fewer fields, another colour notation) still
+// matches its unchanged record; the line itself when it is no schedule.
+QString canonicalLine(const QString& line, const QDate& date)
+{
+    TSkedRec rec;
+    if (parseSkedLine(line, date, &rec).ok) {
+        return formatSkedLine(rec);
+    }
+    return QLatin1Char('\x01') + line;
+}
+
+// A schedule line of an older version lacks the last fields; a save brings
+// it up to all of them by adding them after its bytes, which stay as they are.
+TextLine withAllFields(const TextLine& line, const QDate& date)
+{
+    const qsizetype fields = line.text().count(u'\t') + 1;
+    TSkedRec rec;
+    if (!line.isOriginal() || fields >= kSkedFieldCount || !parseSkedLine(line.text(), date, &rec).ok) {
+        return line;
+    }
+    const QStringList missing = formatSkedLine(rec).split(u'\t').mid(fields, kSkedFieldCount - fields);
+    return TextLine::fromBytes(line.bytes() + (u'\t' + missing.join(u'\t')).toUtf8());
+}
+
+// The lines of a day file as read: without blank lines, with their bytes.
+struct DayLines {
+    QList<TextLine> lines;
+    bool bom = false;
+};
+
 // Writes the lines sorted, or deletes the file when none is left.
-TDayWriteResult writeDayLines(const QString& path, QStringList lines, bool sort)
+TDayWriteResult writeDayLines(const QString& path, DayLines day, bool sort)
 {
     TDayWriteResult r;
-    if (lines.isEmpty()) {
-        QFile file(path);
-        if (file.exists() && !file.remove()) {
-            r.ok = false;
-            r.error = QStringLiteral("ファイル「%1」を削除できません: %2").arg(path, file.errorString());
-        }
+    if (day.lines.isEmpty()) {
+        r.ok = removeFile(path, &r.error);
         return r;
     }
     if (sort) {
-        std::stable_sort(lines.begin(), lines.end(), [](const QString& a, const QString& b) {
-            return a.compare(b, Qt::CaseInsensitive) < 0;
+        std::stable_sort(day.lines.begin(), day.lines.end(), [](const TextLine& a, const TextLine& b) {
+            return a.text().compare(b.text(), Qt::CaseInsensitive) < 0;
         });
     }
-    r.ok = writeTextLines(path, lines, &r.error);
+    r.ok = writeTextFile(path, day.lines, day.bom, &r.error);
     return r;
 }
 
 // The day's existing lines without blanks; fails when the file exists but
-// cannot be read (writing then would lose what it holds).
-bool readDayLines(const QString& path, QStringList* lines, QString* error)
+// cannot be read (writing then would lose what it holds). The refused write
+// is reported like a failed one.
+bool readDayLines(const QString& path, DayLines* day, QString* error)
 {
-    const TextReadResult read = readTextLines(path);
+    TextReadResult read = readTextLines(path);
     if (!read.ok) {
         *error = read.error;
+        reportWriteFailure(path, read.error);
         return false;
     }
-    lines->clear();
-    for (const QString& line : read.lines) {
-        if (!isBlank(line)) {
-            lines->append(line);
+    day->lines.clear();
+    day->bom = read.bom;
+    for (TextLine& line : read.textLines) {
+        if (!isBlank(line.text())) {
+            day->lines.append(std::move(line));
         }
     }
     return true;
@@ -68,20 +99,28 @@ TDayWriteResult saveDayLines(const QString& folder, const QDate& date, const QSt
                              const QString& categoryFilter)
 {
     const QString path = dayFilePath(folder, date);
-    QStringList existing;
+    DayLines existing;
     TDayWriteResult r;
     if (!readDayLines(path, &existing, &r.error)) {
         r.ok = false;
         return r;
     }
-    QStringList lines;
-    for (const QString& line : existing) {
-        if (!isParseable(line, date) || isOtherCategoryLine(line, categoryFilter)) {
-            lines.append(line);
+    DayLines day;
+    day.bom = existing.bom;
+    QList<TextLine> replaced; // the lines the records stand in for
+    for (TextLine& line : existing.lines) {
+        if (!isParseable(line.text(), date) || isOtherCategoryLine(line.text(), categoryFilter)) {
+            day.lines.append(std::move(line));
+        } else {
+            replaced.append(std::move(line));
         }
     }
-    lines += recordLines;
-    return writeDayLines(path, lines, true);
+    // A record that did not change keeps the bytes of its line.
+    for (const TextLine& line : keepOriginalLines(
+             replaced, recordLines, [&date](const QString& line) { return canonicalLine(line, date); })) {
+        day.lines.append(withAllFields(line, date));
+    }
+    return writeDayLines(path, std::move(day), true);
 }
 
 } // namespace
@@ -199,38 +238,38 @@ TDayWriteResult saveDay(const QString& folder, const QDate& date, const QList<TS
 TDayWriteResult appendSkedRec(const QString& folder, const TSkedRec& rec)
 {
     const QString path = dayFilePath(folder, rec.date());
-    QStringList lines;
+    DayLines day;
     TDayWriteResult r;
-    if (!readDayLines(path, &lines, &r.error)) {
+    if (!readDayLines(path, &day, &r.error)) {
         r.ok = false;
         return r;
     }
-    lines.append(formatSkedLine(rec));
-    return writeDayLines(path, lines, false);
+    day.lines.append(TextLine(formatSkedLine(rec)));
+    return writeDayLines(path, std::move(day), false);
 }
 
 TDayWriteResult deleteSkedById(const QString& folder, const QDate& date, qint32 id,
                                const std::function<void(qint32 id)>& withdrawAlarms)
 {
     const QString path = dayFilePath(folder, date);
-    QStringList lines;
+    DayLines day;
     TDayWriteResult r;
-    if (!readDayLines(path, &lines, &r.error)) {
+    if (!readDayLines(path, &day, &r.error)) {
         r.ok = false;
         return r;
     }
     const QString idText = QString::number(id);
     int removed = 0;
-    for (qsizetype i = lines.size() - 1; i >= 0; --i) {
-        if (skedLineField(lines[i], kSkedFieldId) == idText) {
-            lines.removeAt(i);
+    for (qsizetype i = day.lines.size() - 1; i >= 0; --i) {
+        if (skedLineField(day.lines[i].text(), kSkedFieldId) == idText) {
+            day.lines.removeAt(i);
             ++removed;
         }
     }
     if (removed == 0) {
         return r;
     }
-    r = writeDayLines(path, lines, false);
+    r = writeDayLines(path, std::move(day), false);
     r.removed = r.ok;
     // Alarms go only once the schedule is really gone from the file.
     if (r.ok && withdrawAlarms) {

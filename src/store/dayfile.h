@@ -2,8 +2,10 @@
 // Day files: the schedules of one date as the lines of "<folder>/yyyyMMdd.dat".
 // A day without schedules has no file. Lines that do not parse are never shown
 // and never lost: loading reports them, and every save, append or delete of
-// that day writes them back unchanged. Every write replaces the file
-// atomically; a failing write leaves the old file and is reported.
+// that day writes them back unchanged. Lines are decoded one by one (UTF-8,
+// else CP932), and every line whose schedule a save did not change is written
+// back as the bytes it had. Every write replaces the file atomically; a
+// failing write leaves the old file and is reported.
 #include <QDate>
 #include <QList>
 #include <QString>

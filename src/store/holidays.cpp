@@ -17,14 +17,20 @@ QString HolidayList::keyOf(const QDate& date)
 int HolidayList::parseLines(const QStringList& lines)
 {
     clear();
+    m_kept.clear();
     int ignored = 0;
     for (const QString& line : lines) {
         const qsizetype tab = line.indexOf(QLatin1Char('\t'));
         if (tab < 0) {
-            ignored += line.isEmpty() ? 0 : 1;
+            if (!line.isEmpty()) {
+                ++ignored;
+                m_kept << line;
+            }
             continue;
         }
-        add(line.left(tab), line.mid(tab + 1));
+        if (!add(line.left(tab), line.mid(tab + 1))) {
+            m_kept << line;
+        }
     }
     return ignored;
 }
@@ -73,9 +79,14 @@ ListFileResult HolidayList::load(const QString& dataFolder, const QString& defau
 
 ListFileResult HolidayList::save(const QString& dataFolder) const
 {
+    return saveListFile(kFileName, dataFolder, toLines() + m_kept);
+}
+
+ListFileResult saveListFile(const char* fileName, const QString& dataFolder, const QStringList& lines)
+{
     ListFileResult result;
-    result.source = QDir(dataFolder).filePath(QString::fromLatin1(kFileName));
-    result.ok = writeTextLines(result.source, toLines(), &result.error);
+    result.source = QDir(dataFolder).filePath(QString::fromLatin1(fileName));
+    result.ok = rewriteTextLines(result.source, lines, &result.error);
     return result;
 }
 

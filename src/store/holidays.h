@@ -29,6 +29,12 @@ struct ListFileResult {
 QStringList readListFile(const char* fileName, const QString& dataFolder, const QString& defaultFolder,
                          ListFileResult& result);
 
+// Writes `lines` to "<dataFolder>/<fileName>" (CR LF, atomic). A line equal
+// to a line of the file there keeps that line's bytes (and a leading
+// byte-order mark stays); other lines are UTF-8. An existing file that
+// cannot be read is not replaced.
+ListFileResult saveListFile(const char* fileName, const QString& dataFolder, const QStringList& lines);
+
 class HolidayList
 {
 public:
@@ -41,10 +47,11 @@ public:
     // "<defaultFolder>/holiday.txt"; neither existing leaves it empty. Empty
     // lines and lines without a tab are ignored; the key is the text before
     // the first tab, the name everything after it. A repeated key keeps its
-    // first name.
+    // first name; those lines and the lines without a tab are kept and
+    // written back after the entries by save().
     ListFileResult load(const QString& dataFolder, const QString& defaultFolder);
     // Writes every entry (sorted by key) as key, tab, name to
-    // "<dataFolder>/holiday.txt" (UTF-8, CR LF, atomic).
+    // "<dataFolder>/holiday.txt", then the kept lines (saveListFile).
     ListFileResult save(const QString& dataFolder) const;
     // Both with the program's folders (nox::folders).
     ListFileResult load();
@@ -69,10 +76,14 @@ public:
     // Parses "holiday.txt" lines into the list (after clearing it). Returns
     // the number of lines ignored.
     int parseLines(const QStringList& lines);
+    // The entries as "holiday.txt" lines (the kept lines not included).
     QStringList toLines() const;
+    // Lines of the file that are no entry (no tab, or a repeated key).
+    const QStringList& keptLines() const { return m_kept; }
 
 private:
     std::map<QString, THolidayStr> m_items;
+    QStringList m_kept;
 };
 
 } // namespace nox

@@ -207,10 +207,7 @@ ImageStripResult ImageStrip::save(const QString& path) const
     ImageStripResult result;
     result.existed = QFileInfo::exists(path);
     if (isEmpty()) {
-        if (result.existed && !QFile::remove(path)) {
-            result.ok = false;
-            result.error = QStringLiteral("cannot delete %1").arg(path);
-        }
+        result.ok = removeFile(path, &result.error);
         return result;
     }
     QByteArray bytes;

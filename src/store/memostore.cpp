@@ -37,10 +37,15 @@ int MemoStore::open(const QString& dataFolder)
 {
     close();
     m_path = QDir(dataFolder).filePath(QString::fromLatin1(kFileName));
+    m_createError.clear();
     if (!QFileInfo::exists(m_path)) {
-        const int created = RecordFile::create(m_path);
-        if (created != kOk) {
-            return created;
+        bool exists = false;
+        // Another process may create it at the same moment: theirs is kept.
+        if (RecordFile::create(m_path, &m_createError, &exists) != kOk) {
+            if (!exists) {
+                return kCreateFailed;
+            }
+            m_createError.clear();
         }
     }
     return m_file.open(m_path);

@@ -39,13 +39,14 @@ public:
     ~MemoStore() { close(); }
 
     // Opens "<dataFolder>/memo.nox", creating it first when it does not exist
-    // (an existing file is never replaced). Returns the record file's result:
+    // (an existing file is never replaced), and rolls back a write that a
+    // killed process left unfinished. Returns the record file's result:
     // kOk, kCreateFailed, kOpenFailed or kIoError (damaged file). While not
     // open every read is empty and every save does nothing.
     int open(const QString& dataFolder);
     void close();
     bool isOpen() const { return m_file.isOpen(); }
-    QString lastError() const { return m_file.lastError(); }
+    QString lastError() const { return m_createError.isEmpty() ? m_file.lastError() : m_createError; }
     QString path() const { return m_path; }
 
     // The memo of the date; empty when there is none (or on any error).
@@ -74,6 +75,7 @@ public:
 private:
     RecordFile m_file;
     QString m_path;
+    QString m_createError;
     int m_lastReadResult = btr::kOpenFailed;
 };
 

@@ -2,6 +2,7 @@
 
 #include "core/datetime.h"
 #include "core/textfile.h"
+#include "store/journalfile.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -54,10 +55,22 @@ RecordFile::~RecordFile()
     close();
 }
 
-int RecordFile::create(const QString& path)
+int RecordFile::create(const QString& path, QString* error, bool* exists)
 {
+    if (exists) {
+        *exists = false;
+    }
     const QByteArray bytes = freshFileBytes();
-    if (bytes.size() != kFreshMemoFileSize || !writeFileAtomic(path, bytes)) {
+    if (bytes.size() != kFreshMemoFileSize) {
+        if (error) {
+            *error = QStringLiteral("cannot build a new record file");
+        }
+        return kCreateFailed;
+    }
+    if (!createFileAtomic(path, bytes, error)) {
+        if (exists) {
+            *exists = QFileInfo::exists(path);
+        }
         return kCreateFailed;
     }
     return kOk;
@@ -66,20 +79,31 @@ int RecordFile::create(const QString& path)
 int RecordFile::open(const QString& path)
 {
     close();
-    auto file = std::make_unique<QFile>(path);
-    // Unbuffered: every operation ends with its bytes handed to the system.
-    // ExistingOnly: opening never leaves an empty file behind where none was
-    // (a later open would find it and not create a proper one).
-    bool ok = file->open(QIODevice::ReadWrite | QIODevice::Unbuffered | QIODevice::ExistingOnly);
+    m_lastError.clear();
+    auto file = std::make_unique<JournalledFile>(path);
+    bool ok = file->open(QIODevice::ReadWrite);
     if (!ok && QFileInfo::exists(path)) {
-        ok = file->open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+        ok = file->open(QIODevice::ReadOnly);
     }
     if (!ok) {
-        m_lastError = file->errorString();
-        return kOpenFailed;
+        return fail(kOpenFailed, QStringLiteral("cannot open %1: %2").arg(path, file->errorString()));
     }
-    const int r = openDevice(std::move(file));
+    m_journal = file.get();
+    m_device = std::move(file);
     m_path = path;
+    m_damaged = false;
+    int r = beginAccess();
+    if (r == kOk) {
+        r = loadIndex();
+        endAccess();
+    } else {
+        r = kOpenFailed;
+    }
+    if (r != kOk) {
+        const QString why = m_lastError;
+        close();
+        m_lastError = why;
+    }
     return r;
 }
 
@@ -90,21 +114,31 @@ int RecordFile::openDevice(std::unique_ptr<QIODevice> device)
     if (!device || !device->isOpen()) {
         return fail(kOpenFailed, QStringLiteral("the file is not open"));
     }
+    m_device = std::move(device);
+    m_damaged = false;
+    const int r = loadIndex();
+    if (r != kOk) {
+        m_device.reset();
+    }
+    return r;
+}
+
+// Reads the header and sets up the index on m_device (freshly: cached nodes
+// of an earlier index are dropped).
+int RecordFile::loadIndex()
+{
+    m_index.reset();
     // The 16-byte file header is read back but not checked.
     QByteArray header(kFileHeaderSize + kIndexHeaderSize, '\0');
-    if (!device->seek(0) || device->read(header.data(), header.size()) != header.size()) {
+    if (!m_device->seek(0) || m_device->read(header.data(), header.size()) != header.size()) {
         return fail(kOpenFailed, QStringLiteral("the file is shorter than its header"));
     }
-    m_writable = device->isWritable();
-    m_damaged = false;
-    m_device = std::move(device);
-    m_index = std::make_unique<TBtrKey>(m_device.get(), kMemoKeySize, kMemoIndexHeaderPos);
-    if (m_index->openResult() != kOk) {
-        const QString why = m_index->lastError();
-        m_index.reset();
-        m_device.reset();
-        return fail(kIoError, QStringLiteral("damaged index: ") + why);
+    m_writable = m_device->isWritable();
+    auto index = std::make_unique<TBtrKey>(m_device.get(), kMemoKeySize, kMemoIndexHeaderPos);
+    if (index->openResult() != kOk) {
+        return fail(kIoError, QStringLiteral("damaged index: ") + index->lastError());
     }
+    m_index = std::move(index);
     return kOk;
 }
 
@@ -112,7 +146,71 @@ void RecordFile::close()
 {
     m_index.reset(); // flushes
     m_device.reset();
+    m_journal = nullptr;
     m_path.clear();
+}
+
+int RecordFile::beginAccess()
+{
+    if (!m_journal) {
+        return kOk;
+    }
+    bool changed = false;
+    QString why;
+    if (!m_journal->beginAccess(&changed, &why)) {
+        return fail(kIoError, why);
+    }
+    if (changed && m_index) {
+        // Another process wrote it (or an unfinished write was rolled back):
+        // the cached nodes may be stale, and damage seen before may be gone.
+        m_damaged = false;
+        if (const int r = loadIndex(); r != kOk) {
+            endAccess();
+            return r;
+        }
+    }
+    return kOk;
+}
+
+void RecordFile::endAccess()
+{
+    if (m_journal) {
+        m_journal->endAccess();
+    }
+}
+
+int RecordFile::change(const std::function<int()>& op, int alsoCommit)
+{
+    if (const int r = beginAccess(); r != kOk) {
+        return r;
+    }
+    int r = refuseIfReadOnly();
+    if (r != kOk) {
+        endAccess();
+        return r;
+    }
+    if (!m_journal) {
+        return op();
+    }
+    m_journal->beginTransaction();
+    r = op();
+    const bool done = r == kOk || r == alsoCommit;
+    QString why;
+    if (done && !m_journal->commit(&why)) {
+        r = fail(kIoError, why);
+    }
+    if (r != kOk && r != alsoCommit) {
+        // Nothing of it reached the file: forget the nodes it changed.
+        m_journal->rollback();
+        const QString error = m_lastError;
+        loadIndex();
+        m_lastError = error;
+        // A change that failed by itself met damage: no more writes. One
+        // that failed to be stored (a full disk) may be tried again.
+        m_damaged = m_damaged || !done;
+    }
+    endAccess();
+    return r;
 }
 
 bool RecordFile::isReadOnly() const
@@ -174,9 +272,11 @@ bool RecordFile::readRecordHeader(qint64 pos, RecordHeader& header, QString& why
 
 int RecordFile::append(qint32 key, const QByteArray& text)
 {
-    if (const int r = refuseIfReadOnly(); r != kOk) {
-        return r;
-    }
+    return change([&] { return appendRecord(key, text); });
+}
+
+int RecordFile::appendRecord(qint32 key, const QByteArray& text)
+{
     const qint64 pos = m_device->size();
     const qint64 length = 4 + qint64(text.size());
     if (pos + kRecordKeyOffset + length + m_index->nodeSize() * 3 > kMaxFilePos) {
@@ -196,6 +296,16 @@ int RecordFile::append(qint32 key, const QByteArray& text)
 int RecordFile::read(qint32 key, QByteArray& text)
 {
     text.clear();
+    if (const int r = beginAccess(); r != kOk) {
+        return r;
+    }
+    const int r = readRecord(key, text);
+    endAccess();
+    return r;
+}
+
+int RecordFile::readRecord(qint32 key, QByteArray& text)
+{
     if (!m_index) {
         return fail(kIoError, QStringLiteral("the file is not open"));
     }
@@ -225,9 +335,11 @@ int RecordFile::read(qint32 key, QByteArray& text)
 
 int RecordFile::remove(qint32 key)
 {
-    if (const int r = refuseIfReadOnly(); r != kOk) {
-        return r;
-    }
+    return change([&] { return removeRecord(key); }, kNotFound);
+}
+
+int RecordFile::removeRecord(qint32 key)
+{
     m_index->setKey(key);
     const qint64 pos = m_index->Find();
     if (pos == kNotFound) {
@@ -241,13 +353,15 @@ int RecordFile::remove(qint32 key)
 
 int RecordFile::write(qint32 key, const QByteArray& text)
 {
-    if (const int r = refuseIfReadOnly(); r != kOk) {
-        return r;
-    }
+    return change([&] { return writeRecord(key, text); });
+}
+
+int RecordFile::writeRecord(qint32 key, const QByteArray& text)
+{
     m_index->setKey(key);
     const qint64 pos = m_index->Find();
     if (pos == kNotFound) {
-        return append(key, text);
+        return appendRecord(key, text);
     }
     if (pos < 0) {
         return fail(kIoError, m_index->lastError());
@@ -262,11 +376,13 @@ int RecordFile::write(qint32 key, const QByteArray& text)
         return damaged(QStringLiteral("record at %1 holds key %2, not %3").arg(pos).arg(header.key).arg(key));
     }
     if (qint64(header.length) < qint64(text.size()) + 4) {
+        // Both steps are one transaction: if the new record cannot be
+        // stored, the key keeps its old one.
         m_index->setKey(key);
         if (m_index->Delete() != kOk) {
             return fail(kIoError, m_index->lastError());
         }
-        return append(key, text);
+        return appendRecord(key, text);
     }
     const QByteArray bytes = int32Bytes(qint32(text.size() + 4)) + int32Bytes(key) + text;
     if (!m_device->seek(pos) || m_device->write(bytes) != bytes.size()) {
@@ -276,6 +392,18 @@ int RecordFile::write(qint32 key, const QByteArray& text)
 }
 
 RecordFileCheck RecordFile::check()
+{
+    if (beginAccess() != kOk) {
+        RecordFileCheck failed;
+        failed.error = m_lastError;
+        return failed;
+    }
+    RecordFileCheck result = checkRecords();
+    endAccess();
+    return result;
+}
+
+RecordFileCheck RecordFile::checkRecords()
 {
     RecordFileCheck result;
     if (!m_index) {
@@ -328,13 +456,8 @@ RecordFileCheck RecordFile::check()
 RecordFileCheck RecordFile::checkFile(const QString& path)
 {
     RecordFileCheck result;
-    auto file = std::make_unique<QFile>(path);
-    if (!file->open(QIODevice::ReadOnly)) {
-        result.error = QStringLiteral("cannot open %1: %2").arg(path, file->errorString());
-        return result;
-    }
     RecordFile records;
-    if (records.openDevice(std::move(file)) != kOk) {
+    if (records.open(path) != kOk) {
         result.error = records.lastError();
         return result;
     }

@@ -8,17 +8,28 @@
 // kNotFound -4, kIoError -999 (input/output error or damaged file). After
 // damage has been seen the file is treated as read-only until reopened:
 // nothing is ever written over a damaged file.
+//
+// A file on disk is kept through a JournalledFile: every append, write and
+// remove is one transaction that either lands whole or leaves the file as it
+// was, also when the process is killed or the disk is full (the old record of
+// a key stays readable until the new one is stored). Every operation locks
+// the file against other processes, rolls back a write that one of them left
+// unfinished, and drops the cached index nodes when another process changed
+// the file since this one last looked at it.
 #include "store/btrkeys.h"
 
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 class QIODevice;
 
 namespace nox
 {
+
+class JournalledFile;
 
 // Structural check of a whole record file (index, free list, records).
 struct RecordFileCheck {
@@ -37,15 +48,19 @@ public:
     RecordFile& operator=(const RecordFile&) = delete;
 
     // Writes a new file (16-byte header with mark 100 and the current time,
-    // then an empty index): 1232 bytes. Replaces `path` atomically.
-    // Returns kOk or kCreateFailed.
-    static int create(const QString& path);
+    // then an empty index): 1232 bytes, put in place atomically. An existing
+    // file is never replaced. Returns kOk, or kCreateFailed with *error set
+    // (when given); *exists tells whether the failure was an existing file.
+    static int create(const QString& path, QString* error = nullptr, bool* exists = nullptr);
 
     // Opens for reading and writing (read-only when the file is not
-    // writable). Returns kOk, kOpenFailed when it cannot be opened or its
-    // header cannot be read, kIoError when its index root is damaged.
+    // writable), rolling back a write left unfinished. Returns kOk,
+    // kOpenFailed when it cannot be opened, its header cannot be read or an
+    // unfinished write cannot be rolled back, kIoError when its index root is
+    // damaged.
     int open(const QString& path);
-    // The same on an already open device (tests and fuzzing use a QBuffer).
+    // The same on an already open device (tests and fuzzing use a QBuffer);
+    // no journal, no locking.
     int openDevice(std::unique_ptr<QIODevice> device);
     // Flushes the index and closes. Safe to call when closed.
     void close();
@@ -69,7 +84,8 @@ public:
     // list, and every record's header and key.
     RecordFileCheck check();
 
-    // Checks a file on disk without changing it.
+    // Checks a file on disk. Changes it only to roll back a write that a
+    // killed process left unfinished.
     static RecordFileCheck checkFile(const QString& path);
 
     // Index access for tests and diagnostics; null when closed.
@@ -84,8 +100,20 @@ private:
     int fail(int code, const QString& why);
     int damaged(const QString& why);
     int refuseIfReadOnly();
+    int loadIndex();
+    int beginAccess();
+    void endAccess();
+    // Runs a change as one transaction within an access: committed when it
+    // returns kOk (or `alsoCommit`), else dropped with the cached index.
+    int change(const std::function<int()>& op, int alsoCommit = btr::kOk);
+    int appendRecord(qint32 key, const QByteArray& text);
+    int writeRecord(qint32 key, const QByteArray& text);
+    int readRecord(qint32 key, QByteArray& text);
+    int removeRecord(qint32 key);
+    RecordFileCheck checkRecords();
 
     std::unique_ptr<QIODevice> m_device;
+    JournalledFile* m_journal = nullptr; // m_device, when it is a file on disk
     std::unique_ptr<TBtrKey> m_index;
     QString m_path;
     QString m_lastError;

@@ -1,6 +1,5 @@
 #include "store/schedulebook.h"
 
-#include <QFile>
 #include <QMutex>
 
 #include "core/datetime.h"
@@ -289,16 +288,12 @@ BookResult ScheduleBook::replaceInDay(const QDate& date, qint32 oldId, const TSk
 BookResult ScheduleBook::writeLines(const QDate& date, const QStringList& lines)
 {
     const QString path = dayFile(date);
-    if (allBlank(lines)) {
-        QFile file(path);
-        if (file.exists() && !file.remove()) {
-            return BookResult::failed(
-                path, QStringLiteral("ファイル「%1」を削除できません: %2").arg(path, file.errorString()));
-        }
-        return BookResult{};
-    }
     QString error;
-    if (!writeTextLines(path, lines, &error)) {
+    if (allBlank(lines)) {
+        return removeFile(path, &error) ? BookResult{} : BookResult::failed(path, error);
+    }
+    // Lines nobody changed keep their bytes.
+    if (!rewriteTextLines(path, lines, &error)) {
         return BookResult::failed(path, error);
     }
     return BookResult{};

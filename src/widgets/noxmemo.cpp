@@ -159,11 +159,11 @@ void TNoxMemo::measureLineHeight()
     m_lineHeight = QFontMetrics(font()).lineSpacing();
 }
 
-int TNoxMemo::ShownLineCount() const
+int TNoxMemo::ShownLineCount(int atMost) const
 {
     QAbstractTextDocumentLayout* layout = document()->documentLayout();
     int lines = 0;
-    for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
+    for (QTextBlock block = document()->begin(); block.isValid() && lines <= atMost; block = block.next()) {
         const bool trailingEmpty = !block.next().isValid() && block.length() <= 1 && block.blockNumber() > 0;
         if (trailingEmpty) {
             break;
@@ -173,7 +173,7 @@ int TNoxMemo::ShownLineCount() const
         }
         lines += qMax(1, block.layout() ? block.layout()->lineCount() : 1);
     }
-    return lines;
+    return qMin(lines, atMost + 1);
 }
 
 void TNoxMemo::updateScrollBar()
@@ -181,10 +181,12 @@ void TNoxMemo::updateScrollBar()
     if (m_updatingScrollBar || m_lineHeight <= 0) {
         return;
     }
-    const QString text = toPlainText();
-    const bool endsWithBreak = text.endsWith(QLatin1Char('\n'));
+    // A text ending in a line break ends in an empty block.
+    const QTextBlock last = document()->lastBlock();
+    const bool endsWithBreak = last.blockNumber() > 0 && last.length() <= 1;
     const int fmtHeight = viewport()->height() - 2 * m_marginSize;
-    const bool need = MemoNeedsScrollBar(fmtHeight, m_lineHeight, ShownLineCount(), endsWithBreak);
+    const int fit = qMax(0, fmtHeight) / m_lineHeight;
+    const bool need = MemoNeedsScrollBar(fmtHeight, m_lineHeight, ShownLineCount(fit + 1), endsWithBreak);
     if (need == m_scrollBarShown) {
         return;
     }

@@ -6,6 +6,7 @@
 // one-pixel frame, and a vertical scroll bar that is shown only while the
 // wrapped text does not fit.
 #include <QPlainTextEdit>
+#include <limits>
 #include <functional>
 
 #include "core/color.h"
@@ -66,8 +67,10 @@ public:
     // strip, shrunk by MarginSize.
     QRect TextRect() const;
     // Wrapped lines of the current text at the current text width, without
-    // the empty line a trailing line break adds.
-    int ShownLineCount() const;
+    // the empty line a trailing line break adds. Counting stops once more
+    // than `atMost` lines are found (a long text is not laid out in full just
+    // to learn that it does not fit): the result is then atMost + 1.
+    int ShownLineCount(int atMost = std::numeric_limits<int>::max() - 1) const;
     bool ScrollBarShown() const { return m_scrollBarShown; }
 
 protected:

@@ -92,7 +92,10 @@ class TestAlarmCheck : public QObject
 {
     Q_OBJECT
 private slots:
-    void alarmFiresOnlyInItsFirstSeconds();
+    void alarmFiresAtTheFirstBeatOfItsMinute();
+    void stallsAndSuspends_data();
+    void stallsAndSuspends();
+    void lateAlarmsShareOnePopup();
     void reminderAndStartBothFire();
     void schedulesOfOneMinuteFireInListOrder();
     void passedEntriesGoSilentlyWhenALaterOneFires();
@@ -111,17 +114,19 @@ private slots:
     void settingsComeFromNoxIni();
 };
 
-void TestAlarmCheck::alarmFiresOnlyInItsFirstSeconds()
+void TestAlarmCheck::alarmFiresAtTheFirstBeatOfItsMinute()
 {
     Fixture f;
     f.writeDay(kDay, {dayLine(19, 20, 42, "会議", 0)});
     f.center.UpdateScheduleAlarms(schedule(kDay, 19, 0, 42), amNew);
 
     QVERIFY(f.beat(kDay, QTime(9, 29, 59)).isEmpty());
-    QVERIFY(f.beat(kDay, QTime(9, 30, 30)).isEmpty()); // mid-minute: not examined
     QCOMPARE(f.center.list().count(), 1);
-    // A beat that missed second 0 through timer drift still examines the minute.
-    QCOMPARE(messages(f.beat(kDay, QTime(9, 30, 1))), QStringList{"9:30-10:00\r\n会議"});
+    // A beat that missed the first seconds (the timer stalled) still
+    // examines the minute; half a minute is not late.
+    const QList<PopupRequest> popups = f.beat(kDay, QTime(9, 30, 30));
+    QCOMPARE(messages(popups), QStringList{"9:30-10:00\r\n会議"});
+    QVERIFY(!popups[0].late);
     QCOMPARE(f.center.list().count(), 0);
 
     // Once per minute: further beats in the same minute open nothing.
@@ -370,7 +375,107 @@ void TestAlarmCheck::timeSignalOncePerMinute()
     QVERIFY(f.beat(kDay, QTime(14, 0, 0, 990)).isEmpty()); // a second beat within second 0
     QVERIFY(f.beat(kDay, QTime(14, 0, 2)).isEmpty());
     QCOMPARE(f.beat(kDay, QTime(15, 0, 2)).size(), 1); // second 0 skipped by drift
-    QVERIFY(f.beat(kDay, QTime(16, 0, 3)).isEmpty());  // too late in the minute
+    QCOMPARE(f.beat(kDay, QTime(16, 0, 3)).size(), 1); // a stalled beat still gives it
+    QVERIFY(f.beat(kDay, QTime(16, 0, 4)).isEmpty());
+}
+
+// Schedules of the stall tests: A at 10:30; B at 11:00 with a reminder at
+// 10:59; D the next day at 12:00. Time signals every full hour.
+namespace
+{
+
+struct StallFixture : Fixture {
+    StallFixture()
+    {
+        writeDay(kDay, {dayLine(21, 22, 1, "A", 0), dayLine(22, 23, 2, "B", 1)});
+        writeDay(kDay.addDays(1), {dayLine(24, 25, 4, "D", 0)});
+        center.UpdateScheduleAlarms(schedule(kDay, 21, 0, 1), amNew);
+        center.UpdateScheduleAlarms(schedule(kDay, 22, 1, 2), amNew);
+        center.UpdateScheduleAlarms(schedule(kDay.addDays(1), 24, 0, 4), amNew);
+        AlarmSettings s = bells();
+        s.bell60 = true;
+        center.setSettings(s);
+    }
+};
+
+// "A" for an alarm on time, "late:A" for one late alarm, "late:2" for a
+// late list, "bell" for a time signal.
+QString summary(const PopupRequest& p)
+{
+    if (!p.record && !p.late) {
+        return QStringLiteral("bell");
+    }
+    const QString text = p.message.section(QStringLiteral("\r\n"), -1);
+    if (!p.late) {
+        return text;
+    }
+    return QStringLiteral("late:") + (p.lateCount > 1 ? QString::number(p.lateCount) : text);
+}
+
+} // namespace
+
+void TestAlarmCheck::stallsAndSuspends_data()
+{
+    QTest::addColumn<QList<QDateTime>>("beats");
+    QTest::addColumn<QStringList>("popups");
+    auto at = [](int dayOffset, int h, int m, int sec = 0, int ms = 0) {
+        return QDateTime(kDay.addDays(dayOffset), QTime(h, m, sec, ms));
+    };
+    QTest::newRow("2.9 s stall") << QList<QDateTime>{at(0, 10, 29, 59, 200), at(0, 10, 30, 2, 100)}
+                                 << QStringList{"A"};
+    QTest::newRow("3.1 s stall") << QList<QDateTime>{at(0, 10, 29, 59, 900), at(0, 10, 30, 3)}
+                                 << QStringList{"A"};
+    QTest::newRow("61 s stall") << QList<QDateTime>{at(0, 10, 29, 59, 500), at(0, 10, 31, 0, 500)}
+                                << QStringList{"late:A"};
+    // The reminder and the start of B in one popup; the 11:00 signal is not replayed.
+    QTest::newRow("5-minute suspend")
+        << QList<QDateTime>{at(0, 10, 58, 30), at(0, 11, 3, 30)} << QStringList{"late:2"};
+    // Only the last 24 hours are examined: B's entries go without a word.
+    QTest::newRow("2-day suspend") << QList<QDateTime>{at(0, 10, 58, 30), at(2, 10, 58, 30)}
+                                   << QStringList{"late:D"};
+    // The repeated hour is examined anew; nothing fires twice, nothing piles up.
+    QTest::newRow("clock set back an hour")
+        << QList<QDateTime>{at(0, 11, 30), at(0, 10, 30), at(0, 11, 0)} << QStringList{"A", "B", "B", "bell"};
+    QTest::newRow("clock set back a second")
+        << QList<QDateTime>{at(0, 10, 30, 0, 500), at(0, 10, 29, 59, 800), at(0, 10, 30, 0, 200)}
+        << QStringList{"A"};
+}
+
+void TestAlarmCheck::stallsAndSuspends()
+{
+    QFETCH(QList<QDateTime>, beats);
+    QFETCH(QStringList, popups);
+    StallFixture f;
+    QStringList seen;
+    for (const QDateTime& beat : beats) {
+        for (const PopupRequest& p : f.beat(beat)) {
+            seen << summary(p);
+        }
+    }
+    QCOMPARE(seen, popups);
+}
+
+void TestAlarmCheck::lateAlarmsShareOnePopup()
+{
+    StallFixture f;
+    f.beat(kDay, QTime(10, 0));
+    const QList<PopupRequest> popups = f.beat(kDay, QTime(11, 5));
+    QCOMPARE(popups.size(), 1);
+    const PopupRequest& list = popups[0];
+    QVERIFY(list.late);
+    QCOMPARE(list.lateCount, 3);
+    QVERIFY(!list.record); // "show" needs one schedule
+    QCOMPARE(list.message.split(QStringLiteral("\r\n")),
+             QStringList({"遅れて表示する通知 3 件", "12/7 10:30  10:30-11:00 A", "12/7 10:59  11:00-11:30 B",
+                          "12/7 11:00  11:00-11:30 B"}));
+
+    // One late alarm keeps its schedule, and says when it was due.
+    StallFixture g;
+    g.beat(kDay, QTime(10, 29, 50));
+    const QList<PopupRequest> one = g.beat(kDay, QTime(10, 40));
+    QCOMPARE(one.size(), 1);
+    QVERIFY(one[0].late && one[0].record);
+    QCOMPARE(one[0].message, QStringLiteral("12/7 10:30 の通知 (遅れて表示)\r\n10:30-11:00\r\nA"));
 }
 
 void TestAlarmCheck::withdrawerServesDayFileDeletion()

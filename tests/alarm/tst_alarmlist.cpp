@@ -1,9 +1,11 @@
 // The alarm list, its keys, UpdateScheduleAlarms and "alarm.nox".
 #include <QFile>
-#include <cerrno>
 #include <QTemporaryDir>
 #include <QTest>
+#include <cerrno>
 
+#include "../common/straylines.h"
+#include "../common/writefaults.h"
 #include "alarm/alarmfile.h"
 #include "alarm/alarmfilesink.h"
 #include "alarm/alarmlist.h"
@@ -69,6 +71,9 @@ private slots:
     void loadReadsKindTolerantly();
     void unreadableFileIsNotOverwritten();
     void saveFailureIsReported();
+    void untouchedLinesKeepTheirBytes();
+    void faultKeepsTheOldFile_data();
+    void faultKeepsTheOldFile();
     void fileSinkUpdatesTheFileInOneGo();
 };
 
@@ -290,6 +295,60 @@ void TestAlarmList::saveFailureIsReported()
     QVERIFY(!error.isEmpty());
 }
 
+// Entries in another notation (a Kind "01", a fourth field) and lines that
+// are no entry keep their bytes through a load and a save that adds an entry.
+void TestAlarmList::untouchedLinesKeepTheirBytes()
+{
+    const QList<QByteArray> kept{"2026/12/07 09:30\t42\t1",
+                                 "2026/12/07 10:00\t-7\t01\t\xFF\x81"
+                                 "extra",
+                                 "2026/12/08 08:00\t43", "\x82\xA0 not an entry\t\xFE"};
+    QTemporaryDir dir;
+    for (quint32 seed = 1; seed <= 10; ++seed) {
+        const QByteArray input = "\xEF\xBB\xBF" + test::withStrayLines(kept, seed);
+        QVERIFY(writeFile(alarmFilePath(dir.path()), input));
+        AlarmList list;
+        QVERIFY(LoadAlarmList(list, dir.path()).ok);
+        list.add("2026/12/07 12:00", {44, akStart});
+        QVERIFY(SaveAlarmList(list, dir.path(), QDateTime(kDay, QTime(9, 0))));
+
+        QList<QByteArray> output = test::fileByteLines(alarmFilePath(dir.path()));
+        QVERIFY(output[0].startsWith("\xEF\xBB\xBF"));
+        output[0].remove(0, 3);
+        QByteArray missing;
+        QVERIFY2(test::takeAll(test::byteLinesOf(input.mid(3)), output, &missing),
+                 missing.toHex().constData());
+        QCOMPARE(output, QList<QByteArray>{"2026/12/07 12:00\t44\t1"});
+    }
+}
+
+void TestAlarmList::faultKeepsTheOldFile_data()
+{
+    test::addWriteFaultRows();
+}
+
+void TestAlarmList::faultKeepsTheOldFile()
+{
+    QFETCH(int, step);
+    QFETCH(int, err);
+    QTemporaryDir dir;
+    AlarmList list;
+    UpdateScheduleAlarms(list, schedule(kDay, 20, 30, 42), amNew);
+    const QDateTime now(kDay, QTime(8, 0));
+    QVERIFY(SaveAlarmList(list, dir.path(), now));
+    const QStringList before = fileLines(dir.path());
+    UpdateScheduleAlarms(list, schedule(kDay, 22, 5, 43), amNew);
+    const QString path = alarmFilePath(dir.path());
+    setWriteFaultHook([&](const QString& p, WriteStep s) { return p == path && int(s) == step ? err : 0; });
+    QString error;
+    const bool saved = SaveAlarmList(list, dir.path(), now, &error);
+    setWriteFaultHook({});
+    QVERIFY(!saved);
+    QVERIFY(error.contains(path) && error.contains(QString::fromLocal8Bit(strerror(err))));
+    QCOMPARE(fileLines(dir.path()), before);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"alarm.nox"});
+}
+
 // noxtool's sink: read, update, write back; a new schedule without an alarm
 // leaves the file alone; a failed write is reported with the file.
 void TestAlarmList::fileSinkUpdatesTheFileInOneGo()
@@ -300,8 +359,9 @@ void TestAlarmList::fileSinkUpdatesTheFileInOneGo()
     sink.clock = [] { return QDateTime(kDay, QTime(7, 0)); };
     QVERIFY(sink.UpdateScheduleAlarms({{schedule(kDay, 20, -1, 6), amNew}}).ok());
     QCOMPARE(fileLines(dir.path()), QStringList{"2026/12/07 08:00\t5\t1"});
-    QVERIFY(sink.UpdateScheduleAlarms({{schedule(kDay, 20, 0, 6), amNew}, {schedule(kDay, 0, -1, 5), amRemoved}})
-                .ok());
+    QVERIFY(
+        sink.UpdateScheduleAlarms({{schedule(kDay, 20, 0, 6), amNew}, {schedule(kDay, 0, -1, 5), amRemoved}})
+            .ok());
     QCOMPARE(fileLines(dir.path()), QStringList{"2026/12/07 10:00\t6\t1"});
 
     setWriteFaultHook([](const QString&, WriteStep step) { return step == WriteStep::Rename ? EACCES : 0; });

@@ -57,6 +57,7 @@ private slots:
     void showReportsMissingSchedule();
     void doubleClickCloses();
     void twoPopupsShareTheSpot();
+    void lateListFitsItsLines();
     void settingsFileAndLook();
 
 private:
@@ -292,6 +293,30 @@ void TestPopupWindow::settingsFileAndLook()
     if (!folder.isEmpty()) {
         popup->grab().save(QDir(folder).filePath(QStringLiteral("popup_styled.png")));
     }
+}
+
+void TestPopupWindow::lateListFitsItsLines()
+{
+    QStringList lines{QStringLiteral("遅れて表示する通知 12 件")};
+    for (int i = 0; i < 10; ++i) {
+        lines << QStringLiteral("12/7 10:%1  10:30-11:00 会議").arg(i + 10);
+    }
+    lines << QStringLiteral("ほか 2 件");
+    PopupRequest request;
+    request.message = lines.join(QStringLiteral("\r\n"));
+    request.late = true;
+    request.lateCount = 12;
+    TForm7* list = ShowPopupMessage(request);
+    QVERIFY(list->TargetHeight() > TPopupSettings().height);
+    QVERIFY(list->TargetHeight() <= kAvailable.height() / 2);
+    QCOMPARE(list->Label1()->height(), list->TargetHeight());
+    waitGrown(list);
+    QCOMPARE(list->geometry().bottom(), kAvailable.bottom() - 1); // still beside the panel
+
+    // Every other popup keeps the height of the settings.
+    PopupRequest plain;
+    plain.message = request.message;
+    QCOMPARE(ShowPopupMessage(plain)->TargetHeight(), TPopupSettings().height);
 }
 
 QTEST_MAIN(TestPopupWindow)

@@ -14,7 +14,8 @@ struct MainFormFixture {
     QTemporaryDir home;
     QDateTime clock = QDateTime(QDate(2026, 3, 11), QTime(8, 15, 10)); // a Wednesday
     QList<nox::PopupRequest> popups;
-    QStringList failures; // messages the window showed about files it could not read or write
+    QStringList failures; // messages the window showed about files it could not write
+    QStringList notices;  // notices about files it could not read in full
     bool capturePopups = true;
     std::unique_ptr<nox::TNoxMainForm> form;
 
@@ -41,6 +42,7 @@ struct MainFormFixture {
         options.clock = [this] { return clock; };
         options.startTimer = false;
         options.showFailure = [this](const QString& message) { failures << message; };
+        options.showNotice = [this](const QString& text) { notices << text; };
         if (capturePopups) {
             options.showPopup = [this](const nox::PopupRequest& r) { popups << r; };
         }

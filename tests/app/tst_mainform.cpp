@@ -1,8 +1,12 @@
 // The main window on a temporary data folder: start-up and shutdown,
 // navigation and focus, day memos, the month fill and the alarm beat.
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
 #include <QSystemTrayIcon>
 #include <QTest>
 #include <QWheelEvent>
@@ -61,6 +65,17 @@ QString storedMemo(const MainFormFixture& f, const QDate& date)
     return store.read(date);
 }
 
+// Answers the next modal question with `button` once it is open.
+void answerNextQuestion(QMessageBox::StandardButton button, QString* text)
+{
+    QTimer::singleShot(0, [button, text] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        QVERIFY(box);
+        *text = box->text();
+        box->button(button)->click();
+    });
+}
+
 } // namespace
 
 class TestMainForm : public QObject
@@ -95,6 +110,10 @@ private slots:
     void inPlaceEditIsWrittenOrReported();
     void failedMemoWriteBackKeepsFileAndAlarms();
     void unreadableDayIsReported();
+    void unreadableLinesAreToldOnce();
+    void longTextsDoNotSlowTheStart();
+    void typedMemoIsKeptUntilStored();
+    void memoFileThatCannotBeOpenedIsTold();
     void wheelScrollsOneHalfHour();
     void bannerKeepsTheStyleFontSizes();
     void reviewShots();
@@ -709,10 +728,115 @@ void TestMainForm::unreadableDayIsReported()
     MainFormFixture f;
     QVERIFY(QDir().mkpath(f.dataFile(QStringLiteral("20260312.dat")))); // a folder cannot be read as a day
     TNoxMainForm* form = f.start();
-    QCOMPARE(f.failures.size(), 1);
-    QVERIFY2(f.failures.at(0).contains(f.dataFile(QStringLiteral("20260312.dat"))),
-             qPrintable(f.failures.at(0)));
+    QCOMPARE(f.notices.size(), 1);
+    QVERIFY2(f.notices.at(0).contains(f.dataFile(QStringLiteral("20260312.dat"))), qPrintable(f.notices.at(0)));
     QCOMPARE(form->skedControl()->Skeds(1)->Items().Count(), 0);
+}
+
+// A line that is no schedule is told once with its file and line, however
+// often the day is shown again.
+void TestMainForm::unreadableLinesAreToldOnce()
+{
+    MainFormFixture f;
+    f.writeFile(QStringLiteral("20260312.dat"), "no schedule\r\n" + skedLine(18, 19, 5, QStringLiteral("lunch")));
+    TNoxMainForm* form = f.start();
+    QCOMPARE(f.notices.size(), 1);
+    QVERIFY2(f.notices.at(0).contains(f.dataFile(QStringLiteral("20260312.dat"))), qPrintable(f.notices.at(0)));
+    QVERIFY(f.notices.at(0).contains(QStringLiteral("1 行目")));
+    QCOMPARE(form->skedControl()->Skeds(1)->Items().Count(), 1);
+    form->NextDayClick();
+    form->PrevDayClick();
+    form->SwitchViewClick();
+    QCOMPARE(f.notices.size(), 1);
+    QVERIFY(f.failures.isEmpty());
+}
+
+// A schedule whose text and memo run to megabytes starts and is selected
+// about as fast as a day without it, and the month view shows it at once
+// (it took seconds to minutes); nothing of it is lost on the way.
+void TestMainForm::longTextsDoNotSlowTheStart()
+{
+    QElapsedTimer clock;
+    auto startAndSelect = [&clock](MainFormFixture& f) {
+        clock.start();
+        TNoxMainForm* form = f.start();
+        sked::TSked* column = form->skedControl()->Skeds(0);
+        if (column->Items().Count() > 0) {
+            column->SelectItem(column->Items().Items(0));
+        }
+        QApplication::processEvents();
+        return clock.elapsed();
+    };
+    MainFormFixture plain;
+    const qint64 normal = startAndSelect(plain);
+
+    MainFormFixture f;
+    const QString text = QStringLiteral("会議の資料 ").repeated(1 << 20).left(10 << 20);
+    const QString memo = QStringLiteral("持ち物#13#10").repeated(1 << 17);
+    f.writeFile(QStringLiteral("20260311.dat"),
+                QStringLiteral("18\t19\tclWindowText\tclWindowText\t0\t-1\t5\t%1\t%2\t\t-1\t\t0\r\n")
+                    .arg(memo, text)
+                    .toUtf8());
+    const qint64 big = startAndSelect(f);
+    QVERIFY2(big - normal < 1000, qPrintable(QStringLiteral("%1 ms, %2 ms without the long texts").arg(big).arg(normal)));
+    clock.start();
+    f.form->SwitchViewClick();
+    QVERIFY(f.form->GoToDate(QDate(2026, 3, 11), 5));
+    QApplication::processEvents();
+    QVERIFY2(clock.elapsed() < 4000, qPrintable(QString::number(clock.elapsed())));
+    QVERIFY(f.form->memoPane(0)->isReadOnly()); // shown cut, so never stored cut
+    f.stop();
+    const std::optional<TSkedRec> rec = findSkedById(f.dataFolder(), QDate(2026, 3, 11), 5);
+    QVERIFY(rec);
+    QCOMPARE(rec->Text, text);
+    QCOMPARE(rec->Memo, memo);
+}
+
+// A day memo that cannot be written is told once, stays with its date and
+// is not given up at close unless the user says so.
+void TestMainForm::typedMemoIsKeptUntilStored()
+{
+    MainFormFixture f;
+    TNoxMainForm* form = f.start();
+    const QDate left = form->leftDate();
+    form->memoPane(0)->setFocus();
+    QTest::keyClicks(form->memoPane(0), "call bank");
+    setWriteFaultHook([](const QString& p, WriteStep) { return p.contains(QStringLiteral("memo.nox")) ? ENOSPC : 0; });
+    click(form, "前の日");
+    QTRY_COMPARE(f.failures.size(), 1);
+    QVERIFY2(f.failures.at(0).contains(f.dataFile(QStringLiteral("memo.nox"))), qPrintable(f.failures.at(0)));
+    QCOMPARE(form->memoPane(1)->Text(), QStringLiteral("call bank"));
+
+    QString question;
+    answerNextQuestion(QMessageBox::No, &question);
+    form->close();
+    QVERIFY(question.contains(f.dataFile(QStringLiteral("memo.nox"))));
+    QVERIFY(form->isVisible());
+    QTest::qWait(10);
+    QCOMPARE(f.failures.size(), 1); // told in the question, not once more
+    setWriteFaultHook({});
+    f.stop();
+    QCOMPARE(storedMemo(f, left), QStringLiteral("call bank"));
+}
+
+void TestMainForm::memoFileThatCannotBeOpenedIsTold()
+{
+    MainFormFixture f;
+    QVERIFY(QDir().mkpath(f.dataFile(QStringLiteral("memo.nox")))); // a folder is no memo file
+    TNoxMainForm* form = f.start();
+    QCOMPARE(f.notices.size(), 1);
+    QVERIFY2(f.notices.at(0).contains(f.dataFile(QStringLiteral("memo.nox"))), qPrintable(f.notices.at(0)));
+    form->memoPane(0)->setFocus();
+    QTest::keyClicks(form->memoPane(0), "x");
+    form->NextDayClick();
+    form->PrevDayClick();
+    QTRY_COMPARE(f.failures.size(), 1);
+    QVERIFY2(f.failures.at(0).contains(f.dataFile(QStringLiteral("memo.nox"))), qPrintable(f.failures.at(0)));
+    QCOMPARE(form->memoPane(0)->Text(), QStringLiteral("x"));
+    QString question;
+    answerNextQuestion(QMessageBox::Yes, &question);
+    f.stop();
+    QVERIFY(!question.isEmpty());
 }
 
 void TestMainForm::wheelScrollsOneHalfHour()

@@ -1,5 +1,6 @@
 #include <QtTest>
 
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include "core/folders.h"
@@ -14,6 +15,7 @@ private slots:
     void noxHomeReplacesProgramFolder();
     void factoryFilesFromNoxHomeThenExecutable();
     void readOnlyProgramFolderUsesXdg();
+    void existingDataIsNeverSwappedForAnEmptyFolder();
 };
 
 void TestFolders::cleanup()
@@ -73,6 +75,39 @@ void TestFolders::readOnlyProgramFolderUsesXdg()
     folders::resetCache();
     QCOMPARE(folders::dataFolder(), xdg.path() + "/nox/" + folders::userName());
     QVERIFY(folders::ensureDataFolder());
+}
+
+// A data folder that exists stays the data folder when it cannot be written
+// (the start then says so); the folder in $XDG_DATA_HOME is only for a
+// program folder without data. Needs a read-only mount (root); skipped where
+// mounting is not allowed.
+void TestFolders::existingDataIsNeverSwappedForAnEmptyFolder()
+{
+    QTemporaryDir home;
+    QTemporaryDir xdg;
+    const QString user = folders::userName();
+    QVERIFY(QDir().mkpath(home.path() + "/data"));
+    if (QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=1m", "tmpfs", home.path() + "/data"}) != 0) {
+        QSKIP("cannot mount a tmpfs here (needs root)");
+    }
+    QVERIFY(QDir().mkpath(home.path() + "/data/" + user));
+    const bool readOnly = QProcess::execute("mount", {"-o", "remount,ro", home.path() + "/data"}) == 0;
+    qputenv("NOX_HOME", home.path().toUtf8());
+    qputenv("XDG_DATA_HOME", xdg.path().toUtf8());
+    folders::resetCache();
+    const QString folder = folders::dataFolder();
+    QString reason;
+    const bool writable = folders::canWriteFolder(folder, &reason);
+    QProcess::execute("umount", {"-l", home.path() + "/data"});
+    QVERIFY(readOnly);
+    QCOMPARE(folder, home.path() + "/data/" + user);
+    QVERIFY(!writable);
+    QVERIFY(!reason.isEmpty());
+
+    // Data that went to $XDG_DATA_HOME earlier is found there again.
+    QVERIFY(QDir().mkpath(xdg.path() + "/nox/" + user));
+    folders::resetCache();
+    QCOMPARE(folders::dataFolder(), xdg.path() + "/nox/" + user);
 }
 
 QTEST_GUILESS_MAIN(TestFolders)

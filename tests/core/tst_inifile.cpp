@@ -3,6 +3,7 @@
 #include <QStringEncoder>
 #include <QTemporaryDir>
 
+#include "../common/straylines.h"
 #include "core/inifile.h"
 #include "core/textfile.h"
 
@@ -25,6 +26,7 @@ private slots:
     void legacyEncoding();
     void lineBreaksDoNotSplitEntries();
     void unreadableFileIsNotReplaced();
+    void strayBytesSurviveWrites();
 
 private:
     QStringList fileLines() { return readTextLines(m_path).lines; }
@@ -174,6 +176,34 @@ void TestIniFile::unreadableFileIsNotReplaced()
     QCOMPARE(ini.readInteger("a", "b", 3), 3);
     QVERIFY(!ini.writeInteger("a", "b", 4));
     QVERIFY(QFileInfo(ini.path()).isDir());
+}
+
+// A line that is not text (as "Nox.ini" or "style.ini" may hold after a bad
+// copy) and a Shift-JIS value are left as they are when other keys change.
+void TestIniFile::strayBytesSurviveWrites()
+{
+    QStringEncoder sjis("CP932");
+    const QList<QByteArray> kept{"[window1]",
+                                 "left=10",
+                                 "top=\x82\xA0\xFF",
+                                 "[search]",
+                                 sjis.encode(QStringLiteral("layout=サンプル")),
+                                 "; \xFE comment"};
+    for (quint32 seed = 1; seed <= 10; ++seed) {
+        const QByteArray input = test::withStrayLines(kept, seed) + "[sked]\r\ncount=5\r\n";
+        QVERIFY(writeFileAtomic(m_path, input));
+        IniFile ini(m_path);
+        QVERIFY(ini.writeInteger("sked", "count", 7));
+        QVERIFY(ini.writeInteger("window1", "left", 10)); // unchanged value: the line stays
+        QVERIFY(ini.writeString("clock", "format", "hh:nn"));
+        QCOMPARE(ini.readString("search", "layout", ""), QStringLiteral("サンプル"));
+
+        QList<QByteArray> output = test::fileByteLines(m_path);
+        QByteArray missing;
+        QVERIFY2(test::takeAll(test::byteLinesOf(input.chopped(9)), output, &missing),
+                 missing.toHex().constData());
+        QCOMPARE(output, (QList<QByteArray>{"count=7", "[clock]", "format=hh:nn"}));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestIniFile)

@@ -3,6 +3,7 @@
 #include <QStringEncoder>
 #include <QTemporaryDir>
 
+#include "../common/writefaults.h"
 #include "core/textfile.h"
 
 using namespace nox;
@@ -20,6 +21,11 @@ private slots:
     void injectedFaultKeepsOldFile_data();
     void injectedFaultKeepsOldFile();
     void keepsPermissions();
+    void linesDecodeOnTheirOwn();
+    void untouchedLinesKeepTheirBytes();
+    void originalLinesMatchByMeaning();
+    void createNeverReplaces();
+    void failuresReachTheObserver();
 };
 
 void TestTextFile::decoding()
@@ -113,13 +119,7 @@ void TestTextFile::failedWriteKeepsOldFile()
 
 void TestTextFile::injectedFaultKeepsOldFile_data()
 {
-    QTest::addColumn<int>("step");
-    QTest::addColumn<int>("err");
-    QTest::newRow("open") << int(WriteStep::Open) << EACCES;
-    QTest::newRow("short write") << int(WriteStep::Write) << ENOSPC;
-    QTest::newRow("full disk at flush") << int(WriteStep::Flush) << ENOSPC;
-    QTest::newRow("fsync") << int(WriteStep::Sync) << EIO;
-    QTest::newRow("rename") << int(WriteStep::Rename) << EXDEV;
+    test::addWriteFaultRows();
 }
 
 // Each failing step leaves the old bytes, no temporary file, and an error
@@ -137,7 +137,8 @@ void TestTextFile::injectedFaultKeepsOldFile()
     const bool wrote = writeFileAtomic(path, QByteArray(20000, 'n'), &error);
     setWriteFaultHook({});
     QVERIFY(!wrote);
-    QVERIFY2(error.contains(path) && error.contains(QString::fromLocal8Bit(strerror(err))), qPrintable(error));
+    QVERIFY2(error.contains(path) && error.contains(QString::fromLocal8Bit(strerror(err))),
+             qPrintable(error));
     QFile f(path);
     QVERIFY(f.open(QIODevice::ReadOnly));
     QCOMPARE(f.readAll(), old);
@@ -152,6 +153,119 @@ void TestTextFile::keepsPermissions()
     QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner));
     QVERIFY(writeFileAtomic(path, "b"));
     QCOMPARE(QFile::permissions(path) & 0x7077, QFile::ReadOwner | QFile::WriteOwner); // owner, group, other
+}
+
+namespace
+{
+
+QByteArray sjis(const QString& text)
+{
+    QStringEncoder encoder("CP932");
+    return encoder.encode(text);
+}
+
+QByteArray fileBytes(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+} // namespace
+
+// One byte that is not UTF-8 garbles neither its own line's neighbours nor,
+// on a rewrite, itself.
+void TestTextFile::linesDecodeOnTheirOwn()
+{
+    const QByteArray bytes = QStringLiteral("会議\r\n").toUtf8() + sjis(QStringLiteral("予定")) + "\r\n" +
+                             QStringLiteral("資料").toUtf8() + "\xFF\r\n" + QStringLiteral("昼食").toUtf8();
+    QCOMPARE(nox::splitLines(decodeText(bytes)).mid(0, 2),
+             (QStringList{QStringLiteral("会議"), QStringLiteral("予定")}));
+    QTemporaryDir dir;
+    const QString path = dir.filePath("t.txt");
+    QVERIFY(writeFileAtomic(path, bytes));
+    const TextReadResult r = readTextLines(path);
+    QCOMPARE(r.lines.size(), 4);
+    QCOMPARE(r.lines[0], QStringLiteral("会議"));
+    QCOMPARE(r.lines[1], QStringLiteral("予定"));
+    QCOMPARE(r.lines[3], QStringLiteral("昼食"));
+    QCOMPARE(r.textLines[2].bytes(), QStringLiteral("資料").toUtf8() + "\xFF");
+    // A lead byte at the end of a line is not lost from its text.
+    QVERIFY(!decodeLine("\xE4").isEmpty());
+    QVERIFY(decodeLine("a\x82") != QStringLiteral("a"));
+}
+
+void TestTextFile::untouchedLinesKeepTheirBytes()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("t.txt");
+    const QByteArray stray("\x81\xFF\xFE\x80 x\x00y");
+    const QByteArray bytes =
+        "\xEF\xBB\xBF" + sjis(QStringLiteral("一行目")) + "\r\n" + stray + "\r\nthird\r\n";
+    QVERIFY(writeFileAtomic(path, bytes));
+    TextReadResult r = readTextLines(path);
+    QVERIFY(r.bom);
+    QVERIFY(writeTextFile(path, r.textLines, r.bom));
+    QCOMPARE(fileBytes(path), bytes);
+
+    // Changing one line rewrites that line only; the same text keeps the bytes.
+    r.textLines[0].setText(r.textLines[0].text());
+    r.textLines[2].setText(QStringLiteral("三行目"));
+    r.textLines.append(TextLine(QStringLiteral("new")));
+    QVERIFY(writeTextFile(path, r.textLines, r.bom));
+    QCOMPARE(fileBytes(path), "\xEF\xBB\xBF" + sjis(QStringLiteral("一行目")) + "\r\n" + stray + "\r\n" +
+                                  QStringLiteral("三行目").toUtf8() + "\r\nnew\r\n");
+}
+
+void TestTextFile::originalLinesMatchByMeaning()
+{
+    const QList<TextLine> old{TextLine::fromBytes("a=01"), TextLine::fromBytes("b\xFF"),
+                              TextLine::fromBytes("a=01")};
+    const auto number = [](const QString& line) {
+        return line.section(u'=', 0, 0) + QString::number(line.section(u'=', 1).toInt());
+    };
+    const QList<TextLine> lines = keepOriginalLines(old, {"a=1", "c=3", "a=1", "a=1", old[1].text()}, number);
+    QCOMPARE(lines.size(), 5);
+    QCOMPARE(lines[0].bytes(), QByteArray("a=01"));
+    QVERIFY(!lines[1].isOriginal());
+    QCOMPARE(lines[2].bytes(), QByteArray("a=01"));
+    QVERIFY(!lines[3].isOriginal()); // each old line stands for one new line only
+    QCOMPARE(lines[4].bytes(), QByteArray("b\xFF"));
+}
+
+void TestTextFile::createNeverReplaces()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("memo.nox");
+    QVERIFY(createFileAtomic(path, "first"));
+    QString error;
+    QVERIFY(!createFileAtomic(path, "second", &error));
+    QCOMPARE(fileBytes(path), QByteArray("first"));
+    QVERIFY(copyFileIfMissing(path, dir.filePath("copy")));
+    QVERIFY(writeFileAtomic(path, "changed"));
+    QVERIFY(copyFileIfMissing(path, dir.filePath("copy")));
+    QCOMPARE(fileBytes(dir.filePath("copy")), QByteArray("first"));
+    QVERIFY(copyFileIfMissing(dir.filePath("none"), dir.filePath("other"))); // nothing to copy
+    QVERIFY(!QFile::exists(dir.filePath("other")));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
+}
+
+void TestTextFile::failuresReachTheObserver()
+{
+    QTemporaryDir dir;
+    QStringList seen;
+    setWriteFailureObserver(
+        [&](const QString& path, const QString& message) { seen << path + u'|' + message; });
+    const QString missing = dir.filePath("missing/t.txt");
+    QVERIFY(!writeTextLines(missing, {"x"}));
+    QVERIFY(removeFile(dir.filePath("none.txt"))); // nothing to delete is no failure
+    QVERIFY(QDir(dir.path()).mkpath("full/sub"));
+    QVERIFY(!removeFile(dir.filePath("full")));
+    setWriteFailureObserver({});
+    QCOMPARE(seen.size(), 2);
+    QVERIFY2(seen[0].startsWith(missing + u'|') && seen[0].contains(missing) &&
+                 seen[0].contains(QString::fromLocal8Bit(strerror(ENOENT))),
+             qPrintable(seen[0]));
+    QVERIFY(seen[1].contains(dir.filePath("full")));
 }
 
 QTEST_GUILESS_MAIN(TestTextFile)

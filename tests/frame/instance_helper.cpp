@@ -4,10 +4,13 @@
 //       became the primary itself.
 //   nox_instance_helper hold <lock> <server>: becomes the primary, prints
 //       "primary", then "activated" for every request, until killed.
+//   nox_instance_helper hold-silent <lock> <server>: takes the lock but never
+//       listens (a hung instance), prints "primary", waits until killed.
 #include <QCoreApplication>
 #include <cstdio>
 
 #include "app/singleinstance.h"
+#include "core/instancelock.h"
 
 int main(int argc, char** argv)
 {
@@ -15,6 +18,15 @@ int main(int argc, char** argv)
     const QStringList args = app.arguments();
     if (args.size() != 4) {
         return 64;
+    }
+    if (args[1] == QLatin1String("hold-silent")) {
+        nox::InstanceLock lock(args[2]);
+        if (lock.tryAcquire() != nox::InstanceLock::Result::Acquired) {
+            return 1;
+        }
+        std::puts("primary");
+        std::fflush(stdout);
+        return app.exec();
     }
     nox::SingleInstance guard(args[2], args[3]);
     const auto role = guard.start();

@@ -21,12 +21,14 @@ private slots:
     void secondProcessActivatesFirst();
     void firstProcessIsActivatedFromHere();
     void staleLockAfterKillIsRecovered();
+    void emptyLockFileIsTakenOver();
+    void silentHolderIsNotTakenOver();
     void unusableFolderFails();
     void serverNamesDifferPerDataFolder();
 
 private:
     QString lockPath() const { return m_dir->filePath(QStringLiteral("nox.lock")); }
-    bool startHolder(QProcess& holder);
+    bool startHolder(QProcess& holder, const QString& mode = QStringLiteral("hold"));
 
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_server;
@@ -40,9 +42,9 @@ void TestSingleInstance::init()
     m_server = QStringLiteral("nox-test-") + QUuid::createUuid().toString(QUuid::Id128).left(12);
 }
 
-bool TestSingleInstance::startHolder(QProcess& holder)
+bool TestSingleInstance::startHolder(QProcess& holder, const QString& mode)
 {
-    holder.start(QStringLiteral(NOX_INSTANCE_HELPER), {QStringLiteral("hold"), lockPath(), m_server});
+    holder.start(QStringLiteral(NOX_INSTANCE_HELPER), {mode, lockPath(), m_server});
     if (!holder.waitForStarted(5000) || !holder.waitForReadyRead(5000)) {
         return false;
     }
@@ -137,6 +139,37 @@ void TestSingleInstance::staleLockAfterKillIsRecovered()
     QTRY_COMPARE(spy.count(), 1);
 }
 
+// A process killed between creating the lock file and writing its id left
+// an empty file: nobody holds it, so the next start takes it over and says so.
+void TestSingleInstance::emptyLockFileIsTakenOver()
+{
+    QFile empty(lockPath());
+    QVERIFY(empty.open(QIODevice::WriteOnly));
+    empty.close();
+    SingleInstance here(lockPath(), m_server);
+    QCOMPARE(here.start(), Role::Primary);
+    QVERIFY(here.staleLockNotice().contains(lockPath()));
+    QVERIFY(here.isListening());
+}
+
+// A running holder that does not answer is not stale: a later start stays
+// secondary, and its request fails (the program then tells the user).
+void TestSingleInstance::silentHolderIsNotTakenOver()
+{
+    QProcess holder;
+    QVERIFY(startHolder(holder, QStringLiteral("hold-silent")));
+    SingleInstance here(lockPath(), m_server);
+    QCOMPARE(here.start(), Role::Secondary);
+    QCOMPARE(here.primaryPid(), holder.processId());
+    QVERIFY(!here.activatePrimary(300));
+    QVERIFY(!here.errorString().isEmpty());
+    QCOMPARE(here.start(), Role::Secondary);
+    holder.kill();
+    QVERIFY(holder.waitForFinished(5000));
+    QCOMPARE(here.start(), Role::Primary);
+    QVERIFY(!here.staleLockNotice().isEmpty());
+}
+
 void TestSingleInstance::unusableFolderFails()
 {
     // A first start creates the data folder for its lock.
@@ -160,7 +193,12 @@ void TestSingleInstance::serverNamesDifferPerDataFolder()
     QVERIFY(a.startsWith(QStringLiteral("Nox-")));
     QVERIFY(a != b);
     QCOMPARE(SingleInstance::serverNameFor(m_dir->filePath(QStringLiteral("a"))), a);
-    QCOMPARE(SingleInstance::lockFilePath(m_dir->path()), lockPath());
+    // The lock lies outside the data folder (a synced folder never carries
+    // it to another machine), named after the folder.
+    const QString lockA = SingleInstance::lockFilePath(m_dir->filePath(QStringLiteral("a")));
+    QVERIFY(!lockA.startsWith(m_dir->path()));
+    QVERIFY(lockA != SingleInstance::lockFilePath(m_dir->filePath(QStringLiteral("b"))));
+    QCOMPARE(SingleInstance::lockFilePath(m_dir->filePath(QStringLiteral("a/../a"))), lockA);
 }
 
 QTEST_GUILESS_MAIN(TestSingleInstance)

@@ -2,6 +2,7 @@
 #include "skedtest.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QScrollBar>
 #include <QTest>
 
@@ -119,6 +120,32 @@ private slots:
         TSkedItem* longItem = skedtest::addItem(c.sked, 30, 30, QString(40, QChar(0x4E88)));
         QVERIFY(longItem->TextHeight() > c.sked.RowHeight());
         QVERIFY(longItem->BlockRect().right() <= c.sked.layout().view.right());
+    }
+
+    // A text of a megabyte is laid out and painted as its first rows only,
+    // at once; the item keeps all of it. (Laying out all of it took seconds.)
+    void longTextIsLaidOutAsItsStart_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("one long line") << QString(1 << 20, QChar(0x4E88));
+        QTest::newRow("many short lines") << QStringLiteral("会議の資料\r\n").repeated(1 << 17);
+    }
+    void longTextIsLaidOutAsItsStart()
+    {
+        QFETCH(QString, text);
+        Column c;
+        QElapsedTimer clock;
+        clock.start();
+        TSkedItem* item = skedtest::addItem(c.sked, 10, 11, text);
+        c.sked.repaint();
+        QVERIFY2(clock.elapsed() < 1500, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(item->Text(), text);
+        QCOMPARE(item->TextHeight(), kMaxWrappedLines * c.sked.RowHeight());
+        const QStringList lines = c.sked.layout().blockOf(0)->textLines;
+        QVERIFY(lines.last().endsWith(QChar(0x2026)));
+        // A short text with line breaks is never marked as cut.
+        const WrappedText shortText = wrapText(QStringLiteral("a\r\nb"), c.sked.font(), 200, 16);
+        QCOMPARE(shortText.lines, QStringList({QStringLiteral("a"), QStringLiteral("b")}));
     }
 
     void imageRowsFollowImageHeight_data()

@@ -12,6 +12,8 @@
 
 #include <map>
 
+#include "../common/scratchdir.h"
+
 using namespace nox;
 using namespace nox::btr;
 
@@ -75,7 +77,7 @@ class TstBtrKeys : public QObject
 {
     Q_OBJECT
 
-    QTemporaryDir m_dir;
+    QTemporaryDir m_dir{memoryBackedTemplate()};
     QString path(const QString& name) const { return m_dir.filePath(name); }
 
     // A file with the keys 1..n, each holding a 10-byte text.

@@ -3,10 +3,12 @@
 #include <QStringEncoder>
 #include <QTemporaryDir>
 
+#include "../common/straylines.h"
 #include "core/textfile.h"
 #include "store/dayfile.h"
 
 using namespace nox;
+using namespace nox::test;
 
 namespace
 {
@@ -48,6 +50,7 @@ private slots:
     void deleteKeepsBadLinesAndWithdrawsAfterWrite();
     void legacyFileReadsAndOldLinesComeUpToDate();
     void unreadableFileIsNotOverwritten();
+    void untouchedLinesKeepTheirBytes();
     void findById();
 
 private:
@@ -235,6 +238,37 @@ void TestDayFile::unreadableFileIsNotOverwritten()
     r = saveDay(m_dir->filePath("nowhere"), kDay, QList<TSkedRec>{rec(1, 1, "x")});
     QVERIFY(!r.ok);
     QVERIFY(!r.error.isEmpty());
+}
+
+// A stray byte garbles nothing: every line the save did not change keeps its
+// exact bytes, around valid lines in UTF-8 and CP932 and one in another
+// colour notation; only the edited schedule is written anew.
+void TestDayFile::untouchedLinesKeepTheirBytes()
+{
+    QStringEncoder sjis("CP932");
+    const QByteArray edited =
+        QStringLiteral("16\t18\tclWindowText\tclWindowText\t1\t-1\t1\t\t会議\t\t-1\t\t0").toUtf8();
+    const QList<QByteArray> kept{
+        sjis.encode(QStringLiteral("20\t21\t$00000000\tclBlack\t0\t-1\t2\t\t昼食\t\t-1\t\t0")),
+        "22\t23\tclBlack\tclBlack\t0\t-1\t3\t\t\xFF\xFE\x81 stray\t\t-1\t\t0",
+        "\x80\x81garbage\tnot a schedule",
+    };
+    const QString path = dayFilePath(m_dir->path(), kDay);
+    for (quint32 seed = 1; seed <= 20; ++seed) {
+        const QByteArray input = withStrayLines(kept, seed);
+        QVERIFY(writeFileAtomic(path, edited + "\r\n" + input));
+        TDayLoadResult day = loadDay(m_dir->path(), kDay);
+        QCOMPARE(day.records.size(), 3);
+        day.records[0].Text = QStringLiteral("会議室変更");
+        QVERIFY(saveDay(m_dir->path(), kDay, day.records).ok);
+
+        QList<QByteArray> output = fileByteLines(path);
+        QByteArray missing;
+        QVERIFY2(takeAll(byteLinesOf(input), output, &missing), missing.toHex().constData());
+        QCOMPARE(output, QList<QByteArray>{QStringLiteral("16\t18\tclWindowText\tclWindowText\t1\t-1\t1\t\t"
+                                                          "会議室変更\t\t-1\t\t0")
+                                               .toUtf8()});
+    }
 }
 
 void TestDayFile::findById()

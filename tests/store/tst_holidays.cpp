@@ -1,4 +1,5 @@
 // Holidays, day names and kinds, categories.
+#include "../common/straylines.h"
 #include "store/categories.h"
 #include "store/daykind.h"
 #include "store/holidays.h"
@@ -145,6 +146,39 @@ private slots:
         QStringList again;
         QCOMPARE(loadCategories(again, m_data, m_default).source, m_data + "/category.nox");
         QCOMPARE(again, categories);
+    }
+
+    // Lines that are no holiday, repeated keys, Shift-JIS names and bytes that
+    // are not text stay as they were when a holiday and a category are added.
+    void untouchedLinesKeepTheirBytes()
+    {
+        QStringEncoder sjis("CP932");
+        const QList<QByteArray> holidays{"2026/01/01\t\x8C\xB3\x93\xFA", "no tab \xFF", "2026/01/01\tagain",
+                                         QString::fromUtf8("2026/11/23\t勤労感謝の日").toUtf8(),
+                                         "2026/05/05\t\xFE\x80"};
+        const QList<QByteArray> categories{sjis.encode(QString::fromUtf8("仕事")), "\xFF\xFE", "私用"};
+        for (quint32 seed = 1; seed <= 10; ++seed) {
+            const QByteArray holidayBytes = test::withStrayLines(holidays, seed);
+            writeFile(m_data + "/holiday.txt", holidayBytes);
+            HolidayList list;
+            QVERIFY(list.load(m_data, m_default).ok);
+            list.add("2026/02/11", QString::fromUtf8("建国記念の日"));
+            QVERIFY(list.save(m_data).ok);
+            QList<QByteArray> output = test::fileByteLines(m_data + "/holiday.txt");
+            QByteArray missing;
+            QVERIFY2(test::takeAll(test::byteLinesOf(holidayBytes), output, &missing),
+                     missing.toHex().constData());
+            QCOMPARE(output, QList<QByteArray>{QString::fromUtf8("2026/02/11\t建国記念の日").toUtf8()});
+
+            const QByteArray categoryBytes = test::withStrayLines(categories, seed);
+            writeFile(m_data + "/category.nox", categoryBytes);
+            QStringList names;
+            QVERIFY(loadCategories(names, m_data, m_default).ok);
+            names.append(QString::fromUtf8("会議"));
+            QVERIFY(saveCategories(names, m_data).ok);
+            QCOMPARE(test::fileByteLines(m_data + "/category.nox"),
+                     test::byteLinesOf(categoryBytes) << QString::fromUtf8("会議").toUtf8());
+        }
     }
 
     void factoryFilesParse()

@@ -2,11 +2,11 @@
 // respect for a running Nox.
 #include <QDir>
 #include <QFile>
-#include <QLockFile>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include "alarm/alarmfile.h"
+#include "core/instancelock.h"
 #include "core/textfile.h"
 #include "store/dayfile.h"
 #include "store/memostore.h"
@@ -294,8 +294,8 @@ void TestNoxTool::holidaysOfAYear()
 void TestNoxTool::writingRefusedWhileNoxRuns()
 {
     QTemporaryDir dir;
-    QLockFile lock(dir.filePath("nox.lock")); // what the running program holds
-    QVERIFY(lock.tryLock(0));
+    InstanceLock lock(InstanceLock::pathFor(dir.path())); // what the running program holds
+    QCOMPARE(lock.tryAcquire(), InstanceLock::Result::Acquired);
 
     const QStringList add{"add", "2026-12-07", "9:00", "9:30", "x", "--alarm", "0"};
     ToolRun r = runNoxToolOn(dir.path(), add);
@@ -314,21 +314,25 @@ void TestNoxTool::writingRefusedWhileNoxRuns()
     QVERIFY(r.err.contains("warning"));
     QVERIFY(QFile::exists(dayFilePath(dir.path(), kDay)));
     QCOMPARE(runNoxToolOn(dir.path(), {"memo", "set", "2026-12-07", "x", "--force"}).exitCode, 0);
-    QVERIFY(lock.isLocked());
-    QVERIFY(QFile::exists(dir.filePath("nox.lock")));
+    QVERIFY(lock.isAcquired());
+    QVERIFY(QFile::exists(lock.path()));
 
-    lock.unlock();
+    lock.release();
     QCOMPARE(runNoxToolOn(dir.path(), {"memo", "set", "2026-12-07", "y"}).exitCode, 0);
 }
 
 void TestNoxTool::staleLockDoesNotBlock()
 {
     QTemporaryDir dir;
-    // A lock left by a process that no longer exists.
-    QVERIFY(writeFile(dir.filePath("nox.lock"),
-                      "999999999\nnox\n" + QSysInfo::machineHostName().toUtf8() + "\n"));
-    const ToolRun r = runNoxToolOn(dir.path(), {"memo", "set", "2026-12-07", "x"});
-    QVERIFY2(r.exitCode == 0, qPrintable(dump(r)));
+    // A lock left by a process that no longer exists, and an empty one left
+    // by a process killed before it wrote its id.
+    for (const QByteArray& content :
+         {"999999999\n" + QSysInfo::machineHostName().toUtf8() + "\n", QByteArray()}) {
+        QVERIFY(writeFile(InstanceLock::pathFor(dir.path()), content));
+        const ToolRun r = runNoxToolOn(dir.path(), {"memo", "set", "2026-12-07", "x"});
+        QVERIFY2(r.exitCode == 0, qPrintable(dump(r)));
+    }
+    QFile::remove(InstanceLock::pathFor(dir.path()));
 }
 
 QTEST_GUILESS_MAIN(TestNoxTool)

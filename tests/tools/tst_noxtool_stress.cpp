@@ -5,6 +5,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "../common/scratchdir.h"
 #include "store/memostore.h"
 #include "toolrunner.h"
 
@@ -39,7 +40,7 @@ private slots:
 
 void TestNoxToolStress::randomWritesAndDeletesStaySound()
 {
-    QTemporaryDir dir;
+    QTemporaryDir dir(memoryBackedTemplate());
     QRandomGenerator rng(20261207);
     QMap<int, QString> expected; // day offset -> memo
     {

@@ -3,7 +3,6 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
-#include <QLockFile>
 #include <algorithm>
 
 #include "alarm/alarmfile.h"
@@ -11,6 +10,7 @@
 #include "alarm/alarmlist.h"
 #include "core/datetime.h"
 #include "core/folders.h"
+#include "core/instancelock.h"
 #include "store/schedulebook.h"
 
 namespace nox::tool
@@ -39,7 +39,8 @@ const char kUsage[] = R"(Usage: noxtool [--data DIR] [--force] COMMAND ...
                                 as for search
 DATE is yyyy-mm-dd, START and END are h:mm on the half-hour grid (0:00 .. 23:30).
 --data DIR selects the data folder (default: Nox's own); --force writes even
-while Nox is running for that folder.
+while Nox is running for that folder (Nox notices the change before its next
+write of the memo file).
 Exit codes: 0 done, 1 not found, damaged or failed, 2 usage.
 )";
 
@@ -186,37 +187,36 @@ bool NoxTool::openDataFolder(bool forWriting)
 {
     if (!m_opt.dataDir.isEmpty()) {
         m_folder = QDir::cleanPath(QDir(m_opt.dataDir).absolutePath());
-        if (QFileInfo(m_folder).isDir()) {
-            return true;
+        if (!QFileInfo(m_folder).isDir()) {
+            fail(exitNotFound, QStringLiteral("no data folder %1").arg(QDir::toNativeSeparators(m_folder)));
+            return false;
         }
-        fail(exitNotFound, QStringLiteral("no data folder %1").arg(QDir::toNativeSeparators(m_folder)));
+    } else {
+        m_folder = folders::dataFolder();
+        if (!QFileInfo(m_folder).isDir() && !(forWriting && folders::ensureDataFolder())) {
+            fail(exitNotFound, QStringLiteral("Nox's data folder %1 does not exist")
+                                   .arg(QDir::toNativeSeparators(m_folder)));
+            return false;
+        }
+    }
+    QString reason;
+    if (forWriting && !folders::canWriteFolder(m_folder, &reason)) {
+        fail(exitNotFound, QStringLiteral("cannot write in the data folder %1: %2")
+                               .arg(QDir::toNativeSeparators(m_folder), reason));
         return false;
     }
-    m_folder = folders::dataFolder();
-    if (QFileInfo(m_folder).isDir() || (forWriting && folders::ensureDataFolder())) {
-        return true;
-    }
-    fail(exitNotFound,
-         QStringLiteral("Nox's data folder %1 does not exist").arg(QDir::toNativeSeparators(m_folder)));
-    return false;
+    return true;
 }
 
 bool NoxTool::mayWrite()
 {
-    QLockFile lock(QDir(m_folder).filePath(QLatin1String(kLockFileName)));
-    if (lock.tryLock(0)) {
-        lock.unlock();
+    qint64 pid = 0;
+    if (!InstanceLock::isHeldFor(m_folder, &pid)) {
         return true;
     }
-    if (lock.error() != QLockFile::LockFailedError) {
-        return true; // no lock can be taken here at all; the write itself will tell
-    }
-    qint64 pid = 0;
-    QString host;
-    QString app;
-    lock.getLockInfo(&pid, &host, &app);
-    const QString who =
-        QStringLiteral("Nox (process %1) is running for %2").arg(pid).arg(QDir::toNativeSeparators(m_folder));
+    const QString who = QStringLiteral("Nox (process %1) is running for %2")
+                            .arg(pid > 0 ? QString::number(pid) : QStringLiteral("unknown"))
+                            .arg(QDir::toNativeSeparators(m_folder));
     if (m_opt.force) {
         m_err << "noxtool: warning: " << who << "; writing anyway (--force)\n";
         return true;

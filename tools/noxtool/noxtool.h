@@ -29,9 +29,6 @@ struct SearchOutcome;
 namespace nox::tool
 {
 
-// Name of the lock file the running program holds in its data folder.
-inline constexpr char kLockFileName[] = "nox.lock";
-
 class NoxTool
 {
 public:
@@ -64,10 +61,11 @@ private:
     bool expectArgs(int words, int minArgs, int maxArgs);
     bool rejectAddOptions();
     // Resolves the data folder into m_folder; a writing command may create
-    // the default folder. False (message printed) when it is missing.
+    // the default folder. False (message printed) when it is missing, or
+    // for a writing command when files cannot be made in it.
     bool openDataFolder(bool forWriting);
     // False (message printed) when a running Nox holds the folder's lock
-    // and --force was not given.
+    // (core/instancelock.h) and --force was not given.
     bool mayWrite();
     std::optional<QDate> dateArg(int index);
 

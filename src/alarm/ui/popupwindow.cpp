@@ -131,6 +131,19 @@ QString TForm7::Message() const
     return m_label->text();
 }
 
+void TForm7::FitHeightToMessage()
+{
+    const int textWidth = m_label->width();
+    const QRect text = QFontMetrics(m_label->font())
+                           .boundingRect(QRect(0, 0, textWidth, 1 << 20),
+                                         Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop, m_label->text());
+    const int needed = text.height() + 2 * kLabelInset + 2;
+    const int limit = qMax(m_targetHeight, screenAreas().second.height() / 2);
+    m_targetHeight = qBound(m_targetHeight, needed, limit);
+    m_label->setGeometry(kLabelInset, kLabelInset, m_width - 2 - 2 * kLabelInset, m_targetHeight);
+    placeForStep();
+}
+
 void TForm7::Start()
 {
     show();
@@ -252,6 +265,9 @@ TForm7* ShowPopupMessage(const PopupRequest& request)
     popup->SetMessage(request.message);
     popup->SetRecord(request.record);
     popup->SetRelatedTarget(request.relatedInfoTarget);
+    if (request.lateCount > 1) {
+        popup->FitHeightToMessage();
+    }
     popup->Start();
     return popup;
 }

@@ -54,6 +54,11 @@ public:
     // Opened with OpenRelatedTarget once the window has grown; empty: nothing.
     void SetRelatedTarget(const QString& target) { m_relatedTarget = target; }
 
+    // Makes the window tall enough for its whole message: never lower than
+    // the setting, at most half the screen's available height (the list of
+    // alarms shown late). Call before Start().
+    void FitHeightToMessage();
+
     // Shows the window and starts the growth timer.
     void Start();
 

@@ -1,0 +1,27 @@
+// "alarm.nox" bytes: loading, then saving with no entry in the past. Every
+// line that is not empty comes back with its exact bytes (entries in key
+// order, the lines that are no entry after them).
+#include "../fuzzsupport.h"
+#include "alarm/alarmfile.h"
+
+using namespace nox;
+using namespace nox::fuzz;
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    if (size > 16384) {
+        return 0;
+    }
+    const QString folder = scratch().path();
+    const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
+    check(writeFileAtomic(alarmFilePath(folder), bytes));
+    AlarmList list;
+    check(LoadAlarmList(list, folder).ok);
+    const QDateTime longAgo(QDate(1, 1, 1), QTime(0, 0));
+    check(SaveAlarmList(list, folder, longAgo));
+    const QByteArray after = readBytes(alarmFilePath(folder));
+    check(sorted(nonEmpty(byteLines(after))) == sorted(nonEmpty(byteLines(bytes))));
+    check(after.startsWith("\xEF\xBB\xBF") == bytes.startsWith("\xEF\xBB\xBF") || after.isEmpty());
+    removeFile(alarmFilePath(folder));
+    return 0;
+}
