@@ -14,7 +14,7 @@ enum class BookStatus {
     Ok,
     NotFound,      // no day file, or no line with the ID: nothing was changed
     Failed,        // a file could not be read or written
-    ChangedOnDisk, // the day file changed since it was read (kept for the book's cache)
+    ChangedOnDisk, // the day file changed on disk since the book handed it out: nothing written
 };
 
 struct [[nodiscard]] BookResult {
