@@ -9,6 +9,7 @@
 #include "app/appenvironment.h"
 #include "app/firstpaintgate.h"
 #include "app/mainform.h"
+#include "app/mainsettingshost.h"
 #include "app/singleinstance.h"
 #include "app/startupprobe.h"
 #include "core/folders.h"
@@ -70,6 +71,7 @@ int main(int argc, char* argv[])
     }
 
     nox::TNoxMainForm form;
+    nox::InstallSettingsDialog(form);
     guard.OnActivateRequest = [&form](QObject*) { form.ShowFromTray(); };
     // Open popups must not keep the program alive once the window has closed.
     QApplication::setQuitOnLastWindowClosed(false);

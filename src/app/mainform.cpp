@@ -112,6 +112,7 @@ void TNoxMainForm::FormCreate()
     ShowCategoryFilter();
 
     connect(&m_timer, &QTimer::timeout, this, &TNoxMainForm::timerBeat);
+    OnFreeMemo = [this](QObject*) { FreeMemoClick(); };
     new FirstPaintGate(this, [this] {
         if (!m_started && m_options.startTimer) {
             m_timer.start(kStartupInterval);
@@ -208,9 +209,8 @@ void TNoxMainForm::DeferredStartup()
     m_alarms->LoadAlarmList();
     readAlarmSettings();
     setUpPopups();
-    if (m_settings.tempMemoVisible && OnFreeMemo) {
-        OnFreeMemo(this);
-        activateWindow();
+    if (m_settings.tempMemoVisible) {
+        FreeMemoClick(false); // shown in front, the focus stays here
     }
     updateBanner();
     resizeMemoPanes();
@@ -280,6 +280,10 @@ void TNoxMainForm::closeEvent(QCloseEvent* event)
         hide();
         return;
     }
+    if (!freeMemoSaved()) {
+        event->ignore();
+        return;
+    }
     event->accept();
     FormDestroy();
     if (OnClose) {
@@ -334,9 +338,10 @@ void TNoxMainForm::FormDestroy()
         ini.writeInt(Key::ClockLeft, m_clock->x());
         ini.writeInt(Key::ClockTop, m_clock->y());
     }
+    const bool freeMemoOpen = closeFreeMemo();
     if (m_started) {
         m_alarms->SaveAlarmList();
-        ini.writeBool(Key::TempMemoVisible, m_settings.tempMemoVisible);
+        ini.writeBool(Key::TempMemoVisible, freeMemoOpen);
     }
 }
 

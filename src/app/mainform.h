@@ -56,8 +56,11 @@ class TMonthViewItem;
 } // namespace monthview
 
 class AlarmCenter;
+struct AlarmSettings;
+struct TPopupSettings;
 class TClockPanel;
 class TDateBanner;
+class TForm11;
 class TNoxButton;
 class TNoxMemo;
 class TStatusPanels;
@@ -182,6 +185,36 @@ public:
     void ShowHelp();
     void ShowAbout();
 
+    // --- the settings dialog (mainform_settings.cpp) -----------------------------
+    // The current look as a style.
+    TStyle CurrentStyle() const;
+    // The focused day column's date, or the month view's selected day.
+    QDate SelectedDate() const;
+    const ImageStrip& imageStrip() const { return m_imageStrip; }
+    bool imagesChanged() const { return m_imagesChanged; }
+    // Each takes a page's values into the running program (the dialog has
+    // written the files already).
+    void ApplySettingsStyle(int index, const TStyle& style, bool halfFormat);
+    // The strip is written at shutdown.
+    void SetImageStrip(const ImageStrip& images);
+    void SetCategories(const QStringList& categories, const QString& filter);
+    void SetHolidays(const HolidayList& holidays);
+    void ApplyPrintSettings(const TNoxSettings& s);
+    void ApplyClockSettings(const TNoxSettings& s);
+    void ApplyAlarmSettings(const AlarmSettings& s);
+    void ApplyPopupSettings(const TPopupSettings& s);
+    void ApplyOtherSettings(const TNoxSettings& s);
+    void RepaintStatusBar();
+    // Raised after the settings dialog applied its changed pages (numbers in
+    // order): windows of their own follow page 1 (the look) or 6 (the layout).
+    std::function<void(QObject* Sender, const QList<int>& pages)> OnSettingsApplied;
+
+    // --- free memo (mainform_freememo.cpp) ----------------------------------------
+    // Opens the free memo window, or gives the open one the focus (unless
+    // `activate` is false: the reopening at start-up leaves it to this window).
+    void FreeMemoClick(bool activate = true);
+    TForm11* freeMemo() const;
+
     // Hooks the later windows set (schedule commands, search, settings, free memo).
     std::function<void(QObject* Sender)> OnAddSchedule;
     std::function<void(QObject* Sender)> OnEditSchedule;
@@ -264,6 +297,11 @@ private:
     void openPopup(const PopupRequest& request);
     void showPopupWindow(const PopupRequest& request); // TForm7
     void setUpPopups();
+    // free memo (mainform_freememo.cpp)
+    void applyFreeMemoLook();
+    void keepFreeMemoInFront();
+    bool freeMemoSaved();
+    bool closeFreeMemo();
 
     Options m_options;
     TNoxSettings m_settings;
@@ -322,6 +360,7 @@ private:
     QMenu* m_trayMenu = nullptr;
     QMenu* m_navMenu = nullptr;
     QMenu* m_categoryMenu = nullptr;
+    QPointer<TForm11> m_freeMemo;
 };
 
 } // namespace nox

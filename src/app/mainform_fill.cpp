@@ -2,12 +2,12 @@
 // filling the month view, colouring the day columns, memo marks, and the
 // refresh after the schedule editor.
 #include <QPainter>
-#include <QPainterPath>
 
 #include "alarm/alarmcenter.h"
 #include "app/datebanner.h"
 #include "app/mainform.h"
 #include "app/statuspanels.h"
+#include "appearance/ui/styleviews.h"
 #include "monthview/monthview.h"
 #include "sked/skedcontrol.h"
 #include "store/dayfile.h"
@@ -262,15 +262,7 @@ void TNoxMainForm::monthDrawItem(int cell, const QRect& rect)
     if (!p || !m_memoDays.contains(cell)) {
         return;
     }
-    QPainterPath triangle;
-    triangle.moveTo(rect.right() + 1, rect.top());
-    triangle.lineTo(rect.right() + 1 - 8, rect.top());
-    triangle.lineTo(rect.right() + 1, rect.top() + 8);
-    triangle.closeSubpath();
-    p->save();
-    p->setRenderHint(QPainter::Antialiasing, false);
-    p->fillPath(triangle, toQColor(m_dayKindColors.DayMemoMarkColor, m_month->palette()));
-    p->restore();
+    PaintDayMemoMark(*p, rect, toQColor(m_dayKindColors.DayMemoMarkColor, m_month->palette()));
 }
 
 // --- refresh after the editor -------------------------------------------------------

@@ -391,6 +391,7 @@ void TNoxMainForm::rebuildMemoPanes()
     m_memoArea->setAutoFillBackground(true);
     m_memoArea->setPalette(pal);
     resizeMemoPanes();
+    applyFreeMemoLook(); // the free memo pages look like the panes
 }
 
 // Day view: each pane exactly under its column; month view: two halves.

@@ -502,6 +502,7 @@ void TNoxMainForm::SwitchViewClick()
         switchToDay();
     }
     updateBanner();
+    keepFreeMemoInFront();
     if (m_clock && m_clock->isVisible()) {
         m_clock->raise();
     }

@@ -3,6 +3,7 @@
 #include "app/datebanner.h"
 #include "app/mainform.h"
 #include "app/statuspanels.h"
+#include "appearance/ui/styleviews.h"
 #include "monthview/monthview.h"
 #include "sked/skedcontrol.h"
 #include "widgets/noxmemo.h"
@@ -64,70 +65,15 @@ void TNoxMainForm::applyStyleValues(const TStyle& st)
     m_sked->BeginUpdate();
     m_month->Items()->BeginUpdate();
 
-    // 1. day view
-    sked::TView& v = m_sked->View();
-    m_sked->setColor(st.Color);
+    // 1. day view, 3. its derived sizes
     m_viewFontColor = st.FontColor;
-    const QFont font = StyleFont(st);
-    m_sked->setFont(font);
-    QPalette pal = m_sked->palette();
-    pal.setColor(QPalette::WindowText, toQColor(st.FontColor, palette()));
-    pal.setColor(QPalette::Text, toQColor(st.FontColor, palette()));
-    m_sked->setPalette(pal);
-    v.FocusStyle().setColor(st.ViewFocusStyleColor);
-    v.FocusStyle().Font().setColor(st.ViewFocusStyleFontColor);
-    v.setLineColor(st.ViewLineColor);
-    v.setLineWidth(st.ViewLineWidth);
-    v.LeftBar().setColor(st.ViewLeftBarColor);
-    v.LeftBar().Font().setColor(st.ViewLeftBarFontColor);
-    v.LeftBar().setLineColor(st.ViewLeftBarLineColor);
-    v.LeftBar().setHighlightColor(st.ViewHighlightColor);
-    v.TopBar().setColor(st.ViewTopBarColor);
-    v.TopBar().Font().setColor(st.ViewTopBarFontColor);
+    ApplyStyleToDayView(*m_sked, st);
     // 2. the kinds of day
     m_dayKindColors = st.DayKind;
-    // 3. derived sizes
-    const QFont columnFont = m_sked->Skeds(0) ? m_sked->Skeds(0)->font() : font;
-    v.LeftBar().setWidth(LeftBarWidthFor(columnFont));
-    v.TopBar().setHeight(HeaderHeightFor(columnFont));
-    // 4. month view taken over from the day view
-    monthview::TView* mv = m_month->View();
-    mv->SetWeekDayBKColor(st.Color);
-    m_month->setFont(font);
-    m_month->SetFontColor(st.FontColor);
-    m_month->setPalette(pal); // system text colours resolve to the style's font colour
-    mv->SetFocusColor(st.ViewFocusStyleColor);
-    mv->FocusFont().SetColor(st.ViewFocusStyleFontColor);
-    mv->SetSundayBKColor(st.DayKind.SundayBKColor);
-    mv->SetSaturdayBKColor(st.DayKind.SaturdayBKColor);
-    mv->SetHolidayBKColor(st.DayKind.HolidayBKColor);
-    mv->SetSundayFGColor(st.DayKind.SundayFGColor);
-    mv->SetSaturdayFGColor(st.DayKind.SaturdayFGColor);
-    mv->SetHolidayFGColor(st.DayKind.HolidayFGColor);
-    // 5. month view keys
-    mv->SetWeekDayFGColor(st.WeekDayFGColor);
-    mv->DayTextFont().SetColor(st.WeekDayFGColor);
-    mv->SetTodayColor(st.TodayColor);
-    mv->SetLineColor(st.MVLineColor);
-    mv->SetLineWidth(st.MVLineWidth);
-    mv->TopBar().SetColor(st.MVTopBarColor);
-    mv->TopBar().Font().SetColor(st.MVTopBarFontColor);
-    mv->SetOtherMonthBKColor(st.MVOtherColor);
-    mv->SetOtherMonthFGColor(st.MVOtherFontColor);
-    mv->SetItemFrameColor(st.SkedFrameColor);
-    mv->SetMarkColor(st.MVMarkColor);
-    m_month->SetColSizing(st.LineSizing);
-    m_month->SetRowSizing(st.LineSizing);
-    m_month->SetColRate(st.ColWidth);
+    // 4. month view taken over from the day view, 5. its own keys
+    ApplyStyleToMonthView(*m_month, st, m_sked->palette());
     // 6. date banner
-    m_banner->setVisible(st.HeaderVisible);
-    m_banner->setColor(st.HeaderBKColor);
-    QFont bannerFont(st.FontName);
-    bannerFont.setPointSize(qMax(1, st.HeaderFontSize1));
-    bannerFont.setBold(true);
-    m_banner->setFont(bannerFont);
-    m_banner->setTextColor(st.HeaderFGColor);
-    m_banner->setSecondFontSize(st.HeaderFontSize2);
+    ApplyStyleToHeader(*m_banner, st);
 
     for (int i = 0; i < m_month->Items()->Count(); ++i) {
         m_month->Items()->Item(i)->SetColor(m_dayKindColors.SkedBKColor);

@@ -39,18 +39,21 @@ QByteArray encodeText(const QString& text)
     return text.toUtf8();
 }
 
-QStringList splitLines(const QString& text)
+namespace
 {
-    QStringList lines;
+
+template <typename Text> QList<Text> splitAtLineBreaks(const Text& text)
+{
+    QList<Text> lines;
     qsizetype start = 0;
     const qsizetype n = text.size();
     for (qsizetype i = 0; i < n; ++i) {
-        const QChar c = text[i];
+        const auto c = text.at(i);
         if (c != u'\r' && c != u'\n') {
             continue;
         }
         lines.append(text.mid(start, i - start));
-        if (c == u'\r' && i + 1 < n && text[i + 1] == u'\n') {
+        if (c == u'\r' && i + 1 < n && text.at(i + 1) == u'\n') {
             ++i;
         }
         start = i + 1;
@@ -59,6 +62,18 @@ QStringList splitLines(const QString& text)
         lines.append(text.mid(start));
     }
     return lines;
+}
+
+} // namespace
+
+QStringList splitLines(const QString& text)
+{
+    return splitAtLineBreaks(text);
+}
+
+QList<QByteArray> splitRawLines(const QByteArray& bytes)
+{
+    return splitAtLineBreaks(bytes);
 }
 
 TextReadResult readTextLines(const QString& path)
@@ -194,7 +209,8 @@ bool writeFileAtomic(const QString& path, const QByteArray& bytes, QString* erro
     if (fd < 0) {
         return fail(err ? err : errno);
     }
-    struct stat old{};
+    struct stat old {
+    };
     if (::stat(target.constData(), &old) == 0) {
         ::fchmod(fd, old.st_mode & 07777);
     } else {

@@ -17,6 +17,9 @@ QByteArray encodeText(const QString& text);
 
 // Splits at CR LF, lone LF or lone CR; a final line break adds no empty line.
 QStringList splitLines(const QString& text);
+// The same on the bytes of a file, before decoding: CP932 never uses the bytes
+// of CR and LF inside a character, so each line can be decoded by itself.
+QList<QByteArray> splitRawLines(const QByteArray& bytes);
 
 struct TextReadResult {
     bool exists = false; // false: the file is missing (reads as empty)

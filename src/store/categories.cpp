@@ -41,4 +41,18 @@ ListFileResult saveCategories(const QStringList& categories)
     return saveCategories(categories, folders::dataFolder());
 }
 
+QString CategoryRefusal(const QStringList& categories, const QString& name)
+{
+    if (name.isEmpty()) {
+        return QStringLiteral("名称を入力してください。");
+    }
+    if (categories.contains(name, Qt::CaseInsensitive)) {
+        return QStringLiteral("登録済みの分類です。");
+    }
+    if (name == QStringLiteral("分類 指定なし")) {
+        return QStringLiteral("この分類名称は登録できません。");
+    }
+    return QString();
+}
+
 } // namespace nox

@@ -18,6 +18,13 @@ ListFileResult loadCategories(QStringList& categories, const QString& dataFolder
                               const QString& defaultFolder);
 // Writes the list to "<dataFolder>/category.nox" (UTF-8, CR LF, atomic).
 ListFileResult saveCategories(const QStringList& categories, const QString& dataFolder);
+// Why `name` cannot be added to `categories`: "名称を入力してください。" for an
+// empty name, "登録済みの分類です。" for a name already listed (compared
+// without regard to letter case), "この分類名称は登録できません。" for the
+// caption of "no filter" ("分類 指定なし"; with a trailing blank it is a
+// different name). Empty when the name may be added.
+QString CategoryRefusal(const QStringList& categories, const QString& name);
+
 // Both with the program's folders (nox::folders).
 ListFileResult loadCategories(QStringList& categories);
 ListFileResult saveCategories(const QStringList& categories);

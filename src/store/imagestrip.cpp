@@ -259,6 +259,43 @@ int ImageStrip::add(const QImage& image)
     return add(cell, cell.pixel(0, kCell - 1));
 }
 
+int ImageStrip::addBitmap(const QImage& bitmap)
+{
+    if (bitmap.isNull()) {
+        return -1;
+    }
+    const QImage rgb = bitmap.convertToFormat(QImage::Format_RGB32);
+    const QRgb mask = opaque(rgb.pixel(0, rgb.height() - 1));
+    QImage cell(kCell, kCell, QImage::Format_RGB32);
+    cell.fill(mask);
+    const int w = qMin(kCell, rgb.width());
+    const int h = qMin(kCell, rgb.height());
+    for (int y = 0; y < h; ++y) {
+        const auto* from = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
+        auto* to = reinterpret_cast<QRgb*>(cell.scanLine(y));
+        for (int x = 0; x < w; ++x) {
+            to[x] = opaque(from[x]);
+        }
+    }
+    return add(cell, mask);
+}
+
+QImage ImageStrip::readBitmapFile(const QString& path, QString* error)
+{
+    QImageReader reader(path);
+    reader.setAutoTransform(false);
+    const QSize size = reader.size();
+    // A header claiming a huge picture is refused before anything is decoded.
+    const bool tooLarge =
+        size.isValid() && qint64(size.width()) * size.height() > qint64(kMaxCells) * kCell * kCell;
+    const QImage image = tooLarge ? QImage() : reader.read();
+    if (image.isNull() && error) {
+        *error = QStringLiteral("画像を読み込めません: ") + path + QStringLiteral("\r\n") +
+                 (tooLarge ? QStringLiteral("画像が大きすぎます。") : reader.errorString());
+    }
+    return image;
+}
+
 int ImageStrip::add(const QImage& image, QRgb maskColor)
 {
     m_images.append({normalized(image), opaque(maskColor)});

@@ -75,6 +75,13 @@ public:
     // the bottom-left pixel. Returns the new index.
     int add(const QImage& image);
     int add(const QImage& image, QRgb maskColor);
+    // Adds a bitmap chosen by the user: cut to 16 x 16 at its top-left corner,
+    // or extended with its transparent colour (its own bottom-left pixel) when
+    // smaller, never scaled. Returns the new index.
+    int addBitmap(const QImage& bitmap);
+    // Reads a bitmap file for addBitmap; a null image and *error (naming the
+    // file) when it is missing, unreadable or not a usable picture.
+    static QImage readBitmapFile(const QString& path, QString* error);
     void insert(int i, const QImage& image, QRgb maskColor);
     void replace(int i, const QImage& image, QRgb maskColor);
     void remove(int i);

@@ -53,6 +53,11 @@ void TestTextFile::splitLines()
     QFETCH(QString, text);
     QFETCH(QStringList, lines);
     QCOMPARE(nox::splitLines(text), lines);
+    QList<QByteArray> raw;
+    for (const QString& line : lines) {
+        raw << line.toUtf8();
+    }
+    QCOMPARE(nox::splitRawLines(text.toUtf8()), raw);
 }
 
 void TestTextFile::writeAndRead()

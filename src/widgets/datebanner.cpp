@@ -1,4 +1,4 @@
-#include "app/datebanner.h"
+#include "widgets/datebanner.h"
 
 #include <QContextMenuEvent>
 #include <QFontMetrics>

@@ -1,4 +1,4 @@
-#include "app/noxsettings.h"
+#include "core/noxsettings.h"
 
 namespace nox
 {

@@ -1,0 +1,111 @@
+#include "widgets/choosers.h"
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+
+namespace nox
+{
+
+namespace
+{
+TChooserHooks& hooks()
+{
+    static TChooserHooks h;
+    return h;
+}
+
+QMessageBox::Icon iconOf(TMessageKind kind)
+{
+    switch (kind) {
+    case TMessageKind::Information:
+        return QMessageBox::Information;
+    case TMessageKind::Warning:
+        return QMessageBox::Warning;
+    case TMessageKind::Error:
+        return QMessageBox::Critical;
+    case TMessageKind::Confirmation:
+        return QMessageBox::Question;
+    }
+    return QMessageBox::NoIcon;
+}
+} // namespace
+
+void SetChooserHooks(const TChooserHooks& h)
+{
+    hooks() = h;
+}
+
+std::optional<TColor> ChooseColor(QWidget* parent, TColor initial)
+{
+    if (hooks().color) {
+        return hooks().color(initial);
+    }
+    const QColor chosen = QColorDialog::getColor(toQColor(initial, parent ? parent->palette() : QPalette()),
+                                                 parent);
+    if (!chosen.isValid()) {
+        return std::nullopt;
+    }
+    return fromQColor(chosen);
+}
+
+QStringList ChooseOpenFiles(QWidget* parent, const QString& filter, bool multiple)
+{
+    if (hooks().openFiles) {
+        return hooks().openFiles(filter, multiple);
+    }
+    if (multiple) {
+        return QFileDialog::getOpenFileNames(parent, QString(), QString(), filter);
+    }
+    const QString file = QFileDialog::getOpenFileName(parent, QString(), QString(), filter);
+    return file.isEmpty() ? QStringList() : QStringList{file};
+}
+
+QString ChooseOpenFile(QWidget* parent, const QString& filter)
+{
+    const QStringList files = ChooseOpenFiles(parent, filter, false);
+    return files.isEmpty() ? QString() : files.first();
+}
+
+QString ChooseExistingFile(QWidget* parent, const QString& filter)
+{
+    const QString file = ChooseOpenFile(parent, filter);
+    if (!file.isEmpty() && !QFileInfo(file).isFile()) {
+        ShowMessage(parent, TMessageKind::Confirmation, QStringLiteral("ファイルが見つかりません！"));
+        return QString();
+    }
+    return file;
+}
+
+QString ChooseSaveFile(QWidget* parent, const QString& filter, const QString& defaultSuffix,
+                       const QString& proposedName)
+{
+    if (hooks().saveFile) {
+        return hooks().saveFile(filter, defaultSuffix);
+    }
+    QFileDialog dialog(parent, QString(), QString(), filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(defaultSuffix);
+    if (!proposedName.isEmpty()) {
+        dialog.selectFile(proposedName);
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return QString();
+    }
+    return dialog.selectedFiles().first();
+}
+
+void ShowMessage(QWidget* parent, TMessageKind kind, const QString& text)
+{
+    if (hooks().message) {
+        hooks().message(kind, text);
+        return;
+    }
+    QMessageBox box(iconOf(kind), QApplication::applicationName(), text, QMessageBox::Ok, parent);
+    box.exec();
+}
+
+} // namespace nox
