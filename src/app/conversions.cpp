@@ -10,7 +10,7 @@
 
 #include "core/inifile.h"
 #include "core/textfile.h"
-#include "store/dayfile.h"
+#include "store/schedulebook.h"
 #include "store/skedrec.h"
 
 namespace nox::conversions
@@ -201,7 +201,9 @@ Beta5Result convertToBeta5(const QString& noxIniPath, const QString& dataFolder)
 DayFileUpdateResult updateDayFiles(const QString& dataFolder, const UpdateProgress& progress)
 {
     DayFileUpdateResult result;
-    const QList<QDate> dates = listDayFiles(dataFolder);
+    // The pass brings "alarm.nox" along itself (remapAlarms): no alarm sink.
+    ScheduleBook book(dataFolder, nullptr);
+    const QList<QDate> dates = book.dates();
     result.files = int(dates.size());
     if (progress.begin) {
         progress.begin(result.files);
@@ -210,20 +212,18 @@ DayFileUpdateResult updateDayFiles(const QString& dataFolder, const UpdateProgre
     int counter = 0;
     int done = 0;
     for (const QDate& date : dates) {
-        const QString path = dayFilePath(dataFolder, date);
-        TextReadResult read = readTextLines(path);
-        if (!read.ok) {
-            result.failedFiles.append(path);
+        IdMap ids;
+        FilePass pass;
+        const BookResult written = book.rewriteLines(date, [&](QStringList& lines) {
+            pass = renumberLines(lines, date, counter, ids);
+            return pass.changed;
+        });
+        result.linesKept += pass.kept;
+        if (!written.ok()) {
+            result.failedFiles.append(written.file);
         } else {
-            IdMap ids;
-            const FilePass pass = renumberLines(read.lines, date, counter, ids);
-            result.linesKept += pass.kept;
-            if (pass.changed && !writeTextLines(path, read.lines)) {
-                result.failedFiles.append(path);
-            } else {
-                result.linesRenumbered += pass.renumbered;
-                idsByDate.insert(date, ids);
-            }
+            result.linesRenumbered += pass.renumbered;
+            idsByDate.insert(date, ids);
         }
         if (progress.step) {
             progress.step(++done);

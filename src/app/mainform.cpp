@@ -17,7 +17,10 @@
 #include "app/clockpanel.h"
 #include "app/conversions.h"
 #include "app/datebanner.h"
+#include "app/daymode.h"
 #include "app/firstpaintgate.h"
+#include "app/memopanes.h"
+#include "app/monthmode.h"
 #include "app/statuspanels.h"
 #include "core/folders.h"
 #include "core/settings.h"
@@ -25,6 +28,7 @@
 #include "monthview/monthview.h"
 #include "sked/skedcontrol.h"
 #include "store/categories.h"
+#include "store/schedulebook.h"
 #include "widgets/noxmemo.h"
 
 namespace nox
@@ -51,6 +55,8 @@ TNoxMainForm::TNoxMainForm(Options options, QWidget* parent)
 TNoxMainForm::~TNoxMainForm()
 {
     FormDestroy();
+    // The views go before the modes whose events they raise.
+    delete takeCentralWidget();
 }
 
 QString TNoxMainForm::iniPath() const
@@ -66,10 +72,10 @@ QDateTime TNoxMainForm::now() const
 // Window creation: only what the first paint needs.
 void TNoxMainForm::FormCreate()
 {
-    m_leftDate = today();
-    m_viewMode = vmDay;
     m_clipboard.ID = -1;
     m_dataFolder = folders::dataFolder();
+    m_book = std::make_unique<ScheduleBook>(m_dataFolder, m_alarms.get());
+    m_book->setClock([this] { return now(); });
 
     const Settings ini(iniPath());
     m_storedVersion = ini.readString(Key::NoxVersion);
@@ -98,13 +104,13 @@ void TNoxMainForm::FormCreate()
         QFile::copy(folders::defaultFolder() + QStringLiteral("/style.ini"), styleIni); // never overwrites
     }
 
-    m_viewMode = m_settings.viewMode == vmMonth ? vmMonth : vmDay;
-    ApplyStyle(m_settings.style);
-    if (m_viewMode == vmDay) {
-        SetSkedCount(m_settings.count);
-        m_sked->setTopRow(m_settings.topIndex);
+    if (m_settings.viewMode == vmMonth) {
+        m_mode = m_monthMode.get();
     }
-    setModeHints();
+    ApplyStyle(m_settings.style);
+    SetSkedCount(m_settings.count);
+    m_sked->setTopRow(m_settings.topIndex);
+    applyModeLook();
     // Only the face: the style has given the banner its own sizes.
     QFont bannerFont = m_banner->font();
     bannerFont.setFamily(m_sked->font().family());
@@ -147,10 +153,7 @@ void TNoxMainForm::timerBeat()
         m_clock->tick(t);
     }
     m_banner->setToday(t.date());
-    if (m_month->Today() != t.date()) {
-        m_month->SetToday(t.date());
-    }
-    UpdateNowMarker();
+    m_mode->tick(t);
     m_alarms->CheckAlarmsAndSignals();
 }
 
@@ -181,23 +184,9 @@ void TNoxMainForm::DeferredStartup()
     m_memoStore.open(m_dataFolder);
     m_banner->setToday(today());
     m_banner->setStarted(true);
-    if (m_viewMode == vmDay) {
-        rebuildMemoPanes();
-        ShowDays(today().addDays(m_settings.leftDate));
-        const int count = skedCount();
-        int column = 0;
-        if (m_settings.leftDate <= 0 && count + m_settings.leftDate - 1 >= 0) {
-            column = -m_settings.leftDate;
-        }
-        focusColumn(qBound(0, column, count - 1));
-        showDayStatus();
-    } else {
-        SetSkedCount(m_settings.count);
-        m_sked->setTopRow(m_settings.topIndex);
-        rebuildMemoPanes();
-        m_leftDate = today().addDays(m_settings.leftDate);
-        goMonthView(m_leftDate);
-    }
+    const QDate start = today().addDays(m_settings.leftDate);
+    m_dayMode->setLeftDate(start);
+    m_mode->start(start);
     m_sked->setImages(&m_images);
     m_month->SetImages(&m_images);
 
@@ -212,8 +201,8 @@ void TNoxMainForm::DeferredStartup()
     if (m_settings.tempMemoVisible) {
         FreeMemoClick(false); // shown in front, the focus stays here
     }
-    updateBanner();
-    resizeMemoPanes();
+    UpdateBanner();
+    m_mode->layoutPanes();
     if (OnStarted) {
         OnStarted(this);
     }
@@ -240,6 +229,12 @@ void TNoxMainForm::runConversions()
     const auto result = conversions::runConversions(m_storedVersion, m_dataFolder, callbacks);
     if (result.styleFontsConverted) {
         ApplyStyle(m_settings.style);
+    }
+    if (!result.dayFiles.failedFiles.isEmpty()) {
+        ReportFailure(BookResult::failed(
+            result.dayFiles.failedFiles.first(),
+            QStringLiteral("次の予定ファイルを更新できませんでした（元のまま残っています）:\n") +
+                result.dayFiles.failedFiles.join(QLatin1Char('\n'))));
     }
 }
 
@@ -309,19 +304,9 @@ void TNoxMainForm::FormDestroy()
     if (m_settings.taskBar) {
         RemoveTrayIcon();
     }
-    // Memos first: saving the schedule memo pane needs the month items' records.
     if (m_started) {
-        if (m_viewMode == vmDay) {
-            saveMemoRow();
-        } else {
-            saveDayMemoPane();
-            saveScheduleMemoPane();
-        }
+        m_mode->saveMemos();
     }
-    for (int c = 0; c < skedCount(); ++c) {
-        clearSkedColumn(c);
-    }
-    clearMonthItems();
 
     Settings ini(iniPath());
     ini.writeString(Key::NoxVersion, productVersion());
@@ -357,12 +342,11 @@ void TNoxMainForm::writeBackSettings()
         ini.writeInt(Key::Window1Width, g.width());
         ini.writeInt(Key::Window1Height, g.height());
     }
-    // Before the deferred start-up the month mode has not made its columns yet.
-    ini.writeInt(Key::SkedCount, m_started || m_viewMode == vmDay ? skedCount() : m_settings.count);
+    ini.writeInt(Key::SkedCount, skedCount());
     ini.writeInt(Key::SkedStyle, m_settings.style);
     ini.writeInt(Key::SkedLeftDate, m_settings.leftDate);
     ini.writeInt(Key::Window1ToolbarHeight, m_toolBarHeight);
-    ini.writeInt(Key::Window1ViewMode, int(m_viewMode));
+    ini.writeInt(Key::Window1ViewMode, int(viewMode()));
     ini.writeInt(Key::MonthViewTimeViewStyle, int(m_month->View()->TimeViewStyle()));
     ini.writeBool(Key::Window1Memo, m_memoVisible);
     ini.writeInt(Key::Window1MemoHeight, m_memoHeight);

@@ -1,10 +1,12 @@
 #pragma once
 // TNoxMainForm: the main window. It owns both views (the multi-day control
 // and the month view, one shown at a time), the memo panes, the lists of the
-// store, the day memo store, the alarm centre and the running settings. The
-// views never touch files: the window turns day files into view items (each
-// item's Data is a TSkedRec the window owns) and writes a day back whenever
-// its schedules change.
+// store, the schedule book, the day memo store, the alarm centre and the
+// running settings. The views never touch files: what differs between the
+// day view and the month view (filling the view from the day files and
+// writing a day back, navigation, the selection, the memo panes, the status
+// texts) is done by the mode in front, TDayMode or TMonthMode
+// (app/viewmode.h); the window keeps the frame around them.
 //
 // Life cycle: the constructor does what the first paint needs (placement,
 // view mode, style); the first beat of the main timer (1 ms after the window
@@ -27,8 +29,10 @@
 #include <optional>
 
 #include "app/noxsettings.h"
+#include "app/viewmode.h"
 #include "appearance/style.h"
 #include "core/color.h"
+#include "store/bookresult.h"
 #include "store/holidays.h"
 #include "store/imagestrip.h"
 #include "store/memostore.h"
@@ -58,7 +62,11 @@ class TMonthViewItem;
 class AlarmCenter;
 struct AlarmSettings;
 struct TPopupSettings;
+class ScheduleBook;
 class TClockPanel;
+class TDayMode;
+class TMemoPanes;
+class TMonthMode;
 class TDateBanner;
 class TForm11;
 class TNoxButton;
@@ -70,7 +78,9 @@ class TNoxMainForm : public QMainWindow
 {
     Q_OBJECT
 public:
-    enum TViewMode { vmDay = 1, vmMonth = 2 };
+    using TViewMode = nox::TViewMode;
+    static constexpr TViewMode vmDay = nox::vmDay;
+    static constexpr TViewMode vmMonth = nox::vmMonth;
 
     struct Options {
         // The local time; QDateTime::currentDateTime when unset.
@@ -80,6 +90,9 @@ public:
         // Opens the popup of an alarm or time signal; the popup window TForm7
         // when unset.
         std::function<void(const PopupRequest&)> showPopup;
+        // Tells the user that a file could not be read or written; an error
+        // message box when unset.
+        std::function<void(const QString& message)> showFailure;
     };
 
     explicit TNoxMainForm(QWidget* parent = nullptr);
@@ -88,9 +101,9 @@ public:
 
     // --- state ------------------------------------------------------------
     bool isStarted() const { return m_started; }
-    TViewMode viewMode() const { return m_viewMode; }
+    TViewMode viewMode() const;
     // Leftmost date L of the day view.
-    QDate leftDate() const { return m_leftDate; }
+    QDate leftDate() const;
     int skedCount() const;
     QDate today() const { return now().date(); }
     QDateTime now() const;
@@ -100,21 +113,32 @@ public:
     const HolidayList& holidays() const { return m_holidays; }
     const QStringList& categories() const { return m_categories; }
     const TDayKindColors& dayKindColors() const { return m_dayKindColors; }
+    // The day view's font colour (also the memo panes').
+    TColor viewFontColor() const { return m_viewFontColor; }
     AlarmCenter& alarms() { return *m_alarms; }
     MemoStore& memoStore() { return m_memoStore; }
+    // Every read and change of schedules goes through the book.
+    ScheduleBook& book() { return *m_book; }
+
+    // The mode in front, and each mode for what only it does.
+    TMainViewMode& mode() const { return *m_mode; }
+    TDayMode& dayMode() const { return *m_dayMode; }
+    TMonthMode& monthMode() const { return *m_monthMode; }
 
     sked::TSkedControl* skedControl() const { return m_sked; }
     monthview::TMonthView* monthView() const { return m_month; }
     TDateBanner* dateBanner() const { return m_banner; }
     TStatusPanels* statusPanels() const { return m_status; }
     TClockPanel* clockPanel() const { return m_clock; }
-    QSystemTrayIcon* trayIcon() const { return m_tray; }
     // Memo panes: one per day column in the day view; in the month view 0 is
     // "スケジュールメモ" and 1 "日別メモ".
-    int memoPaneCount() const { return int(m_memoPanes.size()); }
+    int memoPaneCount() const;
     TNoxMemo* memoPane(int index) const;
-    QWidget* memoArea() const { return m_memoArea; }
+    TMemoPanes& memoPanes() const { return *m_memoPanes; }
     TNoxButton* toolButton(const QString& hint) const;
+
+    // Shows the failure's message (it names the file and the reason).
+    void ReportFailure(const BookResult& result);
 
     // --- runs of the timer --------------------------------------------------
     // One beat of the main timer: the deferred start-up the first time, then
@@ -153,16 +177,15 @@ public:
     void ColorColumns();
     // Refresh hooks of the schedule editor: `rec` is the record as the editor
     // left it (already written to its day file). For an edited schedule
-    // `oldItem` is its day item / month item; the window takes ownership of a
-    // new record.
-    void AfterDayEdit(TSkedRec* rec, sked::TSkedItem* oldItem);
-    void AfterMonthEdit(TSkedRec* rec, monthview::TMonthViewItem* oldItem);
+    // `oldItem` is its day item / month item, nullptr for a new one.
+    void AfterDayEdit(const TSkedRec& rec, sked::TSkedItem* oldItem);
+    void AfterMonthEdit(const TSkedRec& rec, monthview::TMonthViewItem* oldItem);
     // Re-reads every shown day (after another window changed day files).
     void RefreshView();
 
-    // Fill a day item / month item from a record (the record goes into Data).
-    void RecToSkedItem(TSkedRec* rec, sked::TSkedItem* item) const;
-    void RecToMonthItem(TSkedRec* rec, monthview::TMonthViewItem* item) const;
+    // Fill a day item / month item from a record (a copy goes into Data).
+    void RecToSkedItem(const TSkedRec& rec, sked::TSkedItem* item) const;
+    void RecToMonthItem(const TSkedRec& rec, monthview::TMonthViewItem* item) const;
 
     // --- appearance and status --------------------------------------------------
     // Applies style `index` (0..2) of "style.ini" to both views and the banner.
@@ -173,7 +196,8 @@ public:
     // The ruler's half-hour captions: "30" when on, "8:30" when off.
     void SetHalfFormat(bool on);
     void SetCategoryFilter(const QString& filter);
-    void UpdateNowMarker();
+    // The banner's period (from the mode in front) and today.
+    void UpdateBanner();
     void AddTrayIcon();
     void RemoveTrayIcon();
     // Shows, restores and raises the window (tray, second start, popups).
@@ -231,7 +255,6 @@ protected:
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     // creation and shutdown (mainform.cpp)
@@ -241,7 +264,6 @@ private:
     QString iniPath() const;
     void runConversions();
     void loadImageStrip();
-    void readClockSettings();
     void readAlarmSettings();
     void writeBackSettings();
     TStyle currentStyle() const;
@@ -253,45 +275,15 @@ private:
     void buildMenus();
     void setToolBarHeight(int height);
     void layoutToolBar();
-    void setModeHints();
-    void rebuildMemoPanes();
-    void resizeMemoPanes();
+    void applyModeLook();
     void setMemoVisible(bool visible);
     void updateMinimumHeight();
-    TNoxMemo* newMemoPane();
-    void memoPaneFocused(TNoxMemo* pane);
     void bannerMenu(const QPoint& globalPos);
     // navigation (mainform_nav.cpp)
-    void moveDays(int delta);
     bool handleShortcut(int key, Qt::KeyboardModifiers mods);
-    void goMonthView(const QDate& date);
-    void switchToMonth();
-    void switchToDay();
-    void monthSelectionChanged();
-    void updateBanner();
-    void loadPane(TNoxMemo* pane, const QString& text);
-    bool paneChanged(const TNoxMemo* pane) const;
-    void savePane(TNoxMemo* pane, const QDate& date);
-    void saveMemoRow();
-    void loadMemoRow();
-    void saveDayMemoPane();
-    void saveScheduleMemoPane();
-    int focusedColumn() const;
-    void focusColumn(int column, int line = -1);
-    // filling (mainform_fill.cpp)
-    void LoadDay(int column, const QDate& date);
-    void clearSkedColumn(int column);
-    void clearMonthItems();
-    QList<int> memoDays() const { return m_memoDays; }
-    void skedDrawItem(sked::TSked* sked, sked::TSkedItem* item, const QRect& rect);
-    void monthDrawItem(int cell, const QRect& rect);
-    void skedSelectItem(sked::TSked* sked, sked::TSkedItem* item);
-    void showDayStatus();
-    void connectViews();
     // timer, clock, status, tray, alarms (mainform_status.cpp)
     void buildClock();
     void buildStatusBar();
-    void buildTray();
     void statusPanelDblClick(int panel, const QPoint& globalPos);
     void updateStatusColors();
     void openPopup(const PopupRequest& request);
@@ -309,24 +301,13 @@ private:
     TColor m_viewFontColor = clWindowText; // the day view's font colour
     QString m_dataFolder;
     QString m_storedVersion;
-    QDate m_leftDate;
-    TViewMode m_viewMode = vmDay;
     bool m_started = false;
     bool m_exitRequested = false;
     bool m_imagesChanged = false;
     bool m_destroyed = false;
-    int m_nowSlot = -1;
-    int m_nowColumn = -1;
     int m_toolBarHeight = 30;
     int m_memoHeight = 64;
     bool m_memoVisible = true;
-    QStringList m_dayNames; // per day column
-    QList<int> m_dayKinds;
-    QList<int> m_memoDays; // month view cells with a day memo
-    QDate m_dayMemoDate;   // month view: the date the day-memo pane shows
-    // Month view: the item whose memo the "スケジュールメモ" pane shows.
-    monthview::TMonthViewItem* m_memoItem = nullptr;
-    bool m_fillingDays = false;
 
     TSkedRec m_clipboard;
     HolidayList m_holidays;
@@ -335,6 +316,7 @@ private:
     QList<QPixmap> m_images; // the strip as the views draw it
     MemoStore m_memoStore;
     std::unique_ptr<AlarmCenter> m_alarms;
+    std::unique_ptr<ScheduleBook> m_book;
 
     QTimer m_timer;
     QWidget* m_central = nullptr;
@@ -353,7 +335,10 @@ private:
     sked::TSkedControl* m_sked = nullptr;
     monthview::TMonthView* m_month = nullptr;
     QWidget* m_memoArea = nullptr;
-    QList<TNoxMemo*> m_memoPanes;
+    std::unique_ptr<TMemoPanes> m_memoPanes;
+    std::unique_ptr<TDayMode> m_dayMode;
+    std::unique_ptr<TMonthMode> m_monthMode;
+    TMainViewMode* m_mode = nullptr; // the one of the two in front
     TStatusPanels* m_status = nullptr;
     TClockPanel* m_clock = nullptr;
     QSystemTrayIcon* m_tray = nullptr;

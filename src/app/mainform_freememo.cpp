@@ -2,9 +2,6 @@
 // part in the shutdown.
 #include "app/mainform.h"
 #include "freememo/ui/freememowindow.h"
-#include "monthview/monthview.h"
-#include "sked/sked.h"
-#include "sked/skedcontrol.h"
 #include "widgets/noxbutton.h"
 
 namespace nox
@@ -30,24 +27,17 @@ TForm11* TNoxMainForm::freeMemo() const
     return m_freeMemo;
 }
 
-// Day view: the colour and font of the first day column; month view: the
-// schedule background of the style and the month view's font.
+// The pages look like the memo panes of the mode in front.
 void TNoxMainForm::applyFreeMemoLook()
 {
     if (!m_freeMemo) {
         return;
     }
+    const TMainViewMode::PaneLook pane = m_mode->paneLook();
     TForm11::TMemoLook look;
-    if (m_viewMode == vmMonth) {
-        look.color = m_dayKindColors.SkedBKColor;
-        look.fontColor = m_month->FontColor();
-        look.font = m_month->font();
-    } else {
-        const sked::TSked* first = m_sked->Skeds(0);
-        look.color = first ? first->Color() : m_sked->Color();
-        look.fontColor = m_viewFontColor;
-        look.font = first ? first->font() : m_sked->font();
-    }
+    look.color = pane.color;
+    look.fontColor = pane.fontColor;
+    look.font = pane.font;
     m_freeMemo->ApplyLook(look);
 }
 

@@ -13,7 +13,10 @@
 #include "app/aboutbox.h"
 #include "app/clockpanel.h"
 #include "app/datebanner.h"
+#include "app/daymode.h"
 #include "app/mainform.h"
+#include "app/memopanes.h"
+#include "app/monthmode.h"
 #include "app/statuspanels.h"
 #include "app/toolglyphs.h"
 #include "monthview/monthview.h"
@@ -33,7 +36,6 @@ constexpr int kCaptionedButton = 60;
 constexpr int kMinSearchButton = 60;
 constexpr int kMemoMinimum = 16;
 constexpr int kViewMinimum = 64;
-constexpr int kMonthPaneBar = 16;
 
 struct ButtonSpec {
     const char* hint;
@@ -144,7 +146,10 @@ void TNoxMainForm::buildLayout()
 
     buildStatusBar();
     buildMenus();
-    connectViews();
+    m_memoPanes = std::make_unique<TMemoPanes>(m_memoArea, m_memoStore, this);
+    m_dayMode = std::make_unique<TDayMode>(*this);
+    m_monthMode = std::make_unique<TMonthMode>(*this);
+    m_mode = m_dayMode.get();
     qApp->installEventFilter(this);
 }
 
@@ -271,24 +276,22 @@ void TNoxMainForm::setToolBarHeight(int height)
     layoutToolBar();
 }
 
-// Hints, glyphs and the switch caption of the current view mode.
-void TNoxMainForm::setModeHints()
+// Hints, glyphs and the switch caption of the mode in front; its view is shown.
+void TNoxMainForm::applyModeLook()
 {
-    const bool month = m_viewMode == vmMonth;
-    m_prevButton->setToolTip(month ? QStringLiteral("前月") : QStringLiteral("前の日"));
-    m_nextButton->setToolTip(month ? QStringLiteral("次月") : QStringLiteral("次の日"));
-    m_increaseButton->setToolTip(month ? QStringLiteral("罫線を元の位置に戻す")
-                                       : QStringLiteral("表示日数を増やす"));
-    m_decreaseButton->setToolTip(month ? QStringLiteral("時間表示の切替")
-                                       : QStringLiteral("表示日数を減らす"));
-    m_switchButton->SetCaption(month ? QStringLiteral("週") : QStringLiteral("月"));
-    const int odd = month ? 1 : 0;
+    const TMainViewMode::Look look = m_mode->look();
+    m_prevButton->setToolTip(look.prevHint);
+    m_nextButton->setToolTip(look.nextHint);
+    m_increaseButton->setToolTip(look.increaseHint);
+    m_decreaseButton->setToolTip(look.decreaseHint);
+    m_switchButton->SetCaption(look.switchCaption);
+    const int odd = look.monthGlyphs ? 1 : 0;
     m_prevButton->SetGlyph(m_modeGlyphs.at(0 + odd));
     m_increaseButton->SetGlyph(m_modeGlyphs.at(2 + odd));
     m_decreaseButton->SetGlyph(m_modeGlyphs.at(4 + odd));
     m_nextButton->SetGlyph(m_modeGlyphs.at(6 + odd));
     qobject_cast<QStackedLayout*>(m_sked->parentWidget()->layout()->itemAt(1)->layout())
-        ->setCurrentWidget(month ? static_cast<QWidget*>(m_month) : static_cast<QWidget*>(m_sked));
+        ->setCurrentWidget(m_mode->view());
 }
 
 TNoxButton* TNoxMainForm::toolButton(const QString& hint) const
@@ -345,78 +348,6 @@ void TNoxMainForm::bannerMenu(const QPoint& globalPos)
     menu.exec(globalPos);
 }
 
-// --- memo panes ---------------------------------------------------------------
-
-TNoxMemo* TNoxMainForm::memoPane(int index) const
-{
-    return index >= 0 && index < m_memoPanes.size() ? m_memoPanes.at(index) : nullptr;
-}
-
-TNoxMemo* TNoxMainForm::newMemoPane()
-{
-    auto* pane = new TNoxMemo(m_memoArea);
-    pane->SetBorderStyle(false);
-    pane->SetMarginSize(4);
-    pane->setFont(m_sked->font());
-    pane->installEventFilter(this);
-    pane->show();
-    return pane;
-}
-
-// Day view: one pane per column; month view: the two captioned panes.
-void TNoxMainForm::rebuildMemoPanes()
-{
-    const int wanted = m_viewMode == vmDay ? skedCount() : 2;
-    while (m_memoPanes.size() > wanted) {
-        delete m_memoPanes.takeLast();
-    }
-    while (m_memoPanes.size() < wanted) {
-        m_memoPanes << newMemoPane();
-    }
-    const bool month = m_viewMode == vmMonth;
-    const TColor background = month ? m_dayKindColors.SkedBKColor : m_sked->Color();
-    for (int i = 0; i < m_memoPanes.size(); ++i) {
-        TNoxMemo* pane = m_memoPanes.at(i);
-        pane->SetTopBarHeight(month ? kMonthPaneBar : 0);
-        pane->SetTopBarCaption(
-            month ? (i == 0 ? QStringLiteral("スケジュールメモ") : QStringLiteral("日別メモ")) : QString());
-        pane->SetTopBarBKColor(m_month->View()->TopBar().Color());
-        pane->SetTopBarFGColor(m_month->View()->TopBar().Font().Color());
-        pane->SetColor(background);
-        pane->SetFontColor(m_viewFontColor);
-        pane->setReadOnly(false);
-    }
-    QPalette pal = m_memoArea->palette();
-    pal.setColor(QPalette::Window, toQColor(background, palette()));
-    m_memoArea->setAutoFillBackground(true);
-    m_memoArea->setPalette(pal);
-    resizeMemoPanes();
-    applyFreeMemoLook(); // the free memo pages look like the panes
-}
-
-// Day view: each pane exactly under its column; month view: two halves.
-void TNoxMainForm::resizeMemoPanes()
-{
-    const int h = m_memoArea->height();
-    const int w = m_memoArea->width();
-    if (m_viewMode == vmMonth) {
-        for (int i = 0; i < m_memoPanes.size(); ++i) {
-            const int x = i * (w / 2);
-            m_memoPanes.at(i)->setGeometry(x, 0, i + 1 == m_memoPanes.size() ? w - x : w / 2, h);
-        }
-        return;
-    }
-    for (int i = 0; i < m_memoPanes.size(); ++i) {
-        QWidget* column = m_sked->Skeds(i);
-        if (!column) {
-            continue;
-        }
-        const int x = column->mapTo(this, QPoint(0, 0)).x() - m_memoArea->mapTo(this, QPoint(0, 0)).x();
-        const int width = i + 1 == m_memoPanes.size() ? w - x : column->width();
-        m_memoPanes.at(i)->setGeometry(x, 0, width, h);
-    }
-}
-
 void TNoxMainForm::setMemoVisible(bool visible)
 {
     m_memoVisible = visible;
@@ -447,7 +378,7 @@ void TNoxMainForm::resizeEvent(QResizeEvent* event)
 {
     QMainWindow::resizeEvent(event);
     if (m_started) {
-        resizeMemoPanes();
+        m_mode->layoutPanes();
     }
 }
 
@@ -467,11 +398,11 @@ bool TNoxMainForm::eventFilter(QObject* watched, QEvent* event)
         if (m_memoArea->height() > kMemoMinimum && m_memoVisible) {
             m_memoHeight = m_memoArea->height();
         }
-        resizeMemoPanes();
-    } else if (event->type() == QEvent::FocusIn) {
-        if (auto* pane = qobject_cast<TNoxMemo*>(watched); pane && m_memoPanes.contains(pane)) {
-            memoPaneFocused(pane);
+        if (m_mode) {
+            m_mode->layoutPanes();
         }
+    } else if (event->type() == QEvent::FocusIn && m_memoPanes && m_memoPanes->indexOf(watched) >= 0) {
+        m_mode->paneFocused(m_memoPanes->indexOf(watched));
     }
     return QMainWindow::eventFilter(watched, event);
 }

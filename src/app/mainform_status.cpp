@@ -99,41 +99,9 @@ void TNoxMainForm::SetCategoryFilter(const QString& filter)
     if (filter == m_settings.categoryFilter) {
         return;
     }
-    const int column = focusedColumn();
-    sked::TSked* sked = m_sked->Skeds(column);
-    const sked::TSkedItem* item = sked ? sked->SelectedItem() : nullptr;
-    const std::optional<qint32> id = item ? std::optional<qint32>(item->ID) : std::nullopt;
-    const int line = sked ? sked->LineIndex() : -1;
     m_settings.categoryFilter = filter;
     ShowCategoryFilter();
     RefreshView();
-    if (m_viewMode == vmDay && column >= 0) {
-        focusColumn(column, line);
-        if (id) {
-            GoToDate(m_leftDate.addDays(column), id);
-        }
-        showDayStatus();
-    }
-}
-
-// The ruler line of the current half hour on today's column.
-void TNoxMainForm::UpdateNowMarker()
-{
-    const QDateTime t = now();
-    const int slot = t.time().hour() * 2 + (t.time().minute() >= 30 ? 1 : 0);
-    const qint64 offset = m_leftDate.daysTo(t.date());
-    const int column = (m_viewMode == vmDay && offset >= 0 && offset < skedCount()) ? int(offset) : -1;
-    if (slot == m_nowSlot && column == m_nowColumn) {
-        return;
-    }
-    if (sked::TSked* old = m_sked->Skeds(m_nowColumn)) {
-        old->View().LeftBar().setHighlightLine(-1);
-    }
-    if (sked::TSked* sked = m_sked->Skeds(column)) {
-        sked->View().LeftBar().setHighlightLine(slot);
-    }
-    m_nowSlot = slot;
-    m_nowColumn = column;
 }
 
 // --- clock ------------------------------------------------------------------------

@@ -1,6 +1,7 @@
 // TNoxMainForm: applying a style of "style.ini" to the live views.
 #include "app/clockpanel.h"
 #include "app/datebanner.h"
+#include "app/daymode.h"
 #include "app/mainform.h"
 #include "app/statuspanels.h"
 #include "appearance/ui/styleviews.h"
@@ -80,8 +81,9 @@ void TNoxMainForm::applyStyleValues(const TStyle& st)
     }
     m_month->Items()->EndUpdate();
     m_sked->EndUpdate();
-    ColorColumns();
-    rebuildMemoPanes();
+    m_dayMode->colorColumns();
+    m_mode->preparePanes();
+    applyFreeMemoLook(); // the free memo pages look like the panes
     updateStatusColors();
     if (m_clock) {
         m_clock->setDragColors(st.ViewFocusStyleColor, st.ViewFocusStyleFontColor);

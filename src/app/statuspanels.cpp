@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include "core/datetime.h"
+#include "store/skedrec.h"
 
 namespace nox
 {
@@ -260,8 +261,7 @@ QString scheduleSpanText(int startSlot, int endSlot, const QString& memo)
     if (memo.isEmpty()) {
         return text;
     }
-    QString flat = memo;
-    flat.replace(QLatin1String("#13#10"), QLatin1String(" "));
+    QString flat = unescapeSkedText(memo);
     flat.replace(QLatin1String("\r\n"), QLatin1String(" "));
     flat.replace(QLatin1Char('\r'), QLatin1Char(' '));
     flat.replace(QLatin1Char('\n'), QLatin1Char(' '));

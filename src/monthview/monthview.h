@@ -163,9 +163,8 @@ public:
     int CellAt(const QPoint& clientPos) const;
     // Item whose bar is under the point, -1 none.
     int ItemAt(const QPoint& clientPos) const;
-    // Sizing state (0 none ... 11; see the mouse handling) and the border or
-    // zoomed part it refers to.
-    int SizingState() const { return m_sizingState; }
+    // Sizing state and the border or zoomed part it refers to.
+    TSizingState SizingState() const { return m_sizingState; }
     int SizingColumn() const { return m_sizingColumn; }
     int SizingRow() const { return m_sizingRow; }
     // Everything the last layout computed (monthviewlayout_p.h); for tools
@@ -299,7 +298,7 @@ private:
     int m_selectedCell = -1;
     int m_dropTargetCell = -1;
 
-    int m_sizingState = 0;
+    TSizingState m_sizingState = TSizingState::None;
     int m_sizingColumn = 1;
     int m_sizingRow = 1;
     QPoint m_sizingPoint;

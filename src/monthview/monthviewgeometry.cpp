@@ -126,7 +126,7 @@ HoverZone hoverZone(const Grid& grid, const QPoint& p, int lineWidth, int width,
     if (colSizing) {
         for (int i = 1; i < kColCount; ++i) {
             if (grid.x[i] - 3 <= p.x() && p.x() < grid.x[i] + lineWidth + 3) {
-                z.state = 3;
+                z.state = TSizingState::HoverColumn;
                 z.column = i;
                 onColumnBorder = true;
             }
@@ -135,16 +135,16 @@ HoverZone hoverZone(const Grid& grid, const QPoint& p, int lineWidth, int width,
     if (rowSizing) {
         for (int i = 1; i < kRowCount; ++i) {
             if (grid.y[i] - 3 <= p.y() && p.y() < grid.y[i] + lineWidth + 3) {
-                z.state = onColumnBorder ? 1 : 2;
+                z.state = onColumnBorder ? TSizingState::HoverCrossing : TSizingState::HoverRow;
                 z.row = i;
             }
         }
     }
-    if (z.state != 0) {
+    if (z.state != TSizingState::None) {
         return z;
     }
     if (colSizing && ((p.y() >= 0 && p.y() <= lineWidth + 6) || p.y() >= height - 6)) {
-        z.state = 10;
+        z.state = TSizingState::ZoomColumn;
         z.column = kColCount;
         for (int i = 1; i <= kColCount; ++i) {
             if (grid.x[i] >= p.x()) {
@@ -153,7 +153,7 @@ HoverZone hoverZone(const Grid& grid, const QPoint& p, int lineWidth, int width,
             }
         }
     } else if (rowSizing && ((p.x() >= 0 && p.x() <= lineWidth + 6) || p.x() >= width - 6)) {
-        z.state = 11;
+        z.state = TSizingState::ZoomRow;
         z.row = kRowCount;
         for (int i = 1; i <= kRowCount; ++i) {
             if (grid.y[i] >= p.y()) {

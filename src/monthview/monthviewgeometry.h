@@ -58,11 +58,39 @@ int cellAt(const Grid& grid, const QPoint& p, int lineWidth);
 // Zero-based bar slot under p in cell row `row`, or -1 above the first bar.
 int barSlotAt(const Grid& grid, int row, const QPoint& p, int lineHeight, int dayTextMargin);
 
-// Hover classification for the sizing cursors (see TCustomMonthView's
-// SizingState): 0 none, 1 crossing, 2 row border, 3 column border,
-// 10 column zoom zone, 11 row zoom zone.
+// The sizing of the grid lines with the mouse (TCustomMonthView::SizingState).
+// A press in a hover state of a border makes it Pressed..., the first move
+// then Moving...; a press in a zoom zone zooms at once.
+enum class TSizingState {
+    None = 0,
+    HoverCrossing = 1, // the pointer is on a crossing of a row and a column border
+    HoverRow = 2,      // on a row border
+    HoverColumn = 3,   // on a column border
+    PressedCrossing = 4,
+    PressedRow = 5,
+    PressedColumn = 6,
+    MovingCrossing = 7,
+    MovingRow = 8,
+    MovingColumn = 9,
+    ZoomColumn = 10, // in the strip along the top or bottom edge
+    ZoomRow = 11,    // in the strip along the left or right edge
+};
+
+// The pressed (from a hover state) or moving (from a pressed state) state of
+// the same border.
+constexpr TSizingState nextSizingState(TSizingState state)
+{
+    return TSizingState(int(state) + 3);
+}
+constexpr bool isSizingHover(TSizingState state)
+{
+    return state >= TSizingState::HoverCrossing && state <= TSizingState::HoverColumn;
+}
+
+// Hover classification for the sizing cursors: None, a hover state or a
+// zoom zone.
 struct HoverZone {
-    int state = 0;
+    TSizingState state = TSizingState::None;
     int column = 0; // 1..7 for states 1, 3, 10
     int row = 0;    // 1..6 for states 1, 2, 11
 };

@@ -111,18 +111,18 @@ void TCustomMonthView::leftPress(const QPoint& p)
 bool TCustomMonthView::sizingPress(const QPoint& p)
 {
     switch (m_sizingState) {
-    case 1:
-    case 2:
-    case 3:
+    case TSizingState::HoverCrossing:
+    case TSizingState::HoverRow:
+    case TSizingState::HoverColumn:
         m_editor->Cancel();
         m_sizingPoint = p;
-        m_sizingState += 3;
+        m_sizingState = nextSizingState(m_sizingState);
         return true;
-    case 10:
+    case TSizingState::ZoomColumn:
         m_colRates = zoomRates(kColCount, m_sizingColumn, ClientSize().width());
         invalidate();
         return true;
-    case 11: {
+    case TSizingState::ZoomRow: {
         const int top = m_view->TopBar().Visible() ? m_view->TopBar().Height() : 0;
         m_rowRates = zoomRates(kRowCount, m_sizingRow, ClientSize().height() - top);
         invalidate();
@@ -164,7 +164,7 @@ void TCustomMonthView::cellPress(const QPoint& p)
 void TCustomMonthView::rightPress(const QPoint& p)
 {
     setFocus(Qt::MouseFocusReason);
-    if (m_sizingState >= 1 && m_sizingState <= 3) {
+    if (isSizingHover(m_sizingState)) {
         return;
     }
     const int cell = CellAt(p);
@@ -190,17 +190,17 @@ void TCustomMonthView::leftRelease(const QPoint& p)
     if (m_editPending) {
         m_editTimer.start();
     }
-    const int state = m_sizingState;
-    if (state == 7 || state == 8) {
+    const TSizingState state = m_sizingState;
+    if (state == TSizingState::MovingCrossing || state == TSizingState::MovingRow) {
         moveRowBorder(p.y());
     }
-    if (state == 7 || state == 9) {
+    if (state == TSizingState::MovingCrossing || state == TSizingState::MovingColumn) {
         moveColumnBorder(p.x());
     }
-    m_sizingState = 0;
+    m_sizingState = TSizingState::None;
     unsetCursor();
     m_dragArmed = false;
-    if (state >= 7 && state <= 9) {
+    if (state >= TSizingState::MovingCrossing && state <= TSizingState::MovingColumn) {
         invalidate();
     }
 }
@@ -236,15 +236,16 @@ void TCustomMonthView::mouseMoveEvent(QMouseEvent* e)
                 startDrag(p);
             }
         } else {
-            m_sizingState = 0;
+            m_sizingState = TSizingState::None;
             unsetCursor();
         }
         return;
     }
-    if (m_sizingState <= 3 || m_sizingState >= 10) {
+    if (m_sizingState == TSizingState::None || isSizingHover(m_sizingState) ||
+        m_sizingState >= TSizingState::ZoomColumn) {
         hover(p);
-    } else if (m_sizingState <= 6 && p != m_sizingPoint) {
-        m_sizingState += 3;
+    } else if (m_sizingState <= TSizingState::PressedColumn && p != m_sizingPoint) {
+        m_sizingState = nextSizingState(m_sizingState);
     }
 }
 
@@ -267,19 +268,19 @@ void TCustomMonthView::hover(const QPoint& p)
 void TCustomMonthView::applySizingCursor()
 {
     switch (m_sizingState) {
-    case 1:
+    case TSizingState::HoverCrossing:
         setCursor(Qt::SizeAllCursor);
         break;
-    case 2:
+    case TSizingState::HoverRow:
         setCursor(Qt::SplitVCursor);
         break;
-    case 3:
+    case TSizingState::HoverColumn:
         setCursor(Qt::SplitHCursor);
         break;
-    case 10:
+    case TSizingState::ZoomColumn:
         setCursor(Qt::SizeHorCursor);
         break;
-    case 11:
+    case TSizingState::ZoomRow:
         setCursor(Qt::SizeVerCursor);
         break;
     default:
@@ -306,13 +307,13 @@ void TCustomMonthView::mouseDoubleClickEvent(QMouseEvent* e)
     const QSize size = ClientSize();
     const HoverZone z = hoverZone(m_layout->grid, toClient(e->position().toPoint()), m_layout->lineWidth,
                                   size.width(), size.height(), m_colSizing, m_rowSizing);
-    if (z.state == 1 || z.state == 3) {
+    if (z.state == TSizingState::HoverCrossing || z.state == TSizingState::HoverColumn) {
         m_colRates = parseRate(m_colRate, kColCount);
     }
-    if (z.state == 1 || z.state == 2) {
+    if (z.state == TSizingState::HoverCrossing || z.state == TSizingState::HoverRow) {
         m_rowRates = parseRate(m_rowRate, kRowCount);
     }
-    if (z.state >= 1 && z.state <= 3) {
+    if (isSizingHover(z.state)) {
         invalidate();
     }
 }
@@ -468,7 +469,7 @@ void TCustomMonthView::startDrag(const QPoint& p)
     QObject* target = action == Qt::IgnoreAction ? nullptr : drag->target();
     // Whatever happened, the press that started the drag is over.
     m_dragArmed = false;
-    m_sizingState = 0;
+    m_sizingState = TSizingState::None;
     unsetCursor();
     setDropTargetCell(-1);
     if (OnEndDrag) {

@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QRect>
 #include <QString>
+#include <any>
 
 namespace nox::monthview
 {
@@ -40,9 +41,10 @@ public:
     // Index into the control's Images, -1 none.
     int ImageIndex() const { return m_imageIndex; }
     void SetImageIndex(int value) { store(m_imageIndex, value); }
-    // The caller's record; never freed or dereferenced by the view.
-    void* Data() const { return m_data; }
-    void SetData(void* value) { store(m_data, value); }
+    // The owner's value (the main window keeps the schedule record here);
+    // never read by the view, it goes with the item.
+    const std::any& Data() const { return m_data; }
+    std::any& Data() { return m_data; }
     int Tag() const { return m_tag; }
     void SetTag(int value) { store(m_tag, value); }
     int ID() const { return m_id; }
@@ -83,7 +85,7 @@ private:
     QString m_memo;
     TMonthViewFont m_font;
     int m_imageIndex = -1;
-    void* m_data = nullptr;
+    std::any m_data;
     int m_tag = 0;
     int m_id = 0;
     QString m_category;

@@ -92,7 +92,8 @@ void TSkedInplaceEdit::focusOutEvent(QFocusEvent* e)
         m_sked->applyEditorText();
     }
     if (!toColumn && !m_sked->hasFocus()) {
-        ++m_sked->m_editGuard;
+        m_sked->m_editGuard =
+            m_sked->m_editGuard == TEditGuard::Open ? TEditGuard::FocusClick : TEditGuard::Away;
     }
 }
 

@@ -191,7 +191,7 @@ void TCustomSked::setReadOnly(bool value)
     m_readOnly = value;
     if (value) {
         closeEdit();
-        if (m_gripState != 0) {
+        if (m_gripState != TGripState::None) {
             cancelGripDrag();
         }
     }
@@ -365,7 +365,7 @@ void TCustomSked::ScrollTo(int n)
     }
     fullRender();
     invalidateBelowTopBar();
-    if (m_gripState >= 2) {
+    if (m_gripState == TGripState::Pressed || m_gripState == TGripState::Moving) {
         retakeGripRect();
         removeDropMark();
         dropFeedback(viewport()->mapFromGlobal(QCursor::pos()));
@@ -493,9 +493,9 @@ bool TCustomSked::event(QEvent* e)
 
 bool TCustomSked::viewportEvent(QEvent* e)
 {
-    if (e->type() == QEvent::Leave && m_gripState == 1) {
+    if (e->type() == QEvent::Leave && m_gripState == TGripState::Hover) {
         setGripOverlay(false);
-        m_gripState = 0;
+        m_gripState = TGripState::None;
         viewport()->unsetCursor();
     }
     return QAbstractScrollArea::viewportEvent(e);

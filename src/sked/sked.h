@@ -83,14 +83,13 @@ public:
     int FocusRow() const { return m_focusRow; }
     int SelectedRow() const { return m_selectedRow; }
     int DropRow() const { return m_dropRow; }
-    // 0 none, 1 hovering a handle, 2 pressed on it, 3 moving over rows.
-    int GripState() const { return m_gripState; }
+    TGripState GripState() const { return m_gripState; }
     bool GripIsTop() const { return m_gripIsTop; }
     QRect GripRect() const { return m_gripRect; }
     bool EditArmed() const { return m_editArmed; }
     // Keeps the first click after a focus change from starting an edit.
-    int EditGuard() const { return m_editGuard; }
-    void setEditGuard(int value) { m_editGuard = value; }
+    TEditGuard EditGuard() const { return m_editGuard; }
+    void setEditGuard(TEditGuard value) { m_editGuard = value; }
     // The multi-day control owning the column, nullptr when standalone.
     TCustomSkedControl* SkedControl() const { return m_skedControl; }
     // The column's own image list, else its control's.
@@ -310,7 +309,7 @@ private:
     bool m_destroying = false;
     QPainter* m_canvas = nullptr;
 
-    int m_gripState = 0;
+    TGripState m_gripState = TGripState::None;
     bool m_gripIsTop = false;
     QRect m_gripRect;
     bool m_gripOverlay = false;
@@ -319,7 +318,7 @@ private:
     QPoint m_clickPos;
     bool m_editArmed = false;
     QPoint m_editClickPos;
-    int m_editGuard = 0;
+    TEditGuard m_editGuard = TEditGuard::Open;
     bool m_dragAccepted = false;
     QSize m_handledSize;
     QTimer m_editTimer;

@@ -427,7 +427,7 @@ void TCustomSkedControl::selectInStep(TSked* sked)
             continue;
         }
         other->SelectRow(qMin(row, other->RowCount() - 1), false);
-        other->setEditGuard(1);
+        other->setEditGuard(TEditGuard::FocusClick);
     }
 }
 

@@ -120,7 +120,7 @@ void TCustomSked::handleKey(int key, Qt::KeyboardModifiers mods)
         }
         break;
     case Qt::Key_Escape:
-        if (m_gripState != 0) {
+        if (m_gripState != TGripState::None) {
             cancelGripDrag();
         }
         break;
@@ -164,7 +164,7 @@ void TCustomSked::leftPress(QMouseEvent* e, QPoint pos)
     const TSkedItem* selected = SelectedItem();
     int row = RowAt(pos.x(), pos.y());
     const bool onSelected = selected && row >= 0 && m_layout.rows.at(row).Item == selected->Index();
-    const int guard = onSelected ? m_editGuard : 0;
+    const TEditGuard guard = onSelected ? m_editGuard : TEditGuard::Open;
     if (OnMouseDown) {
         OnMouseDown(this, Qt::LeftButton, e->modifiers(), pos.x(), pos.y());
     }
@@ -175,23 +175,23 @@ void TCustomSked::leftPress(QMouseEvent* e, QPoint pos)
     if (!hasFocus()) {
         setFocus(Qt::MouseFocusReason);
     }
-    if (SelectedItem() && m_gripState != 0) {
+    if (SelectedItem() && m_gripState != TGripState::None) {
         closeEdit();
-        m_gripState = 2;
+        m_gripState = TGripState::Pressed;
     } else {
         if (row >= 0) {
             SelectRow(row, true);
         }
         if (!onSelected || (e->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier))) {
             closeEdit();
-        } else if (guard == 0) {
+        } else if (guard == TEditGuard::Open) {
             m_editClickPos = pos;
             m_editArmed = true;
         }
     }
     m_mouseDownInColumn = true;
     if (SelectedItem()) {
-        m_editGuard = 0;
+        m_editGuard = TEditGuard::Open;
     }
 }
 
@@ -216,7 +216,7 @@ void TCustomSked::mouseReleaseEvent(QMouseEvent* e)
     if (m_editArmed) {
         m_editTimer.start();
     }
-    if (m_gripState != 0) {
+    if (m_gripState != TGripState::None) {
         finishGripDrag();
     }
     removeDropMark();
@@ -230,7 +230,7 @@ void TCustomSked::mouseMoveEvent(QMouseEvent* e)
 {
     const QPoint pos = e->position().toPoint();
     const bool leftHeld = e->buttons() & Qt::LeftButton;
-    if (m_dragMode == dmAutomatic && m_mouseDownInColumn && m_gripState == 0 && leftHeld) {
+    if (m_dragMode == dmAutomatic && m_mouseDownInColumn && m_gripState == TGripState::None && leftHeld) {
         const QPoint d = pos - m_clickPos;
         const int threshold = QApplication::startDragDistance();
         if (SelectedItem() && (qAbs(d.x()) > threshold || qAbs(d.y()) > threshold)) {
@@ -241,7 +241,7 @@ void TCustomSked::mouseMoveEvent(QMouseEvent* e)
     if (OnMouseMove) {
         OnMouseMove(this, e->modifiers(), pos.x(), pos.y());
     }
-    if (m_gripState >= 2) {
+    if (m_gripState == TGripState::Pressed || m_gripState == TGripState::Moving) {
         dropFeedback(pos);
     } else {
         updateHover(pos, leftHeld);
@@ -290,7 +290,10 @@ void TCustomSked::focusInEvent(QFocusEvent* e)
         DrawRowCell(m_focusRow, isRowMarked(m_focusRow));
         viewport()->update(rowBand(m_focusRow));
         if (Row(m_focusRow).Item >= 0) {
-            --m_editGuard;
+            // Away: the click that brings the focus back only focuses;
+            // FocusClick: the next click may edit; a column focused for the
+            // first time lets its first click only focus.
+            m_editGuard = m_editGuard == TEditGuard::FocusClick ? TEditGuard::Open : TEditGuard::FocusClick;
         }
     }
     if (OnActivate) {
@@ -312,12 +315,12 @@ void TCustomSked::focusOutEvent(QFocusEvent* e)
         DrawRowCell(m_focusRow, isRowMarked(m_focusRow));
         viewport()->update(rowBand(m_focusRow));
         if (Row(m_focusRow).Item >= 0) {
-            m_editGuard = isEditing() ? 1 : 2;
+            m_editGuard = isEditing() ? TEditGuard::FocusClick : TEditGuard::Away;
         }
     }
-    if (m_gripState == 1) {
+    if (m_gripState == TGripState::Hover) {
         setGripOverlay(false);
-        m_gripState = 0;
+        m_gripState = TGripState::None;
         viewport()->unsetCursor();
     }
     if (OnExit) {
@@ -458,16 +461,17 @@ void TCustomSked::applyEditorText()
 
 void TCustomSked::updateHover(QPoint pos, bool buttonHeld)
 {
-    if (m_gripState == 1) {
+    if (m_gripState == TGripState::Hover) {
         if (!m_gripRect.contains(pos)) {
             setGripOverlay(false);
-            m_gripState = 0;
+            m_gripState = TGripState::None;
             viewport()->unsetCursor();
         }
         return;
     }
     const TSkedItem* item = SelectedItem();
-    if (m_gripState != 0 || !hasFocus() || m_readOnly || !item || m_mouseDownInColumn || buttonHeld) {
+    if (m_gripState != TGripState::None || !hasFocus() || m_readOnly || !item || m_mouseDownInColumn ||
+        buttonHeld) {
         return;
     }
     bool hit = false;
@@ -482,7 +486,7 @@ void TCustomSked::updateHover(QPoint pos, bool buttonHeld)
         hit = true;
     }
     if (hit) {
-        m_gripState = 1;
+        m_gripState = TGripState::Hover;
         setGripOverlay(true);
         viewport()->setCursor(Qt::SizeVerCursor);
     }
@@ -514,8 +518,8 @@ void TCustomSked::dropFeedback(QPoint pos)
     if (row < 0) {
         return;
     }
-    if (m_gripState == 2) {
-        m_gripState = 3;
+    if (m_gripState == TGripState::Pressed) {
+        m_gripState = TGripState::Moving;
     }
     DrawRowCell(row, true);
     const QRect band = rowBand(row);
@@ -541,7 +545,7 @@ void TCustomSked::removeDropMark()
 // start or end; dropped beyond the other end, the two swap roles.
 void TCustomSked::finishGripDrag()
 {
-    m_gripState = 0;
+    m_gripState = TGripState::None;
     setGripOverlay(false);
     viewport()->unsetCursor();
     TSkedItem* item = SelectedItem();
@@ -573,7 +577,7 @@ void TCustomSked::finishGripDrag()
 
 void TCustomSked::cancelGripDrag()
 {
-    m_gripState = 0;
+    m_gripState = TGripState::None;
     m_mouseDownInColumn = false;
     setGripOverlay(false);
     removeDropMark();

@@ -5,6 +5,7 @@
 #include <QList>
 #include <QRect>
 #include <QString>
+#include <any>
 
 namespace nox::sked
 {
@@ -48,11 +49,12 @@ public:
     bool Selected() const { return m_selected; }
     void setSelected(bool value);
 
-    // Payloads, never read by the view. Data is not owned.
+    // Payloads, never read by the view. Data holds the owner's value (the
+    // main window keeps the schedule record here) and goes with the item.
     int ID = 0;
     QString Memo;
     QString Category;
-    void* Data = nullptr;
+    std::any Data;
 
     // Layout results (read-only for users of the column).
     int TextHeight() const { return m_textHeight; }
@@ -76,7 +78,6 @@ public:
 private:
     friend class TSkedItems;
     friend class TCustomSked;
-    friend struct SkedLayouter;
     int levelBounded(int depth) const;
 
     TSkedItems* m_owner;

@@ -670,7 +670,7 @@ void TCustomSked::paintOverlays(QPainter& p) const
     p.save();
     const int top = m_view.topBarHeight();
     p.setClipRect(QRect(0, top, m_layout.picture.width(), m_layout.picture.height() - top));
-    if (m_gripOverlay && m_gripState != 0) {
+    if (m_gripOverlay && m_gripState != TGripState::None) {
         p.fillRect(m_gripRect, c);
     }
     if (!m_dropMark.isEmpty()) {

@@ -42,6 +42,23 @@ enum TBorderStyle { bsNone, bsSingle };
 // dmAutomatic: a press on a selected item followed by a move beyond the drag
 // threshold starts a drag of that item.
 enum TDragMode { dmManual, dmAutomatic };
+
+// The drag of the selected item's start or end handle.
+enum class TGripState {
+    None = 0,    // no handle in play
+    Hover = 1,   // the mouse is over a handle
+    Pressed = 2, // the left button went down on it
+    Moving = 3,  // it is being moved over rows (a drop row is marked)
+};
+
+// Keeps the click that brings the focus back to a column from starting an
+// in-place edit: only a click on the selected item while the guard is Open
+// arms the edit.
+enum class TEditGuard {
+    Open = 0,       // a click on the selected item arms the edit
+    FocusClick = 1, // the next click on it only focuses
+    Away = 2,       // the focus went elsewhere (the column getting it back leaves FocusClick)
+};
 enum TDragState { dsDragEnter, dsDragLeave, dsDragMove };
 
 // Width in pixels of a bar edge: 0, 1 or 2.

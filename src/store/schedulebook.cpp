@@ -180,7 +180,8 @@ BookResult ScheduleBook::saveDay(const QDate& date, const QList<TSkedRec>& recor
     if (!unchangedSinceShown(date)) {
         return changedOnDisk(date);
     }
-    const BookResult written = fromWrite(nox::saveDay(m_folder, date, records, categoryFilter), dayFile(date));
+    const BookResult written =
+        fromWrite(nox::saveDay(m_folder, date, records, categoryFilter), dayFile(date));
     afterWrite(date, true);
     if (!written.ok()) {
         return written;
@@ -200,7 +201,8 @@ BookResult ScheduleBook::add(const TSkedRec& rec, TAlarmUpdateMode mode)
     return applyAlarms(result, {TAlarmUpdate{rec, mode}});
 }
 
-BookResult ScheduleBook::replace(const QDate& oldDate, qint32 oldId, const TSkedRec& rec, TAlarmUpdateMode mode)
+BookResult ScheduleBook::replace(const QDate& oldDate, qint32 oldId, const TSkedRec& rec,
+                                 TAlarmUpdateMode mode)
 {
     if (oldDate == rec.date()) {
         BookResult result = replaceInDay(oldDate, oldId, rec);
@@ -294,8 +296,8 @@ BookResult ScheduleBook::rewriteFields(const QDate& date, qint32 id,
         return writeLines(date, day.lines);
     }
     const QString path = dayFile(date);
-    return BookResult::notFound(path,
-                                QStringLiteral("ファイル「%1」に ID %2 のスケジュールがありません").arg(path).arg(id));
+    return BookResult::notFound(
+        path, QStringLiteral("ファイル「%1」に ID %2 のスケジュールがありません").arg(path).arg(id));
 }
 
 BookResult ScheduleBook::rewriteLines(const QDate& date, const std::function<bool(QStringList& lines)>& edit)
@@ -364,8 +366,8 @@ BookResult ScheduleBook::writeLines(const QDate& date, const QStringList& lines)
     if (allBlank(lines)) {
         QFile file(path);
         if (file.exists() && !file.remove()) {
-            result = BookResult::failed(path,
-                                        QStringLiteral("ファイル「%1」を削除できません: %2").arg(path, file.errorString()));
+            result = BookResult::failed(
+                path, QStringLiteral("ファイル「%1」を削除できません: %2").arg(path, file.errorString()));
         }
     } else if (QString error; !writeTextLines(path, lines, &error)) {
         result = BookResult::failed(path, error);

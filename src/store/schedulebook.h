@@ -112,7 +112,8 @@ public:
     // tabs, padded with empty fields to at least 10) and writes the day back;
     // every other line stays as it was. The alarms are not touched. NotFound
     // when the file or the line is missing.
-    BookResult rewriteFields(const QDate& date, qint32 id, const std::function<void(QStringList& fields)>& edit);
+    BookResult rewriteFields(const QDate& date, qint32 id,
+                             const std::function<void(QStringList& fields)>& edit);
     // Lets `edit` change the day's text lines (blank ones included); when it
     // returns true they are written back (no line left deletes the file).
     // For passes over whole files such as the update of older data.

@@ -80,6 +80,18 @@ QString unescapeSkedText(const QString& text)
     return s.replace(kLineBreakEscape, QStringLiteral("\r\n"));
 }
 
+QString skedFirstLine(const QString& escaped)
+{
+    const qsizetype cut = escaped.indexOf(kLineBreakEscape);
+    return cut < 0 ? escaped : escaped.left(cut);
+}
+
+QString replaceSkedFirstLine(const QString& escaped, const QString& firstLine)
+{
+    const qsizetype cut = escaped.indexOf(kLineBreakEscape);
+    return escapeSkedText(firstLine) + (cut < 0 ? QString() : escaped.mid(cut));
+}
+
 QString formatSkedLine(const TSkedRec& rec)
 {
     const QStringList fields{

@@ -65,6 +65,11 @@ struct TSkedRec {
 QString escapeSkedText(const QString& text);
 // "#13#10" becomes CR LF; everything else stays.
 QString unescapeSkedText(const QString& text);
+// The first line of an escaped text (up to its first "#13#10").
+QString skedFirstLine(const QString& escaped);
+// The escaped text with its first line replaced by `firstLine` (given
+// unescaped); the following lines stay.
+QString replaceSkedFirstLine(const QString& escaped, const QString& firstLine);
 
 // The 13 fields of the record as one line (no line end). Memo, Text and
 // RelatedInfo are written escaped even when handed over raw; tabs and line

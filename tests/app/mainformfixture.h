@@ -14,6 +14,7 @@ struct MainFormFixture {
     QTemporaryDir home;
     QDateTime clock = QDateTime(QDate(2026, 3, 11), QTime(8, 15, 10)); // a Wednesday
     QList<nox::PopupRequest> popups;
+    QStringList failures; // messages the window showed about files it could not read or write
     bool capturePopups = true;
     std::unique_ptr<nox::TNoxMainForm> form;
 
@@ -39,6 +40,7 @@ struct MainFormFixture {
         nox::TNoxMainForm::Options options;
         options.clock = [this] { return clock; };
         options.startTimer = false;
+        options.showFailure = [this](const QString& message) { failures << message; };
         if (capturePopups) {
             options.showPopup = [this](const nox::PopupRequest& r) { popups << r; };
         }

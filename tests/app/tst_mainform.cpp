@@ -6,6 +6,7 @@
 #include <QSystemTrayIcon>
 #include <QTest>
 #include <QWheelEvent>
+#include <cerrno>
 
 #include "alarm/alarmcenter.h"
 #include "alarm/ui/popupwindow.h"
@@ -14,11 +15,13 @@
 #include "app/datebanner.h"
 #include "app/statuspanels.h"
 #include "core/inifile.h"
+#include "core/textfile.h"
 #include "mainformfixture.h"
 #include "monthview/monthview.h"
 #include "sked/skedcontrol.h"
 #include "store/dayfile.h"
 #include "store/memostore.h"
+#include "store/schedulebook.h"
 #include "widgets/noxbutton.h"
 #include "widgets/noxmemo.h"
 
@@ -89,6 +92,9 @@ private slots:
     void categoryMenuFromTheStatusBar();
     void scheduleMemoIsWrittenBackFromTheMonthView();
     void scheduleMemoSurvivesARefill();
+    void inPlaceEditIsWrittenOrReported();
+    void failedMemoWriteBackKeepsFileAndAlarms();
+    void unreadableDayIsReported();
     void wheelScrollsOneHalfHour();
     void bannerKeepsTheStyleFontSizes();
     void reviewShots();
@@ -533,27 +539,27 @@ void TestMainForm::editorRefreshHooks()
     TNoxMainForm* form = f.start();
     sked::TSked* column = form->skedControl()->Skeds(1);
     sked::TSkedItem* item = column->Items().Items(0);
-    auto* rec = static_cast<TSkedRec*>(item->Data);
+    TSkedRec rec = std::any_cast<TSkedRec>(item->Data);
 
     // Same date: the item is refreshed from the record.
-    rec->Text = QStringLiteral("long lunch");
+    rec.Text = QStringLiteral("long lunch");
     form->AfterDayEdit(rec, item);
     QCOMPARE(column->Items().Count(), 1);
     QCOMPARE(column->Items().Items(0)->Text(), QStringLiteral("long lunch"));
 
     // Moved to a date that is not shown: the item goes.
-    auto* moved = new TSkedRec(*rec);
-    moved->setDate(QDate(2026, 5, 1));
+    TSkedRec moved = rec;
+    moved.setDate(QDate(2026, 5, 1));
     form->AfterDayEdit(moved, column->Items().Items(0));
     QCOMPARE(column->Items().Count(), 0);
 
     // A new schedule on a shown date is added, focused and selected.
-    auto* fresh = new TSkedRec;
-    fresh->setDate(QDate(2026, 3, 14));
-    fresh->StartTime = 20;
-    fresh->EndTime = 21;
-    fresh->ID = 9;
-    fresh->Text = QStringLiteral("new");
+    TSkedRec fresh;
+    fresh.setDate(QDate(2026, 3, 14));
+    fresh.StartTime = 20;
+    fresh.EndTime = 21;
+    fresh.ID = 9;
+    fresh.Text = QStringLiteral("new");
     form->AfterDayEdit(fresh, nullptr);
     QCOMPARE(form->skedControl()->ActiveIndex(), 3);
     QVERIFY(form->skedControl()->Skeds(3)->SelectedItem());
@@ -563,8 +569,8 @@ void TestMainForm::editorRefreshHooks()
     form->SwitchViewClick();
     form->SetCategoryFilter(QStringLiteral("A"));
     const int before = form->monthView()->Items()->Count();
-    auto* hidden = new TSkedRec(*fresh);
-    hidden->Category = QStringLiteral("B");
+    TSkedRec hidden = fresh;
+    hidden.Category = QStringLiteral("B");
     form->AfterMonthEdit(hidden, nullptr);
     QCOMPARE(form->monthView()->Items()->Count(), before);
 }
@@ -649,6 +655,64 @@ void TestMainForm::scheduleMemoSurvivesARefill()
     QCOMPARE(rec->Memo, QStringLiteral("bring cash"));
     f.stop();
     QCOMPARE(findSkedById(f.dataFolder(), QDate(2026, 3, 12), 7)->Memo, QStringLiteral("bring cash"));
+}
+
+// An edit in place goes to the day file at once; a write that fails is
+// reported with the file's name and leaves the file as it was.
+void TestMainForm::inPlaceEditIsWrittenOrReported()
+{
+    MainFormFixture f;
+    f.writeFile(QStringLiteral("20260311.dat"), skedLine(18, 19, 5, QStringLiteral("lunch")));
+    TNoxMainForm* form = f.start();
+    sked::TSked* column = form->skedControl()->Skeds(0);
+    column->SelectItem(column->Items().Items(0));
+    QVERIFY(column->SelectedItem()->EditText());
+    QTest::keyClicks(column->InplaceEdit(), "dinner");
+    QTest::keyClick(column->InplaceEdit(), Qt::Key_Return);
+    QCOMPARE(form->book().find(QDate(2026, 3, 11), 5)->Text, QStringLiteral("dinner"));
+
+    setWriteFaultHook([](const QString&, WriteStep step) { return step == WriteStep::Rename ? ENOSPC : 0; });
+    QVERIFY(column->SelectedItem()->EditText());
+    QTest::keyClicks(column->InplaceEdit(), "supper");
+    QTest::keyClick(column->InplaceEdit(), Qt::Key_Return);
+    setWriteFaultHook({});
+    QCOMPARE(f.failures.size(), 1);
+    QVERIFY2(f.failures.at(0).contains(f.dataFile(QStringLiteral("20260311.dat"))),
+             qPrintable(f.failures.at(0)));
+    QCOMPARE(form->book().find(QDate(2026, 3, 11), 5)->Text, QStringLiteral("dinner"));
+}
+
+// The schedule memo typed in the month view cannot be written: the user is
+// told, the line stays as it was and its alarms are not entered again.
+void TestMainForm::failedMemoWriteBackKeepsFileAndAlarms()
+{
+    MainFormFixture f;
+    f.writeFile(QStringLiteral("20260312.dat"), skedLine(18, 19, 7, QStringLiteral("lunch"), {}, 10));
+    IniFile(f.dataFile(QStringLiteral("Nox.ini")))
+        .writeInteger(QStringLiteral("window1"), QStringLiteral("viewmode"), 2);
+    TNoxMainForm* form = f.start();
+    QVERIFY(form->GoToDate(QDate(2026, 3, 12), 7));
+    form->memoPane(0)->setFocus();
+    QTest::keyClicks(form->memoPane(0), "bring cash");
+    setWriteFaultHook([](const QString&, WriteStep step) { return step == WriteStep::Rename ? EIO : 0; });
+    form->GoToDate(QDate(2026, 3, 13));
+    setWriteFaultHook({});
+    QCOMPARE(f.failures.size(), 1);
+    QVERIFY2(f.failures.at(0).contains(f.dataFile(QStringLiteral("20260312.dat"))),
+             qPrintable(f.failures.at(0)));
+    QCOMPARE(findSkedById(f.dataFolder(), QDate(2026, 3, 12), 7)->Memo, QString());
+    QVERIFY(form->alarms().list().isEmpty());
+}
+
+void TestMainForm::unreadableDayIsReported()
+{
+    MainFormFixture f;
+    QVERIFY(QDir().mkpath(f.dataFile(QStringLiteral("20260312.dat")))); // a folder cannot be read as a day
+    TNoxMainForm* form = f.start();
+    QCOMPARE(f.failures.size(), 1);
+    QVERIFY2(f.failures.at(0).contains(f.dataFile(QStringLiteral("20260312.dat"))),
+             qPrintable(f.failures.at(0)));
+    QCOMPARE(form->skedControl()->Skeds(1)->Items().Count(), 0);
 }
 
 void TestMainForm::wheelScrollsOneHalfHour()

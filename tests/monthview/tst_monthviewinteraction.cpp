@@ -424,14 +424,14 @@ void TestMonthViewInteraction::columnBorderPushesAlong()
     const Grid g = f.view->CellGrid();
     const QPoint border(g.x[2], 200);
     hover(*f.view, border);
-    QCOMPARE(f.view->SizingState(), 3);
+    QCOMPARE(f.view->SizingState(), TSizingState::HoverColumn);
     QCOMPARE(f.view->SizingColumn(), 2);
     QTest::mousePress(f.view, Qt::LeftButton, Qt::NoModifier, w(*f.view, border));
-    QCOMPARE(f.view->SizingState(), 6);
+    QCOMPARE(f.view->SizingState(), TSizingState::PressedColumn);
     QTest::mouseMove(f.view, w(*f.view, QPoint(g.x[4] + 30, 200)));
-    QCOMPARE(f.view->SizingState(), 9);
+    QCOMPARE(f.view->SizingState(), TSizingState::MovingColumn);
     QTest::mouseRelease(f.view, Qt::LeftButton, Qt::NoModifier, w(*f.view, QPoint(g.x[4] + 30, 200)));
-    QCOMPARE(f.view->SizingState(), 0);
+    QCOMPARE(f.view->SizingState(), TSizingState::None);
     const QList<int> widths = f.view->ColRates();
     QCOMPARE(widths.at(2), 7);
     QCOMPARE(widths.at(3), 7);
@@ -466,16 +466,16 @@ void TestMonthViewInteraction::cursorsFollowSizingZones()
     const Grid g = f.view->CellGrid();
     struct Case {
         QPoint p;
-        int state;
+        TSizingState state;
         Qt::CursorShape shape;
     };
-    const QList<Case> cases{{QPoint(g.x[3], 200), 3, Qt::SplitHCursor},
-                            {QPoint(150, g.y[2]), 2, Qt::SplitVCursor},
-                            {QPoint(g.x[3], g.y[2]), 1, Qt::SizeAllCursor},
-                            {QPoint(250, 3), 10, Qt::SizeHorCursor},
-                            {QPoint(2, 250), 11, Qt::SizeVerCursor},
-                            {QPoint(250, 250), 0, Qt::ArrowCursor},
-                            {QPoint(250, 8), 0, Qt::ArrowCursor}};
+    const QList<Case> cases{{QPoint(g.x[3], 200), TSizingState::HoverColumn, Qt::SplitHCursor},
+                            {QPoint(150, g.y[2]), TSizingState::HoverRow, Qt::SplitVCursor},
+                            {QPoint(g.x[3], g.y[2]), TSizingState::HoverCrossing, Qt::SizeAllCursor},
+                            {QPoint(250, 3), TSizingState::ZoomColumn, Qt::SizeHorCursor},
+                            {QPoint(2, 250), TSizingState::ZoomRow, Qt::SizeVerCursor},
+                            {QPoint(250, 250), TSizingState::None, Qt::ArrowCursor},
+                            {QPoint(250, 8), TSizingState::None, Qt::ArrowCursor}};
     for (const Case& c : cases) {
         hover(*f.view, c.p);
         QCOMPARE(f.view->SizingState(), c.state);
@@ -483,7 +483,7 @@ void TestMonthViewInteraction::cursorsFollowSizingZones()
     }
     f.view->SetColSizing(false);
     hover(*f.view, QPoint(g.x[3], 200));
-    QCOMPARE(f.view->SizingState(), 0);
+    QCOMPARE(f.view->SizingState(), TSizingState::None);
 }
 
 void TestMonthViewInteraction::zoomAndDoubleClickRestore()
@@ -495,7 +495,7 @@ void TestMonthViewInteraction::zoomAndDoubleClickRestore()
     const Grid g = f.view->CellGrid();
     const QPoint top((g.x[2] + g.x[3]) / 2, 7); // top 8 pixels above column 3
     hover(*f.view, top);
-    QCOMPARE(f.view->SizingState(), 10);
+    QCOMPARE(f.view->SizingState(), TSizingState::ZoomColumn);
     f.click(top);
     const Grid zoomed = f.view->CellGrid();
     QCOMPARE(zoomed.x[3] - zoomed.x[2], width - 42);
@@ -505,7 +505,7 @@ void TestMonthViewInteraction::zoomAndDoubleClickRestore()
     // row zoom from the left edge
     const QPoint left(width - 2, (g.y[4] + g.y[5]) / 2);
     hover(*f.view, left);
-    QCOMPARE(f.view->SizingState(), 11);
+    QCOMPARE(f.view->SizingState(), TSizingState::ZoomRow);
     QCOMPARE(f.view->SizingRow(), 5);
     f.click(left);
     const Grid rowZoom = f.view->CellGrid();
@@ -513,7 +513,7 @@ void TestMonthViewInteraction::zoomAndDoubleClickRestore()
     // a double click on a column border brings the stored column rates back
     const QPoint border(zoomed.x[2], rowZoom.y[5] + 30);
     hover(*f.view, border);
-    QCOMPARE(f.view->SizingState(), 3);
+    QCOMPARE(f.view->SizingState(), TSizingState::HoverColumn);
     doubleClick(*f.view, border);
     QCOMPARE(f.view->ColRates(), (QList<int>{2, 3, 3, 3, 3, 3, 2}));
     QVERIFY(f.view->RowRates() != QList<int>(6, 1));
@@ -521,7 +521,7 @@ void TestMonthViewInteraction::zoomAndDoubleClickRestore()
     const Grid now = f.view->CellGrid();
     const QPoint crossing(now.x[2], now.y[5]);
     hover(*f.view, crossing);
-    QCOMPARE(f.view->SizingState(), 1);
+    QCOMPARE(f.view->SizingState(), TSizingState::HoverCrossing);
     doubleClick(*f.view, crossing);
     QCOMPARE(f.view->RowRates(), QList<int>(6, 1));
 }

@@ -132,8 +132,8 @@ private slots:
             QCOMPARE(f.control->Skeds(i)->FocusRow(), 9);
         }
         QVERIFY(!item->Selected());
-        QCOMPARE(f.control->Skeds(0)->EditGuard(), 1);
-        QCOMPARE(f.control->Skeds(1)->EditGuard(), 1);
+        QCOMPARE(f.control->Skeds(0)->EditGuard(), sked::TEditGuard::FocusClick);
+        QCOMPARE(f.control->Skeds(1)->EditGuard(), sked::TEditGuard::FocusClick);
     }
 
     void hideSelectionGoesToActiveColumnOnly()

@@ -198,7 +198,7 @@ private slots:
         QTest::keyClick(f.sked, Qt::Key_F2);
         QVERIFY(!f.sked->isEditing());
         QTest::mouseMove(f.vp(), item->TopGrip().center());
-        QCOMPARE(f.sked->GripState(), 0);
+        QCOMPARE(f.sked->GripState(), sked::TGripState::None);
     }
 
     void secondClickOnSelectedItemEditsAfterDelay()
@@ -310,7 +310,7 @@ private slots:
         QVERIFY(!f.sked->isEditing());
         QCOMPARE(f.edits, 1);
         QCOMPARE(f.sked->Items().Items(0)->Text(), QStringLiteral("typed"));
-        QCOMPARE(f.sked->EditGuard(), 2); // the next click on the item only focuses
+        QCOMPARE(f.sked->EditGuard(), sked::TEditGuard::Away); // the next click on the item only focuses
     }
 
     void enterConfirmingConversionDoesNotCommit()
@@ -424,19 +424,19 @@ private slots:
         };
         const QPoint grip = item->BottomGrip().center();
         QTest::mouseMove(f.vp(), grip);
-        QCOMPARE(f.sked->GripState(), 1);
+        QCOMPARE(f.sked->GripState(), sked::TGripState::Hover);
         QVERIFY(!f.sked->GripIsTop());
         QTest::mousePress(f.vp(), Qt::LeftButton, {}, grip);
-        QCOMPARE(f.sked->GripState(), 2);
+        QCOMPARE(f.sked->GripState(), sked::TGripState::Pressed);
         const QPoint target = skedtest::rowPoint(*f.sked, f.sked->Lines().Items(16)->RowStarts.first());
         QTest::mouseMove(f.vp(), target);
-        QCOMPARE(f.sked->GripState(), 3);
+        QCOMPARE(f.sked->GripState(), sked::TGripState::Moving);
         QCOMPARE(f.sked->Row(f.sked->DropRow()).Line, 16);
         QTest::mouseRelease(f.vp(), Qt::LeftButton, {}, target);
         QCOMPARE(item->StartLine(), 16);
         QCOMPARE(item->EndLine(), 18);
         QCOMPARE(drops, 1);
-        QCOMPARE(f.sked->GripState(), 0);
+        QCOMPARE(f.sked->GripState(), sked::TGripState::None);
         QCOMPARE(f.sked->DropRow(), -1);
         QCOMPARE(f.sked->SelectedItem(), item);
     }
@@ -488,7 +488,7 @@ private slots:
         QTest::mouseMove(f.vp(), target);
         QVERIFY(f.sked->DropRow() >= 0);
         QTest::keyClick(f.sked, Qt::Key_Escape);
-        QCOMPARE(f.sked->GripState(), 0);
+        QCOMPARE(f.sked->GripState(), sked::TGripState::None);
         QCOMPARE(f.sked->DropRow(), -1);
         QTest::mouseRelease(f.vp(), Qt::LeftButton, {}, target);
         QCOMPARE(item->StartLine(), 4);
@@ -502,10 +502,10 @@ private slots:
         QVERIFY(f.show());
         item->setSelected(true);
         QTest::mouseMove(f.vp(), item->TopGrip().center());
-        QCOMPARE(f.sked->GripState(), 1);
+        QCOMPARE(f.sked->GripState(), sked::TGripState::Hover);
         QCOMPARE(f.sked->viewport()->cursor().shape(), Qt::SizeVerCursor);
         QTest::mouseMove(f.vp(), item->TopGrip().bottomRight() + QPoint(20, 20));
-        QCOMPARE(f.sked->GripState(), 0);
+        QCOMPARE(f.sked->GripState(), sked::TGripState::None);
         QCOMPARE(f.sked->viewport()->cursor().shape(), Qt::ArrowCursor);
     }
 

@@ -104,15 +104,15 @@ private slots:
         item->setSelected(true);
         const QPoint grip = item->BottomGrip().center();
         QTest::mouseMove(monday->viewport(), grip);
-        QCOMPARE(monday->GripState(), 1);
+        QCOMPARE(monday->GripState(), sked::TGripState::Hover);
         QTest::mousePress(monday->viewport(), Qt::LeftButton, {}, grip);
         QTest::mouseMove(monday->viewport(),
                          skedtest::rowPoint(*monday, monday->Lines().Items(25)->RowStarts.first()));
-        QCOMPARE(monday->GripState(), 3);
+        QCOMPARE(monday->GripState(), sked::TGripState::Moving);
         QApplication::processEvents();
         skedtest::saveShot(control, QStringLiteral("sked-handle-drag"));
         QTest::keyClick(monday, Qt::Key_Escape);
-        QCOMPARE(monday->GripState(), 0);
+        QCOMPARE(monday->GripState(), sked::TGripState::None);
     }
 
     void singleColumnFocusFrame()

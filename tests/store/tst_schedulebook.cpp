@@ -113,7 +113,8 @@ void TestScheduleBook::init()
 
 void TestScheduleBook::readsDaysLinesAndDates()
 {
-    writeFile(kDay, {formatSkedLine(rec(kDay, 20, 2, "b", "B")), badLine(), formatSkedLine(rec(kDay, 18, 1, "a"))});
+    writeFile(kDay,
+              {formatSkedLine(rec(kDay, 20, 2, "b", "B")), badLine(), formatSkedLine(rec(kDay, 18, 1, "a"))});
     writeFile(kOther, {formatSkedLine(rec(kOther, 1, 3, "c"))});
     writeFile(QDate(2003, 4, 1), {formatSkedLine(rec(QDate(2003, 4, 1), 1, 4, "d"))});
 
@@ -142,9 +143,8 @@ void TestScheduleBook::saveDayKeepsHiddenAndBadLinesThenUpdatesAlarms()
     const TSkedRec moved = rec(kDay, 16, 5, "new");
     const QList<TAlarmUpdate> alarms{{moved, amStoredAgain}};
     QVERIFY(m_book->saveDay(kDay, {rec(kDay, 16, 5, "new"), rec(kDay, 10, 6, "x", "A")}, "A", alarms).ok());
-    QCOMPARE(fileLines(kDay),
-             QStringList({formatSkedLine(rec(kDay, 10, 6, "x", "A")), formatSkedLine(rec(kDay, 16, 5, "new")),
-                          hidden, badLine()}));
+    QCOMPARE(fileLines(kDay), QStringList({formatSkedLine(rec(kDay, 10, 6, "x", "A")),
+                                           formatSkedLine(rec(kDay, 16, 5, "new")), hidden, badLine()}));
     QCOMPARE(m_sink->updates, alarms);
 
     QVERIFY(m_book->saveDay(kDay, {}, "B").ok());
@@ -167,8 +167,8 @@ void TestScheduleBook::addAppendsWithModeNew()
 
 void TestScheduleBook::replaceInOneDayIsOneWrite()
 {
-    writeFile(kDay, {formatSkedLine(rec(kDay, 1, 7, "a")), badLine(), formatSkedLine(rec(kDay, 2, 7, "again")),
-                     formatSkedLine(rec(kDay, 3, 8, "b"))});
+    writeFile(kDay, {formatSkedLine(rec(kDay, 1, 7, "a")), badLine(),
+                     formatSkedLine(rec(kDay, 2, 7, "again")), formatSkedLine(rec(kDay, 3, 8, "b"))});
     WriteSpy spy;
     const TSkedRec edited = rec(kDay, 5, 7, "edited");
     const BookResult r = m_book->replace(kDay, 7, edited);
@@ -276,15 +276,21 @@ void TestScheduleBook::rewriteLinesForWholeFilePasses()
     WriteSpy spy;
     QVERIFY(m_book->rewriteLines(kDay, [](QStringList&) { return false; }).ok());
     QCOMPARE(spy.writes.value("20030305.dat"), 0);
-    QVERIFY(m_book->rewriteLines(kDay, [](QStringList& lines) {
-                       lines[2] = "c";
-                       return true;
-                   }).ok());
+    QVERIFY(m_book
+                ->rewriteLines(kDay,
+                               [](QStringList& lines) {
+                                   lines[2] = "c";
+                                   return true;
+                               })
+                .ok());
     QCOMPARE(fileLines(kDay), QStringList({"a", "", "c"}));
-    QVERIFY(m_book->rewriteLines(kDay, [](QStringList& lines) {
-                       lines = {""};
-                       return true;
-                   }).ok());
+    QVERIFY(m_book
+                ->rewriteLines(kDay,
+                               [](QStringList& lines) {
+                                   lines = {""};
+                                   return true;
+                               })
+                .ok());
     QVERIFY(!QFile::exists(dayFilePath(folder(), kDay)));
 }
 
@@ -297,14 +303,16 @@ void TestScheduleBook::failedWriteLeavesFileAndAlarms_data()
     }) << "20030305.dat";
     QTest::newRow("add") << Operation([](ScheduleBook& b) { return b.add(rec(kDay, 5, 9, "x")); })
                          << "20030305.dat";
-    QTest::newRow("replace one day")
-        << Operation([](ScheduleBook& b) { return b.replace(kDay, 7, rec(kDay, 5, 7, "x")); }) << "20030305.dat";
-    QTest::newRow("replace new day")
-        << Operation([](ScheduleBook& b) { return b.replace(kDay, 7, rec(kOther, 5, 7, "x")); })
-        << "20030306.dat";
+    QTest::newRow("replace one day") << Operation([](ScheduleBook& b) {
+        return b.replace(kDay, 7, rec(kDay, 5, 7, "x"));
+    }) << "20030305.dat";
+    QTest::newRow("replace new day") << Operation([](ScheduleBook& b) {
+        return b.replace(kDay, 7, rec(kOther, 5, 7, "x"));
+    }) << "20030306.dat";
     QTest::newRow("remove") << Operation([](ScheduleBook& b) { return b.remove(kDay, 8); }) << "20030305.dat";
-    QTest::newRow("move") << Operation([](ScheduleBook& b) { return b.move(kDay, 7, rec(kOther, 2, 7, "a")); })
-                          << "20030306.dat";
+    QTest::newRow("move") << Operation([](ScheduleBook& b) {
+        return b.move(kDay, 7, rec(kOther, 2, 7, "a"));
+    }) << "20030306.dat";
     QTest::newRow("copy") << Operation([](ScheduleBook& b) { return b.copy(rec(kDay, 2, 7, "a")); })
                           << "20030305.dat";
     QTest::newRow("rewriteFields") << Operation([](ScheduleBook& b) {
@@ -350,7 +358,8 @@ void TestScheduleBook::unreadableDayIsNeverOverwritten()
 
 void TestScheduleBook::failingSinkIsReported()
 {
-    m_sink->answer = BookResult::failed("/x/alarm.nox", "ファイル「/x/alarm.nox」に書き込めません: 読み取り専用");
+    m_sink->answer =
+        BookResult::failed("/x/alarm.nox", "ファイル「/x/alarm.nox」に書き込めません: 読み取り専用");
     const BookResult r = m_book->add(rec(kDay, 1, 7, "a"));
     QCOMPARE(r.status, BookStatus::Failed);
     QCOMPARE(r.file, QStringLiteral("/x/alarm.nox"));
@@ -372,7 +381,7 @@ void TestScheduleBook::newIdIsUniqueWithinOneMillisecond()
     QDate date(2031, 5, 6);
     m_book->setClock([&] { return QDateTime(date, time); });
     QCOMPARE(m_book->newId(), 143005123);
-    QCOMPARE(m_book->newId(), 143005124); // the same millisecond
+    QCOMPARE(m_book->newId(), 143005124);  // the same millisecond
     ScheduleBook other(folder(), nullptr); // the whole process shares the memory
     other.setClock([&] { return QDateTime(date, time); });
     QCOMPARE(other.newId(), 143005125);

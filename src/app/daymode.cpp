@@ -1,0 +1,669 @@
+#include "app/daymode.h"
+
+#include <QPainter>
+
+#include "app/mainform.h"
+#include "app/memopanes.h"
+#include "app/statuspanels.h"
+#include "core/datetime.h"
+#include "monthview/monthview.h"
+#include "sked/skedcontrol.h"
+#include "store/daykind.h"
+#include "store/schedulebook.h"
+#include "widgets/noxmemo.h"
+
+namespace nox
+{
+
+namespace
+{
+constexpr int kMaxColumns = 7;
+
+TSkedRec* recordOf(sked::TSkedItem* item)
+{
+    return item ? std::any_cast<TSkedRec>(&item->Data) : nullptr;
+}
+
+// The first plain row of `line` in the column (a row of an item block as a
+// fallback), -1 when the line has no row.
+int rowOfLine(const sked::TSked* column, int line)
+{
+    const QList<sked::TSkedRow>& rows = column->Rows();
+    int fallback = -1;
+    for (int r = 0; r < rows.size(); ++r) {
+        if (rows.at(r).Line == line) {
+            if (rows.at(r).Item < 0) {
+                return r;
+            }
+            if (fallback < 0) {
+                fallback = r;
+            }
+        }
+    }
+    return fallback;
+}
+
+sked::TSkedItem* itemWithId(sked::TSked* column, qint32 id)
+{
+    for (int i = 0; column && i < column->Items().Count(); ++i) {
+        if (column->Items().Items(i)->ID == id) {
+            return column->Items().Items(i);
+        }
+    }
+    return nullptr;
+}
+
+std::optional<qint32> selectedId(const sked::TSked* column)
+{
+    const sked::TSkedItem* item = column ? column->SelectedItem() : nullptr;
+    return item ? std::optional<qint32>(item->ID) : std::nullopt;
+}
+} // namespace
+
+TDayMode::TDayMode(TNoxMainForm& form) : m_form(form), m_sked(form.skedControl()), m_leftDate(form.today())
+{
+    connectView();
+}
+
+QWidget* TDayMode::view() const
+{
+    return m_sked;
+}
+
+TMainViewMode::Look TDayMode::look() const
+{
+    return Look{
+        QStringLiteral("前の日"),           QStringLiteral("次の日"), QStringLiteral("表示日数を増やす"),
+        QStringLiteral("表示日数を減らす"), QStringLiteral("月"),     false};
+}
+
+// --- life ------------------------------------------------------------------------
+
+// The column of today when it is shown, else column 0, takes the focus.
+void TDayMode::start(const QDate& date)
+{
+    m_active = true;
+    showDays(date);
+    const qint64 today = m_leftDate.daysTo(m_form.today());
+    focusColumn(today >= 0 && today < m_sked->SkedCount() ? int(today) : 0);
+    showStatus();
+}
+
+TMainViewMode::Handover TDayMode::leave()
+{
+    saveMemoRow();
+    const int column = qMax(0, focusedColumn());
+    const Handover handover{m_leftDate.addDays(column), selectedId(m_sked->Skeds(column))};
+    m_active = false;
+    return handover;
+}
+
+void TDayMode::enter(const Handover& from)
+{
+    m_active = true;
+    showDays(m_leftDate);
+    if (from.date.isValid()) {
+        goToDate(from.date, from.id, false);
+    } else if (focusedColumn() < 0) {
+        focusColumn(0);
+    }
+}
+
+void TDayMode::saveMemos()
+{
+    saveMemoRow();
+}
+
+// --- filling and writing back --------------------------------------------------------
+
+void TDayMode::showDays(const QDate& from)
+{
+    saveMemoRow();
+    m_filling = true;
+    m_sked->BeginUpdate();
+    preparePanes();
+    TMemoPanes& panes = m_form.memoPanes();
+    BookResult failure;
+    for (int i = 0; i < m_sked->SkedCount(); ++i) {
+        const QDate date = from.addDays(i);
+        panes.loadMemo(i, date);
+        BookResult loaded = loadDay(i, date);
+        if (failure.ok()) {
+            failure = std::move(loaded);
+        }
+        m_sked->Skeds(i)->View().TopBar().setCaption(formatDateTime(m_form.settings().dateFormat, date));
+    }
+    m_sked->EndUpdate();
+    m_filling = false;
+    m_leftDate = from;
+    colorColumns();
+    updateNowMarker();
+    m_form.UpdateBanner();
+    m_form.ReportFailure(failure);
+}
+
+// The records go with the items they belong to: clearing the column frees
+// them. Returns the failure of reading the day file (the column is then empty).
+BookResult TDayMode::loadDay(int column, const QDate& date)
+{
+    sked::TSked* sked = m_sked->Skeds(column);
+    if (!sked) {
+        return BookResult{};
+    }
+    const BookDay day = m_form.book().day(date, m_form.categoryFilter());
+    sked::TSkedItems& items = sked->Items();
+    items.BeginUpdate();
+    items.Clear();
+    for (const TSkedRec& rec : day.records) {
+        auto* item = new sked::TSkedItem(&items);
+        recToItem(rec, item);
+        items.Add(item);
+    }
+    items.EndUpdate();
+    return day.result;
+}
+
+void TDayMode::recToItem(const TSkedRec& rec, sked::TSkedItem* item) const
+{
+    item->setStartLine(qBound(0, rec.StartTime, kSlotCount - 1));
+    item->setEndLine(qBound(item->StartLine(), rec.EndTime, kSlotCount - 1));
+    item->setText(unescapeSkedText(rec.Text));
+    item->Memo = unescapeSkedText(rec.Memo);
+    item->Font().setColor(rec.TextColor);
+    item->Font().setStyle(rec.FontStyle & (fsBold | fsItalic | fsUnderline | fsStrikeOut));
+    item->setLineColor(rec.LineColor);
+    item->setImageIndex(rec.ImageIndex);
+    item->ID = rec.ID;
+    item->Category = rec.Category;
+    item->Data = rec;
+}
+
+void TDayMode::fill()
+{
+    const int column = focusedColumn();
+    sked::TSked* sked = m_sked->Skeds(column);
+    const std::optional<qint32> id = selectedId(sked);
+    const int line = sked ? sked->LineIndex() : -1;
+    showDays(m_leftDate);
+    if (column >= 0) {
+        focusColumn(column, line);
+        if (id) {
+            goToDate(m_leftDate.addDays(column), id, false);
+        }
+    }
+    showStatus();
+}
+
+bool TDayMode::saveDay(const QDate& date)
+{
+    const qint64 column = m_leftDate.daysTo(date);
+    return column >= 0 && column < m_sked->SkedCount() && saveColumn(int(column));
+}
+
+bool TDayMode::saveColumn(int column, const QList<TAlarmUpdate>& alarms)
+{
+    sked::TSked* sked = m_sked->Skeds(column);
+    if (!sked) {
+        return false;
+    }
+    QList<TSkedRec> records;
+    for (int i = 0; i < sked->Items().Count(); ++i) {
+        if (const TSkedRec* rec = recordOf(sked->Items().Items(i))) {
+            records << *rec;
+        }
+    }
+    const BookResult saved =
+        m_form.book().saveDay(m_leftDate.addDays(column), records, m_form.categoryFilter(), alarms);
+    if (!saved.ok()) {
+        m_form.ReportFailure(saved);
+    }
+    return saved.ok();
+}
+
+void TDayMode::afterEdit(const TSkedRec& rec, sked::TSkedItem* oldItem)
+{
+    const QString filter = m_form.categoryFilter();
+    const bool passes = filter.isEmpty() || rec.Category.isEmpty() || rec.Category == filter;
+    if (oldItem) {
+        const TSkedRec* oldRec = recordOf(oldItem);
+        if (oldRec && oldRec->date() == rec.date() && passes) {
+            recToItem(rec, oldItem);
+            if (auto* column = static_cast<sked::TSked*>(oldItem->Sked())) {
+                column->SelectItem(oldItem);
+            }
+            showStatus();
+            return;
+        }
+        sked::TSkedItems* owner = oldItem->Owner();
+        owner->Delete(owner->IndexOf(oldItem));
+    }
+    const qint64 column = m_leftDate.daysTo(rec.date());
+    if (column < 0 || column >= m_sked->SkedCount() || !passes) {
+        showStatus();
+        return;
+    }
+    sked::TSked* sked = m_sked->Skeds(int(column));
+    auto* item = new sked::TSkedItem(&sked->Items());
+    recToItem(rec, item);
+    sked->Items().Add(item);
+    focusColumn(int(column));
+    sked->SelectItem(item);
+    showStatus();
+}
+
+void TDayMode::colorColumns()
+{
+    const sked::TView& master = m_sked->View();
+    const TDayKindColors& colors = m_form.dayKindColors();
+    m_dayNames.resize(m_sked->SkedCount());
+    m_dayKinds.resize(m_sked->SkedCount());
+    for (int i = 0; i < m_sked->SkedCount(); ++i) {
+        sked::TView& view = m_sked->Skeds(i)->View();
+        const DayNameAndKind day = dayNameAndKind(m_leftDate.addDays(i), m_form.holidays());
+        m_dayNames[i] = day.name;
+        m_dayKinds[i] = day.kind;
+        const bool focused = i == focusedColumn();
+        view.TopBar().setColor(focused ? master.FocusStyle().Color() : master.TopBar().Color());
+        view.TopBar().Font().setColor(focused ? master.FocusStyle().Font().Color()
+                                              : master.TopBar().Font().Color());
+        TColor bk = master.LeftBar().Color();
+        TColor fg = master.LeftBar().Font().Color();
+        if (day.kind == dkHoliday) {
+            bk = colors.HolidayBKColor;
+            fg = colors.HolidayFGColor;
+        } else if (day.kind == dkSunday) {
+            bk = colors.SundayBKColor;
+            fg = colors.SundayFGColor;
+        } else if (day.kind == dkSaturday) {
+            bk = colors.SaturdayBKColor;
+            fg = colors.SaturdayFGColor;
+        }
+        view.LeftBar().setColor(bk);
+        view.LeftBar().Font().setColor(fg);
+    }
+}
+
+// --- navigation ----------------------------------------------------------------------
+
+int TDayMode::focusedColumn() const
+{
+    return m_sked->ActiveIndex();
+}
+
+void TDayMode::focusColumn(int column, int line)
+{
+    sked::TSked* sked = m_sked->Skeds(column);
+    if (!sked) {
+        return;
+    }
+    m_sked->setActiveIndex(column);
+    if (m_form.isVisible()) {
+        sked->setFocus(Qt::OtherFocusReason);
+        m_sked->setActiveIndex(column);
+    }
+    if (line >= 0) {
+        const int row = rowOfLine(sked, line);
+        if (row >= 0) {
+            sked->setRowIndex(row);
+        }
+    }
+}
+
+// Moves the view by one day; the focus follows its date where it can.
+void TDayMode::moveDays(int delta)
+{
+    const int last = m_sked->SkedCount() - 1;
+    int a = focusedColumn();
+    if (a < 0) {
+        a = delta < 0 ? last : 0;
+        focusColumn(a);
+    }
+    sked::TSked* column = m_sked->Skeds(a);
+    const int line = column->LineIndex();
+    const std::optional<qint32> id = selectedId(column);
+    const bool memoFocus = m_form.memoPanes().hasFocus();
+    showDays(m_leftDate.addDays(delta));
+    const bool edge = delta < 0 ? a == last : a == 0;
+    if (edge) {
+        focusColumn(a, line);
+        return;
+    }
+    const int target = a - delta;
+    focusColumn(target, line);
+    if (id) {
+        if (sked::TSkedItem* again = itemWithId(m_sked->Skeds(target), *id)) {
+            m_sked->Skeds(target)->SelectItem(again);
+        }
+    }
+    if (memoFocus && m_form.memoPanes().pane(target)) {
+        m_form.memoPanes().pane(target)->setFocus();
+    }
+}
+
+// Goes to `date` and keeps the column that had the focus.
+void TDayMode::goKeepingColumn(const QDate& date)
+{
+    const int a = focusedColumn();
+    goToDate(date, std::nullopt, false);
+    if (a >= 0) {
+        focusColumn(a);
+    }
+}
+
+void TDayMode::step(Step step)
+{
+    const int count = m_sked->SkedCount();
+    switch (step) {
+    case Step::PrevDay:
+        moveDays(-1);
+        break;
+    case Step::NextDay:
+        moveDays(1);
+        break;
+    case Step::PrevWeek:
+        goKeepingColumn(m_leftDate.addDays(-7));
+        break;
+    case Step::NextWeek:
+        goKeepingColumn(m_leftDate.addDays(count + 6));
+        break;
+    case Step::PrevMonth:
+        goKeepingColumn(m_leftDate.addMonths(-1).addDays(count - 1));
+        break;
+    case Step::NextMonth:
+        goKeepingColumn(m_leftDate.addMonths(1).addDays(count - 1));
+        break;
+    }
+}
+
+bool TDayMode::goToDate(const QDate& date, std::optional<qint32> id, bool refresh)
+{
+    const int count = m_sked->SkedCount();
+    if (date < m_leftDate || date > m_leftDate.addDays(count - 1)) {
+        if (focusedColumn() < 0) {
+            m_sked->setActiveIndex(0);
+        }
+        showDays(date.addDays(-qMax(0, focusedColumn())));
+    } else if (refresh) {
+        showDays(m_leftDate);
+    }
+    const int column = int(m_leftDate.daysTo(date));
+    sked::TSked* sked = m_sked->Skeds(column);
+    m_sked->setActiveIndex(column);
+    bool found = false;
+    if (id) {
+        if (sked::TSkedItem* item = itemWithId(sked, *id)) {
+            sked->SelectItem(item);
+            found = true;
+        }
+    }
+    if (found || sked->FocusRow() >= 0) {
+        sked->MakeFocusVisible();
+    }
+    if (m_form.isVisible()) {
+        sked->setFocus(Qt::OtherFocusReason);
+    }
+    showStatus();
+    return found;
+}
+
+void TDayMode::increase()
+{
+    m_form.ChangeSkedCount(1);
+}
+
+void TDayMode::decrease()
+{
+    m_form.ChangeSkedCount(-1);
+}
+
+void TDayMode::setColumnCount(int count)
+{
+    count = qBound(1, count, kMaxColumns);
+    if (count == m_sked->SkedCount()) {
+        return;
+    }
+    const int active = focusedColumn();
+    saveMemoRow();
+    m_sked->setSkedCount(count);
+    if (m_form.isStarted()) {
+        showDays(m_leftDate);
+        if (active >= count) {
+            focusColumn(count - 1);
+        }
+    }
+}
+
+// Ctrl+U / Ctrl+L / Ctrl+1..7, without Shift or Alt. Ctrl+L and a digit
+// that lowers the count swallow the key.
+bool TDayMode::shortcut(int key, Qt::KeyboardModifiers mods)
+{
+    if (!(mods & Qt::ControlModifier) || (mods & Qt::ShiftModifier) || (mods & Qt::AltModifier)) {
+        return false;
+    }
+    if (key == Qt::Key_U) {
+        m_form.ChangeSkedCount(1);
+        return false;
+    }
+    if (key == Qt::Key_L) {
+        m_form.ChangeSkedCount(-1);
+        return true;
+    }
+    if (key >= Qt::Key_1 && key <= Qt::Key_7) {
+        const int count = key - Qt::Key_0;
+        const bool lowers = count < m_sked->SkedCount();
+        setColumnCount(count);
+        m_form.UpdateBanner();
+        return lowers;
+    }
+    return false;
+}
+
+QDate TDayMode::currentDate() const
+{
+    return m_leftDate.addDays(qMax(0, focusedColumn()));
+}
+
+std::optional<TSkedRec> TDayMode::selectedRecord() const
+{
+    const sked::TSked* column = m_sked->Skeds(focusedColumn());
+    const TSkedRec* rec = column ? recordOf(column->SelectedItem()) : nullptr;
+    return rec ? std::optional<TSkedRec>(*rec) : std::nullopt;
+}
+
+// --- memo panes, status and banner ---------------------------------------------------------
+
+void TDayMode::saveMemoRow()
+{
+    TMemoPanes& panes = m_form.memoPanes();
+    for (int i = 0; i < panes.count(); ++i) {
+        panes.save(i, m_leftDate.addDays(i));
+    }
+}
+
+// One pane per column, without a caption bar, in the day view's colours.
+void TDayMode::preparePanes()
+{
+    const monthview::TView* month = m_form.monthView()->View();
+    TMemoPanes::Style style;
+    style.count = m_sked->SkedCount();
+    style.barColor = month->TopBar().Color();
+    style.barTextColor = month->TopBar().Font().Color();
+    style.color = m_sked->Color();
+    style.fontColor = m_form.viewFontColor();
+    style.font = m_sked->font();
+    m_form.memoPanes().prepare(style);
+    layoutPanes();
+}
+
+// Each pane exactly under its column; the last one takes the rest.
+void TDayMode::layoutPanes()
+{
+    TMemoPanes& panes = m_form.memoPanes();
+    QWidget* area = panes.area();
+    for (int i = 0; i < panes.count(); ++i) {
+        QWidget* column = m_sked->Skeds(i);
+        if (!column) {
+            continue;
+        }
+        const int x = column->mapTo(&m_form, QPoint(0, 0)).x() - area->mapTo(&m_form, QPoint(0, 0)).x();
+        const int width = i + 1 == panes.count() ? area->width() - x : column->width();
+        panes.pane(i)->setGeometry(x, 0, width, area->height());
+    }
+}
+
+// The pane's column becomes the active one, on its focused line (or, when
+// there is none, its current line).
+void TDayMode::paneFocused(int index)
+{
+    sked::TSked* column = m_sked->Skeds(index);
+    if (!column) {
+        return;
+    }
+    m_sked->setActiveIndex(index);
+    if (column->FocusRow() < 0 || column->FocusRow() >= column->RowCount()) {
+        const int row = rowOfLine(column, qMax(0, column->LineIndex()));
+        if (row >= 0) {
+            column->SelectRow(row, true);
+        }
+    }
+    showStatus();
+}
+
+// The colour and font of the first day column.
+TMainViewMode::PaneLook TDayMode::paneLook() const
+{
+    const sked::TSked* first = m_sked->Skeds(0);
+    return PaneLook{first ? first->Color() : m_sked->Color(), m_form.viewFontColor(),
+                    first ? first->font() : m_sked->font()};
+}
+
+// Panel 1: the focused column's day and number of schedules; panel 2: the
+// selected schedule's span and memo.
+void TDayMode::showStatus()
+{
+    if (!m_active || !m_form.isStarted()) {
+        return;
+    }
+    const int column = focusedColumn();
+    sked::TSked* sked = m_sked->Skeds(column);
+    if (!sked || column >= m_dayNames.size()) {
+        return;
+    }
+    TStatusPanels* status = m_form.statusPanels();
+    status->setDayPanel(m_dayNames.at(column) + QStringLiteral(" (") +
+                            QString::number(sked->Items().Count()) + QStringLiteral(")"),
+                        m_dayKinds.at(column));
+    const sked::TSkedItem* item = sked->SelectedItem();
+    if (item) {
+        status->setSchedulePanel(scheduleSpanText(item->StartLine(), item->EndLine(), item->Memo),
+                                 item->Font().Color(), item->Font().Style());
+    } else {
+        status->setSchedulePanel(QString());
+    }
+}
+
+QString TDayMode::periodText() const
+{
+    const QString pattern = QStringLiteral("yyyy\"年\"mm\"月\"dd\"日\"");
+    return formatDateTime(pattern, m_leftDate) + QStringLiteral("～") +
+           formatDateTime(pattern, m_leftDate.addDays(m_sked->SkedCount() - 1));
+}
+
+void TDayMode::tick(const QDateTime&)
+{
+    updateNowMarker();
+}
+
+void TDayMode::updateNowMarker()
+{
+    const QDateTime t = m_form.now();
+    const int slot = t.time().hour() * 2 + (t.time().minute() >= 30 ? 1 : 0);
+    const qint64 offset = m_leftDate.daysTo(t.date());
+    const int column = (m_active && offset >= 0 && offset < m_sked->SkedCount()) ? int(offset) : -1;
+    if (slot == m_nowSlot && column == m_nowColumn) {
+        return;
+    }
+    if (sked::TSked* old = m_sked->Skeds(m_nowColumn)) {
+        old->View().LeftBar().setHighlightLine(-1);
+    }
+    if (sked::TSked* sked = m_sked->Skeds(column)) {
+        sked->View().LeftBar().setHighlightLine(slot);
+    }
+    m_nowSlot = slot;
+    m_nowColumn = column;
+}
+
+// The memo mark of an entry: a small box in the gutter between the time bar
+// and the text, so that no letter is covered.
+void TDayMode::drawMemoMark(sked::TSked* sked, sked::TSkedItem* item, const QRect& rect)
+{
+    QPainter* p = sked->BufferCanvas();
+    if (!p || item->Memo.isEmpty()) {
+        return;
+    }
+    const QRect mark(rect.left() - 4, rect.top() + 2, 5, qMax(3, sked->RowHeight() - 3));
+    p->save();
+    p->setPen(toQColor(sked->View().LineColor(), sked->palette()));
+    p->setBrush(toQColor(m_form.dayKindColors().MemoMarkColor, sked->palette()));
+    p->drawRect(mark.adjusted(0, 0, -1, -1));
+    p->restore();
+}
+
+// --- view events ---------------------------------------------------------------------
+
+void TDayMode::connectView()
+{
+    m_sked->OnChange = [this](QObject*) {
+        if (!m_filling) {
+            colorColumns();
+            showStatus();
+        }
+    };
+    m_sked->OnSkedSelectItem = [this](QObject*, sked::TSked*, sked::TLineItem*, sked::TSkedItem*) {
+        showStatus();
+    };
+    m_sked->OnSkedDrawItem = [this](QObject*, sked::TSked* sked, sked::TSkedItem* item, const QRect& rect) {
+        drawMemoMark(sked, item, rect);
+    };
+    m_sked->OnSkedDblClick = [this](QObject*, sked::TSked*) {
+        if (m_form.OnAddSchedule) {
+            m_form.OnAddSchedule(&m_form);
+        }
+    };
+    // The text typed in place and a range changed by a handle drag are
+    // written to the day file at once.
+    m_sked->OnSkedEdited = [this](QObject*, sked::TSked*, sked::TSkedItem* item, QString& text) {
+        if (TSkedRec* rec = recordOf(item)) {
+            rec->Text = escapeSkedText(text);
+            text = unescapeSkedText(rec->Text);
+            saveColumn(int(m_leftDate.daysTo(rec->date())));
+        }
+    };
+    m_sked->OnSkedLineDrop = [this](QObject*, sked::TSked*, sked::TSkedItem* item) {
+        if (TSkedRec* rec = recordOf(item)) {
+            rec->StartTime = item->StartLine();
+            rec->EndTime = item->EndLine();
+            saveColumn(int(m_leftDate.daysTo(rec->date())), {TAlarmUpdate{*rec, amStoredAgain}});
+            showStatus();
+        }
+    };
+    m_sked->OnSkedKeyDown = [this](QObject*, sked::TSked* sked, int& key, Qt::KeyboardModifiers) {
+        const int index = m_sked->ActiveIndex();
+        const int last = m_sked->SkedCount() - 1;
+        if ((key == Qt::Key_Left && index == 0) || (key == Qt::Key_Right && index == last)) {
+            const int line = sked->LineIndex();
+            showDays(m_leftDate.addDays(key == Qt::Key_Left ? -1 : 1));
+            focusColumn(index, line);
+            showStatus();
+            key = 0;
+        }
+    };
+    m_sked->OnMouseWheel = [this](QObject*, Qt::KeyboardModifiers, int delta, QPoint, bool& handled) {
+        if (delta != 0) {
+            m_sked->setTopRow(m_sked->TopRow() + (delta > 0 ? -1 : 1));
+        }
+        handled = true;
+    };
+}
+
+} // namespace nox

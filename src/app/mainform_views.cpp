@@ -1,0 +1,220 @@
+// TNoxMainForm: what the window hands to the mode in front (navigation,
+// filling and writing back, go-to-date) and the switch between the modes.
+#include <QApplication>
+#include <QMessageBox>
+
+#include "app/clockpanel.h"
+#include "app/datebanner.h"
+#include "app/daymode.h"
+#include "app/mainform.h"
+#include "app/memopanes.h"
+#include "app/monthmode.h"
+#include "dialogs/gotodate.h"
+#include "sked/skedcontrol.h"
+
+namespace nox
+{
+
+namespace
+{
+constexpr int kMaxColumns = 7;
+} // namespace
+
+TNoxMainForm::TViewMode TNoxMainForm::viewMode() const
+{
+    return m_mode->id();
+}
+
+QDate TNoxMainForm::leftDate() const
+{
+    return m_dayMode->leftDate();
+}
+
+int TNoxMainForm::skedCount() const
+{
+    return m_sked->SkedCount();
+}
+
+int TNoxMainForm::memoPaneCount() const
+{
+    return m_memoPanes->count();
+}
+
+TNoxMemo* TNoxMainForm::memoPane(int index) const
+{
+    return m_memoPanes->pane(index);
+}
+
+void TNoxMainForm::ReportFailure(const BookResult& result)
+{
+    if (result.ok()) {
+        return;
+    }
+    if (m_options.showFailure) {
+        m_options.showFailure(result.message);
+        return;
+    }
+    QMessageBox box(QMessageBox::Critical, QApplication::applicationName(), result.message, QMessageBox::Ok,
+                    this);
+    box.exec();
+}
+
+// --- navigation ------------------------------------------------------------------
+
+void TNoxMainForm::ShowDays(const QDate& from)
+{
+    m_dayMode->showDays(from);
+}
+
+void TNoxMainForm::SetSkedCount(int count)
+{
+    m_mode->setColumnCount(count);
+}
+
+void TNoxMainForm::ChangeSkedCount(int delta)
+{
+    const int count = skedCount() + delta;
+    if (count >= 1 && count <= kMaxColumns) {
+        SetSkedCount(count);
+    }
+    UpdateBanner();
+}
+
+bool TNoxMainForm::GoToDate(const QDate& date, std::optional<qint32> id, bool refresh)
+{
+    return m_mode->goToDate(date, id, refresh);
+}
+
+void TNoxMainForm::PrevDayClick()
+{
+    m_mode->step(TMainViewMode::Step::PrevDay);
+}
+
+void TNoxMainForm::NextDayClick()
+{
+    m_mode->step(TMainViewMode::Step::NextDay);
+}
+
+void TNoxMainForm::TodayClick()
+{
+    GoToDate(today());
+}
+
+void TNoxMainForm::GoToDateClick()
+{
+    QDate date = m_mode->currentDate();
+    if (ShowGoToDate(this, date)) {
+        GoToDate(date);
+    }
+}
+
+void TNoxMainForm::NextMonthClick()
+{
+    m_mode->step(TMainViewMode::Step::NextMonth);
+}
+
+void TNoxMainForm::PrevMonthClick()
+{
+    m_mode->step(TMainViewMode::Step::PrevMonth);
+}
+
+void TNoxMainForm::NextWeekClick()
+{
+    m_mode->step(TMainViewMode::Step::NextWeek);
+}
+
+void TNoxMainForm::PrevWeekClick()
+{
+    m_mode->step(TMainViewMode::Step::PrevWeek);
+}
+
+void TNoxMainForm::IncreaseClick()
+{
+    m_mode->increase();
+}
+
+void TNoxMainForm::DecreaseClick()
+{
+    m_mode->decrease();
+}
+
+// Read before the controls see the key, and only after start-up.
+bool TNoxMainForm::handleShortcut(int key, Qt::KeyboardModifiers mods)
+{
+    return m_started && m_mode->shortcut(key, mods);
+}
+
+// --- switching the view -------------------------------------------------------------
+
+void TNoxMainForm::SwitchViewClick()
+{
+    const TMainViewMode::Handover handover = m_mode->leave();
+    if (m_mode == m_dayMode.get()) {
+        m_mode = m_monthMode.get();
+    } else {
+        m_mode = m_dayMode.get();
+    }
+    applyModeLook();
+    m_mode->enter(handover);
+    applyFreeMemoLook();
+    UpdateBanner();
+    keepFreeMemoInFront();
+    if (m_clock && m_clock->isVisible()) {
+        m_clock->raise();
+    }
+}
+
+void TNoxMainForm::UpdateBanner()
+{
+    m_banner->setPeriodText(m_mode->periodText());
+    m_banner->setToday(today());
+}
+
+// --- filling the views -----------------------------------------------------------------
+
+void TNoxMainForm::FillMonthView()
+{
+    m_monthMode->fillItems();
+}
+
+void TNoxMainForm::SaveSkedColumn(int column)
+{
+    m_dayMode->saveColumn(column);
+}
+
+void TNoxMainForm::SaveMonthDay(const QDate& date)
+{
+    m_monthMode->saveDay(date);
+}
+
+void TNoxMainForm::ColorColumns()
+{
+    m_dayMode->colorColumns();
+}
+
+void TNoxMainForm::AfterDayEdit(const TSkedRec& rec, sked::TSkedItem* oldItem)
+{
+    m_dayMode->afterEdit(rec, oldItem);
+}
+
+void TNoxMainForm::AfterMonthEdit(const TSkedRec& rec, monthview::TMonthViewItem* oldItem)
+{
+    m_monthMode->afterEdit(rec, oldItem);
+}
+
+void TNoxMainForm::RefreshView()
+{
+    m_mode->fill();
+}
+
+void TNoxMainForm::RecToSkedItem(const TSkedRec& rec, sked::TSkedItem* item) const
+{
+    m_dayMode->recToItem(rec, item);
+}
+
+void TNoxMainForm::RecToMonthItem(const TSkedRec& rec, monthview::TMonthViewItem* item) const
+{
+    m_monthMode->recToItem(rec, item);
+}
+
+} // namespace nox

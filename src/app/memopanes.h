@@ -1,0 +1,67 @@
+#pragma once
+// The memo panes under the views: one per day column in the day view, the
+// schedule memo and the day memo in the month view. A pane remembers the
+// text it was loaded with and is saved only when the user changed it and
+// the text differs from that: a memo typed back to what it was is not
+// written again, and a pane that was never loaded can never put an empty
+// text over a stored memo.
+#include <QDate>
+#include <QFont>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include "core/color.h"
+
+class QObject;
+class QWidget;
+
+namespace nox
+{
+
+class MemoStore;
+class TNoxMemo;
+
+class TMemoPanes
+{
+public:
+    // `area` holds the panes; `filter` watches them (focus, keys).
+    TMemoPanes(QWidget* area, MemoStore& store, QObject* filter);
+
+    QWidget* area() const { return m_area; }
+    int count() const { return int(m_panes.size()); }
+    // nullptr outside 0..count()-1.
+    TNoxMemo* pane(int index) const;
+    int indexOf(const QObject* pane) const;
+    bool hasFocus() const;
+
+    struct Style {
+        int count = 0;
+        QStringList captions; // per pane; none: no caption bar
+        int barHeight = 0;
+        TColor barColor = clBtnFace;
+        TColor barTextColor = clBtnText;
+        TColor color = clWindow; // background of the panes and the area
+        TColor fontColor = clWindowText;
+        QFont font;
+    };
+    // Makes `style.count` panes (keeping the first ones) and gives all the style.
+    void prepare(const Style& style);
+
+    void load(int index, const QString& text);
+    // Loads the date's memo from the store.
+    void loadMemo(int index, const QDate& date);
+    // Takes the pane's text as loaded (nothing to save any more).
+    void settle(int index);
+    bool changed(int index) const;
+    // Writes the pane's text under `date` when it changed.
+    void save(int index, const QDate& date);
+
+private:
+    QWidget* m_area;
+    MemoStore& m_store;
+    QObject* m_filter;
+    QList<TNoxMemo*> m_panes;
+};
+
+} // namespace nox

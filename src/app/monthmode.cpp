@@ -1,0 +1,479 @@
+#include "app/monthmode.h"
+
+#include <QPainter>
+#include <QPainterPath>
+
+#include "app/mainform.h"
+#include "app/memopanes.h"
+#include "app/statuspanels.h"
+#include "core/datetime.h"
+#include "monthview/monthview.h"
+#include "sked/skedcontrol.h"
+#include "store/daykind.h"
+#include "store/schedulebook.h"
+#include "widgets/noxmemo.h"
+
+namespace nox
+{
+
+namespace
+{
+constexpr int kScheduleMemoPane = 0;
+constexpr int kDayMemoPane = 1;
+constexpr int kPaneBarHeight = 16;
+
+TSkedRec* recordOf(monthview::TMonthViewItem* item)
+{
+    return item ? std::any_cast<TSkedRec>(&item->Data()) : nullptr;
+}
+
+QDateTime slotDateTime(const QDate& date, int slot)
+{
+    return QDateTime(date, timeOfSlot(qBound(0, slot, kSlotCount - 1)));
+}
+} // namespace
+
+TMonthMode::TMonthMode(TNoxMainForm& form) : m_form(form), m_month(form.monthView())
+{
+    connectView();
+}
+
+QWidget* TMonthMode::view() const
+{
+    return m_month;
+}
+
+TMainViewMode::Look TMonthMode::look() const
+{
+    return Look{
+        QStringLiteral("前月"),           QStringLiteral("次月"), QStringLiteral("罫線を元の位置に戻す"),
+        QStringLiteral("時間表示の切替"), QStringLiteral("週"),   true};
+}
+
+// --- life ------------------------------------------------------------------------
+
+void TMonthMode::start(const QDate& date)
+{
+    m_active = true;
+    preparePanes();
+    goMonth(date);
+}
+
+// The day-memo pane is saved under its own date and a changed schedule memo
+// into its schedule; the panes are left empty, editable and unchanged for
+// the day view.
+TMainViewMode::Handover TMonthMode::leave()
+{
+    saveMemos();
+    const monthview::TMonthViewItem* item = m_month->SelectedItem();
+    const Handover handover{m_month->SelectedCell() >= 0 ? m_month->SelectedDate() : QDate(),
+                            item ? std::optional<qint32>(item->ID()) : std::nullopt};
+    m_memoItem = nullptr;
+    TMemoPanes& panes = m_form.memoPanes();
+    for (int i = 0; i < panes.count(); ++i) {
+        panes.load(i, QString());
+        panes.pane(i)->setReadOnly(false);
+    }
+    m_active = false;
+    return handover;
+}
+
+// The view takes the day view's font and shows the handed-over date, with
+// the handed-over schedule selected.
+void TMonthMode::enter(const Handover& from)
+{
+    m_active = true;
+    const QDate date = from.date.isValid() ? from.date : m_form.today();
+    m_month->setFont(m_form.skedControl()->font());
+    preparePanes();
+    m_dayMemoDate = QDate();
+    m_month->SetCurrentDate(date);
+    m_month->SetToday(m_form.today());
+    fillItems();
+    m_month->SelectCell(m_month->CellOfDate(date));
+    m_dayMemoDate = date;
+    m_form.memoPanes().loadMemo(kDayMemoPane, date);
+    m_month->setFocus(Qt::OtherFocusReason);
+    if (from.id) {
+        goToDate(date, from.id, false);
+    } else {
+        selectionChanged();
+    }
+}
+
+void TMonthMode::saveMemos()
+{
+    saveDayMemoPane();
+    saveScheduleMemoPane();
+}
+
+// --- filling and writing back ----------------------------------------------------------
+
+void TMonthMode::fill()
+{
+    saveDayMemoPane();
+    goMonth(m_month->CurrentDate());
+}
+
+void TMonthMode::fillItems()
+{
+    // The schedule memo pane refers to an item that the refill frees.
+    saveScheduleMemoPane();
+    const QDate first = m_month->CellDate(0);
+    m_memoDays.clear();
+    for (int n = 0; n < monthview::kCellCount; ++n) {
+        if (m_form.memoStore().hasMemo(first.addDays(n))) {
+            m_memoDays << n;
+        }
+    }
+    std::optional<BookResult> failure;
+    monthview::TMonthViewItems* items = m_month->Items();
+    items->BeginUpdate();
+    m_memoItem = nullptr;
+    items->Clear();
+    for (int n = 0; n < monthview::kCellCount; ++n) {
+        BookDay day = m_form.book().day(first.addDays(n), m_form.categoryFilter());
+        for (const TSkedRec& rec : day.records) {
+            recToItem(rec, items->Add());
+        }
+        if (!day.result.ok() && !failure) {
+            failure = std::move(day.result);
+        }
+    }
+    items->EndUpdate();
+    if (failure) {
+        m_form.ReportFailure(*failure);
+    }
+}
+
+void TMonthMode::recToItem(const TSkedRec& rec, monthview::TMonthViewItem* item) const
+{
+    const QDate date = rec.date();
+    item->SetColor(m_form.dayKindColors().SkedBKColor);
+    item->SetStartDateTime(slotDateTime(date, rec.StartTime));
+    item->SetEndDateTime(slotDateTime(date, qMax(rec.StartTime, rec.EndTime)));
+    item->SetText(skedFirstLine(rec.Text));
+    item->SetMemo(skedFirstLine(rec.Memo));
+    item->SetMemoMark(!item->Memo().isEmpty());
+    item->Font().SetColor(rec.TextColor);
+    item->Font().SetStyle(rec.FontStyle & (fsBold | fsItalic | fsUnderline | fsStrikeOut));
+    item->SetImageIndex(rec.ImageIndex);
+    item->SetID(rec.ID);
+    item->SetCategory(rec.Category);
+    item->Data() = rec;
+}
+
+// The lines come from the items of that date (the items stand in date order).
+bool TMonthMode::saveDay(const QDate& date)
+{
+    QList<TSkedRec> records;
+    for (int i = 0; i < m_month->Items()->Count(); ++i) {
+        monthview::TMonthViewItem* item = m_month->Items()->Item(i);
+        if (item->Day() > date) {
+            break;
+        }
+        if (const TSkedRec* rec = recordOf(item); rec && item->Day() == date) {
+            records << *rec;
+        }
+    }
+    const BookResult saved = m_form.book().saveDay(date, records, m_form.categoryFilter());
+    if (!saved.ok()) {
+        m_form.ReportFailure(saved);
+    }
+    return saved.ok();
+}
+
+void TMonthMode::afterEdit(const TSkedRec& rec, monthview::TMonthViewItem* oldItem)
+{
+    const QString filter = m_form.categoryFilter();
+    const bool passes = filter.isEmpty() || rec.Category.isEmpty() || rec.Category == filter;
+    if (oldItem && !passes) {
+        if (m_memoItem == oldItem) {
+            m_memoItem = nullptr;
+        }
+        m_month->Items()->Delete(m_month->Items()->IndexOf(oldItem));
+    } else if (oldItem) {
+        recToItem(rec, oldItem);
+    } else if (passes) {
+        recToItem(rec, m_month->Items()->Add());
+    }
+    selectionChanged();
+}
+
+// --- navigation ----------------------------------------------------------------------
+
+void TMonthMode::goMonth(const QDate& date)
+{
+    m_month->SetCurrentDate(date);
+    m_month->SetToday(m_form.today());
+    fillItems();
+    const int cell = m_month->CellOfDate(date);
+    if (cell >= 0 && !m_month->SelectedItem()) {
+        m_month->SelectCell(cell);
+    }
+    m_form.UpdateBanner();
+    selectionChanged();
+}
+
+// The week commands have no meaning here.
+void TMonthMode::step(Step step)
+{
+    switch (step) {
+    case Step::PrevDay:
+    case Step::PrevMonth:
+        goMonth(m_month->CurrentDate().addMonths(-1));
+        break;
+    case Step::NextDay:
+    case Step::NextMonth:
+        goMonth(m_month->CurrentDate().addMonths(1));
+        break;
+    case Step::PrevWeek:
+    case Step::NextWeek:
+        break;
+    }
+}
+
+bool TMonthMode::goToDate(const QDate& date, std::optional<qint32> id, bool)
+{
+    goMonth(date);
+    bool found = false;
+    for (int i = 0; id && i < m_month->Items()->Count(); ++i) {
+        monthview::TMonthViewItem* item = m_month->Items()->Item(i);
+        if (item->ID() == *id && item->Day() == date) {
+            m_month->SelectItem(item);
+            found = true;
+            break;
+        }
+    }
+    selectionChanged();
+    return found;
+}
+
+// "罫線を元の位置に戻す"
+void TMonthMode::increase()
+{
+    m_month->ResetRates();
+}
+
+// "時間表示の切替": none → start → span → none.
+void TMonthMode::decrease()
+{
+    const int next = (int(m_month->View()->TimeViewStyle()) + 1) % 3;
+    m_month->View()->SetTimeViewStyle(monthview::TMonthTimeViewStyle(next));
+}
+
+// Kept for the day view, which shows it when it comes back.
+void TMonthMode::setColumnCount(int count)
+{
+    m_form.skedControl()->setSkedCount(qBound(1, count, 7));
+}
+
+bool TMonthMode::shortcut(int, Qt::KeyboardModifiers)
+{
+    return false;
+}
+
+QDate TMonthMode::currentDate() const
+{
+    return m_month->CurrentDate();
+}
+
+std::optional<TSkedRec> TMonthMode::selectedRecord() const
+{
+    const TSkedRec* rec = recordOf(m_month->SelectedItem());
+    return rec ? std::optional<TSkedRec>(*rec) : std::nullopt;
+}
+
+// --- memo panes, status and banner ---------------------------------------------------------
+
+void TMonthMode::saveDayMemoPane()
+{
+    TMemoPanes& panes = m_form.memoPanes();
+    if (!m_active || !panes.pane(kDayMemoPane) || !m_dayMemoDate.isValid()) {
+        return;
+    }
+    panes.save(kDayMemoPane, m_dayMemoDate);
+    const int cell = m_month->CellOfDate(m_dayMemoDate);
+    if (cell < 0) {
+        return;
+    }
+    const bool has = !panes.pane(kDayMemoPane)->Text().isEmpty();
+    if (has != m_memoDays.contains(cell)) {
+        if (has) {
+            m_memoDays << cell;
+        } else {
+            m_memoDays.removeAll(cell);
+        }
+        m_month->update();
+    }
+}
+
+// A changed schedule memo goes back into its schedule: its lines are
+// replaced in one write of its day file, and its alarms are entered again.
+void TMonthMode::saveScheduleMemoPane()
+{
+    TMemoPanes& panes = m_form.memoPanes();
+    if (!m_active || !panes.changed(kScheduleMemoPane) || !m_memoItem) {
+        return;
+    }
+    TSkedRec* rec = recordOf(m_memoItem);
+    panes.settle(kScheduleMemoPane);
+    if (!rec) {
+        return;
+    }
+    TSkedRec changed = *rec;
+    changed.Memo = escapeSkedText(panes.pane(kScheduleMemoPane)->Text());
+    const BookResult saved = m_form.book().replace(rec->date(), rec->ID, changed, amStoredAgain);
+    if (!saved.ok()) {
+        m_form.ReportFailure(saved);
+    }
+    if (saved.record) {
+        recToItem(*saved.record, m_memoItem);
+    }
+}
+
+void TMonthMode::selectionChanged()
+{
+    TMemoPanes& panes = m_form.memoPanes();
+    if (!m_active || panes.count() < 2) {
+        return;
+    }
+    saveMemos();
+    const QDate date = m_month->SelectedDate().isValid() ? m_month->SelectedDate() : m_month->CurrentDate();
+    panes.loadMemo(kDayMemoPane, date);
+    m_dayMemoDate = date;
+    m_memoItem = m_month->SelectedItem();
+    const TSkedRec* rec = recordOf(m_memoItem);
+    panes.load(kScheduleMemoPane, rec ? unescapeSkedText(rec->Memo) : QString());
+    panes.pane(kScheduleMemoPane)->setReadOnly(!rec);
+    showStatus();
+}
+
+// Panel 1: the selected date's day and its number of schedules; panel 2: the
+// selected schedule's span and memo line.
+void TMonthMode::showStatus()
+{
+    if (!m_active) {
+        return;
+    }
+    const QDate date = m_month->SelectedDate().isValid() ? m_month->SelectedDate() : m_month->CurrentDate();
+    // Every schedule of the day counts, selected or not, as in the day view's
+    // panel (counting only from the selected item onwards gave "(0)" for a
+    // busy day while no item was selected).
+    int count = 0;
+    for (int i = 0; i < m_month->Items()->Count(); ++i) {
+        count += m_month->Items()->Item(i)->Day() == date ? 1 : 0;
+    }
+    const DayNameAndKind day = dayNameAndKind(date, m_form.holidays());
+    const monthview::TView* view = m_month->View();
+    const TColor background = day.kind == dkHoliday    ? view->HolidayBKColor()
+                              : day.kind == dkSunday   ? view->SundayBKColor()
+                              : day.kind == dkSaturday ? view->SaturdayBKColor()
+                                                       : view->WeekDayBKColor();
+    TStatusPanels* status = m_form.statusPanels();
+    status->setDayPanel(day.name + QStringLiteral(" (") + QString::number(count) + QStringLiteral(")"),
+                        day.kind, background);
+    const monthview::TMonthViewItem* item = m_month->SelectedItem();
+    const TSkedRec* rec = recordOf(m_month->SelectedItem());
+    if (rec) {
+        status->setSchedulePanel(scheduleSpanText(rec->StartTime, rec->EndTime, item->Memo()), rec->TextColor,
+                                 rec->FontStyle);
+    } else {
+        status->setSchedulePanel(QString());
+    }
+}
+
+// The schedule memo and the day memo, captioned, in the colour of the
+// month view's entries.
+void TMonthMode::preparePanes()
+{
+    const monthview::TView* view = m_month->View();
+    TMemoPanes::Style style;
+    style.count = 2;
+    style.captions = {QStringLiteral("スケジュールメモ"), QStringLiteral("日別メモ")};
+    style.barHeight = kPaneBarHeight;
+    style.barColor = view->TopBar().Color();
+    style.barTextColor = view->TopBar().Font().Color();
+    style.color = m_form.dayKindColors().SkedBKColor;
+    style.fontColor = m_form.viewFontColor();
+    style.font = m_form.skedControl()->font();
+    m_form.memoPanes().prepare(style);
+    layoutPanes();
+}
+
+// Two halves of the window's width; the last one takes the rest.
+void TMonthMode::layoutPanes()
+{
+    TMemoPanes& panes = m_form.memoPanes();
+    const int w = panes.area()->width();
+    const int h = panes.area()->height();
+    for (int i = 0; i < panes.count(); ++i) {
+        const int x = i * (w / 2);
+        panes.pane(i)->setGeometry(x, 0, i + 1 == panes.count() ? w - x : w / 2, h);
+    }
+}
+
+void TMonthMode::paneFocused(int) {}
+
+// The schedule background of the style and the month view's font.
+TMainViewMode::PaneLook TMonthMode::paneLook() const
+{
+    return PaneLook{m_form.dayKindColors().SkedBKColor, m_month->FontColor(), m_month->font()};
+}
+
+QString TMonthMode::periodText() const
+{
+    return formatDateTime(QStringLiteral("yyyy\"年\"mm\"月\""), m_month->CurrentDate());
+}
+
+void TMonthMode::tick(const QDateTime& now)
+{
+    if (m_month->Today() != now.date()) {
+        m_month->SetToday(now.date());
+    }
+}
+
+// The corner triangle of a day that has a day memo.
+void TMonthMode::drawMemoDay(int cell, const QRect& rect)
+{
+    QPainter* p = m_month->Canvas();
+    if (!p || !m_memoDays.contains(cell)) {
+        return;
+    }
+    PaintDayMemoMark(*p, rect, toQColor(m_form.dayKindColors().DayMemoMarkColor, m_month->palette()));
+}
+
+// --- view events ---------------------------------------------------------------------
+
+void TMonthMode::connectView()
+{
+    m_month->OnSelectItem = [this](QObject*, int, monthview::TMonthViewItem*) { selectionChanged(); };
+    m_month->OnDrawItem = [this](QObject*, int cell, const QRect& rect) { drawMemoDay(cell, rect); };
+    m_month->OnChangeMonth = [this](QObject*) {
+        if (m_active && m_form.isStarted()) {
+            fillItems();
+            m_form.UpdateBanner();
+            selectionChanged();
+        }
+    };
+    m_month->OnExpandClick = [this](QObject*, int cell) {
+        m_month->SelectCell(cell);
+        m_form.SwitchViewClick();
+    };
+    // Only the first line is edited in place; the other lines stay.
+    m_month->OnEdited = [this](QObject*, monthview::TMonthViewItem* item, QString& text) {
+        if (TSkedRec* rec = recordOf(item)) {
+            rec->Text = replaceSkedFirstLine(rec->Text, text);
+            saveDay(rec->date());
+            text = skedFirstLine(rec->Text);
+        }
+    };
+    m_month->OnDblClick = [this](QObject*) {
+        const auto& hook = m_month->SelectedItem() ? m_form.OnEditSchedule : m_form.OnAddSchedule;
+        if (hook) {
+            hook(&m_form);
+        }
+    };
+}
+
+} // namespace nox

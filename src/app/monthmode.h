@@ -1,0 +1,82 @@
+#pragma once
+// The main window in the month view: the six weeks around the current
+// month, with the memo of the selected schedule ("スケジュールメモ") and the
+// day memo of the selected date ("日別メモ") under it. Each month item holds
+// its schedule record by value (TMonthViewItem::Data); a change is written
+// to its day file at once through the schedule book.
+#include <QList>
+
+#include "app/viewmode.h"
+
+class QRect;
+
+namespace nox
+{
+
+namespace monthview
+{
+class TMonthView;
+class TMonthViewItem;
+} // namespace monthview
+
+class TNoxMainForm;
+
+class TMonthMode : public TMainViewMode
+{
+public:
+    explicit TMonthMode(TNoxMainForm& form);
+
+    TViewMode id() const override { return vmMonth; }
+    QWidget* view() const override;
+    Look look() const override;
+    void start(const QDate& date) override;
+    Handover leave() override;
+    void enter(const Handover& from) override;
+    void saveMemos() override;
+    void fill() override;
+    bool saveDay(const QDate& date) override;
+    void step(Step step) override;
+    bool goToDate(const QDate& date, std::optional<qint32> id, bool refresh) override;
+    void increase() override;
+    void decrease() override;
+    void setColumnCount(int count) override;
+    bool shortcut(int key, Qt::KeyboardModifiers mods) override;
+    QDate currentDate() const override;
+    std::optional<TSkedRec> selectedRecord() const override;
+    void preparePanes() override;
+    void layoutPanes() override;
+    void paneFocused(int index) override;
+    PaneLook paneLook() const override;
+    void showStatus() override;
+    QString periodText() const override;
+    void tick(const QDateTime& now) override;
+
+    // Fills the items of the whole displayed range from the day files
+    // (a changed schedule memo is written first).
+    void fillItems();
+    // After the schedule editor wrote `rec`: `oldItem` (nullptr for a new
+    // schedule) is refreshed, or removed when the category filter hides it.
+    void afterEdit(const TSkedRec& rec, monthview::TMonthViewItem* oldItem);
+    void recToItem(const TSkedRec& rec, monthview::TMonthViewItem* item) const;
+
+private:
+    // Moves the view to `date`, fills it and runs the selection handling.
+    void goMonth(const QDate& date);
+    // Runs whenever the selected cell or item changes: the memo panes are
+    // saved and loaded for the new selection, the status panels follow.
+    void selectionChanged();
+    void saveDayMemoPane();
+    void saveScheduleMemoPane();
+    void drawMemoDay(int cell, const QRect& rect);
+    void connectView();
+
+    TNoxMainForm& m_form;
+    monthview::TMonthView* m_month;
+    bool m_active = false;
+    QList<int> m_memoDays; // cells whose date has a day memo
+    QDate m_dayMemoDate;   // the date the day-memo pane shows
+    // The item whose memo the "スケジュールメモ" pane shows.
+    monthview::TMonthViewItem* m_memoItem = nullptr;
+};
+
+} // namespace nox
