@@ -24,6 +24,7 @@
 #include "app/statuspanels.h"
 #include "core/folders.h"
 #include "core/settings.h"
+#include "core/settingsbatch.h"
 #include "dialogs/processing.h"
 #include "monthview/monthview.h"
 #include "sked/skedcontrol.h"
@@ -308,6 +309,8 @@ void TNoxMainForm::FormDestroy()
         m_mode->saveMemos();
     }
 
+    // The many settings writes below make one write of the file.
+    SettingsBatch batch(iniPath());
     Settings ini(iniPath());
     ini.writeString(Key::NoxVersion, productVersion());
     if (m_imagesChanged) {
@@ -327,6 +330,9 @@ void TNoxMainForm::FormDestroy()
     if (m_started) {
         m_alarms->SaveAlarmList();
         ini.writeBool(Key::TempMemoVisible, freeMemoOpen);
+    }
+    if (QString error; !batch.commit(&error)) {
+        ReportFailure(BookResult::failed(iniPath(), error));
     }
 }
 

@@ -1,10 +1,8 @@
 #include "store/daycache.h"
 
-#include <QDateTime>
 #include <QFile>
 #include <QMutexLocker>
 #include <algorithm>
-#include <sys/stat.h>
 
 #include "core/textfile.h"
 
@@ -13,16 +11,6 @@ namespace nox
 
 namespace
 {
-
-// A modification this recent may still be followed by another one that the
-// stamp does not show (see the header). Far above any file system's tick.
-constexpr qint64 kUntrustedNs = 2'000'000'000;
-
-bool isRecent(const FileStamp& stamp)
-{
-    const qint64 nowNs = QDateTime::currentMSecsSinceEpoch() * 1'000'000;
-    return stamp.exists && stamp.mtimeNs > nowNs - kUntrustedNs;
-}
 
 qint64 textBytes(const QString& s)
 {
@@ -66,25 +54,10 @@ std::shared_ptr<CachedDay> parseDay(QStringList lines, const QDate& date)
 
 } // namespace
 
-FileStamp fileStamp(const QString& path)
-{
-    struct stat st {};
-    FileStamp stamp;
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0) {
-        return stamp;
-    }
-    stamp.exists = true;
-    stamp.size = qint64(st.st_size);
-    stamp.mtimeNs = qint64(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec;
-    stamp.inode = quint64(st.st_ino);
-    stamp.device = quint64(st.st_dev);
-    return stamp;
-}
-
 DayRead DayCache::read(const QString& path, const QDate& date)
 {
     QMutexLocker locker(&m_lock);
-    const FileStamp before = fileStamp(path);
+    const FileStamp before = FileStamp::of(path);
     const auto it = m_entries.find(date);
     if (it != m_entries.end() && it->day->trusted && it->day->stamp == before) {
         it->lastUse = ++m_clock;
@@ -98,10 +71,10 @@ DayRead DayCache::read(const QString& path, const QDate& date)
         return {nullptr, read.error};
     }
     std::shared_ptr<CachedDay> day = parseDay(std::move(read.lines), date);
-    day->stamp = fileStamp(path);
+    day->stamp = FileStamp::of(path);
     // Changed while it was read: the stamp may belong to other contents.
     const bool steady = day->stamp == before;
-    day->trusted = steady && !isRecent(day->stamp);
+    day->trusted = steady && day->stamp.isSettled();
     if (it != m_entries.end()) {
         m_bytes -= it->day->bytes;
         m_entries.erase(it);

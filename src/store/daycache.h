@@ -6,13 +6,12 @@
 //
 // Before every use an entry is checked against its file: the size, the
 // modification time (nanoseconds) and the inode (with the device) must be
-// those it was read with, else the file is read again; so a file changed by
-// noxtool, a sync tool or an editor is never served from memory. The file
-// system stamps a modification only with the time of its clock tick, so a
-// file changed twice within one tick, in place and to the same size, would
-// keep its stamp: an entry read while its file's modification time was still
-// that recent is not trusted and is read again at its next use. A missing
-// file is remembered as such; a file that cannot be read is never kept.
+// those it was read with (core/filestamp.h), else the file is read again; so
+// a file changed by noxtool, a sync tool or an editor is never served from
+// memory. An entry read while its file's last change was too recent for the
+// stamp to tell the next one is not trusted and is read again at its next
+// use. A missing file is remembered as such; a file that cannot be read is
+// never kept.
 //
 // The cache is bounded: when its entries take more than the budget, the
 // least recently used go. Thread-safe (the search may read from a thread).
@@ -24,23 +23,11 @@
 #include <QStringList>
 #include <memory>
 
+#include "core/filestamp.h"
 #include "store/skedrec.h"
 
 namespace nox
 {
-
-// What identifies a state of a file without reading it.
-struct FileStamp {
-    bool exists = false;
-    qint64 size = 0;
-    qint64 mtimeNs = 0;
-    quint64 inode = 0;
-    quint64 device = 0;
-
-    friend bool operator==(const FileStamp&, const FileStamp&) = default;
-};
-// The stamp of `path` now (exists = false when there is no such file).
-FileStamp fileStamp(const QString& path);
 
 // One day file as read: immutable once made, shared by the cache and the
 // book's note of what it handed out.
