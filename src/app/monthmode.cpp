@@ -6,6 +6,7 @@
 #include "app/mainform.h"
 #include "app/memopanes.h"
 #include "app/statuspanels.h"
+#include "appearance/ui/styleviews.h"
 #include "core/datetime.h"
 #include "monthview/monthview.h"
 #include "sked/skedcontrol.h"
