@@ -6,6 +6,7 @@
 #include "core/datetime.h"
 #include "core/textfile.h"
 #include "store/daycache.h"
+#include "store/daymerge.h"
 
 namespace nox
 {
@@ -64,6 +65,18 @@ QString dayText(const QDate& date)
 // How many days' handed-out states are remembered: far more than a view
 // shows (a month view shows 42).
 constexpr int kShownDays = 256;
+
+// The schedules of a parsed day that pass the filter, as day() hands them out.
+QList<TSkedRec> recordsOf(const CachedDay& day, const QString& categoryFilter)
+{
+    QList<TSkedRec> records;
+    for (const CachedDay::Line& line : day.parsed) {
+        if (line.parsed && !isOtherCategoryLine(day.lines.at(line.lineNumber - 1), categoryFilter)) {
+            records.append(line.rec);
+        }
+    }
+    return records;
+}
 
 } // namespace
 
@@ -178,7 +191,7 @@ BookResult ScheduleBook::saveDay(const QDate& date, const QList<TSkedRec>& recor
                                  const QString& categoryFilter, const QList<TAlarmUpdate>& alarms)
 {
     if (!unchangedSinceShown(date)) {
-        return changedOnDisk(date);
+        return mergeChangedDay(date, records, categoryFilter, alarms);
     }
     const BookResult written =
         fromWrite(nox::saveDay(m_folder, date, records, categoryFilter), dayFile(date));
@@ -187,6 +200,32 @@ BookResult ScheduleBook::saveDay(const QDate& date, const QList<TSkedRec>& recor
         return written;
     }
     return applyAlarms(written, alarms);
+}
+
+// The file changed on disk since the caller was given the day: its records
+// are merged with the file's, and the day stays out of step with the caller
+// (its next save merges again) until it reads the day anew.
+BookResult ScheduleBook::mergeChangedDay(const QDate& date, const QList<TSkedRec>& records,
+                                         const QString& categoryFilter, const QList<TAlarmUpdate>& alarms)
+{
+    const QString path = dayFile(date);
+    const CachedDayPtr shown = m_memory->shownDay(date);
+    const DayRead now = m_memory->cache.read(path, date);
+    if (!now.day) {
+        return BookResult::failed(path, now.error);
+    }
+    const QList<TSkedRec> merged =
+        mergeDayRecords(recordsOf(*shown, categoryFilter), records, recordsOf(*now.day, categoryFilter),
+                        [this] { return newId(); });
+    const BookResult written = fromWrite(nox::saveDay(m_folder, date, merged, categoryFilter), path);
+    if (!written.ok()) {
+        return written;
+    }
+    BookResult result = applyAlarms(written, alarms);
+    if (result.ok()) {
+        result = changedOnDisk(date);
+    }
+    return result;
 }
 
 BookResult ScheduleBook::add(const TSkedRec& rec, TAlarmUpdateMode mode)
@@ -385,7 +424,7 @@ bool ScheduleBook::unchangedSinceShown(const QDate& date) const
     if (!shown) {
         return true;
     }
-    if (shown->trusted && fileStamp(dayFile(date)) == shown->stamp) {
+    if (shown->trusted && FileStamp::of(dayFile(date)) == shown->stamp) {
         return true;
     }
     const DayRead now = m_memory->cache.read(dayFile(date), date);
@@ -412,7 +451,7 @@ BookResult ScheduleBook::changedOnDisk(const QDate& date) const
     const QString path = dayFile(date);
     return BookResult{BookStatus::ChangedOnDisk, path,
                       QStringLiteral("ファイル「%1」は、表示したあとで他のプログラムによって変更されました。"
-                                     "変更は保存していません。表示を読み直します。")
+                                     "両方の変更を合わせて保存しました。表示を読み直します。")
                           .arg(path),
                       0, std::nullopt};
 }

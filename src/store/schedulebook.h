@@ -15,9 +15,10 @@
 // read from its file again only when the file changed since, so every part
 // of the program that reads through one book shares them. It also remembers
 // which state of each day file day() last handed out: saveDay(), which
-// replaces a day by the records a view holds, refuses with ChangedOnDisk
-// when the file changed on disk since then (the caller reads the day again),
-// so a copy read before another program's change never overwrites it.
+// replaces a day by the records a view holds, merges those records with the
+// file's when the file changed on disk since then (store/daymerge.h) and
+// says so with ChangedOnDisk (the caller reads the day again), so a copy
+// read before another program's change never overwrites it.
 #include <QDate>
 #include <QDateTime>
 #include <QList>
@@ -85,8 +86,9 @@ public:
     // lines of other categories (filter given) and lines that are no
     // schedule are kept; all lines are sorted as text without regard to
     // case; no line left deletes the file. Then applies `alarms`.
-    // ChangedOnDisk, writing nothing, when the day file changed since day()
-    // last handed the day out (the book's own changes do not count).
+    // When the day file changed since day() last handed the day out (the
+    // book's own changes do not count), writes the merge of both sides'
+    // changes instead and returns ChangedOnDisk.
     BookResult saveDay(const QDate& date, const QList<TSkedRec>& records, const QString& categoryFilter = {},
                        const QList<TAlarmUpdate>& alarms = {});
     // Appends the record's line to the file of its Date.
@@ -135,9 +137,10 @@ public:
 
 private:
     struct Memory;
-    BookDay dayOf(const QDate& date, const QString& categoryFilter) const;
     bool unchangedSinceShown(const QDate& date) const;
     void afterWrite(const QDate& date, bool wasInSync);
+    BookResult mergeChangedDay(const QDate& date, const QList<TSkedRec>& records, const QString& categoryFilter,
+                               const QList<TAlarmUpdate>& alarms);
     BookResult changedOnDisk(const QDate& date) const;
     BookResult applyAlarms(BookResult result, const QList<TAlarmUpdate>& updates);
     BookResult replaceInDay(const QDate& date, qint32 oldId, const TSkedRec& rec);
