@@ -3,6 +3,7 @@
 #include "alarm/alarmcenter.h"
 #include "alarm/ui/popupsettings.h"
 #include "app/clockpanel.h"
+#include "app/daymode.h"
 #include "app/mainform.h"
 #include "app/statuspanels.h"
 #include "core/datetime.h"
@@ -19,11 +20,8 @@ TStyle TNoxMainForm::CurrentStyle() const
 
 QDate TNoxMainForm::SelectedDate() const
 {
-    if (viewMode() == vmMonth) {
-        const QDate selected = m_month->SelectedDate();
-        return selected.isValid() ? selected : m_month->CurrentDate();
-    }
-    return m_mode->currentDate();
+    const QDate selected = m_month->SelectedDate();
+    return viewMode() == vmMonth && selected.isValid() ? selected : mode().currentDate();
 }
 
 void TNoxMainForm::ApplySettingsStyle(int index, const TStyle& style, bool halfFormat)
@@ -67,10 +65,8 @@ void TNoxMainForm::SetHolidays(const HolidayList& holidays)
     for (const auto& [key, holiday] : m_holidays.items()) {
         m_month->AddHoliday(holiday.Name, QDate::fromString(key, QStringLiteral("yyyy/MM/dd")));
     }
-    if (viewMode() == vmDay) {
-        ColorColumns();
-    }
-    m_mode->showStatus();
+    ColorColumns();
+    mode().showStatus();
 }
 
 void TNoxMainForm::ApplyPrintSettings(const TNoxSettings& s)
