@@ -10,6 +10,7 @@
 #include "app/firstpaintgate.h"
 #include "app/mainform.h"
 #include "app/mainsettingshost.h"
+#include "app/searchlink.h"
 #include "app/singleinstance.h"
 #include "app/startupprobe.h"
 #include "core/folders.h"
@@ -72,6 +73,7 @@ int main(int argc, char* argv[])
 
     nox::TNoxMainForm form;
     nox::InstallSettingsDialog(form);
+    nox::installSearch(form);
     guard.OnActivateRequest = [&form](QObject*) { form.ShowFromTray(); };
     // Open popups must not keep the program alive once the window has closed.
     QApplication::setQuitOnLastWindowClosed(false);
