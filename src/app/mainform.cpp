@@ -22,6 +22,7 @@
 #include "app/firstpaintgate.h"
 #include "app/memopanes.h"
 #include "app/monthmode.h"
+#include "app/schedulecommands.h"
 #include "app/statuspanels.h"
 #include "core/folders.h"
 #include "core/settings.h"
@@ -85,7 +86,6 @@ QDateTime TNoxMainForm::now() const
 // Window creation: only what the first paint needs.
 void TNoxMainForm::FormCreate()
 {
-    m_clipboard.ID = -1;
     m_dataFolder = folders::dataFolder();
     m_book = std::make_unique<ScheduleBook>(m_dataFolder, m_alarms.get());
     m_book->setClock([this] { return now(); });
@@ -132,6 +132,8 @@ void TNoxMainForm::FormCreate()
 
     connect(&m_timer, &QTimer::timeout, this, &TNoxMainForm::timerBeat);
     OnFreeMemo = [this](QObject*) { FreeMemoClick(); };
+    OnAddSchedule = [this](QObject*) { m_commands->add(); };
+    OnEditSchedule = [this](QObject*) { m_commands->edit(); };
     new FirstPaintGate(this, [this] {
         if (!m_started && m_options.startTimer) {
             m_timer.start(kStartupInterval);
@@ -209,6 +211,8 @@ void TNoxMainForm::DeferredStartup()
     buildClock();
     m_alarms->setDataFolder(m_dataFolder);
     m_alarms->LoadAlarmList();
+    // From now on every change of a schedule writes the alarm file at once.
+    m_alarms->setWriteThrough(true);
     readAlarmSettings();
     setUpPopups();
     if (m_settings.tempMemoVisible) {
@@ -216,6 +220,7 @@ void TNoxMainForm::DeferredStartup()
     }
     UpdateBanner();
     m_mode->layoutPanes();
+    m_commands->updateAvailability();
     if (OnStarted) {
         OnStarted(this);
     }
