@@ -3,68 +3,41 @@
 // window and runs the event loop.
 #include <QApplication>
 #include <QDirIterator>
-#include <QElapsedTimer>
-#include <QEvent>
 #include <QIcon>
 #include <QMessageBox>
 #include <QTimer>
 #include <cstdio>
-#include <memory>
 
 #include "app/appenvironment.h"
+#include "app/firstpaintgate.h"
 #include "app/mainform.h"
 #include "app/mainsettingshost.h"
 #include "app/searchlink.h"
 #include "app/singleinstance.h"
+#include "app/startupprobe.h"
 #include "core/folders.h"
 
 namespace
 {
 
-// NOX_STARTUP_PROBE=1: print the milliseconds from entry to the first paint of
-// the window and to the end of the deferred start-up, then quit (benchmarks).
-class StartupProbe : public QObject
-{
-public:
-    StartupProbe(nox::TNoxMainForm& form, const QElapsedTimer& clock) : m_clock(clock)
-    {
-        form.installEventFilter(this);
-        form.OnStarted = [this](QObject*) {
-            m_started = m_clock.nsecsElapsed() / 1e6;
-            QTimer::singleShot(0, this, [this] { finish(); });
-        };
-    }
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        if (event->type() == QEvent::Paint && m_painted < 0) {
-            m_painted = m_clock.nsecsElapsed() / 1e6;
-        }
-        return false;
-    }
-
-private:
-    void finish()
-    {
-        std::printf("first-paint-ms %.3f\nstarted-ms %.3f\n", m_painted, m_started);
-        std::fflush(stdout);
-        QCoreApplication::quit();
-    }
-    const QElapsedTimer& m_clock;
-    double m_painted = -1;
-    double m_started = -1;
-};
-
-// The icon theme's "nox", installed with the program; where the theme has none
-// (a build tree, a portable copy) the same pictures built into the program.
+// The pictures built into the program (the icon theme's "nox" of an
+// installation holds the same). A window needs the small ones only; each is
+// decoded when the window system first asks for it.
 QIcon applicationIcon()
 {
-    QIcon bundled;
+    constexpr int kLargestWindowIcon = 64;
+    QIcon icon;
     QDirIterator it(QStringLiteral(":/icons/hicolor"), {QStringLiteral("nox.png")}, QDir::Files,
                     QDirIterator::Subdirectories);
     while (it.hasNext()) {
-        bundled.addFile(it.next());
+        const QString path = it.next();
+        // ":/icons/hicolor/<size>x<size>/apps/nox.png"
+        const int size = path.section(QLatin1Char('/'), 3, 3).section(QLatin1Char('x'), 0, 0).toInt();
+        if (size > 0 && size <= kLargestWindowIcon) {
+            icon.addFile(path, QSize(size, size));
+        }
     }
-    return QIcon::fromTheme(QStringLiteral("nox"), bundled);
+    return icon;
 }
 
 void showStartError(const QString& text)
@@ -131,8 +104,6 @@ bool takeInstanceRole(nox::SingleInstance& guard, int* exitCode)
 
 int main(int argc, char* argv[])
 {
-    QElapsedTimer sinceEntry;
-    sinceEntry.start();
     if (!nox::hasDisplay()) {
         std::fputs(nox::noDisplayMessage().toLocal8Bit().constData(), stderr);
         return 1;
@@ -143,7 +114,6 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(QStringLiteral("Nox"));
     QApplication::setApplicationVersion(nox::productVersion());
     QGuiApplication::setDesktopFileName(QStringLiteral(NOX_APP_ID));
-    QApplication::setWindowIcon(applicationIcon());
     nox::setUpJapaneseEnvironment(app);
 
     const QString dataFolder = nox::folders::dataFolder();
@@ -166,10 +136,18 @@ int main(int argc, char* argv[])
     // Open popups must not keep the program alive once the window has closed.
     QApplication::setQuitOnLastWindowClosed(false);
     form.OnClose = [](QObject*) { QCoreApplication::quit(); };
-    std::unique_ptr<StartupProbe> probe;
-    if (qEnvironmentVariableIsSet("NOX_STARTUP_PROBE")) {
-        probe = std::make_unique<StartupProbe>(form, sinceEntry);
+    if (nox::StartupProbe::requested()) {
+        auto* probe = new nox::StartupProbe(&form, true);
+        form.OnStarted = [probe, next = form.OnStarted](QObject* sender) {
+            if (next) {
+                next(sender);
+            }
+            probe->markStarted();
+        };
     }
+    // The icon after the first paint: looking it up in the icon theme and
+    // decoding its pictures takes longer than building the window.
+    new nox::FirstPaintGate(&form, [] { QApplication::setWindowIcon(applicationIcon()); });
     form.show();
     const int code = app.exec();
     form.ShowPendingFailures(); // what the shutdown could not write

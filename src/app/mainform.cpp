@@ -20,6 +20,7 @@
 #include "app/conversions.h"
 #include "app/datebanner.h"
 #include "app/daymode.h"
+#include "app/firstpaintgate.h"
 #include "app/memopanes.h"
 #include "app/monthmode.h"
 #include "app/schedulecommands.h"
@@ -28,6 +29,7 @@
 #include "core/folders.h"
 #include "core/settings.h"
 #include "core/textfile.h"
+#include "core/settingsbatch.h"
 #include "dialogs/processing.h"
 #include "monthview/monthview.h"
 #include "sked/skedcontrol.h"
@@ -43,7 +45,7 @@ namespace
 constexpr int kMinWidth = 450;
 constexpr int kMinHeight = 110;
 constexpr int kStartupInterval = 1;
-constexpr int kUnpaintedStartup = 300;
+constexpr int kUnpaintedStartup = 1000;
 constexpr int kBeatInterval = 1000;
 } // namespace
 
@@ -140,27 +142,23 @@ void TNoxMainForm::FormCreate()
     OnFreeMemo = [this](QObject*) { FreeMemoClick(); };
     OnAddSchedule = [this](QObject*) { m_commands->add(); };
     OnEditSchedule = [this](QObject*) { m_commands->edit(); };
+    new FirstPaintGate(this, [this] {
+        if (!m_started && m_options.startTimer) {
+            m_timer.start(kStartupInterval);
+        }
+    });
 }
 
-// The deferred start-up runs 1 ms after the window has first been painted, so
-// the window appears before the many files are read. Should no paint come
-// (a minimised start), showing the window starts it a little later anyway.
+// The deferred start-up runs 1 ms after the window's first paint on screen
+// (FirstPaintGate), so the window appears before the many files are read. A
+// window that starts minimised is not painted: it starts at once; should a
+// shown window never be exposed, it starts a little later anyway.
 void TNoxMainForm::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
     if (!m_started && m_options.startTimer && !m_timer.isActive()) {
-        m_timer.start(kUnpaintedStartup);
+        m_timer.start(isMinimized() ? kStartupInterval : kUnpaintedStartup);
     }
-}
-
-bool TNoxMainForm::event(QEvent* event)
-{
-    const bool result = QMainWindow::event(event);
-    if (event->type() == QEvent::UpdateRequest && !m_started && m_options.startTimer && !m_firstPaintSeen) {
-        m_firstPaintSeen = true;
-        m_timer.start(kStartupInterval);
-    }
-    return result;
 }
 
 void TNoxMainForm::timerBeat()
@@ -195,7 +193,7 @@ void TNoxMainForm::DeferredStartup()
     m_holidays.load(m_dataFolder, folders::defaultFolder());
     m_month->ClearHolidays();
     for (const auto& [key, holiday] : m_holidays.items()) {
-        m_month->AddHoliday(holiday.Name, QDate::fromString(key, QStringLiteral("yyyy/MM/dd")));
+        m_month->AddHoliday(holiday.Name, HolidayList::dateOfKey(key));
     }
     loadImageStrip();
 
@@ -363,6 +361,8 @@ void TNoxMainForm::FormDestroy()
         m_mode->saveMemos();
     }
 
+    // The many settings writes below make one write of the file.
+    SettingsBatch batch(iniPath());
     Settings ini(iniPath());
     ini.writeString(Key::NoxVersion, productVersion());
     if (m_imagesChanged) {
@@ -382,6 +382,9 @@ void TNoxMainForm::FormDestroy()
     if (m_started) {
         m_alarms->SaveAlarmList();
         ini.writeBool(Key::TempMemoVisible, freeMemoOpen);
+    }
+    if (QString error; !batch.commit(&error)) {
+        ReportFailure(BookResult::failed(iniPath(), error));
     }
 }
 

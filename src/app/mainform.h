@@ -9,10 +9,10 @@
 // (app/viewmode.h); the window keeps the frame around them.
 //
 // Life cycle: the constructor does what the first paint needs (placement,
-// view mode, style); the first beat of the main timer (1 ms after creation)
-// runs the deferred start-up (lists, memo store, alarms, filling the view),
-// after which the timer beats every 1000 ms (clock, now marker, alarm
-// checks). The destructor writes everything back.
+// view mode, style); the first beat of the main timer (1 ms after the window
+// was first painted on screen) runs the deferred start-up (lists, memo store,
+// alarms, filling the view), after which the timer beats every 1000 ms
+// (clock, now marker, alarm checks). The destructor writes everything back.
 //
 // Tests construct the window with NOX_HOME pointing at a temporary folder and
 // may inject the clock through TNoxMainForm::Options.
@@ -280,7 +280,6 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
-    bool event(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -336,7 +335,6 @@ private:
     bool m_exitRequested = false;
     bool m_imagesChanged = false;
     bool m_destroyed = false;
-    bool m_firstPaintSeen = false;
     int m_toolBarHeight = 30;
     int m_memoHeight = 64;
     bool m_memoVisible = true;

@@ -53,6 +53,20 @@ void TNoxMainForm::ReportFailure(const BookResult& result)
     if (result.ok()) {
         return;
     }
+    if (result.status == BookStatus::ChangedOnDisk) {
+        // The view shows neither side's whole change: read it again first,
+        // once the caller is done with the items the refill replaces.
+        QMetaObject::invokeMethod(
+            this,
+            [this, message = result.message] {
+                if (!m_destroyed) {
+                    m_mode->fill();
+                }
+                ReportFailure(BookResult::failed({}, message));
+            },
+            Qt::QueuedConnection);
+        return;
+    }
     // The writer has told the notices already: the same message goes in once.
     m_writeFailures->report(result.message);
     m_writeFailures->showPending();

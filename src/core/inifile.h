@@ -7,8 +7,10 @@
 // (UTF-8, else CP932).
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 #include "core/color.h"
+#include "core/inidocument.h"
 
 namespace nox
 {
@@ -41,6 +43,8 @@ public:
     QString lastError() const { return m_lastError; }
 
 private:
+    std::optional<IniDocument> loadForChange();
+
     QString m_path;
     QString m_lastError;
 };

@@ -1,5 +1,8 @@
 #include "core/settings.h"
 
+#include "core/inidocument.h"
+#include "core/settingsmemory_p.h"
+
 namespace nox
 {
 
@@ -178,27 +181,30 @@ QDate dateFromSettingText(const QString& text)
 
 QString Settings::readString(Key key, const QString& def) const
 {
-    return m_ini.readString(sectionOf(key), nameOf(key), def);
+    return settingsmemory::value(path(), sectionOf(key), nameOf(key), def);
 }
 
 int Settings::readInt(Key key, int def) const
 {
-    return m_ini.readInteger(sectionOf(key), nameOf(key), def);
+    int v = 0;
+    return IniDocument::parseInteger(readString(key, QString()), &v) ? v : def;
 }
 
 bool Settings::readBool(Key key, bool def) const
 {
-    return m_ini.readBool(sectionOf(key), nameOf(key), def);
+    return readInt(key, def ? 1 : 0) != 0;
 }
 
 TColor Settings::readColor(Key key, TColor def) const
 {
-    return m_ini.readColor(sectionOf(key), nameOf(key), def);
+    TColor c = def;
+    return stringToColor(readString(key, QString()), &c) ? c : def;
 }
 
 double Settings::readFloat(Key key, double def) const
 {
-    return m_ini.readFloat(sectionOf(key), nameOf(key), def);
+    double v = 0;
+    return IniDocument::parseFloat(readString(key, QString()), &v) ? v : def;
 }
 
 QDate Settings::readDate(Key key, const QDate& def) const
@@ -207,29 +213,36 @@ QDate Settings::readDate(Key key, const QDate& def) const
     return d.isValid() ? d : def;
 }
 
+// Into the open batch of the file, else one write of the file.
 bool Settings::writeString(Key key, const QString& value)
 {
-    return m_ini.writeString(sectionOf(key), nameOf(key), value);
+    bool ok = false;
+    if (settingsmemory::writeToBatch(path(), sectionOf(key), nameOf(key), value, &ok)) {
+        return ok;
+    }
+    ok = m_ini.writeString(sectionOf(key), nameOf(key), value);
+    settingsmemory::forget(path());
+    return ok;
 }
 
 bool Settings::writeInt(Key key, int value)
 {
-    return m_ini.writeInteger(sectionOf(key), nameOf(key), value);
+    return writeString(key, QString::number(value));
 }
 
 bool Settings::writeBool(Key key, bool value)
 {
-    return m_ini.writeBool(sectionOf(key), nameOf(key), value);
+    return writeString(key, value ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
 bool Settings::writeColor(Key key, TColor value)
 {
-    return m_ini.writeColor(sectionOf(key), nameOf(key), value);
+    return writeString(key, colorToString(value));
 }
 
 bool Settings::writeFloat(Key key, double value)
 {
-    return m_ini.writeFloat(sectionOf(key), nameOf(key), value);
+    return writeString(key, QString::number(value, 'g', 15));
 }
 
 bool Settings::writeDate(Key key, const QDate& value)
@@ -241,7 +254,13 @@ bool Settings::deleteOldSearchKeywords()
 {
     bool ok = true;
     for (int i = 1; i <= 20; ++i) {
-        ok = m_ini.deleteKey(QStringLiteral("search"), QStringLiteral("keyword%1").arg(i)) && ok;
+        const QString key = QStringLiteral("keyword%1").arg(i);
+        bool removed = false;
+        if (!settingsmemory::removeFromBatch(path(), QStringLiteral("search"), key, &removed)) {
+            removed = m_ini.deleteKey(QStringLiteral("search"), key);
+            settingsmemory::forget(path());
+        }
+        ok = removed && ok;
     }
     return ok;
 }

@@ -1,6 +1,10 @@
 #pragma once
 // Every key of "Nox.ini" in one typed table, and accessors that read or write
-// one key per call (each call opens and closes the file through IniFile).
+// one key per call. A write opens, changes and closes the file through
+// IniFile, unless a SettingsBatch (core/settingsbatch.h) is open on it. A
+// read takes the key from the process's last reading of the file, which is
+// read again whenever its stamp shows a change (core/filestamp.h): reading
+// the eighty keys of a start-up costs one read of the file.
 //
 //   nox::Settings s(nox::folders::dataFile("Nox.ini"));
 //   int count = s.readInt(nox::Key::SkedCount);          // table default 5

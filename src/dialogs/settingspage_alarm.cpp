@@ -6,12 +6,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSoundEffect>
 #include <QStyle>
 #include <QTimeEdit>
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "alarm/ui/soundplayer.h"
 #include "core/settings.h"
 #include "dialogs/settingsdialog.h"
 #include "dialogs/settingshost.h"
@@ -81,7 +81,6 @@ TAlarmPage::TAlarmPage(TForm4& dialog) : TSettingsPage(dialog, spAlarm, QStringL
         l->setSpacing(2);
         l->setContentsMargins(6, 2, 6, 2);
     }
-    m_player = new QSoundEffect(this);
     watchControls();
     for (QCheckBox* c : m_bell) {
         connect(c, &QCheckBox::toggled, this, &TAlarmPage::updateEnabled);
@@ -125,9 +124,11 @@ void TAlarmPage::test(const QString& sound)
         QApplication::beep();
         return;
     case TSoundTest::Play:
-        m_player->stop();
-        m_player->setSource(QUrl::fromLocalFile(sound));
-        m_player->play();
+        delete m_sound; // stops the sound of the last test
+        m_sound = new QObject(this);
+        if (!playWaveFile(sound, m_sound)) {
+            ShowMessage(this, TMessageKind::Warning, soundSupportError());
+        }
         return;
     case TSoundTest::NotFound:
         inform(QStringLiteral("ファイルが見つかりません！"));

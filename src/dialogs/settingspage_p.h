@@ -23,7 +23,6 @@ class QLineEdit;
 class QListWidget;
 class QPushButton;
 class QRadioButton;
-class QSoundEffect;
 class QSpinBox;
 class QTimeEdit;
 class QTreeWidget;
@@ -258,7 +257,7 @@ private:
     QCheckBox* m_bell[3] = {};
     QTimeEdit* m_time[3] = {};
     QLineEdit* m_msg[3] = {};
-    QSoundEffect* m_player = nullptr;
+    QObject* m_sound = nullptr; // owns the sound of the last test
 };
 
 // --- 9 "ポップアップメッセージ" ---------------------------------------------------

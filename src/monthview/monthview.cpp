@@ -195,9 +195,8 @@ QDate TCustomMonthView::Today() const
 
 void TCustomMonthView::AddHoliday(const QString& name, const QDate& date)
 {
-    const QString key = date.toString(QStringLiteral("yyyyMMdd"));
-    if (!m_holidays.contains(key)) {
-        m_holidays.insert(key, name);
+    if (date.isValid() && !m_holidays.contains(date)) {
+        m_holidays.insert(date, name);
         invalidate();
     }
 }
@@ -210,7 +209,7 @@ void TCustomMonthView::ClearHolidays()
 
 QString TCustomMonthView::HolidayName(const QDate& date) const
 {
-    return m_holidays.value(date.toString(QStringLiteral("yyyyMMdd")));
+    return m_holidays.value(date);
 }
 
 // --- items and selection -----------------------------------------------------

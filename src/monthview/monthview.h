@@ -19,6 +19,7 @@
 #include <QDate>
 #include <QFrame>
 #include <QList>
+#include <QHash>
 #include <QMap>
 #include <QPixmap>
 #include <QPointer>
@@ -293,7 +294,7 @@ private:
     QDate m_currentDate;
     QDate m_today;
     MonthFrame m_frame;
-    QMap<QString, QString> m_holidays; // "yyyyMMdd" -> name
+    QHash<QDate, QString> m_holidays; // date -> name
 
     TMonthViewItem* m_selectedItem = nullptr;
     int m_selectedCell = -1;

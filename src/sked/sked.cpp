@@ -178,7 +178,7 @@ void TCustomSked::setHideSelection(bool value)
     }
     m_hideSelection = value;
     if (m_pictureReady) {
-        renderPicture(m_picture.isNull() ? viewport()->devicePixelRatioF() : m_picture.devicePixelRatio());
+        m_pictureStale = true;
         invalidateBelowTopBar();
     }
 }
@@ -445,7 +445,7 @@ void TCustomSked::resizeEvent(QResizeEvent* e)
     if (m_topRow != m_layout.topRow) {
         relayout();
     }
-    renderPicture(viewport()->devicePixelRatioF());
+    m_pictureStale = true;
     viewport()->update();
     if (m_skedControl && m_skedControl->UpdateCount() == 0) {
         // The control's page size follows the visible rows of its columns.

@@ -98,7 +98,8 @@ public:
     const QList<QPixmap>* imagesInEffect() const;
     const SkedLayout& layout() const { return m_layout; }
     // The picture of the client area (device pixel ratio of the screen).
-    const QImage& picture() const { return m_picture; }
+    // The rendered column (rendered now when a change is pending).
+    const QImage& picture() const;
     // Number of full renders so far (for diagnostics and tests).
     int renderCount() const { return m_renderCount; }
     // Active painter on the picture while OnDrawItem runs, else nullptr.
@@ -230,6 +231,8 @@ private:
     void holdRender();
     void releaseRender();
     void renderPicture(qreal dpr);
+    // Renders when a change is pending or the pixel ratio differs.
+    void ensurePicture(qreal dpr);
     void drawLeftBarBackground(QPainter& p) const;
     void drawCaptions(QPainter& p) const;
     void drawCaption(QPainter& p, int line, QRect rect, bool bold, TColor color, TFontStyles style) const;
@@ -299,6 +302,9 @@ private:
     Qt::KeyboardModifiers m_dropModifiers;
     SkedLayout m_layout;
     QImage m_picture;
+    // A change waits for the next paint: many changes in a row (a refill,
+    // new colours, a resize) cost one render.
+    bool m_pictureStale = false;
     bool m_pictureReady = false;
     int m_renderCount = 0;
     int m_renderHold = 0; // > 0: full renders wait for the release

@@ -638,7 +638,7 @@ void TCustomSked::registerColumn(bool alive)
 QPixmap TCustomSked::dragPixmap(QPoint pos, QPoint* hotSpot) const
 {
     const TSkedItem* item = SelectedItem();
-    if (!item || m_picture.isNull()) {
+    if (!item || picture().isNull()) {
         return QPixmap();
     }
     const QRect block = item->BlockRect().intersected(QRect(QPoint(0, 0), m_layout.picture));

@@ -301,11 +301,27 @@ void TCustomSked::fullRender()
         return;
     }
     ++m_renderCount;
-    renderPicture(viewport()->devicePixelRatioF());
+    m_pictureStale = true;
+    viewport()->update();
+}
+
+void TCustomSked::ensurePicture(qreal dpr)
+{
+    if (m_pictureStale || m_picture.isNull() || !qFuzzyCompare(m_picture.devicePixelRatio(), dpr)) {
+        renderPicture(dpr);
+    }
+}
+
+const QImage& TCustomSked::picture() const
+{
+    auto* self = const_cast<TCustomSked*>(this);
+    self->ensurePicture(m_picture.isNull() ? viewport()->devicePixelRatioF() : m_picture.devicePixelRatio());
+    return m_picture;
 }
 
 void TCustomSked::renderPicture(qreal dpr)
 {
+    m_pictureStale = false;
     const QSize size = m_layout.picture;
     if (size.isEmpty()) {
         m_picture = QImage();
@@ -484,7 +500,7 @@ void TCustomSked::DrawRowCell(int row, bool marked)
     if (row < 0 || row >= RowCount() || !m_view.LeftBar().Visible() || m_picture.isNull()) {
         return;
     }
-    {
+    if (!m_pictureStale) { // else the pending render draws the cell
         QPainter p(&m_picture);
         drawRowCellOn(p, row, marked);
     }
@@ -566,10 +582,7 @@ void TCustomSked::paintEvent(QPaintEvent* e)
         p.fillRect(e->rect(), qc(m_color, this));
         return;
     }
-    const qreal dpr = p.paintEngine()->paintDevice()->devicePixelRatioF();
-    if (m_picture.isNull() || !qFuzzyCompare(m_picture.devicePixelRatio(), dpr)) {
-        renderPicture(dpr);
-    }
+    ensurePicture(p.paintEngine()->paintDevice()->devicePixelRatioF());
     p.drawImage(QPoint(0, 0), m_picture);
     paintTopBar(p);
     paintFocusRect(p);

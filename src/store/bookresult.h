@@ -14,7 +14,8 @@ enum class BookStatus {
     Ok,
     NotFound,      // no day file, or no line with the ID: nothing was changed
     Failed,        // a file could not be read or written
-    ChangedOnDisk, // the day file changed since it was read (kept for the book's cache)
+    ChangedOnDisk, // the day file had changed on disk since the book handed it out: both sides'
+                   // changes were merged and written; the caller reads the day again
 };
 
 struct [[nodiscard]] BookResult {

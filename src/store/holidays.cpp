@@ -14,6 +14,26 @@ QString HolidayList::keyOf(const QDate& date)
     return date.toString(QStringLiteral("yyyy/MM/dd"));
 }
 
+// Digit by digit: the program reads every key of a long list at start-up.
+QDate HolidayList::dateOfKey(QStringView key)
+{
+    if (key.size() != 10 || key[4] != u'/' || key[7] != u'/') {
+        return QDate();
+    }
+    const auto number = [&](qsizetype from, qsizetype count) {
+        int n = 0;
+        for (qsizetype i = from; i < from + count; ++i) {
+            if (!key[i].isDigit() || key[i].unicode() > '9') {
+                return -1;
+            }
+            n = n * 10 + (key[i].unicode() - '0');
+        }
+        return n;
+    };
+    const int year = number(0, 4), month = number(5, 2), day = number(8, 2);
+    return year < 0 || month < 0 || day < 0 ? QDate() : QDate(year, month, day);
+}
+
 int HolidayList::parseLines(const QStringList& lines)
 {
     clear();

@@ -42,6 +42,8 @@ public:
 
     // Key of a date: "yyyy/MM/dd".
     static QString keyOf(const QDate& date);
+    // The date of a key; invalid for any text that is not "yyyy/MM/dd".
+    static QDate dateOfKey(QStringView key);
 
     // Clears the list, then reads "<dataFolder>/holiday.txt", else
     // "<defaultFolder>/holiday.txt"; neither existing leaves it empty. Empty

@@ -48,7 +48,25 @@ int MemoStore::open(const QString& dataFolder)
             m_createError.clear();
         }
     }
-    return m_file.open(m_path);
+    const int opened = m_file.open(m_path);
+    noteStamp();
+    return opened;
+}
+
+void MemoStore::noteStamp()
+{
+    m_stamp = FileStamp::of(m_path);
+}
+
+void MemoStore::reopenIfChanged(bool beforeWrite)
+{
+    const FileStamp now = FileStamp::of(m_path);
+    if (now == m_stamp && (!beforeWrite || m_stamp.isSettled())) {
+        return;
+    }
+    m_file.close();
+    m_file.open(m_path);
+    m_stamp = now;
 }
 
 void MemoStore::close()
@@ -62,6 +80,7 @@ QString MemoStore::read(const QDate& date)
         m_lastReadResult = kOpenFailed;
         return {};
     }
+    reopenIfChanged(false);
     QByteArray bytes;
     m_lastReadResult = m_file.read(memoKey(date), bytes);
     return m_lastReadResult == kOk ? decodeMemoText(bytes) : QString();
@@ -72,7 +91,10 @@ int MemoStore::write(const QDate& date, const QString& text)
     if (!m_file.isOpen() || !date.isValid()) {
         return kOpenFailed;
     }
-    return m_file.write(memoKey(date), encodeMemoText(text));
+    reopenIfChanged(true);
+    const int written = m_file.write(memoKey(date), encodeMemoText(text));
+    noteStamp();
+    return written;
 }
 
 void MemoStore::loadPane(MemoPaneState& pane, const QDate& date)

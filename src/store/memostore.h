@@ -9,6 +9,7 @@
 //
 // The memo panes are widgets of the main window; their save-only-when-
 // modified logic lives here on plain values (MemoPaneState).
+#include "core/filestamp.h"
 #include "store/recordfile.h"
 
 #include <QDate>
@@ -73,9 +74,17 @@ public:
     RecordFile& recordFile() { return m_file; }
 
 private:
+    // Another program (noxtool) may have written the file since this store
+    // last did: its index nodes held in memory are then stale and are read
+    // again (the file is reopened). Before a write also when the stamp is too
+    // recent to tell a change.
+    void reopenIfChanged(bool beforeWrite);
+    void noteStamp();
+
     RecordFile m_file;
     QString m_path;
     QString m_createError;
+    FileStamp m_stamp; // of the file after this store's last open or write
     int m_lastReadResult = btr::kOpenFailed;
 };
 

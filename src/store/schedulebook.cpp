@@ -4,6 +4,8 @@
 
 #include "core/datetime.h"
 #include "core/textfile.h"
+#include "store/daycache.h"
+#include "store/daymerge.h"
 
 namespace nox
 {
@@ -59,10 +61,58 @@ QString dayText(const QDate& date)
     return date.toString(QStringLiteral("yyyy/MM/dd"));
 }
 
+// How many days' handed-out states are remembered: far more than a view
+// shows (a month view shows 42).
+constexpr int kShownDays = 256;
+
+// The schedules of a parsed day that pass the filter, as day() hands them out.
+QList<TSkedRec> recordsOf(const CachedDay& day, const QString& categoryFilter)
+{
+    QList<TSkedRec> records;
+    for (const CachedDay::Line& line : day.parsed) {
+        if (line.parsed && !isOtherCategoryLine(day.lines.at(line.lineNumber - 1), categoryFilter)) {
+            records.append(line.rec);
+        }
+    }
+    return records;
+}
+
 } // namespace
 
+// The parsed days, and the state of each day file that day() last handed out.
+struct ScheduleBook::Memory {
+    DayCache cache;
+    QMutex lock; // guards shown and shownOrder
+    QHash<QDate, CachedDayPtr> shown;
+    QList<QDate> shownOrder; // oldest first
+
+    void noteShown(const QDate& date, CachedDayPtr day)
+    {
+        QMutexLocker locker(&lock);
+        if (shown.contains(date)) {
+            shownOrder.removeOne(date);
+        } else if (shownOrder.size() >= kShownDays) {
+            shown.remove(shownOrder.takeFirst());
+        }
+        shown.insert(date, std::move(day));
+        shownOrder.append(date);
+    }
+    CachedDayPtr shownDay(const QDate& date)
+    {
+        QMutexLocker locker(&lock);
+        return shown.value(date);
+    }
+    void replaceShown(const QDate& date, CachedDayPtr day)
+    {
+        QMutexLocker locker(&lock);
+        if (shown.contains(date)) {
+            shown.insert(date, std::move(day));
+        }
+    }
+};
+
 ScheduleBook::ScheduleBook(QString dataFolder, ScheduleAlarmSink* alarms)
-    : m_folder(std::move(dataFolder)), m_alarms(alarms)
+    : m_folder(std::move(dataFolder)), m_alarms(alarms), m_memory(std::make_shared<Memory>())
 {
 }
 
@@ -75,20 +125,39 @@ QString ScheduleBook::dayFile(const QDate& date) const
 
 BookDay ScheduleBook::day(const QDate& date, const QString& categoryFilter) const
 {
-    TDayLoadResult loaded = loadDay(m_folder, date, categoryFilter);
+    const DayRead read = m_memory->cache.read(dayFile(date), date);
     BookDay result;
-    if (!loaded.ok) {
-        result.result = BookResult::failed(dayFile(date), loaded.error);
+    if (!read.day) {
+        result.result = BookResult::failed(dayFile(date), read.error);
         return result;
     }
-    result.records = std::move(loaded.records);
-    result.problems = std::move(loaded.problems);
+    m_memory->noteShown(date, read.day);
+    const QString path = dayFile(date);
+    for (const CachedDay::Line& line : read.day->parsed) {
+        const QString& text = read.day->lines.at(line.lineNumber - 1);
+        if (isOtherCategoryLine(text, categoryFilter)) {
+            continue;
+        }
+        if (line.parsed) {
+            result.records.append(line.rec);
+        } else {
+            result.problems.append(TDayProblem{path, line.lineNumber, line.reason, text});
+        }
+    }
     return result;
 }
 
 std::optional<TSkedRec> ScheduleBook::find(const QDate& date, qint32 id) const
 {
-    return findSkedById(m_folder, date, id);
+    const DayRead read = m_memory->cache.read(dayFile(date), date);
+    if (read.day) {
+        for (const CachedDay::Line& line : read.day->parsed) {
+            if (line.parsed && line.rec.ID == id) {
+                return line.rec;
+            }
+        }
+    }
+    return std::nullopt;
 }
 
 QList<QDate> ScheduleBook::dates(const QDate& from, const QDate& to) const
@@ -100,15 +169,19 @@ QList<QDate> ScheduleBook::dates(const QDate& from, const QDate& to) const
 
 BookLines ScheduleBook::lines(const QDate& date) const
 {
-    const QString path = dayFile(date);
-    TextReadResult read = readTextLines(path);
+    const DayRead read = m_memory->cache.read(dayFile(date), date);
     BookLines result;
-    if (!read.ok) {
-        result.result = BookResult::failed(path, read.error);
+    if (!read.day) {
+        result.result = BookResult::failed(dayFile(date), read.error);
         return result;
     }
-    result.lines = std::move(read.lines);
+    result.lines = read.day->lines;
     return result;
+}
+
+ScheduleBook::CacheStats ScheduleBook::cacheStats() const
+{
+    return {m_memory->cache.size(), m_memory->cache.bytes(), m_memory->cache.fileReads()};
 }
 
 // --- changing --------------------------------------------------------------
@@ -116,17 +189,49 @@ BookLines ScheduleBook::lines(const QDate& date) const
 BookResult ScheduleBook::saveDay(const QDate& date, const QList<TSkedRec>& records,
                                  const QString& categoryFilter, const QList<TAlarmUpdate>& alarms)
 {
+    if (!unchangedSinceShown(date)) {
+        return mergeChangedDay(date, records, categoryFilter, alarms);
+    }
     const BookResult written =
         fromWrite(nox::saveDay(m_folder, date, records, categoryFilter), dayFile(date));
+    afterWrite(date, true);
     if (!written.ok()) {
         return written;
     }
     return applyAlarms(written, alarms);
 }
 
+// The file changed on disk since the caller was given the day: its records
+// are merged with the file's, and the day stays out of step with the caller
+// (its next save merges again) until it reads the day anew.
+BookResult ScheduleBook::mergeChangedDay(const QDate& date, const QList<TSkedRec>& records,
+                                         const QString& categoryFilter, const QList<TAlarmUpdate>& alarms)
+{
+    const QString path = dayFile(date);
+    const CachedDayPtr shown = m_memory->shownDay(date);
+    const DayRead now = m_memory->cache.read(path, date);
+    if (!now.day) {
+        return BookResult::failed(path, now.error);
+    }
+    const QList<TSkedRec> merged =
+        mergeDayRecords(recordsOf(*shown, categoryFilter), records, recordsOf(*now.day, categoryFilter),
+                        [this] { return newId(); });
+    const BookResult written = fromWrite(nox::saveDay(m_folder, date, merged, categoryFilter), path);
+    if (!written.ok()) {
+        return written;
+    }
+    BookResult result = applyAlarms(written, alarms);
+    if (result.ok()) {
+        result = changedOnDisk(date);
+    }
+    return result;
+}
+
 BookResult ScheduleBook::add(const TSkedRec& rec, TAlarmUpdateMode mode)
 {
+    const bool inSync = unchangedSinceShown(rec.date());
     BookResult result = fromWrite(appendSkedRec(m_folder, rec), dayFile(rec.date()));
+    afterWrite(rec.date(), inSync);
     if (!result.ok()) {
         return result;
     }
@@ -147,13 +252,17 @@ BookResult ScheduleBook::replace(const QDate& oldDate, qint32 oldId, const TSked
         return applyAlarms(result, updates);
     }
     // The new day first: a failure after it leaves the schedule twice, never lost.
+    const bool newInSync = unchangedSinceShown(rec.date());
     BookResult result = fromWrite(appendSkedRec(m_folder, rec), dayFile(rec.date()));
+    afterWrite(rec.date(), newInSync);
     if (!result.ok()) {
         return result;
     }
     result.record = rec;
     int removed = 0;
+    const bool oldInSync = unchangedSinceShown(oldDate);
     const TDayWriteResult deleted = deleteSkedById(m_folder, oldDate, oldId, [&](qint32) { ++removed; });
+    afterWrite(oldDate, oldInSync);
     if (!deleted.ok) {
         BookResult failed = BookResult::failed(
             dayFile(oldDate), deleted.error + QStringLiteral("\n予定は %1 に保存されましたが、元の日 %2 "
@@ -174,7 +283,9 @@ BookResult ScheduleBook::remove(const QDate& date, qint32 id)
 {
     int removed = 0;
     const QString path = dayFile(date);
+    const bool inSync = unchangedSinceShown(date);
     const TDayWriteResult deleted = deleteSkedById(m_folder, date, id, [&](qint32) { ++removed; });
+    afterWrite(date, inSync);
     if (!deleted.ok) {
         return BookResult::failed(path, deleted.error);
     }
@@ -288,15 +399,60 @@ BookResult ScheduleBook::replaceInDay(const QDate& date, qint32 oldId, const TSk
 BookResult ScheduleBook::writeLines(const QDate& date, const QStringList& lines)
 {
     const QString path = dayFile(date);
+    const bool inSync = unchangedSinceShown(date);
+    BookResult result;
     QString error;
     if (allBlank(lines)) {
-        return removeFile(path, &error) ? BookResult{} : BookResult::failed(path, error);
+        if (!removeFile(path, &error)) {
+            result = BookResult::failed(path, error);
+        }
+    } else if (!rewriteTextLines(path, lines, &error)) {
+        // Lines nobody changed keep their bytes.
+        result = BookResult::failed(path, error);
     }
-    // Lines nobody changed keep their bytes.
-    if (!rewriteTextLines(path, lines, &error)) {
-        return BookResult::failed(path, error);
+    afterWrite(date, inSync);
+    return result;
+}
+
+// True unless the day file changed on disk since day() last handed it out:
+// the stamp tells at once; a stamp that cannot be trusted (or differs) is
+// checked against the contents.
+bool ScheduleBook::unchangedSinceShown(const QDate& date) const
+{
+    const CachedDayPtr shown = m_memory->shownDay(date);
+    if (!shown) {
+        return true;
     }
-    return BookResult{};
+    if (shown->trusted && FileStamp::of(dayFile(date)) == shown->stamp) {
+        return true;
+    }
+    const DayRead now = m_memory->cache.read(dayFile(date), date);
+    // An unreadable file is left to the write, which refuses it.
+    return !now.day || now.day->lines == shown->lines;
+}
+
+// After a write of the book itself: a day that was in step with what was
+// handed out stays in step (the caller has made the same change to its
+// copy); one that was not stays out of step.
+void ScheduleBook::afterWrite(const QDate& date, bool wasInSync)
+{
+    if (!wasInSync || !m_memory->shownDay(date)) {
+        return;
+    }
+    const DayRead now = m_memory->cache.read(dayFile(date), date);
+    if (now.day) {
+        m_memory->replaceShown(date, now.day);
+    }
+}
+
+BookResult ScheduleBook::changedOnDisk(const QDate& date) const
+{
+    const QString path = dayFile(date);
+    return BookResult{BookStatus::ChangedOnDisk, path,
+                      QStringLiteral("ファイル「%1」は、表示したあとで他のプログラムによって変更されました。"
+                                     "両方の変更を合わせて保存しました。表示を読み直します。")
+                          .arg(path),
+                      0, std::nullopt};
 }
 
 } // namespace nox

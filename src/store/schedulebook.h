@@ -10,12 +10,22 @@
 // Records are handed out and taken in by value. Every change returns a
 // BookResult that the caller must look at. The day-file format itself is in
 // store/dayfile.h and store/skedrec.h.
+//
+// The book keeps the days it has read, parsed (store/daycache.h): a day is
+// read from its file again only when the file changed since, so every part
+// of the program that reads through one book shares them. It also remembers
+// which state of each day file day() last handed out: saveDay(), which
+// replaces a day by the records a view holds, merges those records with the
+// file's when the file changed on disk since then (store/daymerge.h) and
+// says so with ChangedOnDisk (the caller reads the day again), so a copy
+// read before another program's change never overwrites it.
 #include <QDate>
 #include <QDateTime>
 #include <QList>
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <memory>
 #include <optional>
 
 #include "store/alarmsink.h"
@@ -76,6 +86,9 @@ public:
     // lines of other categories (filter given) and lines that are no
     // schedule are kept; all lines are sorted as text without regard to
     // case; no line left deletes the file. Then applies `alarms`.
+    // When the day file changed since day() last handed the day out (the
+    // book's own changes do not count), writes the merge of both sides'
+    // changes instead and returns ChangedOnDisk.
     BookResult saveDay(const QDate& date, const QList<TSkedRec>& records, const QString& categoryFilter = {},
                        const QList<TAlarmUpdate>& alarms = {});
     // Appends the record's line to the file of its Date.
@@ -114,7 +127,21 @@ public:
     // one + 1.
     qint32 newId();
 
+    // What the book keeps in memory (tests and benchmarks).
+    struct CacheStats {
+        int days = 0;      // days kept
+        qint64 bytes = 0;  // their estimated size
+        int fileReads = 0; // day files read so far
+    };
+    CacheStats cacheStats() const;
+
 private:
+    struct Memory;
+    bool unchangedSinceShown(const QDate& date) const;
+    void afterWrite(const QDate& date, bool wasInSync);
+    BookResult mergeChangedDay(const QDate& date, const QList<TSkedRec>& records, const QString& categoryFilter,
+                               const QList<TAlarmUpdate>& alarms);
+    BookResult changedOnDisk(const QDate& date) const;
     BookResult applyAlarms(BookResult result, const QList<TAlarmUpdate>& updates);
     BookResult replaceInDay(const QDate& date, qint32 oldId, const TSkedRec& rec);
     BookResult writeLines(const QDate& date, const QStringList& lines);
@@ -122,6 +149,7 @@ private:
     QString m_folder;
     ScheduleAlarmSink* m_alarms;
     Clock m_clock;
+    std::shared_ptr<Memory> m_memory; // shared by copies of the book
 };
 
 } // namespace nox

@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QTextBlock>
+#include <QTextDocument>
 
 namespace nox
 {
@@ -101,8 +102,14 @@ void TNoxMemo::SetBorderStyle(bool border)
 
 void TNoxMemo::SetText(const QString& text)
 {
-    setPlainText(text);
-    document()->setModified(false);
+    // Refilling a document is costly and navigation sets every pane each
+    // step, mostly to the same empty text: keep a document that holds the
+    // text already and has nothing to undo.
+    QTextDocument* doc = document();
+    if (doc->isUndoAvailable() || doc->isRedoAvailable() || toPlainText() != text) {
+        setPlainText(text);
+    }
+    doc->setModified(false);
 }
 
 void TNoxMemo::applyColors()

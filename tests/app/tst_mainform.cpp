@@ -108,6 +108,7 @@ private slots:
     void scheduleMemoIsWrittenBackFromTheMonthView();
     void scheduleMemoSurvivesARefill();
     void inPlaceEditIsWrittenOrReported();
+    void editOfADayChangedOnDiskKeepsBothSides();
     void failedMemoWriteBackKeepsFileAndAlarms();
     void unreadableDayIsReported();
     void unreadableLinesAreToldOnce();
@@ -699,6 +700,29 @@ void TestMainForm::inPlaceEditIsWrittenOrReported()
     QVERIFY2(f.failures.at(0).contains(f.dataFile(QStringLiteral("20260311.dat"))),
              qPrintable(f.failures.at(0)));
     QCOMPARE(form->book().find(QDate(2026, 3, 11), 5)->Text, QStringLiteral("dinner"));
+}
+
+// noxtool added a schedule to the day shown while the user edited another in
+// place: both are stored, the column is read again and the user is told.
+void TestMainForm::editOfADayChangedOnDiskKeepsBothSides()
+{
+    MainFormFixture f;
+    f.writeFile(QStringLiteral("20260311.dat"), skedLine(18, 19, 5, QStringLiteral("lunch")));
+    TNoxMainForm* form = f.start();
+    sked::TSked* column = form->skedControl()->Skeds(0);
+    QCOMPARE(column->Items().Count(), 1);
+    f.writeFile(QStringLiteral("20260311.dat"), skedLine(18, 19, 5, QStringLiteral("lunch")) +
+                                                    skedLine(20, 21, 9, QStringLiteral("noxtool")));
+    column->SelectItem(column->Items().Items(0));
+    QVERIFY(column->SelectedItem()->EditText());
+    QTest::keyClicks(column->InplaceEdit(), "dinner");
+    QTest::keyClick(column->InplaceEdit(), Qt::Key_Return);
+
+    QTRY_COMPARE(f.failures.size(), 1);
+    QVERIFY2(f.failures.at(0).contains(f.dataFile(QStringLiteral("20260311.dat"))), qPrintable(f.failures.at(0)));
+    QCOMPARE(form->book().find(QDate(2026, 3, 11), 5)->Text, QStringLiteral("dinner"));
+    QCOMPARE(form->book().find(QDate(2026, 3, 11), 9)->Text, QStringLiteral("noxtool"));
+    QCOMPARE(column->Items().Count(), 2); // read again
 }
 
 // The schedule memo typed in the month view cannot be written: the user is

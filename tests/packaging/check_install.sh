@@ -27,6 +27,7 @@ tree=$root$prefix
 {
     echo bin/nox
     echo bin/noxtool
+    echo "$libdir/nox/noxsound.so"
     echo "$libdir/nox/nox_search_web.so"
     echo "share/applications/$app_id.desktop"
     echo "share/metainfo/$app_id.metainfo.xml"

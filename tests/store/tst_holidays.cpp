@@ -197,6 +197,29 @@ private slots:
         QVERIFY(categories.size() >= 10);
         QVERIFY(categories.contains(QString::fromUtf8("仕事")));
     }
+
+    void keyAndDateAreInverse_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QDate>("date");
+        QTest::newRow("plain") << QStringLiteral("2026/03/11") << QDate(2026, 3, 11);
+        QTest::newRow("leap day") << QStringLiteral("2024/02/29") << QDate(2024, 2, 29);
+        QTest::newRow("no such day") << QStringLiteral("2026/02/30") << QDate();
+        QTest::newRow("short month") << QStringLiteral("2026/3/11") << QDate();
+        QTest::newRow("dashes") << QStringLiteral("2026-03-11") << QDate();
+        QTest::newRow("letters") << QStringLiteral("2026/0a/11") << QDate();
+        QTest::newRow("wide digits") << QString::fromUtf8("２０２６/03/11") << QDate();
+        QTest::newRow("empty") << QString() << QDate();
+    }
+    void keyAndDateAreInverse()
+    {
+        QFETCH(QString, key);
+        QFETCH(QDate, date);
+        QCOMPARE(HolidayList::dateOfKey(key), date);
+        if (date.isValid()) {
+            QCOMPARE(HolidayList::keyOf(date), key);
+        }
+    }
 };
 
 QTEST_GUILESS_MAIN(TstHolidays)

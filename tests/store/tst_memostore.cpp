@@ -179,6 +179,34 @@ private slots:
         QVERIFY(store.recordFile().check().ok);
     }
 
+    // noxtool --force writes while the program has the store open: the
+    // program's next write must not put back its stale copy of the index.
+    void anotherWriterIsNotOverwritten()
+    {
+        const QString folder = freshFolder();
+        MemoStore nox;
+        QCOMPARE(nox.open(folder), kOk);
+        QCOMPARE(nox.write(QDate(2026, 5, 1), "program"), kOk);
+        {
+            MemoStore tool;
+            QCOMPARE(tool.open(folder), kOk);
+            for (int d = 2; d <= 40; ++d) {
+                QCOMPARE(tool.write(QDate(2026, 5, 1).addDays(d), QString("noxtool %1").arg(d)), kOk);
+            }
+        }
+        QCOMPARE(nox.read(QDate(2026, 5, 3)), QString("noxtool 2"));
+        QCOMPARE(nox.write(QDate(2026, 4, 1), "program again"), kOk);
+        nox.close();
+        MemoStore check;
+        QCOMPARE(check.open(folder), kOk);
+        QVERIFY(check.recordFile().check().ok);
+        QCOMPARE(check.read(QDate(2026, 4, 1)), QString("program again"));
+        QCOMPARE(check.read(QDate(2026, 5, 1)), QString("program"));
+        for (int d = 2; d <= 40; ++d) {
+            QCOMPARE(check.read(QDate(2026, 5, 1).addDays(d)), QString("noxtool %1").arg(d));
+        }
+    }
+
     void closedStoreIsInert()
     {
         MemoStore store;

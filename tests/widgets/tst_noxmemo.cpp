@@ -161,6 +161,16 @@ void TestNoxMemo::modifiedFlag()
     memo.SetWantTabs(true);
     QTest::keyClick(&memo, Qt::Key_Tab);
     QVERIFY(memo.Text().contains(QLatin1Char('\t')));
+
+    // Setting the text it already shows leaves nothing of the earlier day's
+    // typing to undo, also when that typing was deleted again.
+    memo.SetText(QString());
+    QTest::keyClick(&memo, Qt::Key_C);
+    QTest::keyClick(&memo, Qt::Key_Backspace);
+    QCOMPARE(memo.Text(), QString());
+    memo.SetText(QString());
+    QVERIFY(!memo.document()->isUndoAvailable());
+    QVERIFY(!memo.Modified());
 }
 
 // Only the user's typing marks a memo as changed: the main window saves a

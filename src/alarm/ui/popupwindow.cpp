@@ -8,10 +8,10 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QScreen>
-#include <QSoundEffect>
 #include <QTimer>
 
 #include "alarm/ui/popupgeometry.h"
+#include "alarm/ui/soundplayer.h"
 #include "widgets/relatedtarget.h"
 
 namespace nox
@@ -189,10 +189,9 @@ void TForm7::playSound()
     m_soundPlayed = PopupSoundFor(m_sound);
     if (m_soundPlayed == TPopupSound::Beep) {
         QApplication::beep();
-    } else if (m_soundPlayed == TPopupSound::Wave) {
-        m_effect = new QSoundEffect(this);
-        m_effect->setSource(QUrl::fromLocalFile(QFileInfo(m_sound).absoluteFilePath()));
-        m_effect->play();
+    } else if (m_soundPlayed == TPopupSound::Wave && !playWaveFile(m_sound, this)) {
+        qWarning("%s", qPrintable(soundSupportError()));
+        QApplication::beep();
     }
 }
 

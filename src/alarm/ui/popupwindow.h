@@ -15,7 +15,6 @@
 
 class QLabel;
 class QMenu;
-class QSoundEffect;
 class QTimer;
 
 namespace nox
@@ -93,7 +92,6 @@ private:
     QLabel* m_label = nullptr;
     QMenu* m_menu = nullptr;
     QTimer* m_timer = nullptr;
-    QSoundEffect* m_effect = nullptr;
     QString m_sound;
     QString m_relatedTarget;
     std::optional<TSkedRec> m_record;

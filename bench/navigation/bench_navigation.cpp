@@ -1,0 +1,185 @@
+// Navigation of the main window on a data folder: a week step of the day view
+// with 7 columns and a month step of the month view, each a refill of the
+// view from the day files and a full synchronous repaint of the window.
+//
+//   bench_navigation --home DIR [--steps N]
+//
+// DIR is a program folder as NOX_HOME takes it (bench/make_data.py fills one).
+// Prints, for each measure, the median and the quartiles in milliseconds:
+//
+//   week-step-ms MEDIAN Q1 Q3        next week, 7 columns, days not read before
+//   week-back-ms MEDIAN Q1 Q3        previous week, back over days already read
+//   month-step-ms MEDIAN Q1 Q3       next month, days not read before
+//   month-back-ms MEDIAN Q1 Q3       previous month, back over days already read
+//   rss-kb N                         resident memory after the steps
+//   rss-all-kb N                     ... after every month of the folder was shown
+//
+// Runs on the platform the environment names (the start-up benchmark runs it
+// under the same X server as the program).
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <ctime>
+#include <QFile>
+#include <QWindow>
+#include <algorithm>
+#include <cstdio>
+
+#include "app/appenvironment.h"
+#include "app/mainform.h"
+#include "core/folders.h"
+#include "store/dayfile.h"
+
+namespace
+{
+
+using Step = std::function<void()>;
+
+struct Spread {
+    double median = 0, q1 = 0, q3 = 0;
+};
+
+Spread spread(QList<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const auto at = [&](double q) { return values.at(qsizetype(q * double(values.size() - 1) + 0.5)); };
+    return values.isEmpty() ? Spread{} : Spread{at(0.5), at(0.25), at(0.75)};
+}
+
+double threadCpuMs()
+{
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
+}
+
+// Times `steps` calls of `step`, each followed by a full repaint: the time
+// on the clock and the processor time of the thread (which a busy machine
+// does not inflate).
+struct StepTimes {
+    QList<double> wallMs;
+    QList<double> cpuMs;
+};
+StepTimes timeSteps(nox::TNoxMainForm& form, int steps, const Step& step)
+{
+    StepTimes times;
+    for (int i = 0; i < steps; ++i) {
+        QElapsedTimer clock;
+        const double cpu = threadCpuMs();
+        clock.start();
+        step();
+        form.repaint();
+        times.wallMs.append(double(clock.nsecsElapsed()) / 1e6);
+        times.cpuMs.append(threadCpuMs() - cpu);
+        // Let the posted events of the step run outside the measurement.
+        QCoreApplication::processEvents();
+    }
+    return times;
+}
+
+void print(const char* name, const StepTimes& times)
+{
+    const Spread s = spread(times.wallMs);
+    std::printf("%s-ms %.3f %.3f %.3f\n", name, s.median, s.q1, s.q3);
+    const Spread c = spread(times.cpuMs);
+    std::printf("%s-cpu-ms %.3f %.3f %.3f\n", name, c.median, c.q1, c.q3);
+}
+
+qint64 rssKb()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly)) {
+        return -1;
+    }
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:")) {
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+        }
+    }
+    return -1;
+}
+
+// Months from the first day file to the last.
+int monthsOfData()
+{
+    const QList<QDate> dates = nox::listDayFiles(nox::folders::dataFolder());
+    if (dates.isEmpty()) {
+        return 0;
+    }
+    const QDate a = dates.first(), b = dates.last();
+    return (b.year() - a.year()) * 12 + b.month() - a.month() + 1;
+}
+
+bool waitForExposed(QWidget& window)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 10000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        if (window.windowHandle() && window.windowHandle()->isExposed()) {
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    nox::setUpJapaneseEnvironment(app);
+    const QStringList args = app.arguments();
+    const qsizetype homeAt = args.indexOf(QStringLiteral("--home"));
+    const qsizetype stepsAt = args.indexOf(QStringLiteral("--steps"));
+    if (homeAt < 0 || homeAt + 1 >= args.size()) {
+        std::fputs("usage: bench_navigation --home DIR [--steps N]\n", stderr);
+        return 2;
+    }
+    qputenv("NOX_HOME", QFile::encodeName(args.at(homeAt + 1)));
+    const int steps = stepsAt >= 0 ? args.value(stepsAt + 1).toInt() : 40;
+
+    nox::TNoxMainForm::Options options;
+    options.startTimer = false;
+    nox::TNoxMainForm form(options);
+    form.show();
+    if (!waitForExposed(form)) {
+        std::fputs("bench_navigation: the window was not shown\n", stderr);
+        return 1;
+    }
+    form.timerBeat(); // the deferred start-up
+    if (form.viewMode() != nox::TNoxMainForm::vmDay) {
+        form.SwitchViewClick();
+    }
+    const int count = form.skedCount();
+    form.SetSkedCount(7);
+    form.TodayClick();
+
+    print("week-step", timeSteps(form, steps, [&] { form.NextWeekClick(); }));
+    print("week-back", timeSteps(form, steps, [&] { form.PrevWeekClick(); }));
+    form.SwitchViewClick();
+    form.TodayClick();
+    print("month-step", timeSteps(form, steps, [&] { form.NextMonthClick(); }));
+    print("month-back", timeSteps(form, steps, [&] { form.PrevMonthClick(); }));
+    std::printf("rss-kb %lld\n", rssKb());
+    // Every month of the folder once: all of it read (and, with a cache of
+    // parsed days, kept as far as the cache's bound allows).
+    form.TodayClick();
+    for (int i = 0; i < 2; ++i) {
+        QCoreApplication::processEvents();
+    }
+    const int months = monthsOfData();
+    for (int i = 0; i < months + 2; ++i) {
+        form.PrevMonthClick();
+    }
+    for (int i = 0; i < 2 * months + 4; ++i) {
+        form.NextMonthClick();
+    }
+    QCoreApplication::processEvents();
+    std::printf("rss-all-kb %lld\n", rssKb());
+    std::fflush(stdout);
+    // Leave the settings as they were found.
+    form.SwitchViewClick();
+    form.SetSkedCount(count);
+    return 0;
+}

@@ -1,0 +1,89 @@
+#pragma once
+// DayCache: the schedule book's memory of the day files it has read, each
+// kept as its decoded lines and its parsed records, so that navigating back
+// and forth, both views and the search do not read and parse the same day
+// again. Private to the book (store/schedulebook.cpp).
+//
+// Before every use an entry is checked against its file: the size, the
+// modification time (nanoseconds) and the inode (with the device) must be
+// those it was read with (core/filestamp.h), else the file is read again; so
+// a file changed by noxtool, a sync tool or an editor is never served from
+// memory. An entry read while its file's last change was too recent for the
+// stamp to tell the next one is not trusted and is read again at its next
+// use. A missing file is remembered as such; a file that cannot be read is
+// never kept.
+//
+// The cache is bounded: when its entries take more than the budget, the
+// least recently used go. Thread-safe (the search may read from a thread).
+#include <QDate>
+#include <QHash>
+#include <QList>
+#include <QMutex>
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+#include "core/filestamp.h"
+#include "store/skedrec.h"
+
+namespace nox
+{
+
+// One day file as read: immutable once made, shared by the cache and the
+// book's note of what it handed out.
+struct CachedDay {
+    // A non-blank line: parsed, or why not.
+    struct Line {
+        int lineNumber = 0;  // 1-based
+        QString category;    // field 9 as it stands (for the category filter)
+        bool parsed = false; // a schedule, in `rec`; else `reason` says why not
+        TSkedRec rec;
+        QString reason;
+    };
+    FileStamp stamp;
+    bool trusted = false; // false: the stamp may not tell a later change (above)
+    QStringList lines;    // decoded, blank ones included
+    QList<Line> parsed;   // the non-blank lines in file order
+    qint64 bytes = 0;     // an estimate of the memory the entry takes
+};
+using CachedDayPtr = std::shared_ptr<const CachedDay>;
+
+struct DayRead {
+    CachedDayPtr day; // null when the file could not be read
+    QString error;    // why, when day is null
+};
+
+class DayCache
+{
+public:
+    static constexpr qint64 kDefaultBudget = 8 * 1024 * 1024;
+
+    explicit DayCache(qint64 budgetBytes = kDefaultBudget) : m_budget(budgetBytes) {}
+
+    // The day file `path` of `date`, from memory when its stamp still holds,
+    // else read (and parsed) again.
+    DayRead read(const QString& path, const QDate& date);
+    // Drops what is kept of `date` (after the book wrote its file).
+    void forget(const QDate& date);
+
+    // For tests and benchmarks.
+    qint64 bytes() const;
+    int size() const;
+    int fileReads() const;
+
+private:
+    void evictOverBudget();
+
+    mutable QMutex m_lock;
+    struct Entry {
+        CachedDayPtr day;
+        quint64 lastUse = 0;
+    };
+    QHash<QDate, Entry> m_entries;
+    qint64 m_budget;
+    qint64 m_bytes = 0;
+    quint64 m_clock = 0;
+    int m_fileReads = 0;
+};
+
+} // namespace nox
