@@ -3,6 +3,7 @@
 #include "alarm/alarmcenter.h"
 #include "alarm/ui/popupsettings.h"
 #include "app/clockpanel.h"
+#include "app/daymode.h"
 #include "app/mainform.h"
 #include "app/statuspanels.h"
 #include "core/datetime.h"
@@ -19,11 +20,11 @@ TStyle TNoxMainForm::CurrentStyle() const
 
 QDate TNoxMainForm::SelectedDate() const
 {
-    if (m_viewMode == vmMonth) {
+    if (viewMode() == vmMonth) {
         const QDate selected = m_month->SelectedDate();
         return selected.isValid() ? selected : m_month->CurrentDate();
     }
-    return m_leftDate.addDays(qMax(0, focusedColumn()));
+    return m_mode->currentDate();
 }
 
 void TNoxMainForm::ApplySettingsStyle(int index, const TStyle& style, bool halfFormat)
@@ -67,12 +68,8 @@ void TNoxMainForm::SetHolidays(const HolidayList& holidays)
     for (const auto& [key, holiday] : m_holidays.items()) {
         m_month->AddHoliday(holiday.Name, QDate::fromString(key, QStringLiteral("yyyy/MM/dd")));
     }
-    if (m_viewMode == vmDay) {
-        ColorColumns();
-        showDayStatus();
-    } else {
-        monthSelectionChanged();
-    }
+    ColorColumns();
+    m_mode->showStatus();
 }
 
 void TNoxMainForm::ApplyPrintSettings(const TNoxSettings& s)
@@ -150,7 +147,7 @@ void TNoxMainForm::ApplyOtherSettings(const TNoxSettings& s)
     if (s.dateFormat != r.dateFormat) {
         r.dateFormat = s.dateFormat;
         for (int i = 0; i < skedCount(); ++i) {
-            m_sked->Skeds(i)->View().TopBar().setCaption(formatDateTime(r.dateFormat, m_leftDate.addDays(i)));
+            m_sked->Skeds(i)->View().TopBar().setCaption(formatDateTime(r.dateFormat, leftDate().addDays(i)));
         }
     }
     if (s.statusBar != r.statusBar) {
