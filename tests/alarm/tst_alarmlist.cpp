@@ -65,7 +65,7 @@ private slots:
     void unknownModeChangesNothing();
     void saveAndLoadRoundTrip();
     void saveDropsPassedMinutesAndDeletesEmptyFile();
-    void loadKeepsAndReportsBadLines();
+    void loadReportsAndDropsBadLines();
     void loadReadsKindTolerantly();
     void unreadableFileIsNotOverwritten();
     void saveFailureIsReported();
@@ -227,7 +227,7 @@ void TestAlarmList::saveDropsPassedMinutesAndDeletesEmptyFile()
     QVERIFY(SaveAlarmList(AlarmList(), dir.path(), QDateTime(kDay, QTime(8, 0))));
 }
 
-void TestAlarmList::loadKeepsAndReportsBadLines()
+void TestAlarmList::loadReportsAndDropsBadLines()
 {
     QTemporaryDir dir;
     QVERIFY(writeFile(alarmFilePath(dir.path()), "2026/12/07 09:30\t42\t1\r\n"
@@ -244,10 +244,14 @@ void TestAlarmList::loadKeepsAndReportsBadLines()
     QVERIFY(result.problems.at(0).contains(QStringLiteral("2 行目")));
     QVERIFY(result.problems.at(1).contains(QStringLiteral("yesterday")));
 
-    // The unreadable lines survive the next save, after the alarms.
+    // Lines that name no alarm are told once and not written back: a file
+    // of nothing else goes away at the next save.
     QVERIFY(SaveAlarmList(list, dir.path(), QDateTime(kDay, QTime(8, 30))));
-    QCOMPARE(fileLines(dir.path()), QStringList({"2026/12/07 09:30\t42\t1", "2026/12/07 09:30\tabc\t1",
-                                                 "yesterday\t43\t1", "2026/12/07 09:00"}));
+    QCOMPARE(fileLines(dir.path()), QStringList({"2026/12/07 09:30\t42\t1"}));
+    QVERIFY(writeFile(alarmFilePath(dir.path()), "nonsense\r\n2026/12/07 09:30\tabc\t1\r\n"));
+    QCOMPARE(LoadAlarmList(list, dir.path()).problems.size(), 2);
+    QVERIFY(SaveAlarmList(list, dir.path(), QDateTime(kDay, QTime(8, 30))));
+    QVERIFY(!QFile::exists(alarmFilePath(dir.path())));
 }
 
 void TestAlarmList::loadReadsKindTolerantly()
