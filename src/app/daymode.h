@@ -81,6 +81,7 @@ public:
 
 private:
     BookResult loadDay(int column, const QDate& date);
+    void commitInput();
     void saveMemoRow();
     void moveDays(int delta);
     void goKeepingColumn(const QDate& date);

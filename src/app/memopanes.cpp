@@ -1,6 +1,12 @@
 #include "app/memopanes.h"
 
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QInputMethod>
+#include <QInputMethodEvent>
 #include <QPalette>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <QWidget>
 
 #include "store/memostore.h"
@@ -12,6 +18,7 @@ namespace nox
 namespace
 {
 const char kLoadedText[] = "noxLoadedText";
+const char kLoadedDate[] = "noxLoadedDate";
 constexpr int kPaneMargin = 4;
 } // namespace
 
@@ -80,18 +87,28 @@ void TMemoPanes::load(int index, const QString& text)
     if (TNoxMemo* p = pane(index)) {
         p->SetText(text);
         p->setProperty(kLoadedText, text);
+        p->setProperty(kLoadedDate, QDate());
     }
 }
 
 void TMemoPanes::loadMemo(int index, const QDate& date)
 {
     load(index, m_store.read(date));
+    if (TNoxMemo* p = pane(index)) {
+        p->setProperty(kLoadedDate, date);
+    }
+}
+
+QDate TMemoPanes::date(int index) const
+{
+    const TNoxMemo* p = pane(index);
+    return p ? p->property(kLoadedDate).toDate() : QDate();
 }
 
 void TMemoPanes::settle(int index)
 {
     if (TNoxMemo* p = pane(index)) {
-        load(index, p->Text());
+        p->setProperty(kLoadedText, p->Text());
     }
 }
 
@@ -101,10 +118,12 @@ bool TMemoPanes::changed(int index) const
     return p && p->Modified() && p->Text() != p->property(kLoadedText).toString();
 }
 
-void TMemoPanes::save(int index, const QDate& date)
+void TMemoPanes::save(int index)
 {
+    commitComposition();
     TNoxMemo* p = pane(index);
-    if (!p) {
+    const QDate date = this->date(index);
+    if (!p || !date.isValid()) {
         return;
     }
     if (!changed(index)) {
@@ -114,7 +133,30 @@ void TMemoPanes::save(int index, const QDate& date)
     bool modified = true;
     m_store.savePane(p->Text(), modified, date);
     if (!modified) {
-        load(index, p->Text());
+        settle(index);
+        p->SetModified(false);
+    }
+}
+
+void TMemoPanes::commitComposition()
+{
+    QInputMethod* im = QGuiApplication::inputMethod();
+    im->commit();
+    // An input method that does not hand over its composition on commit()
+    // leaves it in the pane's preedit area: take it from there.
+    bool taken = false;
+    for (TNoxMemo* p : std::as_const(m_panes)) {
+        const QTextLayout* layout = p->textCursor().block().layout();
+        const QString preedit = layout ? layout->preeditAreaText() : QString();
+        if (!preedit.isEmpty()) {
+            QInputMethodEvent event;
+            event.setCommitString(preedit);
+            QCoreApplication::sendEvent(p, &event);
+            taken = true;
+        }
+    }
+    if (taken) {
+        im->reset();
     }
 }
 

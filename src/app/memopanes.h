@@ -48,14 +48,23 @@ public:
     // Makes `style.count` panes (keeping the first ones) and gives all the style.
     void prepare(const Style& style);
 
+    // A text that belongs to no date (the month view's schedule memo).
     void load(int index, const QString& text);
-    // Loads the date's memo from the store.
+    // Loads the date's memo from the store; the pane belongs to that date
+    // until the next load.
     void loadMemo(int index, const QDate& date);
+    // The date the pane was loaded for; invalid for a text without one.
+    QDate date(int index) const;
     // Takes the pane's text as loaded (nothing to save any more).
     void settle(int index);
     bool changed(int index) const;
-    // Writes the pane's text under `date` when it changed.
-    void save(int index, const QDate& date);
+    // Writes the pane's text under the date it was loaded for, when it
+    // changed (a composition still open is taken first).
+    void save(int index);
+    // Ends an open input method composition in a pane: the composed text
+    // is taken into the pane as if the user had confirmed it. Called before
+    // panes are saved or filled again.
+    void commitComposition();
 
 private:
     QWidget* m_area;

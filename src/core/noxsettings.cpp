@@ -79,4 +79,29 @@ QRect storedWindowPlacement(const QRect& geometry, const QRect& frameGeometry, c
     return {client.topLeft() - frameOffset, client.size()};
 }
 
+namespace
+{
+// A window less visible than this cannot be found or dragged back by the user.
+constexpr int kVisibleWidth = 100;
+constexpr int kVisibleHeight = 40;
+} // namespace
+
+QRect placementOnScreens(const QRect& stored, const QList<QRect>& screens, const QRect& primary)
+{
+    for (const QRect& screen : screens) {
+        const QRect seen = screen.intersected(stored);
+        if (seen.width() >= qMin(kVisibleWidth, stored.width()) &&
+            seen.height() >= qMin(kVisibleHeight, stored.height())) {
+            return stored;
+        }
+    }
+    if (screens.isEmpty() || primary.isEmpty()) {
+        return stored;
+    }
+    QRect placed(stored.topLeft(), stored.size().boundedTo(primary.size()));
+    placed.moveLeft(qBound(primary.left(), placed.left(), primary.right() - placed.width() + 1));
+    placed.moveTop(qBound(primary.top(), placed.top(), primary.bottom() - placed.height() + 1));
+    return placed;
+}
+
 } // namespace nox
