@@ -20,11 +20,8 @@ TStyle TNoxMainForm::CurrentStyle() const
 
 QDate TNoxMainForm::SelectedDate() const
 {
-    if (viewMode() == vmMonth) {
-        const QDate selected = m_month->SelectedDate();
-        return selected.isValid() ? selected : m_month->CurrentDate();
-    }
-    return m_mode->currentDate();
+    const QDate selected = m_month->SelectedDate();
+    return viewMode() == vmMonth && selected.isValid() ? selected : mode().currentDate();
 }
 
 void TNoxMainForm::ApplySettingsStyle(int index, const TStyle& style, bool halfFormat)
@@ -69,7 +66,7 @@ void TNoxMainForm::SetHolidays(const HolidayList& holidays)
         m_month->AddHoliday(holiday.Name, QDate::fromString(key, QStringLiteral("yyyy/MM/dd")));
     }
     ColorColumns();
-    m_mode->showStatus();
+    mode().showStatus();
 }
 
 void TNoxMainForm::ApplyPrintSettings(const TNoxSettings& s)

@@ -1,7 +1,6 @@
 #include "app/monthmode.h"
 
 #include <QPainter>
-#include <QPainterPath>
 
 #include "app/mainform.h"
 #include "app/memopanes.h"
