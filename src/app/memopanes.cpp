@@ -19,6 +19,13 @@ namespace
 {
 const char kLoadedText[] = "noxLoadedText";
 const char kLoadedDate[] = "noxLoadedDate";
+
+// The text an input method is composing in the pane, not yet in its document.
+QString preeditOf(const TNoxMemo* pane)
+{
+    const QTextLayout* layout = pane->textCursor().block().layout();
+    return layout ? layout->preeditAreaText() : QString();
+}
 constexpr int kPaneMargin = 4;
 } // namespace
 
@@ -138,25 +145,28 @@ void TMemoPanes::save(int index)
     }
 }
 
+// Input methods differ: some hand the composition over on commit(), some
+// on reset() (and keep a copy until then: taking the text ourselves first
+// would see it inserted twice), some drop it on reset(). Whatever is still
+// composed after commit() is given to reset(), and taken from the pane's
+// preedit area only when the input method did not insert it.
 void TMemoPanes::commitComposition()
 {
     QInputMethod* im = QGuiApplication::inputMethod();
     im->commit();
-    // An input method that does not hand over its composition on commit()
-    // leaves it in the pane's preedit area: take it from there.
-    bool taken = false;
     for (TNoxMemo* p : std::as_const(m_panes)) {
-        const QTextLayout* layout = p->textCursor().block().layout();
-        const QString preedit = layout ? layout->preeditAreaText() : QString();
-        if (!preedit.isEmpty()) {
-            QInputMethodEvent event;
-            event.setCommitString(preedit);
-            QCoreApplication::sendEvent(p, &event);
-            taken = true;
+        const QString preedit = preeditOf(p);
+        if (preedit.isEmpty()) {
+            continue;
         }
-    }
-    if (taken) {
+        const QString before = p->Text();
         im->reset();
+        if (preeditOf(p).isEmpty() && p->Text() != before) {
+            continue;
+        }
+        QInputMethodEvent event;
+        event.setCommitString(preedit);
+        QCoreApplication::sendEvent(p, &event);
     }
 }
 

@@ -98,10 +98,15 @@ QRect placementOnScreens(const QRect& stored, const QList<QRect>& screens, const
     if (screens.isEmpty() || primary.isEmpty()) {
         return stored;
     }
-    QRect placed(stored.topLeft(), stored.size().boundedTo(primary.size()));
-    placed.moveLeft(qBound(primary.left(), placed.left(), primary.right() - placed.width() + 1));
-    placed.moveTop(qBound(primary.top(), placed.top(), primary.bottom() - placed.height() + 1));
-    return placed;
+    // On each axis the window keeps its place when it lies within the screen
+    // there, else it is centred (which leaves room for the frame).
+    const QSize size = stored.size().boundedTo(primary.size());
+    auto axis = [](int pos, int length, int start, int extent) {
+        return pos >= start && pos + length <= start + extent ? pos : start + (extent - length) / 2;
+    };
+    return QRect(QPoint(axis(stored.x(), size.width(), primary.x(), primary.width()),
+                        axis(stored.y(), size.height(), primary.y(), primary.height())),
+                 size);
 }
 
 } // namespace nox

@@ -82,8 +82,9 @@ QRect storedWindowPlacement(const QRect& geometry, const QRect& frameGeometry, c
 
 // A stored placement as the window can take it on these screens: kept when
 // enough of it lies on one of `screens` (the available areas) to be seen and
-// grabbed; otherwise shrunk to fit `primary` and moved into it, as close to
-// where it was as that allows. An empty `screens` keeps it.
+// grabbed; otherwise shrunk to fit `primary` and moved into it: an axis on
+// which it lay within `primary` keeps its place, the other is centred. An
+// empty `screens` keeps it.
 QRect placementOnScreens(const QRect& stored, const QList<QRect>& screens, const QRect& primary);
 
 } // namespace nox
