@@ -13,6 +13,7 @@
 #include "app/appenvironment.h"
 #include "app/mainform.h"
 #include "app/mainsettingshost.h"
+#include "app/searchlink.h"
 #include "app/singleinstance.h"
 #include "core/folders.h"
 
@@ -103,6 +104,7 @@ int main(int argc, char* argv[])
 
     nox::TNoxMainForm form;
     nox::InstallSettingsDialog(form);
+    nox::installSearch(form);
     guard.OnActivateRequest = [&form](QObject*) { form.ShowFromTray(); };
     // Open popups must not keep the program alive once the window has closed.
     QApplication::setQuitOnLastWindowClosed(false);

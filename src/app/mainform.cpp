@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QPointer>
 #include <QScreen>
 #include <QSystemTrayIcon>
 #include <QUrl>
@@ -58,6 +59,17 @@ TNoxMainForm::~TNoxMainForm()
     FormDestroy();
     // The views go before the modes whose events they raise.
     delete takeCentralWidget();
+    // So do the windows it owns (the search window and the like), which read
+    // the book and the alarm list.
+    QList<QPointer<QWidget>> windows;
+    for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (child->isWindow()) {
+            windows << child;
+        }
+    }
+    for (const QPointer<QWidget>& window : windows) {
+        delete window.data();
+    }
 }
 
 QString TNoxMainForm::iniPath() const

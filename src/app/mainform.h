@@ -118,6 +118,8 @@ public:
     TColor viewFontColor() const { return m_viewFontColor; }
     AlarmCenter& alarms() { return *m_alarms; }
     MemoStore& memoStore() { return m_memoStore; }
+    // The image strip as the views draw it.
+    const QList<QPixmap>& images() const { return m_images; }
     // Every read and change of schedules goes through the book.
     ScheduleBook& book() { return *m_book; }
 

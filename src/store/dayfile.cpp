@@ -4,9 +4,9 @@
 
 #include <QDir>
 #include <QFile>
-#include <QRegularExpression>
 
 #include <algorithm>
+#include <iterator>
 
 namespace nox
 {
@@ -88,7 +88,18 @@ TDayWriteResult saveDayLines(const QString& folder, const QDate& date, const QSt
 
 QString dayFileName(const QDate& date)
 {
-    return date.toString(QStringLiteral("yyyyMMdd")) + QStringLiteral(".dat");
+    // Written digit by digit: a search builds thousands of these.
+    int year = 0, month = 0, day = 0;
+    date.getDate(&year, &month, &day);
+    if (year < 0 || year > 9999) {
+        return date.toString(QStringLiteral("yyyyMMdd")) + QStringLiteral(".dat");
+    }
+    const char16_t name[] = {char16_t(u'0' + year / 1000),     char16_t(u'0' + year / 100 % 10),
+                             char16_t(u'0' + year / 10 % 10),  char16_t(u'0' + year % 10),
+                             char16_t(u'0' + month / 10),      char16_t(u'0' + month % 10),
+                             char16_t(u'0' + day / 10),        char16_t(u'0' + day % 10),
+                             u'.', u'd', u'a', u't'};
+    return QString(reinterpret_cast<const QChar*>(name), std::size(name));
 }
 
 QString dayFilePath(const QString& folder, const QDate& date)
@@ -98,13 +109,20 @@ QString dayFilePath(const QString& folder, const QDate& date)
 
 QDate dayFileDate(const QString& fileName)
 {
-    static const QRegularExpression pattern(QStringLiteral("^(\\d{4})(\\d{2})(\\d{2})\\.dat$"),
-                                            QRegularExpression::CaseInsensitiveOption);
-    const QRegularExpressionMatch m = pattern.match(fileName);
-    if (!m.hasMatch()) {
+    // "yyyyMMdd.dat", the extension in any letter case.
+    if (fileName.size() != 12 || !fileName.endsWith(QLatin1String(".dat"), Qt::CaseInsensitive)) {
         return QDate();
     }
-    return QDate(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt());
+    int digits[8];
+    for (int i = 0; i < 8; ++i) {
+        const char16_t c = fileName.at(i).unicode();
+        if (c < u'0' || c > u'9') {
+            return QDate();
+        }
+        digits[i] = c - u'0';
+    }
+    const int year = digits[0] * 1000 + digits[1] * 100 + digits[2] * 10 + digits[3];
+    return QDate(year, digits[4] * 10 + digits[5], digits[6] * 10 + digits[7]);
 }
 
 QList<QDate> listDayFiles(const QString& folder)

@@ -6,7 +6,7 @@ namespace nox
 namespace
 {
 
-const QString kLineBreakEscape = QStringLiteral("#13#10");
+const QString kLineBreakEscape = QString::fromLatin1(kSkedLineBreak);
 
 bool readInt(const QString& field, qint32* value)
 {

@@ -32,9 +32,17 @@ namespace nox
 
 constexpr int kSkedFieldCount = 13;
 constexpr int kSkedRequiredFields = 10;
+constexpr int kSkedFieldTextColor = 2;
+constexpr int kSkedFieldLineColor = 3;
+constexpr int kSkedFieldFontStyle = 4;
+constexpr int kSkedFieldImage = 5;
 constexpr int kSkedFieldId = 6;
+constexpr int kSkedFieldMemo = 7;
+constexpr int kSkedFieldText = 8;
 constexpr int kSkedFieldCategory = 9;
 constexpr int kSlotCount = 48;
+// A line break inside Text, Memo and RelatedInfo as the line stores it.
+inline constexpr char kSkedLineBreak[] = "#13#10";
 
 // Text and Memo (and RelatedInfo) hold the escaped form; the views show the
 // unescaped form.

@@ -5,9 +5,9 @@
 # validators, and installed programs that keep their data in the user's
 # folder, never below the prefix.
 #
-#   check_install.sh BUILD_DIR SOURCE_DIR APP_ID "ICON SIZES" VERSION
+#   check_install.sh BUILD_DIR SOURCE_DIR APP_ID "ICON SIZES" VERSION LIBDIR
 set -euo pipefail
-build=$1 source=$2 app_id=$3 sizes=$4 version=$5
+build=$1 source=$2 app_id=$3 sizes=$4 version=$5 libdir=$6
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -27,6 +27,7 @@ tree=$root$prefix
 {
     echo bin/nox
     echo bin/noxtool
+    echo "$libdir/nox/nox_search_web.so"
     echo "share/applications/$app_id.desktop"
     echo "share/metainfo/$app_id.metainfo.xml"
     echo share/bash-completion/completions/noxtool

@@ -20,6 +20,13 @@ std::optional<QString>* valueSlot(Options* o, const QString& name)
     if (name == u"--alarm") {
         return &o->alarm;
     }
+    for (const auto& [option, slot] : {std::pair{"--target", &o->target}, std::pair{"--from", &o->from},
+                                       std::pair{"--to", &o->to}, std::pair{"--image", &o->image},
+                                       std::pair{"--layout", &o->layout}}) {
+        if (name == QLatin1String(option)) {
+            return slot;
+        }
+    }
     return nullptr;
 }
 

@@ -17,6 +17,12 @@ struct Options {
     std::optional<QString> memo;
     std::optional<QString> category;
     std::optional<QString> alarm;
+    // search and export
+    std::optional<QString> target;
+    std::optional<QString> from;
+    std::optional<QString> to;
+    std::optional<QString> image;
+    std::optional<QString> layout;
     QStringList positional; // command words and their arguments
 };
 

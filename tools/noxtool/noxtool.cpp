@@ -28,6 +28,15 @@ const char kUsage[] = R"(Usage: noxtool [--data DIR] [--force] COMMAND ...
   memo set DATE (TEXT|-)        store the day memo ("-" reads standard input)
   memo check                    check the structure of memo.nox
   holidays [YEAR]               list the holidays (of one year)
+  search [WORDS...]             find schedules; prints yyyyMMdd, ID, start-end
+                                and text, tab-separated, one per line
+      [--target both|text|memo] [--from DATE] [--to DATE] [--category C]
+      [--image K]               K: 0 any image, K > 0 image K-1 of the strip
+  export [--layout NAME] OUTPUT [WORDS...]
+                                write the schedules found through a print
+                                layout (the template's extension is added to
+                                an OUTPUT without one); the search options
+                                as for search
 DATE is yyyy-mm-dd, START and END are h:mm on the half-hour grid (0:00 .. 23:30).
 --data DIR selects the data folder (default: Nox's own); --force writes even
 while Nox is running for that folder.
@@ -98,6 +107,15 @@ int NoxTool::run(const QStringList& args)
 int NoxTool::dispatch()
 {
     const QString command = m_opt.positional.first();
+    if (command == u"search") {
+        return search();
+    }
+    if (command == u"export") {
+        return exportResults();
+    }
+    if (!rejectSearchOptions()) {
+        return exitUsage;
+    }
     if (command != u"add" && !rejectAddOptions()) {
         return exitUsage;
     }

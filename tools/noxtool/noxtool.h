@@ -7,6 +7,9 @@
 //   noxtool memo set DATE (TEXT|-)
 //   noxtool memo check
 //   noxtool holidays [YEAR]
+//   noxtool search [--target both|text|memo] [--from DATE] [--to DATE]
+//                  [--category C] [--image K] [WORDS...]
+//   noxtool export [--layout NAME] OUTPUT [search options] [WORDS...]
 //   common options: --data DIR, --force, --help
 //
 // Exit codes: 0 done, 1 not found / damaged / failed, 2 usage.
@@ -16,6 +19,12 @@
 #include <QTextStream>
 
 #include "cli.h"
+
+namespace nox
+{
+struct SearchQuery;
+struct SearchOutcome;
+} // namespace nox
 
 namespace nox::tool
 {
@@ -41,6 +50,13 @@ private:
     int memoSet();
     int memoCheck();
     int holidays();
+    // search and export (searchcommands.cpp)
+    int search();
+    int exportResults();
+    bool rejectSearchOptions();
+    bool searchQuery(int words, SearchQuery* query);
+    // Prints the problems of a search; false when there were any.
+    bool reportSearchProblems(const SearchOutcome& outcome);
 
     int usage(const QString& message);
     int fail(int code, const QString& message);

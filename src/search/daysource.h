@@ -1,0 +1,116 @@
+#pragma once
+// What the search reads of the day files: the dates that have a day file in a
+// period, and the decoded text lines of one day, both from the schedule book.
+// Kept this small so that the book's own cache of parsed days can later serve
+// it behind the same calls.
+#include <QDate>
+#include <QHash>
+#include <QList>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+#include <map>
+#include <memory>
+
+#include "store/skedrec.h"
+
+struct stat;
+
+namespace nox
+{
+
+class ScheduleBook;
+
+// What searches have parsed of a day's lines, by line index. A caching
+// source keeps one per cached day so that a repeated search does not parse
+// the day again; the search fills it in as it goes.
+struct ParsedDay {
+    enum class State { Unparsed, Schedule, Damaged };
+    struct Line {
+        State state = State::Unparsed;
+        TSkedRec rec;   // when Schedule
+        QString reason; // when Damaged: why it is not a schedule
+    };
+    QList<Line> lines;
+};
+
+struct DayLines {
+    bool ok = true;    // false: the file exists but could not be read
+    QString path;      // the day file
+    QString error;     // why, when !ok (names the file)
+    QStringList lines; // decoded, in file order (a missing file has none)
+    // Set by a caching source; the search may fill it in (one search at a time).
+    std::shared_ptr<ParsedDay> parsed;
+};
+
+class DayLineSource
+{
+public:
+    virtual ~DayLineSource() = default;
+    // Dates of every day file from `from` to `to`, both inclusive; an invalid
+    // date leaves that side open. Ascending.
+    virtual QList<QDate> dayFileDates(const QDate& from, const QDate& to) = 0;
+    virtual DayLines dayLines(const QDate& date) = 0;
+};
+
+// Every call goes to the book; nothing is kept.
+class BookDaySource : public DayLineSource
+{
+public:
+    // The book must outlive the source.
+    explicit BookDaySource(const ScheduleBook& book) : m_book(book) {}
+    QList<QDate> dayFileDates(const QDate& from, const QDate& to) override;
+    DayLines dayLines(const QDate& date) override;
+
+private:
+    const ScheduleBook& m_book;
+};
+
+// Keeps the listing of the data folder and the lines of every day read (with
+// what searches parsed of them). The folder's change notifications tell which
+// days to look at again; a day is read again from the book when its file's
+// size, modification time or identity has changed. Where notifications are not
+// available the folder is listed and every file's stamp checked at each
+// dayFileDates call. Not thread-safe: one search at a time (from any thread).
+class CachingDaySource : public DayLineSource
+{
+public:
+    // The book must outlive the source.
+    explicit CachingDaySource(const ScheduleBook& book);
+    ~CachingDaySource() override;
+    CachingDaySource(const CachingDaySource&) = delete;
+    CachingDaySource& operator=(const CachingDaySource&) = delete;
+
+    QList<QDate> dayFileDates(const QDate& from, const QDate& to) override;
+    DayLines dayLines(const QDate& date) override;
+
+    // Days held and the characters of their lines.
+    int cachedDays() const { return int(m_cache.size()); }
+    qint64 cachedChars() const;
+
+private:
+    struct FileStamp {
+        qint64 size = -1;
+        qint64 mtimeNs = -1;
+        quint64 inode = 0;
+        friend bool operator==(const FileStamp&, const FileStamp&) = default;
+    };
+    struct CachedDay {
+        FileStamp stamp;
+        DayLines day;
+    };
+
+    void updateListing();
+    bool drainNotifications(QSet<qint32>* changed);
+    void relistFolder();
+    void restat(qint32 day);
+    static FileStamp stampOf(const struct stat& st);
+
+    const ScheduleBook& m_book;
+    int m_watch = -1; // inotify descriptor
+    bool m_listingValid = false;
+    std::map<qint32, FileStamp> m_files; // day number -> stamp, every day file
+    QHash<qint32, CachedDay> m_cache;    // by day number
+};
+
+} // namespace nox

@@ -1,0 +1,152 @@
+#include "search/skedsearch.h"
+
+#include "store/skedrec.h"
+
+#include <QStringMatcher>
+
+#include <vector>
+
+namespace nox
+{
+
+namespace
+{
+
+bool containsAll(const QString& haystack, const QStringList& terms)
+{
+    for (const QString& term : terms) {
+        if (!haystack.contains(term)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The raw terms, each prepared once for the thousands of texts a search
+// looks through.
+class TermMatcher
+{
+public:
+    explicit TermMatcher(const QStringList& terms)
+    {
+        for (const QString& term : terms) {
+            m_matchers.emplace_back(term);
+        }
+    }
+    bool matchesAll(const QString& text) const
+    {
+        for (const QStringMatcher& m : m_matchers) {
+            if (m.indexIn(text) < 0) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+private:
+    std::vector<QStringMatcher> m_matchers;
+};
+
+int imageIndexOf(const QString& field)
+{
+    bool ok = false;
+    const int v = field.toInt(&ok);
+    return ok ? v : -1;
+}
+
+// The field tests on a line's text, memo, category and image fields.
+bool passesFieldTests(const SearchQuery& query, const QStringList& words, const QString& text,
+                      const QString& memo, const QString& category, int imageIndex)
+{
+    if (query.target == SearchTarget::Text && !containsAll(text, words)) {
+        return false;
+    }
+    if (query.target == SearchTarget::Memo && !containsAll(memo, words)) {
+        return false;
+    }
+    if (!query.category.isEmpty() && !category.contains(query.category)) {
+        return false;
+    }
+    return query.imageEntry <= 0 || imageIndex == query.imageEntry - 1;
+}
+
+QStringList rawTerms(const QStringList& words, const QString& category)
+{
+    return category.isEmpty() ? words : words + QStringList{category};
+}
+
+class DaySearch
+{
+public:
+    DaySearch(const SearchQuery& query)
+        : m_query(query), m_words(searchTerms(query.text)), m_terms(rawTerms(m_words, query.category))
+    {
+    }
+
+    void searchDay(const QDate& date, const DayLines& day, SearchOutcome& out) const
+    {
+        ParsedDay scratch;
+        ParsedDay& parsed = day.parsed ? *day.parsed : scratch;
+        for (qsizetype i = 0; i < day.lines.size(); ++i) {
+            const QString& line = day.lines.at(i);
+            if (!m_terms.matchesAll(line) || line.trimmed().isEmpty()) {
+                continue;
+            }
+            if (parsed.lines.size() != day.lines.size()) {
+                parsed.lines.resize(day.lines.size());
+            }
+            ParsedDay::Line& p = parsed.lines[i];
+            if (p.state == ParsedDay::State::Unparsed) {
+                const TSkedParseResult result = parseSkedLine(line, date, &p.rec);
+                p.state = result.ok ? ParsedDay::State::Schedule : ParsedDay::State::Damaged;
+                p.reason = result.reason;
+            }
+            if (p.state == ParsedDay::State::Schedule) {
+                if (passesFieldTests(m_query, m_words, p.rec.Text, p.rec.Memo, p.rec.Category, p.rec.ImageIndex)) {
+                    out.results.append(makeSearchRec(p.rec, date));
+                }
+            } else if (passesFieldTests(m_query, m_words, skedLineField(line, kSkedFieldText),
+                                        skedLineField(line, kSkedFieldMemo), skedLineField(line, kSkedFieldCategory),
+                                        imageIndexOf(skedLineField(line, kSkedFieldImage)))) {
+                out.skipped.append(TDayProblem{day.path, int(i + 1), p.reason, line});
+            }
+        }
+    }
+
+private:
+    const SearchQuery& m_query;
+    QStringList m_words;
+    TermMatcher m_terms;
+};
+
+} // namespace
+
+QStringList searchTerms(const QString& text)
+{
+    return text.split(u' ', Qt::SkipEmptyParts);
+}
+
+SearchOutcome searchSchedules(DayLineSource& source, const SearchQuery& query, const SearchProgress& progress)
+{
+    SearchOutcome out;
+    const DaySearch search(query);
+    const QList<QDate> dates = source.dayFileDates(query.from, query.to);
+    const int total = int(dates.size());
+    for (int n = 0; n < total; ++n) {
+        const DayLines day = source.dayLines(dates.at(n));
+        if (!day.ok) {
+            out.errors.append(day.error);
+        } else {
+            search.searchDay(dates.at(n), day, out);
+        }
+        ++out.filesSearched;
+        if (progress && !progress(n + 1, total)) {
+            out.cancelled = true;
+            break;
+        }
+    }
+    markDateGroups(out.results);
+    return out;
+}
+
+} // namespace nox

@@ -1,0 +1,66 @@
+#pragma once
+// The schedule search: words, target, period, category and image over the
+// lines of the day files.
+//
+// 1. Terms: the search text cut at half-width spaces (a full-width space
+//    belongs to its term); a non-empty category is one more term.
+// 2. Files: the day files of the period (both ends inclusive), by date.
+// 3. Raw test: every term occurs in the line as stored (all fields, tabs
+//    and "#13#10" escapes included), case-sensitively. No terms: every line.
+// 4. Field tests: target スケジュール / メモ wants every word (not the
+//    category) in Text / Memo; the category must occur in the Category
+//    field; an image entry k > 0 wants ImageIndex k - 1.
+// 5. Results in file order, then line order.
+//
+// A line the store cannot read as a schedule is never a result (it has no
+// time or identity to show, open or change); when it passes the tests on its
+// raw fields it is reported in `skipped`, so the user learns of it.
+#include <QDate>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+#include "search/daysource.h"
+#include "search/searchresult.h"
+#include "store/dayfile.h"
+
+namespace nox
+{
+
+enum class SearchTarget {
+    Both, // "スケジュール & メモ"
+    Text, // "スケジュール"
+    Memo, // "メモ"
+};
+
+struct SearchQuery {
+    QString text; // the search box
+    SearchTarget target = SearchTarget::Both;
+    QDate from; // invalid: no start
+    QDate to;   // invalid: no end
+    QString category;
+    int imageEntry = 0; // entry of the image list: 0 any, k > 0 image k - 1
+};
+
+struct SearchOutcome {
+    QList<TSkedSearchRec> results; // Band and SameDate set
+    QList<TDayProblem> skipped;    // matching lines that are not schedules
+    QStringList errors;            // day files that could not be read (messages name them)
+    int filesSearched = 0;
+    bool cancelled = false; // results then hold what was found so far
+};
+
+// Called after each day file with the number done and the total; returning
+// false cancels the search.
+using SearchProgress = std::function<bool(int done, int total)>;
+
+// The search words of a search text: cut at every " ", empty pieces dropped.
+QStringList searchTerms(const QString& text);
+
+// Runs the search on the calling thread (which may be a worker thread: the
+// source is then used from it alone until the search returns).
+SearchOutcome searchSchedules(DayLineSource& source, const SearchQuery& query,
+                              const SearchProgress& progress = {});
+
+} // namespace nox

@@ -1,0 +1,379 @@
+// The search window as a user drives it from the main window: searching
+// (Enter, F3), opening a result, deleting and changing many at a time, and
+// the print commands that need no page engine.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QStyleOptionGroupBox>
+#include <QTest>
+#include <QTimer>
+
+#include "alarm/alarmcenter.h"
+#include "app/searchlink.h"
+#include "core/textfile.h"
+#include "mainformfixture.h"
+#include "search/ui/bulkchange.h"
+#include "search/ui/resultlist.h"
+#include "search/ui/searchwindow.h"
+#include "sked/skedcontrol.h"
+#include "store/dayfile.h"
+#include "widgets/noxbutton.h"
+
+using namespace nox;
+
+namespace
+{
+
+QByteArray line(int start, qint32 id, const QString& text, const QString& category = {}, int alarm = -1)
+{
+    return QStringLiteral("%1\t%2\tclWindowText\tclWindowText\t0\t-1\t%3\t\t%4\t%5\t%6\t\t0\r\n")
+        .arg(start)
+        .arg(start + 1)
+        .arg(id)
+        .arg(text, category)
+        .arg(alarm)
+        .toUtf8();
+}
+
+// Answers the message boxes that come up, in order, and keeps their texts.
+class MessageAnswers : public QObject
+{
+public:
+    explicit MessageAnswers(QList<QMessageBox::StandardButton> answers) : m_answers(std::move(answers))
+    {
+        m_timer.setInterval(20);
+        connect(&m_timer, &QTimer::timeout, this, [this] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (box && box != m_last && !m_answers.isEmpty() && box->button(m_answers.first())) {
+                m_last = box;
+                texts << box->text();
+                QTest::mouseClick(box->button(m_answers.takeFirst()), Qt::LeftButton);
+            }
+        });
+        m_timer.start();
+    }
+    QStringList texts;
+
+private:
+    QList<QMessageBox::StandardButton> m_answers;
+    QTimer m_timer;
+    QPointer<QMessageBox> m_last;
+};
+
+void clickButton(TNoxButton* button)
+{
+    QVERIFY(button);
+    QTest::mouseClick(button, Qt::LeftButton, {}, button->rect().center());
+}
+
+// Checks a checkable group box by a click on its check box.
+void clickGroupCheck(QGroupBox* box)
+{
+    QStyleOptionGroupBox opt;
+    opt.initFrom(box);
+    opt.subControls = QStyle::SC_GroupBoxCheckBox;
+    opt.text = box->title();
+    opt.features |= QStyleOptionFrame::None;
+    const QRect r = box->style()->subControlRect(QStyle::CC_GroupBox, &opt, QStyle::SC_GroupBoxCheckBox, box);
+    QTest::mouseClick(box, Qt::LeftButton, {}, r.center());
+}
+
+QRect rowRect(TResultList* list, int row)
+{
+    return list->visualRect(list->resultModel()->index(row, TSearchResultModel::colText));
+}
+
+} // namespace
+
+class TestSearchWindow : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void enterF3HistoryAndRows();
+    void openingAResult();
+    void deletingAsksTwice();
+    void bulkChange_data();
+    void bulkChange();
+    void printCommandsWithoutEngine();
+
+private:
+    TForm6* openWindow();
+    void search(TForm6* w, const QString& text);
+    QByteArray day(const QString& name) const;
+
+    std::unique_ptr<MainFormFixture> m_f;
+    TSearchLink* m_link = nullptr;
+};
+
+void TestSearchWindow::init()
+{
+    m_f = std::make_unique<MainFormFixture>();
+    m_f->writeFile("20260302.dat", line(18, 1, "meeting A", "仕事") + line(26, 2, "lunch") + line(28, 6, "meeting E"));
+    m_f->writeFile("20260305.dat", line(20, 3, "meeting B", "私用"));
+    m_f->writeFile("20260307.dat", line(20, 4, "meeting C"));
+    m_f->writeFile("20260320.dat", line(21, 5, "meeting D", "仕事", 5));
+    m_f->start();
+    m_link = installSearch(*m_f->form);
+}
+
+void TestSearchWindow::cleanup()
+{
+    m_f.reset();
+}
+
+TForm6* TestSearchWindow::openWindow()
+{
+    QTest::keyClick(m_f->form.get(), Qt::Key_F, Qt::ControlModifier);
+    TForm6* w = m_link->searchWindow();
+    if (w) {
+        (void)QTest::qWaitForWindowExposed(w);
+    }
+    return w;
+}
+
+void TestSearchWindow::search(TForm6* w, const QString& text)
+{
+    QLineEdit* edit = w->wordsBox()->lineEdit();
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_Delete);
+    QTest::keyClicks(edit, text);
+    QTest::keyClick(edit, Qt::Key_Return);
+    QTRY_VERIFY(!w->isSearching());
+}
+
+QByteArray TestSearchWindow::day(const QString& name) const
+{
+    QFile f(m_f->dataFile(name));
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void TestSearchWindow::enterF3HistoryAndRows()
+{
+    TForm6* w = openWindow();
+    QVERIFY(w);
+    QCOMPARE(openWindow(), w); // one window only
+    QCOMPARE(w->windowTitle(), QStringLiteral("検索 / 印刷"));
+    QCOMPARE(w->statusText(1), QStringLiteral("印刷レイアウト : サンプル"));
+    QVERIFY(!w->deleteButton()->isEnabled());
+    search(w, "meeting");
+    QCOMPARE(w->statusText(0), QStringLiteral("5件"));
+    TResultList* list = w->resultList();
+    QVERIFY(list->hasFocus());
+    QCOMPARE(list->selectedRows(), QList<int>{0});
+    QVERIFY(w->deleteButton()->isEnabled());
+    // The date once per group, the time as a span.
+    QCOMPARE(list->resultModel()->dateText(0), QStringLiteral("2026/3/02(月)"));
+    QVERIFY(list->resultModel()->dateText(1).isEmpty());
+    QCOMPARE(list->resultModel()->data(list->resultModel()->index(0, 2), Qt::DisplayRole).toString(),
+             QStringLiteral("9:00-9:30"));
+    // An unselected row of the first date group is banded, one of the second is not.
+    const QImage shot = list->viewport()->grab().toImage();
+    QCOMPARE(QColor(shot.pixel(rowRect(list, 1).center() + QPoint(40, 0))), QColor(0xD7, 0xE9, 0xFF));
+    QCOMPARE(QColor(shot.pixel(rowRect(list, 2).center() + QPoint(40, 0))), list->palette().color(QPalette::Base));
+    // F3 searches again and sees a day file added meanwhile.
+    m_f->writeFile("20260325.dat", line(18, 7, "meeting F"));
+    QTest::keyClick(list, Qt::Key_F3);
+    QTRY_COMPARE(w->statusText(0), QStringLiteral("6件"));
+    // History: newest first; a search without results leaves it alone.
+    search(w, "lunch");
+    search(w, "meeting");
+    QCOMPARE(w->history().entries(), (QStringList{"meeting", "lunch"}));
+    search(w, "nothing here");
+    QCOMPARE(w->statusText(0), QStringLiteral("0件"));
+    QCOMPARE(w->history().entries(), (QStringList{"meeting", "lunch"}));
+    QVERIFY(!w->deleteButton()->isEnabled());
+    // Two words with a half-width space must both occur.
+    search(w, "meeting D");
+    QCOMPARE(w->statusText(0), QStringLiteral("1件"));
+    QTest::keyClick(list, Qt::Key_Escape);
+    QTRY_VERIFY(!m_link->searchWindow());
+    QCOMPARE(readTextLines(m_f->dataFile("searchword.nox")).lines, (QStringList{"meeting D", "meeting", "lunch"}));
+    QVERIFY(readTextLines(m_f->dataFile("Nox.ini")).lines.contains(QStringLiteral("Column3=194")));
+}
+
+void TestSearchWindow::openingAResult()
+{
+    m_f->form->SetCategoryFilter("仕事");
+    TForm6* w = openWindow();
+    QCOMPARE(w->categoryBox()->currentText(), QStringLiteral("仕事"));
+    w->categoryBox()->setCurrentIndex(0);
+    search(w, "meeting B");
+    TResultList* list = w->resultList();
+    QCOMPARE(list->resultModel()->rowCount(), 1);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, rowRect(list, 0).center());
+    // The filter follows the schedule's category; the day shows it selected.
+    QCOMPARE(m_f->form->categoryFilter(), QStringLiteral("私用"));
+    sked::TSked* column = m_f->form->skedControl()->ActiveSked();
+    QVERIFY(column && column->SelectedItem());
+    QCOMPARE(column->SelectedItem()->ID, 3);
+    QTRY_VERIFY(!m_link->searchWindow()); // "endclose"
+    // A schedule deleted since the search is reported and the list stays.
+    w = openWindow();
+    QCOMPARE(w->categoryBox()->currentText(), QStringLiteral("私用"));
+    w->categoryBox()->setCurrentIndex(0);
+    search(w, "meeting C");
+    QVERIFY(QFile::remove(m_f->dataFile("20260307.dat")));
+    MessageAnswers answers({QMessageBox::Ok});
+    QTest::keyClick(w->resultList(), Qt::Key_Return);
+    QCOMPARE(answers.texts.value(0).left(17), QStringLiteral("対象スケジュールが見つかりません!"));
+    QCOMPARE(w->resultList()->resultModel()->rowCount(), 1);
+    QVERIFY(m_link->searchWindow());
+    // The main window goes with the search window open: both write back.
+    m_f->stop();
+    QCOMPARE(readTextLines(m_f->dataFile("searchword.nox")).lines, (QStringList{"meeting C", "meeting B"}));
+}
+
+void TestSearchWindow::deletingAsksTwice()
+{
+    TSkedRec withAlarm;
+    QVERIFY(parseSkedLine(QString::fromUtf8(line(21, 5, "meeting D", "仕事", 5)).trimmed(), QDate(2026, 3, 20),
+                          &withAlarm)
+                .ok);
+    m_f->form->alarms().UpdateScheduleAlarms(withAlarm, 1);
+    QCOMPARE(m_f->form->alarms().list().count(), 2);
+    TForm6* w = openWindow();
+    search(w, "meeting");
+    TResultList* list = w->resultList();
+    QCOMPARE(list->resultModel()->rowCount(), 5); // IDs 1 6 3 4 5
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rowRect(list, 1).center());
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier, rowRect(list, 4).center());
+    QCOMPARE(list->selectedRows(), (QList<int>{1, 4}));
+    const QByteArray before = day("20260302.dat");
+    {
+        MessageAnswers answers({QMessageBox::Yes, QMessageBox::No});
+        QTest::mouseClick(w->deleteButton(), Qt::LeftButton);
+        QCOMPARE(answers.texts, (QStringList{"削除しても宜しいですか？",
+                                             "本当に削除しても宜しいですか？\r\n\r\n削除すると元に戻す事はできません！"}));
+    }
+    QCOMPARE(list->resultModel()->rowCount(), 5);
+    QCOMPARE(day("20260302.dat"), before);
+    {
+        MessageAnswers answers({QMessageBox::Yes, QMessageBox::Yes});
+        QTest::mouseClick(w->deleteButton(), Qt::LeftButton);
+        QCOMPARE(answers.texts.size(), 2);
+    }
+    QCOMPARE(list->resultModel()->rowCount(), 3);
+    QCOMPARE(w->statusText(0), QStringLiteral("3件"));
+    QCOMPARE(day("20260302.dat"), line(18, 1, "meeting A", "仕事") + line(26, 2, "lunch"));
+    QVERIFY(!QFile::exists(m_f->dataFile("20260320.dat"))); // its only line is gone
+    QCOMPARE(m_f->form->alarms().list().count(), 0);
+    QCOMPARE(list->resultModel()->at(1).ID, 3);
+    QVERIFY(!list->resultModel()->at(1).SameDate);
+}
+
+void TestSearchWindow::bulkChange_data()
+{
+    QTest::addColumn<int>("row");
+    QTest::addColumn<QStringList>("answers");
+    QTest::addColumn<QByteArray>("expected");
+    const QByteArray unchanged = "16\t17\tclRed\tclBlue\t3\t2\t21\tm\tbulk one\twork\r\n"
+                                 "18\t19\tclRed\tclBlue\t5\t0\t22\t\tbulk two\thome\t-1\t\t0\r\n";
+    QTest::newRow("style without a box is plain")
+        << int(TForm9::rowStyle) << QStringList{"Yes", "Yes"}
+        << QByteArray("16\t17\tclRed\tclBlue\t0\t2\t21\tm\tbulk one\twork\r\n"
+                      "18\t19\tclRed\tclBlue\t0\t0\t22\t\tbulk two\thome\t-1\t\t0\r\n");
+    QTest::newRow("指定なし clears the category")
+        << int(TForm9::rowCategory) << QStringList{"Yes", "Yes"}
+        << QByteArray("16\t17\tclRed\tclBlue\t3\t2\t21\tm\tbulk one\t\r\n"
+                      "18\t19\tclRed\tclBlue\t5\t0\t22\t\tbulk two\t\t-1\t\t0\r\n");
+    QTest::newRow("no to the second question") << int(TForm9::rowImage) << QStringList{"Yes", "No"} << unchanged;
+}
+
+void TestSearchWindow::bulkChange()
+{
+    QFETCH(int, row);
+    QFETCH(QStringList, answers);
+    QFETCH(QByteArray, expected);
+    // An older line of ten fields and a line of this version.
+    m_f->writeFile("20260315.dat", "16\t17\tclRed\tclBlue\t3\t2\t21\tm\tbulk one\twork\r\n"
+                                   "18\t19\tclRed\tclBlue\t5\t0\t22\t\tbulk two\thome\t-1\t\t0\r\n");
+    TForm6* w = openWindow();
+    search(w, "bulk");
+    TResultList* list = w->resultList();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ShiftModifier, rowRect(list, 1).center());
+    QCOMPARE(list->selectedRows(), (QList<int>{0, 1}));
+    QList<QMessageBox::StandardButton> buttons;
+    for (const QString& a : answers) {
+        buttons << (a == "Yes" ? QMessageBox::Yes : QMessageBox::No);
+    }
+    bool driven = false;
+    QTimer::singleShot(50, this, [&] {
+        auto* dialog = qobject_cast<TForm9*>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        QCOMPARE(dialog->windowTitle(), QStringLiteral("スケジュールの変更"));
+        // OK with nothing switched on is refused.
+        auto* ok = dialog->findChild<QPushButton*>();
+        for (QPushButton* b : dialog->findChildren<QPushButton*>()) {
+            if (b->text() == "OK") {
+                ok = b;
+            }
+        }
+        MessageAnswers nothing({QMessageBox::Ok});
+        QTest::mouseClick(ok, Qt::LeftButton);
+        QCOMPARE(nothing.texts, QStringList{"変更対象の指定がありません！"});
+        clickGroupCheck(dialog->rowBox(TForm9::Row(row)));
+        QVERIFY(dialog->rowBox(TForm9::Row(row))->isChecked());
+        MessageAnswers messages(buttons);
+        QTest::mouseClick(ok, Qt::LeftButton);
+        QCOMPARE(messages.texts.size(), 2);
+        if (dialog->isVisible()) { // No: the dialog stays open
+            dialog->reject();
+        }
+        driven = true;
+    });
+    QTest::mouseClick(w->changeButton(), Qt::LeftButton);
+    QVERIFY(driven);
+    QCOMPARE(day("20260315.dat"), expected);
+}
+
+void TestSearchWindow::printCommandsWithoutEngine()
+{
+    m_f->stop();
+    m_f->writeFile("Nox.ini", "[search]\r\nlayout=CSV\r\n");
+    m_f->start();
+    m_link = installSearch(*m_f->form);
+    TForm6* w = openWindow();
+    QCOMPARE(w->statusText(1), QStringLiteral("印刷レイアウト : CSV"));
+    {
+        MessageAnswers answers({QMessageBox::Ok});
+        clickButton(w->toolButton("印刷..."));
+        QCOMPARE(answers.texts, QStringList{"対象スケジュールがありません。"});
+    }
+    search(w, "meeting");
+    {
+        MessageAnswers answers({QMessageBox::Ok, QMessageBox::Ok});
+        clickButton(w->toolButton("印刷..."));
+        clickButton(w->toolButton("プレビュー"));
+        QCOMPARE(answers.texts, (QStringList{"このファイル形式は印刷できません!", "このファイル形式はプレビューできません!"}));
+    }
+    QVERIFY(QFile::exists(m_f->dataFile("temp/Schedule.csv")));
+    QVERIFY(!w->toolButton("印刷設定...")->isEnabled()); // no settings dialog yet
+    const QString saved = m_f->home.filePath("saved");
+    QTimer::singleShot(50, this, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        QCOMPARE(dialog->defaultSuffix(), QStringLiteral("csv"));
+        QCOMPARE(QFileInfo(dialog->selectedFiles().value(0)).fileName(), QStringLiteral("Schedule.csv"));
+        dialog->setDirectory(m_f->home.path());
+        auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        QVERIFY(name);
+        name->selectAll();
+        QTest::keyClicks(name, QStringLiteral("saved"));
+        QTest::keyClick(name, Qt::Key_Return);
+    });
+    clickButton(w->toolButton("保存..."));
+    QCOMPARE(readTextLines(saved + ".csv").lines.value(1), QStringLiteral("2026/3/02(月),9:00,9:30,meeting A,,仕事"));
+    // The temp folder is emptied when the main window goes.
+    m_f->stop();
+    QVERIFY(!QFile::exists(m_f->dataFile("temp/Schedule.csv")));
+}
+
+QTEST_MAIN(TestSearchWindow)
+#include "tst_searchwindow.moc"
