@@ -139,7 +139,8 @@ void TNoxMainForm::placeWindow()
         screens << screen->availableGeometry();
     }
     const QScreen* primary = QGuiApplication::primaryScreen();
-    const QRect placed = placementOnScreens(stored, screens, primary ? primary->availableGeometry() : QRect());
+    const QRect placed =
+        placementOnScreens(stored, screens, primary ? primary->availableGeometry() : QRect());
     setGeometry(placed);
     move(placed.topLeft());
     m_pendingState = m_settings.windowState == 2   ? Qt::WindowMaximized
@@ -300,10 +301,10 @@ void TNoxMainForm::reportAlarmProblems(const AlarmLoadResult& loaded)
     if (!loaded.ok) {
         ReportFailure(BookResult::failed(path, loaded.error));
     } else if (!loaded.problems.isEmpty()) {
-        ReportFailure(BookResult::failed(
-            path, loaded.problems.join(QLatin1Char('\n')) +
-                      QStringLiteral("\n\nこれらの行は次の保存で %1 から取り除かれます。")
-                          .arg(QDir::toNativeSeparators(path))));
+        ReportFailure(
+            BookResult::failed(path, loaded.problems.join(QLatin1Char('\n')) +
+                                         QStringLiteral("\n\nこれらの行は次の保存で %1 から取り除かれます。")
+                                             .arg(QDir::toNativeSeparators(path))));
     }
 }
 

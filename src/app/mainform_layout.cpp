@@ -9,8 +9,8 @@
 #include <QSplitter>
 #include <QStackedLayout>
 #include <QTimer>
-#include <QWindow>
 #include <QVBoxLayout>
+#include <QWindow>
 
 #include "app/aboutbox.h"
 #include "app/clockpanel.h"

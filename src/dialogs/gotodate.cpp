@@ -3,10 +3,10 @@
 #include <QCalendarWidget>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QTableView>
-#include <QToolButton>
 #include <QPushButton>
+#include <QTableView>
 #include <QTextCharFormat>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace nox

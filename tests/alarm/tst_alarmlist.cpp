@@ -1,8 +1,8 @@
 // The alarm list, its keys, UpdateScheduleAlarms and "alarm.nox".
 #include <QFile>
-#include <cerrno>
 #include <QTemporaryDir>
 #include <QTest>
+#include <cerrno>
 
 #include "alarm/alarmfile.h"
 #include "alarm/alarmfilesink.h"
@@ -304,8 +304,9 @@ void TestAlarmList::fileSinkUpdatesTheFileInOneGo()
     sink.clock = [] { return QDateTime(kDay, QTime(7, 0)); };
     QVERIFY(sink.UpdateScheduleAlarms({{schedule(kDay, 20, -1, 6), amNew}}).ok());
     QCOMPARE(fileLines(dir.path()), QStringList{"2026/12/07 08:00\t5\t1"});
-    QVERIFY(sink.UpdateScheduleAlarms({{schedule(kDay, 20, 0, 6), amNew}, {schedule(kDay, 0, -1, 5), amRemoved}})
-                .ok());
+    QVERIFY(
+        sink.UpdateScheduleAlarms({{schedule(kDay, 20, 0, 6), amNew}, {schedule(kDay, 0, -1, 5), amRemoved}})
+            .ok());
     QCOMPARE(fileLines(dir.path()), QStringList{"2026/12/07 10:00\t6\t1"});
 
     setWriteFaultHook([](const QString&, WriteStep step) { return step == WriteStep::Rename ? EACCES : 0; });

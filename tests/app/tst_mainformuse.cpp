@@ -210,8 +210,9 @@ void TestMainFormUse::keyboardCursorStaysAfterJumps()
     }
     sked::TSked* column = sked->Skeds(2);
     column->setFocus();
-    QTest::mouseClick(column->viewport(), Qt::LeftButton, {},
-                      QPoint(column->viewport()->width() / 2, column->rowBand(column->TopRow() + 3).center().y()));
+    QTest::mouseClick(
+        column->viewport(), Qt::LeftButton, {},
+        QPoint(column->viewport()->width() / 2, column->rowBand(column->TopRow() + 3).center().y()));
     const int line = column->LineIndex();
     QVERIFY(line > 0);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key(key), Qt::ControlModifier);
@@ -236,7 +237,8 @@ void TestMainFormUse::smallestWindowShowsToolBarBannerAndStatus()
     const QRect band(banner->mapTo(form, QPoint()), banner->size());
     const QRect status = form->statusPanels()->geometry();
     QVERIFY(bar.top() >= 0 && bar.height() >= 20);
-    QVERIFY2(band.top() >= bar.bottom() && band.bottom() < status.top(), qPrintable(QString::number(band.bottom())));
+    QVERIFY2(band.top() >= bar.bottom() && band.bottom() < status.top(),
+             qPrintable(QString::number(band.bottom())));
     QCOMPARE(status.bottom(), form->height() - 1);
 }
 
@@ -263,7 +265,8 @@ void TestMainFormUse::monthStatusCountsFromTheSelectedSchedule()
 void TestMainFormUse::memoMarkStandsInTheRuler()
 {
     MainFormFixture f;
-    f.writeFile(QStringLiteral("20260311.dat"), dayLine(18, 19, 1, QStringLiteral("lunch"), QStringLiteral("note")));
+    f.writeFile(QStringLiteral("20260311.dat"),
+                dayLine(18, 19, 1, QStringLiteral("lunch"), QStringLiteral("note")));
     TNoxMainForm* form = f.start();
     sked::TSked* column = form->skedControl()->Skeds(0);
     column->RenderAll();
@@ -272,7 +275,8 @@ void TestMainFormUse::memoMarkStandsInTheRuler()
     QVERIFY(block.isValid());
     const qreal ratio = picture.devicePixelRatio();
     const QPoint inside(3, block.top() + 4);
-    QCOMPARE(picture.pixelColor(QPointF(inside * ratio).toPoint()), toQColor(form->dayKindColors().MemoMarkColor));
+    QCOMPARE(picture.pixelColor(QPointF(inside * ratio).toPoint()),
+             toQColor(form->dayKindColors().MemoMarkColor));
 }
 
 // Typed with an input method and not yet confirmed when the user clicks ▶:

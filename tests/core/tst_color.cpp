@@ -2,8 +2,8 @@
 
 #include <QFile>
 #include <QFont>
-#include <QSettings>
 #include <QPalette>
+#include <QSettings>
 
 #include "core/color.h"
 
@@ -197,8 +197,8 @@ void TestColor::darkStyleDrawsEveryColourReadable()
         QVERIFY(stringToColor(style.value(QStringLiteral("Style3/") + QLatin1String(key)).toString(), &c));
         backgrounds << toQColor(c);
     }
-    const TColor texts[] = {clBlack, clMaroon, clGreen, clOlive, clNavy, clPurple, clTeal, clGray,
-                            clSilver, clRed, clLime, clYellow, clBlue, clFuchsia, clAqua, clWhite};
+    const TColor texts[] = {clBlack,  clMaroon, clGreen, clOlive,  clNavy, clPurple,  clTeal, clGray,
+                            clSilver, clRed,    clLime,  clYellow, clBlue, clFuchsia, clAqua, clWhite};
     for (const QColor& background : backgrounds) {
         for (TColor text : texts) {
             const QColor raw = toQColor(text);

@@ -6,8 +6,8 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
-#include <QToolButton>
 #include <QTimer>
+#include <QToolButton>
 
 #include "dialogs/gotodate.h"
 #include "dialogs/processing.h"
