@@ -22,6 +22,10 @@ BookResult AlarmCenter::UpdateScheduleAlarms(const QList<TAlarmUpdate>& updates)
     for (const TAlarmUpdate& update : updates) {
         nox::UpdateScheduleAlarms(m_list, update.rec, update.mode);
     }
+    QString error;
+    if (m_writeThrough && !SaveAlarmList(&error)) {
+        return BookResult::failed(alarmFilePath(m_dataFolder), error);
+    }
     return BookResult{};
 }
 

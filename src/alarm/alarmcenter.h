@@ -43,8 +43,12 @@ public:
     {
         return nox::UpdateScheduleAlarms(m_list, rec, mode);
     }
-    // The list lives in memory until SaveAlarmList: this never fails.
+    // Without write-through the list lives in memory until SaveAlarmList and
+    // this never fails; with it "alarm.nox" is written at once and a failure
+    // to write it is returned (the list in memory is changed all the same).
     BookResult UpdateScheduleAlarms(const QList<TAlarmUpdate>& updates) override;
+    // The main window writes the alarm file at every change of a schedule.
+    void setWriteThrough(bool on) { m_writeThrough = on; }
     // Mode 3 for one ID: what deleting a schedule line does to its alarms.
     void withdrawAlarms(qint32 id) { m_list.removeId(id); }
     // withdrawAlarms as a callable for deleteSkedById (store/dayfile.h). The
@@ -69,6 +73,7 @@ private:
     AlarmList m_list;
     AlarmSettings m_settings;
     QString m_lastExaminedKey;
+    bool m_writeThrough = false;
 };
 
 } // namespace nox

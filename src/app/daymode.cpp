@@ -1,9 +1,12 @@
 #include "app/daymode.h"
 
 #include <QPainter>
+#include <QTimer>
 
 #include "app/mainform.h"
 #include "app/memopanes.h"
+#include "app/scheduleclipboard.h"
+#include "app/schedulecommands.h"
 #include "app/statuspanels.h"
 #include "core/datetime.h"
 #include "monthview/monthview.h"
@@ -227,12 +230,172 @@ bool TDayMode::saveColumn(int column, const QList<TAlarmUpdate>& alarms)
             records << *rec;
         }
     }
-    const BookResult saved =
-        m_form.book().saveDay(m_leftDate.addDays(column), records, m_form.categoryFilter(), alarms);
+    const QDate date = m_leftDate.addDays(column);
+    const BookResult saved = m_form.book().saveDay(date, records, m_form.categoryFilter(), alarms);
     if (!saved.ok()) {
+        reloadLater(date);
         m_form.ReportFailure(saved);
     }
     return saved.ok();
+}
+
+// Later, because a failed write may come from inside an event of the column
+// that still uses its items.
+void TDayMode::reloadLater(const QDate& date)
+{
+    QTimer::singleShot(0, &m_form, [this, date] {
+        const qint64 column = m_leftDate.daysTo(date);
+        if (!m_active || column < 0 || column >= m_sked->SkedCount()) {
+            return;
+        }
+        const int line = m_sked->Skeds(int(column))->LineIndex();
+        (void)loadDay(int(column), date);
+        if (focusedColumn() == column) {
+            focusColumn(int(column), line);
+        }
+        showStatus();
+    });
+}
+
+int TDayMode::columnOf(const sked::TSked* column) const
+{
+    for (int i = 0; column && i < m_sked->SkedCount(); ++i) {
+        if (m_sked->Skeds(i) == column) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+// --- the schedule commands ------------------------------------------------------------
+
+QDate TDayMode::selectedDate() const
+{
+    const int column = focusedColumn();
+    return column >= 0 ? m_leftDate.addDays(column) : QDate();
+}
+
+TSkedRec TDayMode::newRecord() const
+{
+    const sked::TSked* column = m_sked->Skeds(focusedColumn());
+    const QFont font = column ? column->font() : m_sked->font();
+    return newScheduleAt(selectedDate(), column ? qMax(0, column->LineIndex()) : 0, m_form.viewFontColor(),
+                         fontStylesOf(font));
+}
+
+void TDayMode::afterEditor(const TSkedRec& rec, const std::optional<TSkedRec>& old)
+{
+    sked::TSkedItem* oldItem = nullptr;
+    if (old) {
+        oldItem = itemWithId(m_sked->Skeds(int(m_leftDate.daysTo(old->date()))), old->ID);
+    }
+    afterEdit(rec, oldItem);
+}
+
+bool TDayMode::changeSelected(const TSkedRec& rec, const QList<TAlarmUpdate>& alarms)
+{
+    const int column = focusedColumn();
+    sked::TSked* sked = m_sked->Skeds(column);
+    sked::TSkedItem* item = sked ? sked->SelectedItem() : nullptr;
+    if (!item) {
+        return false;
+    }
+    recToItem(rec, item);
+    const bool saved = saveColumn(column, alarms);
+    showStatus();
+    return saved;
+}
+
+bool TDayMode::removeSelected(const QList<TAlarmUpdate>& alarms)
+{
+    const int column = focusedColumn();
+    sked::TSked* sked = m_sked->Skeds(column);
+    sked::TSkedItem* item = sked ? sked->SelectedItem() : nullptr;
+    if (!item) {
+        return false;
+    }
+    sked->Items().Delete(sked->Items().IndexOf(item));
+    const bool saved = saveColumn(column, alarms);
+    showStatus();
+    return saved;
+}
+
+// On the focused line, the length kept.
+bool TDayMode::placePasted(const TSkedRec& rec)
+{
+    const int column = int(m_leftDate.daysTo(rec.date()));
+    sked::TSked* sked = m_sked->Skeds(column);
+    if (!sked) {
+        return false;
+    }
+    TSkedRec placed = rec;
+    const TSlotSpan span = placedSpan(rec.StartTime, rec.EndTime, qMax(0, sked->LineIndex()));
+    placed.StartTime = span.start;
+    placed.EndTime = span.end;
+    auto* item = new sked::TSkedItem(&sked->Items());
+    recToItem(placed, item);
+    sked->Items().Add(item);
+    sked->SelectItem(item);
+    const bool saved = saveColumn(column, {TAlarmUpdate{placed, amStoredAgain}});
+    focusColumn(column);
+    showStatus();
+    return saved;
+}
+
+// The target day is written before the source day, so that a failure can
+// leave the schedule twice but never lose it.
+void TDayMode::dropItem(QObject* source, sked::TSked* target, int x, int y)
+{
+    auto* from = qobject_cast<sked::TSked*>(source);
+    const int fromColumn = columnOf(from);
+    const int toColumn = columnOf(target);
+    const TSkedRec* dragged = fromColumn >= 0 ? recordOf(from->SelectedItem()) : nullptr;
+    const int line = target->LineAt(x, y);
+    if (!dragged || toColumn < 0 || line < 0) {
+        return;
+    }
+    const bool copy = target->DropModifiers() & Qt::ControlModifier;
+    TSkedRec rec = *dragged;
+    if (copy) {
+        rec.ID = m_form.book().newId();
+    } else {
+        from->Items().Delete(from->Items().IndexOf(from->SelectedItem()));
+    }
+    const TSlotSpan span = placedSpan(rec.StartTime, rec.EndTime, line);
+    rec.StartTime = span.start;
+    rec.EndTime = span.end;
+    rec.setDate(m_leftDate.addDays(toColumn));
+    auto* item = new sked::TSkedItem(&target->Items());
+    recToItem(rec, item);
+    target->Items().Add(item);
+    target->SelectItem(item);
+    const QList<TAlarmUpdate> alarms{TAlarmUpdate{rec, amStoredAgain}};
+    const bool twoDays = !copy && fromColumn != toColumn;
+    if (!saveColumn(toColumn, twoDays ? QList<TAlarmUpdate>{} : alarms)) {
+        if (twoDays) {
+            reloadLater(m_leftDate.addDays(fromColumn));
+        }
+    } else if (twoDays) {
+        (void)saveColumn(fromColumn, alarms);
+    }
+    focusColumn(toColumn);
+    showStatus();
+}
+
+// An empty text is refused: the item keeps the text it had.
+void TDayMode::textEdited(sked::TSkedItem* item, QString& text)
+{
+    TSkedRec* rec = recordOf(item);
+    if (!rec) {
+        return;
+    }
+    if (text.isEmpty()) {
+        text = item->Text();
+        return;
+    }
+    rec->Text = escapeSkedText(text);
+    text = unescapeSkedText(rec->Text);
+    saveColumn(int(m_leftDate.daysTo(rec->date())));
 }
 
 void TDayMode::afterEdit(const TSkedRec& rec, sked::TSkedItem* oldItem)
@@ -653,19 +816,19 @@ void TDayMode::connectView()
     m_sked->OnSkedDrawItem = [this](QObject*, sked::TSked* sked, sked::TSkedItem* item, const QRect& rect) {
         drawMemoMark(sked, item, rect);
     };
-    m_sked->OnSkedDblClick = [this](QObject*, sked::TSked*) {
-        if (m_form.OnAddSchedule) {
-            m_form.OnAddSchedule(&m_form);
-        }
+    m_sked->OnSkedDblClick = [this](QObject*, sked::TSked*) { m_form.commands().editOrAdd(); };
+    // The columns take drops from this view only.
+    m_sked->OnSkedDragOver = [this](QObject*, QObject* source, sked::TSked*, int, int, sked::TDragState,
+                                    bool& accept) {
+        accept = columnOf(qobject_cast<sked::TSked*>(source)) >= 0;
+    };
+    m_sked->OnSkedDragDrop = [this](QObject*, QObject* source, sked::TSked* target, int x, int y) {
+        dropItem(source, target, x, y);
     };
     // The text typed in place and a range changed by a handle drag are
     // written to the day file at once.
     m_sked->OnSkedEdited = [this](QObject*, sked::TSked*, sked::TSkedItem* item, QString& text) {
-        if (TSkedRec* rec = recordOf(item)) {
-            rec->Text = escapeSkedText(text);
-            text = unescapeSkedText(rec->Text);
-            saveColumn(int(m_leftDate.daysTo(rec->date())));
-        }
+        textEdited(item, text);
     };
     m_sked->OnSkedLineDrop = [this](QObject*, sked::TSked*, sked::TSkedItem* item) {
         if (TSkedRec* rec = recordOf(item)) {
@@ -676,6 +839,11 @@ void TDayMode::connectView()
         }
     };
     m_sked->OnSkedKeyDown = [this](QObject*, sked::TSked* sked, int& key, Qt::KeyboardModifiers) {
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            key = 0;
+            m_form.commands().editOrAdd();
+            return;
+        }
         const int index = m_sked->ActiveIndex();
         const int last = m_sked->SkedCount() - 1;
         if ((key == Qt::Key_Left && index == 0) || (key == Qt::Key_Right && index == last)) {

@@ -52,6 +52,14 @@ public:
     void showStatus() override;
     QString periodText() const override;
     void tick(const QDateTime& now) override;
+    QDate selectedDate() const override;
+    TSkedRec newRecord() const override;
+    bool showsLineColor() const override { return true; }
+    bool stepsWeeks() const override { return true; }
+    void afterEditor(const TSkedRec& rec, const std::optional<TSkedRec>& old) override;
+    bool changeSelected(const TSkedRec& rec, const QList<TAlarmUpdate>& alarms) override;
+    bool removeSelected(const QList<TAlarmUpdate>& alarms) override;
+    bool placePasted(const TSkedRec& rec) override;
 
     // Leftmost date L; the columns show L .. L + count - 1.
     QDate leftDate() const { return m_leftDate; }
@@ -60,7 +68,8 @@ public:
     // and memo pane is filled for its date.
     void showDays(const QDate& from);
     // Writes column `column` back to its day file, then applies `alarms`;
-    // false (the user was told) when that failed.
+    // false (the user was told, and the column is read again from the file
+    // once the current event is done) when that failed.
     bool saveColumn(int column, const QList<TAlarmUpdate>& alarms = {});
     // Ruler colours by the kind of day; the focused column's header in the
     // focus colours.
@@ -86,6 +95,13 @@ private:
     void moveDays(int delta);
     void goKeepingColumn(const QDate& date);
     void drawMemoMark(sked::TSked* sked, sked::TSkedItem* item, const QRect& rect);
+    // Reads the day of `date` again, if shown, after the current event.
+    void reloadLater(const QDate& date);
+    int columnOf(const sked::TSked* column) const;
+    // A schedule dragged from a column of this view dropped on `target`:
+    // moved, or copied under a fresh ID with Ctrl held.
+    void dropItem(QObject* source, sked::TSked* target, int x, int y);
+    void textEdited(sked::TSkedItem* item, QString& text);
     void connectView();
 
     TNoxMainForm& m_form;

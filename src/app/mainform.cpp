@@ -23,6 +23,7 @@
 #include "app/daymode.h"
 #include "app/memopanes.h"
 #include "app/monthmode.h"
+#include "app/schedulecommands.h"
 #include "app/statuspanels.h"
 #include "core/folders.h"
 #include "core/settings.h"
@@ -85,7 +86,6 @@ QDateTime TNoxMainForm::now() const
 // Window creation: only what the first paint needs.
 void TNoxMainForm::FormCreate()
 {
-    m_clipboard.ID = -1;
     m_dataFolder = folders::dataFolder();
     m_book = std::make_unique<ScheduleBook>(m_dataFolder, m_alarms.get());
     m_book->setClock([this] { return now(); });
@@ -123,6 +123,8 @@ void TNoxMainForm::FormCreate()
 
     connect(&m_timer, &QTimer::timeout, this, &TNoxMainForm::timerBeat);
     OnFreeMemo = [this](QObject*) { FreeMemoClick(); };
+    OnAddSchedule = [this](QObject*) { m_commands->add(); };
+    OnEditSchedule = [this](QObject*) { m_commands->edit(); };
 }
 
 // The normal placement comes first, also for a window that was closed
@@ -234,6 +236,8 @@ void TNoxMainForm::DeferredStartup()
     buildClock();
     m_alarms->setDataFolder(m_dataFolder);
     reportAlarmProblems(m_alarms->LoadAlarmList());
+    // From now on every change of a schedule writes the alarm file at once.
+    m_alarms->setWriteThrough(true);
     readAlarmSettings();
     setUpPopups();
     if (m_settings.tempMemoVisible) {
@@ -241,6 +245,7 @@ void TNoxMainForm::DeferredStartup()
     }
     UpdateBanner();
     m_mode->layoutPanes();
+    m_commands->updateAvailability();
     if (OnStarted) {
         OnStarted(this);
     }

@@ -38,6 +38,7 @@
 #include "store/memostore.h"
 #include "store/skedrec.h"
 
+class QAction;
 class QMenu;
 class QSplitter;
 class QSystemTrayIcon;
@@ -73,6 +74,7 @@ class TForm11;
 class TNoxButton;
 class TNoxMemo;
 class TStatusPanels;
+class TScheduleCommands;
 struct PopupRequest;
 
 class TNoxMainForm : public QMainWindow
@@ -138,6 +140,11 @@ public:
     int memoPaneCount() const;
     TNoxMemo* memoPane(int index) const;
     TMemoPanes& memoPanes() const { return *m_memoPanes; }
+    // Add, edit, delete, cut, copy, paste, style and colours of schedules,
+    // and the context menu of both views.
+    TScheduleCommands& commands() const { return *m_commands; }
+    // "今日へ移動(&H)", "次月(&M)", "前月(&N)", "次週(&K)", "前週(&J)", "指定日へ移動(&O)...".
+    const QList<QAction*>& navigationActions() const { return m_navActions; }
     TNoxButton* toolButton(const QString& hint) const;
 
     // Shows the failure's message (it names the file and the reason).
@@ -318,7 +325,6 @@ private:
     int m_memoHeight = 64;
     bool m_memoVisible = true;
 
-    TSkedRec m_clipboard;
     HolidayList m_holidays;
     QStringList m_categories;
     ImageStrip m_imageStrip;
@@ -347,12 +353,14 @@ private:
     std::unique_ptr<TMemoPanes> m_memoPanes;
     std::unique_ptr<TDayMode> m_dayMode;
     std::unique_ptr<TMonthMode> m_monthMode;
+    std::unique_ptr<TScheduleCommands> m_commands;
     TMainViewMode* m_mode = nullptr; // the one of the two in front
     TStatusPanels* m_status = nullptr;
     TClockPanel* m_clock = nullptr;
     QSystemTrayIcon* m_tray = nullptr;
     QMenu* m_trayMenu = nullptr;
     QMenu* m_navMenu = nullptr;
+    QList<QAction*> m_navActions;
     QMenu* m_categoryMenu = nullptr;
     QPointer<TForm11> m_freeMemo;
 };

@@ -19,6 +19,7 @@
 #include "app/mainform.h"
 #include "app/memopanes.h"
 #include "app/monthmode.h"
+#include "app/schedulecommands.h"
 #include "app/statuspanels.h"
 #include "app/toolglyphs.h"
 #include "monthview/monthview.h"
@@ -150,6 +151,11 @@ void TNoxMainForm::buildLayout()
     m_dayMode = std::make_unique<TDayMode>(*this);
     m_monthMode = std::make_unique<TMonthMode>(*this);
     m_mode = m_dayMode.get();
+    m_commands = std::make_unique<TScheduleCommands>(*this);
+    m_sked->setPopupMenu(m_commands->menu().menu());
+    m_month->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_month, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& pos) { m_commands->menu().menu()->popup(m_month->mapToGlobal(pos)); });
     qApp->installEventFilter(this);
 }
 
@@ -316,15 +322,21 @@ void TNoxMainForm::buildMenus()
         connect(a, &QAction::triggered, this, [run] { run(); });
         addAction(a);
         m_navMenu->addAction(a);
+        return a;
     };
-    add(QStringLiteral("今日へ移動(&H)"), QKeySequence(Qt::CTRL | Qt::Key_H), [this] { TodayClick(); });
-    add(QStringLiteral("指定日へ移動(&O)..."), QKeySequence(Qt::CTRL | Qt::Key_O),
-        [this] { GoToDateClick(); });
+    QAction* today =
+        add(QStringLiteral("今日へ移動(&H)"), QKeySequence(Qt::CTRL | Qt::Key_H), [this] { TodayClick(); });
+    QAction* goTo = add(QStringLiteral("指定日へ移動(&O)..."), QKeySequence(Qt::CTRL | Qt::Key_O),
+                        [this] { GoToDateClick(); });
     m_navMenu->addSeparator();
-    add(QStringLiteral("次月(&M)"), QKeySequence(Qt::CTRL | Qt::Key_M), [this] { NextMonthClick(); });
-    add(QStringLiteral("前月(&N)"), QKeySequence(Qt::CTRL | Qt::Key_N), [this] { PrevMonthClick(); });
-    add(QStringLiteral("次週(&K)"), QKeySequence(Qt::CTRL | Qt::Key_K), [this] { NextWeekClick(); });
-    add(QStringLiteral("前週(&J)"), QKeySequence(Qt::CTRL | Qt::Key_J), [this] { PrevWeekClick(); });
+    m_navActions = {
+        today,
+        add(QStringLiteral("次月(&M)"), QKeySequence(Qt::CTRL | Qt::Key_M), [this] { NextMonthClick(); }),
+        add(QStringLiteral("前月(&N)"), QKeySequence(Qt::CTRL | Qt::Key_N), [this] { PrevMonthClick(); }),
+        add(QStringLiteral("次週(&K)"), QKeySequence(Qt::CTRL | Qt::Key_K), [this] { NextWeekClick(); }),
+        add(QStringLiteral("前週(&J)"), QKeySequence(Qt::CTRL | Qt::Key_J), [this] { PrevWeekClick(); }),
+        goTo,
+    };
     auto* help = new QAction(QStringLiteral("ヘルプ(&H)"), this);
     help->setShortcut(QKeySequence(Qt::Key_F1));
     connect(help, &QAction::triggered, this, &TNoxMainForm::ShowHelp);

@@ -20,8 +20,8 @@ TStyle TNoxMainForm::CurrentStyle() const
 
 QDate TNoxMainForm::SelectedDate() const
 {
-    const QDate selected = m_month->SelectedDate();
-    return viewMode() == vmMonth && selected.isValid() ? selected : mode().currentDate();
+    const QDate selected = m_mode->selectedDate();
+    return selected.isValid() ? selected : m_mode->currentDate();
 }
 
 void TNoxMainForm::ApplySettingsStyle(int index, const TStyle& style, bool halfFormat)
@@ -66,7 +66,7 @@ void TNoxMainForm::SetHolidays(const HolidayList& holidays)
         m_month->AddHoliday(holiday.Name, QDate::fromString(key, QStringLiteral("yyyy/MM/dd")));
     }
     ColorColumns();
-    mode().showStatus();
+    m_mode->showStatus();
 }
 
 void TNoxMainForm::ApplyPrintSettings(const TNoxSettings& s)

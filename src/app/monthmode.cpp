@@ -1,9 +1,11 @@
 #include "app/monthmode.h"
 
 #include <QPainter>
+#include <QTimer>
 
 #include "app/mainform.h"
 #include "app/memopanes.h"
+#include "app/schedulecommands.h"
 #include "app/statuspanels.h"
 #include "appearance/ui/styleviews.h"
 #include "core/datetime.h"
@@ -171,8 +173,13 @@ void TMonthMode::recToItem(const TSkedRec& rec, monthview::TMonthViewItem* item)
     item->Data() = rec;
 }
 
-// The lines come from the items of that date (the items stand in date order).
 bool TMonthMode::saveDay(const QDate& date)
+{
+    return saveDay(date, {});
+}
+
+// The lines come from the items of that date (the items stand in date order).
+bool TMonthMode::saveDay(const QDate& date, const QList<TAlarmUpdate>& alarms)
 {
     QList<TSkedRec> records;
     for (int i = 0; i < m_month->Items()->Count(); ++i) {
@@ -184,11 +191,157 @@ bool TMonthMode::saveDay(const QDate& date)
             records << *rec;
         }
     }
-    const BookResult saved = m_form.book().saveDay(date, records, m_form.categoryFilter());
+    const BookResult saved = m_form.book().saveDay(date, records, m_form.categoryFilter(), alarms);
     if (!saved.ok()) {
+        reloadLater();
         m_form.ReportFailure(saved);
     }
     return saved.ok();
+}
+
+// Later, because a failed write may come from inside an event of the view
+// that still uses its items.
+void TMonthMode::reloadLater()
+{
+    QTimer::singleShot(0, &m_form, [this] {
+        if (m_active) {
+            m_memoItem = nullptr; // its memo cannot be written into a schedule read again
+            fill();
+        }
+    });
+}
+
+monthview::TMonthViewItem* TMonthMode::itemWithId(const QDate& date, qint32 id) const
+{
+    for (int i = 0; i < m_month->Items()->Count(); ++i) {
+        monthview::TMonthViewItem* item = m_month->Items()->Item(i);
+        if (item->ID() == id && item->Day() == date) {
+            return item;
+        }
+    }
+    return nullptr;
+}
+
+// --- the schedule commands ------------------------------------------------------------
+
+QDate TMonthMode::selectedDate() const
+{
+    return m_month->SelectedDate();
+}
+
+TSkedRec TMonthMode::newRecord() const
+{
+    return newScheduleAt(selectedDate(), m_form.settings().mvDefaultTime, m_month->FontColor(),
+                         fontStylesOf(m_month->font()));
+}
+
+void TMonthMode::beforeEdit()
+{
+    saveScheduleMemoPane();
+}
+
+void TMonthMode::afterEditor(const TSkedRec& rec, const std::optional<TSkedRec>& old)
+{
+    afterEdit(rec, old ? itemWithId(old->date(), old->ID) : nullptr);
+}
+
+bool TMonthMode::changeSelected(const TSkedRec& rec, const QList<TAlarmUpdate>& alarms)
+{
+    monthview::TMonthViewItem* item = m_month->SelectedItem();
+    if (!item) {
+        return false;
+    }
+    recToItem(rec, item);
+    const bool saved = saveDay(rec.date(), alarms);
+    showStatus();
+    return saved;
+}
+
+// A schedule memo typed for the removed schedule goes with it.
+bool TMonthMode::removeSelected(const QList<TAlarmUpdate>& alarms)
+{
+    monthview::TMonthViewItem* item = m_month->SelectedItem();
+    if (!item) {
+        return false;
+    }
+    const QDate date = item->Day();
+    if (m_memoItem == item) {
+        m_form.memoPanes().settle(kScheduleMemoPane);
+        m_memoItem = nullptr;
+    }
+    m_month->Items()->Delete(m_month->Items()->IndexOf(item));
+    const bool saved = saveDay(date, alarms);
+    selectionChanged();
+    return saved;
+}
+
+// On the selected date, its times kept.
+bool TMonthMode::placePasted(const TSkedRec& rec)
+{
+    monthview::TMonthViewItem* item = m_month->Items()->Add();
+    recToItem(rec, item);
+    m_month->SelectItem(item);
+    const bool saved = saveDay(rec.date(), {TAlarmUpdate{rec, amStoredAgain}});
+    selectionChanged();
+    return saved;
+}
+
+// A move writes the new day before the old one, so that a failure can leave
+// the schedule twice but never lose it.
+void TMonthMode::dropItem(int x, int y)
+{
+    monthview::TMonthViewItem* item = m_month->SelectedItem();
+    const TSkedRec* dragged = recordOf(item);
+    const int cell = m_month->CellAt(QPoint(x, y));
+    if (!dragged || cell < 0) {
+        return;
+    }
+    const QDate date = m_month->CellDate(cell);
+    TSkedRec rec = *dragged;
+    rec.setDate(date);
+    const QList<TAlarmUpdate> alarms{TAlarmUpdate{rec, amStoredAgain}};
+    if (m_month->DropModifiers() & Qt::ControlModifier) {
+        rec.ID = m_form.book().newId();
+        recToItem(rec, m_month->Items()->Add());
+        (void)saveDay(date, {TAlarmUpdate{rec, amStoredAgain}});
+    } else {
+        const QDate old = dragged->date();
+        m_month->SetItemIndex(-1);
+        recToItem(rec, item);
+        m_month->SelectCell(cell);
+        if (old == date) {
+            (void)saveDay(date, alarms);
+        } else if (saveDay(date)) {
+            (void)saveDay(old, alarms);
+        }
+    }
+    selectionChanged();
+}
+
+// Only the first line is edited in place; the other lines stay. An empty
+// line is refused: the item keeps the text it had.
+void TMonthMode::textEdited(monthview::TMonthViewItem* item, QString& text)
+{
+    TSkedRec* rec = recordOf(item);
+    if (!rec) {
+        return;
+    }
+    if (text.isEmpty()) {
+        text = skedFirstLine(rec->Text);
+        return;
+    }
+    rec->Text = replaceSkedFirstLine(rec->Text, text);
+    saveDay(rec->date());
+    text = skedFirstLine(rec->Text);
+}
+
+void TMonthMode::enterPressed()
+{
+    TMemoPanes& panes = m_form.memoPanes();
+    if (m_active && panes.pane(kScheduleMemoPane)) {
+        panes.settle(kScheduleMemoPane);
+    }
+    m_form.commands().editOrAdd();
 }
 
 void TMonthMode::afterEdit(const TSkedRec& rec, monthview::TMonthViewItem* oldItem)
@@ -203,7 +356,9 @@ void TMonthMode::afterEdit(const TSkedRec& rec, monthview::TMonthViewItem* oldIt
     } else if (oldItem) {
         recToItem(rec, oldItem);
     } else if (passes) {
-        recToItem(rec, m_month->Items()->Add());
+        monthview::TMonthViewItem* item = m_month->Items()->Add();
+        recToItem(rec, item);
+        m_month->SelectItem(item);
     }
     selectionChanged();
 }
@@ -468,18 +623,28 @@ void TMonthMode::connectView()
         m_month->SelectCell(cell);
         m_form.SwitchViewClick();
     };
-    // Only the first line is edited in place; the other lines stay.
     m_month->OnEdited = [this](QObject*, monthview::TMonthViewItem* item, QString& text) {
-        if (TSkedRec* rec = recordOf(item)) {
-            rec->Text = replaceSkedFirstLine(rec->Text, text);
-            saveDay(rec->date());
-            text = skedFirstLine(rec->Text);
+        textEdited(item, text);
+    };
+    // Not while the pointer shows a sizing cursor of the grid lines.
+    m_month->OnDblClick = [this](QObject*) {
+        if (m_month->SizingState() == monthview::TSizingState::None) {
+            m_form.commands().editOrAdd();
         }
     };
-    m_month->OnDblClick = [this](QObject*) {
-        const auto& hook = m_month->SelectedItem() ? m_form.OnEditSchedule : m_form.OnAddSchedule;
-        if (hook) {
-            hook(&m_form);
+    m_month->OnKeyDown = [this](QObject*, int& key, Qt::KeyboardModifiers) {
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            key = 0;
+            enterPressed();
+        }
+    };
+    // The view takes drops from itself only.
+    m_month->OnDragOver = [this](QObject*, QObject* source, int, int, bool& accept) {
+        accept = source == m_month;
+    };
+    m_month->OnDragDrop = [this](QObject*, QObject* source, int x, int y) {
+        if (source == m_month) {
+            dropItem(x, y);
         }
     };
 }

@@ -50,6 +50,19 @@ public:
     void showStatus() override;
     QString periodText() const override;
     void tick(const QDateTime& now) override;
+    QDate selectedDate() const override;
+    TSkedRec newRecord() const override;
+    bool showsLineColor() const override { return false; }
+    bool stepsWeeks() const override { return false; }
+    void beforeEdit() override;
+    void afterEditor(const TSkedRec& rec, const std::optional<TSkedRec>& old) override;
+    bool changeSelected(const TSkedRec& rec, const QList<TAlarmUpdate>& alarms) override;
+    bool removeSelected(const QList<TAlarmUpdate>& alarms) override;
+    bool placePasted(const TSkedRec& rec) override;
+    // Writes the day's items back, then applies `alarms`; false (the user
+    // was told, and the view is read again from the files once the current
+    // event is done) when that failed.
+    bool saveDay(const QDate& date, const QList<TAlarmUpdate>& alarms);
 
     // Fills the items of the whole displayed range from the day files
     // (a changed schedule memo is written first).
@@ -68,6 +81,14 @@ private:
     void saveDayMemoPane();
     void saveScheduleMemoPane();
     void drawMemoDay(int cell, const QRect& rect);
+    void reloadLater();
+    monthview::TMonthViewItem* itemWithId(const QDate& date, qint32 id) const;
+    // The selected entry dropped on the cell at (x, y): moved, or copied
+    // under a fresh ID with Ctrl held.
+    void dropItem(int x, int y);
+    void textEdited(monthview::TMonthViewItem* item, QString& text);
+    // Enter: a typed schedule memo is dropped, then the editor opens.
+    void enterPressed();
     void connectView();
 
     TNoxMainForm& m_form;

@@ -13,6 +13,7 @@
 #include <qnamespace.h>
 
 #include "core/color.h"
+#include "store/alarmsink.h"
 #include "store/skedrec.h"
 
 class QWidget;
@@ -101,6 +102,37 @@ public:
     virtual QString periodText() const = 0;
     // Every beat of the main timer after start-up.
     virtual void tick(const QDateTime& now) = 0;
+
+    // --- what the schedule commands need (app/schedulecommands.h) -----------
+    // Each change below writes the day file at once through the book, then
+    // brings the alarms up to date with `alarms`; when a write fails the user
+    // is told and the view shows that day as it is stored. Returns true iff
+    // everything was written.
+
+    // The date a new or pasted schedule goes to (the focused column's, the
+    // selected cell's); invalid when the view has no such place.
+    virtual QDate selectedDate() const = 0;
+    // A new schedule at that place, without an ID: the focused line or the
+    // month view's default time, one half hour long (at most to the last
+    // line), in the view's font colour and style, no image, no alarm.
+    virtual TSkedRec newRecord() const = 0;
+    // The view draws line colours; the week steps mean something here.
+    virtual bool showsLineColor() const = 0;
+    virtual bool stepsWeeks() const = 0;
+    // The editor is about to open on the selected schedule: what the view
+    // holds back (a typed schedule memo) is written first.
+    virtual void beforeEdit() {}
+    // After the editor stored `rec`; `old` is the edited schedule as it was
+    // when the editor opened (none for a new schedule).
+    virtual void afterEditor(const TSkedRec& rec, const std::optional<TSkedRec>& old) = 0;
+    // The selected schedule now stands as `rec` (same ID and date).
+    virtual bool changeSelected(const TSkedRec& rec, const QList<TAlarmUpdate>& alarms) = 0;
+    // The selected schedule leaves the view and its day file.
+    virtual bool removeSelected(const QList<TAlarmUpdate>& alarms) = 0;
+    // Puts the pasted `rec` (its ID and date already given) on the focused
+    // line, its length kept (day view), or on the selected date with its
+    // times (month view); selects it and stores it (alarms mode 0).
+    virtual bool placePasted(const TSkedRec& rec) = 0;
 };
 
 } // namespace nox

@@ -138,6 +138,8 @@ public:
     // Selects the cell (-1 none) and fires OnSelectItem(cell, SelectedItem).
     void SelectCell(int cell);
     int DropTargetCell() const { return m_dropTargetCell; }
+    // The keyboard modifiers of the drop that OnDragDrop is handling (Ctrl: copy).
+    Qt::KeyboardModifiers DropModifiers() const { return m_dropModifiers; }
 
     // --- in-place editing ---------------------------------------------------
     // Opens the editor over the item's bar; false when ReadOnly, when
@@ -296,6 +298,7 @@ private:
     TMonthViewItem* m_selectedItem = nullptr;
     int m_selectedCell = -1;
     int m_dropTargetCell = -1;
+    Qt::KeyboardModifiers m_dropModifiers;
 
     TSizingState m_sizingState = TSizingState::None;
     int m_sizingColumn = 1;

@@ -298,15 +298,15 @@ void TCustomMonthView::mouseDoubleClickEvent(QMouseEvent* e)
     // A double click never starts the in-place editor.
     m_editPending = false;
     m_editTimer.stop();
+    // The press and release before this one ended the sizing state; the
+    // zone under the pointer gives it back (and the cursor with it), so that
+    // OnDblClick can tell a double click on a grid line, and it decides
+    // which rates come back.
+    hover(toClient(e->position().toPoint()));
+    const HoverZone z{m_sizingState, m_sizingColumn, m_sizingRow};
     if (OnDblClick) {
         OnDblClick(this);
     }
-    // The press and release before this one ended the sizing state; the
-    // zone under the pointer decides which rates come back.
-    ensureLayout();
-    const QSize size = ClientSize();
-    const HoverZone z = hoverZone(m_layout->grid, toClient(e->position().toPoint()), m_layout->lineWidth,
-                                  size.width(), size.height(), m_colSizing, m_rowSizing);
     if (z.state == TSizingState::HoverCrossing || z.state == TSizingState::HoverColumn) {
         m_colRates = parseRate(m_colRate, kColCount);
     }
@@ -535,6 +535,7 @@ void TCustomMonthView::dropEvent(QDropEvent* e)
         return;
     }
     const QPoint p = toClient(e->position().toPoint());
+    m_dropModifiers = e->modifiers();
     if (OnDragDrop) {
         OnDragDrop(this, DragSource(e->mimeData()), p.x(), p.y());
     }

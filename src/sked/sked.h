@@ -83,6 +83,8 @@ public:
     int FocusRow() const { return m_focusRow; }
     int SelectedRow() const { return m_selectedRow; }
     int DropRow() const { return m_dropRow; }
+    // The keyboard modifiers of the drop that OnDragDrop is handling (Ctrl: copy).
+    Qt::KeyboardModifiers DropModifiers() const { return m_dropModifiers; }
     TGripState GripState() const { return m_gripState; }
     bool GripIsTop() const { return m_gripIsTop; }
     QRect GripRect() const { return m_gripRect; }
@@ -294,6 +296,7 @@ private:
     int m_focusRow = -1;
     int m_selectedRow = -1;
     int m_dropRow = -1;
+    Qt::KeyboardModifiers m_dropModifiers;
     SkedLayout m_layout;
     QImage m_picture;
     bool m_pictureReady = false;

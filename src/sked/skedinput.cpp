@@ -198,7 +198,14 @@ void TCustomSked::leftPress(QMouseEvent* e, QPoint pos)
 void TCustomSked::mouseDoubleClickEvent(QMouseEvent* e)
 {
     mousePressEvent(e);
-    if (e->button() == Qt::LeftButton && OnDblClick) {
+    if (e->button() != Qt::LeftButton) {
+        return;
+    }
+    // A double click never starts the in-place editor (the first click may
+    // have armed it; the handler may open a modal window meanwhile).
+    m_editArmed = false;
+    m_editTimer.stop();
+    if (OnDblClick) {
         OnDblClick(this);
     }
 }
@@ -769,6 +776,7 @@ void TCustomSked::dropEvent(QDropEvent* e)
     }
     e->acceptProposedAction();
     const QPoint pos = e->position().toPoint();
+    m_dropModifiers = e->modifiers();
     if (OnDragDrop) {
         OnDragDrop(this, source, pos.x(), pos.y());
     }

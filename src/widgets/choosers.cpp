@@ -63,10 +63,13 @@ QStringList ChooseOpenFiles(QWidget* parent, const QString& filter, bool multipl
     return file.isEmpty() ? QStringList() : QStringList{file};
 }
 
-QString ChooseOpenFile(QWidget* parent, const QString& filter)
+QString ChooseOpenFile(QWidget* parent, const QString& filter, const QString& initial)
 {
-    const QStringList files = ChooseOpenFiles(parent, filter, false);
-    return files.isEmpty() ? QString() : files.first();
+    if (hooks().openFiles || initial.isEmpty()) {
+        const QStringList files = ChooseOpenFiles(parent, filter, false);
+        return files.isEmpty() ? QString() : files.first();
+    }
+    return QFileDialog::getOpenFileName(parent, QString(), initial, filter);
 }
 
 QString ChooseExistingFile(QWidget* parent, const QString& filter)
@@ -106,6 +109,17 @@ void ShowMessage(QWidget* parent, TMessageKind kind, const QString& text)
     }
     QMessageBox box(iconOf(kind), QApplication::applicationName(), text, QMessageBox::Ok, parent);
     box.exec();
+}
+
+bool AskYesNo(QWidget* parent, const QString& text)
+{
+    if (hooks().question) {
+        return hooks().question(text);
+    }
+    QMessageBox box(QMessageBox::Question, QApplication::applicationName(), text,
+                    QMessageBox::Yes | QMessageBox::No, parent);
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
 }
 
 } // namespace nox

@@ -23,7 +23,8 @@ std::optional<TColor> ChooseColor(QWidget* parent, TColor initial);
 // A file dialog for existing files. `filter` is of the form
 // "ビットマップ (*.bmp)"; the result is empty when cancelled.
 QStringList ChooseOpenFiles(QWidget* parent, const QString& filter, bool multiple);
-QString ChooseOpenFile(QWidget* parent, const QString& filter);
+// `initial` (a file or folder) presets the dialog.
+QString ChooseOpenFile(QWidget* parent, const QString& filter, const QString& initial = QString());
 // As ChooseOpenFile; a chosen name that is no existing file gives the
 // message "ファイルが見つかりません！" and an empty result.
 QString ChooseExistingFile(QWidget* parent, const QString& filter);
@@ -33,6 +34,9 @@ QString ChooseSaveFile(QWidget* parent, const QString& filter, const QString& de
                        const QString& proposedName = QString());
 // A message box with only "OK".
 void ShowMessage(QWidget* parent, TMessageKind kind, const QString& text);
+// A confirmation with "はい" and "いいえ" ("いいえ" is the default); true iff
+// answered "はい".
+bool AskYesNo(QWidget* parent, const QString& text);
 
 struct TChooserHooks {
     std::function<std::optional<TColor>(TColor initial)> color;
@@ -40,6 +44,7 @@ struct TChooserHooks {
     std::function<QStringList(const QString& filter, bool multiple)> openFiles;
     std::function<QString(const QString& filter, const QString& defaultSuffix)> saveFile;
     std::function<void(TMessageKind kind, const QString& text)> message;
+    std::function<bool(const QString& text)> question;
 };
 // Replaces the dialogs; a hook left empty keeps the real dialog.
 void SetChooserHooks(const TChooserHooks& hooks);

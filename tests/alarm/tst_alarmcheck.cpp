@@ -1,6 +1,7 @@
 // The minute checks: due alarms, the lookup of their schedules, time signals
 // and the once-per-minute rule, driven by an injected clock.
 #include <QFile>
+#include <cerrno>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -100,6 +101,7 @@ private slots:
     void reminderLookupDoesNotTakeAnotherSchedule();
     void unparsableLinesArePassedOver();
     void alarmsSurviveARestart();
+    void writeThroughKeepsTheFileCurrent();
     void switchedOffChecksLeaveEntries();
     void timeSignals_data();
     void timeSignals();
@@ -254,6 +256,25 @@ void TestAlarmCheck::alarmsSurviveARestart()
     second.CheckAlarmsAndSignals();
     QCOMPARE(popups.size(), 2);
     QVERIFY(second.SaveAlarmList());
+    QVERIFY(!QFile::exists(alarmFilePath(f.dir.path())));
+}
+
+void TestAlarmCheck::writeThroughKeepsTheFileCurrent()
+{
+    Fixture f;
+    f.now = QDateTime(kDay, QTime(8, 0));
+    f.center.setWriteThrough(true);
+    const TAlarmUpdate added{schedule(kDay, 19, 5, 42), amNew};
+    QVERIFY(f.center.UpdateScheduleAlarms(QList<TAlarmUpdate>{added}).ok());
+    QCOMPARE(readTextLines(alarmFilePath(f.dir.path())).lines.size(), 2);
+    setWriteFaultHook([](const QString&, WriteStep) { return EIO; });
+    const TAlarmUpdate second{schedule(kDay, 20, 0, 43), amNew};
+    const BookResult failed = f.center.UpdateScheduleAlarms(QList<TAlarmUpdate>{second});
+    setWriteFaultHook({});
+    QCOMPARE(failed.status, BookStatus::Failed);
+    QCOMPARE(failed.file, alarmFilePath(f.dir.path()));
+    QCOMPARE(f.center.list().count(), 3);
+    QVERIFY(f.center.UpdateScheduleAlarms({{added.rec, amRemoved}, {second.rec, amRemoved}}).ok());
     QVERIFY(!QFile::exists(alarmFilePath(f.dir.path())));
 }
 
