@@ -11,6 +11,7 @@
 #include "core/datetime.h"
 #include "monthview/monthview.h"
 #include "sked/skedcontrol.h"
+#include "sked/skedlayout.h"
 #include "store/daykind.h"
 #include "store/schedulebook.h"
 #include "widgets/noxmemo.h"
@@ -61,6 +62,20 @@ std::optional<qint32> selectedId(const sked::TSked* column)
     const sked::TSkedItem* item = column ? column->SelectedItem() : nullptr;
     return item ? std::optional<qint32>(item->ID) : std::nullopt;
 }
+
+// The line of the keyboard cursor, -1 without a column. On a selected
+// schedule it is the line the schedule starts at: the rows of its bar do not
+// belong to that line, so the row's own line would be one too early.
+int cursorLine(const sked::TSked* column)
+{
+    if (!column) {
+        return -1;
+    }
+    if (const TSkedRec* rec = recordOf(column->SelectedItem())) {
+        return rec->StartTime;
+    }
+    return column->LineIndex();
+}
 } // namespace
 
 TDayMode::TDayMode(TNoxMainForm& form) : m_form(form), m_sked(form.skedControl()), m_leftDate(form.today())
@@ -94,6 +109,7 @@ void TDayMode::start(const QDate& date)
 
 TMainViewMode::Handover TDayMode::leave()
 {
+    commitInput();
     saveMemoRow();
     const int column = qMax(0, focusedColumn());
     const Handover handover{m_leftDate.addDays(column), selectedId(m_sked->Skeds(column))};
@@ -114,13 +130,26 @@ void TDayMode::enter(const Handover& from)
 
 void TDayMode::saveMemos()
 {
+    commitInput();
     saveMemoRow();
+}
+
+// What is typed but not yet taken goes where it was typed before the days
+// change: the input method's composition, then an open in-place edit (the
+// refill would destroy the editor with its text).
+void TDayMode::commitInput()
+{
+    m_form.memoPanes().commitComposition();
+    for (int i = 0; i < m_sked->SkedCount(); ++i) {
+        m_sked->Skeds(i)->commitEdit();
+    }
 }
 
 // --- filling and writing back --------------------------------------------------------
 
 void TDayMode::showDays(const QDate& from)
 {
+    commitInput();
     saveMemoRow();
     m_filling = true;
     m_sked->BeginUpdate();
@@ -231,7 +260,7 @@ void TDayMode::reloadLater(const QDate& date)
             return;
         }
         const int line = m_sked->Skeds(int(column))->LineIndex();
-        (void)loadDay(int(column), date);
+        loadDay(int(column), date);
         if (focusedColumn() == column) {
             focusColumn(int(column), line);
         }
@@ -296,7 +325,10 @@ bool TDayMode::removeSelected(const QList<TAlarmUpdate>& alarms)
     if (!item) {
         return false;
     }
+    // The cursor stays on the line the schedule started at.
+    const int line = cursorLine(sked);
     sked->Items().Delete(sked->Items().IndexOf(item));
+    focusColumn(column, line);
     const bool saved = saveColumn(column, alarms);
     showStatus();
     return saved;
@@ -479,7 +511,7 @@ void TDayMode::moveDays(int delta)
         focusColumn(a);
     }
     sked::TSked* column = m_sked->Skeds(a);
-    const int line = column->LineIndex();
+    const int line = cursorLine(column);
     const std::optional<qint32> id = selectedId(column);
     const bool memoFocus = m_form.memoPanes().hasFocus();
     showDays(m_leftDate.addDays(delta));
@@ -504,9 +536,10 @@ void TDayMode::moveDays(int delta)
 void TDayMode::goKeepingColumn(const QDate& date)
 {
     const int a = focusedColumn();
+    const int line = a >= 0 ? cursorLine(m_sked->Skeds(a)) : -1;
     goToDate(date, std::nullopt, false);
     if (a >= 0) {
-        focusColumn(a);
+        focusColumn(a, line);
     }
 }
 
@@ -538,6 +571,8 @@ void TDayMode::step(Step step)
 bool TDayMode::goToDate(const QDate& date, std::optional<qint32> id, bool refresh)
 {
     const int count = m_sked->SkedCount();
+    const sked::TSked* before = m_sked->Skeds(focusedColumn());
+    const int line = cursorLine(before);
     if (date < m_leftDate || date > m_leftDate.addDays(count - 1)) {
         if (focusedColumn() < 0) {
             m_sked->setActiveIndex(0);
@@ -555,6 +590,11 @@ bool TDayMode::goToDate(const QDate& date, std::optional<qint32> id, bool refres
             sked->SelectItem(item);
             found = true;
         }
+    }
+    if (!found && line >= 0) {
+        // The keyboard cursor stays on its line, so that the next arrow key
+        // moves on from there.
+        focusColumn(column, line);
     }
     if (found || sked->FocusRow() >= 0) {
         sked->MakeFocusVisible();
@@ -583,6 +623,7 @@ void TDayMode::setColumnCount(int count)
         return;
     }
     const int active = focusedColumn();
+    commitInput();
     saveMemoRow();
     m_sked->setSkedCount(count);
     if (m_form.isStarted()) {
@@ -632,11 +673,12 @@ std::optional<TSkedRec> TDayMode::selectedRecord() const
 
 // --- memo panes, status and banner ---------------------------------------------------------
 
+// Each pane under the date it was loaded for.
 void TDayMode::saveMemoRow()
 {
     TMemoPanes& panes = m_form.memoPanes();
     for (int i = 0; i < panes.count(); ++i) {
-        panes.save(i, m_leftDate.addDays(i));
+        panes.save(i);
     }
 }
 
@@ -753,16 +795,19 @@ void TDayMode::updateNowMarker()
     m_nowColumn = column;
 }
 
-// The memo mark of an entry: a small box in the gutter between the time bar
-// and the text, so that no letter is covered.
+// The memo mark of an entry: a small box at the left edge of the ruler,
+// x = 1 to 6, on the entry's first line.
 void TDayMode::drawMemoMark(sked::TSked* sked, sked::TSkedItem* item, const QRect& rect)
 {
     QPainter* p = sked->BufferCanvas();
     if (!p || item->Memo.isEmpty()) {
         return;
     }
-    const QRect mark(rect.left() - 4, rect.top() + 2, 5, qMax(3, sked->RowHeight() - 3));
+    const QRect mark(1, rect.top() + 2, 5, qMax(3, sked->RowHeight() - 3));
     p->save();
+    // The items are drawn clipped to their area; the mark stands in the ruler.
+    const QRect view = sked->layout().view;
+    p->setClipRect(QRect(0, view.top(), view.right() + 1, view.height()));
     p->setPen(toQColor(sked->View().LineColor(), sked->palette()));
     p->setBrush(toQColor(m_form.dayKindColors().MemoMarkColor, sked->palette()));
     p->drawRect(mark.adjusted(0, 0, -1, -1));

@@ -90,6 +90,7 @@ public:
 
 private:
     void loadDay(int column, const QDate& date);
+    void commitInput();
     void saveMemoRow();
     void moveDays(int delta);
     void goKeepingColumn(const QDate& date);

@@ -12,8 +12,10 @@
 #include <QScreen>
 #include <QSystemTrayIcon>
 #include <QUrl>
+#include <utility>
 
 #include "alarm/alarmcenter.h"
+#include "alarm/alarmfile.h"
 #include "app/aboutbox.h"
 #include "app/appenvironment.h"
 #include "app/clockpanel.h"
@@ -105,16 +107,7 @@ void TNoxMainForm::FormCreate()
     buildLayout();
     setWindowTitle(QStringLiteral("Nox"));
     setMinimumSize(kMinWidth, kMinHeight);
-    if (m_settings.windowState != 2) {
-        setGeometry(m_settings.left, m_settings.top, qMax(kMinWidth, m_settings.width),
-                    qMax(kMinHeight, m_settings.height));
-        move(m_settings.left, m_settings.top);
-    }
-    if (m_settings.windowState == 2) {
-        setWindowState(Qt::WindowMaximized);
-    } else if (m_settings.windowState == 1) {
-        setWindowState(Qt::WindowMinimized);
-    }
+    placeWindow();
     setToolBarHeight(m_settings.toolBarHeight);
     m_memoHeight = qMax(16, m_settings.memoHeight);
     setMemoVisible(m_settings.memo);
@@ -147,6 +140,36 @@ void TNoxMainForm::FormCreate()
             m_timer.start(kStartupInterval);
         }
     });
+}
+
+// The normal placement comes first, also for a window that was closed
+// maximised (it comes back to that size when the user restores it); a
+// placement that no screen shows any more is brought back onto the primary
+// screen. A window manager takes the maximised or minimised state only once
+// it manages the window: the state waits for the first exposure.
+void TNoxMainForm::placeWindow()
+{
+    const QRect stored(m_settings.left, m_settings.top, qMax(kMinWidth, m_settings.width),
+                       qMax(kMinHeight, m_settings.height));
+    QList<QRect> screens;
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        screens << screen->availableGeometry();
+    }
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    const QRect placed =
+        placementOnScreens(stored, screens, primary ? primary->availableGeometry() : QRect());
+    setGeometry(placed);
+    move(placed.topLeft());
+    m_pendingState = m_settings.windowState == 2   ? Qt::WindowMaximized
+                     : m_settings.windowState == 1 ? Qt::WindowMinimized
+                                                   : Qt::WindowNoState;
+}
+
+void TNoxMainForm::applyPendingState()
+{
+    if (m_pendingState != Qt::WindowNoState) {
+        setWindowState(std::exchange(m_pendingState, Qt::WindowNoState));
+    }
 }
 
 // The deferred start-up runs 1 ms after the window's first paint on screen
@@ -222,7 +245,7 @@ void TNoxMainForm::DeferredStartup()
     }
     buildClock();
     m_alarms->setDataFolder(m_dataFolder);
-    m_alarms->LoadAlarmList();
+    reportAlarmProblems(m_alarms->LoadAlarmList());
     // From now on every change of a schedule writes the alarm file at once.
     m_alarms->setWriteThrough(true);
     readAlarmSettings();
@@ -283,6 +306,21 @@ void TNoxMainForm::loadImageStrip()
     }
     m_sked->ImagesChanged();
     m_month->ImagesChanged();
+}
+
+// Lines of "alarm.nox" that are no alarm are told once: they are not
+// written back.
+void TNoxMainForm::reportAlarmProblems(const AlarmLoadResult& loaded)
+{
+    const QString path = alarmFilePath(m_dataFolder);
+    if (!loaded.ok) {
+        ReportFailure(BookResult::failed(path, loaded.error));
+    } else if (!loaded.problems.isEmpty()) {
+        ReportFailure(
+            BookResult::failed(path, loaded.problems.join(QLatin1Char('\n')) +
+                                         QStringLiteral("\n\nこれらの行は次の保存で %1 から取り除かれます。")
+                                             .arg(QDir::toNativeSeparators(path))));
+    }
 }
 
 void TNoxMainForm::readAlarmSettings()

@@ -63,6 +63,7 @@ class TMonthViewItem;
 } // namespace monthview
 
 class AlarmCenter;
+struct AlarmLoadResult;
 struct AlarmSettings;
 struct TPopupSettings;
 class ScheduleBook;
@@ -286,12 +287,15 @@ protected:
 private:
     // creation and shutdown (mainform.cpp)
     void FormCreate();
+    void placeWindow();
+    void applyPendingState();
     void DeferredStartup();
     void FormDestroy();
     QString iniPath() const;
     void runConversions();
     void loadImageStrip();
     void readAlarmSettings();
+    void reportAlarmProblems(const AlarmLoadResult& loaded);
     void writeBackSettings();
     TStyle currentStyle() const;
     void applyStyleValues(const TStyle& style);
@@ -304,7 +308,6 @@ private:
     void layoutToolBar();
     void applyModeLook();
     void setMemoVisible(bool visible);
-    void updateMinimumHeight();
     void bannerMenu(const QPoint& globalPos);
     // navigation (mainform_nav.cpp)
     bool handleShortcut(int key, Qt::KeyboardModifiers mods);
@@ -335,6 +338,8 @@ private:
     bool m_exitRequested = false;
     bool m_imagesChanged = false;
     bool m_destroyed = false;
+    // The stored window state, set once the window is first exposed.
+    Qt::WindowState m_pendingState = Qt::WindowNoState;
     int m_toolBarHeight = 30;
     int m_memoHeight = 64;
     bool m_memoVisible = true;

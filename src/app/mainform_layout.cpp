@@ -8,7 +8,9 @@
 #include <QResizeEvent>
 #include <QSplitter>
 #include <QStackedLayout>
+#include <QTimer>
 #include <QVBoxLayout>
+#include <QWindow>
 
 #include "app/aboutbox.h"
 #include "app/clockpanel.h"
@@ -104,7 +106,6 @@ void TNoxMainForm::buildLayout()
     stack->addWidget(m_sked);
     stack->addWidget(m_month);
     viewColumn->addLayout(stack, 1);
-    m_viewArea->setMinimumHeight(kViewMinimum + m_banner->height());
     m_splitter->addWidget(m_viewArea);
 
     m_memoArea = new QWidget(m_splitter);
@@ -120,10 +121,9 @@ void TNoxMainForm::buildLayout()
         if (index == 1) {
             m_toolBarHeight = qBound(kMinToolBar, sizes.at(0), kMaxToolBar);
             layoutToolBar();
-        } else if (index == 2 && sizes.at(2) > kMemoMinimum) {
+        } else if (index == 2 && sizes.at(2) > kMemoMinimum && sizes.at(1) > kViewMinimum) {
             m_memoHeight = sizes.at(2);
         }
-        updateMinimumHeight();
     });
 
     m_sked->setColor(clWhite);
@@ -360,6 +360,8 @@ void TNoxMainForm::bannerMenu(const QPoint& globalPos)
     menu.exec(globalPos);
 }
 
+// The memo area comes back directly above the status bar with its own
+// height; the view gives up what it needs.
 void TNoxMainForm::setMemoVisible(bool visible)
 {
     m_memoVisible = visible;
@@ -368,22 +370,14 @@ void TNoxMainForm::setMemoVisible(bool visible)
         QList<int> sizes = m_splitter->sizes();
         const int total = sizes.at(1) + sizes.at(2);
         sizes[2] = m_memoHeight;
-        sizes[1] = qMax(kViewMinimum, total - m_memoHeight);
+        sizes[1] = qMax(0, total - m_memoHeight);
         m_splitter->setSizes(sizes);
     }
-    updateMinimumHeight();
 }
 
 void TNoxMainForm::MemoToggleClick()
 {
     setMemoVisible(!m_memoVisible);
-}
-
-void TNoxMainForm::updateMinimumHeight()
-{
-    const int memo = m_memoVisible ? m_memoArea->height() + kSplitterHeight : 0;
-    const int chrome = m_toolBarHeight + kSplitterHeight + m_banner->height() + m_status->height();
-    setMinimumHeight(qMax(110, chrome + memo + kViewMinimum + 32));
 }
 
 void TNoxMainForm::resizeEvent(QResizeEvent* event)
@@ -404,12 +398,14 @@ bool TNoxMainForm::eventFilter(QObject* watched, QEvent* event)
             return true;
         }
     }
+    if (event->type() == QEvent::Expose && watched == windowHandle() && windowHandle()->isExposed()) {
+        QTimer::singleShot(0, this, &TNoxMainForm::applyPendingState);
+    }
     if (watched == m_toolBar && event->type() == QEvent::Resize) {
         layoutToolBar();
     } else if (watched == m_memoArea && event->type() == QEvent::Resize) {
-        if (m_memoArea->height() > kMemoMinimum && m_memoVisible) {
-            m_memoHeight = m_memoArea->height();
-        }
+        // The height is the user's (the splitter's moves): a squeezed or
+        // re-shown area must not make it its own.
         if (m_mode) {
             m_mode->layoutPanes();
         }

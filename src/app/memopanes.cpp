@@ -1,6 +1,12 @@
 #include "app/memopanes.h"
 
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QInputMethod>
+#include <QInputMethodEvent>
 #include <QPalette>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <QWidget>
 
 #include "core/textfile.h"
@@ -13,6 +19,14 @@ namespace nox
 namespace
 {
 const char kLoadedText[] = "noxLoadedText";
+const char kLoadedDate[] = "noxLoadedDate";
+
+// The text an input method is composing in the pane, not yet in its document.
+QString preeditOf(const TNoxMemo* pane)
+{
+    const QTextLayout* layout = pane->textCursor().block().layout();
+    return layout ? layout->preeditAreaText() : QString();
+}
 constexpr int kPaneMargin = 4;
 } // namespace
 
@@ -88,24 +102,35 @@ void TMemoPanes::load(int index, const QString& text)
     p->SetText(cut ? text.left(kMaxPaneChars) + QStringLiteral("\n…（長いため先頭だけを表示しています）") : text);
     p->setReadOnly(cut);
     p->setProperty(kLoadedText, text);
+    p->setProperty(kLoadedDate, QDate());
 }
 
 void TMemoPanes::loadMemo(int index, const QDate& date)
 {
     load(index, m_store.read(date));
-    const auto unsaved = m_unsaved.constFind(date);
     TNoxMemo* p = pane(index);
-    if (p && unsaved != m_unsaved.cend()) {
+    if (!p) {
+        return;
+    }
+    p->setProperty(kLoadedDate, date);
+    const auto unsaved = m_unsaved.constFind(date);
+    if (unsaved != m_unsaved.cend()) {
         p->SetText(*unsaved);
         p->SetModified(true);
     }
+}
+
+QDate TMemoPanes::date(int index) const
+{
+    const TNoxMemo* p = pane(index);
+    return p ? p->property(kLoadedDate).toDate() : QDate();
 }
 
 void TMemoPanes::settle(int index)
 {
     TNoxMemo* p = pane(index);
     if (p && !p->isReadOnly()) { // a read-only pane holds nothing typed
-        load(index, p->Text());
+        p->setProperty(kLoadedText, p->Text());
     }
 }
 
@@ -115,10 +140,12 @@ bool TMemoPanes::changed(int index) const
     return p && p->Modified() && p->Text() != p->property(kLoadedText).toString();
 }
 
-bool TMemoPanes::save(int index, const QDate& date)
+bool TMemoPanes::save(int index)
 {
+    commitComposition();
     TNoxMemo* p = pane(index);
-    if (!p) {
+    const QDate date = this->date(index);
+    if (!p || !date.isValid()) {
         return true;
     }
     if (!changed(index)) {
@@ -137,7 +164,8 @@ bool TMemoPanes::save(int index, const QDate& date)
         return false;
     }
     m_unsaved.remove(date);
-    load(index, text);
+    settle(index);
+    p->SetModified(false);
     return true;
 }
 
@@ -146,6 +174,31 @@ void TMemoPanes::discardUnsaved()
     m_unsaved.clear();
     for (int i = 0; i < m_panes.size(); ++i) {
         settle(i);
+    }
+}
+
+// Input methods differ: some hand the composition over on commit(), some
+// on reset() (and keep a copy until then: taking the text ourselves first
+// would see it inserted twice), some drop it on reset(). Whatever is still
+// composed after commit() is given to reset(), and taken from the pane's
+// preedit area only when the input method did not insert it.
+void TMemoPanes::commitComposition()
+{
+    QInputMethod* im = QGuiApplication::inputMethod();
+    im->commit();
+    for (TNoxMemo* p : std::as_const(m_panes)) {
+        const QString preedit = preeditOf(p);
+        if (preedit.isEmpty()) {
+            continue;
+        }
+        const QString before = p->Text();
+        im->reset();
+        if (preeditOf(p).isEmpty() && p->Text() != before) {
+            continue;
+        }
+        QInputMethodEvent event;
+        event.setCommitString(preedit);
+        QCoreApplication::sendEvent(p, &event);
     }
 }
 

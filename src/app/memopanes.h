@@ -49,25 +49,34 @@ public:
     // Makes `style.count` panes (keeping the first ones) and gives all the style.
     void prepare(const Style& style);
 
-    // Shows `text` in the pane as loaded. A text of more than kMaxPaneChars
-    // is shown by its start, read-only (the memo itself stays whole).
+    // Shows `text` in the pane as loaded, a text that belongs to no date (the
+    // month view's schedule memo). A text of more than kMaxPaneChars is shown
+    // by its start, read-only (the memo itself stays whole).
     void load(int index, const QString& text);
     static constexpr qsizetype kMaxPaneChars = 16384;
-    // Loads the date's memo from the store; a text that could not be stored
-    // under that date comes back instead, still to be saved.
+    // Loads the date's memo from the store; the pane belongs to that date
+    // until the next load. A text that could not be stored under that date
+    // comes back instead, still to be saved.
     void loadMemo(int index, const QDate& date);
+    // The date the pane was loaded for; invalid for a text without one.
+    QDate date(int index) const;
     // Takes the pane's text as loaded (nothing to save any more).
     void settle(int index);
     bool changed(int index) const;
-    // Writes the pane's text under `date` when it changed. A failed write is
+    // Writes the pane's text under the date it was loaded for, when it
+    // changed (a composition still open is taken first). A failed write is
     // reported (reportWriteFailure, naming the memo file) and the text is
     // kept for the date until a later save stores it. True when nothing had
     // to be written or it was stored.
-    bool save(int index, const QDate& date);
+    bool save(int index);
     // True while a typed text could not be stored.
     bool hasUnsaved() const { return !m_unsaved.isEmpty(); }
     // Gives up the texts that could not be stored (the user chose so).
     void discardUnsaved();
+    // Ends an open input method composition in a pane: the composed text
+    // is taken into the pane as if the user had confirmed it. Called before
+    // panes are saved or filled again.
+    void commitComposition();
 
 private:
     QWidget* m_area;

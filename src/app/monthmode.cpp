@@ -10,6 +10,7 @@
 #include "appearance/ui/styleviews.h"
 #include "core/datetime.h"
 #include "monthview/monthview.h"
+#include "monthview/monthviewinplaceedit.h"
 #include "sked/skedcontrol.h"
 #include "store/daykind.h"
 #include "store/schedulebook.h"
@@ -105,6 +106,7 @@ void TMonthMode::enter(const Handover& from)
 
 void TMonthMode::saveMemos()
 {
+    m_form.memoPanes().commitComposition();
     saveDayMemoPane();
     saveScheduleMemoPane();
 }
@@ -119,7 +121,13 @@ void TMonthMode::fill()
 
 void TMonthMode::fillItems()
 {
-    // The schedule memo pane refers to an item that the refill frees.
+    // What is typed goes where it was typed before the items are freed:
+    // the input method's composition, an open in-place edit, and the
+    // schedule memo pane (it refers to an item).
+    m_form.memoPanes().commitComposition();
+    if (m_month->IsEditing()) {
+        m_month->InplaceEdit()->Accept();
+    }
     saveScheduleMemoPane();
     const QDate first = m_month->CellDate(0);
     m_memoDays.clear();
@@ -442,7 +450,7 @@ void TMonthMode::saveDayMemoPane()
     if (!m_active || !panes.pane(kDayMemoPane) || !m_dayMemoDate.isValid()) {
         return;
     }
-    panes.save(kDayMemoPane, m_dayMemoDate);
+    panes.save(kDayMemoPane);
     const int cell = m_month->CellOfDate(m_dayMemoDate);
     if (cell < 0) {
         return;
@@ -509,11 +517,11 @@ void TMonthMode::showStatus()
         return;
     }
     const QDate date = m_month->SelectedDate().isValid() ? m_month->SelectedDate() : m_month->CurrentDate();
-    // Every schedule of the day counts, selected or not, as in the day view's
-    // panel (counting only from the selected item onwards gave "(0)" for a
-    // busy day while no item was selected).
+    // The schedules of the day from the selected one onwards in item order;
+    // none while no schedule is selected.
     int count = 0;
-    for (int i = 0; i < m_month->Items()->Count(); ++i) {
+    const int selected = m_month->Items()->IndexOf(m_month->SelectedItem());
+    for (int i = qMax(0, selected); selected >= 0 && i < m_month->Items()->Count(); ++i) {
         count += m_month->Items()->Item(i)->Day() == date ? 1 : 0;
     }
     const DayNameAndKind day = dayNameAndKind(date, m_form.holidays());

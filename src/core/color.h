@@ -59,6 +59,20 @@ QColor toQColor(TColor color, const QPalette& palette);
 // Inverse for plain colours (the colour dialog): 0x00BBGGRR of an RGB colour.
 TColor fromQColor(const QColor& color);
 
+// Contrast as the web accessibility guidelines measure it: the relative
+// luminance of a colour (0 black .. 1 white) and the ratio of two colours'
+// luminances (1 .. 21, the lighter one over the darker, each plus 0.05).
+double relativeLuminance(const QColor& color);
+double contrastRatio(const QColor& a, const QColor& b);
+
+// The colour to draw `color` with on `background`: itself when the two
+// contrast by at least 3:1; otherwise a shade of the same hue, lighter or
+// darker (towards the side the background leaves more room on), changed just
+// enough to reach 4.5:1 (as far as black or white allows). The stored colour
+// stays what the user chose; only the drawing is adjusted. An invalid colour
+// comes back unchanged.
+QColor readableOn(const QColor& color, const QColor& background);
+
 // Applies the style bits to a font.
 void applyFontStyles(QFont& font, TFontStyles styles);
 TFontStyles fontStylesOf(const QFont& font);

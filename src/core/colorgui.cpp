@@ -3,6 +3,8 @@
 // do not load the GUI libraries.
 #include "core/color.h"
 
+#include <cmath>
+
 #include <QFont>
 #include <QGuiApplication>
 #include <QPalette>
@@ -116,6 +118,63 @@ TFontStyles fontStylesOf(const QFont& font)
         s |= fsStrikeOut;
     }
     return s;
+}
+
+namespace
+{
+constexpr double kLegibleContrast = 3.0;
+constexpr double kTargetContrast = 4.5;
+
+double linearChannel(double c)
+{
+    return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+}
+
+// `color` with its HSL lightness set to `lightness` (0..1), hue and
+// saturation kept.
+QColor withLightness(const QColor& color, double lightness)
+{
+    const QColor hsl = color.toHsl();
+    return QColor::fromHslF(hsl.hslHueF(), hsl.hslSaturationF(), float(lightness), hsl.alphaF()).toRgb();
+}
+} // namespace
+
+double relativeLuminance(const QColor& color)
+{
+    const QColor c = color.toRgb();
+    return 0.2126 * linearChannel(c.redF()) + 0.7152 * linearChannel(c.greenF()) +
+           0.0722 * linearChannel(c.blueF());
+}
+
+double contrastRatio(const QColor& a, const QColor& b)
+{
+    const double la = relativeLuminance(a);
+    const double lb = relativeLuminance(b);
+    return (qMax(la, lb) + 0.05) / (qMin(la, lb) + 0.05);
+}
+
+QColor readableOn(const QColor& color, const QColor& background)
+{
+    if (!color.isValid() || !background.isValid() || contrastRatio(color, background) >= kLegibleContrast) {
+        return color;
+    }
+    const bool lighter = contrastRatio(Qt::white, background) >= contrastRatio(Qt::black, background);
+    // Bisect the lightness between the colour's own and the far end; the
+    // contrast grows monotonically towards that end.
+    double nearL = color.toHsl().lightnessF();
+    double farL = lighter ? 1.0 : 0.0;
+    if (contrastRatio(withLightness(color, farL), background) < kTargetContrast) {
+        return withLightness(color, farL);
+    }
+    for (int i = 0; i < 20; ++i) {
+        const double mid = (nearL + farL) / 2;
+        if (contrastRatio(withLightness(color, mid), background) >= kTargetContrast) {
+            farL = mid;
+        } else {
+            nearL = mid;
+        }
+    }
+    return withLightness(color, farL);
 }
 
 } // namespace nox

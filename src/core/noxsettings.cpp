@@ -79,4 +79,34 @@ QRect storedWindowPlacement(const QRect& geometry, const QRect& frameGeometry, c
     return {client.topLeft() - frameOffset, client.size()};
 }
 
+namespace
+{
+// A window less visible than this cannot be found or dragged back by the user.
+constexpr int kVisibleWidth = 100;
+constexpr int kVisibleHeight = 40;
+} // namespace
+
+QRect placementOnScreens(const QRect& stored, const QList<QRect>& screens, const QRect& primary)
+{
+    for (const QRect& screen : screens) {
+        const QRect seen = screen.intersected(stored);
+        if (seen.width() >= qMin(kVisibleWidth, stored.width()) &&
+            seen.height() >= qMin(kVisibleHeight, stored.height())) {
+            return stored;
+        }
+    }
+    if (screens.isEmpty() || primary.isEmpty()) {
+        return stored;
+    }
+    // On each axis the window keeps its place when it lies within the screen
+    // there, else it is centred (which leaves room for the frame).
+    const QSize size = stored.size().boundedTo(primary.size());
+    auto axis = [](int pos, int length, int start, int extent) {
+        return pos >= start && pos + length <= start + extent ? pos : start + (extent - length) / 2;
+    };
+    return QRect(QPoint(axis(stored.x(), size.width(), primary.x(), primary.width()),
+                        axis(stored.y(), size.height(), primary.y(), primary.height())),
+                 size);
+}
+
 } // namespace nox

@@ -2,6 +2,7 @@
 // The running values of "Nox.ini" that the main window reads at start-up and
 // writes back at shutdown. Every access opens and closes the file (IniFile);
 // the member initialisers are the keys' defaults.
+#include <QList>
 #include <QRect>
 #include <QString>
 
@@ -78,5 +79,12 @@ struct TNoxSettings {
 // A minimised window stores its normal placement.
 QRect storedWindowPlacement(const QRect& geometry, const QRect& frameGeometry, const QRect& normalGeometry,
                             bool minimized);
+
+// A stored placement as the window can take it on these screens: kept when
+// enough of it lies on one of `screens` (the available areas) to be seen and
+// grabbed; otherwise shrunk to fit `primary` and moved into it: an axis on
+// which it lay within `primary` keeps its place, the other is centred. An
+// empty `screens` keeps it.
+QRect placementOnScreens(const QRect& stored, const QList<QRect>& screens, const QRect& primary);
 
 } // namespace nox

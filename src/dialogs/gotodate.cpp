@@ -2,12 +2,56 @@
 
 #include <QCalendarWidget>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QPushButton>
+#include <QTableView>
 #include <QTextCharFormat>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace nox
 {
+
+namespace
+{
+
+// The header reads the Japanese way, year before month: "2026年12月".
+void writeHeaderJapanese(QCalendarWidget* calendar)
+{
+    auto* year = calendar->findChild<QToolButton*>(QStringLiteral("qt_calendar_yearbutton"));
+    if (year) {
+        year->setText(QString::number(calendar->yearShown()) + QStringLiteral("年"));
+    }
+}
+
+// All six weeks fit the calendar at the dialog's smallest size: a smaller
+// type for the days, rows that may be as low as that type, and the year
+// before the month in the header.
+void compactCalendar(QCalendarWidget* calendar)
+{
+    QFont font = calendar->font();
+    font.setPixelSize(11);
+    calendar->setFont(font);
+    if (auto* view = calendar->findChild<QTableView*>(QStringLiteral("qt_calendar_calendarview"))) {
+        view->verticalHeader()->setMinimumSectionSize(QFontMetrics(font).height());
+        view->horizontalHeader()->setMinimumSectionSize(QFontMetrics(font).height());
+    }
+    auto* bar = calendar->findChild<QWidget*>(QStringLiteral("qt_calendar_navigationbar"));
+    auto* month = calendar->findChild<QToolButton*>(QStringLiteral("qt_calendar_monthbutton"));
+    auto* year = calendar->findChild<QToolButton*>(QStringLiteral("qt_calendar_yearbutton"));
+    auto* row = bar ? qobject_cast<QBoxLayout*>(bar->layout()) : nullptr;
+    if (row && month && year) {
+        row->setContentsMargins(0, 0, 0, 0);
+        row->removeWidget(year);
+        row->insertWidget(row->indexOf(month), year);
+    }
+    // Qt writes the year button's text at every page change, then tells.
+    QObject::connect(calendar, &QCalendarWidget::currentPageChanged, calendar,
+                     [calendar] { writeHeaderJapanese(calendar); });
+    writeHeaderJapanese(calendar);
+}
+
+} // namespace
 
 TForm3::TForm3(QWidget* owner) : QDialog(owner)
 {
@@ -26,6 +70,7 @@ TForm3::TForm3(QWidget* owner) : QDialog(owner)
     m_calendar->setGridVisible(true);
     m_calendar->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
     m_calendar->setMinimumSize(200, 120);
+    compactCalendar(m_calendar);
     QTextCharFormat saturday = m_calendar->weekdayTextFormat(Qt::Saturday);
     saturday.setForeground(QColor(0, 0, 255));
     m_calendar->setWeekdayTextFormat(Qt::Saturday, saturday);

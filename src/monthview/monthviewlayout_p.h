@@ -78,6 +78,9 @@ void paintCell(QPainter& p, const CellLayout& cell, const QFont& font, const QPa
 void paintBar(QPainter& p, const BarLayout& bar, const QFont& font, const QPalette& palette,
               const QList<QPixmap>* images);
 void paintExpandMarker(QPainter& p, const QRect& box, const QPalette& palette);
-void paintText(QPainter& p, const TextRun& run, const QFont& font, const QPalette& palette);
+// With a valid `background`, a colour too faint on it is drawn in a readable
+// shade of its hue (readableOn).
+void paintText(QPainter& p, const TextRun& run, const QFont& font, const QPalette& palette,
+               const QColor& background = QColor());
 
 } // namespace nox::monthview

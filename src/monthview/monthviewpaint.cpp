@@ -32,7 +32,8 @@ void frame(QPainter& p, const QRect& r, int w, TColor color, const QPalette& pal
 
 } // namespace
 
-void paintText(QPainter& p, const TextRun& run, const QFont& font, const QPalette& palette)
+void paintText(QPainter& p, const TextRun& run, const QFont& font, const QPalette& palette,
+               const QColor& background)
 {
     if (run.text.isEmpty() || !run.rect.isValid()) {
         return;
@@ -42,7 +43,8 @@ void paintText(QPainter& p, const TextRun& run, const QFont& font, const QPalett
     p.save();
     p.setClipRect(run.rect, Qt::IntersectClip);
     p.setFont(f);
-    p.setPen(toQColor(run.color, palette));
+    const QColor color = toQColor(run.color, palette);
+    p.setPen(background.isValid() ? readableOn(color, background) : color);
     p.drawText(run.rect, run.flags, run.text);
     p.restore();
 }
@@ -112,8 +114,9 @@ void paintBar(QPainter& p, const BarLayout& bar, const QFont& font, const QPalet
         p.drawPixmap(QRectF(bar.imageTarget), pm, source);
         p.restore();
     }
-    paintText(p, bar.time, font, palette);
-    paintText(p, bar.text, font, palette);
+    const QColor background = bar.fillBackground ? toQColor(bar.background, palette) : QColor();
+    paintText(p, bar.time, font, palette, background);
+    paintText(p, bar.text, font, palette, background);
     frame(p, bar.rect, 1, bar.frameColor, palette);
     fill(p, bar.markRect, bar.markColor, palette);
 }

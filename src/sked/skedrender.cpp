@@ -419,7 +419,7 @@ void TCustomSked::drawItems(QPainter& p)
         const QFont f = fontWithStyle(item->m_font.Style());
         const QFontMetrics fm(f);
         p.setFont(f);
-        p.setPen(qc(item->m_font.Color(), this));
+        p.setPen(readableOn(qc(item->m_font.Color(), this), qc(m_color, this)));
         for (int l = 0; l < block.textLines.size(); ++l) {
             const int baseline = block.textRect.top() + l * m_rowHeight + fm.ascent();
             p.drawText(QPoint(block.textRect.left() + textMargin, baseline), block.textLines.at(l));
@@ -441,7 +441,7 @@ void TCustomSked::drawBars(QPainter& p) const
         if (!block.hasBar) {
             continue;
         }
-        const QColor color = qc(m_items.Items(block.item)->LineColor(), this);
+        const QColor color = readableOn(qc(m_items.Items(block.item)->LineColor(), this), qc(m_color, this));
         if (block.fillBar) {
             p.fillRect(block.bar, color);
         }

@@ -1,7 +1,9 @@
 #include <QtTest>
 
+#include <QFile>
 #include <QFont>
 #include <QPalette>
+#include <QSettings>
 
 #include "core/color.h"
 
@@ -19,6 +21,11 @@ private slots:
     void systemColorsFollowThePalette();
     void plainColorsAreBgr();
     void fontStyles();
+    void contrastRatios_data();
+    void contrastRatios();
+    void faintTextIsDrawnReadable_data();
+    void faintTextIsDrawnReadable();
+    void darkStyleDrawsEveryColourReadable();
 };
 
 void TestColor::nameForm_data()
@@ -125,6 +132,82 @@ void TestColor::fontStyles()
     QCOMPARE(fontStylesOf(f), fsBold | fsStrikeOut);
     applyFontStyles(f, fsItalic | fsUnderline);
     QCOMPARE(fontStylesOf(f), fsItalic | fsUnderline);
+}
+
+void TestColor::contrastRatios_data()
+{
+    QTest::addColumn<QColor>("a");
+    QTest::addColumn<QColor>("b");
+    QTest::addColumn<double>("ratio");
+    QTest::newRow("black on white") << QColor(Qt::black) << QColor(Qt::white) << 21.0;
+    QTest::newRow("same") << QColor(0x33, 0x66, 0x99) << QColor(0x33, 0x66, 0x99) << 1.0;
+    QTest::newRow("grey 777 on white") << QColor(0x77, 0x77, 0x77) << QColor(Qt::white) << 4.48;
+    QTest::newRow("order does not matter") << QColor(Qt::white) << QColor(0x77, 0x77, 0x77) << 4.48;
+}
+
+void TestColor::contrastRatios()
+{
+    QFETCH(QColor, a);
+    QFETCH(QColor, b);
+    QFETCH(double, ratio);
+    QVERIFY2(qAbs(contrastRatio(a, b) - ratio) < 0.01, qPrintable(QString::number(contrastRatio(a, b))));
+}
+
+void TestColor::faintTextIsDrawnReadable_data()
+{
+    QTest::addColumn<QColor>("text");
+    QTest::addColumn<QColor>("background");
+    QTest::addColumn<bool>("kept");
+    const QColor dark(0x22, 0x27, 0x2E);
+    QTest::newRow("navy on dark") << QColor(0, 0, 0x80) << dark << false;
+    QTest::newRow("purple on dark") << QColor(0x80, 0, 0x80) << dark << false;
+    QTest::newRow("maroon on dark") << QColor(0x80, 0, 0) << dark << false;
+    QTest::newRow("yellow on white") << QColor(0xFF, 0xFF, 0) << QColor(Qt::white) << false;
+    QTest::newRow("black on white") << QColor(Qt::black) << QColor(Qt::white) << true;
+    QTest::newRow("3:1 is kept") << QColor(0x94, 0x94, 0x94) << QColor(Qt::white) << true;
+}
+
+// Below 3:1 the shade changes, keeping the hue, until it reaches 4.5:1.
+void TestColor::faintTextIsDrawnReadable()
+{
+    QFETCH(QColor, text);
+    QFETCH(QColor, background);
+    QFETCH(bool, kept);
+    const QColor drawn = readableOn(text, background);
+    if (kept) {
+        QCOMPARE(drawn, text);
+        return;
+    }
+    QVERIFY2(contrastRatio(drawn, background) >= 4.5, qPrintable(drawn.name()));
+    QVERIFY2(contrastRatio(drawn, background) < 5.0, qPrintable(drawn.name())); // not further than needed
+    QVERIFY(qAbs(drawn.toHsl().hslHue() - text.toHsl().hslHue()) <= 2);
+}
+
+// Every colour of the colour lists drawn on the dark factory style's day
+// column and month-view entry backgrounds reaches 3:1 at least, and 4.5:1
+// when it had to be adjusted.
+void TestColor::darkStyleDrawsEveryColourReadable()
+{
+    const QString styleIni = QCoreApplication::applicationDirPath() + QStringLiteral("/default/style.ini");
+    QVERIFY2(QFile::exists(styleIni), qPrintable(styleIni));
+    QSettings style(styleIni, QSettings::IniFormat);
+    QList<QColor> backgrounds;
+    for (const char* key : {"Color", "SkedBKColor"}) {
+        TColor c = 0;
+        QVERIFY(stringToColor(style.value(QStringLiteral("Style3/") + QLatin1String(key)).toString(), &c));
+        backgrounds << toQColor(c);
+    }
+    const TColor texts[] = {clBlack,  clMaroon, clGreen, clOlive,  clNavy, clPurple,  clTeal, clGray,
+                            clSilver, clRed,    clLime,  clYellow, clBlue, clFuchsia, clAqua, clWhite};
+    for (const QColor& background : backgrounds) {
+        for (TColor text : texts) {
+            const QColor raw = toQColor(text);
+            const QColor drawn = readableOn(raw, background);
+            const double ratio = contrastRatio(drawn, background);
+            QVERIFY2(drawn == raw ? ratio >= 3.0 : ratio >= 4.5,
+                     qPrintable(colorToString(text) + QStringLiteral(" on ") + background.name()));
+        }
+    }
 }
 
 QTEST_MAIN(TestColor)

@@ -4,8 +4,10 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTableView>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 
 #include "dialogs/gotodate.h"
 #include "dialogs/processing.h"
@@ -46,6 +48,8 @@ private slots:
     void cancelLeavesDateAlone();
     void enterOnCalendarTakesTheDay();
     void dialogLooksAsSpecified();
+    void sixWeeksFitTheSmallestDialog_data();
+    void sixWeeksFitTheSmallestDialog();
     void processingWindowCounts();
 };
 
@@ -127,6 +131,47 @@ void TestGoToDate::dialogLooksAsSpecified()
         dialog->reject();
     });
     QVERIFY(!ShowGoToDate(&owner, date));
+}
+
+void TestGoToDate::sixWeeksFitTheSmallestDialog_data()
+{
+    QTest::addColumn<qreal>("scale");
+    QTest::newRow("1x") << 1.0;
+    QTest::newRow("large type") << 1.5;
+}
+
+// January 2027 needs six rows (the 31st is a Sunday): every one of them is
+// in sight at the dialog's default and smallest size, and the header reads
+// the year before the month.
+void TestGoToDate::sixWeeksFitTheSmallestDialog()
+{
+    QFETCH(qreal, scale);
+    QFont font = QApplication::font();
+    const QFont saved = font;
+    font.setPointSizeF(font.pointSizeF() * scale);
+    QApplication::setFont(font);
+    TForm3 dialog;
+    dialog.SetDate(QDate(2027, 1, 31));
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QCOMPARE(dialog.size(), QSize(339, 193));
+    auto* view = dialog.Calendar()->findChild<QTableView*>();
+    QVERIFY(view);
+    const int lastRow = view->model()->rowCount() - 1;
+    QVERIFY2(view->rowViewportPosition(lastRow) + view->rowHeight(lastRow) <= view->viewport()->height(),
+             qPrintable(QStringLiteral("%1 + %2 > %3")
+                            .arg(view->rowViewportPosition(lastRow))
+                            .arg(view->rowHeight(lastRow))
+                            .arg(view->viewport()->height())));
+    auto* year = dialog.Calendar()->findChild<QToolButton*>(QStringLiteral("qt_calendar_yearbutton"));
+    auto* month = dialog.Calendar()->findChild<QToolButton*>(QStringLiteral("qt_calendar_monthbutton"));
+    QCOMPARE(year->text() + month->text(), QStringLiteral("2027年1月"));
+    QVERIFY(year->geometry().right() < month->geometry().left());
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
+                      view->visualRect(view->model()->index(lastRow, 0)).center());
+    QCOMPARE(dialog.Date(), QDate(2027, 1, 31));
+    saveShot(&dialog, QStringLiteral("gotodate-small-%1").arg(scale));
+    QApplication::setFont(saved);
 }
 
 void TestGoToDate::processingWindowCounts()

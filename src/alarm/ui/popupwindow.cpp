@@ -94,7 +94,7 @@ TForm7::TForm7(const TPopupSettings& s, QWidget* parent)
 
     QPalette pal = palette();
     pal.setColor(QPalette::Window, toQColor(s.bkcolor));
-    pal.setColor(QPalette::WindowText, toQColor(s.fgcolor));
+    pal.setColor(QPalette::WindowText, readableOn(toQColor(s.fgcolor), toQColor(s.bkcolor)));
     setPalette(pal);
     QFont f(s.fontname);
     f.setPointSize(qMax(1, s.fontsize));

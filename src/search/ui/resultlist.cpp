@@ -168,7 +168,7 @@ void TResultList::drawRow(QPainter* painter, const QStyleOptionViewItem& option,
     for (int column = 0; column < TSearchResultModel::ColumnCount; ++column) {
         const QRect cell(columnViewportPosition(column), option.rect.top(), columnWidth(column), option.rect.height());
         if (cell.right() >= 0 && cell.left() < viewport()->width()) {
-            drawCell(*painter, cell, column, row, text);
+            drawCell(*painter, cell, column, row, readableOn(text, back));
         }
     }
     if (hasFocus() && currentIndex().row() == row) {
