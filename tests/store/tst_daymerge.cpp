@@ -10,33 +10,34 @@ namespace
 {
 
 // "7" is schedule 7 as the base knew it, "7'" changed one way, "7''" another.
-TSkedRec rec(const QString& spec)
+TSkedRec rec(const QString& desc)
 {
     TSkedRec r;
     r.setDate(QDate(2003, 3, 5));
-    r.ID = spec.section(u'\'', 0, 0).toInt();
+    r.ID = desc.section(u'\'', 0, 0).toInt();
     r.StartTime = 16;
     r.EndTime = 17;
-    r.Text = QStringLiteral("予定") + spec;
+    r.Text = QStringLiteral("予定") + desc;
     return r;
 }
 
-QList<TSkedRec> recs(const QString& specs)
+QList<TSkedRec> recs(const QString& text)
 {
     QList<TSkedRec> list;
-    for (const QString& s : specs.split(u' ', Qt::SkipEmptyParts)) {
+    for (const QString& s : text.split(u' ', Qt::SkipEmptyParts)) {
         list << rec(s);
     }
     return list;
 }
 
-// The records as specs, fresh IDs shown as "new:" and the spec of their text.
-QString specs(const QList<TSkedRec>& records)
+// The records as short descriptions, fresh IDs shown as "new:" with the
+// description of their text.
+QString descriptions(const QList<TSkedRec>& records)
 {
     QStringList out;
     for (const TSkedRec& r : records) {
-        const QString spec = r.Text.mid(2);
-        out << (r.ID >= 900 ? QStringLiteral("new:") + spec : spec);
+        const QString desc = r.Text.mid(2);
+        out << (r.ID >= 900 ? QStringLiteral("new:") + desc : desc);
     }
     return out.join(u' ');
 }
@@ -82,7 +83,7 @@ void TestDayMerge::merge()
     QFETCH(QString, theirs);
     QFETCH(QString, merged);
     qint32 next = 900;
-    QCOMPARE(specs(mergeDayRecords(recs(base), recs(mine), recs(theirs), [&] { return next++; })), merged);
+    QCOMPARE(descriptions(mergeDayRecords(recs(base), recs(mine), recs(theirs), [&] { return next++; })), merged);
 }
 
 QTEST_GUILESS_MAIN(TestDayMerge)

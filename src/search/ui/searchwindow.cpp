@@ -144,17 +144,17 @@ TForm6::~TForm6()
 
 void TForm6::buildToolBar(QWidget* bar)
 {
-    for (const ToolButtonSpec& spec : kToolButtons) {
-        if (!spec.caption[0]) {
+    for (const ToolButtonSpec& button : kToolButtons) {
+        if (!button.caption[0]) {
             m_buttons << nullptr;
             continue;
         }
         auto* b = new TNoxButton(bar);
-        b->SetCaption(QString::fromUtf8(spec.caption));
-        b->setToolTip(QString::fromUtf8(spec.hint));
-        b->setObjectName(QString::fromUtf8(spec.caption));
+        b->SetCaption(QString::fromUtf8(button.caption));
+        b->setToolTip(QString::fromUtf8(button.hint));
+        b->setObjectName(QString::fromUtf8(button.caption));
         b->setFocusPolicy(Qt::NoFocus);
-        const auto command = spec.command;
+        const auto command = button.command;
         b->OnClick = [this, command](QObject*) {
             if (command) {
                 (this->*command)();
