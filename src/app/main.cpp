@@ -145,9 +145,12 @@ int main(int argc, char* argv[])
             probe->markStarted();
         };
     }
-    // The icon after the first paint: looking it up in the icon theme and
-    // decoding its pictures takes longer than building the window.
-    new nox::FirstPaintGate(&form, [] { QApplication::setWindowIcon(applicationIcon()); });
+    // The icon after the first paint, before the deferred start-up (the tray
+    // icon takes it): decoding its pictures takes longer than building the
+    // window. Through the event loop, so that the paint has gone out first.
+    new nox::FirstPaintGate(&form, [] {
+        QTimer::singleShot(0, qApp, [] { QApplication::setWindowIcon(applicationIcon()); });
+    });
     form.show();
     const int code = app.exec();
     form.ShowPendingFailures(); // what the shutdown could not write

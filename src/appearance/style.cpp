@@ -140,9 +140,10 @@ TStyleReadResult ReadStyleSection(const IniFile& ini, const QString& section, TS
 {
     TStyleReadResult result;
     result.fileFound = QFileInfo::exists(ini.path());
+    const IniDocument doc = ini.snapshot(); // one read for all keys
     forEachStyleKey(style, [&](const char* key, auto& field) {
         const QString name = QLatin1String(key);
-        const QString text = ini.readString(section, name, kMissing);
+        const QString text = doc.value(section, name, kMissing);
         if (text == kMissing) {
             return;
         }
@@ -151,11 +152,11 @@ TStyleReadResult ReadStyleSection(const IniFile& ini, const QString& section, TS
         }
     });
     // The font never stays unnamed or unsized: the fallback face takes over.
-    if (ini.readString(section, QStringLiteral("FontName"), kMissing) == kMissing ||
+    if (doc.value(section, QStringLiteral("FontName"), kMissing) == kMissing ||
         style.FontName.trimmed().isEmpty()) {
         style.FontName = QString::fromUtf8(kStyleFallbackFontName);
     }
-    if (ini.readString(section, QStringLiteral("FontSize"), kMissing) == kMissing || style.FontSize <= 0) {
+    if (doc.value(section, QStringLiteral("FontSize"), kMissing) == kMissing || style.FontSize <= 0) {
         style.FontSize = kStyleFallbackFontSize;
     }
     return result;

@@ -45,6 +45,11 @@ QString IniFile::readString(const QString& section, const QString& key, const QS
     return load(m_path).value(section, key, def);
 }
 
+IniDocument IniFile::snapshot() const
+{
+    return load(m_path);
+}
+
 int IniFile::readInteger(const QString& section, const QString& key, int def) const
 {
     int v = 0;

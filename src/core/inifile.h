@@ -21,6 +21,7 @@ public:
     explicit IniFile(QString path);
     const QString& path() const { return m_path; }
 
+    // Each read reads the file anew; snapshot() reads it once for many keys.
     QString readString(const QString& section, const QString& key, const QString& def) const;
     int readInteger(const QString& section, const QString& key, int def) const;
     bool readBool(const QString& section, const QString& key, bool def) const; // "1"/"0"
@@ -34,6 +35,10 @@ public:
     bool writeBool(const QString& section, const QString& key, bool value);
     bool writeColor(const QString& section, const QString& key, TColor value); // name form
     bool writeFloat(const QString& section, const QString& key, double value);
+
+    // The file as it is now (empty when missing or unreadable), for reading
+    // many keys at the cost of one read; value() gives what readString would.
+    IniDocument snapshot() const;
 
     bool sectionExists(const QString& section) const;
     QStringList readSection(const QString& section) const; // key names in file order

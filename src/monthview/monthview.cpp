@@ -38,11 +38,18 @@ TCustomMonthView::TCustomMonthView(QWidget* parent)
     m_items->OnChange = [this] { itemsChanged(); };
     m_items->OnDeleting = [this](TMonthViewItem* item) { itemDeleting(item); };
 
-    m_editor = new TMonthViewInplaceEdit(this);
     m_editTimer.setSingleShot(true);
     m_editTimer.setInterval(500);
     connect(&m_editTimer, &QTimer::timeout, this, [this] { editTimerFired(); });
     registerView(this, true);
+}
+
+TMonthViewInplaceEdit* TCustomMonthView::InplaceEdit() const
+{
+    if (!m_editor && !m_destroying) {
+        m_editor = new TMonthViewInplaceEdit(const_cast<TCustomMonthView*>(this));
+    }
+    return m_editor;
 }
 
 TCustomMonthView::~TCustomMonthView()
@@ -50,6 +57,7 @@ TCustomMonthView::~TCustomMonthView()
     // The editor goes first: once this destructor has run, closing the
     // window would take its focus away and make it report to a view that is
     // no longer there. An edit still open at this point is dropped.
+    m_destroying = true;
     delete m_editor;
     m_editor = nullptr;
     registerView(this, false);
@@ -131,7 +139,9 @@ void TCustomMonthView::SetReadOnly(bool value)
 {
     m_readOnly = value;
     if (value && IsEditing()) {
-        m_editor->Cancel();
+        if (m_editor) {
+            m_editor->Cancel();
+        }
     }
 }
 
@@ -223,7 +233,9 @@ void TCustomMonthView::itemsChanged()
 void TCustomMonthView::itemDeleting(TMonthViewItem* item)
 {
     if (m_editor && m_editor->Item() == item) {
-        m_editor->Cancel();
+        if (m_editor) {
+            m_editor->Cancel();
+        }
     }
     if (m_selectedItem == item) {
         m_selectedItem = nullptr;
@@ -421,7 +433,9 @@ void TCustomMonthView::resizeEvent(QResizeEvent* e)
     if (IsEditing()) {
         m_editor->Accept();
     }
-    m_editor->HideEditor();
+    if (m_editor) {
+        m_editor->HideEditor();
+    }
     invalidate();
 }
 
@@ -429,7 +443,9 @@ void TCustomMonthView::changeEvent(QEvent* e)
 {
     QFrame::changeEvent(e);
     if (e->type() == QEvent::FontChange) {
-        m_editor->setFont(font());
+        if (m_editor) {
+            m_editor->setFont(font());
+        }
         invalidateMetrics();
     } else if (e->type() == QEvent::PaletteChange || e->type() == QEvent::StyleChange) {
         invalidate();

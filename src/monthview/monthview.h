@@ -146,7 +146,8 @@ public:
     // Opens the editor over the item's bar; false when ReadOnly, when
     // OnEditing refuses or when the bar is not shown.
     bool BeginEdit(TMonthViewItem* item);
-    TMonthViewInplaceEdit* InplaceEdit() const { return m_editor; }
+    // Made at its first use.
+    TMonthViewInplaceEdit* InplaceEdit() const;
     bool IsEditing() const;
 
     // --- geometry (client coordinates, from the last layout) ----------------
@@ -275,7 +276,8 @@ private:
 
     std::unique_ptr<TView> m_view;
     std::unique_ptr<TMonthViewItems> m_items;
-    TMonthViewInplaceEdit* m_editor = nullptr;
+    mutable TMonthViewInplaceEdit* m_editor = nullptr; // see InplaceEdit()
+    bool m_destroying = false;
     QTimer m_editTimer;
 
     TBorderStyle m_borderStyle = bsSingle;

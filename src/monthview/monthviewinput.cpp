@@ -114,7 +114,9 @@ bool TCustomMonthView::sizingPress(const QPoint& p)
     case TSizingState::HoverCrossing:
     case TSizingState::HoverRow:
     case TSizingState::HoverColumn:
-        m_editor->Cancel();
+        if (m_editor) {
+            m_editor->Cancel();
+        }
         m_sizingPoint = p;
         m_sizingState = nextSizingState(m_sizingState);
         return true;
@@ -139,7 +141,9 @@ void TCustomMonthView::cellPress(const QPoint& p)
 {
     const int cell = CellAt(p);
     if (cell < 0) {
-        m_editor->Cancel();
+        if (m_editor) {
+            m_editor->Cancel();
+        }
         return;
     }
     if (ExpandRect(cell).contains(p)) {
@@ -153,7 +157,9 @@ void TCustomMonthView::cellPress(const QPoint& p)
     setSelectedItem(item);
     SelectCell(cell);
     if (!wasSelected) {
-        m_editor->Cancel();
+        if (m_editor) {
+            m_editor->Cancel();
+        }
     } else if (m_focusLost == 0) {
         m_editPending = true;
         m_editPoint = p;
@@ -404,7 +410,9 @@ void TCustomMonthView::editTimerFired()
     if (m_selectedItem->ItemRect().adjusted(0, 0, 1, 1).contains(m_editPoint)) {
         BeginEdit(m_selectedItem);
     } else {
-        m_editor->HideEditor();
+        if (m_editor) {
+            m_editor->HideEditor();
+        }
     }
 }
 
@@ -426,7 +434,7 @@ bool TCustomMonthView::BeginEdit(TMonthViewItem* item)
     if (r.isEmpty()) {
         return false;
     }
-    m_editor->setFont(font());
+    InplaceEdit()->setFont(font());
     const QRect bounds(r.left(), r.top(), r.width(), r.height() + 4);
     m_editor->Start(item, bounds.translated(ClientOrigin()), m_metrics.lineHeight + 5, item->Text());
     return true;

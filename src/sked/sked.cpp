@@ -28,18 +28,26 @@ TCustomSked::TCustomSked(QWidget* parent) : QAbstractScrollArea(parent), m_items
     m_editTimer.setSingleShot(true);
     m_editTimer.setInterval(500);
     connect(&m_editTimer, &QTimer::timeout, this, [this] { editTimerFired(); });
-    m_editor = new TSkedInplaceEdit(this);
-    m_editor->hide();
-    connect(m_editor, &QPlainTextEdit::textChanged, this, [this] {
-        if (isEditing()) {
-            fitEditorHeight(m_editor->toPlainText());
-        }
-    });
-
     connectNotifications();
     updateFrame();
     applyFont();
     registerColumn(true);
+}
+
+TSkedInplaceEdit* TCustomSked::InplaceEdit() const
+{
+    if (!m_editor && !m_destroying) {
+        auto* self = const_cast<TCustomSked*>(this);
+        m_editor = new TSkedInplaceEdit(self);
+        m_editor->hide();
+        connect(m_editor, &QPlainTextEdit::textChanged, self, [self] {
+            if (self->isEditing()) {
+                self->fitEditorHeight(self->m_editor->toPlainText());
+            }
+        });
+        self->styleEditor();
+    }
+    return m_editor;
 }
 
 TCustomSked::~TCustomSked()

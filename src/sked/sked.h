@@ -139,7 +139,8 @@ public:
     QRect rowBand(int row) const;
 
     // --- in-place editor ---
-    TSkedInplaceEdit* InplaceEdit() const { return m_editor; }
+    // Made at its first use: most columns are never edited in place.
+    TSkedInplaceEdit* InplaceEdit() const;
     bool isEditing() const;
     // Opens the editor on an item of this column; false when not allowed.
     bool EditText(TSkedItem* item);
@@ -219,6 +220,7 @@ private:
 
     // layout and rendering (skedrender.cpp)
     void applyFont();
+    void styleEditor(); // the editor takes the column's font and text colour
     void computeImageRows();
     void computeVisibleRows();
     void relayout();
@@ -325,7 +327,7 @@ private:
     bool m_dragAccepted = false;
     QSize m_handledSize;
     QTimer m_editTimer;
-    TSkedInplaceEdit* m_editor = nullptr;
+    mutable TSkedInplaceEdit* m_editor = nullptr; // see InplaceEdit()
     int m_editKey = -1; // Key of the item being edited
 };
 

@@ -368,7 +368,7 @@ bool TCustomSked::isItemAlive(const TSkedItem* item, int key) const
 
 bool TCustomSked::EditText(TSkedItem* item)
 {
-    if (m_readOnly || !item || item->Owner() != &m_items || !m_editor) {
+    if (m_readOnly || !item || item->Owner() != &m_items || !InplaceEdit()) {
         return false;
     }
     bool allowEdit = true;

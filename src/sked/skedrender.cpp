@@ -85,13 +85,18 @@ QFont TCustomSked::fontWithStyle(TFontStyles style) const
 void TCustomSked::applyFont()
 {
     m_rowHeight = rowHeightOf(font());
+    styleEditor();
+    computeImageRows();
+}
+
+void TCustomSked::styleEditor()
+{
     if (m_editor) {
         m_editor->setFont(font());
         QPalette pal = m_editor->palette();
         pal.setColor(QPalette::Text, qc(clWindowText, this));
         m_editor->setPalette(pal);
     }
-    computeImageRows();
 }
 
 void TCustomSked::computeImageRows()
