@@ -99,7 +99,7 @@ void engine_search_cached(benchmark::State& state)
         benchmark::DoNotOptimize(nox::searchSchedules(source, query).results.size());
     }
     state.counters["cached_days"] = source.cachedDays();
-    state.counters["cache_MiB"] = double(source.cachedChars()) * 2 / (1024 * 1024);
+    state.counters["cache_MiB"] = double(source.cachedMemory()) / (1024 * 1024);
 }
 
 void render_10000(benchmark::State& state)
