@@ -136,8 +136,13 @@ QList<QByteArray> splitRawLines(const QByteArray& bytes)
 
 int readFileBytesAt(int folder, const char* path, QByteArray* bytes, bool shortReadEnds)
 {
-    // Not blocking: a pipe under a file's name must not hang the program.
-    const int fd = ::openat(folder, path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    // A short read ends only a file of the folder's own file system: a link
+    // may lead anywhere, so one is read to its end the long way.
+    int fd = ::openat(folder, path, O_RDONLY | O_CLOEXEC | (shortReadEnds ? O_NOFOLLOW : 0));
+    if (fd < 0 && shortReadEnds && errno == ELOOP) {
+        shortReadEnds = false;
+        fd = ::openat(folder, path, O_RDONLY | O_CLOEXEC);
+    }
     if (fd < 0) {
         bytes->resize(0);
         return errno;

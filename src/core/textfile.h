@@ -70,8 +70,9 @@ TextReadResult readTextLines(const QString& path);
 int readFileBytes(const char* path, QByteArray* bytes);
 // The same for `path` relative to the open folder `folder` (openat). With
 // `shortReadEnds`, a read that gives less than asked for is taken for the
-// end of the file, which saves a call per file; only for regular files on a
-// file system known to read them so (localFileSystem).
+// end of the file, which saves a call per file; only for a folder on a file
+// system known to read regular files so (localFileSystem). A link in the
+// folder is then read to its end all the same.
 int readFileBytesAt(int folder, const char* path, QByteArray* bytes, bool shortReadEnds);
 // True when the open file or folder `fd` lies on a local disk file system
 // whose reads of a regular file give less than asked for only at its end.

@@ -221,7 +221,7 @@ DayLines CachingDaySource::candidateLines(const QDate& date, const RawTermFilter
         CachedDay fresh;
         fresh.stamp = listed->second;
         fresh.bytes = QByteArray(m_buffer.constData(), m_buffer.size()); // no spare room kept
-        fresh.validUtf8 = fresh.bytes.isValidUtf8();
+        fresh.validUtf8 = isWellFormedUtf8(fresh.bytes);
         cached = m_cache.insert(key, std::move(fresh));
     }
     DayLines day;

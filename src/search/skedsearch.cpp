@@ -4,6 +4,8 @@
 
 #include <QStringMatcher>
 
+#include <algorithm>
+#include <atomic>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -146,27 +148,40 @@ private:
 
 // Below this many files a second thread costs more than it saves.
 constexpr int kFilesForTwoThreads = 256;
+// The days are handed out to the threads in runs of this many.
+constexpr int kFilesPerRun = 64;
 
-// The first half of the days on this thread, the second on another: the
-// reading of thousands of small files is mostly system calls, which two
-// cores share. The halves are joined in file order.
-bool searchInHalves(const DaySearch& search, DayLineSource& source, const QList<QDate>& dates, SearchOutcome& out)
+// The reading of thousands of small files is mostly system calls, which two
+// cores share: this thread and another take runs of days in turn until none
+// is left (so a thread that gets no processor for a while holds up nothing),
+// and the runs' findings are joined in file order.
+bool searchOnTwoThreads(const DaySearch& search, DayLineSource& source, const QList<QDate>& dates,
+                        SearchOutcome& out)
 {
     const int total = int(dates.size());
-    const int half = total / 2;
-    SearchOutcome second;
+    const int runs = (total + kFilesPerRun - 1) / kFilesPerRun;
+    std::vector<SearchOutcome> found(size_t(runs), SearchOutcome{});
+    std::atomic<int> next{0};
+    const auto work = [&] {
+        for (int run = next++; run < runs; run = next++) {
+            search.searchDays(source, dates, run * kFilesPerRun, std::min(total, (run + 1) * kFilesPerRun),
+                              found[size_t(run)]);
+        }
+    };
     std::thread worker;
     try {
-        worker = std::thread([&] { search.searchDays(source, dates, half, total, second); });
+        worker = std::thread(work);
     } catch (const std::system_error&) {
         return false; // no thread to be had: all on this one
     }
-    search.searchDays(source, dates, 0, half, out);
+    work();
     worker.join();
-    out.results += second.results;
-    out.skipped += second.skipped;
-    out.errors += second.errors;
-    out.filesSearched += second.filesSearched;
+    for (const SearchOutcome& part : found) {
+        out.results += part.results;
+        out.skipped += part.skipped;
+        out.errors += part.errors;
+        out.filesSearched += part.filesSearched;
+    }
     return true;
 }
 
@@ -185,9 +200,9 @@ SearchOutcome searchSchedules(DayLineSource& source, const SearchQuery& query, c
     const int total = int(dates.size());
     // Progress is told file by file in order, so a search that reports it
     // (and may be cancelled) stays on one thread.
-    const bool halves = !progress && source.concurrentReads() && total >= kFilesForTwoThreads &&
-                        std::thread::hardware_concurrency() > 1;
-    if (!halves || !searchInHalves(search, source, dates, out)) {
+    const bool twoThreads = !progress && source.concurrentReads() && total >= kFilesForTwoThreads &&
+                            std::thread::hardware_concurrency() > 1;
+    if (!twoThreads || !searchOnTwoThreads(search, source, dates, out)) {
         for (int n = 0; n < total; ++n) {
             search.searchFile(source, dates.at(n), out);
             if (progress && !progress(n + 1, total)) {

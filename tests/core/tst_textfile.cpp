@@ -121,6 +121,12 @@ void TestTextFile::readBytes()
             QCOMPARE(readFileBytesAt(AT_FDCWD, path.constData(), &buffer, shortReadEnds), 0);
             QCOMPARE(buffer, bytes);
         }
+        // A link is followed, also where short reads end a file.
+        QFile::remove(dir.filePath("link.txt"));
+        QVERIFY(QFile::link(dir.filePath("t.txt"), dir.filePath("link.txt")));
+        const QByteArray link = QFile::encodeName(dir.filePath("link.txt"));
+        QCOMPARE(readFileBytesAt(AT_FDCWD, link.constData(), &buffer, true), 0);
+        QCOMPARE(buffer, bytes);
     }
     QByteArray buffer("stale");
     const int missing = readFileBytes(QFile::encodeName(dir.filePath("none")).constData(), &buffer);

@@ -105,6 +105,7 @@ private slots:
     void filter();
     void validBytesReadAsThemselves_data();
     void validBytesReadAsThemselves();
+    void wellFormedAgreesWithTheDecoder();
     void sourcesAgree_data();
     void sourcesAgree();
     void manyFilesInOrder();
@@ -147,7 +148,7 @@ void TestRawFilter::filter()
     QFETCH(bool, mayMatch);
     const RawTermFilter filter(terms);
     QCOMPARE(filter.mayMatch(bytes), mayMatch);
-    QCOMPARE(filter.mayMatch(bytes, bytes.isValidUtf8()), mayMatch);
+    QCOMPARE(filter.mayMatch(bytes, isWellFormedUtf8(bytes)), mayMatch);
     QCOMPARE(RawTermFilter().mayMatch(bytes), true);
 }
 
@@ -175,12 +176,39 @@ void TestRawFilter::validBytesReadAsThemselves_data()
 void TestRawFilter::validBytesReadAsThemselves()
 {
     QFETCH(QByteArray, bytes);
-    if (QByteArrayView(bytes).isValidUtf8()) {
-        QVERIFY(bytes.endsWith(decodeLine(bytes).toUtf8()));
-        QVERIFY(bytes.size() - decodeLine(bytes).toUtf8().size() <= 3);
-    } else {
-        QVERIFY(RawTermFilter({QStringLiteral("不在")}).mayMatch(bytes));
+    QCOMPARE(isWellFormedUtf8(bytes), QByteArrayView(bytes).isValidUtf8());
+    for (const QByteArray& padded : {bytes, QByteArray("12345678") + bytes, bytes + "abcdefgh"}) {
+        if (isWellFormedUtf8(padded)) {
+            QVERIFY(padded.endsWith(decodeLine(padded).toUtf8()));
+            QVERIFY(padded.size() - decodeLine(padded).toUtf8().size() <= 3);
+        } else {
+            QVERIFY(RawTermFilter({QStringLiteral("不在")}).mayMatch(padded));
+        }
     }
+}
+
+// Short byte strings made of the bytes where the forms of UTF-8 change: the
+// check of well-formed bytes agrees with the decoder's on every one.
+void TestRawFilter::wellFormedAgreesWithTheDecoder()
+{
+    const unsigned char edges[] = {0x00, 0x41, 0x7F, 0x80, 0x8F, 0x90, 0x9F, 0xA0, 0xBF, 0xC0, 0xC1, 0xC2,
+                                   0xDF, 0xE0, 0xE3, 0xEC, 0xED, 0xEE, 0xEF, 0xF0, 0xF3, 0xF4, 0xF5, 0xFF};
+    QRandomGenerator random(20261207);
+    int valid = 0;
+    for (int n = 0; n < 50000; ++n) {
+        QByteArray bytes;
+        const int size = 1 + random.bounded(6);
+        for (int i = 0; i < size; ++i) {
+            bytes += char(edges[random.bounded(int(sizeof edges))]);
+        }
+        const bool wellFormed = isWellFormedUtf8(bytes);
+        valid += wellFormed;
+        if (wellFormed != QByteArrayView(bytes).isValidUtf8() ||
+            (wellFormed && decodeLine(bytes).toUtf8() != bytes && !bytes.startsWith("\xEF\xBB\xBF"))) {
+            QFAIL(qPrintable(QStringLiteral("disagreement on %1").arg(QString::fromLatin1(bytes.toHex(' ')))));
+        }
+    }
+    QVERIFY(valid > 1000); // both kinds were tried
 }
 
 void TestRawFilter::sourcesAgree_data()
