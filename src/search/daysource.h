@@ -83,14 +83,13 @@ private:
 };
 
 // Keeps the listing of the data folder and the bytes of every day read, with
-// whether they are valid UTF-8, so that a repeated search runs its look at
-// the bytes from memory; a day's lines are decoded (and parsed by the
-// searches) at its first search that cannot pass it over, and kept with it.
-// The folder's change notifications tell which
-// days to look at again; a day is read again from the book when its file's
-// size, modification time or identity has changed. Where notifications are not
-// available the folder is listed and every file's stamp checked at each
-// dayFileDates call. Not thread-safe: one search at a time (from any thread).
+// whether they are well-formed UTF-8, so that a repeated search looks at the
+// bytes in memory; a day's lines are decoded (and parsed by the searches) at
+// its first search that cannot pass it over, and kept with it. The folder's
+// change notifications tell which days to look at again; a day is read again
+// from the book when its file's size, modification time or identity has
+// changed. Where notifications are not available the folder is listed and
+// every file's stamp checked at each dayFileDates call. Not thread-safe: one search at a time (from any thread).
 class CachingDaySource : public DayLineSource
 {
 public:
@@ -120,7 +119,7 @@ private:
     struct CachedDay {
         FileStamp stamp;
         QByteArray bytes;    // as stored
-        bool validUtf8 = false;
+        bool validUtf8 = false; // well-formed UTF-8 throughout
         bool decoded = false; // lines and parsed are made
         QStringList lines;
         std::shared_ptr<ParsedDay> parsed;

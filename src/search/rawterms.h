@@ -4,10 +4,10 @@
 // and decoding and parsing those is what a search would otherwise spend its
 // time on.
 //
-// A line matches only when it holds every raw term (store/skedsearch.h). A
-// file whose bytes are valid UTF-8 throughout reads as UTF-8 line by line, so
-// each of its lines holds a term exactly when the line's bytes hold the
-// term's UTF-8 bytes: such a file that lacks the bytes of one term cannot
+// A line matches only when it holds every raw term (search/skedsearch.h). A
+// file whose bytes are well-formed UTF-8 throughout reads as UTF-8 line by
+// line, so each of its lines holds a term only when the line's bytes hold
+// the term's UTF-8 bytes: such a file that lacks the bytes of one term cannot
 // match and is passed over. A file with any other bytes (lines written in
 // CP932) is always decoded, so no match is lost to the encoding.
 #include <QByteArray>
@@ -38,7 +38,7 @@ public:
     bool isActive() const { return !m_terms.empty(); }
     // False only when no line of a file of these bytes can hold every term.
     bool mayMatch(QByteArrayView bytes) const;
-    // The same for bytes whose validity as UTF-8 is known already.
+    // The same for bytes known to be well-formed UTF-8 or not.
     bool mayMatch(QByteArrayView bytes, bool validUtf8) const;
 
 private:

@@ -88,8 +88,6 @@ public:
     {
     }
 
-    const RawTermFilter& filter() const { return m_filter; }
-
     // The days dates[begin, end) into `out`.
     void searchDays(DayLineSource& source, const QList<QDate>& dates, int begin, int end, SearchOutcome& out) const
     {
