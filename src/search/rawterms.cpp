@@ -28,17 +28,18 @@ bool isWellFormedUtf8(QByteArrayView bytes)
     const unsigned char* const end = p + bytes.size();
     const auto in = [](unsigned char c, unsigned char lo, unsigned char hi) { return c >= lo && c <= hi; };
     while (p < end) {
-        if (end - p >= 8) {
-            quint64 word;
-            std::memcpy(&word, p, sizeof word);
-            if ((word & 0x8080808080808080ULL) == 0) {
-                p += 8;
-                continue;
-            }
-        }
         const unsigned char c = *p;
         if (c < 0x80) {
+            // After an ASCII byte, eight at a time while they are ASCII.
             ++p;
+            while (end - p >= 8) {
+                quint64 word;
+                std::memcpy(&word, p, sizeof word);
+                if ((word & 0x8080808080808080ULL) != 0) {
+                    break;
+                }
+                p += 8;
+            }
             continue;
         }
         // Kana and kanji: three bytes with no narrower range for the second.
