@@ -2,10 +2,18 @@
 
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
-#include <QLocalServer>
-#include <QLocalSocket>
+#include <QSocketNotifier>
 #include <QThread>
+
+#include <cerrno>
+#include <cstring>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include "core/folders.h"
 #include "core/instancelock.h"
@@ -20,6 +28,41 @@ const QByteArray kActivateRequest = QByteArrayLiteral("activate\n");
 
 } // namespace
 
+namespace
+{
+
+// Retries a call that a signal interrupted.
+template <typename Call>
+auto retrying(Call call)
+{
+    for (;;) {
+        const auto r = call();
+        if (r >= 0 || errno != EINTR) {
+            return r;
+        }
+    }
+}
+
+QString systemError(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+// The address of `path`; false when the path does not fit into it.
+bool addressOf(const QString& path, sockaddr_un* address)
+{
+    const QByteArray bytes = QFile::encodeName(path);
+    *address = sockaddr_un{};
+    address->sun_family = AF_UNIX;
+    if (bytes.isEmpty() || size_t(bytes.size()) >= sizeof address->sun_path) {
+        return false;
+    }
+    std::memcpy(address->sun_path, bytes.constData(), size_t(bytes.size()));
+    return true;
+}
+
+} // namespace
+
 SingleInstance::SingleInstance(QString lockPath, QString serverName, QObject* parent)
     : QObject(parent), m_lockPath(std::move(lockPath)), m_serverName(std::move(serverName))
 {
@@ -27,10 +70,21 @@ SingleInstance::SingleInstance(QString lockPath, QString serverName, QObject* pa
 
 SingleInstance::~SingleInstance()
 {
-    if (m_server) {
-        m_server->close();
+    for (auto& [fd, connection] : m_connections) {
+        delete connection.notifier;
+        ::close(fd);
+    }
+    if (m_listenFd >= 0) {
+        delete m_listenNotifier;
+        ::close(m_listenFd);
+        ::unlink(QFile::encodeName(m_socketPath).constData());
     }
     m_lock.reset();
+}
+
+QString SingleInstance::socketPathFor(const QString& serverName)
+{
+    return QDir::tempPath() + QLatin1Char('/') + serverName;
 }
 
 QString SingleInstance::lockFilePath(const QString& dataFolder)
@@ -79,66 +133,143 @@ SingleInstance::Role SingleInstance::start()
 
 bool SingleInstance::isListening() const
 {
-    return m_server && m_server->isListening();
+    return m_listenFd >= 0;
 }
 
 void SingleInstance::listen()
 {
-    // We hold the lock, so a socket of this name can only be a leftover of a
-    // killed instance.
-    QLocalServer::removeServer(m_serverName);
-    m_server = new QLocalServer(this);
-    m_server->setSocketOptions(QLocalServer::UserAccessOption);
-    if (!m_server->listen(m_serverName)) {
-        m_error = m_server->errorString();
+    const QString path = socketPathFor(m_serverName);
+    sockaddr_un address{};
+    if (!addressOf(path, &address)) {
+        m_error = QStringLiteral("ソケットのパス「%1」が長すぎます").arg(path);
         return;
     }
-    connect(m_server, &QLocalServer::newConnection, this, &SingleInstance::acceptConnections);
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (fd < 0) {
+        m_error = QStringLiteral("ソケットを作れません: %1").arg(systemError(errno));
+        return;
+    }
+    // We hold the lock, so a socket of this name can only be a leftover of a
+    // killed instance. Only the user may connect: the mode is set before
+    // anyone can connect (that needs listen()).
+    ::unlink(address.sun_path);
+    if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
+        ::chmod(address.sun_path, S_IRUSR | S_IWUSR) != 0 || ::listen(fd, 8) != 0) {
+        m_error = QStringLiteral("ソケット「%1」で待ち受けできません: %2").arg(path, systemError(errno));
+        ::unlink(address.sun_path);
+        ::close(fd);
+        return;
+    }
+    m_listenFd = fd;
+    m_socketPath = path;
+    m_listenNotifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+    connect(m_listenNotifier, &QSocketNotifier::activated, this, &SingleInstance::acceptConnections);
 }
 
 void SingleInstance::acceptConnections()
 {
-    while (QLocalSocket* socket = m_server->nextPendingConnection()) {
-        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        auto readRequest = [this, socket] {
-            while (socket->canReadLine()) {
-                if (socket->readLine() != kActivateRequest) {
-                    continue; // not ours: ignore
-                }
-                emit activateRequested();
-                if (OnActivateRequest) {
-                    OnActivateRequest(this);
-                }
-            }
-        };
-        connect(socket, &QLocalSocket::readyRead, this, readRequest);
-        readRequest(); // data may have arrived with the connection
+    for (;;) {
+        const int fd = retrying([&] { return ::accept4(m_listenFd, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK); });
+        if (fd < 0) {
+            return; // none waiting (or a failed one: the listening socket stays)
+        }
+        auto* notifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+        m_connections[fd].notifier = notifier;
+        connect(notifier, &QSocketNotifier::activated, this, [this, fd] { readRequests(fd); });
+        readRequests(fd); // data may have arrived with the connection
+    }
+}
+
+// Every complete line is a request; a later start sends one and closes.
+void SingleInstance::readRequests(int fd)
+{
+    const auto it = m_connections.find(fd);
+    if (it == m_connections.end()) {
+        return;
+    }
+    constexpr qsizetype kLongestRequest = 256; // anything longer is not ours
+    char buffer[512];
+    int requests = 0;
+    bool closed = false;
+    for (;;) {
+        const ssize_t n = retrying([&] { return ::read(fd, buffer, sizeof buffer); });
+        if (n <= 0) {
+            closed = n == 0 || errno != EAGAIN;
+            break;
+        }
+        QByteArray& pending = it->second.pending;
+        pending.append(buffer, n);
+        qsizetype end;
+        while ((end = pending.indexOf('\n')) >= 0) {
+            requests += pending.left(end + 1) == kActivateRequest ? 1 : 0;
+            pending.remove(0, end + 1);
+        }
+        if (pending.size() > kLongestRequest) {
+            closed = true;
+            break;
+        }
+    }
+    if (closed) {
+        closeConnection(fd);
+    }
+    for (int i = 0; i < requests; ++i) {
+        emit activateRequested();
+        if (OnActivateRequest) {
+            OnActivateRequest(this);
+        }
+    }
+}
+
+void SingleInstance::closeConnection(int fd)
+{
+    const auto it = m_connections.find(fd);
+    if (it != m_connections.end()) {
+        it->second.notifier->setEnabled(false);
+        it->second.notifier->deleteLater();
+        m_connections.erase(it);
+        ::close(fd);
     }
 }
 
 bool SingleInstance::activatePrimary(int timeoutMs)
 {
     const QDeadlineTimer deadline(timeoutMs);
-    QLocalSocket socket;
-    forever
-    {
-        socket.connectToServer(m_serverName);
-        if (socket.waitForConnected(int(qMax<qint64>(1, deadline.remainingTime())))) {
-            break;
-        }
-        if (deadline.hasExpired()) {
-            m_error = socket.errorString();
+    const QString path = socketPathFor(m_serverName);
+    sockaddr_un address{};
+    if (!addressOf(path, &address)) {
+        m_error = QStringLiteral("ソケットのパス「%1」が長すぎます").arg(path);
+        return false;
+    }
+    for (;;) {
+        // Non-blocking: a primary that does not accept (its queue full)
+        // makes connect fail at once with EAGAIN instead of hanging.
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+        if (fd < 0) {
+            m_error = QStringLiteral("ソケットを作れません: %1").arg(systemError(errno));
             return false;
         }
-        QThread::msleep(50); // the primary may not be listening yet
+        if (retrying([&] { return ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address); }) ==
+            0) {
+            // A few bytes always fit into a new connection's buffer.
+            const ssize_t written = retrying(
+                [&] { return ::send(fd, kActivateRequest.constData(), size_t(kActivateRequest.size()), MSG_NOSIGNAL); });
+            const int error = errno;
+            ::close(fd);
+            if (written == kActivateRequest.size()) {
+                return true;
+            }
+            m_error = QStringLiteral("起動中の Nox に伝えられません: %1").arg(systemError(error));
+            return false;
+        }
+        const int error = errno;
+        ::close(fd);
+        if (deadline.hasExpired()) {
+            m_error = QStringLiteral("起動中の Nox に接続できません (%1): %2").arg(path, systemError(error));
+            return false;
+        }
+        // The primary may not be listening yet.
+        QThread::msleep(quint64(qMin<qint64>(50, qMax<qint64>(1, deadline.remainingTime()))));
     }
-    socket.write(kActivateRequest);
-    const bool written = socket.waitForBytesWritten(int(qMax<qint64>(1, deadline.remainingTime())));
-    socket.disconnectFromServer();
-    if (!written) {
-        m_error = socket.errorString();
-    }
-    return written;
 }
 
 } // namespace nox

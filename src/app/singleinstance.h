@@ -4,8 +4,10 @@
 // noxtool refuses to write while it is held) and listens on a local socket;
 // a later start finds the lock held, asks the first instance through the
 // socket to show and raise its window, and ends. A lock left behind by a
-// process that ended in any way (killed, or before it wrote its id) is
-// stale and taken over.
+// process that ended in any way (killed, or before it wrote its id) is stale
+// and taken over. The socket is a local (Unix domain) socket in the
+// temporary folder that only the user may use; no network library is loaded
+// for it.
 //
 // Use at program entry:
 //   SingleInstance guard(SingleInstance::lockFilePath(dataFolder),
@@ -17,10 +19,12 @@
 //   }
 #include <QObject>
 #include <QString>
+#include <QByteArray>
 #include <functional>
+#include <map>
 #include <memory>
 
-class QLocalServer;
+class QSocketNotifier;
 
 namespace nox
 {
@@ -71,6 +75,9 @@ public:
 
     QString errorString() const { return m_error; }
 
+    // The socket file of `serverName` (in the temporary folder).
+    static QString socketPathFor(const QString& serverName);
+
     // Raised in the primary for every request of a later start.
     std::function<void(QObject* Sender)> OnActivateRequest;
 
@@ -80,11 +87,20 @@ signals:
 private:
     void listen();
     void acceptConnections();
+    void readRequests(int fd);
+    void closeConnection(int fd);
 
     QString m_lockPath;
     QString m_serverName;
     std::unique_ptr<InstanceLock> m_lock;
-    QLocalServer* m_server = nullptr;
+    int m_listenFd = -1;
+    QString m_socketPath; // made by us: removed again on destruction
+    QSocketNotifier* m_listenNotifier = nullptr;
+    struct Connection {
+        QSocketNotifier* notifier = nullptr;
+        QByteArray pending; // an incomplete line
+    };
+    std::map<int, Connection> m_connections;
     bool m_primary = false;
     qint64 m_primaryPid = 0;
     QString m_error;

@@ -2,13 +2,13 @@
 
 #include "core/textfile.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QtEndian>
 
 #include <cerrno>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -347,14 +347,27 @@ bool JournalledFile::recoverJournal(QString* error)
 
 // Temporary journals of writers killed while they wrote them (the file was
 // not touched yet then). Runs with the lock held, so none is being written.
+// The temporary files of journal writes that never got renamed: named
+// ".<journal>.<suffix>" beside it. The folder also holds thousands of day
+// files, so it is read once by name only; nothing else is looked at.
 void JournalledFile::removeUnfinishedJournals()
 {
     const QFileInfo info(journalPath());
-    QDir folder(info.absolutePath());
-    for (const QString& name : folder.entryList({QLatin1Char('.') + info.fileName() + QStringLiteral(".*")},
-                                                QDir::Files | QDir::Hidden)) {
-        folder.remove(name);
+    const QByteArray prefix = QFile::encodeName(QLatin1Char('.') + info.fileName() + QLatin1Char('.'));
+    DIR* dir = ::opendir(QFile::encodeName(info.absolutePath()).constData());
+    if (!dir) {
+        return;
     }
+    while (const dirent* entry = ::readdir(dir)) {
+        if (std::strncmp(entry->d_name, prefix.constData(), size_t(prefix.size())) != 0) {
+            continue;
+        }
+        struct stat st{};
+        if (::fstatat(::dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode)) {
+            ::unlinkat(::dirfd(dir), entry->d_name, 0);
+        }
+    }
+    ::closedir(dir);
 }
 
 int JournalledFile::restore(const Pages& originals, qint64 size)

@@ -7,6 +7,12 @@
 
 #include "app/singleinstance.h"
 
+#include <cstring>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
 using nox::SingleInstance;
 using Role = SingleInstance::Role;
 
@@ -25,6 +31,7 @@ private slots:
     void silentHolderIsNotTakenOver();
     void unusableFolderFails();
     void serverNamesDifferPerDataFolder();
+    void socketIsPrivateAndIgnoresStrangers();
 
 private:
     QString lockPath() const { return m_dir->filePath(QStringLiteral("nox.lock")); }
@@ -202,4 +209,40 @@ void TestSingleInstance::serverNamesDifferPerDataFolder()
 }
 
 QTEST_GUILESS_MAIN(TestSingleInstance)
+// The socket is the user's only, a stranger's bytes (no request, or a
+// request split over two writes) do what they say, and the socket file goes
+// with the instance.
+void TestSingleInstance::socketIsPrivateAndIgnoresStrangers()
+{
+    const QString path = SingleInstance::socketPathFor(m_server);
+    {
+        SingleInstance first(lockPath(), m_server);
+        QSignalSpy spy(&first, &SingleInstance::activateRequested);
+        QCOMPARE(first.start(), Role::Primary);
+        struct stat st{};
+        QCOMPARE(::stat(QFile::encodeName(path).constData(), &st), 0);
+        QVERIFY(S_ISSOCK(st.st_mode));
+        QCOMPARE(st.st_mode & 0777, mode_t(0600));
+
+        const auto send = [&](const QList<QByteArray>& parts) {
+            const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+            sockaddr_un address{};
+            address.sun_family = AF_UNIX;
+            std::strcpy(address.sun_path, QFile::encodeName(path).constData());
+            QCOMPARE(::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+            for (const QByteArray& part : parts) {
+                QCOMPARE(::write(fd, part.constData(), size_t(part.size())), ssize_t(part.size()));
+                QTest::qWait(20);
+            }
+            ::close(fd);
+        };
+        send({QByteArray("hello\n"), QByteArray(4000, 'x')});
+        QTest::qWait(100);
+        QCOMPARE(spy.count(), 0);
+        send({QByteArray("acti"), QByteArray("vate\n")});
+        QTRY_COMPARE(spy.count(), 1);
+    }
+    QVERIFY(!QFile::exists(path));
+}
+
 #include "tst_singleinstance.moc"
