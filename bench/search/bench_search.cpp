@@ -5,7 +5,8 @@
 //   grep_files          grep -F -l TERM *.dat in the data folder (a process)
 //   noxtool_search      noxtool --data DIR search TERM (a process)
 //   engine_search       the window's engine in this process, nothing cached
-//   engine_search_cached  the same with the day files cached
+//   engine_search_cached  the same with the day files cached (cache_MiB: an
+//                       estimate of the memory the cache takes)
 //   render_10000        10 000 result lines through the "サンプル" layout
 #include <QCoreApplication>
 #include <QDir>
@@ -99,7 +100,7 @@ void engine_search_cached(benchmark::State& state)
         benchmark::DoNotOptimize(nox::searchSchedules(source, query).results.size());
     }
     state.counters["cached_days"] = source.cachedDays();
-    state.counters["cache_MiB"] = double(source.cachedChars()) * 2 / (1024 * 1024);
+    state.counters["cache_MiB"] = double(source.cachedMemory()) / (1024 * 1024);
 }
 
 void render_10000(benchmark::State& state)
@@ -135,8 +136,11 @@ class RatioReporter : public benchmark::ConsoleReporter
 public:
     void ReportRuns(const std::vector<Run>& runs) override
     {
+        // With --benchmark_repetitions the ratios are those of the medians.
         for (const Run& run : runs) {
-            m_ms[run.run_name.function_name] = run.GetAdjustedRealTime();
+            if (run.run_type != Run::RT_Aggregate || run.aggregate_name == "median") {
+                m_ms[run.run_name.function_name] = run.GetAdjustedRealTime();
+            }
         }
         ConsoleReporter::ReportRuns(runs);
     }

@@ -6,10 +6,12 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 namespace nox
@@ -120,36 +122,6 @@ template <typename Text> QList<Text> splitAtLineBreaks(const Text& text)
     return lines;
 }
 
-// Reads the whole file; 0 or the errno of the failure (EISDIR for a folder).
-// A regular file is read up to the size it had when opened (files are
-// replaced, never rewritten in place, so that is all of it); anything else
-// up to its end.
-int readAllFrom(int fd, QByteArray* bytes)
-{
-    struct stat st{};
-    const qint64 size = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0 ? qint64(st.st_size) : -1;
-    qsizetype filled = 0;
-    bytes->resize(size > 0 ? qsizetype(size) : 16384);
-    while (size < 0 || filled < size) {
-        if (filled == bytes->size()) {
-            bytes->resize(filled * 2);
-        }
-        const ssize_t n = ::read(fd, bytes->data() + filled, size_t(bytes->size() - filled));
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return errno;
-        }
-        if (n == 0) {
-            break;
-        }
-        filled += n;
-    }
-    bytes->truncate(filled);
-    return 0;
-}
-
 } // namespace
 
 QStringList splitLines(const QString& text)
@@ -162,24 +134,120 @@ QList<QByteArray> splitRawLines(const QByteArray& bytes)
     return splitAtLineBreaks(bytes);
 }
 
+int readFileBytesAt(int folder, const char* path, QByteArray* bytes, bool shortReadEnds)
+{
+    // A short read ends only a file of the folder's own file system: a link
+    // may lead anywhere, so one is read to its end the long way.
+    int fd = ::openat(folder, path, O_RDONLY | O_CLOEXEC | (shortReadEnds ? O_NOFOLLOW : 0));
+    if (fd < 0 && shortReadEnds && errno == ELOOP) {
+        shortReadEnds = false;
+        fd = ::openat(folder, path, O_RDONLY | O_CLOEXEC);
+    }
+    if (fd < 0) {
+        bytes->resize(0);
+        return errno;
+    }
+    // Read up to the end without asking for the size first: for the small
+    // files read by the thousand the call at the end costs less than a stat.
+    // The buffer keeps its room from file to file.
+    qsizetype filled = 0;
+    bytes->resize(std::max<qsizetype>(bytes->capacity(), 4096));
+    int err = 0;
+    for (;;) {
+        if (filled == bytes->size()) {
+            bytes->resize(filled * 2);
+        }
+        const ssize_t n = ::read(fd, bytes->data() + filled, size_t(bytes->size() - filled));
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            err = n < 0 ? errno : 0;
+            break;
+        }
+        filled += n;
+        if (shortReadEnds && filled < bytes->size()) {
+            break;
+        }
+    }
+    ::close(fd);
+    bytes->resize(err == 0 ? filled : 0);
+    return err;
+}
+
+int readFileBytes(const char* path, QByteArray* bytes)
+{
+    return readFileBytesAt(AT_FDCWD, path, bytes, false);
+}
+
+bool localFileSystem(int fd)
+{
+    struct statfs fs{};
+    if (::fstatfs(fd, &fs) != 0) {
+        return false;
+    }
+    switch (static_cast<unsigned long>(fs.f_type)) {
+    case 0xEF53:     // ext2, ext3, ext4
+    case 0x58465342: // xfs
+    case 0x9123683E: // btrfs
+    case 0xF2F52010: // f2fs
+    case 0x01021994: // tmpfs
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool isMissingFileError(int err)
+{
+    return err == ENOENT || err == ENOTDIR;
+}
+
+QString readErrorMessage(const QString& path, int err)
+{
+    return QStringLiteral("ファイル「%1」を読めません: %2").arg(path, QString::fromLocal8Bit(std::strerror(err)));
+}
+
+QStringList decodeTextLines(QByteArrayView bytes)
+{
+    if (bytes.startsWith(kBom)) {
+        bytes = bytes.sliced(kBom.size());
+    }
+    // The breaks as splitRawLines finds them, without a copy of each line.
+    QStringList lines;
+    qsizetype start = 0;
+    const qsizetype n = bytes.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char c = bytes[i];
+        if (c != '\r' && c != '\n') {
+            continue;
+        }
+        lines.append(decodeLine(bytes.sliced(start, i - start)));
+        if (c == '\r' && i + 1 < n && bytes[i + 1] == '\n') {
+            ++i;
+        }
+        start = i + 1;
+    }
+    if (start < n) {
+        lines.append(decodeLine(bytes.sliced(start)));
+    }
+    return lines;
+}
+
 // Reads with plain system calls: day files are small and many (a search
 // reads thousands), and QFile's extra checks cost more than the reading.
 TextReadResult readTextLines(const QString& path)
 {
     TextReadResult r;
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0 && (errno == ENOENT || errno == ENOTDIR)) {
+    QByteArray bytes;
+    const int err = readFileBytes(QFile::encodeName(path).constData(), &bytes);
+    if (isMissingFileError(err)) {
         r.ok = true; // missing: reads as empty
         return r;
     }
     r.exists = true;
-    QByteArray bytes;
-    const int err = fd < 0 ? errno : readAllFrom(fd, &bytes);
-    if (fd >= 0) {
-        ::close(fd);
-    }
     if (err != 0) {
-        r.error = QStringLiteral("ファイル「%1」を読めません: %2").arg(path, QString::fromLocal8Bit(std::strerror(err)));
+        r.error = readErrorMessage(path, err);
         return r;
     }
     QByteArrayView view(bytes);

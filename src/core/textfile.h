@@ -64,6 +64,28 @@ struct TextReadResult {
 };
 TextReadResult readTextLines(const QString& path);
 
+// Reads the whole file at `path` (in the system's encoding of names) into
+// `bytes`, reusing its memory. 0, or the errno of the failure (the bytes are
+// then empty); see isMissingFileError.
+int readFileBytes(const char* path, QByteArray* bytes);
+// The same for `path` relative to the open folder `folder` (openat). With
+// `shortReadEnds`, a read that gives less than asked for is taken for the
+// end of the file, which saves a call per file; only for a folder on a file
+// system known to read regular files so (localFileSystem). A link in the
+// folder is then read to its end all the same.
+int readFileBytesAt(int folder, const char* path, QByteArray* bytes, bool shortReadEnds);
+// True when the open file or folder `fd` lies on a local disk file system
+// whose reads of a regular file give less than asked for only at its end.
+bool localFileSystem(int fd);
+// True for the errors of a file that is not there (it reads as empty).
+bool isMissingFileError(int err);
+// The message of a failed read of `path` (as readTextLines words it).
+QString readErrorMessage(const QString& path, int err);
+// The texts readTextLines gives for a file of these bytes: a leading
+// byte-order mark dropped, split as splitRawLines does, each line decoded
+// by decodeLine.
+QStringList decodeTextLines(QByteArrayView bytes);
+
 // Writes new lines, each ended by CR LF, through writeFileAtomic.
 bool writeTextLines(const QString& path, const QStringList& lines, QString* error = nullptr);
 // Writes the lines, each followed by CR LF: an original line as its bytes,

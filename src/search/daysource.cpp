@@ -1,6 +1,7 @@
 #include "search/daysource.h"
 
 #include "core/datetime.h"
+#include "core/textfile.h"
 #include "store/dayfile.h"
 #include "store/schedulebook.h"
 
@@ -31,14 +32,12 @@ QDate dateOfName(const char* name)
     return dayFileDate(QString::fromLatin1(name, kNameLength));
 }
 
-DayLines dayLinesFromBook(const ScheduleBook& book, const QDate& date)
+DayLines unreadable(const BookResult& read)
 {
     DayLines day;
-    day.path = book.dayFile(date);
-    BookLines read = book.lines(date);
-    day.ok = read.result.ok();
-    day.error = read.result.message;
-    day.lines = std::move(read.lines);
+    day.ok = false;
+    day.path = read.file;
+    day.error = read.message;
     return day;
 }
 
@@ -48,14 +47,35 @@ constexpr uint32_t kWatchedEvents = IN_CREATE | IN_DELETE | IN_MODIFY | IN_CLOSE
 
 } // namespace
 
+BookDaySource::BookDaySource(const ScheduleBook& book) : m_book(book) {}
+
+BookDaySource::~BookDaySource() = default;
+
 QList<QDate> BookDaySource::dayFileDates(const QDate& from, const QDate& to)
 {
+    m_reader = std::make_unique<DayFileReader>(m_book);
     return m_book.dates(from, to);
 }
 
 DayLines BookDaySource::dayLines(const QDate& date)
 {
-    return dayLinesFromBook(m_book, date);
+    return candidateLines(date, RawTermFilter());
+}
+
+DayLines BookDaySource::candidateLines(const QDate& date, const RawTermFilter& filter)
+{
+    // One buffer per thread for all the files of a search.
+    thread_local QByteArray bytes;
+    const BookResult read = m_reader ? m_reader->read(date, &bytes) : m_book.readDayBytes(date, &bytes);
+    if (!read.ok()) {
+        return unreadable(read);
+    }
+    DayLines day;
+    if (filter.mayMatch(bytes)) {
+        day.path = m_book.dayFile(date);
+        day.lines = decodeTextLines(bytes);
+    }
+    return day;
 }
 
 CachingDaySource::CachingDaySource(const ScheduleBook& book) : m_book(book) {}
@@ -175,21 +195,47 @@ CachingDaySource::FileStamp CachingDaySource::stampOf(const struct stat& st)
 
 DayLines CachingDaySource::dayLines(const QDate& date)
 {
+    return candidateLines(date, RawTermFilter());
+}
+
+DayLines CachingDaySource::candidateLines(const QDate& date, const RawTermFilter& filter)
+{
     const qint32 key = dayNumber(date);
     const auto listed = m_files.find(key);
-    if (listed != m_files.end()) {
-        const auto cached = m_cache.constFind(key);
-        if (cached != m_cache.cend() && cached->stamp == listed->second) {
-            return cached->day;
+    auto cached = m_cache.find(key);
+    if (cached == m_cache.end() || listed == m_files.end() || cached->stamp != listed->second) {
+        const BookResult read = m_book.readDayBytes(date, &m_buffer);
+        if (!read.ok() || listed == m_files.end()) {
+            m_cache.remove(key);
+            if (!read.ok()) {
+                return unreadable(read);
+            }
+            // Not in the listing (it came after it): read, not kept.
+            DayLines day;
+            if (filter.mayMatch(m_buffer)) {
+                day.path = m_book.dayFile(date);
+                day.lines = decodeTextLines(m_buffer);
+            }
+            return day;
         }
+        CachedDay fresh;
+        fresh.stamp = listed->second;
+        fresh.bytes = QByteArray(m_buffer.constData(), m_buffer.size()); // no spare room kept
+        fresh.validUtf8 = isWellFormedUtf8(fresh.bytes);
+        cached = m_cache.insert(key, std::move(fresh));
     }
-    DayLines day = dayLinesFromBook(m_book, date);
-    if (day.ok && listed != m_files.end()) {
-        day.parsed = std::make_shared<ParsedDay>();
-        m_cache.insert(key, CachedDay{listed->second, day});
-    } else {
-        m_cache.remove(key);
+    DayLines day;
+    if (!filter.mayMatch(cached->bytes, cached->validUtf8)) {
+        return day;
     }
+    if (!cached->decoded) {
+        cached->lines = decodeTextLines(cached->bytes);
+        cached->parsed = std::make_shared<ParsedDay>();
+        cached->decoded = true;
+    }
+    day.path = m_book.dayFile(date);
+    day.lines = cached->lines;
+    day.parsed = cached->parsed;
     return day;
 }
 
@@ -197,8 +243,38 @@ qint64 CachingDaySource::cachedChars() const
 {
     qint64 n = 0;
     for (const CachedDay& cached : m_cache) {
-        for (const QString& line : cached.day.lines) {
+        for (const QString& line : cached.lines) {
             n += line.size();
+        }
+    }
+    return n;
+}
+
+qint64 CachingDaySource::cachedMemory() const
+{
+    // Heap blocks are counted with a header of 16 bytes and their contents.
+    constexpr qint64 kBlock = 16;
+    constexpr qint64 kText = kBlock + 16; // a string's or byte array's block header
+    qint64 n = 0;
+    for (const CachedDay& cached : m_cache) {
+        n += qint64(sizeof(CachedDay)) + kBlock + kText + cached.bytes.size();
+        if (!cached.decoded) {
+            continue;
+        }
+        n += kBlock + qint64(cached.lines.size() * qint64(sizeof(QString)));
+        for (const QString& line : cached.lines) {
+            n += kText + 2 * line.size();
+        }
+        n += qint64(sizeof(ParsedDay)) + kBlock;
+        for (const ParsedDay::Line& line : cached.parsed->lines) {
+            n += qint64(sizeof(ParsedDay::Line));
+            if (line.state == ParsedDay::State::Unparsed) {
+                continue;
+            }
+            const TSkedRec& r = line.rec;
+            for (const QString* text : {&r.Memo, &r.Text, &r.Category, &r.RelatedInfo, &r.ExtraFields, &line.reason}) {
+                n += text->isEmpty() ? 0 : kText + 2 * text->size();
+            }
         }
     }
     return n;

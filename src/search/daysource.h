@@ -1,8 +1,8 @@
 #pragma once
 // What the search reads of the day files: the dates that have a day file in a
 // period, and the decoded text lines of one day, both from the schedule book.
-// Kept this small so that the book's own cache of parsed days can later serve
-// it behind the same calls.
+// A search hands its raw terms along (search/rawterms.h) so that a day whose
+// bytes rule out a match is passed over without being decoded.
 #include <QDate>
 #include <QHash>
 #include <QList>
@@ -12,6 +12,7 @@
 #include <map>
 #include <memory>
 
+#include "search/rawterms.h"
 #include "store/skedrec.h"
 
 struct stat;
@@ -19,6 +20,7 @@ struct stat;
 namespace nox
 {
 
+class DayFileReader;
 class ScheduleBook;
 
 // What searches have parsed of a day's lines, by line index. A caching
@@ -36,7 +38,7 @@ struct ParsedDay {
 
 struct DayLines {
     bool ok = true;    // false: the file exists but could not be read
-    QString path;      // the day file
+    QString path;      // the day file (may be empty when there are no lines)
     QString error;     // why, when !ok (names the file)
     QStringList lines; // decoded, in file order (a missing file has none)
     // Set by a caching source; the search may fill it in (one search at a time).
@@ -51,27 +53,43 @@ public:
     // date leaves that side open. Ascending.
     virtual QList<QDate> dayFileDates(const QDate& from, const QDate& to) = 0;
     virtual DayLines dayLines(const QDate& date) = 0;
+    // The day's lines, or none at all (ok) when the filter rules out every
+    // line of the day from the file's bytes. By default all lines.
+    virtual DayLines candidateLines(const QDate& date, const RawTermFilter& filter)
+    {
+        Q_UNUSED(filter);
+        return dayLines(date);
+    }
+    // True when dayLines and candidateLines may run on two threads at once.
+    virtual bool concurrentReads() const { return false; }
 };
 
-// Every call goes to the book; nothing is kept.
+// Every call goes to the book's day files; nothing is kept. Thread-safe.
 class BookDaySource : public DayLineSource
 {
 public:
     // The book must outlive the source.
-    explicit BookDaySource(const ScheduleBook& book) : m_book(book) {}
+    explicit BookDaySource(const ScheduleBook& book);
+    ~BookDaySource() override;
+    // Also opens the folder for the reads of the days listed.
     QList<QDate> dayFileDates(const QDate& from, const QDate& to) override;
     DayLines dayLines(const QDate& date) override;
+    DayLines candidateLines(const QDate& date, const RawTermFilter& filter) override;
+    bool concurrentReads() const override { return true; }
 
 private:
     const ScheduleBook& m_book;
+    std::unique_ptr<DayFileReader> m_reader; // of the last listing
 };
 
-// Keeps the listing of the data folder and the lines of every day read (with
-// what searches parsed of them). The folder's change notifications tell which
-// days to look at again; a day is read again from the book when its file's
-// size, modification time or identity has changed. Where notifications are not
-// available the folder is listed and every file's stamp checked at each
-// dayFileDates call. Not thread-safe: one search at a time (from any thread).
+// Keeps the listing of the data folder and the bytes of every day read, with
+// whether they are well-formed UTF-8, so that a repeated search looks at the
+// bytes in memory; a day's lines are decoded (and parsed by the searches) at
+// its first search that cannot pass it over, and kept with it. The folder's
+// change notifications tell which days to look at again; a day is read again
+// from the book when its file's size, modification time or identity has
+// changed. Where notifications are not available the folder is listed and
+// every file's stamp checked at each dayFileDates call. Not thread-safe: one search at a time (from any thread).
 class CachingDaySource : public DayLineSource
 {
 public:
@@ -83,10 +101,13 @@ public:
 
     QList<QDate> dayFileDates(const QDate& from, const QDate& to) override;
     DayLines dayLines(const QDate& date) override;
+    DayLines candidateLines(const QDate& date, const RawTermFilter& filter) override;
 
-    // Days held and the characters of their lines.
+    // Days held, the characters of the lines decoded so far, and an estimate
+    // of the memory all that takes (bytes, lines and what was parsed).
     int cachedDays() const { return int(m_cache.size()); }
     qint64 cachedChars() const;
+    qint64 cachedMemory() const;
 
 private:
     struct FileStamp {
@@ -97,7 +118,11 @@ private:
     };
     struct CachedDay {
         FileStamp stamp;
-        DayLines day;
+        QByteArray bytes;    // as stored
+        bool validUtf8 = false; // well-formed UTF-8 throughout
+        bool decoded = false; // lines and parsed are made
+        QStringList lines;
+        std::shared_ptr<ParsedDay> parsed;
     };
 
     void updateListing();
@@ -107,7 +132,8 @@ private:
     static FileStamp stampOf(const struct stat& st);
 
     const ScheduleBook& m_book;
-    int m_watch = -1; // inotify descriptor
+    QByteArray m_buffer; // the file being read
+    int m_watch = -1;    // inotify descriptor
     bool m_listingValid = false;
     std::map<qint32, FileStamp> m_files; // day number -> stamp, every day file
     QHash<qint32, CachedDay> m_cache;    // by day number

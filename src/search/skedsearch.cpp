@@ -4,6 +4,10 @@
 
 #include <QStringMatcher>
 
+#include <algorithm>
+#include <atomic>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 namespace nox
@@ -79,8 +83,28 @@ class DaySearch
 {
 public:
     DaySearch(const SearchQuery& query)
-        : m_query(query), m_words(searchTerms(query.text)), m_terms(rawTerms(m_words, query.category))
+        : m_query(query), m_words(searchTerms(query.text)), m_terms(rawTerms(m_words, query.category)),
+          m_filter(rawTerms(m_words, query.category))
     {
+    }
+
+    // The days dates[begin, end) into `out`.
+    void searchDays(DayLineSource& source, const QList<QDate>& dates, int begin, int end, SearchOutcome& out) const
+    {
+        for (int n = begin; n < end; ++n) {
+            searchFile(source, dates.at(n), out);
+        }
+    }
+
+    void searchFile(DayLineSource& source, const QDate& date, SearchOutcome& out) const
+    {
+        const DayLines day = source.candidateLines(date, m_filter);
+        if (!day.ok) {
+            out.errors.append(day.error);
+        } else {
+            searchDay(date, day, out);
+        }
+        ++out.filesSearched;
     }
 
     void searchDay(const QDate& date, const DayLines& day, SearchOutcome& out) const
@@ -117,7 +141,47 @@ private:
     const SearchQuery& m_query;
     QStringList m_words;
     TermMatcher m_terms;
+    RawTermFilter m_filter;
 };
+
+// Below this many files a second thread costs more than it saves.
+constexpr int kFilesForTwoThreads = 256;
+// The days are handed out to the threads in runs of this many.
+constexpr int kFilesPerRun = 64;
+
+// The reading of thousands of small files is mostly system calls, which two
+// cores share: this thread and another take runs of days in turn until none
+// is left (so a thread that gets no processor for a while holds up nothing),
+// and the runs' findings are joined in file order.
+bool searchOnTwoThreads(const DaySearch& search, DayLineSource& source, const QList<QDate>& dates,
+                        SearchOutcome& out)
+{
+    const int total = int(dates.size());
+    const int runs = (total + kFilesPerRun - 1) / kFilesPerRun;
+    std::vector<SearchOutcome> found(size_t(runs), SearchOutcome{});
+    std::atomic<int> next{0};
+    const auto work = [&] {
+        for (int run = next++; run < runs; run = next++) {
+            search.searchDays(source, dates, run * kFilesPerRun, std::min(total, (run + 1) * kFilesPerRun),
+                              found[size_t(run)]);
+        }
+    };
+    std::thread worker;
+    try {
+        worker = std::thread(work);
+    } catch (const std::system_error&) {
+        return false; // no thread to be had: all on this one
+    }
+    work();
+    worker.join();
+    for (const SearchOutcome& part : found) {
+        out.results += part.results;
+        out.skipped += part.skipped;
+        out.errors += part.errors;
+        out.filesSearched += part.filesSearched;
+    }
+    return true;
+}
 
 } // namespace
 
@@ -132,17 +196,17 @@ SearchOutcome searchSchedules(DayLineSource& source, const SearchQuery& query, c
     const DaySearch search(query);
     const QList<QDate> dates = source.dayFileDates(query.from, query.to);
     const int total = int(dates.size());
-    for (int n = 0; n < total; ++n) {
-        const DayLines day = source.dayLines(dates.at(n));
-        if (!day.ok) {
-            out.errors.append(day.error);
-        } else {
-            search.searchDay(dates.at(n), day, out);
-        }
-        ++out.filesSearched;
-        if (progress && !progress(n + 1, total)) {
-            out.cancelled = true;
-            break;
+    // Progress is told file by file in order, so a search that reports it
+    // (and may be cancelled) stays on one thread.
+    const bool twoThreads = !progress && source.concurrentReads() && total >= kFilesForTwoThreads &&
+                            std::thread::hardware_concurrency() > 1;
+    if (!twoThreads || !searchOnTwoThreads(search, source, dates, out)) {
+        for (int n = 0; n < total; ++n) {
+            search.searchFile(source, dates.at(n), out);
+            if (progress && !progress(n + 1, total)) {
+                out.cancelled = true;
+                break;
+            }
         }
     }
     markDateGroups(out.results);

@@ -12,6 +12,9 @@
 //    field; an image entry k > 0 wants ImageIndex k - 1.
 // 5. Results in file order, then line order.
 //
+// Before a day is decoded, its file's bytes are looked at: a day that cannot
+// hold every raw term is passed over (search/rawterms.h).
+//
 // A line the store cannot read as a schedule is never a result (it has no
 // time or identity to show, open or change); when it passes the tests on its
 // raw fields it is reported in `skipped`, so the user learns of it.
@@ -59,7 +62,9 @@ using SearchProgress = std::function<bool(int done, int total)>;
 QStringList searchTerms(const QString& text);
 
 // Runs the search on the calling thread (which may be a worker thread: the
-// source is then used from it alone until the search returns).
+// source is then used from it alone until the search returns). Without
+// `progress`, a long period of a source that allows concurrent reads is read
+// on the calling thread and one more; the results are the same.
 SearchOutcome searchSchedules(DayLineSource& source, const SearchQuery& query,
                               const SearchProgress& progress = {});
 

@@ -7,6 +7,9 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <cstring>
+#include <dirent.h>
+#include <sys/stat.h>
 #include <iterator>
 
 namespace nox
@@ -164,17 +167,57 @@ QDate dayFileDate(const QString& fileName)
     return QDate(year, digits[4] * 10 + digits[5], digits[6] * 10 + digits[7]);
 }
 
-QList<QDate> listDayFiles(const QString& folder)
+namespace
 {
+
+// The date of a day file's name as the system gives it (see dayFileDate).
+QDate dayFileDate(const char* name)
+{
+    if (std::strlen(name) != 12 || name[8] != '.' || (name[9] | 0x20) != 'd' || (name[10] | 0x20) != 'a' ||
+        (name[11] | 0x20) != 't') {
+        return QDate();
+    }
+    int digits[8];
+    for (int i = 0; i < 8; ++i) {
+        if (name[i] < '0' || name[i] > '9') {
+            return QDate();
+        }
+        digits[i] = name[i] - '0';
+    }
+    const int year = digits[0] * 1000 + digits[1] * 100 + digits[2] * 10 + digits[3];
+    return QDate(year, digits[4] * 10 + digits[5], digits[6] * 10 + digits[7]);
+}
+
+} // namespace
+
+QList<QDate> listDayFiles(const QString& folder, const QDate& from, const QDate& to)
+{
+    // One pass over the folder: the kind of each entry comes with its name,
+    // so only a link (or a file system that does not tell) costs a stat, and
+    // only for a name of the period.
     QList<QDate> dates;
-    const QStringList names = QDir(folder).entryList({QStringLiteral("*.dat")}, QDir::Files);
-    for (const QString& name : names) {
-        const QDate d = dayFileDate(name);
-        if (d.isValid()) {
+    DIR* dir = ::opendir(QFile::encodeName(folder).constData());
+    if (!dir) {
+        return dates;
+    }
+    while (const dirent* entry = ::readdir(dir)) {
+        const QDate d = dayFileDate(entry->d_name);
+        if (!d.isValid() || (from.isValid() && d < from) || (to.isValid() && d > to)) {
+            continue;
+        }
+        bool file = entry->d_type == DT_REG;
+        if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
+            struct stat st{};
+            file = ::fstatat(::dirfd(dir), entry->d_name, &st, 0) == 0 && S_ISREG(st.st_mode);
+        }
+        if (file) {
             dates.append(d);
         }
     }
+    ::closedir(dir);
     std::sort(dates.begin(), dates.end());
+    // "x.dat" and "x.DAT" are one day: its file is read by one name.
+    dates.erase(std::unique(dates.begin(), dates.end()), dates.end());
     return dates;
 }
 

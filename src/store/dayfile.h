@@ -22,8 +22,10 @@ QString dayFileName(const QDate& date);
 QString dayFilePath(const QString& folder, const QDate& date);
 // The date of a day file name ("20030305.dat"); invalid for any other name.
 QDate dayFileDate(const QString& fileName);
-// Dates of every day file in the folder, ascending.
-QList<QDate> listDayFiles(const QString& folder);
+// Dates of every day file in the folder (a regular file, or a link to one),
+// ascending, each once; with valid bounds only those of from..to (both
+// included).
+QList<QDate> listDayFiles(const QString& folder, const QDate& from = {}, const QDate& to = {});
 
 // A line of a day file that could not be read as a schedule.
 struct TDayProblem {

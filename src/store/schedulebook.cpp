@@ -1,6 +1,11 @@
 #include "store/schedulebook.h"
 
+#include <QFile>
 #include <QMutex>
+
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include "core/datetime.h"
 #include "core/textfile.h"
@@ -21,6 +26,38 @@ BookResult fromWrite(const TDayWriteResult& written, const QString& path)
 bool hasId(const QString& line, qint32 id)
 {
     return skedLineField(line, kSkedFieldId) == QString::number(id);
+}
+
+constexpr int kDayFileNameSize = 12; // "yyyyMMdd.dat"
+
+// dayFileName in bytes, 0-terminated; false for a year it cannot write so.
+bool dayFileNameBytes(const QDate& date, char (&name)[kDayFileNameSize + 1])
+{
+    if (!date.isValid()) {
+        return false;
+    }
+    // The Gregorian date of the day number, by the civil-from-days steps
+    // (eras of 400 years from 1 March 0000): QDate's own way through its
+    // calendar costs more than the reading of a small file.
+    const qint64 z = date.toJulianDay() - 2440588 + 719468; // days from 0000-03-01
+    const qint64 era = (z >= 0 ? z : z - 146096) / 146097;
+    const qint64 dayOfEra = z - era * 146097;
+    const qint64 yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    const qint64 dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    const qint64 m5 = (5 * dayOfYear + 2) / 153; // months from March
+    const int day = int(dayOfYear - (153 * m5 + 2) / 5 + 1);
+    const int month = int(m5 < 10 ? m5 + 3 : m5 - 9);
+    const qint64 year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
+    if (year < 1 || year > 9999) {
+        return false;
+    }
+    const int digits[] = {int(year / 1000), int(year / 100 % 10), int(year / 10 % 10), int(year % 10),
+                          month / 10,        month % 10,            day / 10,             day % 10};
+    for (int i = 0; i < 8; ++i) {
+        name[i] = char('0' + digits[i]);
+    }
+    std::memcpy(name + 8, ".dat", 5);
+    return true;
 }
 
 bool allBlank(const QStringList& lines)
@@ -112,7 +149,8 @@ struct ScheduleBook::Memory {
 };
 
 ScheduleBook::ScheduleBook(QString dataFolder, ScheduleAlarmSink* alarms)
-    : m_folder(std::move(dataFolder)), m_alarms(alarms), m_memory(std::make_shared<Memory>())
+    : m_folder(std::move(dataFolder)), m_encodedFolder(QFile::encodeName(m_folder)), m_alarms(alarms),
+      m_memory(std::make_shared<Memory>())
 {
 }
 
@@ -162,9 +200,7 @@ std::optional<TSkedRec> ScheduleBook::find(const QDate& date, qint32 id) const
 
 QList<QDate> ScheduleBook::dates(const QDate& from, const QDate& to) const
 {
-    QList<QDate> all = listDayFiles(m_folder);
-    all.removeIf([&](const QDate& d) { return (from.isValid() && d < from) || (to.isValid() && d > to); });
-    return all;
+    return listDayFiles(m_folder, from, to);
 }
 
 BookLines ScheduleBook::lines(const QDate& date) const
@@ -177,6 +213,54 @@ BookLines ScheduleBook::lines(const QDate& date) const
     }
     result.lines = read.day->lines;
     return result;
+}
+
+BookResult ScheduleBook::readDayBytes(const QDate& date, QByteArray* bytes) const
+{
+    // The path is put together in a buffer of the thread: a search asks for
+    // thousands of files.
+    thread_local QByteArray path;
+    path.resize(0);
+    path.append(m_encodedFolder);
+    path.append('/');
+    char name[kDayFileNameSize + 1];
+    if (dayFileNameBytes(date, name)) {
+        path.append(name, kDayFileNameSize);
+    } else {
+        path.append(QFile::encodeName(dayFileName(date)));
+    }
+    return readResult(date, readFileBytes(path.constData(), bytes));
+}
+
+BookResult ScheduleBook::readResult(const QDate& date, int err) const
+{
+    if (err == 0 || isMissingFileError(err)) {
+        return {};
+    }
+    const QString file = dayFile(date);
+    return BookResult::failed(file, readErrorMessage(file, err));
+}
+
+DayFileReader::DayFileReader(const ScheduleBook& book) : m_book(book)
+{
+    m_folder = ::open(QFile::encodeName(book.dataFolder()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    m_shortReadEnds = m_folder >= 0 && localFileSystem(m_folder);
+}
+
+DayFileReader::~DayFileReader()
+{
+    if (m_folder >= 0) {
+        ::close(m_folder);
+    }
+}
+
+BookResult DayFileReader::read(const QDate& date, QByteArray* bytes) const
+{
+    char name[kDayFileNameSize + 1];
+    if (m_folder < 0 || !dayFileNameBytes(date, name)) {
+        return m_book.readDayBytes(date, bytes);
+    }
+    return m_book.readResult(date, readFileBytesAt(m_folder, name, bytes, m_shortReadEnds));
 }
 
 ScheduleBook::CacheStats ScheduleBook::cacheStats() const

@@ -75,6 +75,13 @@ public:
     // from..to (both included).
     QList<QDate> dates(const QDate& from = {}, const QDate& to = {}) const;
     BookLines lines(const QDate& date) const;
+    // The bytes of the day file as stored (none for a missing file), read
+    // straight from the file past the book's memory of parsed days, into
+    // `bytes` (its memory is reused). For looking through many files of which
+    // nearly all are passed over undecoded (the search; DayFileReader below
+    // for a pass over many); decodeTextLines (core/textfile.h) gives the
+    // lines that lines() would. Thread-safe.
+    BookResult readDayBytes(const QDate& date, QByteArray* bytes) const;
 
     // --- changing ------------------------------------------------------------
     // Each call writes the day file(s) atomically and only then applies its
@@ -136,7 +143,11 @@ public:
     CacheStats cacheStats() const;
 
 private:
+    friend class DayFileReader;
     struct Memory;
+    // readDayBytes' result for the errno of a read (0: read; a missing file
+    // reads as empty).
+    BookResult readResult(const QDate& date, int err) const;
     bool unchangedSinceShown(const QDate& date) const;
     void afterWrite(const QDate& date, bool wasInSync);
     BookResult mergeChangedDay(const QDate& date, const QList<TSkedRec>& records, const QString& categoryFilter,
@@ -147,9 +158,31 @@ private:
     BookResult writeLines(const QDate& date, const QStringList& lines);
 
     QString m_folder;
+    QByteArray m_encodedFolder; // m_folder as the system names it
     ScheduleAlarmSink* m_alarms;
     Clock m_clock;
     std::shared_ptr<Memory> m_memory; // shared by copies of the book
+};
+
+// ScheduleBook::readDayBytes for a pass over many day files: the folder is
+// opened once, and each file is opened by its name in it rather than by its
+// whole path. Made for one pass (a folder replaced later is not followed).
+// Reads may run on several threads at once.
+class DayFileReader
+{
+public:
+    // The book must outlive the reader.
+    explicit DayFileReader(const ScheduleBook& book);
+    ~DayFileReader();
+    DayFileReader(const DayFileReader&) = delete;
+    DayFileReader& operator=(const DayFileReader&) = delete;
+
+    BookResult read(const QDate& date, QByteArray* bytes) const;
+
+private:
+    const ScheduleBook& m_book;
+    int m_folder = -1; // -1: read by the whole path
+    bool m_shortReadEnds = false;
 };
 
 } // namespace nox

@@ -6,6 +6,8 @@
 #include "../common/writefaults.h"
 #include "core/textfile.h"
 
+#include <fcntl.h>
+
 using namespace nox;
 
 class TestTextFile : public QObject
@@ -15,6 +17,9 @@ private slots:
     void decoding();
     void splitLines_data();
     void splitLines();
+    void decodedBytesAsRead_data();
+    void decodedBytesAsRead();
+    void readBytes();
     void writeAndRead();
     void missingAndUnreadable();
     void failedWriteKeepsOldFile();
@@ -64,6 +69,74 @@ void TestTextFile::splitLines()
         raw << line.toUtf8();
     }
     QCOMPARE(nox::splitRawLines(text.toUtf8()), raw);
+}
+
+void TestTextFile::decodedBytesAsRead_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QStringEncoder sjis("CP932");
+    const QByteArray legacy = sjis.encode(QStringLiteral("会議①"));
+    QTest::newRow("crlf") << QByteArray("a\r\nb\r\n");
+    QTest::newRow("lf, cr, cr cr lf") << QByteArray("a\nb\rc\r\r\nd");
+    QTest::newRow("no final break") << QStringLiteral("予定\r\n会議").toUtf8();
+    QTest::newRow("empty lines") << QByteArray("\r\n\r\nx\r\n\r\n");
+    QTest::newRow("empty") << QByteArray();
+    QTest::newRow("byte-order mark") << "\xEF\xBB\xBF" + QStringLiteral("予定\r\n").toUtf8();
+    QTest::newRow("only a byte-order mark") << QByteArray("\xEF\xBB\xBF");
+    QTest::newRow("legacy lines among UTF-8") << "x\r\n" + legacy + "\r\n" + QStringLiteral("予定").toUtf8() + "\n" + legacy;
+    QTest::newRow("lead byte at the end") << legacy + "\x82";
+}
+
+// decodeTextLines on a file's bytes gives the texts readTextLines reads.
+void TestTextFile::decodedBytesAsRead()
+{
+    QFETCH(QByteArray, bytes);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("t.txt");
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+    f.close();
+    const TextReadResult read = readTextLines(path);
+    QVERIFY(read.ok);
+    QCOMPARE(decodeTextLines(bytes), read.lines);
+}
+
+void TestTextFile::readBytes()
+{
+    QTemporaryDir dir;
+    QByteArray big(100000, 'x');
+    big[70000] = '\n';
+    QByteArray small("1\r\n2");
+    for (const QByteArray& bytes : {big, small, QByteArray()}) {
+        QFile f(dir.filePath("t.txt"));
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(bytes);
+        f.close();
+        const QByteArray path = QFile::encodeName(dir.filePath("t.txt"));
+        QByteArray buffer("left over from an earlier file");
+        QCOMPARE(readFileBytes(path.constData(), &buffer), 0);
+        QCOMPARE(buffer, bytes);
+        for (const bool shortReadEnds : {false, true}) {
+            QCOMPARE(readFileBytesAt(AT_FDCWD, path.constData(), &buffer, shortReadEnds), 0);
+            QCOMPARE(buffer, bytes);
+        }
+        // A link is followed, also where short reads end a file.
+        QFile::remove(dir.filePath("link.txt"));
+        QVERIFY(QFile::link(dir.filePath("t.txt"), dir.filePath("link.txt")));
+        const QByteArray link = QFile::encodeName(dir.filePath("link.txt"));
+        QCOMPARE(readFileBytesAt(AT_FDCWD, link.constData(), &buffer, true), 0);
+        QCOMPARE(buffer, bytes);
+    }
+    QByteArray buffer("stale");
+    const int missing = readFileBytes(QFile::encodeName(dir.filePath("none")).constData(), &buffer);
+    QVERIFY(isMissingFileError(missing));
+    QVERIFY(buffer.isEmpty());
+    const int folder = readFileBytes(QFile::encodeName(dir.path()).constData(), &buffer);
+    QCOMPARE(folder, EISDIR);
+    QVERIFY(!isMissingFileError(folder));
+    QVERIFY(buffer.isEmpty());
+    QVERIFY(readErrorMessage(dir.path(), folder).contains(dir.path()));
 }
 
 void TestTextFile::writeAndRead()

@@ -40,6 +40,7 @@ class TestDayFile : public QObject
 private slots:
     void init();
     void names();
+    void listingKindsAndPeriod();
     void missingFileIsEmptyDay();
     void saveSortsAndLoadKeepsOrder();
     void saveOfNothingDeletesFile();
@@ -80,6 +81,28 @@ void TestDayFile::names()
     }
     QVERIFY(QDir(m_dir->path()).mkdir("20040101.dat"));
     QCOMPARE(listDayFiles(m_dir->path()), (QList<QDate>{QDate(1999, 12, 31), kDay}));
+}
+
+// The listing reads the kind of each entry from the folder: links are
+// followed, a name in two letter cases is one day, and the period is applied.
+void TestDayFile::listingKindsAndPeriod()
+{
+    const QString f = m_dir->path();
+    for (const char* n : {"20030305.dat", "20030305.DAT", "20030401.Dat", "20030501.dat", "target.txt"}) {
+        QFile file(m_dir->filePath(n));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    QVERIFY(QDir(f).mkdir("sub"));
+    QVERIFY(QFile::link(m_dir->filePath("target.txt"), m_dir->filePath("20030306.dat")));
+    QVERIFY(QFile::link(m_dir->filePath("gone.txt"), m_dir->filePath("20030307.dat")));
+    QVERIFY(QFile::link(m_dir->filePath("sub"), m_dir->filePath("20030308.dat")));
+    const QDate mar6(2003, 3, 6), apr1(2003, 4, 1), may1(2003, 5, 1);
+    QCOMPARE(listDayFiles(f), (QList<QDate>{kDay, mar6, apr1, may1}));
+    QCOMPARE(listDayFiles(f, mar6, apr1), (QList<QDate>{mar6, apr1}));
+    QCOMPARE(listDayFiles(f, apr1, QDate()), (QList<QDate>{apr1, may1}));
+    QCOMPARE(listDayFiles(f, QDate(), kDay), QList<QDate>{kDay});
+    QCOMPARE(listDayFiles(f, QDate(2003, 5, 2), QDate()), QList<QDate>{});
+    QCOMPARE(listDayFiles(m_dir->filePath("missing")), QList<QDate>{});
 }
 
 void TestDayFile::missingFileIsEmptyDay()

@@ -73,6 +73,8 @@ private slots:
     void init();
     void cleanup() { setWriteFaultHook({}); }
     void readsDaysLinesAndDates();
+    void readsDayBytesByDate_data();
+    void readsDayBytesByDate();
     void saveDayKeepsHiddenAndBadLinesThenUpdatesAlarms();
     void addAppendsWithModeNew();
     void replaceInOneDayIsOneWrite();
@@ -389,6 +391,48 @@ void TestScheduleBook::newIdIsUniqueWithinOneMillisecond()
     QCOMPARE(m_book->newId(), 143005126);
     date = date.addDays(1); // a new day starts afresh
     QCOMPARE(m_book->newId(), 90000000);
+}
+
+void TestScheduleBook::readsDayBytesByDate_data()
+{
+    QTest::addColumn<QDate>("first");
+    QTest::addColumn<int>("days");
+    QTest::newRow("first day of the calendar") << QDate(1, 1, 1) << 3;
+    QTest::newRow("1600, a leap year of 400") << QDate(1600, 2, 27) << 4;
+    QTest::newRow("1900, no leap year") << QDate(1900, 2, 27) << 3;
+    QTest::newRow("around 2000, every day") << QDate(1999, 12, 1) << 500;
+    QTest::newRow("2100, no leap year") << QDate(2100, 2, 27) << 3;
+    QTest::newRow("last days of year 9999") << QDate(9999, 12, 30) << 2;
+}
+
+// Each day's bytes come from its own file, read by the book and by a reader
+// of many days; a missing day reads as empty, a day that cannot be read fails.
+void TestScheduleBook::readsDayBytesByDate()
+{
+    QFETCH(QDate, first);
+    QFETCH(int, days);
+    QTemporaryDir dir;
+    for (int i = 0; i < days; i += 2) {
+        const QDate d = first.addDays(i);
+        QVERIFY(writeTextLines(dayFilePath(dir.path(), d), {d.toString(Qt::ISODate)}));
+    }
+    const ScheduleBook book(dir.path(), nullptr);
+    const DayFileReader reader(book);
+    QByteArray bytes;
+    for (int i = 0; i < days; ++i) {
+        const QDate d = first.addDays(i);
+        const QByteArray expected = i % 2 == 0 ? d.toString(Qt::ISODate).toLatin1() + "\r\n" : QByteArray();
+        QVERIFY(book.readDayBytes(d, &bytes).ok());
+        QCOMPARE(bytes, expected);
+        QVERIFY(reader.read(d, &bytes).ok());
+        QCOMPARE(bytes, expected);
+    }
+    QVERIFY(QDir(dir.path()).mkdir(dayFileName(first.addDays(1))));
+    for (const BookResult& r : {book.readDayBytes(first.addDays(1), &bytes), reader.read(first.addDays(1), &bytes)}) {
+        QVERIFY(!r.ok());
+        QCOMPARE(r.file, book.dayFile(first.addDays(1)));
+        QVERIFY(r.message.contains(r.file));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestScheduleBook)
