@@ -60,7 +60,7 @@ public:
         Q_UNUSED(filter);
         return dayLines(date);
     }
-    // True when dayLines and candidateLines may run on two threads at once.
+    // True when dayLines and candidateLines may run on several threads at once.
     virtual bool concurrentReads() const { return false; }
 };
 

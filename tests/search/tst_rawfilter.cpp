@@ -266,7 +266,7 @@ void TestRawFilter::sourcesAgree()
     QVERIFY(warm.cachedMemory() > 0);
 }
 
-// Enough files for the search to share them out over two threads: the
+// Enough files for the search to share them out over several threads: the
 // results come in file order, then line order, as from one thread.
 void TestRawFilter::manyFilesInOrder()
 {
