@@ -1,6 +1,7 @@
 #include "app/monthmode.h"
 
 #include <QPainter>
+#include <QScopedValueRollback>
 #include <QTimer>
 
 #include "app/mainform.h"
@@ -131,8 +132,9 @@ void TMonthMode::fillItems()
     saveScheduleMemoPane();
     const QDate first = m_month->CellDate(0);
     m_memoDays.clear();
-    for (int n = 0; n < monthview::kCellCount; ++n) {
-        if (m_form.memoStore().hasMemo(first.addDays(n))) {
+    const QList<bool> memos = m_form.memoStore().hasMemos(first, monthview::kCellCount);
+    for (int n = 0; n < memos.size(); ++n) {
+        if (memos.at(n)) {
             m_memoDays << n;
         }
     }
@@ -362,12 +364,17 @@ void TMonthMode::afterEdit(const TSkedRec& rec, monthview::TMonthViewItem* oldIt
 
 void TMonthMode::goMonth(const QDate& date)
 {
-    m_month->SetCurrentDate(date);
-    m_month->SetToday(m_form.today());
-    fillItems();
-    const int cell = m_month->CellOfDate(date);
-    if (cell >= 0 && !m_month->SelectedItem()) {
-        m_month->SelectCell(cell);
+    {
+        // The view tells of the new month and of the selected cell as they
+        // change; all of it is answered once, below.
+        const QScopedValueRollback moving(m_moving, true);
+        m_month->SetCurrentDate(date);
+        m_month->SetToday(m_form.today());
+        fillItems();
+        const int cell = m_month->CellOfDate(date);
+        if (cell >= 0 && !m_month->SelectedItem()) {
+            m_month->SelectCell(cell);
+        }
     }
     m_form.UpdateBanner();
     selectionChanged();
@@ -607,10 +614,14 @@ void TMonthMode::drawMemoDay(int cell, const QRect& rect)
 
 void TMonthMode::connectView()
 {
-    m_month->OnSelectItem = [this](QObject*, int, monthview::TMonthViewItem*) { selectionChanged(); };
+    m_month->OnSelectItem = [this](QObject*, int, monthview::TMonthViewItem*) {
+        if (!m_moving) {
+            selectionChanged();
+        }
+    };
     m_month->OnDrawItem = [this](QObject*, int cell, const QRect& rect) { drawMemoDay(cell, rect); };
     m_month->OnChangeMonth = [this](QObject*) {
-        if (m_active && m_form.isStarted()) {
+        if (m_active && m_form.isStarted() && !m_moving) {
             fillItems();
             m_form.UpdateBanner();
             selectionChanged();

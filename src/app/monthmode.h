@@ -94,6 +94,7 @@ private:
     TNoxMainForm& m_form;
     monthview::TMonthView* m_month;
     bool m_active = false;
+    bool m_moving = false; // goMonth under way: the view's notices wait for its end
     QList<int> m_memoDays; // cells whose date has a day memo
     QDate m_dayMemoDate;   // the date the day-memo pane shows
     // The item whose memo the "スケジュールメモ" pane shows.

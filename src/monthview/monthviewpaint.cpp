@@ -1,5 +1,6 @@
 // Painting of a computed month layout; nothing here decides geometry.
 #include "monthview/monthviewlayout_p.h"
+#include "core/textline.h"
 
 #include <QPainter>
 #include <QPalette>
@@ -45,7 +46,7 @@ void paintText(QPainter& p, const TextRun& run, const QFont& font, const QPalett
     p.setFont(f);
     const QColor color = toQColor(run.color, palette);
     p.setPen(background.isValid() ? readableOn(color, background) : color);
-    p.drawText(run.rect, run.flags, run.text);
+    drawTextLine(p, run.rect, run.flags, run.text); // single lines, clipped to the rect
     p.restore();
 }
 

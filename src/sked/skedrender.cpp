@@ -1,6 +1,7 @@
 // Layout and painting of a day column.
 #include "sked/sked.h"
 #include "sked/skedcontrol.h"
+#include "core/textline.h"
 
 #include <QFontMetrics>
 #include <QPaintEngine>
@@ -386,8 +387,7 @@ void TCustomSked::drawCaption(QPainter& p, int line, QRect rect, bool bold, TCol
     p.setFont(f);
     p.setPen(qc(color, this));
     const QRect textRect = rect.adjusted(textMargin, 0, -textMargin, 0);
-    p.drawText(textRect, int(horizontalOf(m_view.LeftBar().Alignment()) | Qt::AlignTop | Qt::TextSingleLine),
-               item->Caption());
+    drawTextLine(p, textRect, int(horizontalOf(m_view.LeftBar().Alignment()) | Qt::AlignTop), item->Caption());
 }
 
 void TCustomSked::drawCaptions(QPainter& p) const

@@ -86,6 +86,27 @@ QString MemoStore::read(const QDate& date)
     return m_lastReadResult == kOk ? decodeMemoText(bytes) : QString();
 }
 
+// A stored memo is non-empty exactly when its bytes are: every byte decodes
+// to at least one character.
+QList<bool> MemoStore::hasMemos(const QDate& first, int count)
+{
+    QList<bool> has(qMax(0, count), false);
+    if (!m_file.isOpen() || !first.isValid() || count <= 0) {
+        return has;
+    }
+    reopenIfChanged(false);
+    QList<qint32> keys;
+    keys.reserve(count);
+    for (int i = 0; i < count; ++i) {
+        keys << memoKey(first.addDays(i));
+    }
+    int index = 0;
+    m_lastReadResult = m_file.readEach(keys, [&](qint32, int result, const QByteArray& text) {
+        has[index++] = result == kOk && !text.isEmpty();
+    });
+    return has;
+}
+
 int MemoStore::write(const QDate& date, const QString& text)
 {
     if (!m_file.isOpen() || !date.isValid()) {

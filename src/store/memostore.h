@@ -55,6 +55,8 @@ public:
     // Result code of the last read (kOk, kNotFound, kIoError, or kOpenFailed when closed).
     int lastReadResult() const { return m_lastReadResult; }
     bool hasMemo(const QDate& date) { return !read(date).isEmpty(); }
+    // hasMemo of `count` days from `first` on, in one reading of the file.
+    QList<bool> hasMemos(const QDate& first, int count);
     // Stores the text (replacing in place or appending). kOk, or an error
     // code (kOpenFailed when the store is not open).
     int write(const QDate& date, const QString& text);

@@ -304,6 +304,22 @@ int RecordFile::read(qint32 key, QByteArray& text)
     return r;
 }
 
+int RecordFile::readEach(const QList<qint32>& keys,
+                         const std::function<void(qint32 key, int result, const QByteArray& text)>& each)
+{
+    if (const int r = beginAccess(); r != kOk) {
+        return r;
+    }
+    QByteArray text;
+    for (const qint32 key : keys) {
+        text.clear();
+        const int r = readRecord(key, text);
+        each(key, r, text);
+    }
+    endAccess();
+    return kOk;
+}
+
 int RecordFile::readRecord(qint32 key, QByteArray& text)
 {
     if (!m_index) {

@@ -73,6 +73,11 @@ public:
     int append(qint32 key, const QByteArray& text);
     // kOk and the text, kNotFound and an empty text, or kIoError.
     int read(qint32 key, QByteArray& text);
+    // read() of many keys under one access of the file: `each` is called for
+    // every key in order with its result and text. Returns kOk, or the error
+    // that kept the file from being read at all (then `each` is not called).
+    int readEach(const QList<qint32>& keys,
+                 const std::function<void(qint32 key, int result, const QByteArray& text)>& each);
     // Removes the key from the index; the record bytes stay, unreachable.
     // kOk, kNotFound or kIoError.
     int remove(qint32 key);

@@ -1,0 +1,97 @@
+#include "core/textline.h"
+
+#include <QFontMetricsF>
+#include <QHash>
+#include <QPainter>
+#include <QStaticText>
+
+namespace nox
+{
+
+namespace
+{
+
+struct LineKey {
+    QString text;
+    QFont font;
+    friend bool operator==(const LineKey& a, const LineKey& b) { return a.text == b.text && a.font == b.font; }
+};
+
+size_t qHash(const LineKey& key, size_t seed = 0)
+{
+    return qHashMulti(seed, key.text, key.font);
+}
+
+struct LaidOut {
+    QStaticText text;
+    qreal width = 0;
+};
+
+// Enough for every text of a full window several times over; when full it
+// starts again (the texts of the next paint come back at once).
+constexpr qsizetype kMostLines = 4096;
+
+const LaidOut& laidOut(const QString& text, const QFont& font)
+{
+    static QHash<LineKey, LaidOut> cache;
+    LineKey key{text, font};
+    auto it = cache.find(key);
+    if (it == cache.end()) {
+        if (cache.size() >= kMostLines) {
+            cache.clear();
+        }
+        QString line = text;
+        for (QChar& c : line) {
+            if (c == u'\n' || c == u'\r' || c == u'\t' || c == QChar::LineSeparator ||
+                c == QChar::ParagraphSeparator) {
+                c = u' ';
+            }
+        }
+        LaidOut made;
+        made.text.setText(line);
+        made.text.setTextFormat(Qt::PlainText);
+        made.text.setPerformanceHint(QStaticText::AggressiveCaching);
+        made.text.prepare(QTransform(), font);
+        made.width = made.text.size().width();
+        it = cache.insert(std::move(key), std::move(made));
+    }
+    return it.value();
+}
+
+} // namespace
+
+void drawTextLine(QPainter& p, const QRect& rect, int flags, const QString& text)
+{
+    if (text.isEmpty()) {
+        return;
+    }
+    const QFont& font = p.font();
+    const LaidOut& line = laidOut(text, font);
+    const QFontMetricsF metrics(font);
+    const qreal height = metrics.ascent() + metrics.descent();
+    qreal x = rect.x();
+    if (flags & Qt::AlignRight) {
+        x += rect.width() - line.width;
+    } else if (flags & Qt::AlignHCenter) {
+        x += (rect.width() - line.width) / 2;
+    }
+    qreal y = rect.y();
+    if (flags & Qt::AlignBottom) {
+        y += rect.height() - height;
+    } else if (flags & Qt::AlignVCenter) {
+        y += (rect.height() - height) / 2;
+    }
+    const bool clip = !(flags & Qt::TextDontClip) &&
+                      (x < rect.x() || y < rect.y() || x + line.width > rect.x() + rect.width() ||
+                       y + height > rect.y() + rect.height());
+    if (clip) {
+        p.save();
+        p.setClipRect(rect, Qt::IntersectClip);
+    }
+    p.drawStaticText(QPointF(x, y), line.text);
+    if (clip) {
+        p.restore();
+    }
+}
+
+} // namespace nox

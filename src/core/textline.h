@@ -1,0 +1,21 @@
+#pragma once
+// One line of text painted from a cache of laid-out texts. The views paint
+// the same short texts (times, captions, schedule titles) on every paint;
+// laying a text out (shaping) costs many times more than drawing its glyphs,
+// so each text is laid out once per font and kept.
+#include <QRect>
+#include <QString>
+
+class QPainter;
+
+namespace nox
+{
+
+// Paints `text` in the painter's font, pen and clip as
+// QPainter::drawText(rect, flags | Qt::TextSingleLine, text) does: placed by
+// the horizontal (left, right, centre) and vertical (top, centre, bottom)
+// alignment of `flags`, clipped to `rect` unless flags hold
+// Qt::TextDontClip; line breaks and tabs show as spaces. GUI thread only.
+void drawTextLine(QPainter& p, const QRect& rect, int flags, const QString& text);
+
+} // namespace nox
