@@ -154,10 +154,9 @@ void TDayMode::showDays(const QDate& from)
     m_filling = true;
     m_sked->BeginUpdate();
     preparePanes();
-    TMemoPanes& panes = m_form.memoPanes();
+    m_form.memoPanes().loadMemos(from, m_sked->SkedCount());
     for (int i = 0; i < m_sked->SkedCount(); ++i) {
         const QDate date = from.addDays(i);
-        panes.loadMemo(i, date);
         loadDay(i, date);
         m_sked->Skeds(i)->View().TopBar().setCaption(formatDateTime(m_form.settings().dateFormat, date));
     }

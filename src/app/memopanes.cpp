@@ -107,7 +107,20 @@ void TMemoPanes::load(int index, const QString& text)
 
 void TMemoPanes::loadMemo(int index, const QDate& date)
 {
-    load(index, m_store.read(date));
+    loaded(index, date, m_store.read(date));
+}
+
+void TMemoPanes::loadMemos(const QDate& first, int count)
+{
+    const QStringList texts = m_store.readDays(first, count);
+    for (int i = 0; i < texts.size(); ++i) {
+        loaded(i, first.addDays(i), texts.at(i));
+    }
+}
+
+void TMemoPanes::loaded(int index, const QDate& date, const QString& text)
+{
+    load(index, text);
     TNoxMemo* p = pane(index);
     if (!p) {
         return;

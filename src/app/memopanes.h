@@ -58,6 +58,9 @@ public:
     // until the next load. A text that could not be stored under that date
     // comes back instead, still to be saved.
     void loadMemo(int index, const QDate& date);
+    // loadMemo of panes 0 .. count-1 with the days from `first` on, in one
+    // reading of the memo file.
+    void loadMemos(const QDate& first, int count);
     // The date the pane was loaded for; invalid for a text without one.
     QDate date(int index) const;
     // Takes the pane's text as loaded (nothing to save any more).
@@ -79,6 +82,7 @@ public:
     void commitComposition();
 
 private:
+    void loaded(int index, const QDate& date, const QString& text);
     QWidget* m_area;
     MemoStore& m_store;
     QObject* m_filter;

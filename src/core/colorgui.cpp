@@ -3,6 +3,8 @@
 // do not load the GUI libraries.
 #include "core/color.h"
 
+#include <QHash>
+
 #include <cmath>
 
 #include <QFont>
@@ -153,9 +155,42 @@ double contrastRatio(const QColor& a, const QColor& b)
     return (qMax(la, lb) + 0.05) / (qMin(la, lb) + 0.05);
 }
 
+namespace
+{
+
+QColor computeReadableOn(const QColor& color, const QColor& background);
+
+} // namespace
+
+// Views ask for the same few pairs on every paint: the answers are kept.
 QColor readableOn(const QColor& color, const QColor& background)
 {
-    if (!color.isValid() || !background.isValid() || contrastRatio(color, background) >= kLegibleContrast) {
+    if (!color.isValid() || !background.isValid()) {
+        return color;
+    }
+    struct Answer {
+        bool same = true; // the colour itself
+        QColor readable;  // else this one, at its full precision
+    };
+    thread_local QHash<quint64, Answer> answers;
+    const quint64 key = (quint64(color.rgba()) << 32) | background.rgba();
+    auto it = answers.constFind(key);
+    if (it == answers.cend()) {
+        if (answers.size() >= 1024) {
+            answers.clear();
+        }
+        const QColor readable = computeReadableOn(color, background);
+        it = answers.insert(key, Answer{readable == color, readable});
+    }
+    return it->same ? color : it->readable;
+}
+
+namespace
+{
+
+QColor computeReadableOn(const QColor& color, const QColor& background)
+{
+    if (contrastRatio(color, background) >= kLegibleContrast) {
         return color;
     }
     const bool lighter = contrastRatio(Qt::white, background) >= contrastRatio(Qt::black, background);
@@ -176,5 +211,7 @@ QColor readableOn(const QColor& color, const QColor& background)
     }
     return withLightness(color, farL);
 }
+
+} // namespace
 
 } // namespace nox

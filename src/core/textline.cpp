@@ -4,6 +4,7 @@
 #include <QHash>
 #include <QPainter>
 #include <QStaticText>
+#include <QtMath>
 
 namespace nox
 {
@@ -25,6 +26,7 @@ size_t qHash(const LineKey& key, size_t seed = 0)
 struct LaidOut {
     QStaticText text;
     qreal width = 0;
+    qreal height = 0; // of the line: ascent and descent of the font
 };
 
 // Enough for every text of a full window several times over; when full it
@@ -53,6 +55,8 @@ const LaidOut& laidOut(const QString& text, const QFont& font)
         made.text.setPerformanceHint(QStaticText::AggressiveCaching);
         made.text.prepare(QTransform(), font);
         made.width = made.text.size().width();
+        const QFontMetricsF metrics(font);
+        made.height = metrics.ascent() + metrics.descent();
         it = cache.insert(std::move(key), std::move(made));
     }
     return it.value();
@@ -67,8 +71,7 @@ void drawTextLine(QPainter& p, const QRect& rect, int flags, const QString& text
     }
     const QFont& font = p.font();
     const LaidOut& line = laidOut(text, font);
-    const QFontMetricsF metrics(font);
-    const qreal height = metrics.ascent() + metrics.descent();
+    const qreal height = line.height;
     qreal x = rect.x();
     if (flags & Qt::AlignRight) {
         x += rect.width() - line.width;
@@ -80,6 +83,12 @@ void drawTextLine(QPainter& p, const QRect& rect, int flags, const QString& text
         y += rect.height() - height;
     } else if (flags & Qt::AlignVCenter) {
         y += (rect.height() - height) / 2;
+    }
+    if (y != qFloor(y)) {
+        // Between two pixel rows the text engine rounds the line's glyphs
+        // its own way: leave such a line to it.
+        p.drawText(rect, flags | Qt::TextSingleLine, text);
+        return;
     }
     const bool clip = !(flags & Qt::TextDontClip) &&
                       (x < rect.x() || y < rect.y() || x + line.width > rect.x() + rect.width() ||

@@ -107,6 +107,29 @@ QList<bool> MemoStore::hasMemos(const QDate& first, int count)
     return has;
 }
 
+QStringList MemoStore::readDays(const QDate& first, int count)
+{
+    QStringList texts(qMax(0, count));
+    if (!m_file.isOpen() || !first.isValid() || count <= 0) {
+        m_lastReadResult = kOpenFailed;
+        return texts;
+    }
+    reopenIfChanged(false);
+    QList<qint32> keys;
+    keys.reserve(count);
+    for (int i = 0; i < count; ++i) {
+        keys << memoKey(first.addDays(i));
+    }
+    int index = 0;
+    m_lastReadResult = m_file.readEach(keys, [&](qint32, int result, const QByteArray& text) {
+        if (result == kOk) {
+            texts[index] = decodeMemoText(text);
+        }
+        ++index;
+    });
+    return texts;
+}
+
 int MemoStore::write(const QDate& date, const QString& text)
 {
     if (!m_file.isOpen() || !date.isValid()) {

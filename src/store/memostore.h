@@ -57,6 +57,8 @@ public:
     bool hasMemo(const QDate& date) { return !read(date).isEmpty(); }
     // hasMemo of `count` days from `first` on, in one reading of the file.
     QList<bool> hasMemos(const QDate& first, int count);
+    // read() of `count` days from `first` on, in one reading of the file.
+    QStringList readDays(const QDate& first, int count);
     // Stores the text (replacing in place or appending). kOk, or an error
     // code (kOpenFailed when the store is not open).
     int write(const QDate& date, const QString& text);

@@ -217,6 +217,38 @@ private slots:
         QVERIFY(modified);
         QVERIFY(store.open(m_dir.filePath("no/such/folder")) == kCreateFailed);
     }
+
+    // The batched reads of a month or a row of columns say what single reads
+    // say: missing, emptied, UTF-8 and CP932 memos alike.
+    void batchedReadsMatchSingleReads()
+    {
+        const QString folder = freshFolder();
+        MemoStore store;
+        QCOMPARE(store.open(folder), kOk);
+        const QDate first(2026, 2, 24);
+        QCOMPARE(store.write(first, QStringLiteral("最初")), kOk);
+        QCOMPARE(store.write(first.addDays(3), QString()), kOk); // emptied
+        QCOMPARE(store.write(first.addDays(5), QStringLiteral("二行\n目")), kOk);
+        QCOMPARE(store.write(first.addDays(41), QStringLiteral("last")), kOk);
+        QCOMPARE(store.write(first.addDays(42), QStringLiteral("beyond")), kOk);
+        store.recordFile().write(memoKey(first.addDays(7)), QStringEncoder("Shift-JIS").encode(u"会議"));
+
+        const QStringList texts = store.readDays(first, 42);
+        const QList<bool> has = store.hasMemos(first, 42);
+        QCOMPARE(texts.size(), 42);
+        QCOMPARE(has.size(), 42);
+        for (int i = 0; i < 42; ++i) {
+            const QString single = store.read(first.addDays(i));
+            QCOMPARE(texts.at(i), single);
+            QCOMPARE(has.at(i), !single.isEmpty());
+        }
+        QCOMPARE(texts.at(7), QStringLiteral("会議"));
+        QCOMPARE(std::count(has.cbegin(), has.cend(), true), 4);
+
+        store.close(); // a closed store reads nothing
+        QCOMPARE(store.readDays(first, 3), QStringList(3));
+        QCOMPARE(store.hasMemos(first, 3), QList<bool>(3, false));
+    }
 };
 
 QTEST_GUILESS_MAIN(TstMemoStore)

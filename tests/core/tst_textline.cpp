@@ -1,0 +1,83 @@
+// The cached one-line painter must put every pixel where QPainter::drawText
+// puts it, for each alignment, for texts that fit and texts that overflow
+// their rectangle (clipped), in plain and bold faces, and again from the
+// cache on a second paint.
+#include <QFont>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <QTest>
+
+#include "core/textline.h"
+
+using nox::drawTextLine;
+
+namespace
+{
+
+enum class Painter { Qt, Cached };
+
+QImage paint(Painter how, const QRect& rect, int flags, const QString& text, const QFont& font, int scale)
+{
+    QImage image(160 * scale, 60 * scale, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(scale);
+    image.fill(Qt::white);
+    QPainter p(&image);
+    p.setFont(font);
+    p.setPen(Qt::black);
+    if (how == Painter::Qt) {
+        p.drawText(rect, flags | Qt::TextSingleLine, text);
+    } else {
+        drawTextLine(p, rect, flags, text);
+    }
+    return image;
+}
+
+} // namespace
+
+class TestTextLine : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void drawsWhatDrawTextDraws_data()
+    {
+        QTest::addColumn<QRect>("rect");
+        QTest::addColumn<int>("flags");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("bold");
+        const QRect wide(10, 8, 140, 40);
+        const QRect narrow(20, 10, 30, 9);
+        const QString time = QStringLiteral("9:30");
+        const QString japanese = QStringLiteral("定例会議 10:00");
+        QTest::newRow("top left") << wide << int(Qt::AlignLeft | Qt::AlignTop) << japanese << false;
+        QTest::newRow("top right") << wide << int(Qt::AlignRight | Qt::AlignTop) << time << false;
+        QTest::newRow("centred") << wide << int(Qt::AlignCenter) << japanese << true;
+        QTest::newRow("bottom right") << wide << int(Qt::AlignRight | Qt::AlignBottom) << time << true;
+        QTest::newRow("overflow is clipped") << narrow << int(Qt::AlignLeft | Qt::AlignTop) << japanese << false;
+        QTest::newRow("overflow right") << narrow << int(Qt::AlignRight | Qt::AlignVCenter) << japanese << false;
+        QTest::newRow("line break as a space") << wide << int(Qt::AlignLeft | Qt::AlignTop)
+                                               << QStringLiteral("一行目\n二行目") << false;
+    }
+
+    void drawsWhatDrawTextDraws()
+    {
+        QFETCH(QRect, rect);
+        QFETCH(int, flags);
+        QFETCH(QString, text);
+        QFETCH(bool, bold);
+        QFont font = QGuiApplication::font();
+        font.setPixelSize(13);
+        font.setBold(bold);
+        for (const int scale : {1, 2}) { // also on a screen of twice the density
+            const QImage expected = paint(Painter::Qt, rect, flags, text, font, scale);
+            for (int pass = 0; pass < 2; ++pass) { // laid out, then from the cache
+                const QImage drawn = paint(Painter::Cached, rect, flags, text, font, scale);
+                QCOMPARE(drawn, expected);
+            }
+        }
+    }
+};
+
+QTEST_MAIN(TestTextLine)
+#include "tst_textline.moc"
