@@ -38,9 +38,11 @@ for _ in $(seq 50); do
     [ -e "/tmp/.X11-unix/X$display" ] && break
     sleep 0.1
 done
+command -v openbox >/dev/null || { echo "run.sh: openbox is missing (bash scripts/setup.sh installs it)" >&2; exit 2; }
 DISPLAY=":$display" openbox >/dev/null 2>&1 &
 wm=$!
 sleep 1
+kill -0 "$wm" 2>/dev/null || { echo "run.sh: the window manager did not start" >&2; exit 2; }
 
 unset QT_QPA_PLATFORM
 DISPLAY=":$display" "$bench/bench_startup" --home20 "$home20" "$@"

@@ -21,6 +21,7 @@ Xvfb "$display" -screen 0 1280x800x24 >/dev/null 2>&1 &
 xvfb=$!
 trap 'kill $xvfb 2>/dev/null || true' EXIT
 sleep 1
+command -v openbox >/dev/null || { echo "gui-walk: openbox is missing (bash scripts/setup.sh installs it)" >&2; exit 2; }
 DISPLAY=$display openbox >/dev/null 2>&1 &
 export DISPLAY=$display
 # A leak inside the system's D-Bus library is not ours to fix.

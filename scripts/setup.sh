@@ -17,7 +17,7 @@ esac
 packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-tools-dev qt6-l10n-tools
   qt6-multimedia-dev qt6-translations-l10n fonts-noto-cjk libbenchmark-dev
   qt6-webengine-dev poppler-utils
-  xvfb xauth xdotool imagemagick trayer librsvg2-bin desktop-file-utils appstream dpkg-dev file)
+  xvfb xauth xdotool openbox imagemagick trayer librsvg2-bin desktop-file-utils appstream dpkg-dev file)
 
 missing=()
 for p in "${packages[@]}"; do
