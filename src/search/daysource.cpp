@@ -41,6 +41,19 @@ DayLines unreadable(const BookResult& read)
     return day;
 }
 
+// The decoded lines of a day's bytes, or none when the filter can tell
+// that no line can match.
+DayLines candidateDay(const ScheduleBook& book, const QDate& date, const QByteArray& bytes,
+                      const RawTermFilter& filter)
+{
+    DayLines day;
+    if (filter.mayMatch(bytes)) {
+        day.path = book.dayFile(date);
+        day.lines = decodeTextLines(bytes);
+    }
+    return day;
+}
+
 // Everything that can change which day files exist or what they hold.
 constexpr uint32_t kWatchedEvents = IN_CREATE | IN_DELETE | IN_MODIFY | IN_CLOSE_WRITE | IN_MOVED_FROM |
                                     IN_MOVED_TO | IN_ATTRIB | IN_DELETE_SELF | IN_MOVE_SELF;
@@ -70,12 +83,7 @@ DayLines BookDaySource::candidateLines(const QDate& date, const RawTermFilter& f
     if (!read.ok()) {
         return unreadable(read);
     }
-    DayLines day;
-    if (filter.mayMatch(bytes)) {
-        day.path = m_book.dayFile(date);
-        day.lines = decodeTextLines(bytes);
-    }
-    return day;
+    return candidateDay(m_book, date, bytes, filter);
 }
 
 CachingDaySource::CachingDaySource(const ScheduleBook& book) : m_book(book) {}
@@ -211,12 +219,7 @@ DayLines CachingDaySource::candidateLines(const QDate& date, const RawTermFilter
                 return unreadable(read);
             }
             // Not in the listing (it came after it): read, not kept.
-            DayLines day;
-            if (filter.mayMatch(m_buffer)) {
-                day.path = m_book.dayFile(date);
-                day.lines = decodeTextLines(m_buffer);
-            }
-            return day;
+            return candidateDay(m_book, date, m_buffer, filter);
         }
         CachedDay fresh;
         fresh.stamp = listed->second;

@@ -86,13 +86,12 @@ QString MemoStore::read(const QDate& date)
     return m_lastReadResult == kOk ? decodeMemoText(bytes) : QString();
 }
 
-// A stored memo is non-empty exactly when its bytes are: every byte decodes
-// to at least one character.
-QList<bool> MemoStore::hasMemos(const QDate& first, int count)
+void MemoStore::readRecords(const QDate& first, int count,
+                            const std::function<void(int day, const QByteArray& bytes)>& each)
 {
-    QList<bool> has(qMax(0, count), false);
     if (!m_file.isOpen() || !first.isValid() || count <= 0) {
-        return has;
+        m_lastReadResult = kOpenFailed;
+        return;
     }
     reopenIfChanged(false);
     QList<qint32> keys;
@@ -100,33 +99,28 @@ QList<bool> MemoStore::hasMemos(const QDate& first, int count)
     for (int i = 0; i < count; ++i) {
         keys << memoKey(first.addDays(i));
     }
-    int index = 0;
-    m_lastReadResult = m_file.readEach(keys, [&](qint32, int result, const QByteArray& text) {
-        has[index++] = result == kOk && !text.isEmpty();
+    int day = 0;
+    m_lastReadResult = m_file.readEach(keys, [&](qint32, int result, const QByteArray& bytes) {
+        if (result == kOk) {
+            each(day, bytes);
+        }
+        ++day;
     });
+}
+
+// A stored memo is non-empty exactly when its bytes are: every byte decodes
+// to at least one character.
+QList<bool> MemoStore::hasMemos(const QDate& first, int count)
+{
+    QList<bool> has(qMax(0, count), false);
+    readRecords(first, count, [&](int day, const QByteArray& bytes) { has[day] = !bytes.isEmpty(); });
     return has;
 }
 
 QStringList MemoStore::readDays(const QDate& first, int count)
 {
     QStringList texts(qMax(0, count));
-    if (!m_file.isOpen() || !first.isValid() || count <= 0) {
-        m_lastReadResult = kOpenFailed;
-        return texts;
-    }
-    reopenIfChanged(false);
-    QList<qint32> keys;
-    keys.reserve(count);
-    for (int i = 0; i < count; ++i) {
-        keys << memoKey(first.addDays(i));
-    }
-    int index = 0;
-    m_lastReadResult = m_file.readEach(keys, [&](qint32, int result, const QByteArray& text) {
-        if (result == kOk) {
-            texts[index] = decodeMemoText(text);
-        }
-        ++index;
-    });
+    readRecords(first, count, [&](int day, const QByteArray& bytes) { texts[day] = decodeMemoText(bytes); });
     return texts;
 }
 

@@ -83,6 +83,9 @@ private:
     // again (the file is reopened). Before a write also when the stamp is too
     // recent to tell a change.
     void reopenIfChanged(bool beforeWrite);
+    // The stored records of `count` days from `first` on, in one access:
+    // `each` gets the day's offset and its bytes for every day that has one.
+    void readRecords(const QDate& first, int count, const std::function<void(int day, const QByteArray& bytes)>& each);
     void noteStamp();
 
     RecordFile m_file;
