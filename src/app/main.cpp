@@ -148,9 +148,8 @@ int main(int argc, char* argv[])
     // The icon after the first paint, before the deferred start-up (the tray
     // icon takes it): decoding its pictures takes longer than building the
     // window. Through the event loop, so that the paint has gone out first.
-    new nox::FirstPaintGate(&form, [] {
-        QTimer::singleShot(0, qApp, [] { QApplication::setWindowIcon(applicationIcon()); });
-    });
+    new nox::FirstPaintGate(
+        &form, [] { QTimer::singleShot(0, qApp, [] { QApplication::setWindowIcon(applicationIcon()); }); });
     form.show();
     const int code = app.exec();
     form.ShowPendingFailures(); // what the shutdown could not write

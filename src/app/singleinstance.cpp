@@ -32,8 +32,7 @@ namespace
 {
 
 // Retries a call that a signal interrupted.
-template <typename Call>
-auto retrying(Call call)
+template <typename Call> auto retrying(Call call)
 {
     for (;;) {
         const auto r = call();
@@ -169,7 +168,8 @@ void SingleInstance::listen()
 void SingleInstance::acceptConnections()
 {
     for (;;) {
-        const int fd = retrying([&] { return ::accept4(m_listenFd, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK); });
+        const int fd =
+            retrying([&] { return ::accept4(m_listenFd, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK); });
         if (fd < 0) {
             return; // none waiting (or a failed one: the listening socket stays)
         }
@@ -248,11 +248,14 @@ bool SingleInstance::activatePrimary(int timeoutMs)
             m_error = QStringLiteral("ソケットを作れません: %1").arg(systemError(errno));
             return false;
         }
-        if (retrying([&] { return ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address); }) ==
-            0) {
+        if (retrying([&] {
+                return ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address);
+            }) == 0) {
             // A few bytes always fit into a new connection's buffer.
-            const ssize_t written = retrying(
-                [&] { return ::send(fd, kActivateRequest.constData(), size_t(kActivateRequest.size()), MSG_NOSIGNAL); });
+            const ssize_t written = retrying([&] {
+                return ::send(fd, kActivateRequest.constData(), size_t(kActivateRequest.size()),
+                              MSG_NOSIGNAL);
+            });
             const int error = errno;
             ::close(fd);
             if (written == kActivateRequest.size()) {

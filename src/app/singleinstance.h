@@ -17,9 +17,9 @@
 //   case SingleInstance::Role::Failed:    ... tell the user guard.errorString() ...
 //   case SingleInstance::Role::Primary:   connect OnActivateRequest, run ...
 //   }
+#include <QByteArray>
 #include <QObject>
 #include <QString>
-#include <QByteArray>
 #include <functional>
 #include <map>
 #include <memory>

@@ -182,7 +182,8 @@ int readFileBytes(const char* path, QByteArray* bytes)
 
 bool localFileSystem(int fd)
 {
-    struct statfs fs{};
+    struct statfs fs {
+    };
     if (::fstatfs(fd, &fs) != 0) {
         return false;
     }
@@ -205,7 +206,8 @@ bool isMissingFileError(int err)
 
 QString readErrorMessage(const QString& path, int err)
 {
-    return QStringLiteral("ファイル「%1」を読めません: %2").arg(path, QString::fromLocal8Bit(std::strerror(err)));
+    return QStringLiteral("ファイル「%1」を読めません: %2")
+        .arg(path, QString::fromLocal8Bit(std::strerror(err)));
 }
 
 QStringList decodeTextLines(QByteArrayView bytes)

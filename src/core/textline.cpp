@@ -15,7 +15,10 @@ namespace
 struct LineKey {
     QString text;
     QFont font;
-    friend bool operator==(const LineKey& a, const LineKey& b) { return a.text == b.text && a.font == b.font; }
+    friend bool operator==(const LineKey& a, const LineKey& b)
+    {
+        return a.text == b.text && a.font == b.font;
+    }
 };
 
 size_t qHash(const LineKey& key, size_t seed = 0)

@@ -1,5 +1,6 @@
 // Painting of a computed month layout; nothing here decides geometry.
 #include "monthview/monthviewlayout_p.h"
+
 #include "core/textline.h"
 
 #include <QPainter>

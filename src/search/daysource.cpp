@@ -275,7 +275,8 @@ qint64 CachingDaySource::cachedMemory() const
                 continue;
             }
             const TSkedRec& r = line.rec;
-            for (const QString* text : {&r.Memo, &r.Text, &r.Category, &r.RelatedInfo, &r.ExtraFields, &line.reason}) {
+            for (const QString* text :
+                 {&r.Memo, &r.Text, &r.Category, &r.RelatedInfo, &r.ExtraFields, &line.reason}) {
                 n += text->isEmpty() ? 0 : kText + 2 * text->size();
             }
         }

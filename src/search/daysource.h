@@ -89,7 +89,8 @@ private:
 // change notifications tell which days to look at again; a day is read again
 // from the book when its file's size, modification time or identity has
 // changed. Where notifications are not available the folder is listed and
-// every file's stamp checked at each dayFileDates call. Not thread-safe: one search at a time (from any thread).
+// every file's stamp checked at each dayFileDates call. Not thread-safe: one search at a time (from any
+// thread).
 class CachingDaySource : public DayLineSource
 {
 public:
@@ -118,9 +119,9 @@ private:
     };
     struct CachedDay {
         FileStamp stamp;
-        QByteArray bytes;    // as stored
+        QByteArray bytes;       // as stored
         bool validUtf8 = false; // well-formed UTF-8 throughout
-        bool decoded = false; // lines and parsed are made
+        bool decoded = false;   // lines and parsed are made
         QStringList lines;
         std::shared_ptr<ParsedDay> parsed;
     };

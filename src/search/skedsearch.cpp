@@ -89,7 +89,8 @@ public:
     }
 
     // The days dates[begin, end) into `out`.
-    void searchDays(DayLineSource& source, const QList<QDate>& dates, int begin, int end, SearchOutcome& out) const
+    void searchDays(DayLineSource& source, const QList<QDate>& dates, int begin, int end,
+                    SearchOutcome& out) const
     {
         for (int n = begin; n < end; ++n) {
             searchFile(source, dates.at(n), out);

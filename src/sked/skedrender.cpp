@@ -1,7 +1,8 @@
 // Layout and painting of a day column.
 #include "sked/sked.h"
-#include "sked/skedcontrol.h"
+
 #include "core/textline.h"
+#include "sked/skedcontrol.h"
 
 #include <QFontMetrics>
 #include <QPaintEngine>
@@ -387,7 +388,8 @@ void TCustomSked::drawCaption(QPainter& p, int line, QRect rect, bool bold, TCol
     p.setFont(f);
     p.setPen(qc(color, this));
     const QRect textRect = rect.adjusted(textMargin, 0, -textMargin, 0);
-    drawTextLine(p, textRect, int(horizontalOf(m_view.LeftBar().Alignment()) | Qt::AlignTop), item->Caption());
+    drawTextLine(p, textRect, int(horizontalOf(m_view.LeftBar().Alignment()) | Qt::AlignTop),
+                 item->Caption());
 }
 
 void TCustomSked::drawCaptions(QPainter& p) const

@@ -9,8 +9,8 @@
 #include <algorithm>
 #include <cstring>
 #include <dirent.h>
-#include <sys/stat.h>
 #include <iterator>
+#include <sys/stat.h>
 
 namespace nox
 {
@@ -207,7 +207,8 @@ QList<QDate> listDayFiles(const QString& folder, const QDate& from, const QDate&
         }
         bool file = entry->d_type == DT_REG;
         if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
-            struct stat st{};
+            struct stat st {
+            };
             file = ::fstatat(::dirfd(dir), entry->d_name, &st, 0) == 0 && S_ISREG(st.st_mode);
         }
         if (file) {

@@ -362,7 +362,8 @@ void JournalledFile::removeUnfinishedJournals()
         if (std::strncmp(entry->d_name, prefix.constData(), size_t(prefix.size())) != 0) {
             continue;
         }
-        struct stat st{};
+        struct stat st {
+        };
         if (::fstatat(::dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode)) {
             ::unlinkat(::dirfd(dir), entry->d_name, 0);
         }

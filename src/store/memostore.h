@@ -85,7 +85,8 @@ private:
     void reopenIfChanged(bool beforeWrite);
     // The stored records of `count` days from `first` on, in one access:
     // `each` gets the day's offset and its bytes for every day that has one.
-    void readRecords(const QDate& first, int count, const std::function<void(int day, const QByteArray& bytes)>& each);
+    void readRecords(const QDate& first, int count,
+                     const std::function<void(int day, const QByteArray& bytes)>& each);
     void noteStamp();
 
     RecordFile m_file;

@@ -51,8 +51,14 @@ bool dayFileNameBytes(const QDate& date, char (&name)[kDayFileNameSize + 1])
     if (year < 1 || year > 9999) {
         return false;
     }
-    const int digits[] = {int(year / 1000), int(year / 100 % 10), int(year / 10 % 10), int(year % 10),
-                          month / 10,        month % 10,            day / 10,             day % 10};
+    const int digits[] = {int(year / 1000),
+                          int(year / 100 % 10),
+                          int(year / 10 % 10),
+                          int(year % 10),
+                          month / 10,
+                          month % 10,
+                          day / 10,
+                          day % 10};
     for (int i = 0; i < 8; ++i) {
         name[i] = char('0' + digits[i]);
     }

@@ -83,7 +83,8 @@ void TestTextFile::decodedBytesAsRead_data()
     QTest::newRow("empty") << QByteArray();
     QTest::newRow("byte-order mark") << "\xEF\xBB\xBF" + QStringLiteral("予定\r\n").toUtf8();
     QTest::newRow("only a byte-order mark") << QByteArray("\xEF\xBB\xBF");
-    QTest::newRow("legacy lines among UTF-8") << "x\r\n" + legacy + "\r\n" + QStringLiteral("予定").toUtf8() + "\n" + legacy;
+    QTest::newRow("legacy lines among UTF-8")
+        << "x\r\n" + legacy + "\r\n" + QStringLiteral("予定").toUtf8() + "\n" + legacy;
     QTest::newRow("lead byte at the end") << legacy + "\x82";
 }
 

@@ -54,10 +54,12 @@ private slots:
         QTest::newRow("top right") << wide << int(Qt::AlignRight | Qt::AlignTop) << time << false;
         QTest::newRow("centred") << wide << int(Qt::AlignCenter) << japanese << true;
         QTest::newRow("bottom right") << wide << int(Qt::AlignRight | Qt::AlignBottom) << time << true;
-        QTest::newRow("overflow is clipped") << narrow << int(Qt::AlignLeft | Qt::AlignTop) << japanese << false;
-        QTest::newRow("overflow right") << narrow << int(Qt::AlignRight | Qt::AlignVCenter) << japanese << false;
-        QTest::newRow("line break as a space") << wide << int(Qt::AlignLeft | Qt::AlignTop)
-                                               << QStringLiteral("一行目\n二行目") << false;
+        QTest::newRow("overflow is clipped")
+            << narrow << int(Qt::AlignLeft | Qt::AlignTop) << japanese << false;
+        QTest::newRow("overflow right")
+            << narrow << int(Qt::AlignRight | Qt::AlignVCenter) << japanese << false;
+        QTest::newRow("line break as a space")
+            << wide << int(Qt::AlignLeft | Qt::AlignTop) << QStringLiteral("一行目\n二行目") << false;
     }
 
     void drawsWhatDrawTextDraws()

@@ -219,7 +219,8 @@ void TestSingleInstance::socketIsPrivateAndIgnoresStrangers()
         SingleInstance first(lockPath(), m_server);
         QSignalSpy spy(&first, &SingleInstance::activateRequested);
         QCOMPARE(first.start(), Role::Primary);
-        struct stat st{};
+        struct stat st {
+        };
         QCOMPARE(::stat(QFile::encodeName(path).constData(), &st), 0);
         QVERIFY(S_ISSOCK(st.st_mode));
         QCOMPARE(st.st_mode & 0777, mode_t(0600));

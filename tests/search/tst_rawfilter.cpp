@@ -29,9 +29,19 @@ QByteArray cp932(const QString& text)
 QString line(int start, int id, const QString& text, const QString& category = {},
              const QString& color = QStringLiteral("clWindowText"))
 {
-    return QStringList{QString::number(start), QString::number(start + 1), color, QStringLiteral("clWindowText"),
-                       QStringLiteral("0"), QStringLiteral("-1"), QString::number(id), QString(), text, category,
-                       QStringLiteral("-1"), QString(), QStringLiteral("0")}
+    return QStringList{QString::number(start),
+                       QString::number(start + 1),
+                       color,
+                       QStringLiteral("clWindowText"),
+                       QStringLiteral("0"),
+                       QStringLiteral("-1"),
+                       QString::number(id),
+                       QString(),
+                       text,
+                       category,
+                       QStringLiteral("-1"),
+                       QString(),
+                       QStringLiteral("0")}
         .join(u'\t');
 }
 
@@ -86,10 +96,17 @@ QStringList found(const SearchOutcome& out)
 {
     QStringList r;
     for (const TSkedSearchRec& s : out.results) {
-        r << QStringLiteral("%1 %2 %3 %4").arg(s.Date.toString(Qt::ISODate)).arg(s.ID).arg(s.Band).arg(s.SameDate);
+        r << QStringLiteral("%1 %2 %3 %4")
+                 .arg(s.Date.toString(Qt::ISODate))
+                 .arg(s.ID)
+                 .arg(s.Band)
+                 .arg(s.SameDate);
     }
     for (const TDayProblem& p : out.skipped) {
-        r << QStringLiteral("skipped %1:%2 %3").arg(QFileInfo(p.file).fileName()).arg(p.lineNumber).arg(p.line);
+        r << QStringLiteral("skipped %1:%2 %3")
+                 .arg(QFileInfo(p.file).fileName())
+                 .arg(p.lineNumber)
+                 .arg(p.line);
     }
     r << QStringLiteral("errors %1 files %2").arg(out.errors.size()).arg(out.filesSearched);
     return r;
@@ -121,11 +138,12 @@ void TestRawFilter::filter_data()
     QTest::newRow("term present") << QStringList{"東京"} << meeting << true;
     QTest::newRow("term absent") << QStringList{"大阪"} << meeting << false;
     QTest::newRow("one of two absent") << QStringList{"会議", "大阪"} << meeting << false;
-    QTest::newRow("both present, on different lines") << QStringList{"会議", "東京"}
-                                                       << QStringLiteral("会議\r\n東京").toUtf8() << true;
+    QTest::newRow("both present, on different lines")
+        << QStringList{"会議", "東京"} << QStringLiteral("会議\r\n東京").toUtf8() << true;
     QTest::newRow("no terms") << QStringList{} << meeting << true;
     QTest::newRow("empty file") << QStringList{"会議"} << QByteArray() << false;
-    QTest::newRow("legacy file holding the term") << QStringList{"歯医者"} << cp932(QStringLiteral("歯医者")) << true;
+    QTest::newRow("legacy file holding the term")
+        << QStringList{"歯医者"} << cp932(QStringLiteral("歯医者")) << true;
     QTest::newRow("legacy file without it") << QStringList{"大阪"} << cp932(QStringLiteral("歯医者")) << true;
     QTest::newRow("legacy line among UTF-8 lines")
         << QStringList{"歯医者"} << crlf(meeting) + crlf(cp932(QStringLiteral("歯医者"))) + meeting << true;
@@ -134,10 +152,12 @@ void TestRawFilter::filter_data()
         << QStringList{"会議\r\n東京"} << meeting << true;
     QTest::newRow("a term not looked for leaves the others")
         << QStringList{"a\nb", "大阪"} << meeting << false;
-    QTest::newRow("byte-order mark in a term") << QStringList{QString(QChar(0xFEFF)) + "会議"} << meeting << true;
+    QTest::newRow("byte-order mark in a term")
+        << QStringList{QString(QChar(0xFEFF)) + "会議"} << meeting << true;
     QTest::newRow("half a surrogate pair")
         << QStringList{QString(QChar(0xD83D))} << QStringLiteral("予定😀").toUtf8() << true;
-    QTest::newRow("absent after a byte-order mark") << QStringList{"大阪"} << "\xEF\xBB\xBF" + meeting << false;
+    QTest::newRow("absent after a byte-order mark")
+        << QStringList{"大阪"} << "\xEF\xBB\xBF" + meeting << false;
     QTest::newRow("digits of the times") << QStringList{"18"} << line(18, 1, "x").toUtf8() << true;
 }
 
@@ -159,8 +179,10 @@ void TestRawFilter::validBytesReadAsThemselves_data()
     QTest::addColumn<QByteArray>("bytes");
     QTest::newRow("ascii") << QByteArray("18\t19\tclRed");
     QTest::newRow("kanji") << QStringLiteral("歯医者①～").toUtf8();
-    QTest::newRow("replacement character written out") << QByteArray("a\xEF\xBF\xBD" "b");
-    QTest::newRow("mark and replacement character") << QByteArray("\xEF\xBB\xBF\xEF\xBF\xBD" "x");
+    QTest::newRow("replacement character written out") << QByteArray("a\xEF\xBF\xBD"
+                                                                     "b");
+    QTest::newRow("mark and replacement character") << QByteArray("\xEF\xBB\xBF\xEF\xBF\xBD"
+                                                                  "x");
     QTest::newRow("noncharacters") << QByteArray("\xEF\xBF\xBE\xEF\xBF\xBF");
     QTest::newRow("last code point") << QByteArray("\xF4\x8F\xBF\xBF");
     QTest::newRow("encoded surrogate") << QByteArray("\xED\xA0\x80");
@@ -205,7 +227,8 @@ void TestRawFilter::wellFormedAgreesWithTheDecoder()
         valid += wellFormed;
         if (wellFormed != QByteArrayView(bytes).isValidUtf8() ||
             (wellFormed && decodeLine(bytes).toUtf8() != bytes && !bytes.startsWith("\xEF\xBB\xBF"))) {
-            QFAIL(qPrintable(QStringLiteral("disagreement on %1").arg(QString::fromLatin1(bytes.toHex(' ')))));
+            QFAIL(
+                qPrintable(QStringLiteral("disagreement on %1").arg(QString::fromLatin1(bytes.toHex(' ')))));
         }
     }
     QVERIFY(valid > 1000); // both kinds were tried
@@ -217,19 +240,25 @@ void TestRawFilter::sourcesAgree_data()
     QTest::addColumn<QString>("category");
     QTest::addColumn<QStringList>("expected");
     const QString none = QStringLiteral("errors 0 files 4");
-    QTest::newRow("UTF-8") << "会議" << "" << QStringList{"2024-03-01 1 1 0", none};
-    QTest::newRow("legacy file") << "歯医者" << ""
-                                 << QStringList{"2024-03-02 2 1 0", "2024-03-03 4 0 0", none};
+    QTest::newRow("UTF-8") << "会議"
+                           << "" << QStringList{"2024-03-01 1 1 0", none};
+    QTest::newRow("legacy file") << "歯医者"
+                                 << "" << QStringList{"2024-03-02 2 1 0", "2024-03-03 4 0 0", none};
     QTest::newRow("legacy line in a UTF-8 file, and its damaged neighbour")
-        << "東京" << ""
-        << QStringList{"2024-03-03 4 1 0", QStringLiteral("skipped 20240303.dat:3 東京\tだけ"), none};
-    QTest::newRow("digits of a time") << "37" << "" << QStringList{"2024-03-03 4 1 0", none};
-    QTest::newRow("digits of a colour") << "804" << "" << QStringList{"2024-03-04 5 1 0", none};
-    QTest::newRow("category") << "" << "家族" << QStringList{"2024-03-02 2 1 0", none};
-    QTest::newRow("category and word in different encodings")
-        << "ランチ" << "家族" << QStringList{none};
-    QTest::newRow("after a byte-order mark") << "ヨガ" << "" << QStringList{"2024-03-04 5 1 0", none};
-    QTest::newRow("nowhere") << "大阪" << "" << QStringList{none};
+        << "東京"
+        << "" << QStringList{"2024-03-03 4 1 0", QStringLiteral("skipped 20240303.dat:3 東京\tだけ"), none};
+    QTest::newRow("digits of a time") << "37"
+                                      << "" << QStringList{"2024-03-03 4 1 0", none};
+    QTest::newRow("digits of a colour") << "804"
+                                        << "" << QStringList{"2024-03-04 5 1 0", none};
+    QTest::newRow("category") << ""
+                              << "家族" << QStringList{"2024-03-02 2 1 0", none};
+    QTest::newRow("category and word in different encodings") << "ランチ"
+                                                              << "家族" << QStringList{none};
+    QTest::newRow("after a byte-order mark") << "ヨガ"
+                                             << "" << QStringList{"2024-03-04 5 1 0", none};
+    QTest::newRow("nowhere") << "大阪"
+                             << "" << QStringList{none};
 }
 
 // The book's source (bytes looked at first), the caching source cold and
@@ -248,7 +277,8 @@ void TestRawFilter::sourcesAgree()
                    crlf(cp932(line(37, 4, QStringLiteral("歯医者　東京")))) +
                    crlf(cp932(QStringLiteral("東京\tだけ"))));
     writeBytes(dayFilePath(f, QDate(2024, 3, 4)),
-               "\xEF\xBB\xBF" + crlf(line(24, 5, QStringLiteral("ヨガ"), {}, QStringLiteral("$00804000")).toUtf8()));
+               "\xEF\xBB\xBF" +
+                   crlf(line(24, 5, QStringLiteral("ヨガ"), {}, QStringLiteral("$00804000")).toUtf8()));
     const SearchQuery query{text, SearchTarget::Both, {}, {}, category, 0};
 
     FullDecodeSource full(f);
@@ -277,7 +307,8 @@ void TestRawFilter::manyFilesInOrder()
         QByteArray bytes;
         for (int j = 0; j <= i % 3; ++j) {
             matches += (i + j) % 5 == 0;
-            const QString text = (i + j) % 5 == 0 ? QStringLiteral("歯医者 %1").arg(i) : QStringLiteral("ジム");
+            const QString text =
+                (i + j) % 5 == 0 ? QStringLiteral("歯医者 %1").arg(i) : QStringLiteral("ジム");
             const QString l = line(14 + j, i * 10 + j + 1, text);
             bytes += crlf(i % 7 == 0 ? cp932(l) : l.toUtf8());
         }

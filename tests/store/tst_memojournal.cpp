@@ -123,7 +123,8 @@ void TestMemoJournal::killedWriteIsRolledBack()
     MemoStore store;
     QCOMPARE(store.open(dir.path()), kOk);
     QCOMPARE(bytesOf(path), before);
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), (QStringList{"20260305.dat", "memo.nox"}));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+             (QStringList{"20260305.dat", "memo.nox"}));
     QVERIFY(store.recordFile().check().ok);
     QCOMPARE(store.read(kDay.addDays(7)), QStringLiteral("memo 7"));
     QCOMPARE(store.write(kDay.addDays(7), QString(3000, u'長')), kOk);

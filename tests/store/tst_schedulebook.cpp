@@ -428,7 +428,8 @@ void TestScheduleBook::readsDayBytesByDate()
         QCOMPARE(bytes, expected);
     }
     QVERIFY(QDir(dir.path()).mkdir(dayFileName(first.addDays(1))));
-    for (const BookResult& r : {book.readDayBytes(first.addDays(1), &bytes), reader.read(first.addDays(1), &bytes)}) {
+    for (const BookResult& r :
+         {book.readDayBytes(first.addDays(1), &bytes), reader.read(first.addDays(1), &bytes)}) {
         QVERIFY(!r.ok());
         QCOMPARE(r.file, book.dayFile(first.addDays(1)));
         QVERIFY(r.message.contains(r.file));
