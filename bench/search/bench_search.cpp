@@ -2,7 +2,10 @@
 // files, made once by bench/make_data.py; NOX_BENCH_DATA=<data folder> uses
 // an existing one). Measured in the same run and reported as ratios at the
 // end:
-//   grep_files          grep -F -l TERM *.dat in the data folder (a process)
+//   grep_files          grep -F -l TERM FILES... in the data folder (a process
+//                       handed the names of all day files)
+//   grep_command        sh -c "grep -F -l TERM *.dat": the same as typed in a
+//                       shell, which lists the folder for the pattern
 //   noxtool_search      noxtool --data DIR search TERM (a process)
 //   engine_search       the window's engine in this process, nothing cached
 //   engine_search_cached  the same with the day files cached (cache_MiB: an
@@ -64,6 +67,14 @@ void grep_files(benchmark::State& state)
     const QStringList args = QStringList{QStringLiteral("-F"), QStringLiteral("-l"), kTerm} + files;
     for (auto _ : state) {
         runProcess(QStringLiteral("grep"), args);
+    }
+}
+
+void grep_command(benchmark::State& state)
+{
+    const QStringList args{QStringLiteral("-c"), QStringLiteral("grep -F -l %1 *.dat").arg(kTerm)};
+    for (auto _ : state) {
+        runProcess(QStringLiteral("sh"), args);
     }
 }
 
@@ -154,6 +165,7 @@ public:
         };
         std::printf("\nratios (goals: search <= 1, cached search <= 0.3)\n");
         ratio("noxtool_search", "grep_files");
+        ratio("noxtool_search", "grep_command");
         ratio("engine_search", "grep_files");
         ratio("engine_search_cached", "grep_files");
     }
@@ -165,6 +177,7 @@ private:
 } // namespace
 
 BENCHMARK(grep_files)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
+BENCHMARK(grep_command)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
 BENCHMARK(noxtool_search)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
 BENCHMARK(engine_search)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
 BENCHMARK(engine_search_cached)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();

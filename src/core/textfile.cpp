@@ -137,11 +137,19 @@ QList<QByteArray> splitRawLines(const QByteArray& bytes)
 int readFileBytesAt(int folder, const char* path, QByteArray* bytes, bool shortReadEnds)
 {
     // A short read ends only a file of the folder's own file system: a link
-    // may lead anywhere, so one is read to its end the long way.
-    int fd = ::openat(folder, path, O_RDONLY | O_CLOEXEC | (shortReadEnds ? O_NOFOLLOW : 0));
+    // may lead anywhere, so one is read to its end the long way. Reading
+    // leaves the file's access time alone where the system lets the reader
+    // (the owner) ask for that: a search reads thousands of files, and the
+    // update of their access times costs more than it tells anyone.
+    int flags = O_RDONLY | O_CLOEXEC | O_NOATIME | (shortReadEnds ? O_NOFOLLOW : 0);
+    int fd = ::openat(folder, path, flags);
+    if (fd < 0 && errno == EPERM) {
+        flags &= ~O_NOATIME;
+        fd = ::openat(folder, path, flags);
+    }
     if (fd < 0 && shortReadEnds && errno == ELOOP) {
         shortReadEnds = false;
-        fd = ::openat(folder, path, O_RDONLY | O_CLOEXEC);
+        fd = ::openat(folder, path, flags & ~O_NOFOLLOW);
     }
     if (fd < 0) {
         bytes->resize(0);

@@ -70,6 +70,12 @@ QList<QDate> BookDaySource::dayFileDates(const QDate& from, const QDate& to)
     return m_book.dates(from, to);
 }
 
+void BookDaySource::eachDayFile(const QDate& from, const QDate& to, const std::function<void(const QDate&)>& each)
+{
+    m_reader = std::make_unique<DayFileReader>(m_book);
+    m_book.eachDate(from, to, each);
+}
+
 DayLines BookDaySource::dayLines(const QDate& date)
 {
     return candidateLines(date, RawTermFilter());

@@ -9,6 +9,7 @@
 #include <QSet>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -52,6 +53,14 @@ public:
     // Dates of every day file from `from` to `to`, both inclusive; an invalid
     // date leaves that side open. Ascending.
     virtual QList<QDate> dayFileDates(const QDate& from, const QDate& to) = 0;
+    // The same dates handed to `each`, each once, in any order; a source may
+    // hand them out while it is still listing them. By default dayFileDates'.
+    virtual void eachDayFile(const QDate& from, const QDate& to, const std::function<void(const QDate&)>& each)
+    {
+        for (const QDate& d : dayFileDates(from, to)) {
+            each(d);
+        }
+    }
     virtual DayLines dayLines(const QDate& date) = 0;
     // The day's lines, or none at all (ok) when the filter rules out every
     // line of the day from the file's bytes. By default all lines.
@@ -73,6 +82,8 @@ public:
     ~BookDaySource() override;
     // Also opens the folder for the reads of the days listed.
     QList<QDate> dayFileDates(const QDate& from, const QDate& to) override;
+    // Hands each date out as soon as the folder's listing has it.
+    void eachDayFile(const QDate& from, const QDate& to, const std::function<void(const QDate&)>& each) override;
     DayLines dayLines(const QDate& date) override;
     DayLines candidateLines(const QDate& date, const RawTermFilter& filter) override;
     bool concurrentReads() const override { return true; }

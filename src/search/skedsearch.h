@@ -63,8 +63,9 @@ QStringList searchTerms(const QString& text);
 
 // Runs the search on the calling thread (which may be a worker thread: the
 // source is then used from it alone until the search returns). Without
-// `progress`, a long period of a source that allows concurrent reads is read
-// on the calling thread and one more; the results are the same.
+// `progress`, a source that allows concurrent reads is searched while it
+// lists the days, by more threads when there are many; the results are the
+// same.
 SearchOutcome searchSchedules(DayLineSource& source, const SearchQuery& query,
                               const SearchProgress& progress = {});
 

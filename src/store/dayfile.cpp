@@ -11,6 +11,7 @@
 #include <dirent.h>
 #include <iterator>
 #include <sys/stat.h>
+#include <vector>
 
 namespace nox
 {
@@ -190,16 +191,20 @@ QDate dayFileDate(const char* name)
 
 } // namespace
 
-QList<QDate> listDayFiles(const QString& folder, const QDate& from, const QDate& to)
+void forEachDayFile(const QString& folder, const QDate& from, const QDate& to,
+                    const std::function<void(const QDate&)>& each)
 {
     // One pass over the folder: the kind of each entry comes with its name,
     // so only a link (or a file system that does not tell) costs a stat, and
-    // only for a name of the period.
-    QList<QDate> dates;
+    // only for a name of the period. A name whose extension is not spelled
+    // ".dat" waits for the end of the pass, when it is known whether its day
+    // was already handed out under another spelling.
     DIR* dir = ::opendir(QFile::encodeName(folder).constData());
     if (!dir) {
-        return dates;
+        return;
     }
+    std::vector<qint64> given;
+    std::vector<qint64> otherSpelling;
     while (const dirent* entry = ::readdir(dir)) {
         const QDate d = dayFileDate(entry->d_name);
         if (!d.isValid() || (from.isValid() && d < from) || (to.isValid() && d > to)) {
@@ -211,14 +216,35 @@ QList<QDate> listDayFiles(const QString& folder, const QDate& from, const QDate&
             };
             file = ::fstatat(::dirfd(dir), entry->d_name, &st, 0) == 0 && S_ISREG(st.st_mode);
         }
-        if (file) {
-            dates.append(d);
+        if (!file) {
+            continue;
         }
+        if (std::strcmp(entry->d_name + 8, ".dat") != 0) {
+            otherSpelling.push_back(d.toJulianDay());
+            continue;
+        }
+        given.push_back(d.toJulianDay());
+        each(d);
     }
     ::closedir(dir);
+    if (otherSpelling.empty()) {
+        return;
+    }
+    std::sort(given.begin(), given.end());
+    std::sort(otherSpelling.begin(), otherSpelling.end());
+    otherSpelling.erase(std::unique(otherSpelling.begin(), otherSpelling.end()), otherSpelling.end());
+    for (const qint64 day : otherSpelling) {
+        if (!std::binary_search(given.begin(), given.end(), day)) {
+            each(QDate::fromJulianDay(day));
+        }
+    }
+}
+
+QList<QDate> listDayFiles(const QString& folder, const QDate& from, const QDate& to)
+{
+    QList<QDate> dates;
+    forEachDayFile(folder, from, to, [&dates](const QDate& d) { dates.append(d); });
     std::sort(dates.begin(), dates.end());
-    // "x.dat" and "x.DAT" are one day: its file is read by one name.
-    dates.erase(std::unique(dates.begin(), dates.end()), dates.end());
     return dates;
 }
 

@@ -26,6 +26,11 @@ QDate dayFileDate(const QString& fileName);
 // ascending, each once; with valid bounds only those of from..to (both
 // included).
 QList<QDate> listDayFiles(const QString& folder, const QDate& from = {}, const QDate& to = {});
+// The same dates handed to `each` while the folder is read, in the folder's
+// own order (for a pass that needs none and would rather not wait for the
+// whole listing). Each date once: "x.dat" and "x.DAT" are one day.
+void forEachDayFile(const QString& folder, const QDate& from, const QDate& to,
+                    const std::function<void(const QDate&)>& each);
 
 // A line of a day file that could not be read as a schedule.
 struct TDayProblem {

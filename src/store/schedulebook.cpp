@@ -209,6 +209,11 @@ QList<QDate> ScheduleBook::dates(const QDate& from, const QDate& to) const
     return listDayFiles(m_folder, from, to);
 }
 
+void ScheduleBook::eachDate(const QDate& from, const QDate& to, const std::function<void(const QDate&)>& each) const
+{
+    forEachDayFile(m_folder, from, to, each);
+}
+
 BookLines ScheduleBook::lines(const QDate& date) const
 {
     const DayRead read = m_memory->cache.read(dayFile(date), date);

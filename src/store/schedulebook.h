@@ -74,6 +74,8 @@ public:
     // Dates of every day file, ascending; with valid bounds only those in
     // from..to (both included).
     QList<QDate> dates(const QDate& from = {}, const QDate& to = {}) const;
+    // The same dates handed to `each` as the folder is read, in no order.
+    void eachDate(const QDate& from, const QDate& to, const std::function<void(const QDate&)>& each) const;
     BookLines lines(const QDate& date) const;
     // The bytes of the day file as stored (none for a missing file), read
     // straight from the file past the book's memory of parsed days, into
