@@ -31,9 +31,20 @@ TSkedRec* recordOf(monthview::TMonthViewItem* item)
     return item ? std::any_cast<TSkedRec>(&item->Data()) : nullptr;
 }
 
+// The time of a slot on the day's grid. Kept as a time of the clock on the
+// wall, not an instant of local time: a change of daylight saving time never
+// shifts it, and making one needs no look into the time zone (a month
+// refill makes a hundred).
 QDateTime slotDateTime(const QDate& date, int slot)
 {
-    return QDateTime(date, timeOfSlot(qBound(0, slot, kSlotCount - 1)));
+    return QDateTime(date, timeOfSlot(qBound(0, slot, kSlotCount - 1)), Qt::UTC);
+}
+
+// A new item at the record's times (recToItem fills in the rest).
+monthview::TMonthViewItem* addItemAt(monthview::TMonthViewItems* items, const TSkedRec& rec)
+{
+    const QDate date = rec.date();
+    return items->Add(slotDateTime(date, rec.StartTime), slotDateTime(date, qMax(rec.StartTime, rec.EndTime)));
 }
 } // namespace
 
@@ -145,7 +156,7 @@ void TMonthMode::fillItems()
     for (int n = 0; n < monthview::kCellCount; ++n) {
         const BookDay day = m_form.book().day(first.addDays(n), m_form.categoryFilter());
         for (const TSkedRec& rec : day.records) {
-            recToItem(rec, items->Add());
+            recToItem(rec, addItemAt(items, rec));
         }
         m_form.NoteDayProblems(day);
     }
@@ -275,7 +286,7 @@ bool TMonthMode::removeSelected(const QList<TAlarmUpdate>& alarms)
 // On the selected date, its times kept.
 bool TMonthMode::placePasted(const TSkedRec& rec)
 {
-    monthview::TMonthViewItem* item = m_month->Items()->Add();
+    monthview::TMonthViewItem* item = addItemAt(m_month->Items(), rec);
     recToItem(rec, item);
     m_month->SelectItem(item);
     const bool saved = saveDay(rec.date(), {TAlarmUpdate{rec, amStoredAgain}});
@@ -299,7 +310,7 @@ void TMonthMode::dropItem(int x, int y)
     const QList<TAlarmUpdate> alarms{TAlarmUpdate{rec, amStoredAgain}};
     if (m_month->DropModifiers() & Qt::ControlModifier) {
         rec.ID = m_form.book().newId();
-        recToItem(rec, m_month->Items()->Add());
+        recToItem(rec, addItemAt(m_month->Items(), rec));
         (void)saveDay(date, {TAlarmUpdate{rec, amStoredAgain}});
     } else {
         const QDate old = dragged->date();
@@ -353,7 +364,7 @@ void TMonthMode::afterEdit(const TSkedRec& rec, monthview::TMonthViewItem* oldIt
     } else if (oldItem) {
         recToItem(rec, oldItem);
     } else if (passes) {
-        monthview::TMonthViewItem* item = m_month->Items()->Add();
+        monthview::TMonthViewItem* item = addItemAt(m_month->Items(), rec);
         recToItem(rec, item);
         m_month->SelectItem(item);
     }

@@ -314,7 +314,10 @@ QString formatDateTime(const QString& pattern, const QDateTime& dt)
 
 QString formatDateTime(const QString& pattern, const QDate& date)
 {
-    return formatDateTime(pattern, QDateTime(date, QTime(0, 0)));
+    // Straight to the formatter: a QDateTime of local time would look up the
+    // time zone of a date only to give it back.
+    Formatter f(date, QTime(0, 0));
+    return f.run(pattern.isEmpty() ? QStringView(u"c") : QStringView(pattern));
 }
 
 QString datePickerPattern(const QString& displayFormat)

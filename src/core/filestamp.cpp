@@ -16,10 +16,15 @@ constexpr qint64 kSettledNs = 2'000'000'000;
 FileStamp FileStamp::of(const QString& path)
 {
     struct stat st {};
-    FileStamp stamp;
     if (::stat(QFile::encodeName(path).constData(), &st) != 0) {
-        return stamp;
+        return FileStamp();
     }
+    return of(st);
+}
+
+FileStamp FileStamp::of(const struct stat& st)
+{
+    FileStamp stamp;
     stamp.exists = true;
     stamp.size = qint64(st.st_size);
     stamp.mtimeNs = qint64(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec;

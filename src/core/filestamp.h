@@ -9,6 +9,8 @@
 // not be trusted to tell the next change (isSettled() is false).
 #include <QString>
 
+struct stat;
+
 namespace nox
 {
 
@@ -23,6 +25,8 @@ struct FileStamp {
 
     // The stamp of `path` now (exists = false when there is no such file).
     static FileStamp of(const QString& path);
+    // The stamp of a file's status as the system gave it.
+    static FileStamp of(const struct stat& st);
     // True when the file has not been changed for long enough that a later
     // change will show in its stamp (a missing file always is).
     bool isSettled() const;

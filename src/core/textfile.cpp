@@ -134,7 +134,12 @@ QList<QByteArray> splitRawLines(const QByteArray& bytes)
     return splitAtLineBreaks(bytes);
 }
 
-int readFileBytesAt(int folder, const char* path, QByteArray* bytes, bool shortReadEnds)
+namespace
+{
+
+// readFileBytesAt; with `opened`, also the status of the file read, taken
+// once it has been read.
+int readBytes(int folder, const char* path, QByteArray* bytes, bool shortReadEnds, struct stat* opened)
 {
     // A short read ends only a file of the folder's own file system: a link
     // may lead anywhere, so one is read to its end the long way. Reading
@@ -178,9 +183,19 @@ int readFileBytesAt(int folder, const char* path, QByteArray* bytes, bool shortR
             break;
         }
     }
+    if (err == 0 && opened && ::fstat(fd, opened) != 0) {
+        err = errno;
+    }
     ::close(fd);
     bytes->resize(err == 0 ? filled : 0);
     return err;
+}
+
+} // namespace
+
+int readFileBytesAt(int folder, const char* path, QByteArray* bytes, bool shortReadEnds)
+{
+    return readBytes(folder, path, bytes, shortReadEnds, nullptr);
 }
 
 int readFileBytes(const char* path, QByteArray* bytes)
@@ -248,9 +263,19 @@ QStringList decodeTextLines(QByteArrayView bytes)
 // reads thousands), and QFile's extra checks cost more than the reading.
 TextReadResult readTextLines(const QString& path)
 {
+    return readTextLines(path, nullptr);
+}
+
+TextReadResult readTextLines(const QString& path, FileStamp* stamp)
+{
     TextReadResult r;
     QByteArray bytes;
-    const int err = readFileBytes(QFile::encodeName(path).constData(), &bytes);
+    struct stat opened {
+    };
+    const int err = readBytes(AT_FDCWD, QFile::encodeName(path).constData(), &bytes, false, stamp ? &opened : nullptr);
+    if (stamp) {
+        *stamp = err == 0 ? FileStamp::of(opened) : FileStamp();
+    }
     if (isMissingFileError(err)) {
         r.ok = true; // missing: reads as empty
         return r;

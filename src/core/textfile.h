@@ -13,6 +13,8 @@
 #include <QStringList>
 #include <functional>
 
+#include "core/filestamp.h"
+
 namespace nox
 {
 
@@ -63,6 +65,9 @@ struct TextReadResult {
     QString error;
 };
 TextReadResult readTextLines(const QString& path);
+// The same, with the stamp of the file that was read (taken from the open
+// file once read; no file: exists = false).
+TextReadResult readTextLines(const QString& path, FileStamp* stamp);
 
 // Reads the whole file at `path` (in the system's encoding of names) into
 // `bytes`, reusing its memory. 0, or the errno of the failure (the bytes are

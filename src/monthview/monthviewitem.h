@@ -66,7 +66,7 @@ public:
 private:
     friend class TMonthViewItems;
     friend class TCustomMonthView;
-    TMonthViewItem(TMonthViewItems* owner, int sequence);
+    TMonthViewItem(TMonthViewItems* owner, int sequence, const QDateTime& start, const QDateTime& end);
 
     template <class T> void store(T& field, const T& value)
     {

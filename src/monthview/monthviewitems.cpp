@@ -5,8 +5,8 @@
 namespace nox::monthview
 {
 
-TMonthViewItem::TMonthViewItem(TMonthViewItems* owner, int sequence)
-    : m_owner(owner), m_sequence(sequence), m_start(QDateTime::currentDateTime()), m_end(m_start)
+TMonthViewItem::TMonthViewItem(TMonthViewItems* owner, int sequence, const QDateTime& start, const QDateTime& end)
+    : m_owner(owner), m_sequence(sequence), m_start(start), m_end(end)
 {
     m_font.OnChange = [this] { changed(); };
 }
@@ -27,7 +27,13 @@ TMonthViewItems::~TMonthViewItems()
 
 TMonthViewItem* TMonthViewItems::Add()
 {
-    auto* item = new TMonthViewItem(this, m_nextSequence++);
+    const QDateTime now = QDateTime::currentDateTime();
+    return Add(now, now);
+}
+
+TMonthViewItem* TMonthViewItems::Add(const QDateTime& start, const QDateTime& end)
+{
+    auto* item = new TMonthViewItem(this, m_nextSequence++, start, end);
     m_items.append(item);
     changed();
     return item;

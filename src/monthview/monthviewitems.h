@@ -20,6 +20,8 @@ public:
     // A new item (start and end = now, no image) appended to the list; the
     // list is re-sorted on the notification that follows.
     TMonthViewItem* Add();
+    // The same with the item's times given (no look at the clock).
+    TMonthViewItem* Add(const QDateTime& start, const QDateTime& end);
     // Frees the item at index; out-of-range indices do nothing.
     void Delete(int index);
     // Frees every item.

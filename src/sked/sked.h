@@ -235,8 +235,12 @@ private:
     void renderPicture(qreal dpr);
     // Renders when a change is pending or the pixel ratio differs.
     void ensurePicture(qreal dpr);
+    // The ruler: its background, and each caption from an image of its band
+    // of the ruler drawn once.
+    void drawLeftBar(QPainter& p, qreal dpr) const;
     void drawLeftBarBackground(QPainter& p) const;
-    void drawCaptions(QPainter& p) const;
+    // One caption and its highlight.
+    void drawCaption(QPainter& p, const SkedCaptionCell& cell) const;
     void drawCaption(QPainter& p, int line, QRect rect, bool bold, TColor color, TFontStyles style) const;
     void drawItems(QPainter& p);
     void drawBars(QPainter& p) const;
@@ -304,6 +308,25 @@ private:
     Qt::KeyboardModifiers m_dropModifiers;
     SkedLayout m_layout;
     QImage m_picture;
+    // Everything a caption's band of the ruler is drawn from (the band's
+    // image is kept under it, see drawLeftBar).
+    struct CaptionBandKey {
+        QString caption;
+        bool highlight = false;
+        QRect cell; // as placed in a band whose top is 0
+        QRect bar;  // the ruler, in the same terms
+        qreal dpr = 0;
+        QColor background, barColor, line, text, highlightColor;
+        int edge = 0, alignment = 0, highlightHeight = 0;
+        QFont font;
+        bool operator==(const CaptionBandKey&) const = default;
+        friend size_t qHash(const CaptionBandKey& key, size_t seed = 0)
+        {
+            return qHashMulti(seed, key.caption, key.cell.top(), key.cell.left(), key.cell.width(),
+                              key.background.rgba(), key.barColor.rgba(), key.highlight);
+        }
+    };
+    const QImage& captionBand(const SkedCaptionCell& cell, qreal dpr) const;
     // A change waits for the next paint: many changes in a row (a refill,
     // new colours, a resize) cost one render.
     bool m_pictureStale = false;

@@ -1,6 +1,7 @@
 #include "sked/skedlayout.h"
 
 #include <QFontMetrics>
+#include <QHash>
 #include <QTextLayout>
 #include <QTextOption>
 
@@ -35,9 +36,7 @@ QString boundedStart(const QString& text)
     return text.left(n);
 }
 
-} // namespace
-
-WrappedText wrapText(const QString& text, const QFont& font, int width, int lineHeight)
+WrappedText layOut(const QString& text, const QFont& font, int width, int lineHeight)
 {
     WrappedText result;
     const QString start = boundedStart(text);
@@ -72,6 +71,45 @@ WrappedText wrapText(const QString& text, const QFont& font, int width, int line
     }
     result.height = int(result.lines.size()) * lineHeight;
     return result;
+}
+
+struct WrapKey {
+    QString text;
+    QFont font;
+    int width;
+    int lineHeight;
+    friend bool operator==(const WrapKey& a, const WrapKey& b)
+    {
+        return a.width == b.width && a.lineHeight == b.lineHeight && a.text == b.text && a.font == b.font;
+    }
+};
+
+size_t qHash(const WrapKey& key, size_t seed = 0)
+{
+    return qHashMulti(seed, key.text, key.font, key.width, key.lineHeight);
+}
+
+// Enough for the texts of seven columns several times over; when full it
+// starts again (the texts of the next layout come back at once).
+constexpr qsizetype kMostWrapped = 2048;
+
+} // namespace
+
+WrappedText wrapText(const QString& text, const QFont& font, int width, int lineHeight)
+{
+    // Stepping through days lays out the same texts again and again (going
+    // back, and the titles that recur from week to week): each is laid out
+    // once per font and width.
+    static QHash<WrapKey, WrappedText> cache;
+    WrapKey key{text, font, width, lineHeight};
+    auto it = cache.find(key);
+    if (it == cache.end()) {
+        if (cache.size() >= kMostWrapped) {
+            cache.clear();
+        }
+        it = cache.insert(std::move(key), layOut(text, font, width, lineHeight));
+    }
+    return it.value();
 }
 
 int rowHeightOf(const QFont& font)

@@ -25,6 +25,7 @@ struct WrappedText {
 // the row height, so that n lines are exactly n rows. Only a bounded start of
 // a long text is laid out (kMaxWrappedChars, kMaxWrappedLines); the last
 // line of a text cut short ends in "…". The item keeps its whole text.
+// Called on the GUI thread only (its results are kept for the next call).
 WrappedText wrapText(const QString& text, const QFont& font, int width, int lineHeight);
 // More than a day column can usefully show: a longer text would only cost
 // layout and painting time for rows nobody scrolls through.

@@ -338,13 +338,71 @@ void TCustomSked::renderPicture(qreal dpr)
     m_picture.setDevicePixelRatio(dpr);
     QPainter p(&m_picture);
     p.fillRect(QRect(QPoint(0, 0), size), qc(m_color, this));
-    drawLeftBarBackground(p);
+    drawLeftBar(p, dpr);
     if (m_layout.drawContent) {
-        drawCaptions(p);
         drawItems(p);
         drawBars(p);
     }
     drawMarkedCells(p);
+}
+
+// Stepping through days draws the same captions again and again, at rows
+// that move with the day's items: each caption's band of the ruler (the
+// ruler's whole width, the caption's row high) is drawn once into an image,
+// as the picture would have it there, and copied from then on. A caption
+// stays within its row, so the copy is the same to the pixel.
+void TCustomSked::drawLeftBar(QPainter& p, qreal dpr) const
+{
+    drawLeftBarBackground(p);
+    if (!m_layout.drawContent || m_layout.leftBar.isEmpty()) {
+        return;
+    }
+    for (const SkedCaptionCell& cell : m_layout.captions) {
+        p.drawImage(QPoint(m_layout.leftBar.left(), cell.rect.top()), captionBand(cell, dpr));
+    }
+}
+
+const QImage& TCustomSked::captionBand(const SkedCaptionCell& cell, qreal dpr) const
+{
+    // Shared by all day columns (the GUI thread's); bounded, as it starts
+    // again when full.
+    static QHash<CaptionBandKey, QImage> bands;
+    constexpr qsizetype kMostBands = 256;
+    const TLeftBar& bar = m_view.LeftBar();
+    const TLineItem* item = m_lines.Items(cell.line);
+    const QPoint origin(m_layout.leftBar.left(), cell.rect.top());
+    CaptionBandKey key;
+    key.caption = item ? item->Caption() : QString();
+    key.highlight = cell.highlight;
+    key.cell = cell.rect.translated(-origin);
+    key.bar = m_layout.leftBar.translated(-origin);
+    key.dpr = dpr;
+    key.background = qc(m_color, this);
+    key.barColor = qc(bar.Color(), this);
+    key.line = qc(bar.LineColor(), this);
+    key.text = qc(bar.Font().Color(), this);
+    key.highlightColor = qc(bar.HighlightColor(), this);
+    key.edge = int(bar.EdgeStyle());
+    key.alignment = int(bar.Alignment());
+    key.highlightHeight = bar.HighlightHeight();
+    key.font = fontWithStyle(bar.Font().Style());
+    auto it = bands.find(key);
+    if (it == bands.end()) {
+        if (bands.size() >= kMostBands) {
+            bands.clear();
+        }
+        const QRect band(origin, QSize(m_layout.leftBar.width(), cell.rect.height()));
+        QImage image(band.size() * dpr, QImage::Format_RGB32);
+        image.setDevicePixelRatio(dpr);
+        QPainter q(&image);
+        q.translate(-origin);
+        q.fillRect(band, key.background);
+        drawLeftBarBackground(q);
+        drawCaption(q, cell);
+        q.end();
+        it = bands.insert(key, image);
+    }
+    return it.value();
 }
 
 void TCustomSked::drawLeftBarBackground(QPainter& p) const
@@ -392,17 +450,14 @@ void TCustomSked::drawCaption(QPainter& p, int line, QRect rect, bool bold, TCol
                  item->Caption());
 }
 
-void TCustomSked::drawCaptions(QPainter& p) const
+void TCustomSked::drawCaption(QPainter& p, const SkedCaptionCell& cell) const
 {
     const TLeftBar& bar = m_view.LeftBar();
-    for (const SkedCaptionCell& cell : m_layout.captions) {
-        drawCaption(p, cell.line, cell.rect, cell.highlight, bar.Font().Color(), bar.Font().Style());
-        if (cell.highlight) {
-            const int h = bar.HighlightHeight();
-            p.fillRect(ltrb(cell.rect.left(), cell.rect.bottom() + 1 - h, cell.rect.right() + 1,
-                            cell.rect.bottom() + 1),
-                       qc(bar.HighlightColor(), this));
-        }
+    drawCaption(p, cell.line, cell.rect, cell.highlight, bar.Font().Color(), bar.Font().Style());
+    if (cell.highlight) {
+        const int h = bar.HighlightHeight();
+        p.fillRect(ltrb(cell.rect.left(), cell.rect.bottom() + 1 - h, cell.rect.right() + 1, cell.rect.bottom() + 1),
+                   qc(bar.HighlightColor(), this));
     }
 }
 

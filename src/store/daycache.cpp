@@ -64,15 +64,16 @@ DayRead DayCache::read(const QString& path, const QDate& date)
         return {it->day, {}};
     }
     ++m_fileReads;
-    TextReadResult read = readTextLines(path);
+    FileStamp stamp;
+    TextReadResult read = readTextLines(path, &stamp);
     if (!read.ok) {
         locker.unlock();
         forget(date);
         return {nullptr, read.error};
     }
     std::shared_ptr<CachedDay> day = parseDay(std::move(read.lines), date);
-    day->stamp = FileStamp::of(path);
-    // Changed while it was read: the stamp may belong to other contents.
+    day->stamp = stamp;
+    // Changed or replaced since `before`: the stamp may belong to other contents.
     const bool steady = day->stamp == before;
     day->trusted = steady && day->stamp.isSettled();
     if (it != m_entries.end()) {

@@ -129,25 +129,53 @@ TDayWriteResult saveDayLines(const QString& folder, const QDate& date, const QSt
 
 } // namespace
 
-QString dayFileName(const QDate& date)
+namespace
 {
-    // Written digit by digit: a search builds thousands of these.
+
+constexpr qsizetype kNameSize = 12; // "yyyyMMdd.dat"
+
+// The day file's name into `name`; false for a year not of four digits.
+bool dayFileNameChars(const QDate& date, char16_t (&name)[kNameSize])
+{
     int year = 0, month = 0, day = 0;
     date.getDate(&year, &month, &day);
     if (year < 0 || year > 9999) {
+        return false;
+    }
+    const char16_t chars[] = {char16_t(u'0' + year / 1000),     char16_t(u'0' + year / 100 % 10),
+                              char16_t(u'0' + year / 10 % 10),  char16_t(u'0' + year % 10),
+                              char16_t(u'0' + month / 10),      char16_t(u'0' + month % 10),
+                              char16_t(u'0' + day / 10),        char16_t(u'0' + day % 10),
+                              u'.', u'd', u'a', u't'};
+    std::copy(std::begin(chars), std::end(chars), name);
+    return true;
+}
+
+} // namespace
+
+QString dayFileName(const QDate& date)
+{
+    // Written digit by digit: a search builds thousands of these.
+    char16_t name[kNameSize];
+    if (!dayFileNameChars(date, name)) {
         return date.toString(QStringLiteral("yyyyMMdd")) + QStringLiteral(".dat");
     }
-    const char16_t name[] = {char16_t(u'0' + year / 1000),     char16_t(u'0' + year / 100 % 10),
-                             char16_t(u'0' + year / 10 % 10),  char16_t(u'0' + year % 10),
-                             char16_t(u'0' + month / 10),      char16_t(u'0' + month % 10),
-                             char16_t(u'0' + day / 10),        char16_t(u'0' + day % 10),
-                             u'.', u'd', u'a', u't'};
-    return QString(reinterpret_cast<const QChar*>(name), std::size(name));
+    return QString(reinterpret_cast<const QChar*>(name), kNameSize);
 }
 
 QString dayFilePath(const QString& folder, const QDate& date)
 {
-    return folder + QLatin1Char('/') + dayFileName(date);
+    // In one piece of memory: every look at a day builds its path.
+    char16_t name[kNameSize];
+    if (!dayFileNameChars(date, name)) {
+        return folder + QLatin1Char('/') + dayFileName(date);
+    }
+    QString path(folder.size() + 1 + kNameSize, Qt::Uninitialized);
+    QChar* out = path.data();
+    out = std::copy(folder.cbegin(), folder.cend(), out);
+    *out++ = u'/';
+    std::copy(std::begin(name), std::end(name), reinterpret_cast<char16_t*>(out));
+    return path;
 }
 
 QDate dayFileDate(const QString& fileName)

@@ -169,14 +169,14 @@ QString ScheduleBook::dayFile(const QDate& date) const
 
 BookDay ScheduleBook::day(const QDate& date, const QString& categoryFilter) const
 {
-    const DayRead read = m_memory->cache.read(dayFile(date), date);
+    const QString path = dayFile(date);
+    const DayRead read = m_memory->cache.read(path, date);
     BookDay result;
     if (!read.day) {
-        result.result = BookResult::failed(dayFile(date), read.error);
+        result.result = BookResult::failed(path, read.error);
         return result;
     }
     m_memory->noteShown(date, read.day);
-    const QString path = dayFile(date);
     for (const CachedDay::Line& line : read.day->parsed) {
         const QString& text = read.day->lines.at(line.lineNumber - 1);
         if (isOtherCategoryLine(text, categoryFilter)) {

@@ -266,6 +266,58 @@ private slots:
         QCOMPARE(strips, 2);
     }
 
+    // The ruler's captions are copied from images kept across columns and
+    // days: whatever changes its look shows at once, in a column that
+    // reuses them at other rows (one stacked row moves the captions below).
+    void rulerFollowsEveryChangeOfItsLook()
+    {
+        Column c;
+        TLeftBar& bar = c.sked.View().LeftBar();
+        const auto count = [&c, &bar](const QColor& colour) {
+            int n = 0;
+            for (const SkedCaptionCell& cell : c.sked.layout().captions) {
+                for (int y = cell.rect.top(); y <= qMin(cell.rect.bottom(), c.sked.viewport()->height() - 1); ++y) {
+                    for (int x = 0; x < bar.Width(); ++x) {
+                        n += pixel(c.sked, x, y) == colour ? 1 : 0;
+                    }
+                }
+            }
+            return n;
+        };
+        const auto captionRow = [&c](int line) {
+            for (const SkedCaptionCell& cell : c.sked.layout().captions) {
+                if (cell.line == line) {
+                    return cell.row;
+                }
+            }
+            return -1;
+        };
+        bar.Font().setColor(clRed);
+        const int red = count(Qt::red);
+        QVERIFY(red > 0);
+        bar.Font().setColor(clBlue);
+        QCOMPARE(count(Qt::red), 0);
+        QCOMPARE(count(Qt::blue), red);
+        bar.setColor(clYellow);
+        QVERIFY(count(Qt::yellow) > 0);
+        QCOMPARE(count(Qt::white), 0);
+        bar.setHighlightColor(clLime);
+        bar.setHighlightLine(3);
+        QCOMPARE(count(Qt::green), bar.HighlightHeight() * (bar.Width() - bar.LeftMargin() - bar.RightMargin() - 1));
+        const int blueAtFour = count(Qt::blue);
+        c.sked.Lines().Items(4)->setCaption(QString());
+        QVERIFY(count(Qt::blue) < blueAtFour);
+
+        // Two items on line 2 give it a second row: line 5's caption moves
+        // down a row and looks the same there.
+        QCOMPARE(captionRow(5), 5);
+        const QImage before = c.sked.picture().copy(0, c.sked.layout().rowTop(5), bar.Width(), c.sked.RowHeight());
+        skedtest::addItem(c.sked, 2, 2, QStringLiteral("A"));
+        skedtest::addItem(c.sked, 2, 2, QStringLiteral("B"));
+        QCOMPARE(captionRow(5), 6);
+        QCOMPARE(c.sked.picture().copy(0, c.sked.layout().rowTop(6), bar.Width(), c.sked.RowHeight()), before);
+    }
+
     // A client 10 pixels taller than 24 rows shows a part of row 24: its
     // caption is there, in the full render and when its cell is redrawn.
     void partlyVisibleBottomRowKeepsItsCaption()
