@@ -308,25 +308,34 @@ private:
     Qt::KeyboardModifiers m_dropModifiers;
     SkedLayout m_layout;
     QImage m_picture;
-    // Everything a caption's band of the ruler is drawn from (the band's
-    // image is kept under it, see drawLeftBar).
-    struct CaptionBandKey {
-        QString caption;
-        bool highlight = false;
-        QRect cell; // as placed in a band whose top is 0
-        QRect bar;  // the ruler, in the same terms
+    // What the ruler's bands are drawn with (the images of the bands are
+    // kept under it, see drawLeftBar)...
+    struct RulerLook {
         qreal dpr = 0;
-        QColor background, barColor, line, text, highlightColor;
+        QColor background, bar, line, text, highlight;
         int edge = 0, alignment = 0, highlightHeight = 0;
         QFont font;
-        bool operator==(const CaptionBandKey&) const = default;
-        friend size_t qHash(const CaptionBandKey& key, size_t seed = 0)
+        bool operator==(const RulerLook&) const = default;
+        friend size_t qHash(const RulerLook& key, size_t seed = 0)
         {
-            return qHashMulti(seed, key.caption, key.cell.top(), key.cell.left(), key.cell.width(),
-                              key.background.rgba(), key.barColor.rgba(), key.highlight);
+            return qHashMulti(seed, key.background.rgba(), key.bar.rgba(), key.text.rgba(), key.dpr);
         }
     };
-    const QImage& captionBand(const SkedCaptionCell& cell, qreal dpr) const;
+    // ... and what one band holds, in terms of the band (its top is 0).
+    struct CaptionBand {
+        QString caption;
+        bool highlight = false;
+        QRect cell;
+        QRect bar; // the part of the ruler in the band
+        bool operator==(const CaptionBand&) const = default;
+        friend size_t qHash(const CaptionBand& key, size_t seed = 0)
+        {
+            return qHashMulti(seed, key.caption, key.highlight, key.cell.left(), key.cell.width(), key.bar.top(),
+                              key.bar.height());
+        }
+    };
+    RulerLook rulerLook(qreal dpr) const;
+    QImage drawBand(const SkedCaptionCell& cell, const RulerLook& look, qreal dpr) const;
     // A change waits for the next paint: many changes in a row (a refill,
     // new colours, a resize) cost one render.
     bool m_pictureStale = false;

@@ -7,10 +7,44 @@
 #include <QFontMetrics>
 #include <QPaintEngine>
 #include <QPaintEvent>
+#include <QHash>
 #include <QPainter>
 
 namespace nox::sked
 {
+
+namespace
+{
+
+struct ElideKey {
+    QString caption;
+    QFont font;
+    int width;
+    bool operator==(const ElideKey&) const = default;
+};
+
+size_t qHash(const ElideKey& k, size_t seed = 0)
+{
+    return qHashMulti(seed, k.caption, k.font, k.width);
+}
+
+// The caption cut to `width` with "…", kept per font and width: the day
+// columns' captions come back whenever the view returns to their days.
+QString elidedCaption(const QString& caption, const QFont& font, int width)
+{
+    static QHash<ElideKey, QString> elided;
+    ElideKey key{caption, font, width};
+    auto it = elided.find(key);
+    if (it == elided.end()) {
+        if (elided.size() >= 256) {
+            elided.clear();
+        }
+        it = elided.insert(key, QFontMetrics(font).elidedText(caption, Qt::ElideRight, width));
+    }
+    return it.value();
+}
+
+} // namespace
 
 namespace
 {
@@ -354,55 +388,69 @@ void TCustomSked::renderPicture(qreal dpr)
 void TCustomSked::drawLeftBar(QPainter& p, qreal dpr) const
 {
     drawLeftBarBackground(p);
-    if (!m_layout.drawContent || m_layout.leftBar.isEmpty()) {
+    const QRect ruler = m_layout.leftBar;
+    if (!m_layout.drawContent || ruler.isEmpty() || m_layout.captions.isEmpty()) {
         return;
     }
+    // Shared by all day columns (the GUI thread's); bounded, as it starts
+    // again when full.
+    static QHash<RulerLook, QHash<CaptionBand, QImage>> looks;
+    static qsizetype bandCount = 0;
+    constexpr qsizetype kMostBands = 256;
+    const RulerLook look = rulerLook(dpr);
+    auto bands = looks.find(look);
+    if (bands == looks.end()) {
+        bands = looks.insert(look, {});
+    }
     for (const SkedCaptionCell& cell : m_layout.captions) {
-        p.drawImage(QPoint(m_layout.leftBar.left(), cell.rect.top()), captionBand(cell, dpr));
+        const QPoint origin(ruler.left(), cell.rect.top());
+        const QRect band(origin, QSize(ruler.width(), cell.rect.height()));
+        const TLineItem* item = m_lines.Items(cell.line);
+        const CaptionBand key{item ? item->Caption() : QString(), cell.highlight, cell.rect.translated(-origin),
+                              (ruler & band).translated(-origin)};
+        auto it = bands->find(key);
+        if (it == bands->end()) {
+            if (bandCount >= kMostBands) {
+                looks.clear();
+                bands = looks.insert(look, {});
+                bandCount = 0;
+            }
+            it = bands->insert(key, drawBand(cell, look, dpr));
+            ++bandCount;
+        }
+        p.drawImage(origin, it.value());
     }
 }
 
-const QImage& TCustomSked::captionBand(const SkedCaptionCell& cell, qreal dpr) const
+TCustomSked::RulerLook TCustomSked::rulerLook(qreal dpr) const
 {
-    // Shared by all day columns (the GUI thread's); bounded, as it starts
-    // again when full.
-    static QHash<CaptionBandKey, QImage> bands;
-    constexpr qsizetype kMostBands = 256;
     const TLeftBar& bar = m_view.LeftBar();
-    const TLineItem* item = m_lines.Items(cell.line);
+    RulerLook look;
+    look.dpr = dpr;
+    look.background = qc(m_color, this);
+    look.bar = qc(bar.Color(), this);
+    look.line = qc(bar.LineColor(), this);
+    look.text = qc(bar.Font().Color(), this);
+    look.highlight = qc(bar.HighlightColor(), this);
+    look.edge = int(bar.EdgeStyle());
+    look.alignment = int(bar.Alignment());
+    look.highlightHeight = bar.HighlightHeight();
+    look.font = fontWithStyle(bar.Font().Style());
+    return look;
+}
+
+QImage TCustomSked::drawBand(const SkedCaptionCell& cell, const RulerLook& look, qreal dpr) const
+{
     const QPoint origin(m_layout.leftBar.left(), cell.rect.top());
-    CaptionBandKey key;
-    key.caption = item ? item->Caption() : QString();
-    key.highlight = cell.highlight;
-    key.cell = cell.rect.translated(-origin);
-    key.bar = m_layout.leftBar.translated(-origin);
-    key.dpr = dpr;
-    key.background = qc(m_color, this);
-    key.barColor = qc(bar.Color(), this);
-    key.line = qc(bar.LineColor(), this);
-    key.text = qc(bar.Font().Color(), this);
-    key.highlightColor = qc(bar.HighlightColor(), this);
-    key.edge = int(bar.EdgeStyle());
-    key.alignment = int(bar.Alignment());
-    key.highlightHeight = bar.HighlightHeight();
-    key.font = fontWithStyle(bar.Font().Style());
-    auto it = bands.find(key);
-    if (it == bands.end()) {
-        if (bands.size() >= kMostBands) {
-            bands.clear();
-        }
-        const QRect band(origin, QSize(m_layout.leftBar.width(), cell.rect.height()));
-        QImage image(band.size() * dpr, QImage::Format_RGB32);
-        image.setDevicePixelRatio(dpr);
-        QPainter q(&image);
-        q.translate(-origin);
-        q.fillRect(band, key.background);
-        drawLeftBarBackground(q);
-        drawCaption(q, cell);
-        q.end();
-        it = bands.insert(key, image);
-    }
-    return it.value();
+    const QRect band(origin, QSize(m_layout.leftBar.width(), cell.rect.height()));
+    QImage image(band.size() * dpr, QImage::Format_RGB32);
+    image.setDevicePixelRatio(dpr);
+    QPainter q(&image);
+    q.translate(-origin);
+    q.fillRect(band, look.background);
+    drawLeftBarBackground(q);
+    drawCaption(q, cell);
+    return image;
 }
 
 void TCustomSked::drawLeftBarBackground(QPainter& p) const
@@ -681,13 +729,12 @@ void TCustomSked::paintTopBar(QPainter& p) const
     }
     const QRect textRect = ltrb(textMargin, 1, r.width() - textMargin, h - edgeWidth(bar.EdgeStyle()));
     const QFont f = fontWithStyle(bar.Font().Style());
-    const QString text = QFontMetrics(f).elidedText(bar.Caption(), Qt::ElideRight, textRect.width());
     p.save();
     p.setClipRect(textRect);
     p.setFont(f);
     p.setPen(qc(bar.Font().Color(), this));
-    p.drawText(textRect, int(horizontalOf(bar.Alignment()) | verticalOf(bar.Layout()) | Qt::TextSingleLine),
-               text);
+    drawTextLine(p, textRect, int(horizontalOf(bar.Alignment()) | verticalOf(bar.Layout())),
+                 elidedCaption(bar.Caption(), f, textRect.width()));
     p.restore();
 }
 
