@@ -382,9 +382,10 @@ void TCustomSked::renderPicture(qreal dpr)
 
 // Stepping through days draws the same captions again and again, at rows
 // that move with the day's items: each caption's band of the ruler (the
-// ruler's whole width, the caption's row high) is drawn once into an image,
-// as the picture would have it there, and copied from then on. A caption
-// stays within its row, so the copy is the same to the pixel.
+// ruler's whole width, the caption's row high) is drawn into an image, as
+// the picture would have it there, the second time it is drawn, and copied
+// from then on. A caption stays within its row, so the copy is the same to
+// the pixel.
 void TCustomSked::drawLeftBar(QPainter& p, qreal dpr) const
 {
     drawLeftBarBackground(p);
@@ -410,13 +411,20 @@ void TCustomSked::drawLeftBar(QPainter& p, qreal dpr) const
                               (ruler & band).translated(-origin)};
         auto it = bands->find(key);
         if (it == bands->end()) {
+            // Seen for the first time (the first paint of the window among
+            // them): drawn in place, and its band made when it comes again.
             if (bandCount >= kMostBands) {
                 looks.clear();
                 bands = looks.insert(look, {});
                 bandCount = 0;
             }
-            it = bands->insert(key, drawBand(cell, look, dpr));
+            bands->insert(key, QImage());
             ++bandCount;
+            drawCaption(p, cell);
+            continue;
+        }
+        if (it->isNull()) {
+            *it = drawBand(cell, look, dpr);
         }
         p.drawImage(origin, it.value());
     }

@@ -274,6 +274,8 @@ private slots:
         Column c;
         TLeftBar& bar = c.sked.View().LeftBar();
         const auto count = [&c, &bar](const QColor& colour) {
+            c.sked.picture();
+            c.sked.RenderAll(); // the second time a band is seen it is copied
             int n = 0;
             for (const SkedCaptionCell& cell : c.sked.layout().captions) {
                 for (int y = cell.rect.top(); y <= qMin(cell.rect.bottom(), c.sked.viewport()->height() - 1); ++y) {
