@@ -4,6 +4,7 @@
 #include <QHash>
 #include <QPainter>
 #include <QStaticText>
+#include <QTextLayout>
 #include <QtMath>
 
 namespace nox
@@ -60,6 +61,7 @@ const LaidOut& laidOut(const QString& text, const QFont& font)
         made.width = made.text.size().width();
         const QFontMetricsF metrics(font);
         made.height = metrics.ascent() + metrics.descent();
+
         it = cache.insert(std::move(key), std::move(made));
     }
     return it.value();
@@ -104,6 +106,39 @@ void drawTextLine(QPainter& p, const QRect& rect, int flags, const QString& text
     if (clip) {
         p.restore();
     }
+}
+
+void drawTextLine(QPainter& p, const QPoint& baseline, const QString& text)
+{
+    if (text.isEmpty()) {
+        return;
+    }
+    // A line is laid out to be kept the second time it is drawn: the first
+    // paint of a window draws each of its texts once, and laying out to keep
+    // costs more than drawing once (the line's ascent takes a layout of its
+    // own). Until then the ascent is unknown (< 0).
+    static QHash<LineKey, qreal> ascents;
+    LineKey key{text, p.font()};
+    auto ascent = ascents.find(key);
+    if (ascent == ascents.end()) {
+        if (ascents.size() >= kMostLines) {
+            ascents.clear();
+        }
+        ascents.insert(std::move(key), -1);
+        p.drawText(baseline, text);
+        return;
+    }
+    const LaidOut& line = laidOut(text, p.font());
+    if (*ascent < 0) {
+        // The line's own ascent places it: a fallback font (kana and kanji
+        // in a Latin face) may reach higher than the font's own.
+        QTextLayout layout(line.text.text(), p.font());
+        layout.beginLayout();
+        const QTextLine first = layout.createLine();
+        layout.endLayout();
+        *ascent = first.isValid() ? first.ascent() : QFontMetricsF(p.font()).ascent();
+    }
+    p.drawStaticText(QPointF(baseline.x(), baseline.y() - *ascent), line.text);
 }
 
 } // namespace nox

@@ -17,5 +17,9 @@ namespace nox
 // alignment of `flags`, clipped to `rect` unless flags hold
 // Qt::TextDontClip; line breaks and tabs show as spaces. GUI thread only.
 void drawTextLine(QPainter& p, const QRect& rect, int flags, const QString& text);
+// Paints `text` (one line, no line breaks) as QPainter::drawText(baseline,
+// text) does: from its left end on the baseline, not clipped. GUI thread
+// only.
+void drawTextLine(QPainter& p, const QPoint& baseline, const QString& text);
 
 } // namespace nox

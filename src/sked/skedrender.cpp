@@ -540,7 +540,7 @@ void TCustomSked::drawItems(QPainter& p)
         p.setPen(readableOn(qc(item->m_font.Color(), this), qc(m_color, this)));
         for (int l = 0; l < block.textLines.size(); ++l) {
             const int baseline = block.textRect.top() + l * m_rowHeight + fm.ascent();
-            p.drawText(QPoint(block.textRect.left() + textMargin, baseline), block.textLines.at(l));
+            drawTextLine(p, QPoint(block.textRect.left() + textMargin, baseline), block.textLines.at(l));
         }
         if (OnDrawItem) {
             m_canvas = &p;

@@ -3,6 +3,7 @@
 // their rectangle (clipped), in plain and bold faces, and again from the
 // cache on a second paint.
 #include <QFont>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -76,6 +77,40 @@ private slots:
             for (int pass = 0; pass < 2; ++pass) { // laid out, then from the cache
                 const QImage drawn = paint(Painter::Cached, rect, flags, text, font, scale);
                 QCOMPARE(drawn, expected);
+            }
+        }
+    }
+
+    // A line placed by its baseline as drawText(QPoint) places it.
+    void placedByItsBaseline()
+    {
+        const auto paint = [](const QFont& font, const QPoint& baseline, int scale, bool cached) {
+            QImage image(160 * scale, 40 * scale, QImage::Format_RGB32);
+            image.setDevicePixelRatio(scale);
+            image.fill(Qt::white);
+            QPainter p(&image);
+            p.setFont(font);
+            const QString text = QStringLiteral("定例会議 gjpq 9:30");
+            if (cached) {
+                drawTextLine(p, baseline, text);
+            } else {
+                p.drawText(baseline, text);
+            }
+            return image;
+        };
+        for (const int size : {11, 12, 13, 16}) {
+            for (const bool bold : {false, true}) {
+                QFont font = QGuiApplication::font();
+                font.setPixelSize(size);
+                font.setBold(bold);
+                const QPoint baseline(7, 11 + QFontMetrics(font).ascent());
+                for (const int scale : {1, 2}) {
+                    const QImage expected = paint(font, baseline, scale, false);
+                    for (int pass = 0; pass < 3; ++pass) { // drawn at once, laid out, from the cache
+                        QVERIFY2(paint(font, baseline, scale, true) == expected,
+                                 qPrintable(QStringLiteral("%1 px, bold %2, %3x").arg(size).arg(bold).arg(scale)));
+                    }
+                }
             }
         }
     }
