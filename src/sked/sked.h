@@ -235,9 +235,9 @@ private:
     void renderPicture(qreal dpr);
     // Renders when a change is pending or the pixel ratio differs.
     void ensurePicture(qreal dpr);
-    // The ruler: its background, and each caption from an image of its band
-    // of the ruler drawn once.
-    void drawLeftBar(QPainter& p, qreal dpr) const;
+    // The ruler: its background, and each caption copied from a kept image
+    // of its band of the ruler once it has been drawn before.
+    void drawLeftBar(QPainter& p, const QImage& picture) const;
     void drawLeftBarBackground(QPainter& p) const;
     // One caption and its highlight.
     void drawCaption(QPainter& p, const SkedCaptionCell& cell) const;
@@ -335,7 +335,6 @@ private:
         }
     };
     RulerLook rulerLook(qreal dpr) const;
-    QImage drawBand(const SkedCaptionCell& cell, const RulerLook& look, qreal dpr) const;
     // A change waits for the next paint: many changes in a row (a refill,
     // new colours, a resize) cost one render.
     bool m_pictureStale = false;

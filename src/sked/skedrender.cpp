@@ -5,9 +5,9 @@
 #include "sked/skedcontrol.h"
 
 #include <QFontMetrics>
+#include <QHash>
 #include <QPaintEngine>
 #include <QPaintEvent>
-#include <QHash>
 #include <QPainter>
 
 namespace nox::sked
@@ -43,11 +43,6 @@ QString elidedCaption(const QString& caption, const QFont& font, int width)
     }
     return it.value();
 }
-
-} // namespace
-
-namespace
-{
 
 QColor qc(TColor c, const QWidget* w)
 {
@@ -372,7 +367,7 @@ void TCustomSked::renderPicture(qreal dpr)
     m_picture.setDevicePixelRatio(dpr);
     QPainter p(&m_picture);
     p.fillRect(QRect(QPoint(0, 0), size), qc(m_color, this));
-    drawLeftBar(p, dpr);
+    drawLeftBar(p, m_picture);
     if (m_layout.drawContent) {
         drawItems(p);
         drawBars(p);
@@ -382,11 +377,10 @@ void TCustomSked::renderPicture(qreal dpr)
 
 // Stepping through days draws the same captions again and again, at rows
 // that move with the day's items: each caption's band of the ruler (the
-// ruler's whole width, the caption's row high) is drawn into an image, as
-// the picture would have it there, the second time it is drawn, and copied
-// from then on. A caption stays within its row, so the copy is the same to
-// the pixel.
-void TCustomSked::drawLeftBar(QPainter& p, qreal dpr) const
+// ruler's whole width, the caption's row high) is kept as drawn the second
+// time it is drawn (copied out of the picture), and copied in from then on.
+// A caption stays within its row, so the copy is the same to the pixel.
+void TCustomSked::drawLeftBar(QPainter& p, const QImage& picture) const
 {
     drawLeftBarBackground(p);
     const QRect ruler = m_layout.leftBar;
@@ -398,11 +392,13 @@ void TCustomSked::drawLeftBar(QPainter& p, qreal dpr) const
     static QHash<RulerLook, QHash<CaptionBand, QImage>> looks;
     static qsizetype bandCount = 0;
     constexpr qsizetype kMostBands = 256;
+    const qreal dpr = picture.devicePixelRatio();
     const RulerLook look = rulerLook(dpr);
     auto bands = looks.find(look);
     if (bands == looks.end()) {
         bands = looks.insert(look, {});
     }
+    const QRect inPicture(QPoint(0, 0), picture.deviceIndependentSize().toSize());
     for (const SkedCaptionCell& cell : m_layout.captions) {
         const QPoint origin(ruler.left(), cell.rect.top());
         const QRect band(origin, QSize(ruler.width(), cell.rect.height()));
@@ -410,9 +406,17 @@ void TCustomSked::drawLeftBar(QPainter& p, qreal dpr) const
         const CaptionBand key{item ? item->Caption() : QString(), cell.highlight, cell.rect.translated(-origin),
                               (ruler & band).translated(-origin)};
         auto it = bands->find(key);
+        if (it != bands->end() && !it->isNull()) {
+            p.drawImage(origin, it.value());
+            continue;
+        }
+        drawCaption(p, cell);
+        if (!inPicture.contains(band)) {
+            continue; // a row cut off at the bottom: never kept
+        }
         if (it == bands->end()) {
             // Seen for the first time (the first paint of the window among
-            // them): drawn in place, and its band made when it comes again.
+            // them): kept when it comes again.
             if (bandCount >= kMostBands) {
                 looks.clear();
                 bands = looks.insert(look, {});
@@ -420,13 +424,12 @@ void TCustomSked::drawLeftBar(QPainter& p, qreal dpr) const
             }
             bands->insert(key, QImage());
             ++bandCount;
-            drawCaption(p, cell);
-            continue;
+        } else {
+            // The band as the picture now holds it: its background and the
+            // caption, nothing else drawn over it yet.
+            *it = picture.copy(QRect(band.topLeft() * dpr, band.size() * dpr));
+            it->setDevicePixelRatio(dpr);
         }
-        if (it->isNull()) {
-            *it = drawBand(cell, look, dpr);
-        }
-        p.drawImage(origin, it.value());
     }
 }
 
@@ -445,20 +448,6 @@ TCustomSked::RulerLook TCustomSked::rulerLook(qreal dpr) const
     look.highlightHeight = bar.HighlightHeight();
     look.font = fontWithStyle(bar.Font().Style());
     return look;
-}
-
-QImage TCustomSked::drawBand(const SkedCaptionCell& cell, const RulerLook& look, qreal dpr) const
-{
-    const QPoint origin(m_layout.leftBar.left(), cell.rect.top());
-    const QRect band(origin, QSize(m_layout.leftBar.width(), cell.rect.height()));
-    QImage image(band.size() * dpr, QImage::Format_RGB32);
-    image.setDevicePixelRatio(dpr);
-    QPainter q(&image);
-    q.translate(-origin);
-    q.fillRect(band, look.background);
-    drawLeftBarBackground(q);
-    drawCaption(q, cell);
-    return image;
 }
 
 void TCustomSked::drawLeftBarBackground(QPainter& p) const
