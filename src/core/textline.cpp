@@ -61,7 +61,6 @@ const LaidOut& laidOut(const QString& text, const QFont& font)
         made.width = made.text.size().width();
         const QFontMetricsF metrics(font);
         made.height = metrics.ascent() + metrics.descent();
-
         it = cache.insert(std::move(key), std::move(made));
     }
     return it.value();

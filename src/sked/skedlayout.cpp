@@ -90,8 +90,10 @@ size_t qHash(const WrapKey& key, size_t seed = 0)
 }
 
 // Enough for the texts of seven columns several times over; when full it
-// starts again (the texts of the next layout come back at once).
+// starts again (the texts of the next layout come back at once). Longer
+// texts are laid out each time, which keeps the memory small.
 constexpr qsizetype kMostWrapped = 2048;
+constexpr qsizetype kLongestKept = 256;
 
 } // namespace
 
@@ -100,6 +102,9 @@ WrappedText wrapText(const QString& text, const QFont& font, int width, int line
     // Stepping through days lays out the same texts again and again (going
     // back, and the titles that recur from week to week): each is laid out
     // once per font and width.
+    if (text.size() > kLongestKept) {
+        return layOut(text, font, width, lineHeight);
+    }
     static QHash<WrapKey, WrappedText> cache;
     WrapKey key{text, font, width, lineHeight};
     auto it = cache.find(key);
