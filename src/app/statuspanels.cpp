@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include "core/datetime.h"
+#include "core/textline.h"
 #include "store/skedrec.h"
 
 namespace nox
@@ -223,7 +224,7 @@ void TStatusPanels::paintPlain(QPainter& p, int index) const
     p.setFont(font());
     p.setPen(palette().color(QPalette::WindowText));
     const QRect textRect = r.adjusted(kTextIndent + 1, 0, -2, 0);
-    const QString text = p.fontMetrics().elidedText(m_panels[index].text, Qt::ElideRight, textRect.width());
+    const QString text = elidedLine(m_panels[index].text, p.font(), textRect.width());
     p.drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text);
 }
 

@@ -1,5 +1,6 @@
 #include "core/textline.h"
 
+#include <QFontMetrics>
 #include <QFontMetricsF>
 #include <QHash>
 #include <QPainter>
@@ -66,7 +67,33 @@ const LaidOut& laidOut(const QString& text, const QFont& font)
     return it.value();
 }
 
+struct ElideKey {
+    QString text;
+    QFont font;
+    int width;
+    bool operator==(const ElideKey&) const = default;
+};
+
+size_t qHash(const ElideKey& k, size_t seed = 0)
+{
+    return qHashMulti(seed, k.text, k.font, k.width);
+}
+
 } // namespace
+
+QString elidedLine(const QString& text, const QFont& font, int width)
+{
+    static QHash<ElideKey, QString> elided;
+    ElideKey key{text, font, width};
+    auto it = elided.find(key);
+    if (it == elided.end()) {
+        if (elided.size() >= kMostLines) {
+            elided.clear();
+        }
+        it = elided.insert(key, QFontMetrics(font).elidedText(text, Qt::ElideRight, width));
+    }
+    return it.value();
+}
 
 void drawTextLine(QPainter& p, const QRect& rect, int flags, const QString& text)
 {

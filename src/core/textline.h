@@ -6,6 +6,7 @@
 #include <QRect>
 #include <QString>
 
+class QFont;
 class QPainter;
 
 namespace nox
@@ -21,5 +22,11 @@ void drawTextLine(QPainter& p, const QRect& rect, int flags, const QString& text
 // text) does: from its left end on the baseline, not clipped. GUI thread
 // only.
 void drawTextLine(QPainter& p, const QPoint& baseline, const QString& text);
+
+// `text` cut to `width` pixels with "…" at its end, as
+// QFontMetrics(font).elidedText(text, Qt::ElideRight, width) cuts it; kept
+// per font and width, for the labels that are painted again and again with
+// the same text. GUI thread only.
+QString elidedLine(const QString& text, const QFont& font, int width);
 
 } // namespace nox

@@ -16,34 +16,6 @@ namespace nox::sked
 namespace
 {
 
-struct ElideKey {
-    QString caption;
-    QFont font;
-    int width;
-    bool operator==(const ElideKey&) const = default;
-};
-
-size_t qHash(const ElideKey& k, size_t seed = 0)
-{
-    return qHashMulti(seed, k.caption, k.font, k.width);
-}
-
-// The caption cut to `width` with "…", kept per font and width: the day
-// columns' captions come back whenever the view returns to their days.
-QString elidedCaption(const QString& caption, const QFont& font, int width)
-{
-    static QHash<ElideKey, QString> elided;
-    ElideKey key{caption, font, width};
-    auto it = elided.find(key);
-    if (it == elided.end()) {
-        if (elided.size() >= 256) {
-            elided.clear();
-        }
-        it = elided.insert(key, QFontMetrics(font).elidedText(caption, Qt::ElideRight, width));
-    }
-    return it.value();
-}
-
 QColor qc(TColor c, const QWidget* w)
 {
     return toQColor(c, w->palette());
@@ -731,7 +703,7 @@ void TCustomSked::paintTopBar(QPainter& p) const
     p.setFont(f);
     p.setPen(qc(bar.Font().Color(), this));
     drawTextLine(p, textRect, int(horizontalOf(bar.Alignment()) | verticalOf(bar.Layout())),
-                 elidedCaption(bar.Caption(), f, textRect.width()));
+                 elidedLine(bar.Caption(), f, textRect.width()));
     p.restore();
 }
 

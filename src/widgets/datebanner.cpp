@@ -5,6 +5,7 @@
 #include <QPainter>
 
 #include "core/datetime.h"
+#include "core/textline.h"
 
 namespace nox
 {
@@ -117,15 +118,14 @@ void TDateBanner::paintEvent(QPaintEvent*)
     const QFontMetrics fm(font());
     const int baseline = r.bottom() - 2 - fm.descent();
     const int room = r.width() - kTextLeft - 4;
-    const QString period = fm.elidedText(m_period, Qt::ElideRight, qMax(0, room));
-    p.drawText(kTextLeft, baseline, period);
+    const QString period = elidedLine(m_period, font(), qMax(0, room));
+    drawTextLine(p, QPoint(kTextLeft, baseline), period);
 
     QFont small = font();
     small.setPointSize(m_secondSize);
     p.setFont(small);
     const int x = kTextLeft + fm.horizontalAdvance(period) + kTodayGap;
-    const QFontMetrics sfm(small);
-    p.drawText(x, baseline, sfm.elidedText(todayText(), Qt::ElideRight, qMax(0, r.width() - x - 4)));
+    drawTextLine(p, QPoint(x, baseline), elidedLine(todayText(), small, qMax(0, r.width() - x - 4)));
 }
 
 } // namespace nox

@@ -114,6 +114,24 @@ private slots:
             }
         }
     }
+
+    // A kept cut is the one of the font and width asked for.
+    void elidedAsFontMetricsCuts()
+    {
+        QFont plain = QGuiApplication::font();
+        plain.setPixelSize(13);
+        QFont bold = plain;
+        bold.setBold(true);
+        const QString text = QStringLiteral("2026年12月07日〜2026年12月11日 定例会議");
+        for (int pass = 0; pass < 2; ++pass) { // cut, then kept
+            for (const QFont& font : {plain, bold}) {
+                for (const int width : {0, 30, 90, 150, 400}) {
+                    QCOMPARE(nox::elidedLine(text, font, width),
+                             QFontMetrics(font).elidedText(text, Qt::ElideRight, width));
+                }
+            }
+        }
+    }
 };
 
 QTEST_MAIN(TestTextLine)
