@@ -1,5 +1,7 @@
 #include "core/textline.h"
 
+#include "core/keptvalues.h"
+
 #include <QFontMetrics>
 #include <QFontMetricsF>
 #include <QHash>
@@ -38,33 +40,29 @@ struct LaidOut {
 // starts again (the texts of the next paint come back at once).
 constexpr qsizetype kMostLines = 4096;
 
+LaidOut layOut(const QString& text, const QFont& font)
+{
+    QString line = text;
+    for (QChar& c : line) {
+        if (c == u'\n' || c == u'\r' || c == u'\t' || c == QChar::LineSeparator || c == QChar::ParagraphSeparator) {
+            c = u' ';
+        }
+    }
+    LaidOut made;
+    made.text.setText(line);
+    made.text.setTextFormat(Qt::PlainText);
+    made.text.setPerformanceHint(QStaticText::AggressiveCaching);
+    made.text.prepare(QTransform(), font);
+    made.width = made.text.size().width();
+    const QFontMetricsF metrics(font);
+    made.height = metrics.ascent() + metrics.descent();
+    return made;
+}
+
 const LaidOut& laidOut(const QString& text, const QFont& font)
 {
-    static QHash<LineKey, LaidOut> cache;
-    LineKey key{text, font};
-    auto it = cache.find(key);
-    if (it == cache.end()) {
-        if (cache.size() >= kMostLines) {
-            cache.clear();
-        }
-        QString line = text;
-        for (QChar& c : line) {
-            if (c == u'\n' || c == u'\r' || c == u'\t' || c == QChar::LineSeparator ||
-                c == QChar::ParagraphSeparator) {
-                c = u' ';
-            }
-        }
-        LaidOut made;
-        made.text.setText(line);
-        made.text.setTextFormat(Qt::PlainText);
-        made.text.setPerformanceHint(QStaticText::AggressiveCaching);
-        made.text.prepare(QTransform(), font);
-        made.width = made.text.size().width();
-        const QFontMetricsF metrics(font);
-        made.height = metrics.ascent() + metrics.descent();
-        it = cache.insert(std::move(key), std::move(made));
-    }
-    return it.value();
+    static KeptValues<LineKey, LaidOut> lines(kMostLines);
+    return lines.get(LineKey{text, font}, [&] { return layOut(text, font); });
 }
 
 struct ElideKey {
@@ -83,16 +81,9 @@ size_t qHash(const ElideKey& k, size_t seed = 0)
 
 QString elidedLine(const QString& text, const QFont& font, int width)
 {
-    static QHash<ElideKey, QString> elided;
-    ElideKey key{text, font, width};
-    auto it = elided.find(key);
-    if (it == elided.end()) {
-        if (elided.size() >= kMostLines) {
-            elided.clear();
-        }
-        it = elided.insert(key, QFontMetrics(font).elidedText(text, Qt::ElideRight, width));
-    }
-    return it.value();
+    static KeptValues<ElideKey, QString> elided(kMostLines);
+    return elided.get(ElideKey{text, font, width},
+                      [&] { return QFontMetrics(font).elidedText(text, Qt::ElideRight, width); });
 }
 
 void drawTextLine(QPainter& p, const QRect& rect, int flags, const QString& text)

@@ -1,7 +1,8 @@
 #include "sked/skedlayout.h"
 
+#include "core/keptvalues.h"
+
 #include <QFontMetrics>
-#include <QHash>
 #include <QTextLayout>
 #include <QTextOption>
 
@@ -105,16 +106,8 @@ WrappedText wrapText(const QString& text, const QFont& font, int width, int line
     if (text.size() > kLongestKept) {
         return layOut(text, font, width, lineHeight);
     }
-    static QHash<WrapKey, WrappedText> cache;
-    WrapKey key{text, font, width, lineHeight};
-    auto it = cache.find(key);
-    if (it == cache.end()) {
-        if (cache.size() >= kMostWrapped) {
-            cache.clear();
-        }
-        it = cache.insert(std::move(key), layOut(text, font, width, lineHeight));
-    }
-    return it.value();
+    static KeptValues<WrapKey, WrappedText> wrapped(kMostWrapped);
+    return wrapped.get(WrapKey{text, font, width, lineHeight}, [&] { return layOut(text, font, width, lineHeight); });
 }
 
 int rowHeightOf(const QFont& font)
