@@ -129,52 +129,63 @@ TDayWriteResult saveDayLines(const QString& folder, const QDate& date, const QSt
 
 } // namespace
 
-namespace
+bool dayFileNameBytes(const QDate& date, char (&name)[kDayFileNameSize + 1])
 {
-
-constexpr qsizetype kNameSize = 12; // "yyyyMMdd.dat"
-
-// The day file's name into `name`; false for a year not of four digits.
-bool dayFileNameChars(const QDate& date, char16_t (&name)[kNameSize])
-{
-    int year = 0, month = 0, day = 0;
-    date.getDate(&year, &month, &day);
-    if (year < 0 || year > 9999) {
+    if (!date.isValid()) {
         return false;
     }
-    const char16_t chars[] = {char16_t(u'0' + year / 1000),     char16_t(u'0' + year / 100 % 10),
-                              char16_t(u'0' + year / 10 % 10),  char16_t(u'0' + year % 10),
-                              char16_t(u'0' + month / 10),      char16_t(u'0' + month % 10),
-                              char16_t(u'0' + day / 10),        char16_t(u'0' + day % 10),
-                              u'.', u'd', u'a', u't'};
-    std::copy(std::begin(chars), std::end(chars), name);
+    // The Gregorian date of the day number, by the civil-from-days steps
+    // (eras of 400 years from 1 March 0000): QDate's own way through its
+    // calendar costs more than the reading of a small file.
+    const qint64 z = date.toJulianDay() - 2440588 + 719468; // days from 0000-03-01
+    const qint64 era = (z >= 0 ? z : z - 146096) / 146097;
+    const qint64 dayOfEra = z - era * 146097;
+    const qint64 yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    const qint64 dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    const qint64 m5 = (5 * dayOfYear + 2) / 153; // months from March
+    const int day = int(dayOfYear - (153 * m5 + 2) / 5 + 1);
+    const int month = int(m5 < 10 ? m5 + 3 : m5 - 9);
+    const qint64 year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
+    if (year < 1 || year > 9999) {
+        return false;
+    }
+    const int digits[] = {int(year / 1000),
+                          int(year / 100 % 10),
+                          int(year / 10 % 10),
+                          int(year % 10),
+                          month / 10,
+                          month % 10,
+                          day / 10,
+                          day % 10};
+    for (int i = 0; i < 8; ++i) {
+        name[i] = char('0' + digits[i]);
+    }
+    std::memcpy(name + 8, ".dat", 5);
     return true;
 }
 
-} // namespace
-
 QString dayFileName(const QDate& date)
 {
-    // Written digit by digit: a search builds thousands of these.
-    char16_t name[kNameSize];
-    if (!dayFileNameChars(date, name)) {
+    char name[kDayFileNameSize + 1];
+    if (!dayFileNameBytes(date, name)) {
         return date.toString(QStringLiteral("yyyyMMdd")) + QStringLiteral(".dat");
     }
-    return QString(reinterpret_cast<const QChar*>(name), kNameSize);
+    return QString::fromLatin1(name, kDayFileNameSize);
 }
 
 QString dayFilePath(const QString& folder, const QDate& date)
 {
     // In one piece of memory: every look at a day builds its path.
-    char16_t name[kNameSize];
-    if (!dayFileNameChars(date, name)) {
+    char name[kDayFileNameSize + 1];
+    if (!dayFileNameBytes(date, name)) {
         return folder + QLatin1Char('/') + dayFileName(date);
     }
-    QString path(folder.size() + 1 + kNameSize, Qt::Uninitialized);
-    QChar* out = path.data();
-    out = std::copy(folder.cbegin(), folder.cend(), out);
+    QString path(folder.size() + 1 + kDayFileNameSize, Qt::Uninitialized);
+    QChar* out = std::copy(folder.cbegin(), folder.cend(), path.data());
     *out++ = u'/';
-    std::copy(std::begin(name), std::end(name), reinterpret_cast<char16_t*>(out));
+    for (int i = 0; i < kDayFileNameSize; ++i) {
+        *out++ = QLatin1Char(name[i]);
+    }
     return path;
 }
 

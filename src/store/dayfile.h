@@ -20,6 +20,10 @@ namespace nox
 // "20030305.dat" for 5 March 2003.
 QString dayFileName(const QDate& date);
 QString dayFilePath(const QString& folder, const QDate& date);
+constexpr int kDayFileNameSize = 12; // "yyyyMMdd.dat"
+// dayFileName in bytes, 0-terminated; false for a date outside the years
+// 1-9999 (whose name the callers then make with dayFileName).
+bool dayFileNameBytes(const QDate& date, char (&name)[kDayFileNameSize + 1]);
 // The date of a day file name ("20030305.dat"); invalid for any other name.
 QDate dayFileDate(const QString& fileName);
 // Dates of every day file in the folder (a regular file, or a link to one),

@@ -28,44 +28,6 @@ bool hasId(const QString& line, qint32 id)
     return skedLineField(line, kSkedFieldId) == QString::number(id);
 }
 
-constexpr int kDayFileNameSize = 12; // "yyyyMMdd.dat"
-
-// dayFileName in bytes, 0-terminated; false for a year it cannot write so.
-bool dayFileNameBytes(const QDate& date, char (&name)[kDayFileNameSize + 1])
-{
-    if (!date.isValid()) {
-        return false;
-    }
-    // The Gregorian date of the day number, by the civil-from-days steps
-    // (eras of 400 years from 1 March 0000): QDate's own way through its
-    // calendar costs more than the reading of a small file.
-    const qint64 z = date.toJulianDay() - 2440588 + 719468; // days from 0000-03-01
-    const qint64 era = (z >= 0 ? z : z - 146096) / 146097;
-    const qint64 dayOfEra = z - era * 146097;
-    const qint64 yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-    const qint64 dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-    const qint64 m5 = (5 * dayOfYear + 2) / 153; // months from March
-    const int day = int(dayOfYear - (153 * m5 + 2) / 5 + 1);
-    const int month = int(m5 < 10 ? m5 + 3 : m5 - 9);
-    const qint64 year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
-    if (year < 1 || year > 9999) {
-        return false;
-    }
-    const int digits[] = {int(year / 1000),
-                          int(year / 100 % 10),
-                          int(year / 10 % 10),
-                          int(year % 10),
-                          month / 10,
-                          month % 10,
-                          day / 10,
-                          day % 10};
-    for (int i = 0; i < 8; ++i) {
-        name[i] = char('0' + digits[i]);
-    }
-    std::memcpy(name + 8, ".dat", 5);
-    return true;
-}
-
 bool allBlank(const QStringList& lines)
 {
     for (const QString& line : lines) {

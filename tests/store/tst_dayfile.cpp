@@ -71,6 +71,15 @@ void TestDayFile::init()
 void TestDayFile::names()
 {
     QCOMPARE(dayFileName(kDay), QStringLiteral("20030305.dat"));
+    // Worked out from the day number: the same as the calendar's digits on
+    // the edges of months, leap days and centuries, and the first and last
+    // years of four digits.
+    for (const QDate& d : {QDate(1, 1, 1), QDate(999, 12, 31), QDate(1900, 2, 28), QDate(1900, 3, 1),
+                           QDate(2000, 2, 29), QDate(2000, 3, 1), QDate(2024, 12, 31), QDate(2100, 3, 1),
+                           QDate(9999, 12, 31)}) {
+        QCOMPARE(dayFileName(d), d.toString(QStringLiteral("yyyyMMdd")) + QStringLiteral(".dat"));
+        QCOMPARE(dayFilePath(QStringLiteral("/f"), d), QStringLiteral("/f/") + dayFileName(d));
+    }
     QCOMPARE(dayFileDate("20030305.dat"), kDay);
     QVERIFY(!dayFileDate("20031305.dat").isValid());
     QVERIFY(!dayFileDate("2003035.dat").isValid());
