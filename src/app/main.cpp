@@ -7,6 +7,8 @@
 #include <QMessageBox>
 #include <QTimer>
 #include <cstdio>
+#include <fontconfig/fontconfig.h>
+#include <thread>
 
 #include "app/appenvironment.h"
 #include "app/firstpaintgate.h"
@@ -108,7 +110,11 @@ int main(int argc, char* argv[])
         std::fputs(nox::noDisplayMessage().toLocal8Bit().constData(), stderr);
         return 1;
     }
+    // Reading the system's font configuration takes several milliseconds; it
+    // runs beside the connection to the window system, which needs no fonts.
+    std::thread fontConfiguration([] { FcInit(); });
     QApplication app(argc, argv);
+    fontConfiguration.join();
     // The application name is also the window class the desktop entry names
     // (StartupWMClass). No display name: Qt would append it to every title.
     QApplication::setApplicationName(QStringLiteral("Nox"));
