@@ -136,8 +136,7 @@ QFont TStatusPanels::panelFont(int fontStyles) const
 
 int TStatusPanels::fittedWidth(const QString& text, int fontStyles, int minimum) const
 {
-    const QFontMetrics metrics(panelFont(fontStyles));
-    return qMax(minimum, metrics.horizontalAdvance(text) + 8);
+    return qMax(minimum, lineWidth(text, panelFont(fontStyles)) + 8);
 }
 
 void TStatusPanels::updateHeight()
@@ -225,7 +224,7 @@ void TStatusPanels::paintPlain(QPainter& p, int index) const
     p.setPen(palette().color(QPalette::WindowText));
     const QRect textRect = r.adjusted(kTextIndent + 1, 0, -2, 0);
     const QString text = elidedLine(m_panels[index].text, p.font(), textRect.width());
-    p.drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text);
+    drawTextLine(p, textRect, Qt::AlignLeft | Qt::AlignVCenter, text);
 }
 
 void TStatusPanels::paintOwnerDrawn(QPainter& p, int index) const
@@ -236,7 +235,7 @@ void TStatusPanels::paintOwnerDrawn(QPainter& p, int index) const
     p.setFont(panelFont(panel.look.fontStyles));
     p.setPen(toQColor(panel.look.textColor, palette()));
     const QRect textRect = r.adjusted(kTextIndent, 0, 0, 0);
-    p.drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, panel.text);
+    drawTextLine(p, textRect, Qt::AlignLeft | Qt::AlignVCenter, panel.text);
 }
 
 void TStatusPanels::mouseDoubleClickEvent(QMouseEvent* event)

@@ -6,9 +6,9 @@
 #include <QFontMetricsF>
 #include <QHash>
 #include <QPainter>
-#include <QStaticText>
 #include <QTextLayout>
 #include <QtMath>
+#include <memory>
 
 namespace nox
 {
@@ -30,32 +30,46 @@ size_t qHash(const LineKey& key, size_t seed = 0)
     return qHashMulti(seed, key.text, key.font);
 }
 
+// A line laid out once and kept: drawn again from its shaped glyphs, placed
+// by its own ascent and descent (a fallback font for kana and kanji in a
+// Latin face may reach higher and lower than the font's own metrics).
 struct LaidOut {
-    QStaticText text;
-    qreal width = 0;
-    qreal height = 0; // of the line: ascent and descent of the font
+    std::shared_ptr<QTextLayout> layout;
+    qreal advance = 0; // where the next text would start
+    qreal width = 0;   // of the ink's box, as the text engine bounds a line
+    qreal ascent = 0;
+    qreal descent = 0;
 };
 
 // Enough for every text of a full window several times over; when full it
 // starts again (the texts of the next paint come back at once).
 constexpr qsizetype kMostLines = 4096;
 
+bool isLineBreakOrTab(QChar c)
+{
+    return c == u'\n' || c == u'\r' || c == u'\t' || c == QChar::LineSeparator || c == QChar::ParagraphSeparator;
+}
+
 LaidOut layOut(const QString& text, const QFont& font)
 {
     QString line = text;
     for (QChar& c : line) {
-        if (c == u'\n' || c == u'\r' || c == u'\t' || c == QChar::LineSeparator || c == QChar::ParagraphSeparator) {
+        if (isLineBreakOrTab(c)) {
             c = u' ';
         }
     }
     LaidOut made;
-    made.text.setText(line);
-    made.text.setTextFormat(Qt::PlainText);
-    made.text.setPerformanceHint(QStaticText::AggressiveCaching);
-    made.text.prepare(QTransform(), font);
-    made.width = made.text.size().width();
-    const QFontMetricsF metrics(font);
-    made.height = metrics.ascent() + metrics.descent();
+    made.layout = std::make_shared<QTextLayout>(line, font);
+    made.layout->setCacheEnabled(true); // keeps the shaped glyphs
+    made.layout->beginLayout();
+    const QTextLine first = made.layout->createLine();
+    made.layout->endLayout();
+    if (first.isValid()) {
+        made.advance = first.horizontalAdvance();
+        made.width = first.naturalTextWidth();
+        made.ascent = first.ascent();
+        made.descent = first.descent();
+    }
     return made;
 }
 
@@ -77,13 +91,39 @@ size_t qHash(const ElideKey& k, size_t seed = 0)
     return qHashMulti(seed, k.text, k.font, k.width);
 }
 
+// A text without breaks, tabs or length variants that its laid-out line
+// shows whole within `width` needs no cut; the line is then kept for the
+// paint that follows.
+bool isPlainLine(const QString& text)
+{
+    for (const QChar c : text) {
+        if (c.unicode() < 0x20 || c == QChar(0x9c) || isLineBreakOrTab(c)) {
+            return false;
+        }
+    }
+    return !text.isEmpty() && !text.back().isSpace();
+}
+
+bool fitsWhole(const QString& text, const QFont& font, int width)
+{
+    return isPlainLine(text) && laidOut(text, font).advance <= width - 1;
+}
+
 } // namespace
 
 QString elidedLine(const QString& text, const QFont& font, int width)
 {
+    if (fitsWhole(text, font, width)) {
+        return text;
+    }
     static KeptValues<ElideKey, QString> elided(kMostLines);
     return elided.get(ElideKey{text, font, width},
                       [&] { return QFontMetrics(font).elidedText(text, Qt::ElideRight, width); });
+}
+
+int lineWidth(const QString& text, const QFont& font)
+{
+    return isPlainLine(text) ? qRound(laidOut(text, font).advance) : QFontMetrics(font).horizontalAdvance(text);
 }
 
 void drawTextLine(QPainter& p, const QRect& rect, int flags, const QString& text)
@@ -91,35 +131,32 @@ void drawTextLine(QPainter& p, const QRect& rect, int flags, const QString& text
     if (text.isEmpty()) {
         return;
     }
-    const QFont& font = p.font();
-    const LaidOut& line = laidOut(text, font);
-    const qreal height = line.height;
-    qreal x = rect.x();
+    const LaidOut& line = laidOut(text, p.font());
+    // Placed and clipped as QPainter::drawText places a single line: the ink's
+    // box decides the clip, the advance the place of a right-aligned line.
+    const qreal height = line.ascent + line.descent;
+    qreal boxX = 0;
+    qreal x = 0;
     if (flags & Qt::AlignRight) {
-        x += rect.width() - line.width;
+        boxX = rect.width() - line.width;
+        x = rect.width() - line.advance;
     } else if (flags & Qt::AlignHCenter) {
-        x += (rect.width() - line.width) / 2;
+        boxX = (rect.width() - line.width) / 2;
+        x = (rect.width() - line.advance) / 2;
     }
-    qreal y = rect.y();
+    qreal y = 0;
     if (flags & Qt::AlignBottom) {
-        y += rect.height() - height;
+        y = rect.height() - height;
     } else if (flags & Qt::AlignVCenter) {
-        y += (rect.height() - height) / 2;
+        y = (rect.height() - height) / 2;
     }
-    if (y != qFloor(y)) {
-        // Between two pixel rows the text engine rounds the line's glyphs
-        // its own way: leave such a line to it.
-        p.drawText(rect, flags | Qt::TextSingleLine, text);
-        return;
-    }
-    const bool clip = !(flags & Qt::TextDontClip) &&
-                      (x < rect.x() || y < rect.y() || x + line.width > rect.x() + rect.width() ||
-                       y + height > rect.y() + rect.height());
+    const QRectF box(rect.x() + boxX, rect.y() + y, line.width, height);
+    const bool clip = !(flags & Qt::TextDontClip) && !QRectF(rect).contains(box);
     if (clip) {
         p.save();
         p.setClipRect(rect, Qt::IntersectClip);
     }
-    p.drawStaticText(QPointF(x, y), line.text);
+    line.layout->draw(&p, QPointF(rect.x() + x, rect.y() + y));
     if (clip) {
         p.restore();
     }
@@ -130,32 +167,8 @@ void drawTextLine(QPainter& p, const QPoint& baseline, const QString& text)
     if (text.isEmpty()) {
         return;
     }
-    // A line is laid out to be kept the second time it is drawn: the first
-    // paint of a window draws each of its texts once, and laying out to keep
-    // costs more than drawing once (the line's ascent takes a layout of its
-    // own). Until then the ascent is unknown (< 0).
-    static QHash<LineKey, qreal> ascents;
-    LineKey key{text, p.font()};
-    auto ascent = ascents.find(key);
-    if (ascent == ascents.end()) {
-        if (ascents.size() >= kMostLines) {
-            ascents.clear();
-        }
-        ascents.insert(std::move(key), -1);
-        p.drawText(baseline, text);
-        return;
-    }
     const LaidOut& line = laidOut(text, p.font());
-    if (*ascent < 0) {
-        // The line's own ascent places it: a fallback font (kana and kanji
-        // in a Latin face) may reach higher than the font's own.
-        QTextLayout layout(line.text.text(), p.font());
-        layout.beginLayout();
-        const QTextLine first = layout.createLine();
-        layout.endLayout();
-        *ascent = first.isValid() ? first.ascent() : QFontMetricsF(p.font()).ascent();
-    }
-    p.drawStaticText(QPointF(baseline.x(), baseline.y() - *ascent), line.text);
+    line.layout->draw(&p, QPointF(baseline.x(), baseline.y() - line.ascent));
 }
 
 } // namespace nox

@@ -29,4 +29,9 @@ void drawTextLine(QPainter& p, const QPoint& baseline, const QString& text);
 // the same text. GUI thread only.
 QString elidedLine(const QString& text, const QFont& font, int width);
 
+// The width of `text` as QFontMetrics(font).horizontalAdvance(text) gives it,
+// from the kept line when the text is one without breaks or tabs. GUI thread
+// only.
+int lineWidth(const QString& text, const QFont& font);
+
 } // namespace nox

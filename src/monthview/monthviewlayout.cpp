@@ -1,6 +1,7 @@
 // Model -> layout: turns the month, the items and the appearance into a
 // MonthLayout. Runs whenever the layout is needed after a change.
 #include "core/datetime.h"
+#include "core/textline.h"
 #include "monthview/monthview.h"
 #include "monthview/monthviewlayout_p.h"
 
@@ -96,13 +97,13 @@ void TCustomMonthView::ensureLayout() const
 void TCustomMonthView::layoutHeader(MonthLayout& l) const
 {
     const TMonthViewTopBar& bar = m_view->TopBar();
-    const QFontMetrics fm(styledFont(bar.Font().Style()));
+    const QFont font = styledFont(bar.Font().Style());
     const QDate sunday(2006, 1, 1); // any Sunday
     for (int i = 0; i < kColCount; ++i) {
         TextRun& run = l.weekdays[i];
         run.rect = ltrb(l.grid.x[i] + l.lineWidth, 1, l.grid.x[i + 1], bar.Height());
-        run.text = fm.elidedText(formatDateTime(QStringLiteral("aaaa"), sunday.addDays(i)), Qt::ElideRight,
-                                 qMax(0, run.rect.width()));
+        run.text = elidedLine(formatDateTime(QStringLiteral("aaaa"), sunday.addDays(i)), font,
+                              qMax(0, run.rect.width()));
         run.flags = headerFlags(bar.Alignment(), bar.Layout());
         run.color = bar.Font().Color();
         run.style = bar.Font().Style();
@@ -179,7 +180,7 @@ void TCustomMonthView::layoutCellFace(CellLayout& c, int cell, const QDate& date
         c.holiday.flags = kTopLeft;
         c.holiday.color = focused ? v.FocusFont().Color() : fg;
         c.holiday.style = fontStylesOf(font());
-        c.holiday.text = QFontMetrics(font()).elidedText(holiday, Qt::ElideRight, qMax(0, text.width()));
+        c.holiday.text = elidedLine(holiday, font(), qMax(0, text.width()));
     }
     const bool point = cell == 0 || cell == m_frame.firstCell || cell == m_frame.endCell;
     const QString day = formatDateTime(point ? v.DayTextFormat_Point() : v.DayTextFormat(), date);
@@ -188,7 +189,7 @@ void TCustomMonthView::layoutCellFace(CellLayout& c, int cell, const QDate& date
     c.dayText.color = focused ? v.FocusFont().Color() : fg;
     c.dayText.style = focused ? v.FocusFont().Style() : v.DayTextFont().Style();
     c.dayText.text =
-        QFontMetrics(styledFont(c.dayText.style)).elidedText(day, Qt::ElideRight, qMax(0, text.width()));
+        elidedLine(day, styledFont(c.dayText.style), qMax(0, text.width()));
 }
 
 // Walks the sorted items of the cell's day from `running` on, laying out the

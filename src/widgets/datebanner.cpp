@@ -124,7 +124,7 @@ void TDateBanner::paintEvent(QPaintEvent*)
     QFont small = font();
     small.setPointSize(m_secondSize);
     p.setFont(small);
-    const int x = kTextLeft + fm.horizontalAdvance(period) + kTodayGap;
+    const int x = kTextLeft + lineWidth(period, font()) + kTodayGap;
     drawTextLine(p, QPoint(x, baseline), elidedLine(todayText(), small, qMax(0, r.width() - x - 4)));
 }
 

@@ -1,5 +1,7 @@
 #include "widgets/noxmemo.h"
 
+#include "core/textline.h"
+
 #include <QAbstractTextDocumentLayout>
 #include <QPainter>
 #include <QScrollBar>
@@ -250,8 +252,7 @@ void TNoxMemo::paintDecoration()
     p.fillRect(strip, toQColor(m_topBarBKColor, pal));
     p.setFont(font());
     p.setPen(toQColor(m_topBarFGColor, pal));
-    const QString shown = QFontMetrics(font()).elidedText(m_topBarCaption, Qt::ElideRight, strip.width());
-    p.drawText(strip, Qt::AlignCenter | Qt::TextSingleLine, shown);
+    drawTextLine(p, strip, Qt::AlignCenter, elidedLine(m_topBarCaption, font(), strip.width()));
 }
 
 } // namespace nox

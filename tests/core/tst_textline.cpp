@@ -59,6 +59,11 @@ private slots:
             << narrow << int(Qt::AlignLeft | Qt::AlignTop) << japanese << false;
         QTest::newRow("overflow right")
             << narrow << int(Qt::AlignRight | Qt::AlignVCenter) << japanese << false;
+        for (const int height : {13, 16, 17, 22}) { // centred between pixel rows, or not
+            QTest::addRow("centred in %d rows", height)
+                << QRect(6, 5, 150, height) << int(Qt::AlignLeft | Qt::AlignVCenter)
+                << QStringLiteral("12/7(月) Ag") << (height % 2 == 1);
+        }
         QTest::newRow("line break as a space")
             << wide << int(Qt::AlignLeft | Qt::AlignTop) << QStringLiteral("一行目\n二行目") << false;
     }
@@ -115,19 +120,27 @@ private slots:
         }
     }
 
-    // A kept cut is the one of the font and width asked for.
-    void elidedAsFontMetricsCuts()
+    // A kept cut is the one of the font and width asked for; a kept width is
+    // the one the font's metrics give.
+    void cutAndMeasuredAsFontMetrics()
     {
         QFont plain = QGuiApplication::font();
         plain.setPixelSize(13);
         QFont bold = plain;
         bold.setBold(true);
-        const QString text = QStringLiteral("2026年12月07日〜2026年12月11日 定例会議");
+        const QStringList texts = {QStringLiteral("2026年12月07日〜2026年12月11日 定例会議"),
+                                   QStringLiteral("12/7(月)"), QStringLiteral("定例会議 "),
+                                   QStringLiteral("一行目\n二行目"), QStringLiteral("Ab gq")};
         for (int pass = 0; pass < 2; ++pass) { // cut, then kept
             for (const QFont& font : {plain, bold}) {
-                for (const int width : {0, 30, 90, 150, 400}) {
-                    QCOMPARE(nox::elidedLine(text, font, width),
-                             QFontMetrics(font).elidedText(text, Qt::ElideRight, width));
+                for (const QString& text : texts) {
+                    // Also at the text's own width and a pixel either side of it.
+                    const int whole = QFontMetrics(font).horizontalAdvance(text);
+                    for (const int width : {0, 30, 90, 150, 400, whole - 1, whole, whole + 1}) {
+                        QCOMPARE(nox::elidedLine(text, font, width),
+                                 QFontMetrics(font).elidedText(text, Qt::ElideRight, width));
+                    }
+                    QCOMPARE(nox::lineWidth(text, font), whole);
                 }
             }
         }
