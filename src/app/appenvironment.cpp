@@ -7,6 +7,8 @@
 #include <QLocale>
 #include <QTranslator>
 
+#include "core/screenfont.h"
+
 namespace nox
 {
 
@@ -63,7 +65,7 @@ void setUpJapaneseEnvironment(QCoreApplication& app)
     // The window font named by the stored settings; substituted above.
     if (qobject_cast<QGuiApplication*>(&app)) {
         QFont font = QGuiApplication::font();
-        font.setFamily(QStringLiteral("ＭＳ Ｐゴシック"));
+        font.setFamily(screenFamily(QStringLiteral("ＭＳ Ｐゴシック")));
         QGuiApplication::setFont(font);
     }
 }

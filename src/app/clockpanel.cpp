@@ -6,6 +6,7 @@
 #include <QPainter>
 
 #include "core/datetime.h"
+#include "core/screenfont.h"
 
 namespace nox
 {
@@ -120,7 +121,7 @@ void TClockPanel::setDragColors(TColor background, TColor text)
 
 void TClockPanel::setClockFont(const QString& family, int pointSize, int styles)
 {
-    QFont f(family);
+    QFont f(screenFamily(family));
     f.setPointSize(qMax(1, pointSize));
     applyFontStyles(f, styles & (fsBold | fsItalic | fsUnderline));
     setFont(f);

@@ -332,6 +332,7 @@ private:
     TNoxSettings m_settings;
     TDayKindColors m_dayKindColors;
     TColor m_viewFontColor = clWindowText; // the day view's font colour
+    QString m_styleFontName;               // as the style names it
     QString m_dataFolder;
     QString m_storedVersion;
     bool m_started = false;

@@ -25,7 +25,8 @@ TStyle TNoxMainForm::currentStyle() const
     st.Color = m_sked->Color();
     st.FontColor = m_viewFontColor;
     st.FontSize = m_sked->font().pointSize() > 0 ? m_sked->font().pointSize() : st.FontSize;
-    st.FontName = m_sked->font().family();
+    // The name the style gave, not the face it is drawn with (screenFamily).
+    st.FontName = m_styleFontName.isEmpty() ? m_sked->font().family() : m_styleFontName;
     st.ViewFocusStyleColor = v.FocusStyle().Color();
     st.ViewFocusStyleFontColor = v.FocusStyle().Font().Color();
     st.ViewLineColor = v.LineColor();
@@ -68,6 +69,7 @@ void TNoxMainForm::applyStyleValues(const TStyle& st)
 
     // 1. day view, 3. its derived sizes
     m_viewFontColor = st.FontColor;
+    m_styleFontName = st.FontName;
     ApplyStyleToDayView(*m_sked, st);
     // 2. the kinds of day
     m_dayKindColors = st.DayKind;

@@ -5,6 +5,7 @@
 
 #include "core/folders.h"
 #include "core/inifile.h"
+#include "core/screenfont.h"
 
 namespace nox
 {
@@ -203,7 +204,7 @@ TStyleReadResult ImportStyle(const QString& fileName, TStyle& style)
 
 QFont StyleFont(const TStyle& style)
 {
-    QFont font(style.FontName);
+    QFont font(screenFamily(style.FontName));
     font.setPointSize(qMax(1, style.FontSize));
     return font;
 }

@@ -18,6 +18,7 @@
 #include <QVBoxLayout>
 
 #include "core/datetime.h"
+#include "core/screenfont.h"
 #include "dialogs/scheduleeditor_p.h"
 #include "store/schedulebook.h"
 #include "widgets/choosers.h"
@@ -130,7 +131,7 @@ TForm2::TForm2(QWidget* owner, TSkedRec& record, TEditorMode mode, TScheduleEdit
     Q_ASSERT(m_setup.book);
     setWindowTitle(QStringLiteral("スケジュール") +
                    (mode == emNew ? QStringLiteral(" - [新規]") : QStringLiteral(" - [編集]")));
-    QFont ui(QStringLiteral("ＭＳ Ｐゴシック"));
+    QFont ui(screenFamily(QStringLiteral("ＭＳ Ｐゴシック")));
     ui.setPixelSize(12);
     setFont(ui);
     setSizeGripEnabled(true);

@@ -19,6 +19,7 @@
 #include "app/datebanner.h"
 #include "app/statuspanels.h"
 #include "core/inifile.h"
+#include "core/screenfont.h"
 #include "core/textfile.h"
 #include "mainformfixture.h"
 #include "monthview/monthview.h"
@@ -906,6 +907,12 @@ void TestMainForm::bannerKeepsTheStyleFontSizes()
     QCOMPARE(form->dateBanner()->font().pointSize(), 17);
     QCOMPARE(form->dateBanner()->font().family(), form->skedControl()->font().family());
     QVERIFY(form->dateBanner()->height() > QFontMetrics(form->skedControl()->font()).height() + 5);
+    // Drawn with the installed face the style's font name stands for; the
+    // style still names its own font.
+    const QString named = QStringLiteral("ＭＳ Ｐゴシック");
+    QCOMPARE(style.readString(section, QStringLiteral("FontName"), QString()), named);
+    QCOMPARE(form->skedControl()->font().family(), nox::screenFamily(named));
+    QCOMPARE(form->CurrentStyle().FontName, named);
 }
 
 // With NOX_TEST_SHOTS set to a folder: pictures of 1, 5 and 7 day columns and

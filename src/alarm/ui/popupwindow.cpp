@@ -12,6 +12,7 @@
 
 #include "alarm/ui/popupgeometry.h"
 #include "alarm/ui/soundplayer.h"
+#include "core/screenfont.h"
 #include "widgets/relatedtarget.h"
 
 namespace nox
@@ -96,7 +97,7 @@ TForm7::TForm7(const TPopupSettings& s, QWidget* parent)
     pal.setColor(QPalette::Window, toQColor(s.bkcolor));
     pal.setColor(QPalette::WindowText, readableOn(toQColor(s.fgcolor), toQColor(s.bkcolor)));
     setPalette(pal);
-    QFont f(s.fontname);
+    QFont f(screenFamily(s.fontname));
     f.setPointSize(qMax(1, s.fontsize));
     applyFontStyles(f, s.fontstyle & 0xF);
     setFont(f);

@@ -3,6 +3,7 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include "core/screenfont.h"
 #include "monthview/monthview.h"
 #include "sked/skedcontrol.h"
 #include "widgets/datebanner.h"
@@ -70,7 +71,7 @@ void ApplyStyleToHeader(TDateBanner& header, const TStyle& st)
 {
     header.setVisible(st.HeaderVisible);
     header.setColor(st.HeaderBKColor);
-    QFont font(st.FontName);
+    QFont font(screenFamily(st.FontName));
     font.setPointSize(qMax(1, st.HeaderFontSize1));
     font.setBold(true);
     header.setFont(font);

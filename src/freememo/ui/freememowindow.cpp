@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 #include <qdrawutil.h>
 
+#include "core/screenfont.h"
 #include "core/settings.h"
 #include "freememo/freememorules.h"
 #include "freememo/ui/memopage.h"
@@ -106,7 +107,7 @@ TForm11::TForm11(Options options, QWidget* parent)
     setObjectName(QStringLiteral("Form11"));
     setWindowTitle(QStringLiteral("フリーメモ"));
     setAttribute(Qt::WA_DeleteOnClose);
-    QFont windowFont(QStringLiteral("ＭＳ Ｐゴシック"));
+    QFont windowFont(screenFamily(QStringLiteral("ＭＳ Ｐゴシック")));
     windowFont.setPixelSize(kFontPixels);
     setFont(windowFont);
     setMinimumSize(kMinWidth, kMinHeight);

@@ -2,6 +2,7 @@
 #include "search/ui/searchwindow.h"
 
 #include "core/datetime.h"
+#include "core/screenfont.h"
 #include "core/settings.h"
 #include "search/ui/browsercommands.h"
 #include "search/ui/resultlist.h"
@@ -77,7 +78,7 @@ TForm6::TForm6(TSearchHost& host, QWidget* parent)
     setAttribute(Qt::WA_DeleteOnClose);
     setObjectName(QStringLiteral("TForm6"));
     setWindowTitle(QStringLiteral("検索 / 印刷"));
-    QFont font(QStringLiteral("ＭＳ Ｐゴシック"));
+    QFont font(screenFamily(QStringLiteral("ＭＳ Ｐゴシック")));
     font.setPixelSize(12);
     setFont(font);
     setMinimumSize(kMinimumSize);
