@@ -5,6 +5,8 @@
 #include <QFontMetrics>
 #include <QFontMetricsF>
 #include <QHash>
+#include <QImage>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QTextLayout>
 #include <QtMath>
@@ -109,6 +111,214 @@ bool fitsWhole(const QString& text, const QFont& font, int width)
     return isPlainLine(text) && laidOut(text, font).advance <= width - 1;
 }
 
+// --- kept pictures of lines on a plain ground ---
+//
+// Drawing glyphs costs far more than copying pixels. A line drawn again and
+// again on the same plain colour (a day number, a weekday, a schedule's
+// title on its bar) is kept, from its second drawing on, as a picture of
+// the line on that colour, made by the same painter on the same kind of
+// image as the window's: copying it gives the very pixels drawing gives.
+// The picture covers the ink's neighbourhood within the ground and the
+// clip; a line whose ink reaches beyond the ground is always drawn.
+
+struct PictureKey {
+    QString text;
+    QFont font;
+    QRgb pen;
+    QRgb ground;
+    QRect area; // in device pixels, from the device pixel holding the origin
+    int fractionX; // the origin's place within that pixel, in 1/64
+    int fractionY;
+    int ratio;
+    int dpi;
+    int format;
+    bool operator==(const PictureKey&) const = default;
+};
+
+size_t qHash(const PictureKey& k, size_t seed = 0)
+{
+    return qHashMulti(seed, k.text, k.font, k.pen, k.ground, k.area.x(), k.area.y(), k.area.width(),
+                      k.area.height(), k.fractionX, k.fractionY, k.ratio, k.dpi, k.format);
+}
+
+struct Picture {
+    QImage image;        // null: seen once, or not to be kept
+    bool usable = true; // false: the line's ink leaves its ground
+};
+
+// About a hundred full month views' worth; when full it starts again.
+constexpr qsizetype kPictureBytes = 4 * 1024 * 1024;
+
+class Pictures
+{
+public:
+    Picture* find(const PictureKey& key)
+    {
+        const auto it = m_pictures.find(key);
+        return it == m_pictures.end() ? nullptr : &it.value();
+    }
+    void seen(const PictureKey& key)
+    {
+        if (m_pictures.size() >= kMostLines) {
+            clear();
+        }
+        m_pictures.insert(key, Picture{});
+    }
+    void keep(Picture& picture, QImage image)
+    {
+        m_bytes += image.sizeInBytes();
+        picture.image = std::move(image);
+        if (m_bytes > kPictureBytes) {
+            clear(); // `picture` is gone with the rest: drawn again next time
+        }
+    }
+
+private:
+    void clear()
+    {
+        m_pictures.clear();
+        m_bytes = 0;
+    }
+    QHash<PictureKey, Picture> m_pictures;
+    qsizetype m_bytes = 0;
+};
+
+Pictures& pictures()
+{
+    static Pictures kept;
+    return kept;
+}
+
+// The window's image when `p` paints on one with nothing but a shift and its
+// pixel ratio between them, in the plain source-over manner of text.
+const QImage* plainTarget(const QPainter& p)
+{
+    const QPaintEngine* engine = p.paintEngine();
+    if (!engine || engine->type() != QPaintEngine::Raster || !engine->paintDevice() ||
+        engine->paintDevice()->devType() != QInternal::Image || p.compositionMode() != QPainter::CompositionMode_SourceOver ||
+        p.opacity() != 1.0 || p.pen().style() != Qt::SolidLine || p.pen().brush().style() != Qt::SolidPattern ||
+        p.pen().color().alpha() != 255) {
+        return nullptr;
+    }
+    const auto* image = static_cast<const QImage*>(engine->paintDevice());
+    const qreal ratio = image->devicePixelRatio();
+    const QTransform& t = p.deviceTransform();
+    if (ratio != qFloor(ratio) || t.type() > QTransform::TxScale || t.m11() != ratio || t.m22() != ratio) {
+        return nullptr;
+    }
+    return image;
+}
+
+QRect deviceRectInside(const QTransform& t, const QRect& r)
+{
+    const QRectF d = t.mapRect(QRectF(r));
+    return QRect(QPoint(qCeil(d.left() - 1e-6), qCeil(d.top() - 1e-6)),
+                 QPoint(qFloor(d.right() + 1e-6) - 1, qFloor(d.bottom() + 1e-6) - 1));
+}
+
+// False when the ink reaches a side of `image` that is not a side of the
+// clip (`clipSides`: left, top, right, bottom).
+bool inkStaysInside(const QImage& image, QRgb ground, const bool clipSides[4])
+{
+    const auto plainRow = [&](int y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (image.pixel(x, y) != ground) {
+                return false;
+            }
+        }
+        return true;
+    };
+    const auto plainColumn = [&](int x) {
+        for (int y = 0; y < image.height(); ++y) {
+            if (image.pixel(x, y) != ground) {
+                return false;
+            }
+        }
+        return true;
+    };
+    return (clipSides[0] || plainColumn(0)) && (clipSides[1] || plainRow(0)) &&
+           (clipSides[2] || plainColumn(image.width() - 1)) && (clipSides[3] || plainRow(image.height() - 1));
+}
+
+// Draws `line` with the top left of its line box at `origin` from a kept
+// picture on `ground`; false when it is to be drawn the usual way.
+bool drawPicture(QPainter& p, const LaidOut& line, const QString& text, const QPointF& origin,
+                 const QRect* clip, const TextGround& ground)
+{
+    const QImage* target = plainTarget(p);
+    if (!target || ground.color.alpha() != 255 || !ground.rect.isValid()) {
+        return false;
+    }
+    const QTransform& t = p.deviceTransform();
+    const int ratio = int(target->devicePixelRatio());
+    const QPointF device = t.map(origin);
+    const QPoint cell(qFloor(device.x()), qFloor(device.y()));
+    const QPointF fraction = device - QPointF(cell);
+    // The line box and room around it for ink that overhangs it.
+    const qreal height = (line.ascent + line.descent) * ratio;
+    const int room = qCeil(height / 3) + 1;
+    const QRect box(QPoint(qFloor(device.x()) - room, qFloor(device.y()) - room),
+                    QPoint(qCeil(device.x() + line.advance * ratio) + room, qCeil(device.y() + height) + room));
+    QRect area = box & deviceRectInside(t, ground.rect);
+    bool clipSides[4] = {false, false, false, false};
+    if (clip) {
+        const QRect c = deviceRectInside(t, *clip);
+        const QRect clipped = area & c;
+        clipSides[0] = clipped.left() == c.left() && clipped.left() != area.left();
+        clipSides[1] = clipped.top() == c.top() && clipped.top() != area.top();
+        clipSides[2] = clipped.right() == c.right() && clipped.right() != area.right();
+        clipSides[3] = clipped.bottom() == c.bottom() && clipped.bottom() != area.bottom();
+        area = clipped;
+    }
+    if (area.isEmpty()) {
+        return false;
+    }
+    const int dpi = p.device()->logicalDpiY();
+    const PictureKey key{text,
+                         p.font(),
+                         p.pen().color().rgba(),
+                         ground.color.rgba(),
+                         area.translated(-cell),
+                         qRound(fraction.x() * 64),
+                         qRound(fraction.y() * 64),
+                         ratio,
+                         dpi,
+                         int(target->format())};
+    Picture* picture = pictures().find(key);
+    if (!picture) {
+        pictures().seen(key); // drawn the usual way the first time
+        return false;
+    }
+    if (!picture->usable) {
+        return false;
+    }
+    const QPointF topLeft = origin + QPointF(area.topLeft() - device) / ratio;
+    if (picture->image.isNull()) {
+        QImage image(area.size(), target->format());
+        image.setDevicePixelRatio(ratio);
+        const int dotsPerMeter = qRound(dpi / 0.0254);
+        image.setDotsPerMeterX(dotsPerMeter);
+        image.setDotsPerMeterY(dotsPerMeter);
+        image.fill(ground.color);
+        {
+            QPainter q(&image);
+            q.setRenderHints(p.renderHints());
+            q.setFont(p.font());
+            q.setPen(p.pen());
+            line.layout->draw(&q, origin - topLeft);
+        }
+        if (!inkStaysInside(image, ground.color.rgb() | 0xff000000u, clipSides)) {
+            picture->usable = false;
+            return false;
+        }
+        pictures().keep(*picture, image);
+        p.drawImage(topLeft, image);
+        return true;
+    }
+    p.drawImage(topLeft, picture->image);
+    return true;
+}
+
 } // namespace
 
 QString elidedLine(const QString& text, const QFont& font, int width)
@@ -126,7 +336,7 @@ int lineWidth(const QString& text, const QFont& font)
     return isPlainLine(text) ? qRound(laidOut(text, font).advance) : QFontMetrics(font).horizontalAdvance(text);
 }
 
-void drawTextLine(QPainter& p, const QRect& rect, int flags, const QString& text)
+void drawTextLine(QPainter& p, const QRect& rect, int flags, const QString& text, const TextGround* ground)
 {
     if (text.isEmpty()) {
         return;
@@ -152,23 +362,30 @@ void drawTextLine(QPainter& p, const QRect& rect, int flags, const QString& text
     }
     const QRectF box(rect.x() + boxX, rect.y() + y, line.width, height);
     const bool clip = !(flags & Qt::TextDontClip) && !QRectF(rect).contains(box);
+    const QPointF origin(rect.x() + x, rect.y() + y);
+    if (ground && drawPicture(p, line, text, origin, clip ? &rect : nullptr, *ground)) {
+        return;
+    }
     if (clip) {
         p.save();
         p.setClipRect(rect, Qt::IntersectClip);
     }
-    line.layout->draw(&p, QPointF(rect.x() + x, rect.y() + y));
+    line.layout->draw(&p, origin);
     if (clip) {
         p.restore();
     }
 }
 
-void drawTextLine(QPainter& p, const QPoint& baseline, const QString& text)
+void drawTextLine(QPainter& p, const QPoint& baseline, const QString& text, const TextGround* ground)
 {
     if (text.isEmpty()) {
         return;
     }
     const LaidOut& line = laidOut(text, p.font());
-    line.layout->draw(&p, QPointF(baseline.x(), baseline.y() - line.ascent));
+    const QPointF origin(baseline.x(), baseline.y() - line.ascent);
+    if (!ground || !drawPicture(p, line, text, origin, nullptr, *ground)) {
+        line.layout->draw(&p, origin);
+    }
 }
 
 } // namespace nox

@@ -3,6 +3,7 @@
 // the same short texts (times, captions, schedule titles) on every paint;
 // laying a text out (shaping) costs many times more than drawing its glyphs,
 // so each text is laid out once per font and kept.
+#include <QColor>
 #include <QRect>
 #include <QString>
 
@@ -12,16 +13,28 @@ class QPainter;
 namespace nox
 {
 
+// The plain colour a line is drawn on: when the line is drawn, every pixel
+// of `rect` (in the painter's coordinates) has `color`. A line drawn on its
+// ground more than once is copied from then on from a kept picture of it on
+// that colour, with the same pixels drawing would give, as long as its ink
+// stays within `rect` (else it is drawn each time).
+struct TextGround {
+    QColor color;
+    QRect rect;
+};
+
 // Paints `text` in the painter's font, pen and clip as
 // QPainter::drawText(rect, flags | Qt::TextSingleLine, text) does: placed by
 // the horizontal (left, right, centre) and vertical (top, centre, bottom)
 // alignment of `flags`, clipped to `rect` unless flags hold
 // Qt::TextDontClip; line breaks and tabs show as spaces. GUI thread only.
-void drawTextLine(QPainter& p, const QRect& rect, int flags, const QString& text);
+void drawTextLine(QPainter& p, const QRect& rect, int flags, const QString& text,
+                  const TextGround* ground = nullptr);
 // Paints `text` (one line, no line breaks) as QPainter::drawText(baseline,
 // text) does: from its left end on the baseline, not clipped. GUI thread
 // only.
-void drawTextLine(QPainter& p, const QPoint& baseline, const QString& text);
+void drawTextLine(QPainter& p, const QPoint& baseline, const QString& text,
+                  const TextGround* ground = nullptr);
 
 // `text` cut to `width` pixels with "…" at its end, as
 // QFontMetrics(font).elidedText(text, Qt::ElideRight, width) cuts it; kept

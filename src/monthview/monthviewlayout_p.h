@@ -3,6 +3,7 @@
 // as plain data in client coordinates. Built by TCustomMonthView from its
 // model; read by the painting functions only.
 #include "core/color.h"
+#include "core/textline.h"
 #include "monthview/monthviewgeometry.h"
 
 #include <QList>
@@ -79,8 +80,9 @@ void paintBar(QPainter& p, const BarLayout& bar, const QFont& font, const QPalet
               const QList<QPixmap>* images);
 void paintExpandMarker(QPainter& p, const QRect& box, const QPalette& palette);
 // With a valid `background`, a colour too faint on it is drawn in a readable
-// shade of its hue (readableOn).
+// shade of its hue (readableOn). `ground`, when given, is the plain colour the
+// run lies on (drawTextLine keeps a picture of a run drawn again on it).
 void paintText(QPainter& p, const TextRun& run, const QFont& font, const QPalette& palette,
-               const QColor& background = QColor());
+               const QColor& background = QColor(), const TextGround* ground = nullptr);
 
 } // namespace nox::monthview

@@ -35,7 +35,7 @@ void frame(QPainter& p, const QRect& r, int w, TColor color, const QPalette& pal
 } // namespace
 
 void paintText(QPainter& p, const TextRun& run, const QFont& font, const QPalette& palette,
-               const QColor& background)
+               const QColor& background, const TextGround* ground)
 {
     if (run.text.isEmpty() || !run.rect.isValid()) {
         return;
@@ -47,7 +47,7 @@ void paintText(QPainter& p, const TextRun& run, const QFont& font, const QPalett
     p.setFont(f);
     const QColor color = toQColor(run.color, palette);
     p.setPen(background.isValid() ? readableOn(color, background) : color);
-    drawTextLine(p, run.rect, run.flags, run.text); // single lines, clipped to the rect
+    drawTextLine(p, run.rect, run.flags, run.text, ground); // single lines, clipped to the rect
     p.restore();
 }
 
@@ -75,8 +75,12 @@ void paintHeader(QPainter& p, const MonthLayout& l, const QFont& font, const QPa
     if (!l.headerVisible) {
         return;
     }
+    // The weekdays lie on the bar's colour, below the top grid line and
+    // between the upright ones.
+    const QRect below(0, l.lineWidth, l.size.width(), l.header.height() - l.lineWidth);
     for (const TextRun& run : l.weekdays) {
-        paintText(p, run, font, palette);
+        const TextGround ground{toQColor(l.headerColor, palette), run.rect & l.header & below};
+        paintText(p, run, font, palette, QColor(), &ground);
     }
 }
 
@@ -117,8 +121,11 @@ void paintBar(QPainter& p, const BarLayout& bar, const QFont& font, const QPalet
         p.restore();
     }
     const QColor background = bar.fillBackground ? toQColor(bar.background, palette) : QColor();
-    paintText(p, bar.time, font, palette, background);
-    paintText(p, bar.text, font, palette, background);
+    // Each run has its own part of the filled bar (the frame comes after).
+    const TextGround timeGround{background, bar.time.rect & bar.rect};
+    const TextGround textGround{background, bar.text.rect & bar.rect};
+    paintText(p, bar.time, font, palette, background, bar.fillBackground ? &timeGround : nullptr);
+    paintText(p, bar.text, font, palette, background, bar.fillBackground ? &textGround : nullptr);
     frame(p, bar.rect, 1, bar.frameColor, palette);
     fill(p, bar.markRect, bar.markColor, palette);
 }
@@ -134,8 +141,16 @@ void paintCell(QPainter& p, const CellLayout& c, const QFont& font, const QPalet
     fill(p, c.inner, c.background, palette);
     frame(p, c.todayFrame, c.todayLineWidth, c.todayColor, palette);
     fill(p, c.focusRect, c.focusColor, palette);
-    paintText(p, c.holiday, font, palette);
-    paintText(p, c.dayText, font, palette);
+    // The day's texts lie on the cell's colour inside today's frame, or on
+    // the focus colour within the focus rectangle; the day number shares its
+    // ground with the holiday's name when there is one.
+    const int w = c.todayFrame.isValid() ? c.todayLineWidth : 0;
+    const QRect inside = c.inner.adjusted(w, w, -w, -w);
+    const TextGround ground = c.focusRect.isValid()
+                                  ? TextGround{toQColor(c.focusColor, palette), c.focusRect & inside}
+                                  : TextGround{toQColor(c.background, palette), inside};
+    paintText(p, c.holiday, font, palette, QColor(), &ground);
+    paintText(p, c.dayText, font, palette, QColor(), c.holiday.text.isEmpty() ? &ground : nullptr);
     for (const BarLayout& bar : c.bars) {
         paintBar(p, bar, font, palette, images);
     }

@@ -86,6 +86,59 @@ private slots:
         }
     }
 
+    // A line on a plain ground, drawn, then kept as a picture and copied, has
+    // the pixels drawText gives it; so does a line whose ink leaves the ground
+    // (drawn each time).
+    void keptOnItsGround_data()
+    {
+        QTest::addColumn<QRect>("rect");
+        QTest::addColumn<int>("flags");
+        QTest::addColumn<QRect>("ground");
+        const QRect wide(10, 8, 140, 17);
+        QTest::newRow("top left") << wide << int(Qt::AlignLeft | Qt::AlignTop) << QRect(0, 0, 160, 60);
+        QTest::newRow("centred between rows") << wide << int(Qt::AlignHCenter | Qt::AlignVCenter) << wide;
+        QTest::newRow("right, clipped") << QRect(20, 10, 40, 15) << int(Qt::AlignRight | Qt::AlignVCenter)
+                                        << QRect(0, 0, 160, 60);
+        QTest::newRow("ground smaller than the ink")
+            << wide << int(Qt::AlignLeft | Qt::AlignTop) << QRect(12, 12, 30, 6);
+    }
+
+    void keptOnItsGround()
+    {
+        QFETCH(QRect, rect);
+        QFETCH(int, flags);
+        QFETCH(QRect, ground);
+        const QColor paper(0x33, 0x66, 0x99);
+        const auto paint = [&](int scale, bool kept, const QFont& font) {
+            QImage image(160 * scale, 60 * scale, QImage::Format_RGB32);
+            image.setDevicePixelRatio(scale);
+            image.fill(paper);
+            QPainter p(&image);
+            p.setFont(font);
+            p.setPen(QColor(0xff, 0xee, 0x00));
+            const QString text = QStringLiteral("12/7(月) 定例会議 gq");
+            if (kept) {
+                const nox::TextGround on{paper, ground};
+                drawTextLine(p, rect, flags, text, &on);
+            } else {
+                p.drawText(rect, flags | Qt::TextSingleLine, text);
+            }
+            return image;
+        };
+        for (const bool bold : {false, true}) {
+            QFont font = QGuiApplication::font();
+            font.setPixelSize(13);
+            font.setBold(bold);
+            for (const int scale : {1, 2}) {
+                const QImage expected = paint(scale, false, font);
+                for (int pass = 0; pass < 3; ++pass) { // drawn, kept, copied
+                    QVERIFY2(paint(scale, true, font) == expected,
+                             qPrintable(QStringLiteral("bold %1, %2x, pass %3").arg(bold).arg(scale).arg(pass)));
+                }
+            }
+        }
+    }
+
     // A line placed by its baseline as drawText(QPoint) places it.
     void placedByItsBaseline()
     {

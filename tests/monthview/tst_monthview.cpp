@@ -26,6 +26,7 @@ private slots:
     void setCurrentDateAndMonths();
     void viewAssignKeepsHeaderVisibility();
     void drawItemPerCell();
+    void repaintsAreTheSame();
 };
 
 void TestMonthView::februaryStartingOnSunday()
@@ -347,3 +348,33 @@ void TestMonthView::drawItemPerCell()
 
 QTEST_MAIN(TestMonthView)
 #include "tst_monthview.moc"
+
+// Texts drawn again are copied from kept pictures of them on their ground:
+// a repaint must give the first paint's pixels, on every kind of ground (a
+// holiday, today inside a wide frame, the focused cell, coloured bars with
+// times and clipped titles), at 1x and 2x.
+void TestMonthView::repaintsAreTheSame()
+{
+    auto view = makeView(QDate(2026, 3, 3), QSize(700, 520), QDate(2026, 3, 10));
+    view->View()->SetTodayLineWidth(4);
+    view->View()->SetTimeViewStyle(mtvSpan);
+    view->AddHoliday(QStringLiteral("春分の日"), QDate(2026, 3, 20));
+    view->Items()->BeginUpdate();
+    const nox::TColor colors[] = {nox::clYellow, nox::clNavy, nox::clWhite, nox::clLime};
+    for (int day = 1; day <= 28; day += 3) {
+        for (int i = 0; i < 3; ++i) {
+            TMonthViewItem* item = addItem(*view, QDate(2026, 3, day), QTime(8 + i, 0), QTime(9 + i, 30),
+                                           i == 2 ? QStringLiteral("とても長い件名の定例会議と打ち合わせ")
+                                                  : QStringLiteral("会議 %1").arg(i));
+            item->SetColor(colors[(day + i) % 4]);
+        }
+    }
+    view->Items()->EndUpdate();
+    view->SelectCell(view->CellOfDate(QDate(2026, 3, 12)));
+    for (const qreal ratio : {1.0, 2.0}) {
+        const QImage first = render(*view, ratio);
+        for (int pass = 0; pass < 2; ++pass) { // pictures made, then copied
+            QVERIFY2(render(*view, ratio) == first, qPrintable(QStringLiteral("%1x, pass %2").arg(ratio).arg(pass)));
+        }
+    }
+}
