@@ -224,7 +224,10 @@ void TStatusPanels::paintPlain(QPainter& p, int index) const
     p.setPen(palette().color(QPalette::WindowText));
     const QRect textRect = r.adjusted(kTextIndent + 1, 0, -2, 0);
     const QString text = elidedLine(m_panels[index].text, p.font(), textRect.width());
-    drawTextLine(p, textRect, Qt::AlignLeft | Qt::AlignVCenter, text);
+    // Inside the frame's lines, which reach half a pixel further in at twice
+    // the density.
+    const TextGround ground{palette().color(QPalette::Window), textRect & r.adjusted(2, 2, -2, -2)};
+    drawTextLine(p, textRect, Qt::AlignLeft | Qt::AlignVCenter, text, &ground);
 }
 
 void TStatusPanels::paintOwnerDrawn(QPainter& p, int index) const
@@ -235,7 +238,8 @@ void TStatusPanels::paintOwnerDrawn(QPainter& p, int index) const
     p.setFont(panelFont(panel.look.fontStyles));
     p.setPen(toQColor(panel.look.textColor, palette()));
     const QRect textRect = r.adjusted(kTextIndent, 0, 0, 0);
-    drawTextLine(p, textRect, Qt::AlignLeft | Qt::AlignVCenter, panel.text);
+    const TextGround ground{toQColor(panel.look.background, palette()), textRect & r};
+    drawTextLine(p, textRect, Qt::AlignLeft | Qt::AlignVCenter, panel.text, &ground);
 }
 
 void TStatusPanels::mouseDoubleClickEvent(QMouseEvent* event)

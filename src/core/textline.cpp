@@ -201,6 +201,9 @@ const QImage* plainTarget(const QPainter& p)
         return nullptr;
     }
     const auto* image = static_cast<const QImage*>(engine->paintDevice());
+    if (image->format() != QImage::Format_RGB32 && image->format() != QImage::Format_ARGB32_Premultiplied) {
+        return nullptr;
+    }
     const qreal ratio = image->devicePixelRatio();
     const QTransform& t = p.deviceTransform();
     if (ratio != qFloor(ratio) || t.type() > QTransform::TxScale || t.m11() != ratio || t.m22() != ratio) {
@@ -217,27 +220,30 @@ QRect deviceRectInside(const QTransform& t, const QRect& r)
 }
 
 // False when the ink reaches a side of `image` that is not a side of the
-// clip (`clipSides`: left, top, right, bottom).
+// clip (`clipSides`: left, top, right, bottom). `image` is 32 bits a pixel.
 bool inkStaysInside(const QImage& image, QRgb ground, const bool clipSides[4])
 {
+    const int w = image.width();
+    const int h = image.height();
+    const auto at = [&](int x, int y) { return reinterpret_cast<const QRgb*>(image.constScanLine(y))[x] | 0xff000000u; };
     const auto plainRow = [&](int y) {
-        for (int x = 0; x < image.width(); ++x) {
-            if (image.pixel(x, y) != ground) {
+        for (int x = 0; x < w; ++x) {
+            if (at(x, y) != ground) {
                 return false;
             }
         }
         return true;
     };
     const auto plainColumn = [&](int x) {
-        for (int y = 0; y < image.height(); ++y) {
-            if (image.pixel(x, y) != ground) {
+        for (int y = 0; y < h; ++y) {
+            if (at(x, y) != ground) {
                 return false;
             }
         }
         return true;
     };
-    return (clipSides[0] || plainColumn(0)) && (clipSides[1] || plainRow(0)) &&
-           (clipSides[2] || plainColumn(image.width() - 1)) && (clipSides[3] || plainRow(image.height() - 1));
+    return (clipSides[0] || plainColumn(0)) && (clipSides[1] || plainRow(0)) && (clipSides[2] || plainColumn(w - 1)) &&
+           (clipSides[3] || plainRow(h - 1));
 }
 
 // Draws `line` with the top left of its line box at `origin` from a kept
@@ -259,17 +265,23 @@ bool drawPicture(QPainter& p, const LaidOut& line, const QString& text, const QP
     const int room = qCeil(height / 3) + 1;
     const QRect box(QPoint(qFloor(device.x()) - room, qFloor(device.y()) - room),
                     QPoint(qCeil(device.x() + line.advance * ratio) + room, qCeil(device.y() + height) + room));
-    QRect area = box & deviceRectInside(t, ground.rect);
+    // The picture is made one pixel wider all round than the ground (and
+    // the clip) allow, to see that no ink falls beyond them, and kept
+    // without that ring.
+    const QRect plain = deviceRectInside(t, ground.rect);
+    QRect probe = box & plain.adjusted(-1, -1, 1, 1);
     bool clipSides[4] = {false, false, false, false};
     if (clip) {
         const QRect c = deviceRectInside(t, *clip);
-        const QRect clipped = area & c;
-        clipSides[0] = clipped.left() == c.left() && clipped.left() != area.left();
-        clipSides[1] = clipped.top() == c.top() && clipped.top() != area.top();
-        clipSides[2] = clipped.right() == c.right() && clipped.right() != area.right();
-        clipSides[3] = clipped.bottom() == c.bottom() && clipped.bottom() != area.bottom();
-        area = clipped;
+        const QRect clipped = probe & c;
+        // Ink beyond a side of the clip within the ground is never drawn.
+        clipSides[0] = clipped.left() == c.left() && c.left() >= plain.left();
+        clipSides[1] = clipped.top() == c.top() && c.top() >= plain.top();
+        clipSides[2] = clipped.right() == c.right() && c.right() <= plain.right();
+        clipSides[3] = clipped.bottom() == c.bottom() && c.bottom() <= plain.bottom();
+        probe = clipped;
     }
+    const QRect area = probe & plain;
     if (area.isEmpty()) {
         return false;
     }
@@ -294,7 +306,7 @@ bool drawPicture(QPainter& p, const LaidOut& line, const QString& text, const QP
     }
     const QPointF topLeft = origin + QPointF(area.topLeft() - device) / ratio;
     if (picture->image.isNull()) {
-        QImage image(area.size(), target->format());
+        QImage image(probe.size(), target->format());
         image.setDevicePixelRatio(ratio);
         const int dotsPerMeter = qRound(dpi / 0.0254);
         image.setDotsPerMeterX(dotsPerMeter);
@@ -305,12 +317,14 @@ bool drawPicture(QPainter& p, const LaidOut& line, const QString& text, const QP
             q.setRenderHints(p.renderHints());
             q.setFont(p.font());
             q.setPen(p.pen());
-            line.layout->draw(&q, origin - topLeft);
+            line.layout->draw(&q, origin - topLeft + QPointF(area.topLeft() - probe.topLeft()) / ratio);
         }
-        if (!inkStaysInside(image, ground.color.rgb() | 0xff000000u, clipSides)) {
+        if (!inkStaysInside(image, ground.color.rgb(), clipSides)) {
             picture->usable = false;
             return false;
         }
+        image = image.copy(QRect(area.topLeft() - probe.topLeft(), area.size()));
+        image.setDevicePixelRatio(ratio);
         pictures().keep(*picture, image);
         p.drawImage(topLeft, image);
         return true;

@@ -702,8 +702,9 @@ void TCustomSked::paintTopBar(QPainter& p) const
     p.setClipRect(textRect);
     p.setFont(f);
     p.setPen(qc(bar.Font().Color(), this));
+    const TextGround ground{qc(bar.Color(), this), textRect & r};
     drawTextLine(p, textRect, int(horizontalOf(bar.Alignment()) | verticalOf(bar.Layout())),
-                 elidedLine(bar.Caption(), f, textRect.width()));
+                 elidedLine(bar.Caption(), f, textRect.width()), &ground);
     p.restore();
 }
 

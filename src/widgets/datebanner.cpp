@@ -119,13 +119,21 @@ void TDateBanner::paintEvent(QPaintEvent*)
     const int baseline = r.bottom() - 2 - fm.descent();
     const int room = r.width() - kTextLeft - 4;
     const QString period = elidedLine(m_period, font(), qMax(0, room));
-    drawTextLine(p, QPoint(kTextLeft, baseline), period);
+    const int x = kTextLeft + lineWidth(period, font()) + kTodayGap;
+    // Both texts lie on the banner's colour inside its edges (lines that
+    // reach half a pixel further in at twice the density), each on its side
+    // of the middle of the gap between them.
+    const QColor ground = toQColor(m_color, palette());
+    const QRect inside = r.adjusted(2, 2, -2, -2);
+    const int middle = x - kTodayGap / 2;
+    const TextGround periodGround{ground, inside & QRect(QPoint(inside.left(), inside.top()), QPoint(middle - 1, inside.bottom()))};
+    const TextGround todayGround{ground, inside & QRect(QPoint(middle, inside.top()), inside.bottomRight())};
+    drawTextLine(p, QPoint(kTextLeft, baseline), period, &periodGround);
 
     QFont small = font();
     small.setPointSize(m_secondSize);
     p.setFont(small);
-    const int x = kTextLeft + lineWidth(period, font()) + kTodayGap;
-    drawTextLine(p, QPoint(x, baseline), elidedLine(todayText(), small, qMax(0, r.width() - x - 4)));
+    drawTextLine(p, QPoint(x, baseline), elidedLine(todayText(), small, qMax(0, r.width() - x - 4)), &todayGround);
 }
 
 } // namespace nox

@@ -252,7 +252,8 @@ void TNoxMemo::paintDecoration()
     p.fillRect(strip, toQColor(m_topBarBKColor, pal));
     p.setFont(font());
     p.setPen(toQColor(m_topBarFGColor, pal));
-    drawTextLine(p, strip, Qt::AlignCenter, elidedLine(m_topBarCaption, font(), strip.width()));
+    const TextGround ground{toQColor(m_topBarBKColor, pal), strip};
+    drawTextLine(p, strip, Qt::AlignCenter, elidedLine(m_topBarCaption, font(), strip.width()), &ground);
 }
 
 } // namespace nox

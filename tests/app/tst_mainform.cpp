@@ -118,6 +118,7 @@ private slots:
     void memoFileThatCannotBeOpenedIsTold();
     void wheelScrollsOneHalfHour();
     void bannerKeepsTheStyleFontSizes();
+    void repaintsAreTheSame();
     void reviewShots();
 };
 
@@ -913,6 +914,33 @@ void TestMainForm::bannerKeepsTheStyleFontSizes()
     QCOMPARE(style.readString(section, QStringLiteral("FontName"), QString()), named);
     QCOMPARE(form->skedControl()->font().family(), nox::screenFamily(named));
     QCOMPARE(form->CurrentStyle().FontName, named);
+}
+
+// Texts drawn again are copied from kept pictures of them on their ground
+// (banner, column top bars, status panels, memo top bars, month view): the
+// whole window repainted gives the first paint's pixels, in both views.
+void TestMainForm::repaintsAreTheSame()
+{
+    MainFormFixture f;
+    f.writeFile(QStringLiteral("20260312.dat"), skedLine(20, 23, 7, QStringLiteral("定例会議")));
+    TNoxMainForm* form = f.start();
+    form->SetSkedCount(7);
+    for (int view = 0; view < 2; ++view) {
+        for (const qreal ratio : {1.0, 2.0}) {
+            const auto paint = [&] {
+                QImage image(form->size() * ratio, QImage::Format_RGB32);
+                image.setDevicePixelRatio(ratio);
+                image.fill(Qt::magenta);
+                form->render(&image);
+                return image;
+            };
+            const QImage first = paint();
+            for (int pass = 0; pass < 2; ++pass) { // pictures made, then copied
+                QVERIFY2(paint() == first, qPrintable(QStringLiteral("view %1, %2x, pass %3").arg(view).arg(ratio).arg(pass)));
+            }
+        }
+        form->SwitchViewClick();
+    }
 }
 
 // With NOX_TEST_SHOTS set to a folder: pictures of 1, 5 and 7 day columns and
