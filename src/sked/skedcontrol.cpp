@@ -5,6 +5,8 @@
 #include <QScrollBar>
 #include <QWheelEvent>
 
+#include "widgets/keptscrollbar.h"
+
 namespace nox::sked
 {
 
@@ -14,6 +16,7 @@ TCustomSkedControl::TCustomSkedControl(QWidget* parent) : QAbstractScrollArea(pa
     setFrameStyle(QFrame::NoFrame);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setVerticalScrollBar(new TKeptScrollBar(Qt::Vertical));
     verticalScrollBar()->setRange(0, 0);
     verticalScrollBar()->setSingleStep(1);
     viewport()->setAutoFillBackground(true);
