@@ -11,6 +11,7 @@
 #include <QTextLayout>
 #include <QtMath>
 #include <memory>
+#include <optional>
 
 namespace nox
 {
@@ -142,8 +143,10 @@ size_t qHash(const PictureKey& k, size_t seed = 0)
 }
 
 struct Picture {
-    QImage image;        // null: seen once, or not to be kept
-    bool usable = true; // false: the line's ink leaves its ground
+    bool made = false;   // false: seen once so far
+    bool usable = true;  // false: the line's ink leaves its ground
+    QImage image;        // the box of the ink (null: no ink)
+    QPoint at;           // its place, in device pixels from the origin's pixel
 };
 
 // About a hundred full month views' worth; when full it starts again.
@@ -219,31 +222,28 @@ QRect deviceRectInside(const QTransform& t, const QRect& r)
                  QPoint(qFloor(d.right() + 1e-6) - 1, qFloor(d.bottom() + 1e-6) - 1));
 }
 
-// False when the ink reaches a side of `image` that is not a side of the
-// clip (`clipSides`: left, top, right, bottom). `image` is 32 bits a pixel.
-bool inkStaysInside(const QImage& image, QRgb ground, const bool clipSides[4])
+// The box of the ink in `image` (32 bits a pixel; empty when there is none),
+// or nothing when some ink lies outside `inside` or on the image's own
+// edges, except edges that are sides of the clip (`clipSides`: left, top,
+// right, bottom), beyond which nothing is drawn.
+std::optional<QRect> inkBox(const QImage& image, QRgb ground, const QRect& inside, const bool clipSides[4])
 {
-    const int w = image.width();
-    const int h = image.height();
-    const auto at = [&](int x, int y) { return reinterpret_cast<const QRgb*>(image.constScanLine(y))[x] | 0xff000000u; };
-    const auto plainRow = [&](int y) {
-        for (int x = 0; x < w; ++x) {
-            if (at(x, y) != ground) {
-                return false;
+    const QRect edges = QRect(QPoint(0, 0), image.size()).adjusted(clipSides[0] ? 0 : 1, clipSides[1] ? 0 : 1,
+                                                                   clipSides[2] ? 0 : -1, clipSides[3] ? 0 : -1);
+    const QRect allowed = inside & edges;
+    QRect box;
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            if ((row[x] | 0xff000000u) != ground) {
+                if (!allowed.contains(x, y)) {
+                    return std::nullopt;
+                }
+                box |= QRect(x, y, 1, 1);
             }
         }
-        return true;
-    };
-    const auto plainColumn = [&](int x) {
-        for (int y = 0; y < h; ++y) {
-            if (at(x, y) != ground) {
-                return false;
-            }
-        }
-        return true;
-    };
-    return (clipSides[0] || plainColumn(0)) && (clipSides[1] || plainRow(0)) && (clipSides[2] || plainColumn(w - 1)) &&
-           (clipSides[3] || plainRow(h - 1));
+    }
+    return box;
 }
 
 // Draws `line` with the top left of its line box at `origin` from a kept
@@ -265,20 +265,20 @@ bool drawPicture(QPainter& p, const LaidOut& line, const QString& text, const QP
     const int room = qCeil(height / 3) + 1;
     const QRect box(QPoint(qFloor(device.x()) - room, qFloor(device.y()) - room),
                     QPoint(qCeil(device.x() + line.advance * ratio) + room, qCeil(device.y() + height) + room));
-    // The picture is made one pixel wider all round than the ground (and
-    // the clip) allow, to see that no ink falls beyond them, and kept
-    // without that ring.
+    // The line is drawn for the picture with room all round, to see that
+    // none of its ink falls beyond the ground (and the clip); the picture
+    // keeps the part on the ground.
     const QRect plain = deviceRectInside(t, ground.rect);
-    QRect probe = box & plain.adjusted(-1, -1, 1, 1);
+    QRect probe = box;
     bool clipSides[4] = {false, false, false, false};
     if (clip) {
         const QRect c = deviceRectInside(t, *clip);
         const QRect clipped = probe & c;
-        // Ink beyond a side of the clip within the ground is never drawn.
-        clipSides[0] = clipped.left() == c.left() && c.left() >= plain.left();
-        clipSides[1] = clipped.top() == c.top() && c.top() >= plain.top();
-        clipSides[2] = clipped.right() == c.right() && c.right() <= plain.right();
-        clipSides[3] = clipped.bottom() == c.bottom() && c.bottom() <= plain.bottom();
+        // Ink beyond a side of the clip is never drawn.
+        clipSides[0] = clipped.left() == c.left();
+        clipSides[1] = clipped.top() == c.top();
+        clipSides[2] = clipped.right() == c.right();
+        clipSides[3] = clipped.bottom() == c.bottom();
         probe = clipped;
     }
     const QRect area = probe & plain;
@@ -304,8 +304,7 @@ bool drawPicture(QPainter& p, const LaidOut& line, const QString& text, const QP
     if (!picture->usable) {
         return false;
     }
-    const QPointF topLeft = origin + QPointF(area.topLeft() - device) / ratio;
-    if (picture->image.isNull()) {
+    if (!picture->made) {
         QImage image(probe.size(), target->format());
         image.setDevicePixelRatio(ratio);
         const int dotsPerMeter = qRound(dpi / 0.0254);
@@ -317,22 +316,34 @@ bool drawPicture(QPainter& p, const LaidOut& line, const QString& text, const QP
             q.setRenderHints(p.renderHints());
             q.setFont(p.font());
             q.setPen(p.pen());
-            line.layout->draw(&q, origin - topLeft + QPointF(area.topLeft() - probe.topLeft()) / ratio);
+            line.layout->draw(&q, (device - QPointF(probe.topLeft())) / ratio);
         }
-        if (!inkStaysInside(image, ground.color.rgb(), clipSides)) {
+        const std::optional<QRect> ink = inkBox(image, ground.color.rgb(), area.translated(-probe.topLeft()), clipSides);
+        if (!ink) {
             picture->usable = false;
             return false;
         }
-        image = image.copy(QRect(area.topLeft() - probe.topLeft(), area.size()));
-        image.setDevicePixelRatio(ratio);
-        pictures().keep(*picture, image);
-        p.drawImage(topLeft, image);
+        // Only the ink's box is copied: the ground around it may hold other
+        // lines drawn on it before.
+        QImage kept;
+        if (!ink->isEmpty()) {
+            kept = image.copy(*ink);
+            kept.setDevicePixelRatio(ratio);
+        }
+        picture->made = true;
+        picture->at = probe.topLeft() + ink->topLeft() - cell;
+        const QPoint at = picture->at;
+        pictures().keep(*picture, kept); // may start the store again
+        if (!kept.isNull()) {
+            p.drawImage(origin + (QPointF(cell + at) - device) / ratio, kept);
+        }
         return true;
     }
-    p.drawImage(topLeft, picture->image);
+    if (!picture->image.isNull()) {
+        p.drawImage(origin + (QPointF(cell + picture->at) - device) / ratio, picture->image);
+    }
     return true;
 }
-
 } // namespace
 
 QString elidedLine(const QString& text, const QFont& font, int width)

@@ -499,9 +499,14 @@ void TCustomSked::drawItems(QPainter& p)
         const QFontMetrics fm(f);
         p.setFont(f);
         p.setPen(readableOn(qc(item->m_font.Color(), this), qc(m_color, this)));
+        // A block has rows of its own, and each line of its text its own row,
+        // on the view's colour.
         for (int l = 0; l < block.textLines.size(); ++l) {
-            const int baseline = block.textRect.top() + l * m_rowHeight + fm.ascent();
-            drawTextLine(p, QPoint(block.textRect.left() + textMargin, baseline), block.textLines.at(l));
+            const int top = block.textRect.top() + l * m_rowHeight;
+            const TextGround ground{qc(m_color, this),
+                                   QRect(block.textRect.left(), top, block.textRect.width(), m_rowHeight) & view};
+            drawTextLine(p, QPoint(block.textRect.left() + textMargin, top + fm.ascent()), block.textLines.at(l),
+                         &ground);
         }
         if (OnDrawItem) {
             m_canvas = &p;
