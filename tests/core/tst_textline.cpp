@@ -94,13 +94,22 @@ private slots:
         QTest::addColumn<QRect>("rect");
         QTest::addColumn<int>("flags");
         QTest::addColumn<QRect>("ground");
+        QTest::addColumn<QString>("text");
         const QRect wide(10, 8, 140, 17);
-        QTest::newRow("top left") << wide << int(Qt::AlignLeft | Qt::AlignTop) << QRect(0, 0, 160, 60);
-        QTest::newRow("centred between rows") << wide << int(Qt::AlignHCenter | Qt::AlignVCenter) << wide;
+        const QString line = QStringLiteral("定例会議 12/7(月) gq");
+        QTest::newRow("top left") << wide << int(Qt::AlignLeft | Qt::AlignTop) << QRect(0, 0, 160, 60) << line;
+        QTest::newRow("centred between rows") << wide << int(Qt::AlignHCenter | Qt::AlignVCenter) << wide << line;
         QTest::newRow("right, clipped") << QRect(20, 10, 40, 15) << int(Qt::AlignRight | Qt::AlignVCenter)
-                                        << QRect(0, 0, 160, 60);
+                                        << QRect(0, 0, 160, 60) << line;
         QTest::newRow("ground smaller than the ink")
-            << wide << int(Qt::AlignLeft | Qt::AlignTop) << QRect(12, 12, 30, 6);
+            << wide << int(Qt::AlignLeft | Qt::AlignTop) << QRect(12, 12, 30, 6) << line;
+        // A ground that begins below the dots of "i" and "j", above the gap
+        // under them.
+        for (int cut = 1; cut <= 8; ++cut) {
+            QTest::addRow("ground from %d rows down", cut)
+                << wide << int(Qt::AlignLeft | Qt::AlignTop) << QRect(0, wide.top() + cut, 160, 40)
+                << QStringLiteral("ij");
+        }
     }
 
     void keptOnItsGround()
@@ -108,6 +117,7 @@ private slots:
         QFETCH(QRect, rect);
         QFETCH(int, flags);
         QFETCH(QRect, ground);
+        QFETCH(QString, text);
         const QColor paper(0x33, 0x66, 0x99);
         const auto paint = [&](int scale, bool kept, const QFont& font) {
             QImage image(160 * scale, 60 * scale, QImage::Format_RGB32);
@@ -116,7 +126,6 @@ private slots:
             QPainter p(&image);
             p.setFont(font);
             p.setPen(QColor(0xff, 0xee, 0x00));
-            const QString text = QStringLiteral("12/7(月) 定例会議 gq");
             if (kept) {
                 const nox::TextGround on{paper, ground};
                 drawTextLine(p, rect, flags, text, &on);
