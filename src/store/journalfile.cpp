@@ -170,6 +170,7 @@ bool JournalledFile::open(OpenMode mode)
     m_fileSize = m_size = st.st_size;
     m_seen = DiskState();
     m_broken = false;
+    m_swept = false;
     return QIODevice::open(mode | QIODevice::Unbuffered);
 }
 
@@ -291,9 +292,6 @@ bool JournalledFile::beginAccess(bool* changed, QString* error)
             return false;
         }
         *changed = true;
-    }
-    if (!m_seen.valid && m_writable) {
-        removeUnfinishedJournals();
     }
     const DiskState now = diskState();
     if (m_seen.valid &&
@@ -533,6 +531,12 @@ bool JournalledFile::commit(QString* error)
     };
     if (m_broken) {
         return fail(QStringLiteral("ファイル「%1」は前の書き込みに失敗したため書き込めません").arg(m_path));
+    }
+    if (!m_swept) {
+        // Before the first journal of this opening, not at start-up: finding
+        // them means reading the whole folder.
+        removeUnfinishedJournals();
+        m_swept = true;
     }
     const Pages originals = originalImages();
     QString why;

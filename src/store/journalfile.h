@@ -117,6 +117,7 @@ private:
     bool m_locked = false;
     bool m_inTransaction = false;
     bool m_broken = false; // a failed commit could not be undone in place
+    bool m_swept = false;  // the leftovers of killed journal writers are gone
     qint64 m_fileSize = 0; // the file's size on disk
     qint64 m_size = 0;     // with the transaction's writes
     Pages m_dirty;

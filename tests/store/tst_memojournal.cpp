@@ -46,6 +46,7 @@ private slots:
     void killedWriteIsRolledBack();
     void anotherWritersMemosAreKept();
     void replacedFileIsFollowed();
+    void leftoverJournalsGoAtTheFirstWrite();
 };
 
 void TestMemoJournal::journalRoundTrip()
@@ -118,16 +119,17 @@ void TestMemoJournal::killedWriteIsRolledBack()
         QVERIFY(bytesOf(path) != before);
     }
 
-    // The leftovers go; the other files of the folder stay.
     QVERIFY(QFile(dir.filePath("20260305.dat")).open(QIODevice::WriteOnly));
     MemoStore store;
     QCOMPARE(store.open(dir.path()), kOk);
     QCOMPARE(bytesOf(path), before);
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
-             (QStringList{"20260305.dat", "memo.nox"}));
     QVERIFY(store.recordFile().check().ok);
     QCOMPARE(store.read(kDay.addDays(7)), QStringLiteral("memo 7"));
     QCOMPARE(store.write(kDay.addDays(7), QString(3000, u'長')), kOk);
+    // The leftovers are gone by the first write; the other files of the
+    // folder stay.
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+             (QStringList{"20260305.dat", "memo.nox"}));
 }
 
 // What noxtool --force does while the program runs: the program's store has
@@ -183,4 +185,31 @@ void TestMemoJournal::replacedFileIsFollowed()
 }
 
 QTEST_GUILESS_MAIN(TestMemoJournal)
+// A writer killed while it wrote its journal leaves the journal's temporary
+// file. It is removed before this opening's first journal is written, not
+// when the file is opened or read (that would read the whole data folder at
+// every start); other files are left alone.
+void TestMemoJournal::leftoverJournalsGoAtTheFirstWrite()
+{
+    QTemporaryDir dir(memoryBackedTemplate());
+    MemoStore store;
+    QCOMPARE(store.open(dir.path()), kOk);
+    QCOMPARE(store.write(kDay, QStringLiteral("first")), kOk);
+    const QString leftover = dir.filePath(QStringLiteral(".memo.nox-journal.k1ll3d"));
+    const QString other = dir.filePath(QStringLiteral(".memo.nox.k1ll3d"));
+    for (const QString& path : {leftover, other}) {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("partial");
+    }
+    MemoStore reopened;
+    QCOMPARE(reopened.open(dir.path()), kOk);
+    QCOMPARE(reopened.read(kDay), QStringLiteral("first"));
+    QVERIFY(QFile::exists(leftover));
+    QCOMPARE(reopened.write(kDay, QStringLiteral("second")), kOk);
+    QVERIFY(!QFile::exists(leftover));
+    QVERIFY(QFile::exists(other));
+    QCOMPARE(reopened.read(kDay), QStringLiteral("second"));
+}
+
 #include "tst_memojournal.moc"
