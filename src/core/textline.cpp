@@ -119,8 +119,9 @@ bool fitsWhole(const QString& text, const QFont& font, int width)
 // title on its bar) is kept, from its second drawing on, as a picture of
 // the line on that colour, made by the same painter on the same kind of
 // image as the window's: copying it gives the very pixels drawing gives.
-// The picture covers the ink's neighbourhood within the ground and the
-// clip; a line whose ink reaches beyond the ground is always drawn.
+// The picture is the box of the line's ink, which must lie on the ground
+// (within the clip); a line whose ink reaches beyond its ground is always
+// drawn.
 
 struct PictureKey {
     QString text;
@@ -133,13 +134,14 @@ struct PictureKey {
     int ratio;
     int dpi;
     int format;
+    int hints;
     bool operator==(const PictureKey&) const = default;
 };
 
 size_t qHash(const PictureKey& k, size_t seed = 0)
 {
     return qHashMulti(seed, k.text, k.font, k.pen, k.ground, k.area.x(), k.area.y(), k.area.width(),
-                      k.area.height(), k.fractionX, k.fractionY, k.ratio, k.dpi, k.format);
+                      k.area.height(), k.fractionX, k.fractionY, k.ratio, k.dpi, k.format, k.hints);
 }
 
 struct Picture {
@@ -295,7 +297,8 @@ bool drawPicture(QPainter& p, const LaidOut& line, const QString& text, const QP
                          qRound(fraction.y() * 64),
                          ratio,
                          dpi,
-                         int(target->format())};
+                         int(target->format()),
+                         int(p.renderHints())};
     Picture* picture = pictures().find(key);
     if (!picture) {
         pictures().seen(key); // drawn the usual way the first time
