@@ -116,7 +116,7 @@ bool fitsWhole(const QString& text, const QFont& font, int width)
 //
 // Drawing glyphs costs far more than copying pixels. A line drawn again and
 // again on the same plain colour (a day number, a weekday, a schedule's
-// title on its bar) is kept, from its second drawing on, as a picture of
+// title on its bar) is kept, from its third drawing on, as a picture of
 // the line on that colour, made by the same painter on the same kind of
 // image as the window's: copying it gives the very pixels drawing gives.
 // The picture is the box of the line's ink, which must lie on the ground
@@ -145,7 +145,8 @@ size_t qHash(const PictureKey& k, size_t seed = 0)
 }
 
 struct Picture {
-    bool made = false;   // false: seen once so far
+    int sightings = 1;   // drawn the usual way until the third
+    bool made = false;
     bool usable = true;  // false: the line's ink leaves its ground
     QImage image;        // the box of the ink (null: no ink)
     QPoint at;           // its place, in device pixels from the origin's pixel
@@ -233,19 +234,29 @@ std::optional<QRect> inkBox(const QImage& image, QRgb ground, const QRect& insid
     const QRect edges = QRect(QPoint(0, 0), image.size()).adjusted(clipSides[0] ? 0 : 1, clipSides[1] ? 0 : 1,
                                                                    clipSides[2] ? 0 : -1, clipSides[3] ? 0 : -1);
     const QRect allowed = inside & edges;
-    QRect box;
+    int left = image.width(), right = -1, top = image.height(), bottom = -1;
     for (int y = 0; y < image.height(); ++y) {
         const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-        for (int x = 0; x < image.width(); ++x) {
-            if ((row[x] | 0xff000000u) != ground) {
-                if (!allowed.contains(x, y)) {
-                    return std::nullopt;
-                }
-                box |= QRect(x, y, 1, 1);
-            }
+        int first = 0;
+        while (first < image.width() && (row[first] | 0xff000000u) == ground) {
+            ++first;
         }
+        if (first == image.width()) {
+            continue; // no ink in this row
+        }
+        int last = image.width() - 1;
+        while ((row[last] | 0xff000000u) == ground) {
+            --last;
+        }
+        if (y < allowed.top() || y > allowed.bottom() || first < allowed.left() || last > allowed.right()) {
+            return std::nullopt;
+        }
+        left = qMin(left, first);
+        right = qMax(right, last);
+        top = qMin(top, y);
+        bottom = y;
     }
-    return box;
+    return right < 0 ? QRect() : QRect(QPoint(left, top), QPoint(right, bottom));
 }
 
 // Draws `line` with the top left of its line box at `origin` from a kept
@@ -301,11 +312,14 @@ bool drawPicture(QPainter& p, const LaidOut& line, const QString& text, const QP
                          int(p.renderHints())};
     Picture* picture = pictures().find(key);
     if (!picture) {
-        pictures().seen(key); // drawn the usual way the first time
+        pictures().seen(key); // drawn the usual way
         return false;
     }
     if (!picture->usable) {
         return false;
+    }
+    if (!picture->made && ++picture->sightings < 3) {
+        return false; // a line drawn twice only does not pay for its picture
     }
     if (!picture->made) {
         QImage image(probe.size(), target->format());

@@ -15,9 +15,9 @@ namespace nox
 
 // The plain colour a line is drawn on: when the line is drawn, every pixel
 // of `rect` (in the painter's coordinates) has `color`. A line drawn on its
-// ground more than once is copied from then on from a kept picture of it on
-// that colour, with the same pixels drawing would give, as long as its ink
-// stays within `rect` (else it is drawn each time).
+// ground again and again is copied, from its third drawing on, from a kept
+// picture of it on that colour, with the same pixels drawing would give, as
+// long as its ink stays within `rect` (else it is drawn each time).
 struct TextGround {
     QColor color;
     QRect rect;

@@ -936,7 +936,7 @@ void TestMainForm::repaintsAreTheSame()
                 return image;
             };
             const QImage first = paint();
-            for (int pass = 0; pass < 2; ++pass) { // pictures made, then copied
+            for (int pass = 0; pass < 3; ++pass) { // drawn again, pictures made, then copied
                 // Away and back: every text of the view drawn again.
                 if (view == 0) {
                     click(form, "次の日");

@@ -122,8 +122,9 @@ private slots:
         const auto paint = [&](int scale, bool kept, const QFont& font) {
             QImage image(160 * scale, 60 * scale, QImage::Format_RGB32);
             image.setDevicePixelRatio(scale);
-            image.fill(paper);
+            image.fill(Qt::white); // not the ground's colour
             QPainter p(&image);
+            p.fillRect(ground, paper);
             p.setFont(font);
             p.setPen(QColor(0xff, 0xee, 0x00));
             if (kept) {
@@ -140,7 +141,7 @@ private slots:
             font.setBold(bold);
             for (const int scale : {1, 2}) {
                 const QImage expected = paint(scale, false, font);
-                for (int pass = 0; pass < 3; ++pass) { // drawn, kept, copied
+                for (int pass = 0; pass < 4; ++pass) { // drawn twice, kept, copied
                     QVERIFY2(paint(scale, true, font) == expected,
                              qPrintable(QStringLiteral("bold %1, %2x, pass %3").arg(bold).arg(scale).arg(pass)));
                 }
