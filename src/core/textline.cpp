@@ -3,7 +3,6 @@
 #include "core/keptvalues.h"
 
 #include <QFontMetrics>
-#include <QFontMetricsF>
 #include <QHash>
 #include <QImage>
 #include <QPaintEngine>

@@ -142,8 +142,9 @@ void paintCell(QPainter& p, const CellLayout& c, const QFont& font, const QPalet
     frame(p, c.todayFrame, c.todayLineWidth, c.todayColor, palette);
     fill(p, c.focusRect, c.focusColor, palette);
     // The day's texts lie on the cell's colour inside today's frame, or on
-    // the focus colour within the focus rectangle; the day number shares its
-    // ground with the holiday's name when there is one.
+    // the focus colour within the focus rectangle. The holiday's name is
+    // drawn first; the day number after it has a plain ground only when there
+    // is no name.
     const int w = c.todayFrame.isValid() ? c.todayLineWidth : 0;
     const QRect inside = c.inner.adjusted(w, w, -w, -w);
     const TextGround ground = c.focusRect.isValid()
