@@ -7,6 +7,7 @@
 
 #include "core/datetime.h"
 #include "core/screenfont.h"
+#include "core/sunkenframe.h"
 
 namespace nox
 {
@@ -205,12 +206,7 @@ void TClockPanel::paintEvent(QPaintEvent*)
     const QRect r = rect();
     p.fillRect(r, toQColor(m_dragging ? m_dragBackground : m_background, palette()));
     // Lowered bevel: shadow above and left, highlight below and right.
-    p.setPen(palette().color(QPalette::Dark));
-    p.drawLine(r.topLeft(), r.topRight());
-    p.drawLine(r.topLeft(), r.bottomLeft());
-    p.setPen(palette().color(QPalette::Light));
-    p.drawLine(r.bottomLeft(), r.bottomRight());
-    p.drawLine(r.topRight(), r.bottomRight());
+    drawSunkenFrame(p, r, palette().color(QPalette::Dark), palette().color(QPalette::Light));
     p.setPen(toQColor(m_dragging ? m_dragText : m_textColor, palette()));
     p.setFont(font());
     p.drawText(r.adjusted(1, 1, -1, -1), Qt::AlignCenter | Qt::TextSingleLine, m_text);

@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include "core/datetime.h"
+#include "core/sunkenframe.h"
 #include "core/textline.h"
 #include "store/skedrec.h"
 
@@ -214,12 +215,7 @@ void TStatusPanels::paintPlain(QPainter& p, int index) const
 {
     const QRect r = panelRect(index).adjusted(1, 1, -2, -2);
     // A sunken frame like the panels of a native status bar.
-    p.setPen(palette().color(QPalette::Dark));
-    p.drawLine(r.topLeft(), r.topRight());
-    p.drawLine(r.topLeft(), r.bottomLeft());
-    p.setPen(palette().color(QPalette::Light));
-    p.drawLine(r.bottomLeft(), r.bottomRight());
-    p.drawLine(r.topRight(), r.bottomRight());
+    drawSunkenFrame(p, r, palette().color(QPalette::Dark), palette().color(QPalette::Light));
     p.setFont(font());
     p.setPen(palette().color(QPalette::WindowText));
     const QRect textRect = r.adjusted(kTextIndent + 1, 0, -2, 0);

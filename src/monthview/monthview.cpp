@@ -7,6 +7,8 @@
 #include <QPaintEvent>
 #include <QPainter>
 
+#include "widgets/panelframe.h"
+
 namespace nox::monthview
 {
 
@@ -389,7 +391,9 @@ void TCustomMonthView::paintEvent(QPaintEvent*)
 {
     ensureLayout();
     QPainter p(this);
-    drawFrame(&p);
+    if (!drawWinPanelFrame(*this, p)) {
+        drawFrame(&p);
+    }
     const QRect client = contentsRect();
     p.setClipRect(client);
     p.translate(client.topLeft());

@@ -8,6 +8,8 @@
 #include <QResizeEvent>
 #include <QScrollBar>
 
+#include "widgets/panelframe.h"
+
 namespace nox::sked
 {
 
@@ -489,7 +491,7 @@ bool TCustomSked::event(QEvent* e)
         e->ignore();
         return false;
     case QEvent::Paint: {
-        const bool result = QAbstractScrollArea::event(e);
+        const bool result = paintWinPanelFrame(*this, e) || QAbstractScrollArea::event(e);
         paintBevel();
         return result;
     }

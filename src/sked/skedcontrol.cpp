@@ -6,6 +6,7 @@
 #include <QWheelEvent>
 
 #include "widgets/keptscrollbar.h"
+#include "widgets/panelframe.h"
 
 namespace nox::sked
 {
@@ -589,7 +590,7 @@ bool TCustomSkedControl::event(QEvent* e)
         e->ignore();
         return false;
     }
-    return QAbstractScrollArea::event(e);
+    return paintWinPanelFrame(*this, e) || QAbstractScrollArea::event(e);
 }
 
 void TCustomSkedControl::wheelEvent(QWheelEvent* e)

@@ -5,6 +5,7 @@
 #include <QPainter>
 
 #include "core/datetime.h"
+#include "core/sunkenframe.h"
 #include "core/textline.h"
 
 namespace nox
@@ -107,12 +108,7 @@ void TDateBanner::paintEvent(QPaintEvent*)
         return;
     }
     const QRect r = rect();
-    p.setPen(palette().color(QPalette::Dark));
-    p.drawLine(r.topLeft(), r.topRight());
-    p.drawLine(r.topLeft(), r.bottomLeft());
-    p.setPen(palette().color(QPalette::Light));
-    p.drawLine(r.bottomLeft(), r.bottomRight());
-    p.drawLine(r.topRight(), r.bottomRight());
+    drawSunkenFrame(p, r, palette().color(QPalette::Dark), palette().color(QPalette::Light));
 
     p.setPen(toQColor(m_textColor, palette()));
     const QFontMetrics fm(font());
