@@ -163,6 +163,8 @@ void TDayMode::showDays(const QDate& from)
     m_sked->EndUpdate();
     m_filling = false;
     m_leftDate = from;
+    // The days a week's step either way would show.
+    m_form.book().readAround(from, from.addDays(m_sked->SkedCount() - 1), 7);
     colorColumns();
     updateNowMarker();
     m_form.UpdateBanner();

@@ -382,6 +382,8 @@ void TMonthMode::goMonth(const QDate& date)
         m_month->SetCurrentDate(date);
         m_month->SetToday(m_form.today());
         fillItems();
+        // A month's step moves the grid by four or five weeks.
+        m_form.book().readAround(m_month->CellDate(0), m_month->CellDate(monthview::kCellCount - 1), 35);
         const int cell = m_month->CellOfDate(date);
         if (cell >= 0 && !m_month->SelectedItem()) {
             m_month->SelectCell(cell);

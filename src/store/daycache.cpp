@@ -54,20 +54,23 @@ std::shared_ptr<CachedDay> parseDay(QStringList lines, const QDate& date)
 
 } // namespace
 
+// The file is read and parsed outside the lock, so that a read ahead on
+// another thread never holds up the day a view asks for.
 DayRead DayCache::read(const QString& path, const QDate& date)
 {
-    QMutexLocker locker(&m_lock);
     const FileStamp before = FileStamp::of(path);
-    const auto it = m_entries.find(date);
-    if (it != m_entries.end() && it->day->trusted && it->day->stamp == before) {
-        it->lastUse = ++m_clock;
-        return {it->day, {}};
+    {
+        QMutexLocker locker(&m_lock);
+        const auto it = m_entries.find(date);
+        if (it != m_entries.end() && it->day->trusted && it->day->stamp == before) {
+            it->lastUse = ++m_clock;
+            return {it->day, {}};
+        }
+        ++m_fileReads;
     }
-    ++m_fileReads;
     FileStamp stamp;
     TextReadResult read = readTextLines(path, &stamp);
     if (!read.ok) {
-        locker.unlock();
         forget(date);
         return {nullptr, read.error};
     }
@@ -76,6 +79,8 @@ DayRead DayCache::read(const QString& path, const QDate& date)
     // Changed or replaced since `before`: the stamp may belong to other contents.
     const bool steady = day->stamp == before;
     day->trusted = steady && day->stamp.isSettled();
+    QMutexLocker locker(&m_lock);
+    const auto it = m_entries.find(date);
     if (it != m_entries.end()) {
         m_bytes -= it->day->bytes;
         m_entries.erase(it);

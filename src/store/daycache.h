@@ -14,7 +14,8 @@
 // never kept.
 //
 // The cache is bounded: when its entries take more than the budget, the
-// least recently used go. Thread-safe (the search may read from a thread).
+// least recently used go. Thread-safe (the search and the book's read ahead
+// read from threads of their own).
 #include <QDate>
 #include <QHash>
 #include <QList>

@@ -11,6 +11,7 @@
 #include "core/textfile.h"
 #include "store/daycache.h"
 #include "store/daymerge.h"
+#include "store/readahead.h"
 
 namespace nox
 {
@@ -86,6 +87,11 @@ QList<TSkedRec> recordsOf(const CachedDay& day, const QString& categoryFilter)
 
 // The parsed days, and the state of each day file that day() last handed out.
 struct ScheduleBook::Memory {
+    explicit Memory(const QString& folder)
+        : ahead([this, folder](const QDate& date) { cache.read(dayFilePath(folder, date), date); })
+    {
+    }
+
     DayCache cache;
     QMutex lock; // guards shown and shownOrder
     QHash<QDate, CachedDayPtr> shown;
@@ -114,11 +120,14 @@ struct ScheduleBook::Memory {
             shown.insert(date, std::move(day));
         }
     }
+
+    // Last, so that its thread is joined before the cache goes.
+    ReadAhead ahead;
 };
 
 ScheduleBook::ScheduleBook(QString dataFolder, ScheduleAlarmSink* alarms)
     : m_folder(std::move(dataFolder)), m_encodedFolder(QFile::encodeName(m_folder)), m_alarms(alarms),
-      m_memory(std::make_shared<Memory>())
+      m_memory(std::make_shared<Memory>(m_folder))
 {
 }
 
@@ -234,6 +243,29 @@ BookResult DayFileReader::read(const QDate& date, QByteArray* bytes) const
         return m_book.readDayBytes(date, bytes);
     }
     return m_book.readResult(date, readFileBytesAt(m_folder, name, bytes, m_shortReadEnds));
+}
+
+void ScheduleBook::readAhead(QList<QDate> dates) const
+{
+    m_memory->ahead.request(std::move(dates));
+}
+
+void ScheduleBook::readAround(const QDate& first, const QDate& last, int days) const
+{
+    QList<QDate> dates;
+    dates.reserve(2 * days);
+    for (int i = 1; i <= days; ++i) {
+        dates.append(last.addDays(i));
+    }
+    for (int i = 1; i <= days; ++i) {
+        dates.append(first.addDays(-i));
+    }
+    readAhead(std::move(dates));
+}
+
+void ScheduleBook::waitForReadAhead() const
+{
+    m_memory->ahead.waitUntilIdle();
 }
 
 ScheduleBook::CacheStats ScheduleBook::cacheStats() const

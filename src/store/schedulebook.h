@@ -77,6 +77,18 @@ public:
     // The same dates handed to `each` as the folder is read, in no order.
     void eachDate(const QDate& from, const QDate& to, const std::function<void(const QDate&)>& each) const;
     BookLines lines(const QDate& date) const;
+    // Reads `dates` into the book's memory on a thread of its own (in this
+    // order), for the days a view is likely to show next: a later day() of
+    // one of them then reads no file. Replaces what is left of the last
+    // request; returns at once. What was read ahead is checked against its
+    // file at its use like every other day the book keeps.
+    void readAhead(QList<QDate> dates) const;
+    // readAhead of the `days` days after `last`, then of the `days` before
+    // `first`, the nearest first: what a step either way from the days
+    // first..last would show.
+    void readAround(const QDate& first, const QDate& last, int days) const;
+    // Until the read ahead is done (tests and benchmarks).
+    void waitForReadAhead() const;
     // The bytes of the day file as stored (none for a missing file), read
     // straight from the file past the book's memory of parsed days, into
     // `bytes` (its memory is reused). For looking through many files of which

@@ -77,6 +77,7 @@ private slots:
     void aChangedFileIsReadAgain();
     void aRecentFileIsNotTrustedByItsStamp();
     void theCacheKeepsWithinItsBudget();
+    void daysReadAheadAreServedFromMemory();
     void saveMergesADayChangedOnDisk_data();
     void saveMergesADayChangedOnDisk();
 
@@ -107,6 +108,39 @@ void TestBookCache::aDayIsReadOnceWhileItsFileStays()
     QVERIFY(m_book->day(QDate(2003, 3, 6)).records.isEmpty()); // a missing day is kept as well
     QVERIFY(m_book->day(QDate(2003, 3, 6)).records.isEmpty());
     QCOMPARE(m_book->cacheStats().fileReads, 2);
+}
+
+// The days either side of those shown are read on the book's thread; showing
+// them then reads no file, unless a file changed after it was read ahead. A
+// book that goes while it reads ahead waits for the day being read.
+void TestBookCache::daysReadAheadAreServedFromMemory()
+{
+    const QList<QDate> around = {kDay.addDays(-2), kDay.addDays(-1), kDay.addDays(1), kDay.addDays(2)};
+    for (const QDate& date : around) {
+        TSkedRec r = rec(10, 7, date.toString(Qt::ISODate));
+        r.setDate(date);
+        QVERIFY(writeTextLines(dayFilePath(m_dir->path(), date), {formatSkedLine(r)}));
+        setModified(dayFilePath(m_dir->path(), date), 3600);
+    }
+    m_book->readAround(kDay, kDay, 2);
+    m_book->waitForReadAhead();
+    const int reads = m_book->cacheStats().fileReads;
+    QCOMPARE(reads, 4);
+    const QString changed = dayFilePath(m_dir->path(), around.first());
+    QVERIFY(writeTextLines(changed, {line(20, 8, "後から")}));
+    for (const QDate& date : around.mid(1)) {
+        QCOMPARE(m_book->day(date).records.value(0).Text, date.toString(Qt::ISODate));
+    }
+    QCOMPARE(m_book->cacheStats().fileReads, reads);
+    QCOMPARE(m_book->day(around.first()).records.value(0).Text, QStringLiteral("後から"));
+    QCOMPARE(m_book->cacheStats().fileReads, reads + 1);
+
+    QList<QDate> many;
+    for (int i = 0; i < 3000; ++i) {
+        many.append(kDay.addDays(i));
+    }
+    m_book->readAhead(many);
+    m_book.reset();
 }
 
 void TestBookCache::aChangedFileIsReadAgain_data()
