@@ -12,47 +12,123 @@ namespace nox
 namespace
 {
 
-qint64 textBytes(const QString& s)
+// The memory of a QString of `size` characters (its header and the
+// allocator's share); none for an empty one.
+qint64 textBytes(qsizetype size)
 {
-    return 24 + 2 * s.size();
+    return size == 0 ? 0 : 40 + 2 * size;
 }
 
 qint64 estimateBytes(const CachedDay& day)
 {
-    qint64 bytes = sizeof(CachedDay) + 64;
+    // The entry with its shared count, its two lists' blocks and the
+    // cache's hash node, each with the allocator's share.
+    qint64 bytes = sizeof(CachedDay) + 224;
+    bytes += qint64(day.lines.size()) * qint64(sizeof(QString));
     for (const QString& line : day.lines) {
-        bytes += 8 + textBytes(line);
+        bytes += textBytes(line.size());
     }
+    bytes += qint64(day.parsed.size()) * qint64(sizeof(CachedDay::Line));
     for (const CachedDay::Line& line : day.parsed) {
-        bytes += sizeof(CachedDay::Line) + textBytes(line.reason);
-        const TSkedRec& r = line.rec;
-        bytes += textBytes(r.Memo) + textBytes(r.Text) + textBytes(r.Category) + textBytes(r.RelatedInfo) +
-                 textBytes(r.ExtraFields);
+        bytes += textBytes(line.reason.size());
     }
     return bytes;
+}
+
+// Where each of the line's first fields lies (split at tabs), and the rest
+// of the line past the last of them.
+struct FieldSpans {
+    CachedDay::Span fields[kSkedFieldCount];
+    CachedDay::Span rest; // the fields past the 13th, tabs included; empty when none
+};
+
+FieldSpans fieldSpans(QStringView line)
+{
+    FieldSpans spans;
+    qsizetype start = 0;
+    for (int i = 0; i < kSkedFieldCount && start <= line.size(); ++i) {
+        qsizetype end = line.indexOf(u'\t', start);
+        const bool last = end < 0;
+        if (last) {
+            end = line.size();
+        }
+        spans.fields[i] = {qint32(start), qint32(end - start)};
+        start = last ? line.size() + 1 : end + 1;
+    }
+    if (start <= line.size()) {
+        spans.rest = {qint32(start), qint32(line.size() - start)};
+    }
+    return spans;
+}
+
+CachedDay::Line compactLine(int lineNumber, const QString& text, const QDate& date)
+{
+    CachedDay::Line line;
+    line.lineNumber = lineNumber;
+    TSkedRec rec;
+    const TSkedParseResult parsed = parseSkedLine(text, date, &rec);
+    line.parsed = parsed.ok;
+    if (!parsed.ok) {
+        line.reason = parsed.reason;
+        return line;
+    }
+    line.startTime = rec.StartTime;
+    line.endTime = rec.EndTime;
+    line.textColor = rec.TextColor;
+    line.lineColor = rec.LineColor;
+    line.fontStyle = rec.FontStyle;
+    line.imageIndex = rec.ImageIndex;
+    line.id = rec.ID;
+    line.alarmMinutes = rec.AlarmMinutes;
+    line.openRelatedInfo = rec.OpenRelatedInfo;
+    const FieldSpans spans = fieldSpans(text);
+    line.memo = spans.fields[kSkedFieldMemo];
+    line.text = spans.fields[kSkedFieldText];
+    line.category = spans.fields[kSkedFieldCategory];
+    line.relatedInfo = spans.fields[kSkedFieldRelatedInfo];
+    line.extraFields = spans.rest;
+    return line;
 }
 
 std::shared_ptr<CachedDay> parseDay(QStringList lines, const QDate& date)
 {
     auto day = std::make_shared<CachedDay>();
+    day->date = date;
     day->lines = std::move(lines);
     for (qsizetype i = 0; i < day->lines.size(); ++i) {
         const QString& text = day->lines[i];
-        if (text.trimmed().isEmpty()) {
-            continue;
+        if (!text.trimmed().isEmpty()) {
+            day->parsed.append(compactLine(int(i + 1), text, date));
         }
-        CachedDay::Line line;
-        line.lineNumber = int(i + 1);
-        const TSkedParseResult parsed = parseSkedLine(text, date, &line.rec);
-        line.parsed = parsed.ok;
-        line.reason = parsed.reason;
-        day->parsed.append(std::move(line));
     }
     day->bytes = estimateBytes(*day);
     return day;
 }
 
 } // namespace
+
+TSkedRec CachedDay::record(const Line& line) const
+{
+    const QString& text = lines.at(line.lineNumber - 1);
+    const auto field = [&](const Span& span) { return span.size > 0 ? text.mid(span.from, span.size) : QString(); };
+    TSkedRec rec;
+    rec.setDate(date);
+    rec.StartTime = line.startTime;
+    rec.EndTime = line.endTime;
+    rec.TextColor = line.textColor;
+    rec.LineColor = line.lineColor;
+    rec.FontStyle = line.fontStyle;
+    rec.ImageIndex = line.imageIndex;
+    rec.ID = line.id;
+    rec.Memo = field(line.memo);
+    rec.Text = field(line.text);
+    rec.Category = field(line.category);
+    rec.AlarmMinutes = line.alarmMinutes;
+    rec.RelatedInfo = field(line.relatedInfo);
+    rec.OpenRelatedInfo = line.openRelatedInfo;
+    rec.ExtraFields = field(line.extraFields);
+    return rec;
+}
 
 // The file is read and parsed outside the lock, so that a read ahead on
 // another thread never holds up the day a view asks for.

@@ -31,21 +31,40 @@ namespace nox
 {
 
 // One day file as read: immutable once made, shared by the cache and the
-// book's note of what it handed out.
+// book's note of what it handed out. Each line's text is held once: a
+// schedule keeps its numbers and where its texts lie in its line, and is
+// put together as a TSkedRec when it is handed out (record()).
 struct CachedDay {
-    // A non-blank line: parsed, or why not.
+    // Where a text field lies in its line.
+    struct Span {
+        qint32 from = 0;
+        qint32 size = 0;
+    };
+    // A non-blank line: a schedule, or why it is none.
     struct Line {
-        int lineNumber = 0;  // 1-based
-        QString category;    // field 9 as it stands (for the category filter)
-        bool parsed = false; // a schedule, in `rec`; else `reason` says why not
-        TSkedRec rec;
+        qint32 lineNumber = 0; // 1-based
+        bool parsed = false;   // a schedule; else `reason` says why not
+        bool openRelatedInfo = false;
+        qint32 startTime = 0;
+        qint32 endTime = 0;
+        qint32 fontStyle = 0;
+        qint32 imageIndex = -1;
+        qint32 id = 0;
+        qint32 alarmMinutes = -1;
+        TColor textColor = 0;
+        TColor lineColor = 0;
+        Span memo, text, category, relatedInfo, extraFields;
         QString reason;
     };
+    QDate date;
     FileStamp stamp;
     bool trusted = false; // false: the stamp may not tell a later change (above)
     QStringList lines;    // decoded, blank ones included
     QList<Line> parsed;   // the non-blank lines in file order
     qint64 bytes = 0;     // an estimate of the memory the entry takes
+
+    // The schedule of a parsed line: what parseSkedLine gives for it.
+    TSkedRec record(const Line& line) const;
 };
 using CachedDayPtr = std::shared_ptr<const CachedDay>;
 

@@ -77,7 +77,7 @@ QList<TSkedRec> recordsOf(const CachedDay& day, const QString& categoryFilter)
     QList<TSkedRec> records;
     for (const CachedDay::Line& line : day.parsed) {
         if (line.parsed && !isOtherCategoryLine(day.lines.at(line.lineNumber - 1), categoryFilter)) {
-            records.append(line.rec);
+            records.append(day.record(line));
         }
     }
     return records;
@@ -154,7 +154,7 @@ BookDay ScheduleBook::day(const QDate& date, const QString& categoryFilter) cons
             continue;
         }
         if (line.parsed) {
-            result.records.append(line.rec);
+            result.records.append(read.day->record(line));
         } else {
             result.problems.append(TDayProblem{path, line.lineNumber, line.reason, text});
         }
@@ -167,8 +167,8 @@ std::optional<TSkedRec> ScheduleBook::find(const QDate& date, qint32 id) const
     const DayRead read = m_memory->cache.read(dayFile(date), date);
     if (read.day) {
         for (const CachedDay::Line& line : read.day->parsed) {
-            if (line.parsed && line.rec.ID == id) {
-                return line.rec;
+            if (line.parsed && line.id == id) {
+                return read.day->record(line);
             }
         }
     }

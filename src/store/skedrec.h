@@ -40,6 +40,7 @@ constexpr int kSkedFieldId = 6;
 constexpr int kSkedFieldMemo = 7;
 constexpr int kSkedFieldText = 8;
 constexpr int kSkedFieldCategory = 9;
+constexpr int kSkedFieldRelatedInfo = 11;
 constexpr int kSlotCount = 48;
 // A line break inside Text, Memo and RelatedInfo as the line stores it.
 inline constexpr char kSkedLineBreak[] = "#13#10";

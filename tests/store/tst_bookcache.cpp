@@ -78,6 +78,8 @@ private slots:
     void aRecentFileIsNotTrustedByItsStamp();
     void theCacheKeepsWithinItsBudget();
     void daysReadAheadAreServedFromMemory();
+    void recordsAreThoseOfTheirLines_data();
+    void recordsAreThoseOfTheirLines();
     void saveMergesADayChangedOnDisk_data();
     void saveMergesADayChangedOnDisk();
 
@@ -141,6 +143,43 @@ void TestBookCache::daysReadAheadAreServedFromMemory()
     }
     m_book->readAhead(many);
     m_book.reset();
+}
+
+void TestBookCache::recordsAreThoseOfTheirLines_data()
+{
+    QTest::addColumn<QString>("line");
+    const QString head = QStringLiteral("16\t18\tclRed\t$00FF00\t1\t2\t4711\t");
+    QTest::newRow("13 fields") << head + "メモ#13#10二行目\t会議\t仕事\t10\t/home/a b\t1";
+    QTest::newRow("10 fields") << head + "\t会議\t仕事";
+    QTest::newRow("11 fields, alarm not a number") << head + "m\tt\tc\tx";
+    QTest::newRow("12 fields") << head + "m\tt\tc\t5\thttp://example.org/";
+    QTest::newRow("empty texts, a last empty field") << head + "\t\t\t\t\t";
+    QTest::newRow("fields past the 13th") << head + "m\tt\tc\t-1\tr\t0\tmore\t\tand more";
+    QTest::newRow("one empty field past the 13th") << head + "m\tt\tc\t-1\tr\t0\t";
+    QTest::newRow("spaces kept") << head + " m \t t \t c \t-1\t r \t1";
+}
+
+// A day is kept with each line's texts once and put together when handed
+// out: the record is the one its line parses to, field for field.
+void TestBookCache::recordsAreThoseOfTheirLines()
+{
+    QFETCH(QString, line);
+    TSkedRec expected;
+    QVERIFY(parseSkedLine(line, kDay, &expected).ok);
+    write({QStringLiteral("壊れた行"), line});
+    const BookDay day = m_book->day(kDay);
+    QCOMPARE(day.records.size(), 1);
+    const TSkedRec& got = day.records.first();
+    QCOMPARE(got.Memo, expected.Memo);
+    QCOMPARE(got.Text, expected.Text);
+    QCOMPARE(got.Category, expected.Category);
+    QCOMPARE(got.RelatedInfo, expected.RelatedInfo);
+    QCOMPARE(got.ExtraFields, expected.ExtraFields);
+    QVERIFY(got == expected);
+    QCOMPARE(formatSkedLine(got), formatSkedLine(expected));
+    QVERIFY(m_book->find(kDay, 4711) == expected);
+    QCOMPARE(day.problems.size(), 1);
+    QCOMPARE(day.problems.first().lineNumber, 1);
 }
 
 void TestBookCache::aChangedFileIsReadAgain_data()
@@ -218,7 +257,7 @@ void TestBookCache::theCacheKeepsWithinItsBudget()
     const int reads = cache.fileReads();
     QCOMPARE(cache.read(dayFilePath(m_dir->path(), dates.last()), dates.last()).day->parsed.size(), 2);
     QCOMPARE(cache.fileReads(), reads);
-    QCOMPARE(cache.read(dayFilePath(m_dir->path(), dates.first()), dates.first()).day->parsed.at(1).rec.ID,
+    QCOMPARE(cache.read(dayFilePath(m_dir->path(), dates.first()), dates.first()).day->parsed.at(1).id,
              1000);
     QCOMPARE(cache.fileReads(), reads + 1);
 }
