@@ -163,8 +163,6 @@ void TDayMode::showDays(const QDate& from)
     m_sked->EndUpdate();
     m_filling = false;
     m_leftDate = from;
-    // The days a week's step either way would show.
-    m_form.book().readAround(from, from.addDays(m_sked->SkedCount() - 1), 7);
     colorColumns();
     updateNowMarker();
     m_form.UpdateBanner();
@@ -567,6 +565,27 @@ void TDayMode::step(Step step)
         goKeepingColumn(m_leftDate.addMonths(1).addDays(count - 1));
         break;
     }
+    readAheadOfSteps();
+}
+
+// The days the next week's step either way would show (they keep the
+// focused column: see step()), then the next day either way; read by the
+// book while the user looks at these, not at start-up, which has other work.
+void TDayMode::readAheadOfSteps() const
+{
+    const int count = m_sked->SkedCount();
+    const int column = qMax(0, focusedColumn());
+    const QDate next = m_leftDate.addDays(count + 6 - column);
+    const QDate previous = m_leftDate.addDays(-7 - column);
+    QList<QDate> dates;
+    for (int i = 0; i < count; ++i) {
+        dates << next.addDays(i);
+    }
+    for (int i = count - 1; i >= 0; --i) {
+        dates << previous.addDays(i);
+    }
+    dates << m_leftDate.addDays(count) << m_leftDate.addDays(-1);
+    m_form.book().readAhead(dates);
 }
 
 bool TDayMode::goToDate(const QDate& date, std::optional<qint32> id, bool refresh)

@@ -89,6 +89,7 @@ public:
     void focusColumn(int column, int line = -1);
 
 private:
+    void readAheadOfSteps() const;
     void loadDay(int column, const QDate& date);
     void commitInput();
     void saveMemoRow();

@@ -382,8 +382,6 @@ void TMonthMode::goMonth(const QDate& date)
         m_month->SetCurrentDate(date);
         m_month->SetToday(m_form.today());
         fillItems();
-        // A month's step moves the grid by four or five weeks.
-        m_form.book().readAround(m_month->CellDate(0), m_month->CellDate(monthview::kCellCount - 1), 35);
         const int cell = m_month->CellOfDate(date);
         if (cell >= 0 && !m_month->SelectedItem()) {
             m_month->SelectCell(cell);
@@ -407,8 +405,12 @@ void TMonthMode::step(Step step)
         break;
     case Step::PrevWeek:
     case Step::NextWeek:
-        break;
+        return;
     }
+    // What the next step either way would show (a month's step moves the
+    // grid by four or five weeks), read while the user looks at this one;
+    // not at start-up, which has other work.
+    m_form.book().readAround(m_month->CellDate(0), m_month->CellDate(monthview::kCellCount - 1), 35);
 }
 
 bool TMonthMode::goToDate(const QDate& date, std::optional<qint32> id, bool)

@@ -18,6 +18,19 @@ namespace nox
 namespace
 {
 
+// The hash of a font looks at its whole description (families, sizes and
+// more); the kept lines ask for that of the same few fonts again and again.
+size_t fontHash(const QFont& font)
+{
+    thread_local QFont last;
+    thread_local size_t hash = qHash(last);
+    if (!(font == last)) {
+        last = font;
+        hash = qHash(font);
+    }
+    return hash;
+}
+
 struct LineKey {
     QString text;
     QFont font;
@@ -29,7 +42,7 @@ struct LineKey {
 
 size_t qHash(const LineKey& key, size_t seed = 0)
 {
-    return qHashMulti(seed, key.text, key.font);
+    return qHashMulti(seed, key.text, fontHash(key.font));
 }
 
 // A line laid out once and kept: drawn again from its shaped glyphs, placed
@@ -90,7 +103,7 @@ struct ElideKey {
 
 size_t qHash(const ElideKey& k, size_t seed = 0)
 {
-    return qHashMulti(seed, k.text, k.font, k.width);
+    return qHashMulti(seed, k.text, fontHash(k.font), k.width);
 }
 
 // A text without breaks, tabs or length variants that its laid-out line
@@ -139,7 +152,7 @@ struct PictureKey {
 
 size_t qHash(const PictureKey& k, size_t seed = 0)
 {
-    return qHashMulti(seed, k.text, k.font, k.pen, k.ground, k.area.x(), k.area.y(), k.area.width(),
+    return qHashMulti(seed, k.text, fontHash(k.font), k.pen, k.ground, k.area.x(), k.area.y(), k.area.width(),
                       k.area.height(), k.fractionX, k.fractionY, k.ratio, k.dpi, k.format, k.hints);
 }
 

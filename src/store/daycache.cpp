@@ -132,7 +132,7 @@ TSkedRec CachedDay::record(const Line& line) const
 
 // The file is read and parsed outside the lock, so that a read ahead on
 // another thread never holds up the day a view asks for.
-DayRead DayCache::read(const QString& path, const QDate& date)
+DayRead DayCache::read(const QString& path, const QDate& date, bool ahead)
 {
     const FileStamp before = FileStamp::of(path);
     {
@@ -143,6 +143,7 @@ DayRead DayCache::read(const QString& path, const QDate& date)
             return {it->day, {}};
         }
         ++m_fileReads;
+        m_aheadReads += ahead ? 1 : 0;
     }
     FileStamp stamp;
     TextReadResult read = readTextLines(path, &stamp);
@@ -195,6 +196,12 @@ int DayCache::fileReads() const
 {
     QMutexLocker locker(&m_lock);
     return m_fileReads;
+}
+
+int DayCache::aheadReads() const
+{
+    QMutexLocker locker(&m_lock);
+    return m_aheadReads;
 }
 
 // Down to three quarters of the budget, so that eviction is rare.

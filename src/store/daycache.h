@@ -81,8 +81,8 @@ public:
     explicit DayCache(qint64 budgetBytes = kDefaultBudget) : m_budget(budgetBytes) {}
 
     // The day file `path` of `date`, from memory when its stamp still holds,
-    // else read (and parsed) again.
-    DayRead read(const QString& path, const QDate& date);
+    // else read (and parsed) again. `ahead`: for a read ahead (counted apart).
+    DayRead read(const QString& path, const QDate& date, bool ahead = false);
     // Drops what is kept of `date` (after the book wrote its file).
     void forget(const QDate& date);
 
@@ -90,6 +90,7 @@ public:
     qint64 bytes() const;
     int size() const;
     int fileReads() const;
+    int aheadReads() const; // of them, those of a read ahead
 
 private:
     void evictOverBudget();
@@ -104,6 +105,7 @@ private:
     qint64 m_bytes = 0;
     quint64 m_clock = 0;
     int m_fileReads = 0;
+    int m_aheadReads = 0;
 };
 
 } // namespace nox

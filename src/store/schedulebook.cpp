@@ -88,7 +88,7 @@ QList<TSkedRec> recordsOf(const CachedDay& day, const QString& categoryFilter)
 // The parsed days, and the state of each day file that day() last handed out.
 struct ScheduleBook::Memory {
     explicit Memory(const QString& folder)
-        : ahead([this, folder](const QDate& date) { cache.read(dayFilePath(folder, date), date); })
+        : ahead([this, folder](const QDate& date) { cache.read(dayFilePath(folder, date), date, true); })
     {
     }
 
@@ -270,7 +270,8 @@ void ScheduleBook::waitForReadAhead() const
 
 ScheduleBook::CacheStats ScheduleBook::cacheStats() const
 {
-    return {m_memory->cache.size(), m_memory->cache.bytes(), m_memory->cache.fileReads()};
+    return {m_memory->cache.size(), m_memory->cache.bytes(), m_memory->cache.fileReads(),
+            m_memory->cache.aheadReads()};
 }
 
 // --- changing --------------------------------------------------------------

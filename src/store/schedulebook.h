@@ -153,6 +153,7 @@ public:
         int days = 0;      // days kept
         qint64 bytes = 0;  // their estimated size
         int fileReads = 0; // day files read so far
+        int aheadReads = 0; // of them, read ahead
     };
     CacheStats cacheStats() const;
 

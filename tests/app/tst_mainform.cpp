@@ -91,6 +91,7 @@ private slots:
     void placementIsStoredAtTheFrame();
     void nextAndPreviousDayKeepTheFocusedDate();
     void weekMonthAndCountCommands();
+    void stepsFindTheirDaysReadAhead();
     void ctrlDigitsAndLettersChangeTheCount();
     void navigationKeysWorkInAMemoPane();
     void todayOnlyMovesTheFocusWhenShown();
@@ -224,6 +225,42 @@ void TestMainForm::nextAndPreviousDayKeepTheFocusedDate()
     QCOMPARE(form->leftDate(), left.addDays(-1));
     QCOMPARE(sked->ActiveIndex(), 0);
     QCOMPARE(sked->Skeds(0)->View().TopBar().Caption(), QStringLiteral("2026/3/10(火)"));
+}
+
+// The start reads only the days it shows; a step leaves the days of the next
+// step either way to the book's read ahead, so that step reads no day file,
+// in both views, whichever column has the focus.
+void TestMainForm::stepsFindTheirDaysReadAhead()
+{
+    MainFormFixture f;
+    TNoxMainForm* form = f.start();
+    ScheduleBook& book = form->book();
+    book.waitForReadAhead();
+    QCOMPARE(book.cacheStats().days, form->skedCount());
+    form->SetSkedCount(4);
+    form->skedControl()->setActiveIndex(2); // without waiting for the window's activation
+    // Day files the step itself read (the read ahead it leaves runs meanwhile).
+    const auto readsOf = [&](const std::function<void()>& step) {
+        book.waitForReadAhead();
+        const auto own = [&] { return book.cacheStats().fileReads - book.cacheStats().aheadReads; };
+        const int before = own();
+        step();
+        book.waitForReadAhead();
+        return own() - before;
+    };
+    QVERIFY(readsOf([&] { form->NextWeekClick(); }) > 0);
+    QCOMPARE(readsOf([&] { form->NextWeekClick(); }), 0);
+    QCOMPARE(readsOf([&] { form->PrevWeekClick(); }), 0);
+    QCOMPARE(readsOf([&] { form->PrevWeekClick(); }), 0);
+    QCOMPARE(readsOf([&] { form->NextDayClick(); }), 0);
+    QCOMPARE(readsOf([&] { form->PrevDayClick(); }), 0);
+    QCOMPARE(form->skedControl()->ActiveIndex(), 2);
+    form->SwitchViewClick();
+    QVERIFY(readsOf([&] { form->NextMonthClick(); }) > 0);
+    QCOMPARE(readsOf([&] { form->NextMonthClick(); }), 0);
+    QCOMPARE(readsOf([&] { form->PrevMonthClick(); }), 0);
+    QCOMPARE(readsOf([&] { form->PrevMonthClick(); }), 0);
+    QCOMPARE(readsOf([&] { form->PrevMonthClick(); }), 0);
 }
 
 void TestMainForm::weekMonthAndCountCommands()
