@@ -5,17 +5,30 @@
 // all the step changed is laid out, painted and put on screen before the
 // clock stops.
 //
-//   bench_navigation --home DIR [--steps N]
+//   bench_navigation --home DIR [--steps N] [--gap MS]
+//   bench_navigation --home DIR --keep-all
 //
+// After each step the program is left to itself for MS milliseconds before
+// the next one (default 0: the steps follow each other at once). With 40, a
+// key held down under X (25 repeats a second): the program then reads ahead
+// the days of the next steps between them, as it does between a user's.
 // DIR is a program folder as NOX_HOME takes it (bench/make_data.py fills one).
 // Prints, for each measure, the median and the quartiles in milliseconds:
 //
-//   week-step-ms MEDIAN Q1 Q3        next week, 7 columns, days not read before
-//   week-back-ms MEDIAN Q1 Q3        previous week, back over days already read
-//   month-step-ms MEDIAN Q1 Q3       next month, days not read before
-//   month-back-ms MEDIAN Q1 Q3       previous month, back over days already read
+//   week-step-ms MEDIAN Q1 Q3        next week, 7 columns, days not shown before
+//   week-back-ms MEDIAN Q1 Q3        previous week, back over days already shown
+//   month-step-ms MEDIAN Q1 Q3       next month, days not shown before
+//   month-back-ms MEDIAN Q1 Q3       previous month, back over days already shown
 //   rss-kb N                         resident memory after the steps
 //   rss-all-kb N                     ... after every month of the folder was shown
+//
+// With --keep-all, no steps; instead:
+//
+//   rss-start-kb N                   resident memory after the start-up
+//   rss-cached-kb N                  ... then with every day file read into the
+//                                    book's memory (as a read ahead reads)
+//   cached-days N                    the days the book then keeps
+//   cached-bytes N                   their size as the book estimates it
 //
 // Runs on the platform the environment names (the start-up benchmark runs it
 // under the same X server as the program).
@@ -32,6 +45,7 @@
 #include "app/mainform.h"
 #include "core/folders.h"
 #include "store/dayfile.h"
+#include "store/schedulebook.h"
 
 namespace
 {
@@ -63,7 +77,7 @@ struct StepTimes {
     QList<double> wallMs;
     QList<double> cpuMs;
 };
-StepTimes timeSteps(int steps, const Step& step)
+StepTimes timeSteps(int steps, int gapMs, const Step& step)
 {
     StepTimes times;
     for (int i = 0; i < steps; ++i) {
@@ -74,8 +88,13 @@ StepTimes timeSteps(int steps, const Step& step)
         QCoreApplication::sendPostedEvents();
         times.wallMs.append(double(clock.nsecsElapsed()) / 1e6);
         times.cpuMs.append(threadCpuMs() - cpu);
-        // Let the posted events of the step run outside the measurement.
-        QCoreApplication::processEvents();
+        // Let the posted events of the step run outside the measurement, and
+        // the program be idle until the next step.
+        QElapsedTimer idle;
+        idle.start();
+        do {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, qMax(1, gapMs - int(idle.elapsed())));
+        } while (idle.elapsed() < gapMs);
     }
     return times;
 }
@@ -135,12 +154,14 @@ int main(int argc, char* argv[])
     const QStringList args = app.arguments();
     const qsizetype homeAt = args.indexOf(QStringLiteral("--home"));
     const qsizetype stepsAt = args.indexOf(QStringLiteral("--steps"));
+    const qsizetype gapAt = args.indexOf(QStringLiteral("--gap"));
     if (homeAt < 0 || homeAt + 1 >= args.size()) {
-        std::fputs("usage: bench_navigation --home DIR [--steps N]\n", stderr);
+        std::fputs("usage: bench_navigation --home DIR [--steps N] [--gap MS] [--keep-all]\n", stderr);
         return 2;
     }
     qputenv("NOX_HOME", QFile::encodeName(args.at(homeAt + 1)));
     const int steps = stepsAt >= 0 ? args.value(stepsAt + 1).toInt() : 40;
+    const int gapMs = gapAt >= 0 ? args.value(gapAt + 1).toInt() : 0;
 
     nox::TNoxMainForm::Options options;
     options.startTimer = false;
@@ -151,6 +172,18 @@ int main(int argc, char* argv[])
         return 1;
     }
     form.timerBeat(); // the deferred start-up
+    if (args.contains(QStringLiteral("--keep-all"))) {
+        for (int i = 0; i < 2; ++i) {
+            QCoreApplication::processEvents();
+        }
+        std::printf("rss-start-kb %lld\n", rssKb());
+        form.book().readAhead(form.book().dates());
+        form.book().waitForReadAhead();
+        std::printf("rss-cached-kb %lld\n", rssKb());
+        const nox::ScheduleBook::CacheStats kept = form.book().cacheStats();
+        std::printf("cached-days %d\ncached-bytes %lld\n", kept.days, kept.bytes);
+        return 0;
+    }
     if (form.viewMode() != nox::TNoxMainForm::vmDay) {
         form.SwitchViewClick();
     }
@@ -158,12 +191,12 @@ int main(int argc, char* argv[])
     form.SetSkedCount(7);
     form.TodayClick();
 
-    print("week-step", timeSteps(steps, [&] { form.NextWeekClick(); }));
-    print("week-back", timeSteps(steps, [&] { form.PrevWeekClick(); }));
+    print("week-step", timeSteps(steps, gapMs, [&] { form.NextWeekClick(); }));
+    print("week-back", timeSteps(steps, gapMs, [&] { form.PrevWeekClick(); }));
     form.SwitchViewClick();
     form.TodayClick();
-    print("month-step", timeSteps(steps, [&] { form.NextMonthClick(); }));
-    print("month-back", timeSteps(steps, [&] { form.PrevMonthClick(); }));
+    print("month-step", timeSteps(steps, gapMs, [&] { form.NextMonthClick(); }));
+    print("month-back", timeSteps(steps, gapMs, [&] { form.PrevMonthClick(); }));
     std::printf("rss-kb %lld\n", rssKb());
     // Every month of the folder once: all of it read (and, with a cache of
     // parsed days, kept as far as the cache's bound allows).
