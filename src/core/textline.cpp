@@ -246,17 +246,18 @@ std::optional<QRect> inkBox(const QImage& image, QRgb ground, const QRect& insid
     const QRect edges = QRect(QPoint(0, 0), image.size()).adjusted(clipSides[0] ? 0 : 1, clipSides[1] ? 0 : 1,
                                                                    clipSides[2] ? 0 : -1, clipSides[3] ? 0 : -1);
     const QRect allowed = inside & edges;
-    int left = image.width(), right = -1, top = image.height(), bottom = -1;
-    for (int y = 0; y < image.height(); ++y) {
+    const int width = image.width(), height = image.height();
+    int left = width, right = -1, top = height, bottom = -1;
+    for (int y = 0; y < height; ++y) {
         const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
         int first = 0;
-        while (first < image.width() && (row[first] | 0xff000000u) == ground) {
+        while (first < width && (row[first] | 0xff000000u) == ground) {
             ++first;
         }
-        if (first == image.width()) {
+        if (first == width) {
             continue; // no ink in this row
         }
-        int last = image.width() - 1;
+        int last = width - 1;
         while ((row[last] | 0xff000000u) == ground) {
             --last;
         }
