@@ -3,6 +3,7 @@
 #include <QPainter>
 #include <QTimer>
 
+#include "app/afterrepaint.h"
 #include "app/mainform.h"
 #include "app/memopanes.h"
 #include "app/scheduleclipboard.h"
@@ -570,7 +571,8 @@ void TDayMode::step(Step step)
 
 // The days the next week's step either way would show (they keep the
 // focused column: see step()), then the next day either way; read by the
-// book while the user looks at these, not at start-up, which has other work.
+// book once these are painted, while the user looks at them (not at
+// start-up, which has other work).
 void TDayMode::readAheadOfSteps() const
 {
     const int count = m_sked->SkedCount();
@@ -585,7 +587,7 @@ void TDayMode::readAheadOfSteps() const
         dates << previous.addDays(i);
     }
     dates << m_leftDate.addDays(count) << m_leftDate.addDays(-1);
-    m_form.book().readAhead(dates);
+    runAfterRepaint(&m_form, [&book = m_form.book(), dates] { book.readAhead(dates); });
 }
 
 bool TDayMode::goToDate(const QDate& date, std::optional<qint32> id, bool refresh)

@@ -4,6 +4,7 @@
 #include <QScopedValueRollback>
 #include <QTimer>
 
+#include "app/afterrepaint.h"
 #include "app/mainform.h"
 #include "app/memopanes.h"
 #include "app/schedulecommands.h"
@@ -408,9 +409,11 @@ void TMonthMode::step(Step step)
         return;
     }
     // What the next step either way would show (a month's step moves the
-    // grid by four or five weeks), read while the user looks at this one;
-    // not at start-up, which has other work.
-    m_form.book().readAround(m_month->CellDate(0), m_month->CellDate(monthview::kCellCount - 1), 35);
+    // grid by four or five weeks), read once this one is painted, while the
+    // user looks at it; not at start-up, which has other work.
+    const QDate first = m_month->CellDate(0);
+    const QDate last = m_month->CellDate(monthview::kCellCount - 1);
+    runAfterRepaint(&m_form, [&book = m_form.book(), first, last] { book.readAround(first, last, 35); });
 }
 
 bool TMonthMode::goToDate(const QDate& date, std::optional<qint32> id, bool)

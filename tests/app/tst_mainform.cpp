@@ -239,14 +239,15 @@ void TestMainForm::stepsFindTheirDaysReadAhead()
     QCOMPARE(book.cacheStats().days, form->skedCount());
     form->SetSkedCount(4);
     form->skedControl()->setActiveIndex(2); // without waiting for the window's activation
-    // Day files the step itself read (the read ahead it leaves runs meanwhile).
+    // Day files the step itself read; its read ahead starts once it is painted.
     const auto readsOf = [&](const std::function<void()>& step) {
-        book.waitForReadAhead();
         const auto own = [&] { return book.cacheStats().fileReads - book.cacheStats().aheadReads; };
         const int before = own();
         step();
+        const int reads = own() - before;
+        QCoreApplication::sendPostedEvents();
         book.waitForReadAhead();
-        return own() - before;
+        return reads;
     };
     QVERIFY(readsOf([&] { form->NextWeekClick(); }) > 0);
     QCOMPARE(readsOf([&] { form->NextWeekClick(); }), 0);
