@@ -29,12 +29,12 @@ void drawSunkenFrame(QPainter& p, const QRect& r, const QColor& shadow, const QC
 namespace
 {
 
-// Two sides of one ring: from the bottom left up to the top left and across
-// to the top right, the corner included once.
-void fillCorner(QPainter& p, const QPoint& bottom, const QPoint& corner, const QPoint& right, const QColor& color)
+// Two sides of one ring that meet at `corner`: from `from` to the corner and
+// on to `to`.
+void fillCorner(QPainter& p, const QPoint& from, const QPoint& corner, const QPoint& to, const QColor& color)
 {
-    fillEdgeLine(p, bottom, corner, color);
-    fillEdgeLine(p, corner, right, color);
+    fillEdgeLine(p, from, corner, color);
+    fillEdgeLine(p, corner, to, color);
 }
 
 } // namespace
