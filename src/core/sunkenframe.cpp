@@ -14,7 +14,8 @@ namespace nox
 // before the scaled position.
 void fillEdgeLine(QPainter& p, const QPoint& a, const QPoint& b, const QColor& color)
 {
-    const QRect pixels(QPoint(qMin(a.x(), b.x()), qMin(a.y(), b.y())), QPoint(qMax(a.x(), b.x()), qMax(a.y(), b.y())));
+    const QRect pixels(QPoint(qMin(a.x(), b.x()), qMin(a.y(), b.y())),
+                       QPoint(qMax(a.x(), b.x()), qMax(a.y(), b.y())));
     p.fillRect(QRectF(pixels).translated(-0.5, -0.5), color);
 }
 
@@ -58,7 +59,8 @@ void drawWinPanel(QPainter& p, const QRect& r, const QPalette& palette, bool sun
         const auto color = [&](QPalette::ColorRole sunkenRole, QPalette::ColorRole raisedRole) {
             return palette.color(sunken ? sunkenRole : raisedRole);
         };
-        fillCorner(p, QPoint(x, y + h - 2), QPoint(x, y), QPoint(x + w - 2, y), color(QPalette::Dark, QPalette::Light));
+        fillCorner(p, QPoint(x, y + h - 2), QPoint(x, y), QPoint(x + w - 2, y),
+                   color(QPalette::Dark, QPalette::Light));
         fillCorner(p, QPoint(x, y + h - 1), QPoint(x + w - 1, y + h - 1), QPoint(x + w - 1, y),
                    color(QPalette::Light, QPalette::Shadow));
         if (w > 4 && h > 4) {
