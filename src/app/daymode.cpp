@@ -161,10 +161,12 @@ void TDayMode::showDays(const QDate& from)
         loadDay(i, date);
         m_sked->Skeds(i)->View().TopBar().setCaption(formatDateTime(m_form.settings().dateFormat, date));
     }
-    m_sked->EndUpdate();
-    m_filling = false;
+    // The columns' colours change with their days before the update ends, so
+    // that a column is laid out and drawn once.
     m_leftDate = from;
     colorColumns();
+    m_sked->EndUpdate();
+    m_filling = false;
     updateNowMarker();
     m_form.UpdateBanner();
     m_form.ShowLoadNotices();

@@ -81,8 +81,13 @@ void TCustomSked::connectNotifications()
     m_view.OnTopBarChange = [this] { viewport()->update(m_view.topBarRect(viewport()->size())); };
 }
 
+// While the items are being changed, their change renders everything when
+// it ends (ItemsChanged): a look changed meanwhile waits for that.
 void TCustomSked::viewContentChanged()
 {
+    if (m_items.UpdateCount() > 0) {
+        return;
+    }
     fullRender();
     invalidateBelowTopBar();
 }
