@@ -92,6 +92,7 @@ private slots:
     void nextAndPreviousDayKeepTheFocusedDate();
     void weekMonthAndCountCommands();
     void stepsFindTheirDaysReadAhead();
+    void aStepLaysOutEachColumnOnce();
     void ctrlDigitsAndLettersChangeTheCount();
     void navigationKeysWorkInAMemoPane();
     void todayOnlyMovesTheFocusWhenShown();
@@ -262,6 +263,33 @@ void TestMainForm::stepsFindTheirDaysReadAhead()
     QCOMPARE(readsOf([&] { form->PrevMonthClick(); }), 0);
     QCOMPARE(readsOf([&] { form->PrevMonthClick(); }), 0);
     QCOMPARE(readsOf([&] { form->PrevMonthClick(); }), 0);
+}
+
+// A week's step moves the weekend columns: their colours change with their
+// days, and each column is still laid out and drawn once.
+void TestMainForm::aStepLaysOutEachColumnOnce()
+{
+    MainFormFixture f;
+    TNoxMainForm* form = f.start();
+    form->SetSkedCount(7);
+    form->NextWeekClick(); // the first step also gives a column the focus
+    const auto colors = [&] {
+        QList<TColor> c;
+        for (int i = 0; i < 7; ++i) {
+            c << form->skedControl()->Skeds(i)->View().LeftBar().Color();
+        }
+        return c;
+    };
+    QList<int> before;
+    for (int i = 0; i < 7; ++i) {
+        before << form->skedControl()->Skeds(i)->renderCount();
+    }
+    const QList<TColor> weekdays = colors();
+    form->NextWeekClick(); // 13 days on: each column's weekday moves back by one
+    QVERIFY(colors() != weekdays);
+    for (int i = 0; i < 7; ++i) {
+        QCOMPARE(form->skedControl()->Skeds(i)->renderCount(), before.at(i) + 1);
+    }
 }
 
 void TestMainForm::weekMonthAndCountCommands()
