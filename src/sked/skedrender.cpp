@@ -335,8 +335,14 @@ void TCustomSked::renderPicture(qreal dpr)
         m_picture = QImage();
         return;
     }
-    m_picture = QImage(size * dpr, QImage::Format_RGB32);
-    m_picture.setDevicePixelRatio(dpr);
+    // A step of the view draws every column anew at the same size: the last
+    // picture's memory serves again (every pixel of it is painted below).
+    const QSize pixels = size * dpr;
+    if (m_picture.size() != pixels || m_picture.devicePixelRatio() != dpr ||
+        m_picture.format() != QImage::Format_RGB32) {
+        m_picture = QImage(pixels, QImage::Format_RGB32);
+        m_picture.setDevicePixelRatio(dpr);
+    }
     QPainter p(&m_picture);
     p.fillRect(QRect(QPoint(0, 0), size), qc(m_color, this));
     drawLeftBar(p, m_picture);
