@@ -8,10 +8,11 @@
 //   bench_navigation --home DIR [--steps N] [--gap MS]
 //   bench_navigation --home DIR --keep-all
 //
-// After each step the program is left to itself for MS milliseconds before
-// the next one (default 0: the steps follow each other at once). With 40, a
-// key held down under X (25 repeats a second): the program then reads ahead
-// the days of the next steps between them, as it does between a user's.
+// After each step the program waits in its event loop for MS milliseconds
+// before the next one (default 0: the steps follow each other at once). With
+// 40, a key held down under X (25 repeats a second): the program then reads
+// ahead the days of the next steps between them, as it does between a
+// user's, and its processor is idle.
 // DIR is a program folder as NOX_HOME takes it (bench/make_data.py fills one).
 // Prints, for each measure, the median and the quartiles in milliseconds:
 //
@@ -36,7 +37,9 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <ctime>
+#include <QEventLoop>
 #include <QFile>
+#include <QTimer>
 #include <QWindow>
 #include <algorithm>
 #include <cstdio>
@@ -89,12 +92,14 @@ StepTimes timeSteps(int steps, int gapMs, const Step& step)
         times.wallMs.append(double(clock.nsecsElapsed()) / 1e6);
         times.cpuMs.append(threadCpuMs() - cpu);
         // Let the posted events of the step run outside the measurement, and
-        // the program be idle until the next step.
-        QElapsedTimer idle;
-        idle.start();
-        do {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, qMax(1, gapMs - int(idle.elapsed())));
-        } while (idle.elapsed() < gapMs);
+        // the program wait in its event loop until the next step, as between
+        // a user's steps (blocked in the loop, not polling it).
+        QCoreApplication::processEvents();
+        if (gapMs > 0) {
+            QEventLoop idle;
+            QTimer::singleShot(gapMs, Qt::PreciseTimer, &idle, &QEventLoop::quit);
+            idle.exec();
+        }
     }
     return times;
 }
