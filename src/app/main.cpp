@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QDirIterator>
 #include <QIcon>
+#include <QImageReader>
 #include <QMessageBox>
 #include <QTimer>
 #include <cstdio>
@@ -35,8 +36,15 @@ QIcon applicationIcon()
         const QString path = it.next();
         // ":/icons/hicolor/<size>x<size>/apps/nox.png"
         const int size = path.section(QLatin1Char('/'), 3, 3).section(QLatin1Char('x'), 0, 0).toInt();
-        if (size > 0 && size <= kLargestWindowIcon) {
-            icon.addFile(path, QSize(size, size));
+        if (size <= 0 || size > kLargestWindowIcon) {
+            continue;
+        }
+        // Read as PNG without asking the image plugins, which loads them all.
+        QImageReader reader(path, "png");
+        reader.setAutoDetectImageFormat(false);
+        const QImage image = reader.read();
+        if (!image.isNull()) {
+            icon.addPixmap(QPixmap::fromImage(image));
         }
     }
     return icon;

@@ -54,6 +54,36 @@ QImage clearedTarget(const QImageReader& reader, const QSize& size)
     return image;
 }
 
+// Reads `bytes` as the strip's bitmap; false, with `error` set, when it is
+// too large or unreadable. Only the built-in bitmap reader reads it: left to
+// detect the format, the reader loads every image plugin installed to ask it
+// first (a millisecond or more of the start-up).
+bool readStripBitmap(const QByteArray& bytes, QImage* bitmap, QString* error)
+{
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, "BMP");
+    reader.setAutoDetectImageFormat(false);
+    // A bitmap stored top-down gives a negative height.
+    const QSize stored = reader.size();
+    const qint64 width = stored.width();
+    const qint64 height = qAbs(qint64(stored.height()));
+    if ((width / kCell) * (height / kCell) > ImageStrip::kMaxCells) {
+        *error = QStringLiteral("the bitmap is too large (%1 x %2)").arg(width).arg(height);
+        return false;
+    }
+    *bitmap = clearedTarget(reader, QSize(int(width), int(qMin<qint64>(height, INT_MAX))));
+    if (!reader.read(bitmap)) {
+        *bitmap = QImage();
+    }
+    if (bitmap->isNull()) {
+        *error = QStringLiteral("not a readable bitmap: %1").arg(reader.errorString());
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 QImage ImageStrip::normalized(const QImage& image)
@@ -101,26 +131,9 @@ ImageStripResult ImageStrip::loadFromData(const QByteArray& bytes)
     ImageStripResult result;
     result.existed = true;
     clear();
-    QBuffer buffer;
-    buffer.setData(bytes);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer, "BMP");
-    // A bitmap stored top-down gives a negative height.
-    const QSize stored = reader.size();
-    const qint64 width = stored.width();
-    const qint64 height = qAbs(qint64(stored.height()));
-    if ((width / kCell) * (height / kCell) > kMaxCells) {
+    QImage bitmap;
+    if (!readStripBitmap(bytes, &bitmap, &result.error)) {
         result.ok = false;
-        result.error = QStringLiteral("the bitmap is too large (%1 x %2)").arg(width).arg(height);
-        return result;
-    }
-    QImage bitmap = clearedTarget(reader, QSize(int(width), int(qMin<qint64>(height, INT_MAX))));
-    if (!reader.read(&bitmap)) {
-        bitmap = QImage();
-    }
-    if (bitmap.isNull()) {
-        result.ok = false;
-        result.error = QStringLiteral("not a readable bitmap: %1").arg(reader.errorString());
         return result;
     }
     result.skippedCells = loadFromImage(bitmap);

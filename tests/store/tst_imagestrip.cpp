@@ -56,6 +56,36 @@ class TstImageStrip : public QObject
     QTemporaryDir m_dir;
 
 private slots:
+    // First, before anything else of the test touches an image format: the
+    // strip is read by the built-in bitmap reader without loading the image
+    // plugins (which the reader does when left to detect the format).
+    void readWithoutImagePlugins()
+    {
+        // A 16 x 16 bitmap of 24 bits a pixel, one colour, written by hand.
+        const int rowBytes = 16 * 3;
+        QByteArray bmp(54, '\0');
+        bmp[0] = 'B';
+        bmp[1] = 'M';
+        qToLittleEndian<qint32>(54, bmp.data() + 10);
+        qToLittleEndian<qint32>(40, bmp.data() + 14);
+        qToLittleEndian<qint32>(16, bmp.data() + 18);
+        qToLittleEndian<qint32>(16, bmp.data() + 22);
+        qToLittleEndian<quint16>(1, bmp.data() + 26);
+        qToLittleEndian<quint16>(24, bmp.data() + 28);
+        for (int i = 0; i < 16 * 16; ++i) {
+            bmp.append("\x30\x20\x10", 3); // blue, green, red
+        }
+        qToLittleEndian<qint32>(bmp.size(), bmp.data() + 2);
+        QCOMPARE(bmp.size(), 54 + 16 * rowBytes);
+        ImageStrip strip;
+        const ImageStripResult r = strip.loadFromData(bmp);
+        QVERIFY2(r.ok, qPrintable(r.error));
+        QCOMPARE(strip.count(), 0); // a single flat cell is no image
+        QFile maps(QStringLiteral("/proc/self/maps"));
+        QVERIFY(maps.open(QIODevice::ReadOnly));
+        QVERIFY(!maps.readAll().contains("/imageformats/"));
+    }
+
     void cellsReadRowByRowFlatCellsSkipped()
     {
         QImage bitmap(64, 32, QImage::Format_RGB32);
