@@ -22,6 +22,10 @@
 //   month-back-ms MEDIAN Q1 Q3       previous month, back over days already shown
 //   rss-kb N                         resident memory after the steps
 //   rss-all-kb N                     ... after every month of the folder was shown
+//   bare-week-step-ms MEDIAN Q1 Q3   the anchor: a bare Qt window of the day
+//   bare-month-step-ms MEDIAN Q1 Q3  view's (month view's) size showing the
+//                                    same days' texts, drawn with
+//                                    QPainter::drawText, step by step
 //
 // With --keep-all, no steps; instead:
 //
@@ -40,6 +44,8 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QTimer>
+#include <QLocale>
+#include <QPainter>
 #include <QWindow>
 #include <algorithm>
 #include <cstdio>
@@ -47,8 +53,11 @@
 #include "app/appenvironment.h"
 #include "app/mainform.h"
 #include "core/folders.h"
+#include "monthview/monthview.h"
+#include "sked/skedcontrol.h"
 #include "store/dayfile.h"
 #include "store/schedulebook.h"
+#include "store/skedrec.h"
 
 namespace
 {
@@ -150,6 +159,109 @@ bool waitForExposed(QWidget& window)
     return false;
 }
 
+// The anchor of a step: a bare Qt window that shows, page by page, the texts
+// of the days a step of the program shows (a heading for each day and a line
+// for each schedule, its time and the first line of its text), each drawn
+// with QPainter::drawText into its cell of a grid on a fresh fill. Nothing is
+// kept from one paint to the next but what Qt itself keeps (its glyph cache).
+class BareDays : public QWidget
+{
+public:
+    struct Day {
+        QString heading;
+        QStringList lines;
+    };
+    BareDays(QList<QList<Day>> pages, int columns, QSize size)
+        : m_pages(std::move(pages)), m_columns(columns)
+    {
+        resize(size);
+    }
+    void step()
+    {
+        m_page = (m_page + 1) % qMax(1, int(m_pages.size()));
+        update();
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter p(this);
+        p.fillRect(rect(), Qt::white);
+        const QList<Day>& days = m_pages.value(m_page);
+        const int rows = qMax(1, int((days.size() + m_columns - 1) / m_columns));
+        const int w = width() / m_columns, h = height() / rows;
+        const int line = fontMetrics().height();
+        for (int c = 1; c < m_columns; ++c) {
+            p.fillRect(QRect(c * w, 0, 1, height()), Qt::gray);
+        }
+        for (int r = 1; r < rows; ++r) {
+            p.fillRect(QRect(0, r * h, width(), 1), Qt::gray);
+        }
+        p.setPen(Qt::black);
+        for (qsizetype i = 0; i < days.size(); ++i) {
+            const QRect cell(int(i % m_columns) * w + 2, int(i / m_columns) * h + 1, w - 3, h - 2);
+            p.drawText(QRect(cell.topLeft(), QSize(cell.width(), line)), Qt::AlignLeft | Qt::AlignVCenter,
+                       days[i].heading);
+            int y = cell.top() + line;
+            for (const QString& text : days[i].lines) {
+                if (y + line > cell.bottom() + 1) {
+                    break;
+                }
+                p.drawText(QRect(cell.left(), y, cell.width(), line), Qt::AlignLeft | Qt::AlignVCenter, text);
+                y += line;
+            }
+        }
+    }
+
+private:
+    QList<QList<Day>> m_pages;
+    int m_columns;
+    int m_page = 0;
+};
+
+BareDays::Day bareDay(const nox::ScheduleBook& book, const QDate& date, const QString& heading)
+{
+    BareDays::Day day{heading, {}};
+    for (const nox::TSkedRec& rec : book.day(date).records) {
+        day.lines.append(nox::skedTimeText(rec.StartTime) + u' ' +
+                         nox::unescapeSkedText(nox::skedFirstLine(rec.Text)));
+    }
+    return day;
+}
+
+// `pages` pages of `days` days, the first day of each from `firstOfPage`.
+QList<QList<BareDays::Day>> barePages(const nox::ScheduleBook& book, int days, int pages,
+                                      const std::function<QDate(int)>& firstOfPage)
+{
+    const QLocale japanese(QLocale::Japanese, QLocale::Japan);
+    QList<QList<BareDays::Day>> made;
+    for (int page = 0; page < pages; ++page) {
+        const QDate first = firstOfPage(page);
+        QList<BareDays::Day> shown;
+        for (int d = 0; d < days; ++d) {
+            const QDate date = first.addDays(d);
+            shown.append(bareDay(book, date, days == 7 ? japanese.toString(date, QStringLiteral("M/d(ddd)"))
+                                                       : QString::number(date.day())));
+        }
+        made.append(shown);
+    }
+    return made;
+}
+
+// Times the anchor's steps as the program's are timed.
+void timeBareSteps(const char* name, QList<QList<BareDays::Day>> pages, int columns, QSize size, int steps,
+                   int gapMs)
+{
+    BareDays bare(std::move(pages), columns, size);
+    bare.show();
+    if (!waitForExposed(bare)) {
+        std::fputs("bench_navigation: the bare window was not shown\n", stderr);
+        return;
+    }
+    QCoreApplication::processEvents();
+    print(name, timeSteps(steps, gapMs, [&] { bare.step(); }));
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -195,11 +307,15 @@ int main(int argc, char* argv[])
     const int count = form.skedCount();
     form.SetSkedCount(7);
     form.TodayClick();
+    const QDate firstWeek = form.leftDate();
+    const QSize weekSize = form.skedControl()->size();
 
     print("week-step", timeSteps(steps, gapMs, [&] { form.NextWeekClick(); }));
     print("week-back", timeSteps(steps, gapMs, [&] { form.PrevWeekClick(); }));
     form.SwitchViewClick();
     form.TodayClick();
+    const QDate firstMonth = QDate(form.SelectedDate().year(), form.SelectedDate().month(), 1);
+    const QSize monthSize = form.monthView()->size();
     print("month-step", timeSteps(steps, gapMs, [&] { form.NextMonthClick(); }));
     print("month-back", timeSteps(steps, gapMs, [&] { form.PrevMonthClick(); }));
     std::printf("rss-kb %lld\n", rssKb());
@@ -219,6 +335,18 @@ int main(int argc, char* argv[])
     QCoreApplication::processEvents();
     std::printf("rss-all-kb %lld\n", rssKb());
     std::fflush(stdout);
+    // The anchor, on the pages the program's steps showed (every day read
+    // before, outside the timing).
+    timeBareSteps("bare-week-step",
+                  barePages(form.book(), 7, steps, [&](int page) { return firstWeek.addDays(7 * (page + 1)); }),
+                  7, weekSize, steps, gapMs);
+    timeBareSteps("bare-month-step",
+                  barePages(form.book(), 42, steps,
+                            [&](int page) {
+                                const QDate month = firstMonth.addMonths(page + 1);
+                                return month.addDays(-(month.dayOfWeek() % 7)); // from the Sunday before
+                            }),
+                  7, monthSize, steps, gapMs);
     // Leave the settings as they were found.
     form.SwitchViewClick();
     form.SetSkedCount(count);
