@@ -357,18 +357,19 @@ int main(int argc, char** argv)
     const double cachedRss = navValue("rss-cached-kb");
     row("memory after start-up with all 20 years read and kept", cachedRss / 1024, "MB", cachedRss / bareRss,
         "≤ 1.6×", cachedRss >= 0 && cachedRss / bareRss <= 1.6);
-    // On a busy machine the clock counts the waits for a processor too.
+    // On a busy machine the clock counts the waits for a processor too. The
+    // goals are on the clock (what the user waits for); at start-up the
+    // processor times add up the program's two threads.
     const double bareCpu = r.med(QStringLiteral("bare"), &Sample::firstPaintCpuMs);
     const double paintCpu20 = r.med(QStringLiteral("years20"), &Sample::firstPaintCpuMs);
     const double startedCpu20 = r.med(QStringLiteral("years20"), &Sample::startedCpuMs);
     const double monthCpu = navValue("month-step-cpu-ms");
     const double weekCpu = navValue("week-step-cpu-ms");
-    row("processor time to first paint, 20-year folder", paintCpu20, "ms", paintCpu20 / bareCpu, "≤ 1.3×",
-        paintCpu20 / bareCpu <= 1.3);
-    row("processor time to start-up done, 20-year folder", startedCpu20, "ms", startedCpu20 / bareCpu, "≤ 1.6×",
-        startedCpu20 / bareCpu <= 1.6);
-    row("processor time of a month-view step", monthCpu, "ms", -1, "≤ 2 ms", monthCpu >= 0 && monthCpu <= 2);
-    row("processor time of a day-view step", weekCpu, "ms", -1, "≤ 2 ms", weekCpu >= 0 && weekCpu <= 2);
+    row("processor time to first paint, 20-year folder", paintCpu20, "ms", paintCpu20 / bareCpu, "", true);
+    row("processor time to start-up done, 20-year folder", startedCpu20, "ms", startedCpu20 / bareCpu, "", true);
+    row("processor time of a month-view step", monthCpu, "ms", ratioOf(monthCpu, navValue("bare-month-step-cpu-ms")), "",
+        true);
+    row("processor time of a day-view step", weekCpu, "ms", ratioOf(weekCpu, navValue("bare-week-step-cpu-ms")), "", true);
 
     std::printf("\nMore (medians):\n");
     for (const Config& c : configs) {
