@@ -120,9 +120,13 @@ ListFileResult HolidayList::save() const
     return save(folders::dataFolder());
 }
 
+// A list file holds its days in order: each one goes in after the last
+// without a search from the root.
 bool HolidayList::add(const QString& key, const QString& name)
 {
-    return m_items.emplace(key, THolidayStr{name}).second;
+    const auto before = m_items.size();
+    m_items.emplace_hint(m_items.end(), key, THolidayStr{name});
+    return m_items.size() != before;
 }
 
 void HolidayList::set(const QString& key, const QString& name)
