@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QTest>
+#include <algorithm>
 
 using namespace mvtest;
 
@@ -64,6 +65,7 @@ private slots:
     void timeStyles();
     void editorOpen();
     void crispAtDoubleRatio();
+    void paintsEveryPixel();
 };
 
 void TestMonthViewShots::monthWithHolidaysAndMarkers()
@@ -142,6 +144,29 @@ void TestMonthViewShots::crispAtDoubleRatio()
             }
         }
     }
+}
+
+// The view paints all of itself (Qt lays no ground under it): painted at
+// the screen's pixel ratio without a ground onto magenta, none is left, or
+// a repaint would leave there what was on screen before. Also run with
+// QT_SCALE_FACTOR=2, where the frame's rings are a device pixel each.
+void TestMonthViewShots::paintsEveryPixel()
+{
+    auto view = makeView(QDate(2026, 3, 10), QSize(700, 520));
+    fillMonth(*view);
+    view->SetBorderStyle(bsSingle); // the sunken panel the main window gives it
+    QVERIFY(view->testAttribute(Qt::WA_OpaquePaintEvent));
+    const qreal ratio = view->devicePixelRatioF();
+    QImage image(view->size() * ratio, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(ratio);
+    image.fill(Qt::magenta);
+    view->render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+    int left = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        left += int(std::count(row, row + image.width(), QColor(Qt::magenta).rgba()));
+    }
+    QVERIFY2(left == 0, qPrintable(QStringLiteral("%1 pixels left at %2x").arg(left).arg(ratio)));
 }
 
 QTEST_MAIN(TestMonthViewShots)
