@@ -49,6 +49,7 @@
 #include <QWindow>
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 
 #include "app/appenvironment.h"
 #include "app/mainform.h"
@@ -144,6 +145,16 @@ int monthsOfData()
     }
     const QDate a = dates.first(), b = dates.last();
     return (b.year() - a.year()) * 12 + b.month() - a.month() + 1;
+}
+
+// Steps of a window that is no longer on screen (closed by the window
+// manager, say) paint nothing: their times would pass for a step's.
+void requireOnScreen(const QWidget& window)
+{
+    if (!window.isVisible() || !window.windowHandle() || !window.windowHandle()->isExposed()) {
+        std::fputs("bench_navigation: the window left the screen during the steps; no times are given\n", stderr);
+        std::exit(1);
+    }
 }
 
 bool waitForExposed(QWidget& window)
@@ -259,7 +270,9 @@ void timeBareSteps(const char* name, QList<QList<BareDays::Day>> pages, int colu
         return;
     }
     QCoreApplication::processEvents();
-    print(name, timeSteps(steps, gapMs, [&] { bare.step(); }));
+    const StepTimes times = timeSteps(steps, gapMs, [&] { bare.step(); });
+    requireOnScreen(bare);
+    print(name, times);
 }
 
 } // namespace
@@ -310,14 +323,20 @@ int main(int argc, char* argv[])
     const QDate firstWeek = form.leftDate();
     const QSize weekSize = form.skedControl()->size();
 
-    print("week-step", timeSteps(steps, gapMs, [&] { form.NextWeekClick(); }));
-    print("week-back", timeSteps(steps, gapMs, [&] { form.PrevWeekClick(); }));
+    const StepTimes weekSteps = timeSteps(steps, gapMs, [&] { form.NextWeekClick(); });
+    const StepTimes weekBack = timeSteps(steps, gapMs, [&] { form.PrevWeekClick(); });
+    requireOnScreen(form);
+    print("week-step", weekSteps);
+    print("week-back", weekBack);
     form.SwitchViewClick();
     form.TodayClick();
     const QDate firstMonth = QDate(form.SelectedDate().year(), form.SelectedDate().month(), 1);
     const QSize monthSize = form.monthView()->size();
-    print("month-step", timeSteps(steps, gapMs, [&] { form.NextMonthClick(); }));
-    print("month-back", timeSteps(steps, gapMs, [&] { form.PrevMonthClick(); }));
+    const StepTimes monthSteps = timeSteps(steps, gapMs, [&] { form.NextMonthClick(); });
+    const StepTimes monthBack = timeSteps(steps, gapMs, [&] { form.PrevMonthClick(); });
+    requireOnScreen(form);
+    print("month-step", monthSteps);
+    print("month-back", monthBack);
     std::printf("rss-kb %lld\n", rssKb());
     // Every month of the folder once: all of it read (and, with a cache of
     // parsed days, kept as far as the cache's bound allows).

@@ -28,6 +28,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <fcntl.h>
 #include <map>
 #include <poll.h>
@@ -225,6 +226,10 @@ std::map<QByteArray, QList<double>> runNavigationOnce(const QString& home, const
     nav.start(QStringLiteral(NAVIGATION_PROGRAM),
               QStringList{QStringLiteral("--home"), home} + options);
     nav.waitForFinished(-1);
+    if (nav.exitStatus() != QProcess::NormalExit || nav.exitCode() != 0) {
+        std::fprintf(stderr, "bench_startup: bench_navigation %s failed\n", qPrintable(options.join(u' ')));
+        std::exit(1);
+    }
     std::map<QByteArray, QList<double>> values;
     for (const QByteArray& line : nav.readAllStandardOutput().split('\n')) {
         QList<QByteArray> parts = line.split(' ');
