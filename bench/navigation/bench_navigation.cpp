@@ -157,6 +157,18 @@ void requireOnScreen(const QWidget& window)
     }
 }
 
+// `steps` steps of `window` one way, then as many back, each kind printed as
+// KIND-step and KIND-back once the window is seen still on screen.
+void timeThereAndBack(const QWidget& window, const char* kind, int steps, int gapMs, const Step& there,
+                      const Step& back)
+{
+    const StepTimes thereTimes = timeSteps(steps, gapMs, there);
+    const StepTimes backTimes = timeSteps(steps, gapMs, back);
+    requireOnScreen(window);
+    print(QByteArray(kind).append("-step").constData(), thereTimes);
+    print(QByteArray(kind).append("-back").constData(), backTimes);
+}
+
 bool waitForExposed(QWidget& window)
 {
     QElapsedTimer clock;
@@ -323,20 +335,12 @@ int main(int argc, char* argv[])
     const QDate firstWeek = form.leftDate();
     const QSize weekSize = form.skedControl()->size();
 
-    const StepTimes weekSteps = timeSteps(steps, gapMs, [&] { form.NextWeekClick(); });
-    const StepTimes weekBack = timeSteps(steps, gapMs, [&] { form.PrevWeekClick(); });
-    requireOnScreen(form);
-    print("week-step", weekSteps);
-    print("week-back", weekBack);
+    timeThereAndBack(form, "week", steps, gapMs, [&] { form.NextWeekClick(); }, [&] { form.PrevWeekClick(); });
     form.SwitchViewClick();
     form.TodayClick();
     const QDate firstMonth = QDate(form.SelectedDate().year(), form.SelectedDate().month(), 1);
     const QSize monthSize = form.monthView()->size();
-    const StepTimes monthSteps = timeSteps(steps, gapMs, [&] { form.NextMonthClick(); });
-    const StepTimes monthBack = timeSteps(steps, gapMs, [&] { form.PrevMonthClick(); });
-    requireOnScreen(form);
-    print("month-step", monthSteps);
-    print("month-back", monthBack);
+    timeThereAndBack(form, "month", steps, gapMs, [&] { form.NextMonthClick(); }, [&] { form.PrevMonthClick(); });
     std::printf("rss-kb %lld\n", rssKb());
     // Every month of the folder once: all of it read (and, with a cache of
     // parsed days, kept as far as the cache's bound allows).
