@@ -103,7 +103,6 @@ namespace
 template <typename Text> QList<Text> splitAtLineBreaks(const Text& text)
 {
     QList<Text> lines;
-    lines.reserve(text.count(u'\n') + 1);
     qsizetype start = 0;
     const qsizetype n = text.size();
     for (qsizetype i = 0; i < n; ++i) {
