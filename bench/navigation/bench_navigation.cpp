@@ -278,8 +278,8 @@ void timeBareSteps(const char* name, QList<QList<BareDays::Day>> pages, int colu
     BareDays bare(std::move(pages), columns, size);
     bare.show();
     if (!waitForExposed(bare)) {
-        std::fputs("bench_navigation: the bare window was not shown\n", stderr);
-        return;
+        std::fputs("bench_navigation: the bare window was not shown; no times are given\n", stderr);
+        std::exit(1);
     }
     QCoreApplication::processEvents();
     const StepTimes times = timeSteps(steps, gapMs, [&] { bare.step(); });
