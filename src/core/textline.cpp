@@ -391,14 +391,19 @@ int lineWidth(const QString& text, const QFont& font)
     return isPlainLine(text) ? qRound(laidOut(text, font).advance) : QFontMetrics(font).horizontalAdvance(text);
 }
 
-void drawTextLine(QPainter& p, const QRect& rect, int flags, const QString& text, const TextGround* ground)
+namespace
 {
-    if (text.isEmpty()) {
-        return;
-    }
-    const LaidOut& line = laidOut(text, p.font());
-    // Placed and clipped as QPainter::drawText places a single line: the ink's
-    // box decides the clip, the advance the place of a right-aligned line.
+
+struct Placed {
+    QPointF origin; // the top left of the line box
+    bool fits;      // the line box lies within the rectangle
+};
+
+// Where `line` goes in `rect` by the alignment of `flags`, as
+// QPainter::drawText places a single line: the ink's box decides whether it
+// fits, the advance the place of a right-aligned line.
+Placed place(const LaidOut& line, const QRect& rect, int flags)
+{
     const qreal height = line.ascent + line.descent;
     qreal boxX = 0;
     qreal x = 0;
@@ -416,19 +421,51 @@ void drawTextLine(QPainter& p, const QRect& rect, int flags, const QString& text
         y = (rect.height() - height) / 2;
     }
     const QRectF box(rect.x() + boxX, rect.y() + y, line.width, height);
-    const bool clip = !(flags & Qt::TextDontClip) && !QRectF(rect).contains(box);
-    const QPointF origin(rect.x() + x, rect.y() + y);
-    if (ground && drawPicture(p, line, text, origin, clip ? &rect : nullptr, *ground)) {
-        return;
-    }
+    return {QPointF(rect.x() + x, rect.y() + y), QRectF(rect).contains(box)};
+}
+
+// Draws the glyphs of `line`, within `clip` when one is given.
+void drawGlyphs(QPainter& p, const LaidOut& line, const QPointF& origin, const QRect* clip)
+{
     if (clip) {
         p.save();
-        p.setClipRect(rect, Qt::IntersectClip);
+        p.setClipRect(*clip, Qt::IntersectClip);
     }
     line.layout->draw(&p, origin);
     if (clip) {
         p.restore();
     }
+}
+
+} // namespace
+
+void drawTextLine(QPainter& p, const QRect& rect, int flags, const QString& text, const TextGround* ground)
+{
+    if (text.isEmpty()) {
+        return;
+    }
+    const LaidOut& line = laidOut(text, p.font());
+    const Placed at = place(line, rect, flags);
+    const QRect* clip = (flags & Qt::TextDontClip) || at.fits ? nullptr : &rect;
+    if (ground && drawPicture(p, line, text, at.origin, clip, *ground)) {
+        return;
+    }
+    drawGlyphs(p, line, at.origin, clip);
+}
+
+void drawClippedTextLine(QPainter& p, const QRect& rect, int flags, const QString& text, const TextGround* ground)
+{
+    if (text.isEmpty()) {
+        return;
+    }
+    const LaidOut& line = laidOut(text, p.font());
+    const QPointF origin = place(line, rect, flags).origin;
+    // A kept picture holds the ink within the clip only, and lies on the
+    // part of the ground within it: copied without a clip of its own.
+    if (ground && drawPicture(p, line, text, origin, &rect, TextGround{ground->color, ground->rect & rect})) {
+        return;
+    }
+    drawGlyphs(p, line, origin, &rect);
 }
 
 void drawTextLine(QPainter& p, const QPoint& baseline, const QString& text, const TextGround* ground)

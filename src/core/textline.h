@@ -30,6 +30,11 @@ struct TextGround {
 // Qt::TextDontClip; line breaks and tabs show as spaces. GUI thread only.
 void drawTextLine(QPainter& p, const QRect& rect, int flags, const QString& text,
                   const TextGround* ground = nullptr);
+// As drawTextLine under a clip to `rect` (TextDontClip has no meaning here):
+// nothing of the line falls outside `rect`. Sets no clip of its own when the
+// line is copied from a kept picture.
+void drawClippedTextLine(QPainter& p, const QRect& rect, int flags, const QString& text,
+                         const TextGround* ground = nullptr);
 // Paints `text` (one line, no line breaks) as QPainter::drawText(baseline,
 // text) does: from its left end on the baseline, not clipped. GUI thread
 // only.

@@ -71,7 +71,9 @@ struct MonthLayout {
 };
 
 // Painting of a computed layout. `font` is the control's font (styles come
-// from the runs); `images` may be nullptr.
+// from the runs); `images` may be nullptr. paintBar and paintText leave the
+// font and pen of their last text set; the others leave the painter as they
+// found it.
 void paintBackgroundAndGrid(QPainter& p, const MonthLayout& layout, const QPalette& palette);
 void paintHeader(QPainter& p, const MonthLayout& layout, const QFont& font, const QPalette& palette);
 void paintCell(QPainter& p, const CellLayout& cell, const QFont& font, const QPalette& palette,
@@ -81,7 +83,8 @@ void paintBar(QPainter& p, const BarLayout& bar, const QFont& font, const QPalet
 void paintExpandMarker(QPainter& p, const QRect& box, const QPalette& palette);
 // With a valid `background`, a colour too faint on it is drawn in a readable
 // shade of its hue (readableOn). `ground`, when given, is the plain colour the
-// run lies on (drawTextLine keeps a picture of a run drawn again on it).
+// run lies on (a run drawn again on it is copied from a kept picture). The
+// run is clipped to its rectangle.
 void paintText(QPainter& p, const TextRun& run, const QFont& font, const QPalette& palette,
                const QColor& background = QColor(), const TextGround* ground = nullptr);
 

@@ -42,13 +42,10 @@ void paintText(QPainter& p, const TextRun& run, const QFont& font, const QPalett
     }
     QFont f = font;
     applyFontStyles(f, run.style);
-    p.save();
-    p.setClipRect(run.rect, Qt::IntersectClip);
     p.setFont(f);
     const QColor color = toQColor(run.color, palette);
     p.setPen(background.isValid() ? readableOn(color, background) : color);
-    drawTextLine(p, run.rect, run.flags, run.text, ground); // single lines, clipped to the rect
-    p.restore();
+    drawClippedTextLine(p, run.rect, run.flags, run.text, ground); // single lines
 }
 
 void paintBackgroundAndGrid(QPainter& p, const MonthLayout& l, const QPalette& palette)
@@ -78,10 +75,12 @@ void paintHeader(QPainter& p, const MonthLayout& l, const QFont& font, const QPa
     // The weekdays lie on the bar's colour, below the top grid line and
     // between the upright ones.
     const QRect below(0, l.lineWidth, l.size.width(), l.header.height() - l.lineWidth);
+    p.save();
     for (const TextRun& run : l.weekdays) {
         const TextGround ground{toQColor(l.headerColor, palette), run.rect & l.header & below};
         paintText(p, run, font, palette, QColor(), &ground);
     }
+    p.restore();
 }
 
 void paintExpandMarker(QPainter& p, const QRect& box, const QPalette& palette)

@@ -88,28 +88,39 @@ private slots:
 
     // A line on a plain ground, drawn, then kept as a picture and copied, has
     // the pixels drawText gives it; so does a line whose ink leaves the ground
-    // (drawn each time).
+    // (drawn each time). A line clipped to its rectangle (drawClippedTextLine)
+    // has those drawText gives it under that clip, also where its ink would
+    // reach beyond a rectangle that holds its line box (italic overhang).
     void keptOnItsGround_data()
     {
         QTest::addColumn<QRect>("rect");
         QTest::addColumn<int>("flags");
         QTest::addColumn<QRect>("ground");
         QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("clipped");
         const QRect wide(10, 8, 140, 17);
+        const QRect whole(0, 0, 160, 60);
         const QString line = QStringLiteral("定例会議 12/7(月) gq");
-        QTest::newRow("top left") << wide << int(Qt::AlignLeft | Qt::AlignTop) << QRect(0, 0, 160, 60) << line;
-        QTest::newRow("centred between rows") << wide << int(Qt::AlignHCenter | Qt::AlignVCenter) << wide << line;
-        QTest::newRow("right, clipped") << QRect(20, 10, 40, 15) << int(Qt::AlignRight | Qt::AlignVCenter)
-                                        << QRect(0, 0, 160, 60) << line;
+        QTest::newRow("top left") << wide << int(Qt::AlignLeft | Qt::AlignTop) << whole << line << false;
+        QTest::newRow("centred between rows") << wide << int(Qt::AlignHCenter | Qt::AlignVCenter) << wide << line
+                                              << false;
+        QTest::newRow("right, clipped") << QRect(20, 10, 40, 15) << int(Qt::AlignRight | Qt::AlignVCenter) << whole
+                                        << line << false;
         QTest::newRow("ground smaller than the ink")
-            << wide << int(Qt::AlignLeft | Qt::AlignTop) << QRect(12, 12, 30, 6) << line;
+            << wide << int(Qt::AlignLeft | Qt::AlignTop) << QRect(12, 12, 30, 6) << line << false;
         // A ground that begins below the dots of "i" and "j", above the gap
         // under them.
         for (int cut = 1; cut <= 8; ++cut) {
             QTest::addRow("ground from %d rows down", cut)
                 << wide << int(Qt::AlignLeft | Qt::AlignTop) << QRect(0, wide.top() + cut, 160, 40)
-                << QStringLiteral("ij");
+                << QStringLiteral("ij") << false;
         }
+        QTest::newRow("clip, ground all round") << wide << int(Qt::AlignRight | Qt::AlignVCenter) << whole
+                                                << QStringLiteral("12/7 ff") << true;
+        QTest::newRow("clip through the line") << QRect(20, 10, 40, 11) << int(Qt::AlignLeft | Qt::AlignVCenter)
+                                               << whole << line << true;
+        QTest::newRow("clip, ground across its edge")
+            << wide << int(Qt::AlignLeft | Qt::AlignTop) << QRect(0, 12, 160, 40) << line << true;
     }
 
     void keptOnItsGround()
@@ -118,6 +129,7 @@ private slots:
         QFETCH(int, flags);
         QFETCH(QRect, ground);
         QFETCH(QString, text);
+        QFETCH(bool, clipped);
         const QColor paper(0x33, 0x66, 0x99);
         const auto paint = [&](int scale, bool kept, const QFont& font) {
             QImage image(160 * scale, 60 * scale, QImage::Format_RGB32);
@@ -127,18 +139,28 @@ private slots:
             p.fillRect(ground, paper);
             p.setFont(font);
             p.setPen(QColor(0xff, 0xee, 0x00));
-            if (kept) {
-                const nox::TextGround on{paper, ground};
+            const nox::TextGround on{paper, ground};
+            if (kept && clipped) {
+                nox::drawClippedTextLine(p, rect, flags, text, &on);
+            } else if (kept) {
                 drawTextLine(p, rect, flags, text, &on);
             } else {
+                if (clipped) {
+                    p.setClipRect(rect, Qt::IntersectClip);
+                }
                 p.drawText(rect, flags | Qt::TextSingleLine, text);
             }
             return image;
         };
-        for (const bool bold : {false, true}) {
+        for (const int styles : {0, 1, 2}) { // plain, bold, italic
+            if (styles == 2 && !clipped) {
+                continue;
+            }
             QFont font = QGuiApplication::font();
             font.setPixelSize(13);
-            font.setBold(bold);
+            font.setBold(styles == 1);
+            font.setItalic(styles == 2);
+            const bool bold = styles == 1;
             for (const int scale : {1, 2}) {
                 const QImage expected = paint(scale, false, font);
                 for (int pass = 0; pass < 4; ++pass) { // drawn twice, kept, copied
