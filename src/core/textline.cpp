@@ -272,6 +272,127 @@ std::optional<QRect> inkBox(const QImage& image, QRgb ground, const QRect& insid
     return right < 0 ? QRect() : QRect(QPoint(left, top), QPoint(right, bottom));
 }
 
+// Where a line is drawn, in the device pixels of the painter's image.
+struct Spot {
+    QPointF device;   // the origin
+    QPoint cell;      // the device pixel holding it
+    QRect box;        // the line box with room around it for overhanging ink
+};
+
+Spot spotOf(const QPainter& p, const LaidOut& line, const QPointF& origin, int ratio)
+{
+    Spot s;
+    s.device = p.deviceTransform().map(origin);
+    s.cell = QPoint(qFloor(s.device.x()), qFloor(s.device.y()));
+    const qreal height = (line.ascent + line.descent) * ratio;
+    const int room = qCeil(height / 3) + 1;
+    const QPoint end(qCeil(s.device.x() + line.advance * ratio), qCeil(s.device.y() + height));
+    s.box = QRect(s.cell - QPoint(room, room), end + QPoint(room, room));
+    return s;
+}
+
+// Draws the line on `ground` into an image of `probe` (device pixels), by
+// the same painter settings as `p`'s, on the same kind of image as `target`.
+QImage drawnOnGround(const QPainter& p, const QImage& target, const LaidOut& line, const Spot& spot,
+                     const QRect& probe, const QColor& ground)
+{
+    const int ratio = int(target.devicePixelRatio());
+    QImage image(probe.size(), target.format());
+    image.setDevicePixelRatio(ratio);
+    const int dotsPerMeter = qRound(p.device()->logicalDpiY() / 0.0254);
+    image.setDotsPerMeterX(dotsPerMeter);
+    image.setDotsPerMeterY(dotsPerMeter);
+    image.fill(ground);
+    QPainter q(&image);
+    q.setRenderHints(p.renderHints());
+    q.setFont(p.font());
+    q.setPen(p.pen());
+    line.layout->draw(&q, (spot.device - QPointF(probe.topLeft())) / ratio);
+    return image;
+}
+
+// Makes `picture` from `image` (drawn at `probe` on `ground`) once its ink is known to
+// lie within `inside` (image pixels, see inkBox); false, and the picture
+// unusable, when it does not. The store may start again while the picture is
+// kept: its image and place are given back through `kept` and `at`, and
+// `picture` is not to be used afterwards.
+bool makePicture(Picture& picture, const QImage& image, QRgb ground, const QRect& probe, const QPoint& cell,
+                 const QRect& inside, const bool clipSides[4], QImage* kept, QPoint* at)
+{
+    const std::optional<QRect> ink = inkBox(image, ground, inside, clipSides);
+    if (!ink) {
+        picture.usable = false;
+        return false;
+    }
+    // Only the ink's box is copied: the ground around it may hold other
+    // lines drawn on it before.
+    if (!ink->isEmpty()) {
+        *kept = image.copy(*ink);
+        kept->setDevicePixelRatio(image.devicePixelRatio());
+    }
+    *at = probe.topLeft() + ink->topLeft() - cell;
+    picture.made = true;
+    picture.at = *at;
+    pictures().keep(picture, *kept); // may start the store again
+    return true;
+}
+
+void copyPicture(QPainter& p, const QPointF& origin, const Spot& spot, const QPoint& at, const QImage& image)
+{
+    if (!image.isNull()) {
+        p.drawImage(origin + (QPointF(spot.cell + at) - spot.device) / image.devicePixelRatio(), image);
+    }
+}
+
+enum class Whole { Drawn, NotYet, Elsewhere };
+
+// The kept picture of the whole line, its ink unclipped, on the ground's
+// colour (`key`, with no area). Where the line is clipped to `clip` (device
+// pixels; null: not clipped), the part of its ink within the clip is what a
+// clipped drawing gives, pixel for pixel: copied when that part lies on the
+// ground (`plain`). One picture serves the line in cells of any size.
+Whole drawWhole(QPainter& p, const QImage& target, const LaidOut& line, const QPointF& origin, const Spot& spot,
+                const PictureKey& key, const QRect& clip, const QRect& plain, const QColor& ground)
+{
+    Picture* picture = pictures().find(key);
+    if (!picture) {
+        pictures().seen(key);
+        return Whole::NotYet;
+    }
+    if (!picture->usable) {
+        return Whole::Elsewhere;
+    }
+    if (!picture->made && ++picture->sightings < 3) {
+        return Whole::NotYet;
+    }
+    QImage image = picture->image;
+    QPoint at = picture->at;
+    if (!picture->made) {
+        const QImage drawn = drawnOnGround(p, target, line, spot, spot.box, ground);
+        const bool noClip[4] = {false, false, false, false};
+        if (!makePicture(*picture, drawn, ground.rgb(), spot.box, spot.cell, QRect(QPoint(0, 0), drawn.size()), noClip,
+                         &image, &at)) {
+            return Whole::Elsewhere;
+        }
+    }
+    const QRect ink(spot.cell + at, image.size());
+    const QRect shown = clip.isNull() ? ink : ink & clip;
+    if (shown.isEmpty()) {
+        return Whole::Drawn; // no ink, or none within the clip
+    }
+    if (!plain.contains(shown)) {
+        return Whole::Elsewhere;
+    }
+    // The shown part, as an image of its own over the kept one's pixels (32
+    // bits each, as the window's).
+    const QPoint from = shown.topLeft() - ink.topLeft();
+    QImage part(image.constScanLine(from.y()) + from.x() * 4, shown.width(), shown.height(), image.bytesPerLine(),
+                image.format());
+    part.setDevicePixelRatio(image.devicePixelRatio());
+    copyPicture(p, origin, spot, shown.topLeft() - spot.cell, part);
+    return Whole::Drawn;
+}
+
 // Draws `line` with the top left of its line box at `origin` from a kept
 // picture on `ground`; false when it is to be drawn the usual way.
 bool drawPicture(QPainter& p, const LaidOut& line, const QString& text, const QPointF& origin,
@@ -283,19 +404,11 @@ bool drawPicture(QPainter& p, const LaidOut& line, const QString& text, const QP
     }
     const QTransform& t = p.deviceTransform();
     const int ratio = int(target->devicePixelRatio());
-    const QPointF device = t.map(origin);
-    const QPoint cell(qFloor(device.x()), qFloor(device.y()));
-    const QPointF fraction = device - QPointF(cell);
-    // The line box and room around it for ink that overhangs it.
-    const qreal height = (line.ascent + line.descent) * ratio;
-    const int room = qCeil(height / 3) + 1;
-    const QRect box(QPoint(qFloor(device.x()) - room, qFloor(device.y()) - room),
-                    QPoint(qCeil(device.x() + line.advance * ratio) + room, qCeil(device.y() + height) + room));
-    // The line is drawn for the picture with room all round, to see that
-    // none of its ink falls beyond the ground (and the clip); the picture
-    // keeps the part on the ground.
+    const Spot spot = spotOf(p, line, origin, ratio);
+    // The part of the box on the ground and within the clip, where the
+    // line's ink may lie.
     const QRect plain = deviceRectInside(t, ground.rect);
-    QRect probe = box;
+    QRect probe = spot.box;
     bool clipSides[4] = {false, false, false, false};
     if (clip) {
         const QRect c = deviceRectInside(t, *clip);
@@ -311,18 +424,30 @@ bool drawPicture(QPainter& p, const LaidOut& line, const QString& text, const QP
     if (area.isEmpty()) {
         return false;
     }
-    const int dpi = p.device()->logicalDpiY();
-    const PictureKey key{text,
-                         p.font(),
-                         p.pen().color().rgba(),
-                         ground.color.rgba(),
-                         area.translated(-cell),
-                         qRound(fraction.x() * 64),
-                         qRound(fraction.y() * 64),
-                         ratio,
-                         dpi,
-                         int(target->format()),
-                         int(p.renderHints())};
+    const QPointF fraction = spot.device - QPointF(spot.cell);
+    PictureKey key{text,
+                   p.font(),
+                   p.pen().color().rgba(),
+                   ground.color.rgba(),
+                   QRect(),
+                   qRound(fraction.x() * 64),
+                   qRound(fraction.y() * 64),
+                   ratio,
+                   p.device()->logicalDpiY(),
+                   int(target->format()),
+                   int(p.renderHints())};
+    // Its whole picture, unless its ink within the clip leaves the ground.
+    switch (drawWhole(p, *target, line, origin, spot, key, clip ? deviceRectInside(t, *clip) : QRect(), plain,
+                      ground.color)) {
+    case Whole::Drawn:
+        return true;
+    case Whole::NotYet:
+        return false;
+    case Whole::Elsewhere:
+        break;
+    }
+    // Else a picture of what lies within this area.
+    key.area = area.translated(-spot.cell);
     Picture* picture = pictures().find(key);
     if (!picture) {
         pictures().seen(key); // drawn the usual way
@@ -334,44 +459,19 @@ bool drawPicture(QPainter& p, const LaidOut& line, const QString& text, const QP
     if (!picture->made && ++picture->sightings < 3) {
         return false; // a line drawn twice only does not pay for its picture
     }
+    QImage image = picture->image;
+    QPoint at = picture->at;
     if (!picture->made) {
-        QImage image(probe.size(), target->format());
-        image.setDevicePixelRatio(ratio);
-        const int dotsPerMeter = qRound(dpi / 0.0254);
-        image.setDotsPerMeterX(dotsPerMeter);
-        image.setDotsPerMeterY(dotsPerMeter);
-        image.fill(ground.color);
-        {
-            QPainter q(&image);
-            q.setRenderHints(p.renderHints());
-            q.setFont(p.font());
-            q.setPen(p.pen());
-            line.layout->draw(&q, (device - QPointF(probe.topLeft())) / ratio);
-        }
-        const std::optional<QRect> ink = inkBox(image, ground.color.rgb(), area.translated(-probe.topLeft()), clipSides);
-        if (!ink) {
-            picture->usable = false;
+        // The line is drawn for the picture with room all round, to see that
+        // none of its ink falls beyond the ground (and the clip); the picture
+        // keeps the part on the ground.
+        const QImage drawn = drawnOnGround(p, *target, line, spot, probe, ground.color);
+        if (!makePicture(*picture, drawn, ground.color.rgb(), probe, spot.cell, area.translated(-probe.topLeft()),
+                         clipSides, &image, &at)) {
             return false;
         }
-        // Only the ink's box is copied: the ground around it may hold other
-        // lines drawn on it before.
-        QImage kept;
-        if (!ink->isEmpty()) {
-            kept = image.copy(*ink);
-            kept.setDevicePixelRatio(ratio);
-        }
-        picture->made = true;
-        picture->at = probe.topLeft() + ink->topLeft() - cell;
-        const QPoint at = picture->at;
-        pictures().keep(*picture, kept); // may start the store again
-        if (!kept.isNull()) {
-            p.drawImage(origin + (QPointF(cell + at) - device) / ratio, kept);
-        }
-        return true;
     }
-    if (!picture->image.isNull()) {
-        p.drawImage(origin + (QPointF(cell + picture->at) - device) / ratio, picture->image);
-    }
+    copyPicture(p, origin, spot, at, image);
     return true;
 }
 } // namespace

@@ -34,6 +34,40 @@ QImage paint(Painter how, const QRect& rect, int flags, const QString& text, con
     return image;
 }
 
+// A line drawn on a plain ground: where, and whether clipped to its rectangle.
+struct Place {
+    QRect rect;
+    int flags;
+    QRect ground;
+    bool clipped;
+};
+
+// `text` at `place` on the ground's colour (the rest white), drawn by
+// QPainter::drawText, or `kept`: by drawTextLine or drawClippedTextLine.
+QImage paintOnGround(const Place& place, const QString& text, const QFont& font, int scale, bool kept)
+{
+    const QColor paper(0x33, 0x66, 0x99);
+    QImage image(160 * scale, 60 * scale, QImage::Format_RGB32);
+    image.setDevicePixelRatio(scale);
+    image.fill(Qt::white); // not the ground's colour
+    QPainter p(&image);
+    p.fillRect(place.ground, paper);
+    p.setFont(font);
+    p.setPen(QColor(0xff, 0xee, 0x00));
+    const nox::TextGround on{paper, place.ground};
+    if (kept && place.clipped) {
+        nox::drawClippedTextLine(p, place.rect, place.flags, text, &on);
+    } else if (kept) {
+        drawTextLine(p, place.rect, place.flags, text, &on);
+    } else {
+        if (place.clipped) {
+            p.setClipRect(place.rect, Qt::IntersectClip);
+        }
+        p.drawText(place.rect, place.flags | Qt::TextSingleLine, text);
+    }
+    return image;
+}
+
 } // namespace
 
 class TestTextLine : public QObject
@@ -130,27 +164,8 @@ private slots:
         QFETCH(QRect, ground);
         QFETCH(QString, text);
         QFETCH(bool, clipped);
-        const QColor paper(0x33, 0x66, 0x99);
         const auto paint = [&](int scale, bool kept, const QFont& font) {
-            QImage image(160 * scale, 60 * scale, QImage::Format_RGB32);
-            image.setDevicePixelRatio(scale);
-            image.fill(Qt::white); // not the ground's colour
-            QPainter p(&image);
-            p.fillRect(ground, paper);
-            p.setFont(font);
-            p.setPen(QColor(0xff, 0xee, 0x00));
-            const nox::TextGround on{paper, ground};
-            if (kept && clipped) {
-                nox::drawClippedTextLine(p, rect, flags, text, &on);
-            } else if (kept) {
-                drawTextLine(p, rect, flags, text, &on);
-            } else {
-                if (clipped) {
-                    p.setClipRect(rect, Qt::IntersectClip);
-                }
-                p.drawText(rect, flags | Qt::TextSingleLine, text);
-            }
-            return image;
+            return paintOnGround(Place{rect, flags, ground, clipped}, text, font, scale, kept);
         };
         for (const int styles : {0, 1, 2}) { // plain, bold, italic
             if (styles == 2 && !clipped) {
@@ -166,6 +181,42 @@ private slots:
                 for (int pass = 0; pass < 4; ++pass) { // drawn twice, kept, copied
                     QVERIFY2(paint(scale, true, font) == expected,
                              qPrintable(QStringLiteral("bold %1, %2x, pass %3").arg(bold).arg(scale).arg(pass)));
+                }
+            }
+        }
+    }
+
+    // The picture kept of a line in one place serves it in others only where
+    // it gives drawText's pixels: lines of every place, drawn in turn.
+    void keptPictureServesOtherPlaces()
+    {
+        const QString text = QStringLiteral("子供の送り迎え ff");
+        const int left = int(Qt::AlignLeft | Qt::AlignVCenter);
+        for (const bool italic : {false, true}) {
+            QFont font = QGuiApplication::font();
+            font.setPixelSize(13);
+            font.setItalic(italic);
+            const int advance = QFontMetrics(font).horizontalAdvance(text);
+            const QList<Place> places = {
+                {QRect(10, 8, 140, 17), left, QRect(0, 0, 160, 60), false},  // wide, ground all round
+                {QRect(12, 30, 131, 18), left, QRect(12, 30, 131, 18), true}, // a cell of another size
+                {QRect(10, 8, 60, 17), left, QRect(0, 0, 160, 60), true},     // clipped through the line
+                {QRect(10, 8, 140, 17), left, QRect(0, 12, 160, 40), false},  // ground cut through the ink
+                // The line box fits, the ink of an italic "f" reaches beyond.
+                {QRect(10, 8, advance + 1, 17), left, QRect(0, 0, 160, 60), true},
+                {QRect(10, 8, 140, 17), left, QRect(0, 0, 160, 60), false}, // back where it began
+            };
+            for (const int scale : {1, 2}) {
+                for (int pass = 0; pass < 4; ++pass) {
+                    for (qsizetype i = 0; i < places.size(); ++i) {
+                        QVERIFY2(paintOnGround(places[i], text, font, scale, true) ==
+                                     paintOnGround(places[i], text, font, scale, false),
+                                 qPrintable(QStringLiteral("italic %1, place %2, %3x, pass %4")
+                                                .arg(italic)
+                                                .arg(i)
+                                                .arg(scale)
+                                                .arg(pass)));
+                    }
                 }
             }
         }
