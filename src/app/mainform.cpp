@@ -97,6 +97,12 @@ QDateTime TNoxMainForm::now() const
 void TNoxMainForm::FormCreate()
 {
     m_dataFolder = folders::dataFolder();
+    // Over a thousand lines, read while the window is built and painted.
+    m_holidaysRead = std::async(std::launch::async, [data = m_dataFolder, factory = folders::defaultFolder()] {
+        ReadHolidays read;
+        read.result = read.list.load(data, factory);
+        return read;
+    });
     m_book = std::make_unique<ScheduleBook>(m_dataFolder, m_alarms.get());
     m_book->setClock([this] { return now(); });
 
@@ -208,12 +214,12 @@ void TNoxMainForm::DeferredStartup()
 {
     m_started = true;
     setWindowTitle(QStringLiteral("Nox - ver ") + productVersion());
-    runConversions();
+    const bool holidaysRenamed = runConversions();
     // The splitter keeps sizes only once the window is laid out: apply them again.
     setToolBarHeight(m_toolBarHeight);
     setMemoVisible(m_memoVisible);
 
-    m_holidays.load(m_dataFolder, folders::defaultFolder());
+    takeHolidays(holidaysRenamed);
     m_month->ClearHolidays();
     for (const auto& [key, holiday] : m_holidays.items()) {
         m_month->AddHoliday(holiday.Name, HolidayList::dateOfKey(key));
@@ -221,7 +227,8 @@ void TNoxMainForm::DeferredStartup()
     loadImageStrip();
 
     m_settings.readStartup(Settings(iniPath()));
-    loadCategories(m_categories, m_dataFolder, folders::defaultFolder());
+    noteListProblem(loadCategories(m_categories, m_dataFolder, folders::defaultFolder()),
+                    QStringLiteral("分類は一覧にありません。"));
     ShowCategoryFilter();
     m_status->setOwnerDraw(m_settings.statusBar);
     updateStatusColors();
@@ -261,7 +268,28 @@ void TNoxMainForm::DeferredStartup()
     }
 }
 
-void TNoxMainForm::runConversions()
+// The list read since the window's creation; read once more when a
+// conversion has renamed the file since.
+void TNoxMainForm::takeHolidays(bool readAgain)
+{
+    ReadHolidays read = m_holidaysRead.valid() ? m_holidaysRead.get() : ReadHolidays{};
+    if (readAgain) {
+        read.result = read.list.load(m_dataFolder, folders::defaultFolder());
+    }
+    m_holidays = std::move(read.list);
+    noteListProblem(read.result, QStringLiteral("祝日は表示されません。"));
+}
+
+// A list file that exists but could not be read is told with the load
+// notices, naming the file (its error does); `what` says what follows.
+void TNoxMainForm::noteListProblem(const ListFileResult& result, const QString& what)
+{
+    if (!result.ok) {
+        NoteLoadProblem(result.source, result.error + QLatin1Char('\n') + what);
+    }
+}
+
+bool TNoxMainForm::runConversions()
 {
     std::unique_ptr<TForm10> progress;
     conversions::UpdateProgress callbacks;
@@ -289,6 +317,7 @@ void TNoxMainForm::runConversions()
             QStringLiteral("次の予定ファイルを更新できませんでした（元のまま残っています）:\n") +
                 result.dayFiles.failedFiles.join(QLatin1Char('\n'))));
     }
+    return result.beta5.holidayRenamed;
 }
 
 void TNoxMainForm::loadImageStrip()

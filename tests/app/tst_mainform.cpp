@@ -118,6 +118,9 @@ private slots:
     void longTextsDoNotSlowTheStart();
     void typedMemoIsKeptUntilStored();
     void memoFileThatCannotBeOpenedIsTold();
+    void listFileThatCannotBeReadIsTold_data();
+    void listFileThatCannotBeReadIsTold();
+    void holidayListRenamedAtStartIsShown();
     void wheelScrollsOneHalfHour();
     void bannerKeepsTheStyleFontSizes();
     void repaintsAreTheSame();
@@ -910,6 +913,38 @@ void TestMainForm::typedMemoIsKeptUntilStored()
     setWriteFaultHook({});
     f.stop();
     QCOMPARE(storedMemo(f, left), QStringLiteral("call bank"));
+}
+
+// A holiday or category list that exists but cannot be read: the window
+// starts all the same and says so, naming the file.
+void TestMainForm::listFileThatCannotBeReadIsTold_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("holidays") << QStringLiteral("holiday.txt");
+    QTest::newRow("categories") << QStringLiteral("category.nox");
+}
+
+void TestMainForm::listFileThatCannotBeReadIsTold()
+{
+    QFETCH(QString, name);
+    MainFormFixture f;
+    QVERIFY(QDir().mkpath(f.dataFile(name))); // a folder is no list
+    f.start();
+    QCOMPARE(f.notices.size(), 1);
+    QVERIFY2(f.notices.at(0).contains(f.dataFile(name)), qPrintable(f.notices.at(0)));
+}
+
+// The list is read while the window is built; an older version's list,
+// renamed by the start-up's conversion after that, is the one shown.
+void TestMainForm::holidayListRenamedAtStartIsShown()
+{
+    MainFormFixture f;
+    f.writeFile(QStringLiteral("Nox.ini"), "[nox]\r\nversion=1.50\r\n");
+    f.writeFile(QStringLiteral("holiday.nox"), "2026/03/12\t\xe5\x89\xb5\xe7\xab\x8b\xe8\xa8\x98\xe5\xbf\xb5\xe6\x97\xa5\r\n");
+    TNoxMainForm* form = f.start();
+    QCOMPARE(form->holidays().name(QStringLiteral("2026/03/12")), QStringLiteral("創立記念日"));
+    QVERIFY(QFile::exists(f.dataFile(QStringLiteral("holiday.txt"))));
+    QVERIFY(f.notices.isEmpty());
 }
 
 void TestMainForm::memoFileThatCannotBeOpenedIsTold()
