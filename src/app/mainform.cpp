@@ -97,12 +97,6 @@ QDateTime TNoxMainForm::now() const
 void TNoxMainForm::FormCreate()
 {
     m_dataFolder = folders::dataFolder();
-    // Over a thousand lines, read while the window is built and painted.
-    m_holidaysRead = std::async(std::launch::async, [data = m_dataFolder, factory = folders::defaultFolder()] {
-        ReadHolidays read;
-        read.result = read.list.load(data, factory);
-        return read;
-    });
     m_book = std::make_unique<ScheduleBook>(m_dataFolder, m_alarms.get());
     m_book->setClock([this] { return now(); });
 
@@ -214,12 +208,12 @@ void TNoxMainForm::DeferredStartup()
 {
     m_started = true;
     setWindowTitle(QStringLiteral("Nox - ver ") + productVersion());
-    const bool holidaysRenamed = runConversions();
+    runConversions();
     // The splitter keeps sizes only once the window is laid out: apply them again.
     setToolBarHeight(m_toolBarHeight);
     setMemoVisible(m_memoVisible);
 
-    takeHolidays(holidaysRenamed);
+    noteListProblem(m_holidays.load(m_dataFolder, folders::defaultFolder()), QStringLiteral("祝日は表示されません。"));
     m_month->ClearHolidays();
     for (const auto& [key, holiday] : m_holidays.items()) {
         m_month->AddHoliday(holiday.Name, HolidayList::dateOfKey(key));
@@ -268,18 +262,6 @@ void TNoxMainForm::DeferredStartup()
     }
 }
 
-// The list read since the window's creation; read once more when a
-// conversion has renamed the file since.
-void TNoxMainForm::takeHolidays(bool readAgain)
-{
-    ReadHolidays read = m_holidaysRead.valid() ? m_holidaysRead.get() : ReadHolidays{};
-    if (readAgain) {
-        read.result = read.list.load(m_dataFolder, folders::defaultFolder());
-    }
-    m_holidays = std::move(read.list);
-    noteListProblem(read.result, QStringLiteral("祝日は表示されません。"));
-}
-
 // A list file that exists but could not be read is told with the load
 // notices, naming the file (its error does); `what` says what follows.
 void TNoxMainForm::noteListProblem(const ListFileResult& result, const QString& what)
@@ -289,7 +271,7 @@ void TNoxMainForm::noteListProblem(const ListFileResult& result, const QString& 
     }
 }
 
-bool TNoxMainForm::runConversions()
+void TNoxMainForm::runConversions()
 {
     std::unique_ptr<TForm10> progress;
     conversions::UpdateProgress callbacks;
@@ -317,7 +299,6 @@ bool TNoxMainForm::runConversions()
             QStringLiteral("次の予定ファイルを更新できませんでした（元のまま残っています）:\n") +
                 result.dayFiles.failedFiles.join(QLatin1Char('\n'))));
     }
-    return result.beta5.holidayRenamed;
 }
 
 void TNoxMainForm::loadImageStrip()

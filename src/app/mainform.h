@@ -26,7 +26,6 @@
 #include <QStringList>
 #include <QTimer>
 #include <functional>
-#include <future>
 #include <memory>
 #include <optional>
 
@@ -293,9 +292,7 @@ private:
     void DeferredStartup();
     void FormDestroy();
     QString iniPath() const;
-    // True when a conversion renamed the holiday list.
-    bool runConversions();
-    void takeHolidays(bool readAgain);
+    void runConversions();
     void noteListProblem(const ListFileResult& result, const QString& what);
     void loadImageStrip();
     void readAlarmSettings();
@@ -350,13 +347,6 @@ private:
     bool m_memoVisible = true;
 
     HolidayList m_holidays;
-    // The holiday list as read on a thread of its own from the window's
-    // creation on; the deferred start-up takes it.
-    struct ReadHolidays {
-        HolidayList list;
-        ListFileResult result;
-    };
-    std::future<ReadHolidays> m_holidaysRead;
     QStringList m_categories;
     ImageStrip m_imageStrip;
     QList<QPixmap> m_images; // the strip as the views draw it

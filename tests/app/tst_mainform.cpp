@@ -934,8 +934,8 @@ void TestMainForm::listFileThatCannotBeReadIsTold()
     QVERIFY2(f.notices.at(0).contains(f.dataFile(name)), qPrintable(f.notices.at(0)));
 }
 
-// The list is read while the window is built; an older version's list,
-// renamed by the start-up's conversion after that, is the one shown.
+// An older version's holiday list, renamed by the start-up's conversion, is
+// the one shown.
 void TestMainForm::holidayListRenamedAtStartIsShown()
 {
     MainFormFixture f;
