@@ -213,7 +213,8 @@ void TNoxMainForm::DeferredStartup()
     setToolBarHeight(m_toolBarHeight);
     setMemoVisible(m_memoVisible);
 
-    noteListProblem(m_holidays.load(m_dataFolder, folders::defaultFolder()), QStringLiteral("祝日は表示されません。"));
+    noteListProblem(m_holidays.load(m_dataFolder, folders::defaultFolder()),
+                    QStringLiteral("祝日は表示されません。"));
     m_month->ClearHolidays();
     for (const auto& [key, holiday] : m_holidays.items()) {
         m_month->AddHoliday(holiday.Name, HolidayList::dateOfKey(key));

@@ -131,8 +131,11 @@ bool fitsWhole(const QString& text, const QFont& font, int width)
 // title on its bar) is kept, from its third drawing on, as a picture of
 // the line on that colour, made by the same painter on the same kind of
 // image as the window's: copying it gives the very pixels drawing gives.
-// The picture is the box of the line's ink, which must lie on the ground
-// (within the clip); a line whose ink reaches beyond its ground is always
+// The picture is the box of the line's ink. One picture of the whole line
+// serves it wherever the part of its ink within the clip lies on the ground
+// (cells of other sizes, a title cut at the end of its bar); where it does
+// not, a picture of the part within that place's clip, which must lie on
+// the ground. A line whose ink there reaches beyond its ground is always
 // drawn.
 
 struct PictureKey {
@@ -140,7 +143,8 @@ struct PictureKey {
     QFont font;
     QRgb pen;
     QRgb ground;
-    QRect area; // in device pixels, from the device pixel holding the origin
+    QRect area;    // in device pixels, from the device pixel holding the origin;
+                   // null: the whole line
     int fractionX; // the origin's place within that pixel, in 1/64
     int fractionY;
     int ratio;
@@ -274,9 +278,9 @@ std::optional<QRect> inkBox(const QImage& image, QRgb ground, const QRect& insid
 
 // Where a line is drawn, in the device pixels of the painter's image.
 struct Spot {
-    QPointF device;   // the origin
-    QPoint cell;      // the device pixel holding it
-    QRect box;        // the line box with room around it for overhanging ink
+    QPointF device; // the origin
+    QPoint cell;    // the device pixel holding it
+    QRect box;      // the line box with room around it for overhanging ink
 };
 
 Spot spotOf(const QPainter& p, const LaidOut& line, const QPointF& origin, int ratio)
@@ -311,9 +315,9 @@ QImage drawnOnGround(const QPainter& p, const QImage& target, const LaidOut& lin
     return image;
 }
 
-// Makes `picture` from `image` (drawn at `probe` on `ground`) once its ink is known to
-// lie within `inside` (image pixels, see inkBox); false, and the picture
-// unusable, when it does not. The store may start again while the picture is
+// Makes `picture` from `image` (drawn at `probe` on `ground`) once its ink
+// is known to lie within `inside` (image pixels, see inkBox); false, and the
+// picture unusable, when it does not. The store may start again while the picture is
 // kept: its image and place are given back through `kept` and `at`, and
 // `picture` is not to be used afterwards.
 bool makePicture(Picture& picture, const QImage& image, QRgb ground, const QRect& probe, const QPoint& cell,
@@ -351,8 +355,9 @@ enum class Whole { Drawn, NotYet, Elsewhere };
 // pixels; null: not clipped), the part of its ink within the clip is what a
 // clipped drawing gives, pixel for pixel: copied when that part lies on the
 // ground (`plain`). One picture serves the line in cells of any size.
-Whole drawWhole(QPainter& p, const QImage& target, const LaidOut& line, const QPointF& origin, const Spot& spot,
-                const PictureKey& key, const QRect& clip, const QRect& plain, const QColor& ground)
+Whole drawWhole(QPainter& p, const QImage& target, const LaidOut& line, const QPointF& origin,
+                const Spot& spot, const PictureKey& key, const QRect& clip, const QRect& plain,
+                const QColor& ground)
 {
     Picture* picture = pictures().find(key);
     if (!picture) {
@@ -370,8 +375,8 @@ Whole drawWhole(QPainter& p, const QImage& target, const LaidOut& line, const QP
     if (!picture->made) {
         const QImage drawn = drawnOnGround(p, target, line, spot, spot.box, ground);
         const bool noClip[4] = {false, false, false, false};
-        if (!makePicture(*picture, drawn, ground.rgb(), spot.box, spot.cell, QRect(QPoint(0, 0), drawn.size()), noClip,
-                         &image, &at)) {
+        if (!makePicture(*picture, drawn, ground.rgb(), spot.box, spot.cell,
+                         QRect(QPoint(0, 0), drawn.size()), noClip, &image, &at)) {
             return Whole::Elsewhere;
         }
     }
@@ -386,8 +391,8 @@ Whole drawWhole(QPainter& p, const QImage& target, const LaidOut& line, const QP
     // The shown part, as an image of its own over the kept one's pixels (32
     // bits each, as the window's).
     const QPoint from = shown.topLeft() - ink.topLeft();
-    QImage part(image.constScanLine(from.y()) + from.x() * 4, shown.width(), shown.height(), image.bytesPerLine(),
-                image.format());
+    QImage part(image.constScanLine(from.y()) + from.x() * 4, shown.width(), shown.height(),
+                image.bytesPerLine(), image.format());
     part.setDevicePixelRatio(image.devicePixelRatio());
     copyPicture(p, origin, spot, shown.topLeft() - spot.cell, part);
     return Whole::Drawn;
@@ -466,8 +471,8 @@ bool drawPicture(QPainter& p, const LaidOut& line, const QString& text, const QP
         // none of its ink falls beyond the ground (and the clip); the picture
         // keeps the part on the ground.
         const QImage drawn = drawnOnGround(p, *target, line, spot, probe, ground.color);
-        if (!makePicture(*picture, drawn, ground.color.rgb(), probe, spot.cell, area.translated(-probe.topLeft()),
-                         clipSides, &image, &at)) {
+        if (!makePicture(*picture, drawn, ground.color.rgb(), probe, spot.cell,
+                         area.translated(-probe.topLeft()), clipSides, &image, &at)) {
             return false;
         }
     }
@@ -553,7 +558,8 @@ void drawTextLine(QPainter& p, const QRect& rect, int flags, const QString& text
     drawGlyphs(p, line, at.origin, clip);
 }
 
-void drawClippedTextLine(QPainter& p, const QRect& rect, int flags, const QString& text, const TextGround* ground)
+void drawClippedTextLine(QPainter& p, const QRect& rect, int flags, const QString& text,
+                         const TextGround* ground)
 {
     if (text.isEmpty()) {
         return;

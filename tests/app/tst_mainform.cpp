@@ -940,7 +940,8 @@ void TestMainForm::holidayListRenamedAtStartIsShown()
 {
     MainFormFixture f;
     f.writeFile(QStringLiteral("Nox.ini"), "[nox]\r\nversion=1.50\r\n");
-    f.writeFile(QStringLiteral("holiday.nox"), "2026/03/12\t\xe5\x89\xb5\xe7\xab\x8b\xe8\xa8\x98\xe5\xbf\xb5\xe6\x97\xa5\r\n");
+    f.writeFile(QStringLiteral("holiday.nox"),
+                "2026/03/12\t\xe5\x89\xb5\xe7\xab\x8b\xe8\xa8\x98\xe5\xbf\xb5\xe6\x97\xa5\r\n");
     TNoxMainForm* form = f.start();
     QCOMPARE(form->holidays().name(QStringLiteral("2026/03/12")), QStringLiteral("創立記念日"));
     QVERIFY(QFile::exists(f.dataFile(QStringLiteral("holiday.txt"))));

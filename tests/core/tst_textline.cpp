@@ -136,10 +136,10 @@ private slots:
         const QRect whole(0, 0, 160, 60);
         const QString line = QStringLiteral("定例会議 12/7(月) gq");
         QTest::newRow("top left") << wide << int(Qt::AlignLeft | Qt::AlignTop) << whole << line << false;
-        QTest::newRow("centred between rows") << wide << int(Qt::AlignHCenter | Qt::AlignVCenter) << wide << line
-                                              << false;
-        QTest::newRow("right, clipped") << QRect(20, 10, 40, 15) << int(Qt::AlignRight | Qt::AlignVCenter) << whole
-                                        << line << false;
+        QTest::newRow("centred between rows")
+            << wide << int(Qt::AlignHCenter | Qt::AlignVCenter) << wide << line << false;
+        QTest::newRow("right, clipped")
+            << QRect(20, 10, 40, 15) << int(Qt::AlignRight | Qt::AlignVCenter) << whole << line << false;
         QTest::newRow("ground smaller than the ink")
             << wide << int(Qt::AlignLeft | Qt::AlignTop) << QRect(12, 12, 30, 6) << line << false;
         // A ground that begins below the dots of "i" and "j", above the gap
@@ -149,10 +149,10 @@ private slots:
                 << wide << int(Qt::AlignLeft | Qt::AlignTop) << QRect(0, wide.top() + cut, 160, 40)
                 << QStringLiteral("ij") << false;
         }
-        QTest::newRow("clip, ground all round") << wide << int(Qt::AlignRight | Qt::AlignVCenter) << whole
-                                                << QStringLiteral("12/7 ff") << true;
-        QTest::newRow("clip through the line") << QRect(20, 10, 40, 11) << int(Qt::AlignLeft | Qt::AlignVCenter)
-                                               << whole << line << true;
+        QTest::newRow("clip, ground all round")
+            << wide << int(Qt::AlignRight | Qt::AlignVCenter) << whole << QStringLiteral("12/7 ff") << true;
+        QTest::newRow("clip through the line")
+            << QRect(20, 10, 40, 11) << int(Qt::AlignLeft | Qt::AlignVCenter) << whole << line << true;
         QTest::newRow("clip, ground across its edge")
             << wide << int(Qt::AlignLeft | Qt::AlignTop) << QRect(0, 12, 160, 40) << line << true;
     }
@@ -198,7 +198,7 @@ private slots:
             font.setItalic(italic);
             const int advance = QFontMetrics(font).horizontalAdvance(text);
             const QList<Place> places = {
-                {QRect(10, 8, 140, 17), left, QRect(0, 0, 160, 60), false},  // wide, ground all round
+                {QRect(10, 8, 140, 17), left, QRect(0, 0, 160, 60), false},   // wide, ground all round
                 {QRect(12, 30, 131, 18), left, QRect(12, 30, 131, 18), true}, // a cell of another size
                 {QRect(10, 8, 60, 17), left, QRect(0, 0, 160, 60), true},     // clipped through the line
                 {QRect(10, 8, 140, 17), left, QRect(0, 12, 160, 40), false},  // ground cut through the ink
