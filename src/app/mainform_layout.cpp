@@ -126,10 +126,10 @@ void TNoxMainForm::buildLayout()
         }
     });
 
+    // The view's font comes with the style (ApplyStyle, before the first
+    // paint); a size of its own here would only load a face that is never
+    // drawn with.
     m_sked->setColor(clWhite);
-    QFont viewFont = m_sked->font();
-    viewFont.setPixelSize(13);
-    m_sked->setFont(viewFont);
     m_sked->setDragMode(sked::dmAutomatic);
     m_sked->setHideSelection(false);
     m_sked->setReadOnly(false);
