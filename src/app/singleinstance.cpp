@@ -9,9 +9,9 @@
 #include <QThread>
 
 #include <cerrno>
+#include <cstddef>
 #include <cstring>
 #include <sys/socket.h>
-#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -47,17 +47,26 @@ QString systemError(int error)
     return QString::fromLocal8Bit(std::strerror(error));
 }
 
-// The address of `path`; false when the path does not fit into it.
-bool addressOf(const QString& path, sockaddr_un* address)
+// The abstract-namespace address of `name` (a leading zero byte, then the
+// name without a terminator) and its length; 0 when the name does not fit.
+socklen_t addressOf(const QString& name, sockaddr_un* address)
 {
-    const QByteArray bytes = QFile::encodeName(path);
+    const QByteArray bytes = name.toUtf8();
     *address = sockaddr_un{};
     address->sun_family = AF_UNIX;
     if (bytes.isEmpty() || size_t(bytes.size()) >= sizeof address->sun_path) {
-        return false;
+        return 0;
     }
-    std::memcpy(address->sun_path, bytes.constData(), size_t(bytes.size()));
-    return true;
+    std::memcpy(address->sun_path + 1, bytes.constData(), size_t(bytes.size()));
+    return socklen_t(offsetof(sockaddr_un, sun_path) + 1 + size_t(bytes.size()));
+}
+
+// True when the process at the other end of `fd` runs as our user.
+bool peerIsOurUser(int fd)
+{
+    ucred peer{};
+    socklen_t length = sizeof peer;
+    return ::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &length) == 0 && peer.uid == ::geteuid();
 }
 
 } // namespace
@@ -76,14 +85,8 @@ SingleInstance::~SingleInstance()
     if (m_listenFd >= 0) {
         delete m_listenNotifier;
         ::close(m_listenFd);
-        ::unlink(QFile::encodeName(m_socketPath).constData());
     }
     m_lock.reset();
-}
-
-QString SingleInstance::socketPathFor(const QString& serverName)
-{
-    return QDir::tempPath() + QLatin1Char('/') + serverName;
 }
 
 QString SingleInstance::lockFilePath(const QString& dataFolder)
@@ -96,8 +99,9 @@ QString SingleInstance::serverNameFor(const QString& dataFolder)
     const QFileInfo info(dataFolder);
     const QString canonical =
         info.canonicalFilePath().isEmpty() ? info.absoluteFilePath() : info.canonicalFilePath();
-    const QByteArray hash = QCryptographicHash::hash(canonical.toUtf8(), QCryptographicHash::Sha1).toHex();
-    return QStringLiteral("Nox-%1-%2").arg(folders::userName(), QString::fromLatin1(hash.left(8)));
+    const QByteArray hash =
+        QCryptographicHash::hash(QFile::encodeName(canonical), QCryptographicHash::Sha256).toHex();
+    return QStringLiteral("nox-%1").arg(QString::fromLatin1(hash.left(32)));
 }
 
 SingleInstance::Role SingleInstance::start()
@@ -112,8 +116,10 @@ SingleInstance::Role SingleInstance::start()
         m_error.clear();
         qint64 pid = 0;
         if (m_lock->tookOverStale(&pid)) {
-            m_staleNotice = QStringLiteral("終了済みのプロセス%1が残したロック「%2」を引き継ぎました")
-                                .arg(pid > 0 ? QStringLiteral(" (%1)").arg(pid) : QString(), m_lockPath);
+            m_staleNotice =
+                QStringLiteral("前回の Nox%1 は終了の処理をしないまま終わっていました。\n"
+                               "残っていたロック「%2」を引き継いで起動しました。")
+                    .arg(pid > 0 ? QStringLiteral(" (プロセス %1)").arg(pid) : QString(), m_lockPath);
         }
         listen();
         return Role::Primary;
@@ -130,6 +136,11 @@ SingleInstance::Role SingleInstance::start()
     return Role::Failed;
 }
 
+void SingleInstance::releaseLock()
+{
+    m_lock.reset();
+}
+
 bool SingleInstance::isListening() const
 {
     return m_listenFd >= 0;
@@ -137,10 +148,10 @@ bool SingleInstance::isListening() const
 
 void SingleInstance::listen()
 {
-    const QString path = socketPathFor(m_serverName);
     sockaddr_un address{};
-    if (!addressOf(path, &address)) {
-        m_error = QStringLiteral("ソケットのパス「%1」が長すぎます").arg(path);
+    const socklen_t length = addressOf(m_serverName, &address);
+    if (length == 0) {
+        m_error = QStringLiteral("ソケットの名前「%1」が長すぎます").arg(m_serverName);
         return;
     }
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
@@ -148,19 +159,16 @@ void SingleInstance::listen()
         m_error = QStringLiteral("ソケットを作れません: %1").arg(systemError(errno));
         return;
     }
-    // We hold the lock, so a socket of this name can only be a leftover of a
-    // killed instance. Only the user may connect: the mode is set before
-    // anyone can connect (that needs listen()).
-    ::unlink(address.sun_path);
-    if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
-        ::chmod(address.sun_path, S_IRUSR | S_IWUSR) != 0 || ::listen(fd, 8) != 0) {
-        m_error = QStringLiteral("ソケット「%1」で待ち受けできません: %2").arg(path, systemError(errno));
-        ::unlink(address.sun_path);
+    // An abstract socket goes with the last process that has it open: a
+    // killed instance leaves nothing behind. Anyone may connect; accept()
+    // drops the connections of other users.
+    if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), length) != 0 || ::listen(fd, 8) != 0) {
+        m_error =
+            QStringLiteral("ソケット「%1」で待ち受けできません: %2").arg(m_serverName, systemError(errno));
         ::close(fd);
         return;
     }
     m_listenFd = fd;
-    m_socketPath = path;
     m_listenNotifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
     connect(m_listenNotifier, &QSocketNotifier::activated, this, &SingleInstance::acceptConnections);
 }
@@ -172,6 +180,10 @@ void SingleInstance::acceptConnections()
             retrying([&] { return ::accept4(m_listenFd, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK); });
         if (fd < 0) {
             return; // none waiting (or a failed one: the listening socket stays)
+        }
+        if (!peerIsOurUser(fd)) {
+            ::close(fd);
+            continue;
         }
         auto* notifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
         m_connections[fd].notifier = notifier;
@@ -234,10 +246,10 @@ void SingleInstance::closeConnection(int fd)
 bool SingleInstance::activatePrimary(int timeoutMs)
 {
     const QDeadlineTimer deadline(timeoutMs);
-    const QString path = socketPathFor(m_serverName);
     sockaddr_un address{};
-    if (!addressOf(path, &address)) {
-        m_error = QStringLiteral("ソケットのパス「%1」が長すぎます").arg(path);
+    const socklen_t length = addressOf(m_serverName, &address);
+    if (length == 0) {
+        m_error = QStringLiteral("ソケットの名前「%1」が長すぎます").arg(m_serverName);
         return false;
     }
     for (;;) {
@@ -248,9 +260,8 @@ bool SingleInstance::activatePrimary(int timeoutMs)
             m_error = QStringLiteral("ソケットを作れません: %1").arg(systemError(errno));
             return false;
         }
-        if (retrying([&] {
-                return ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address);
-            }) == 0) {
+        if (retrying([&] { return ::connect(fd, reinterpret_cast<const sockaddr*>(&address), length); }) ==
+            0) {
             // A few bytes always fit into a new connection's buffer.
             const ssize_t written = retrying([&] {
                 return ::send(fd, kActivateRequest.constData(), size_t(kActivateRequest.size()),
@@ -267,7 +278,8 @@ bool SingleInstance::activatePrimary(int timeoutMs)
         const int error = errno;
         ::close(fd);
         if (deadline.hasExpired()) {
-            m_error = QStringLiteral("起動中の Nox に接続できません (%1): %2").arg(path, systemError(error));
+            m_error = QStringLiteral("起動中の Nox に接続できません (%1): %2")
+                          .arg(m_serverName, systemError(error));
             return false;
         }
         // The primary may not be listening yet.

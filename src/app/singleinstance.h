@@ -1,13 +1,14 @@
 #pragma once
 // Keeps Nox to one running instance per data folder. The first start takes
-// the data folder's lock (core/instancelock.h: outside the data folder;
+// the data folder's lock (core/instancelock.h: a file in the data folder;
 // noxtool refuses to write while it is held) and listens on a local socket;
 // a later start finds the lock held, asks the first instance through the
 // socket to show and raise its window, and ends. A lock left behind by a
 // process that ended in any way (killed, or before it wrote its id) is stale
-// and taken over. The socket is a local (Unix domain) socket in the
-// temporary folder that only the user may use; no network library is loaded
-// for it.
+// and taken over. The socket is a Unix domain socket in the abstract
+// namespace (no file, so neither $TMPDIR nor $XDG_RUNTIME_DIR changes where
+// it is), named after the data folder's canonical path; requests of other
+// users are ignored. No network library is loaded for it.
 //
 // Use at program entry:
 //   SingleInstance guard(SingleInstance::lockFilePath(dataFolder),
@@ -49,8 +50,8 @@ public:
 
     // The data folder's lock file (InstanceLock::pathFor).
     static QString lockFilePath(const QString& dataFolder);
-    // "Nox-<user>-<8 hex digits>": per user and per data folder, so that two
-    // installations of one user do not take each other's socket.
+    // "nox-<32 hex digits>", from the data folder's canonical path alone: every
+    // process that opens the folder, whatever its environment, finds it.
     static QString serverNameFor(const QString& dataFolder);
 
     // Creates the lock file's folder when missing, takes the lock (recovering
@@ -74,9 +75,9 @@ public:
     bool activatePrimary(int timeoutMs = 3000);
 
     QString errorString() const { return m_error; }
-
-    // The socket file of `serverName` (in the temporary folder).
-    static QString socketPathFor(const QString& serverName);
+    // Gives up the lock (and removes its file) at once, for an end of the
+    // process that runs no destructors (exit() from a library).
+    void releaseLock();
 
     // Raised in the primary for every request of a later start.
     std::function<void(QObject* Sender)> OnActivateRequest;
@@ -94,7 +95,6 @@ private:
     QString m_serverName;
     std::unique_ptr<InstanceLock> m_lock;
     int m_listenFd = -1;
-    QString m_socketPath; // made by us: removed again on destruction
     QSocketNotifier* m_listenNotifier = nullptr;
     struct Connection {
         QSocketNotifier* notifier = nullptr;

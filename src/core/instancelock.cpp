@@ -1,12 +1,9 @@
 #include "core/instancelock.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSysInfo>
-
-#include "core/folders.h"
 
 #include <cerrno>
 #include <cstring>
@@ -26,35 +23,20 @@ QString reasonOf(int err)
     return QString::fromLocal8Bit(std::strerror(err));
 }
 
-QString canonicalFolder(const QString& folder)
+// The process id and host written in a lock file; 0 and empty when there
+// are none.
+qint64 pidIn(int fd, QByteArray* host = nullptr)
 {
-    const QFileInfo info(folder);
-    const QString canonical = info.canonicalFilePath();
-    return canonical.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : canonical;
-}
-
-QString lockName(const QString& dataFolder)
-{
-    const QByteArray hash =
-        QCryptographicHash::hash(canonicalFolder(dataFolder).toUtf8(), QCryptographicHash::Sha1).toHex();
-    return QStringLiteral("nox-%1.lock").arg(QString::fromLatin1(hash.left(16)));
-}
-
-bool isUsableFolder(const QString& folder)
-{
-    const QFileInfo info(folder);
-    return !folder.isEmpty() && info.isDir() && info.isWritable();
-}
-
-// The process id written in a lock file; 0 when there is none.
-qint64 pidIn(int fd)
-{
-    char buf[64] = {};
+    char buf[320] = {};
     const ssize_t n = ::pread(fd, buf, sizeof buf - 1, 0);
     if (n <= 0) {
         return 0;
     }
-    return QByteArray(buf, int(n)).split('\n').value(0).trimmed().toLongLong();
+    const QList<QByteArray> lines = QByteArray(buf, int(n)).split('\n');
+    if (host) {
+        *host = lines.value(1).trimmed();
+    }
+    return lines.value(0).trimmed().toLongLong();
 }
 
 int openLockFile(const QString& path, bool create)
@@ -88,29 +70,9 @@ InstanceLock::~InstanceLock()
     release();
 }
 
-QStringList InstanceLock::candidatePaths(const QString& dataFolder)
-{
-    const QString name = lockName(dataFolder);
-    QStringList places;
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (isUsableFolder(runtime)) {
-        places << runtime;
-    }
-    if (isUsableFolder(folders::programFolder())) {
-        places << folders::programFolder();
-    }
-    places << QDir::tempPath();
-    QStringList paths;
-    for (const QString& place : places) {
-        paths << QDir(place).filePath(name);
-    }
-    paths.removeDuplicates();
-    return paths;
-}
-
 QString InstanceLock::pathFor(const QString& dataFolder)
 {
-    return candidatePaths(dataFolder).first();
+    return QDir(dataFolder).filePath(QLatin1String(kFileName));
 }
 
 bool InstanceLock::isHeld(const QString& path, qint64* pid)
@@ -129,12 +91,7 @@ bool InstanceLock::isHeld(const QString& path, qint64* pid)
 
 bool InstanceLock::isHeldFor(const QString& dataFolder, qint64* pid)
 {
-    for (const QString& path : candidatePaths(dataFolder)) {
-        if (isHeld(path, pid)) {
-            return true;
-        }
-    }
-    return false;
+    return isHeld(pathFor(dataFolder), pid);
 }
 
 InstanceLock::Result InstanceLock::tryAcquire()
@@ -167,8 +124,9 @@ InstanceLock::Result InstanceLock::tryAcquire()
             ::close(fd); // its holder removed it while we opened it: try the new one
             continue;
         }
-        m_stalePid = pidIn(fd);
-        m_stale = existed;
+        QByteArray host;
+        m_stalePid = pidIn(fd, &host);
+        m_stale = existed && (host.isEmpty() || host == QSysInfo::machineHostName().toUtf8());
         // Only for messages: without them the lock holds all the same.
         const QByteArray info =
             QByteArray::number(::getpid()) + '\n' + QSysInfo::machineHostName().toUtf8() + '\n';

@@ -1,17 +1,17 @@
 #pragma once
 // The lock that keeps one running program per data folder, shared with
-// noxtool. It lives outside the data folder, so that a data folder synced
-// between machines never carries a lock along: in $XDG_RUNTIME_DIR, else in
-// the program folder, else in the temporary folder, named after the data
-// folder's canonical path ("nox-<16 hex digits>.lock").
+// noxtool: the file "nox.lock" in the data folder itself, so that every
+// process that opens the folder meets it whatever its environment
+// ($XDG_RUNTIME_DIR, $TMPDIR, the login it runs under).
 //
-// Holding the lock means holding an exclusive flock() on that file; the
-// system drops it when the holder ends in any way (also on kill -9), so a
-// file left behind (even an empty one, from a process killed while writing
-// it) is stale by definition and simply taken over. The file holds the
-// holder's process id and host for messages.
+// Holding the lock means holding an exclusive flock() on that file for the
+// life of the process; the system drops it when the holder ends in any way
+// (also on kill -9), so a file left behind (even an empty one, from a
+// process killed while writing it) is not held by anyone and simply taken
+// over. A tool that syncs the folder to another machine copies the file's
+// bytes, never the lock: the copy keeps nobody out there. The file holds the
+// holder's process id and host, for messages only.
 #include <QString>
-#include <QStringList>
 
 namespace nox
 {
@@ -31,12 +31,11 @@ public:
     InstanceLock(const InstanceLock&) = delete;
     InstanceLock& operator=(const InstanceLock&) = delete;
 
-    // Lock file of a data folder in the first usable place (see above).
+    static constexpr const char* kFileName = "nox.lock";
+    // The lock file of a data folder.
     static QString pathFor(const QString& dataFolder);
-    // The same name in every place a lock may be, first place first.
-    static QStringList candidatePaths(const QString& dataFolder);
-    // True when a running process holds any of the candidate locks of the
-    // data folder; *pid (when given) is its process id, 0 when unknown.
+    // True when a running process holds the lock of the data folder; *pid
+    // (when given) is its process id, 0 when unknown.
     static bool isHeldFor(const QString& dataFolder, qint64* pid = nullptr);
     // True when a running process holds the lock at `path`.
     static bool isHeld(const QString& path, qint64* pid = nullptr);
@@ -45,8 +44,10 @@ public:
     Result tryAcquire();
     void release();
     bool isAcquired() const { return m_fd >= 0; }
-    // After Acquired: a lock file was there already, left by a process that
-    // ended without removing it; *pid of that process (0 when unknown).
+    // After Acquired: a lock file was there already, left by a process of
+    // this machine that ended without removing it; *pid of that process (0
+    // when unknown). A file that names another host is a synced copy and
+    // does not count.
     bool tookOverStale(qint64* pid = nullptr) const;
     // After Held: the holder's process id (0 when unknown).
     qint64 holderPid() const { return m_holderPid; }

@@ -6,6 +6,9 @@
 //       "primary", then "activated" for every request, until killed.
 //   nox_instance_helper hold-silent <lock> <server>: takes the lock but never
 //       listens (a hung instance), prints "primary", waits until killed.
+//   nox_instance_helper activate-folder|hold-folder <data folder> -: as
+//       activate and hold, with the lock and the socket the program derives
+//       from the data folder (whatever this process's environment).
 #include <QCoreApplication>
 #include <cstdio>
 
@@ -28,9 +31,17 @@ int main(int argc, char** argv)
         std::fflush(stdout);
         return app.exec();
     }
-    nox::SingleInstance guard(args[2], args[3]);
+    QString mode = args[1];
+    QString lock = args[2];
+    QString server = args[3];
+    if (mode.endsWith(QLatin1String("-folder"))) {
+        mode.chop(7);
+        lock = nox::SingleInstance::lockFilePath(args[2]);
+        server = nox::SingleInstance::serverNameFor(args[2]);
+    }
+    nox::SingleInstance guard(lock, server);
     const auto role = guard.start();
-    if (args[1] == QLatin1String("activate")) {
+    if (mode == QLatin1String("activate")) {
         if (role != nox::SingleInstance::Role::Secondary) {
             return 1;
         }

@@ -1,4 +1,6 @@
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -7,10 +9,12 @@
 
 #include "app/singleinstance.h"
 
+#include <cstddef>
 #include <cstring>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using nox::SingleInstance;
@@ -32,6 +36,8 @@ private slots:
     void unusableFolderFails();
     void serverNamesDifferPerDataFolder();
     void socketIsPrivateAndIgnoresStrangers();
+    void folderAloneDecides_data();
+    void folderAloneDecides();
 
 private:
     QString lockPath() const { return m_dir->filePath(QStringLiteral("nox.lock")); }
@@ -197,53 +203,119 @@ void TestSingleInstance::serverNamesDifferPerDataFolder()
 {
     const QString a = SingleInstance::serverNameFor(m_dir->filePath(QStringLiteral("a")));
     const QString b = SingleInstance::serverNameFor(m_dir->filePath(QStringLiteral("b")));
-    QVERIFY(a.startsWith(QStringLiteral("Nox-")));
+    QVERIFY(a.startsWith(QStringLiteral("nox-")));
     QVERIFY(a != b);
     QCOMPARE(SingleInstance::serverNameFor(m_dir->filePath(QStringLiteral("a"))), a);
-    // The lock lies outside the data folder (a synced folder never carries
-    // it to another machine), named after the folder.
+    QVERIFY(QDir().mkpath(m_dir->filePath(QStringLiteral("a"))));
+    QCOMPARE(SingleInstance::serverNameFor(m_dir->filePath(QStringLiteral("a/../a"))), a);
+    // The lock is a file in the data folder itself.
     const QString lockA = SingleInstance::lockFilePath(m_dir->filePath(QStringLiteral("a")));
-    QVERIFY(!lockA.startsWith(m_dir->path()));
+    QCOMPARE(QFileInfo(lockA).absolutePath(),
+             QFileInfo(m_dir->filePath(QStringLiteral("a"))).absoluteFilePath());
     QVERIFY(lockA != SingleInstance::lockFilePath(m_dir->filePath(QStringLiteral("b"))));
-    QCOMPARE(SingleInstance::lockFilePath(m_dir->filePath(QStringLiteral("a/../a"))), lockA);
+}
+
+// A second start finds the first through the data folder alone: with or
+// without $XDG_RUNTIME_DIR, with another temporary folder.
+void TestSingleInstance::folderAloneDecides_data()
+{
+    QTest::addColumn<bool>("firstHasRuntime");
+    QTest::addColumn<bool>("secondHasRuntime");
+    QTest::newRow("first with, second without") << true << false;
+    QTest::newRow("first without, second with") << false << true;
+    QTest::newRow("both with, different ones") << true << true;
+}
+
+void TestSingleInstance::folderAloneDecides()
+{
+    QFETCH(bool, firstHasRuntime);
+    QFETCH(bool, secondHasRuntime);
+    const QString folder = m_dir->filePath(QStringLiteral("data"));
+    QVERIFY(QDir().mkpath(folder));
+    const auto environment = [&](bool runtime, const QString& name) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        const QString own = m_dir->filePath(name);
+        QDir().mkpath(own);
+        env.insert(QStringLiteral("TMPDIR"), own);
+        if (runtime) {
+            env.insert(QStringLiteral("XDG_RUNTIME_DIR"), own);
+        } else {
+            env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+        }
+        return env;
+    };
+    QProcess first;
+    first.setProcessEnvironment(environment(firstHasRuntime, QStringLiteral("one")));
+    first.start(QStringLiteral(NOX_INSTANCE_HELPER),
+                {QStringLiteral("hold-folder"), folder, QStringLiteral("-")});
+    QVERIFY(first.waitForStarted(5000) && first.waitForReadyRead(5000));
+    QCOMPARE(first.readLine().trimmed(), QByteArray("primary"));
+    QVERIFY(QFile::exists(folder + QStringLiteral("/nox.lock")));
+
+    QProcess second;
+    second.setProcessEnvironment(environment(secondHasRuntime, QStringLiteral("two")));
+    second.start(QStringLiteral(NOX_INSTANCE_HELPER),
+                 {QStringLiteral("activate-folder"), folder, QStringLiteral("-")});
+    QVERIFY(second.waitForFinished(10000));
+    QCOMPARE(second.exitCode(), 2); // found the first and reached it
+    QVERIFY(first.waitForReadyRead(5000));
+    QCOMPARE(first.readLine().trimmed(), QByteArray("activated"));
+    first.kill();
+    first.waitForFinished(5000);
 }
 
 QTEST_GUILESS_MAIN(TestSingleInstance)
-// The socket is the user's only, a stranger's bytes (no request, or a
-// request split over two writes) do what they say, and the socket file goes
-// with the instance.
+// Only the user's own processes are heard, a stranger's bytes (no request,
+// or a request split over two writes) do what they say, and nothing of the
+// socket is left in any folder.
 void TestSingleInstance::socketIsPrivateAndIgnoresStrangers()
 {
-    const QString path = SingleInstance::socketPathFor(m_server);
-    {
-        SingleInstance first(lockPath(), m_server);
-        QSignalSpy spy(&first, &SingleInstance::activateRequested);
-        QCOMPARE(first.start(), Role::Primary);
-        struct stat st {
-        };
-        QCOMPARE(::stat(QFile::encodeName(path).constData(), &st), 0);
-        QVERIFY(S_ISSOCK(st.st_mode));
-        QCOMPARE(st.st_mode & 0777, mode_t(0600));
+    const auto connectTo = [&]() {
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        const QByteArray name = m_server.toUtf8();
+        std::memcpy(address.sun_path + 1, name.constData(), size_t(name.size()));
+        const auto length = socklen_t(offsetof(sockaddr_un, sun_path) + 1 + size_t(name.size()));
+        return ::connect(fd, reinterpret_cast<sockaddr*>(&address), length) == 0 ? fd : (::close(fd), -1);
+    };
+    SingleInstance first(lockPath(), m_server);
+    QSignalSpy spy(&first, &SingleInstance::activateRequested);
+    QCOMPARE(first.start(), Role::Primary);
+    QVERIFY(!QFile::exists(QDir::temp().filePath(m_server)));
 
-        const auto send = [&](const QList<QByteArray>& parts) {
-            const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-            sockaddr_un address{};
-            address.sun_family = AF_UNIX;
-            std::strcpy(address.sun_path, QFile::encodeName(path).constData());
-            QCOMPARE(::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-            for (const QByteArray& part : parts) {
-                QCOMPARE(::write(fd, part.constData(), size_t(part.size())), ssize_t(part.size()));
-                QTest::qWait(20);
+    const auto send = [&](const QList<QByteArray>& parts) {
+        const int fd = connectTo();
+        QVERIFY(fd >= 0);
+        for (const QByteArray& part : parts) {
+            QCOMPARE(::write(fd, part.constData(), size_t(part.size())), ssize_t(part.size()));
+            QTest::qWait(20);
+        }
+        ::close(fd);
+    };
+    send({QByteArray("hello\n"), QByteArray(4000, 'x')});
+    QTest::qWait(100);
+    QCOMPARE(spy.count(), 0);
+    send({QByteArray("acti"), QByteArray("vate\n")});
+    QTRY_COMPARE(spy.count(), 1);
+
+    // Another user's request is dropped (needs the right to become another user).
+    if (::geteuid() == 0) {
+        const pid_t child = ::fork();
+        if (child == 0) {
+            if (::setuid(65534) != 0) {
+                ::_exit(3);
             }
-            ::close(fd);
-        };
-        send({QByteArray("hello\n"), QByteArray(4000, 'x')});
-        QTest::qWait(100);
-        QCOMPARE(spy.count(), 0);
-        send({QByteArray("acti"), QByteArray("vate\n")});
-        QTRY_COMPARE(spy.count(), 1);
+            const int fd = connectTo();
+            const bool sent = fd >= 0 && ::write(fd, "activate\n", 9) == 9;
+            ::_exit(sent ? 0 : 4);
+        }
+        int status = 0;
+        QCOMPARE(::waitpid(child, &status, 0), child);
+        QCOMPARE(WEXITSTATUS(status), 0);
+        QTest::qWait(200);
+        QCOMPARE(spy.count(), 1);
     }
-    QVERIFY(!QFile::exists(path));
 }
 
 #include "tst_singleinstance.moc"

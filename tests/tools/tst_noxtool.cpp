@@ -2,6 +2,8 @@
 // respect for a running Nox.
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -317,6 +319,22 @@ void TestNoxTool::writingRefusedWhileNoxRuns()
     QCOMPARE(runNoxToolOn(dir.path(), {"memo", "set", "2026-12-07", "x", "--force"}).exitCode, 0);
     QVERIFY(lock.isAcquired());
     QVERIFY(QFile::exists(lock.path()));
+
+    // The lock is the folder's: a tool started without the running program's
+    // $XDG_RUNTIME_DIR (cron, su) or with another one sees it all the same.
+    QVERIFY(QFileInfo(lock.path()).absolutePath() == QFileInfo(dir.path()).absoluteFilePath());
+    for (const QString& runtime : {QString(), dir.filePath("elsewhere")}) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+        if (!runtime.isEmpty()) {
+            QDir().mkpath(runtime);
+            env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
+            env.insert(QStringLiteral("TMPDIR"), runtime);
+        }
+        r = runNoxTool({"--data", dir.path(), "memo", "set", "2026-12-08", "z"}, {}, env);
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(r.err.contains("running"), qPrintable(r.err));
+    }
 
     lock.release();
     QCOMPARE(runNoxToolOn(dir.path(), {"memo", "set", "2026-12-07", "y"}).exitCode, 0);
