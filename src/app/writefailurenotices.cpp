@@ -1,7 +1,6 @@
 #include "app/writefailurenotices.h"
 
 #include <QApplication>
-#include <QMessageBox>
 #include <QTimer>
 
 #include "core/textfile.h"
@@ -17,17 +16,26 @@ WriteFailureNotices::WriteFailureNotices(QObject* parent) : QObject(parent)
 WriteFailureNotices::~WriteFailureNotices()
 {
     setWriteFailureObserver({});
+    for (const QPointer<QMessageBox>& box : m_open) {
+        delete box.data();
+    }
 }
 
-QString WriteFailureNotices::noticeText(const QStringList& messages)
+QString WriteFailureNotices::noticeText(const QStringList& messages, Kind kind)
 {
-    return QStringLiteral("次のファイルを保存できませんでした。\n\n") + messages.join(u'\n');
+    const QString heading =
+        kind == Kind::Merged
+            ? QStringLiteral(
+                  "ほかのプログラムによる変更と合わせて保存しました。どちらの内容も失われていません。")
+            : QStringLiteral("次のファイルを保存できませんでした。");
+    return heading + QStringLiteral("\n\n") + messages.join(u'\n');
 }
 
-void WriteFailureNotices::report(const QString& message)
+void WriteFailureNotices::report(const QString& message, Kind kind)
 {
-    if (!m_pending.contains(message)) {
-        m_pending.append(message);
+    QStringList& pending = m_pending[int(kind)];
+    if (!pending.contains(message)) {
+        pending.append(message);
     }
     if (!m_scheduled) {
         m_scheduled = true;
@@ -38,17 +46,51 @@ void WriteFailureNotices::report(const QString& message)
 void WriteFailureNotices::showPending()
 {
     m_scheduled = false;
-    if (m_pending.isEmpty()) {
+    show(Kind::WriteFailed, false);
+    show(Kind::Merged, false);
+}
+
+void WriteFailureNotices::showPendingAndWait()
+{
+    m_scheduled = false;
+    show(Kind::WriteFailed, true);
+    show(Kind::Merged, true);
+}
+
+void WriteFailureNotices::show(Kind kind, bool wait)
+{
+    QStringList messages = std::exchange(m_pending[int(kind)], {});
+    if (messages.isEmpty()) {
         return;
     }
-    const QString text = noticeText(m_pending);
-    m_pending.clear();
     if (OnShow) {
-        OnShow(text);
+        OnShow(noticeText(messages, kind));
         return;
     }
-    QMessageBox box(QMessageBox::Critical, QApplication::applicationName(), text, QMessageBox::Ok, m_window);
-    box.exec();
+    QPointer<QMessageBox>& open = m_open[int(kind)];
+    if (open) {
+        // The open box takes what it does not tell yet.
+        const QString told = open->text();
+        messages.removeIf([&](const QString& m) { return told.contains(m); });
+        if (!messages.isEmpty()) {
+            open->setText(told + u'\n' + messages.join(u'\n'));
+        }
+        if (wait) {
+            open->exec();
+        }
+        return;
+    }
+    auto* box = new QMessageBox(kind == Kind::Merged ? QMessageBox::Information : QMessageBox::Critical,
+                                QApplication::applicationName(), noticeText(messages, kind), QMessageBox::Ok,
+                                m_window);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    open = box;
+    if (wait) {
+        box->exec();
+        return;
+    }
+    box->setModal(false);
+    box->show();
 }
 
 } // namespace nox

@@ -272,7 +272,8 @@ TextReadResult readTextLines(const QString& path, FileStamp* stamp)
     QByteArray bytes;
     struct stat opened {
     };
-    const int err = readBytes(AT_FDCWD, QFile::encodeName(path).constData(), &bytes, false, stamp ? &opened : nullptr);
+    const int err =
+        readBytes(AT_FDCWD, QFile::encodeName(path).constData(), &bytes, false, stamp ? &opened : nullptr);
     if (stamp) {
         *stamp = err == 0 ? FileStamp::of(opened) : FileStamp();
     }
@@ -486,8 +487,26 @@ void setWriteFailureObserver(WriteFailureObserver observer)
     failureObserver() = std::move(observer);
 }
 
+namespace
+{
+int g_failuresToldByCaller = 0;
+} // namespace
+
+WriteFailuresToldByCaller::WriteFailuresToldByCaller()
+{
+    ++g_failuresToldByCaller;
+}
+
+WriteFailuresToldByCaller::~WriteFailuresToldByCaller()
+{
+    --g_failuresToldByCaller;
+}
+
 void reportWriteFailure(const QString& path, const QString& message)
 {
+    if (g_failuresToldByCaller > 0) {
+        return;
+    }
     if (const WriteFailureObserver& observer = failureObserver()) {
         observer(path, message);
     }

@@ -150,6 +150,16 @@ QString writeErrorMessage(const QString& path, int err);
 using WriteFailureObserver = std::function<void(const QString& path, const QString& message)>;
 void setWriteFailureObserver(WriteFailureObserver observer);
 void reportWriteFailure(const QString& path, const QString& message);
+// While one lives, failures are not handed to the observer: for a writer
+// that tells the user itself and must not be told twice.
+class [[nodiscard]] WriteFailuresToldByCaller
+{
+public:
+    WriteFailuresToldByCaller();
+    ~WriteFailuresToldByCaller();
+    WriteFailuresToldByCaller(const WriteFailuresToldByCaller&) = delete;
+    WriteFailuresToldByCaller& operator=(const WriteFailuresToldByCaller&) = delete;
+};
 
 // Test seam of writeFileAtomic: the steps at which a write can fail.
 enum class WriteStep {

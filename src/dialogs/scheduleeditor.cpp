@@ -19,6 +19,7 @@
 
 #include "core/datetime.h"
 #include "core/screenfont.h"
+#include "core/textfile.h"
 #include "dialogs/scheduleeditor_p.h"
 #include "store/schedulebook.h"
 #include "widgets/choosers.h"
@@ -68,7 +69,8 @@ protected:
         QPainter p(this);
         p.fillRect(contentsRect(), toQColor(m_background, palette()));
         const QRect inner = contentsRect().adjusted(3, 0, -3, 0);
-        p.fillRect(QRect(inner.left(), inner.center().y() - 1, inner.width(), 4), toQColor(m_color, palette()));
+        p.fillRect(QRect(inner.left(), inner.center().y() - 1, inner.width(), 4),
+                   toQColor(m_color, palette()));
         QFrame::paintEvent(event);
     }
 
@@ -200,7 +202,8 @@ void TForm2::buildFieldPanel(QWidget* panel)
     m_textColorButton = smallButton(QStringLiteral("色..."), panel);
     for (const char* caption : kStyleCaptions) {
         auto* box = new QCheckBox(QString::fromUtf8(caption), panel);
-        box->setStyleSheet(QStringLiteral("QCheckBox { spacing: 2px; }")); // four boxes and the image list share a row
+        box->setStyleSheet(
+            QStringLiteral("QCheckBox { spacing: 2px; }")); // four boxes and the image list share a row
         m_styleBoxes << box;
     }
     m_image = new EntryCombo(EntryKind::Image, QStringLiteral("なし"), false, kImageRowHeight, panel);
@@ -234,7 +237,8 @@ void TForm2::buildFieldPanel(QWidget* panel)
     grid->addLayout(row({m_lineColorButton, m_lineSample}), 1, 3);
     grid->addWidget(fieldLabel(QStringLiteral("文字 :"), panel), 2, 0);
     grid->addLayout(
-        row({m_textColorButton, m_styleBoxes[0], m_styleBoxes[1], m_styleBoxes[2], m_styleBoxes[3]}, 6), 2, 1);
+        row({m_textColorButton, m_styleBoxes[0], m_styleBoxes[1], m_styleBoxes[2], m_styleBoxes[3]}, 6), 2,
+        1);
     grid->addWidget(fieldLabel(QStringLiteral("イメージ :"), panel), 2, 2);
     grid->addLayout(row({m_image, m_imageEdit}), 2, 3);
     grid->addWidget(fieldLabel(QStringLiteral("ｱﾗｰﾑ :"), panel), 3, 0);
@@ -329,7 +333,8 @@ void TForm2::fillFromRecord()
     if (m_mode == emNew) {
         m_image->setCurrentIndex(0);
         m_alarm->setCurrentIndex(0);
-        const int filtered = m_setup.categoryFilter.isEmpty() ? -1 : m_category->findText(m_setup.categoryFilter);
+        const int filtered =
+            m_setup.categoryFilter.isEmpty() ? -1 : m_category->findText(m_setup.categoryFilter);
         if (filtered > 0) {
             m_category->setCurrentIndex(filtered);
         }
@@ -542,7 +547,8 @@ void TForm2::dragEnterEvent(QDragEnterEvent* event)
 
 void TForm2::dropEvent(QDropEvent* event)
 {
-    const QString path = acceptDrop(event->mimeData()) ? droppedRelatedPath(event->mimeData()->urls()) : QString();
+    const QString path =
+        acceptDrop(event->mimeData()) ? droppedRelatedPath(event->mimeData()->urls()) : QString();
     if (!path.isEmpty()) {
         m_related->setText(path);
         event->acceptProposedAction();
@@ -582,7 +588,8 @@ TSkedRec TForm2::recordFromControls() const
     rec.TextColor = m_textColor;
     rec.FontStyle = m_fontStyle;
     rec.LineColor = m_lineColor;
-    rec.ImageIndex = m_image->currentIndex() >= 0 ? m_image->currentIndex() - 1 : m_unlistedImage.value_or(-1);
+    rec.ImageIndex =
+        m_image->currentIndex() >= 0 ? m_image->currentIndex() - 1 : m_unlistedImage.value_or(-1);
     rec.Memo = escapeSkedText(m_memo->toPlainText());
     rec.Category = m_category->currentIndex() > 0 ? m_category->currentText() : QString();
     rec.AlarmMinutes = alarmChoice(qMax(0, m_alarm->currentIndex())).minutes;
@@ -603,8 +610,17 @@ void TForm2::confirm()
     }
     const TSkedRec rec = recordFromControls();
     ScheduleBook& book = *m_setup.book;
-    const BookResult result =
-        m_mode == emNew ? book.add(rec, amNew) : book.replace(m_copy.date(), m_copy.ID, rec, amEdited);
+    const BookResult result = [&] {
+        const WriteFailuresToldByCaller toldHere; // in the one message below
+        return m_mode == emNew ? book.add(rec, amNew) : book.replace(m_copy.date(), m_copy.ID, rec, amEdited);
+    }();
+    if (result.status == BookStatus::ChangedOnDisk) {
+        // Stored, together with another program's change of the day.
+        ShowMessage(this, TMessageKind::Information, result.message);
+        m_record = rec;
+        accept();
+        return;
+    }
     if (!result.ok()) {
         ShowMessage(this, TMessageKind::Error, failureText(result));
         if (!result.record) {

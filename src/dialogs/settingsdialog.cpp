@@ -14,6 +14,7 @@
 
 #include "core/folders.h"
 #include "core/settings.h"
+#include "core/textfile.h"
 #include "dialogs/settingshost.h"
 #include "dialogs/settingspage_p.h"
 #include "widgets/choosers.h"
@@ -32,10 +33,14 @@ TSettingsHost* g_host = nullptr;
 
 int SettingsPageNumber(const QString& caption)
 {
-    static const QStringList captions = {QStringLiteral("スタイル"), QStringLiteral("その他"),
-                                         QStringLiteral("祝祭日"),   QStringLiteral("分類"),
-                                         QStringLiteral("イメージ"), QStringLiteral("印刷"),
-                                         QStringLiteral("時計"),     QStringLiteral("アラーム/時報"),
+    static const QStringList captions = {QStringLiteral("スタイル"),
+                                         QStringLiteral("その他"),
+                                         QStringLiteral("祝祭日"),
+                                         QStringLiteral("分類"),
+                                         QStringLiteral("イメージ"),
+                                         QStringLiteral("印刷"),
+                                         QStringLiteral("時計"),
+                                         QStringLiteral("アラーム/時報"),
                                          QStringLiteral("ポップアップメッセージ")};
     return int(captions.indexOf(caption)) + 1; // 0 when not found
 }
@@ -90,7 +95,8 @@ void TSettingsPage::watchControls()
         connect(d, &QDateTimeEdit::dateTimeChanged, this, mark);
     }
     for (QLineEdit* e : findChildren<QLineEdit*>()) {
-        if (!qobject_cast<QAbstractSpinBox*>(e->parentWidget()) && !qobject_cast<QComboBox*>(e->parentWidget())) {
+        if (!qobject_cast<QAbstractSpinBox*>(e->parentWidget()) &&
+            !qobject_cast<QComboBox*>(e->parentWidget())) {
             connect(e, &QLineEdit::textChanged, this, mark);
         }
     }
@@ -147,8 +153,11 @@ void TForm4::buildPages()
     m_cancel->setGeometry(kClientWidth - 6 - 88, kClientHeight - 34, 88, 26);
     m_ok->setGeometry(kClientWidth - 12 - 176, kClientHeight - 34, 88, 26);
     connect(m_ok, &QPushButton::clicked, this, [this] {
-        applyChangedPages();
-        accept();
+        // A failure keeps the dialog open, so that nothing typed is lost
+        // and "OK" can try again once the cause is gone.
+        if (applyChangedPages()) {
+            accept();
+        }
     });
     connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
 }
@@ -193,8 +202,9 @@ void TForm4::ReportFailure(const QString& text)
 
 // The changed pages in page-number order; the status bar follows the style
 // page and every full dialog.
-void TForm4::applyChangedPages()
+bool TForm4::applyChangedPages()
 {
+    const WriteFailuresToldByCaller toldHere; // in the one message below
     m_applied.clear();
     m_failures.clear();
     for (int number = spStyle; number <= spPopup; ++number) {
@@ -210,8 +220,13 @@ void TForm4::applyChangedPages()
     m_host.SettingsApplied(m_applied);
     if (!m_failures.isEmpty()) {
         ShowMessage(this, TMessageKind::Error,
-                    QStringLiteral("設定を保存できませんでした。\r\n") + m_failures.join(QStringLiteral("\r\n")));
+                    QStringLiteral("設定を保存できませんでした。\r\n") +
+                        m_failures.join(QStringLiteral("\r\n")) +
+                        QStringLiteral("\r\n\r\n保存できなかった設定は画面に残っています。"
+                                       "原因を取り除いてから、もう一度「OK」を押してください。"));
+        return false;
     }
+    return true;
 }
 
 void TForm4::done(int result)
@@ -302,7 +317,7 @@ namespace nox
 
 QList<TSettingsPage*> CreateSettingsPages(TForm4& dialog)
 {
-    return {new TStylePage(dialog),  new TImagePage(dialog), new TCategoryPage(dialog),
+    return {new TStylePage(dialog),   new TImagePage(dialog), new TCategoryPage(dialog),
             new THolidayPage(dialog), new TPrintPage(dialog), new TClockPage(dialog),
             new TAlarmPage(dialog),   new TPopupPage(dialog), new TOtherPage(dialog)};
 }

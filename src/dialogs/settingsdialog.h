@@ -83,7 +83,8 @@ protected:
 private:
     void buildPages();
     void compactPages();
-    void applyChangedPages();
+    // True when every changed page was written; a failure was told in one message.
+    bool applyChangedPages();
     void guardInputs();
 
     TSettingsHost& m_host;

@@ -184,10 +184,17 @@ void TCategoryPage::Apply()
     const QStringList list = Categories();
     const QString filter = m_chooser->currentIndex() <= 0 ? QString() : m_chooser->currentText();
     const ListFileResult saved = saveCategories(list);
-    if (!saved.ok) {
-        m_dialog.ReportFailure(saved.error);
+    if (saved.ok) {
+        host().ApplyCategories(list, filter);
+        return;
     }
-    host().ApplyCategories(list, filter);
+    // The program goes on with what the file holds; the page keeps the
+    // user's list for another try.
+    m_dialog.ReportFailure(saved.error);
+    QStringList onDisk;
+    (void)loadCategories(onDisk);
+    const QString running = host().RunningSettings().categoryFilter;
+    host().ApplyCategories(onDisk, onDisk.contains(running) ? running : QString());
 }
 
 } // namespace nox

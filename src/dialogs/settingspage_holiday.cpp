@@ -168,10 +168,16 @@ void THolidayPage::Apply()
 {
     const HolidayList holidays = HolidayListOf(m_rows);
     const ListFileResult saved = holidays.save(folders::dataFolder());
-    if (!saved.ok) {
-        m_dialog.ReportFailure(saved.error);
+    if (saved.ok) {
+        host().ApplyHolidays(holidays);
+        return;
     }
-    host().ApplyHolidays(holidays);
+    // The program goes on with what the file holds; the page keeps the
+    // user's list for another try.
+    m_dialog.ReportFailure(saved.error);
+    HolidayList onDisk;
+    (void)onDisk.load(folders::dataFolder(), folders::defaultFolder());
+    host().ApplyHolidays(onDisk);
 }
 
 } // namespace nox

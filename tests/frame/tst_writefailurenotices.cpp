@@ -1,7 +1,10 @@
 // Failed writes reach the user: one box per burst naming every file once,
 // and what is still pending at exit is shown then.
+#include <QApplication>
+#include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include "app/writefailurenotices.h"
 #include "core/textfile.h"
@@ -14,6 +17,9 @@ class TestWriteFailureNotices : public QObject
 private slots:
     void oneBoxPerBurst();
     void pendingIsShownAtExit();
+    void boxesDoNotBlockAndGrow();
+    void mergedSaveIsNoFailure();
+    void callerMayTellItself();
 };
 
 void TestWriteFailureNotices::oneBoxPerBurst()
@@ -55,6 +61,81 @@ void TestWriteFailureNotices::pendingIsShownAtExit()
     QVERIFY(!writeTextLines(dir.filePath("missing/x"), {"x"}));
     QTest::qWait(20);
     QCOMPARE(shown.size(), 1);
+}
+
+namespace
+{
+QList<QMessageBox*> openBoxes()
+{
+    QList<QMessageBox*> boxes;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) {
+            boxes << box;
+        }
+    }
+    return boxes;
+}
+} // namespace
+
+// A box about files leaves the event loop to the timers (alarms, time
+// signals); a later burst goes into the box still open instead of a second.
+void TestWriteFailureNotices::boxesDoNotBlockAndGrow()
+{
+    QTemporaryDir dir;
+    WriteFailureNotices notices;
+    QVERIFY(!writeTextLines(dir.filePath("missing/a.dat"), {"x"}));
+    int beats = 0;
+    QTimer beat;
+    QObject::connect(&beat, &QTimer::timeout, [&] { ++beats; });
+    beat.start(10);
+    QTRY_COMPARE(openBoxes().size(), 1);
+    QMessageBox* box = openBoxes().first();
+    QVERIFY(!box->isModal());
+    QVERIFY(QApplication::activeModalWidget() == nullptr);
+    QTRY_VERIFY(beats > 5); // the loop runs on while the box is open
+    QCOMPARE(box->icon(), QMessageBox::Critical);
+    QVERIFY(box->text().startsWith(QStringLiteral("次のファイルを保存できませんでした。")));
+
+    QVERIFY(!writeTextLines(dir.filePath("missing/b.dat"), {"x"}));
+    QVERIFY(!writeTextLines(dir.filePath("missing/a.dat"), {"x"}));
+    QTRY_VERIFY(box->text().contains(dir.filePath("missing/b.dat")));
+    QCOMPARE(openBoxes().size(), 1);
+    QCOMPARE(box->text().count(dir.filePath("missing/a.dat")), 1);
+    box->close();
+    QTRY_VERIFY(openBoxes().isEmpty());
+}
+
+// A save that had to take in another program's change did not fail: its
+// notice says what happened, with an information icon.
+void TestWriteFailureNotices::mergedSaveIsNoFailure()
+{
+    WriteFailureNotices notices;
+    notices.report(QStringLiteral("merged a.dat"), WriteFailureNotices::Kind::Merged);
+    QTRY_COMPARE(openBoxes().size(), 1);
+    QMessageBox* box = openBoxes().first();
+    QCOMPARE(box->icon(), QMessageBox::Information);
+    QVERIFY(!box->text().contains(QStringLiteral("保存できませんでした")));
+    QVERIFY(box->text().contains(QStringLiteral("失われていません")));
+    QVERIFY(box->text().contains(QStringLiteral("merged a.dat")));
+    box->close();
+}
+
+// A writer that tells its own failures (in a dialog of its own) is not
+// told about a second time.
+void TestWriteFailureNotices::callerMayTellItself()
+{
+    QTemporaryDir dir;
+    WriteFailureNotices notices;
+    QStringList shown;
+    notices.OnShow = [&](const QString& text) { shown << text; };
+    {
+        const WriteFailuresToldByCaller toldHere;
+        QVERIFY(!writeTextLines(dir.filePath("missing/a.dat"), {"x"}));
+    }
+    QTest::qWait(20);
+    QVERIFY(shown.isEmpty());
+    QVERIFY(!writeTextLines(dir.filePath("missing/a.dat"), {"x"}));
+    QTRY_COMPARE(shown.size(), 1);
 }
 
 QTEST_MAIN(TestWriteFailureNotices)

@@ -88,6 +88,9 @@ private slots:
     void renameThroughTheInputBox();
     void typingIsSavedAfterAPause();
     void failedSaveKeepsTheText();
+    void fullDiskIsToldOnceAndTriedAgainLater();
+    void retryPauseGrows_data();
+    void retryPauseGrows();
     void unreadableMemoStaysUntouched();
     void placementAndStayOnTop();
 
@@ -336,6 +339,76 @@ void TestFreeMemoWindow::failedSaveKeepsTheText()
     QTRY_COMPARE_WITH_TIMEOUT(bytesOf(memo), QStringLiteral("大事\r\n").toUtf8(),
                               TForm11::kAutoSaveDelay + 2000);
     close(form);
+}
+
+// A full disk under the automatic saves: one notice, no box that waits for
+// an answer, the next tries after a growing pause, and one word when the
+// memo is on disk again. The program's own notices of failed writes are not
+// told a second time.
+void TestFreeMemoWindow::fullDiskIsToldOnceAndTriedAgainLater()
+{
+    TForm11* form = open();
+    QStringList notices;
+    form->OnNotice = [&](const QString& text) { notices << text; };
+    int observed = 0;
+    setWriteFailureObserver([&](const QString&, const QString&) { ++observed; });
+    setWriteFaultHook([](const QString&, WriteStep s) { return s == WriteStep::Flush ? ENOSPC : 0; });
+    QStringList modal;
+    QTimer watchdog;
+    QObject::connect(&watchdog, &QTimer::timeout, [&] {
+        if (QWidget* w = QApplication::activeModalWidget()) {
+            modal << w->objectName();
+            w->close();
+        }
+    });
+    watchdog.start(50);
+
+    typeText(form->CurrentMemo(), QStringLiteral("大事"));
+    QTRY_COMPARE_WITH_TIMEOUT(notices.size(), 1, TForm11::kAutoSaveDelay + 2000);
+    QVERIFY2(notices.at(0).contains(path(QStringLiteral("memo1.txt"))), qPrintable(notices.at(0)));
+    QCOMPARE(form->AutoSaveDelay(), TForm11::retryDelay(1));
+    int pause = form->AutoSaveDelay();
+    for (int i = 0; i < 4; ++i) {
+        QVERIFY(!form->SaveChanges(TForm11::SaveReason::Auto));
+        QVERIFY(form->AutoSavePending());
+        QVERIFY(form->AutoSaveDelay() > pause);
+        pause = form->AutoSaveDelay();
+        typeText(form->CurrentMemo(), QStringLiteral("x")); // typing does not hurry the next try
+        QCOMPARE(form->AutoSaveDelay(), pause);
+    }
+    QCOMPARE(notices.size(), 1);
+    QVERIFY(modal.isEmpty());
+    QCOMPARE(observed, 0);
+
+    setWriteFaultHook({});
+    QVERIFY(form->SaveChanges(TForm11::SaveReason::Auto));
+    QCOMPARE(notices.size(), 2);
+    QCOMPARE(notices.at(1), TForm11::kSavedAgainText);
+    QCOMPARE(bytesOf(path(QStringLiteral("memo1.txt"))), QStringLiteral("大事xxxx\r\n").toUtf8());
+    QCOMPARE(form->AutoSaveDelay(), TForm11::kAutoSaveDelay);
+    typeText(form->CurrentMemo(), QStringLiteral("y"));
+    QVERIFY(form->SaveChanges(TForm11::SaveReason::Auto));
+    QCOMPARE(notices.size(), 2);
+    setWriteFailureObserver({});
+    close(form);
+}
+
+void TestFreeMemoWindow::retryPauseGrows_data()
+{
+    QTest::addColumn<int>("failures");
+    QTest::addColumn<int>("pause");
+    QTest::newRow("first") << 1 << TForm11::kAutoSaveDelay;
+    QTest::newRow("second") << 2 << 2 * TForm11::kAutoSaveDelay;
+    QTest::newRow("fifth") << 5 << 16 * TForm11::kAutoSaveDelay;
+    QTest::newRow("many") << 40 << TForm11::kLongestRetryDelay;
+    QTest::newRow("more than int") << 100000 << TForm11::kLongestRetryDelay;
+}
+
+void TestFreeMemoWindow::retryPauseGrows()
+{
+    QFETCH(int, failures);
+    QFETCH(int, pause);
+    QCOMPARE(TForm11::retryDelay(failures), pause);
 }
 
 void TestFreeMemoWindow::unreadableMemoStaysUntouched()

@@ -17,6 +17,7 @@
 
 #include "core/screenfont.h"
 #include "core/settings.h"
+#include "core/textfile.h"
 #include "freememo/freememorules.h"
 #include "freememo/ui/memopage.h"
 #include "widgets/noxbutton.h"
@@ -428,6 +429,9 @@ void TForm11::commitInput()
 
 void TForm11::scheduleSave()
 {
+    if (m_failedSaves > 0 && m_saveTimer.isActive()) {
+        return; // the next try waits out its pause
+    }
     if (!m_saveTimer.isActive()) {
         m_unsavedSince.start();
     } else if (m_unsavedSince.elapsed() >= kLongestUnsaved) {
@@ -438,6 +442,7 @@ void TForm11::scheduleSave()
 
 QStringList TForm11::writeAll()
 {
+    const WriteFailuresToldByCaller toldHere; // the window tells its failures itself
     QStringList errors;
     QList<freememo::IndexEntry> entries;
     for (int i = 0; i < MemoCount(); ++i) {
@@ -468,21 +473,69 @@ bool TForm11::SaveChanges(SaveReason reason)
     m_saveTimer.stop();
     const QStringList errors = writeAll();
     if (errors.isEmpty()) {
-        m_reportedErrors.clear();
+        savedAgain(reason == SaveReason::Auto);
         return true;
     }
     return reportSaveFailure(reason, errors);
 }
 
+// After failed automatic saves: the notice of the failure goes, and one
+// notice says that everything is written now.
+void TForm11::savedAgain(bool tell)
+{
+    const bool wasFailing = tell && m_failedSaves > 0 && !m_reportedErrors.isEmpty();
+    m_failedSaves = 0;
+    m_reportedErrors.clear();
+    m_saveTimer.setInterval(kAutoSaveDelay);
+    delete m_failureNotice.data();
+    if (!wasFailing) {
+        return;
+    }
+    if (OnNotice) {
+        OnNotice(kSavedAgainText);
+        return;
+    }
+    auto* box = new QMessageBox(QMessageBox::Information, QApplication::applicationName(), kSavedAgainText,
+                                QMessageBox::Ok, this);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setModal(false);
+    box->show();
+}
+
+// The pause before the next automatic try after `failures` failed ones:
+// doubled each time, up to kLongestRetryDelay.
+int TForm11::retryDelay(int failures)
+{
+    qint64 delay = kAutoSaveDelay;
+    for (int i = 1; i < failures && delay < kLongestRetryDelay; ++i) {
+        delay *= 2;
+    }
+    return int(qMin<qint64>(delay, kLongestRetryDelay));
+}
+
 bool TForm11::reportSaveFailure(SaveReason reason, const QStringList& errors)
 {
     if (reason == SaveReason::Auto) {
-        // Reported once; tried again a little later.
-        if (errors != m_reportedErrors) {
+        // One notice, shown without blocking and not again while the saves
+        // keep failing; tried again quietly after a growing pause.
+        ++m_failedSaves;
+        if (m_reportedErrors.isEmpty()) {
             m_reportedErrors = errors;
-            warn(this, failureText(errors) +
-                           QStringLiteral("\n\n書き込めなかった内容はフリーメモに残っています。"));
+            const QString text = failureText(errors) +
+                                 QStringLiteral("\n\n書き込めなかった内容はフリーメモに残っています。"
+                                                "少しずつ間をおいて保存し直し、保存できたらお知らせします。");
+            if (OnNotice) {
+                OnNotice(text);
+            } else {
+                auto* box = new QMessageBox(QMessageBox::Warning, QApplication::applicationName(), text,
+                                            QMessageBox::Ok, this);
+                box->setAttribute(Qt::WA_DeleteOnClose);
+                box->setModal(false);
+                box->show();
+                m_failureNotice = box;
+            }
         }
+        m_saveTimer.setInterval(retryDelay(m_failedSaves));
         m_saveTimer.start();
         return false;
     }
@@ -496,6 +549,7 @@ bool TForm11::reportSaveFailure(SaveReason reason, const QStringList& errors)
                     QMessageBox::Yes | QMessageBox::No, this);
     box.setDefaultButton(QMessageBox::No);
     if (box.exec() != QMessageBox::Yes) {
+        m_saveTimer.setInterval(retryDelay(++m_failedSaves));
         m_saveTimer.start(); // kept open: tried again a little later
         return false;
     }

@@ -10,7 +10,10 @@
 // index. So that a crash loses at most a few seconds of typing, the same save
 // also runs kAutoSaveDelay ms after the last change. Every save commits the
 // input method's composition first when it ends the window; a write that fails
-// is reported naming the file and the text stays in its tab, modified.
+// is reported naming the file and the text stays in its tab, modified. While
+// automatic saves fail (a full disk) one notice stays, the saves are tried
+// again after a pause that doubles up to kLongestRetryDelay, and one notice
+// says when they succeed again.
 //
 // Settings: "tempmemo" keys of "Nox.ini" ("left", "top", "width", "height",
 // "windowstate", "stayontop"), read at creation and written at destruction.
@@ -18,9 +21,11 @@
 #include <QFont>
 #include <QPixmap>
 #include <QPoint>
+#include <QPointer>
 #include <QStringList>
 #include <QTimer>
 #include <QWidget>
+#include <functional>
 
 #include "core/color.h"
 #include "freememo/freememofiles.h"
@@ -54,6 +59,10 @@ public:
         Shutdown, // the program ends
     };
     static constexpr int kAutoSaveDelay = 3000;
+    static constexpr int kLongestRetryDelay = 5 * 60 * 1000;
+    static inline const QString kSavedAgainText = QStringLiteral("フリーメモを保存できました。");
+    // The pause before the next automatic save after `failures` failed ones.
+    static int retryDelay(int failures);
 
     explicit TForm11(Options options, QWidget* parent = nullptr);
     ~TForm11() override;
@@ -88,6 +97,10 @@ public:
     TNoxButton* StayOnTopButton() const { return m_stayOnTopButton; }
     bool StaysOnTop() const;
     bool AutoSavePending() const { return m_saveTimer.isActive(); }
+    int AutoSaveDelay() const { return m_saveTimer.interval(); }
+
+    // Replaces the non-blocking notices of automatic saves (tests).
+    std::function<void(const QString& text)> OnNotice;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -108,6 +121,7 @@ private:
     void scheduleSave();
     QStringList writeAll();
     bool reportSaveFailure(SaveReason reason, const QStringList& errors);
+    void savedAgain(bool tell);
     void tabBarMouse(QEvent* event);
 
     Options m_options;
@@ -122,6 +136,8 @@ private:
     QElapsedTimer m_unsavedSince;
     int m_storedState = 0;
     QStringList m_reportedErrors; // the failure last reported by an automatic save
+    int m_failedSaves = 0;        // automatic saves failed in a row
+    QPointer<QWidget> m_failureNotice;
     bool m_opened = false;
     bool m_closed = false;         // settings written and files saved (or given up)
     bool m_discardUnsaved = false; // the user chose to go on without what could not be written
