@@ -6,8 +6,10 @@
 #include <QIcon>
 #include <QImageReader>
 #include <QMessageBox>
+#include <QSessionManager>
 #include <QTimer>
 #include <cstdio>
+#include <cstdlib>
 #include <fontconfig/fontconfig.h>
 #include <thread>
 
@@ -16,6 +18,7 @@
 #include "app/mainform.h"
 #include "app/mainsettingshost.h"
 #include "app/searchlink.h"
+#include "app/shutdownsignals.h"
 #include "app/singleinstance.h"
 #include "app/startupprobe.h"
 #include "core/folders.h"
@@ -89,9 +92,6 @@ bool takeInstanceRole(nox::SingleInstance& guard, int* exitCode)
     }
     switch (role) {
     case Role::Primary:
-        if (!guard.staleLockNotice().isEmpty()) {
-            std::fprintf(stderr, "nox: %s\n", guard.staleLockNotice().toLocal8Bit().constData());
-        }
         return true;
     case Role::Secondary:
         showStartError(QStringLiteral("Nox はすでに起動していますが (プロセス %1)、応答がありません。\n"
@@ -108,6 +108,54 @@ bool takeInstanceRole(nox::SingleInstance& guard, int* exitCode)
         return true;
     }
     return true;
+}
+
+// A lock taken over from a run that ended without closing is told once the
+// window is up, in a box that does not hold up the start.
+void tellTakenOverLock(const QString& notice, QWidget* window)
+{
+    if (notice.isEmpty()) {
+        return;
+    }
+    std::fprintf(stderr, "nox: %s\n", notice.toLocal8Bit().constData());
+    auto* box =
+        new QMessageBox(QMessageBox::Information, QStringLiteral("Nox"), notice, QMessageBox::Ok, window);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setModal(false);
+    box->show();
+}
+
+// When the display goes away the window system library ends the process
+// with exit() from inside the event loop: no destructor of main() runs, but
+// the exit handlers do. The window is reached through this pointer while it
+// lives.
+nox::TNoxMainForm* g_liveForm = nullptr;
+nox::SingleInstance* g_guard = nullptr;
+
+void saveOnExit()
+{
+    if (g_liveForm) {
+        std::fputs("nox: the display went away; saving\n", stderr);
+        g_liveForm->SaveOnLostDisplay();
+        g_liveForm = nullptr;
+    }
+    if (g_guard) {
+        g_guard->releaseLock();
+        g_guard = nullptr;
+    }
+}
+
+// Failures of a shutdown the system asked for: on stderr, and in a box that
+// closes by itself so that it cannot hold up the end of the session.
+void tellSessionEndFailures(nox::TNoxMainForm& form)
+{
+    constexpr int kShownMs = 20000;
+    QTimer::singleShot(kShownMs, qApp, [] {
+        if (QWidget* box = QApplication::activeModalWidget()) {
+            box->close();
+        }
+    });
+    form.ShowPendingFailures();
 }
 
 } // namespace
@@ -143,7 +191,19 @@ int main(int argc, char* argv[])
         return exitCode;
     }
 
+    // Until the window exists a signal ends the program at once: nothing is
+    // open to be saved.
     nox::TNoxMainForm form;
+    nox::ShutdownSignals shutdownSignals;
+    QObject::connect(&shutdownSignals, &nox::ShutdownSignals::requested, &form, [&form](int signalNumber) {
+        std::fprintf(stderr, "nox: ending on signal %d\n", signalNumber);
+        form.EndSession();
+    });
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &form,
+                     [&form](QSessionManager&) { form.SaveForSession(); });
+    g_liveForm = &form;
+    g_guard = &guard;
+    std::atexit(saveOnExit);
     nox::InstallSettingsDialog(form);
     nox::installSearch(form);
     guard.OnActivateRequest = [&form](QObject*) { form.ShowFromTray(); };
@@ -165,7 +225,15 @@ int main(int argc, char* argv[])
     new nox::FirstPaintGate(
         &form, [] { QTimer::singleShot(0, qApp, [] { QApplication::setWindowIcon(applicationIcon()); }); });
     form.show();
+    tellTakenOverLock(guard.staleLockNotice(), &form);
     const int code = app.exec();
-    form.ShowPendingFailures(); // what the shutdown could not write
+    g_liveForm = nullptr;
+    g_guard = nullptr;
+    // What the shutdown could not write.
+    if (form.isEndingSession()) {
+        tellSessionEndFailures(form);
+    } else {
+        form.ShowPendingFailures();
+    }
     return code;
 }

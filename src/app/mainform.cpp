@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -11,7 +12,10 @@
 #include <QPointer>
 #include <QScreen>
 #include <QSystemTrayIcon>
+#include <QTimer>
 #include <QUrl>
+#include <algorithm>
+#include <cstdio>
 #include <utility>
 
 #include "alarm/alarmcenter.h"
@@ -30,9 +34,10 @@
 #include "app/writefailurenotices.h"
 #include "core/folders.h"
 #include "core/settings.h"
-#include "core/textfile.h"
 #include "core/settingsbatch.h"
+#include "core/textfile.h"
 #include "dialogs/processing.h"
+#include "freememo/ui/freememowindow.h"
 #include "monthview/monthview.h"
 #include "sked/skedcontrol.h"
 #include "store/categories.h"
@@ -49,6 +54,28 @@ constexpr int kMinHeight = 110;
 constexpr int kStartupInterval = 1;
 constexpr int kUnpaintedStartup = 1000;
 constexpr int kBeatInterval = 1000;
+
+// A text that cannot be what a person typed: control characters, or bytes
+// that decoded to no character.
+bool looksGarbled(const QString& text)
+{
+    return std::any_of(text.cbegin(), text.cend(), [](QChar c) {
+        return (c.unicode() < 0x20 && c != u'\t') || c == QChar::ReplacementCharacter || c.unicode() == 0x7f;
+    });
+}
+
+// Lines of the holiday list that give no holiday: no tab, no date before it,
+// or no text at all.
+int holidayLinesUnread(const HolidayList& list, const ListFileResult& result)
+{
+    int unread = result.ignoredLines;
+    for (const QString& key : list.keys()) {
+        if (!HolidayList::dateOfKey(key).isValid() || looksGarbled(key + list.name(key))) {
+            ++unread;
+        }
+    }
+    return unread;
+}
 } // namespace
 
 TNoxMainForm::TNoxMainForm(QWidget* parent) : TNoxMainForm(Options{}, parent) {}
@@ -213,8 +240,9 @@ void TNoxMainForm::DeferredStartup()
     setToolBarHeight(m_toolBarHeight);
     setMemoVisible(m_memoVisible);
 
-    noteListProblem(m_holidays.load(m_dataFolder, folders::defaultFolder()),
-                    QStringLiteral("祝日は表示されません。"));
+    const ListFileResult holidays = m_holidays.load(m_dataFolder, folders::defaultFolder());
+    noteListProblem(holidays, QStringLiteral("祝日は表示されません。"));
+    noteUnreadableLines(holidays, holidayLinesUnread(m_holidays, holidays), QStringLiteral("祝日"));
     m_month->ClearHolidays();
     for (const auto& [key, holiday] : m_holidays.items()) {
         m_month->AddHoliday(holiday.Name, HolidayList::dateOfKey(key));
@@ -222,17 +250,21 @@ void TNoxMainForm::DeferredStartup()
     loadImageStrip();
 
     m_settings.readStartup(Settings(iniPath()));
-    noteListProblem(loadCategories(m_categories, m_dataFolder, folders::defaultFolder()),
-                    QStringLiteral("分類は一覧にありません。"));
+    const ListFileResult categories = loadCategories(m_categories, m_dataFolder, folders::defaultFolder());
+    noteListProblem(categories, QStringLiteral("分類は一覧にありません。"));
+    noteUnreadableLines(categories,
+                        int(std::count_if(m_categories.cbegin(), m_categories.cend(), looksGarbled)),
+                        QStringLiteral("分類"));
     ShowCategoryFilter();
     m_status->setOwnerDraw(m_settings.statusBar);
     updateStatusColors();
     m_month->View()->SetTimeViewStyle(monthview::TMonthTimeViewStyle(qBound(0, m_settings.timeViewStyle, 2)));
 
     if (m_memoStore.open(m_dataFolder) != btr::kOk) {
-        NoteLoadProblem(m_memoStore.path(),
-                        QStringLiteral("日別メモのファイル「%1」を開けません: %2\n日別メモは表示も保存もできません。")
-                            .arg(m_memoStore.path(), m_memoStore.lastError()));
+        NoteLoadProblem(
+            m_memoStore.path(),
+            QStringLiteral("日別メモのファイル「%1」を開けません: %2\n日別メモは表示も保存もできません。")
+                .arg(m_memoStore.path(), m_memoStore.lastError()));
     }
     m_banner->setToday(today());
     m_banner->setStarted(true);
@@ -272,6 +304,21 @@ void TNoxMainForm::noteListProblem(const ListFileResult& result, const QString& 
     }
 }
 
+// Lines of a list that hold no entry (or only bytes that are no text) are
+// told; the file stays as it is.
+void TNoxMainForm::noteUnreadableLines(const ListFileResult& result, int lines, const QString& what)
+{
+    if (!result.ok || lines <= 0) {
+        return;
+    }
+    NoteLoadProblem(
+        result.source + QStringLiteral("#lines"),
+        QStringLiteral("ファイル「%1」の %2 行は%3として読めません（ファイルはそのまま残ります）。")
+            .arg(result.source)
+            .arg(lines)
+            .arg(what));
+}
+
 void TNoxMainForm::runConversions()
 {
     std::unique_ptr<TForm10> progress;
@@ -306,7 +353,12 @@ void TNoxMainForm::loadImageStrip()
 {
     const QString own = m_dataFolder + QStringLiteral("/images.bmp");
     if (QFile::exists(own)) {
-        m_imageStrip.load(own);
+        const ImageStripResult read = m_imageStrip.load(own);
+        if (!read.ok) {
+            NoteLoadProblem(
+                own,
+                read.error + QStringLiteral("\n予定の画像は表示されません（ファイルはそのまま残ります）。"));
+        }
     } else {
         m_imageStrip.load(folders::defaultFolder() + QStringLiteral("/images.bmp"));
         m_imagesChanged = true;
@@ -319,19 +371,20 @@ void TNoxMainForm::loadImageStrip()
     m_month->ImagesChanged();
 }
 
-// Lines of "alarm.nox" that are no alarm are told once: they are not
-// written back.
+// A list of alarms that could not be read in full is told with the load
+// notices: a read problem, shown without blocking the alarm checks that
+// start right after.
 void TNoxMainForm::reportAlarmProblems(const AlarmLoadResult& loaded)
 {
     const QString path = alarmFilePath(m_dataFolder);
     if (!loaded.ok) {
-        ReportFailure(BookResult::failed(path, loaded.error));
+        NoteLoadProblem(path, loaded.error);
     } else if (!loaded.problems.isEmpty()) {
-        ReportFailure(
-            BookResult::failed(path, loaded.problems.join(QLatin1Char('\n')) +
-                                         QStringLiteral("\n\nこれらの行は次の保存で %1 から取り除かれます。")
-                                             .arg(QDir::toNativeSeparators(path))));
+        NoteLoadProblem(path, loaded.problems.join(QLatin1Char('\n')) +
+                                  QStringLiteral("\nファイル「%1」のこれらの行では警報は鳴りません。")
+                                      .arg(QDir::toNativeSeparators(path)));
     }
+    ShowLoadNotices();
 }
 
 void TNoxMainForm::readAlarmSettings()
@@ -354,7 +407,9 @@ void TNoxMainForm::closeEvent(QCloseEvent* event)
         hide();
         return;
     }
-    if (!freeMemoSaved() || !dayMemosSaved()) {
+    // Ending with the session asks nothing: what cannot be written is told
+    // after the window has gone.
+    if (!m_endingSession && (!freeMemoSaved() || !dayMemosSaved())) {
         event->ignore();
         return;
     }
@@ -403,37 +458,98 @@ void TNoxMainForm::FormDestroy()
     }
     m_destroyed = true;
     m_timer.stop();
-    if (m_settings.taskBar) {
+    if (m_settings.taskBar && !m_displayLost) {
         RemoveTrayIcon();
     }
     if (m_started) {
         m_mode->saveMemos();
     }
-
     // The many settings writes below make one write of the file.
     SettingsBatch batch(iniPath());
-    Settings ini(iniPath());
-    ini.writeString(Key::NoxVersion, productVersion());
     if (m_imagesChanged) {
         m_imageStrip.save(m_dataFolder + QStringLiteral("/images.bmp"));
     }
+    emptyTempFolder();
+    m_memoStore.close();
+    const bool freeMemoOpen = closeFreeMemo();
+    if (m_started) {
+        m_alarms->SaveAlarmList();
+    }
+    writeShutdownSettings(freeMemoOpen);
+    if (QString error; !batch.commit(&error)) {
+        ReportFailure(BookResult::failed(iniPath(), error));
+    }
+}
+
+void TNoxMainForm::writeShutdownSettings(bool freeMemoOpen)
+{
+    Settings ini(iniPath());
+    ini.writeString(Key::NoxVersion, productVersion());
     writeBackSettings();
     if (m_started) {
         ini.writeString(Key::CategorySelect, m_settings.categoryFilter);
     }
-    emptyTempFolder();
-    m_memoStore.close();
     if (m_clock && m_started) {
         ini.writeInt(Key::ClockLeft, m_clock->x());
         ini.writeInt(Key::ClockTop, m_clock->y());
     }
-    const bool freeMemoOpen = closeFreeMemo();
     if (m_started) {
-        m_alarms->SaveAlarmList();
         ini.writeBool(Key::TempMemoVisible, freeMemoOpen);
     }
+}
+
+void TNoxMainForm::EndSession()
+{
+    if (m_destroyed || m_endingSession) {
+        return;
+    }
+    m_endingSession = true;
+    m_exitRequested = true;
+    // An open dialog runs an event loop of its own: each ends first (nested
+    // ones from the top), then the window closes from the main loop.
+    constexpr int kMostNestedDialogs = 16;
+    for (int i = 0; i < kMostNestedDialogs; ++i) {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal || modal == this) {
+            break;
+        }
+        if (auto* dialog = qobject_cast<QDialog*>(modal)) {
+            dialog->reject();
+        } else {
+            modal->close();
+        }
+    }
+    QTimer::singleShot(0, this, [this] { close(); });
+}
+
+void TNoxMainForm::SaveForSession()
+{
+    if (!m_started || m_destroyed) {
+        return;
+    }
+    m_mode->saveMemos();
+    const bool freeMemoOpen = m_freeMemo && m_freeMemo->isVisible();
+    if (freeMemoOpen) {
+        m_freeMemo->SaveChanges(TForm11::SaveReason::Auto);
+    }
+    SettingsBatch batch(iniPath());
+    writeShutdownSettings(freeMemoOpen);
+    m_alarms->SaveAlarmList();
     if (QString error; !batch.commit(&error)) {
         ReportFailure(BookResult::failed(iniPath(), error));
+    }
+}
+
+void TNoxMainForm::SaveOnLostDisplay()
+{
+    if (m_destroyed) {
+        return;
+    }
+    m_displayLost = true;
+    FormDestroy();
+    // No display is left for a box.
+    for (const QString& message : m_writeFailures->takePending()) {
+        std::fprintf(stderr, "nox: %s\n", message.toLocal8Bit().constData());
     }
 }
 

@@ -64,6 +64,7 @@ class TMonthViewItem;
 
 class AlarmCenter;
 struct AlarmLoadResult;
+struct TStyleReadResult;
 struct AlarmSettings;
 struct TPopupSettings;
 class ScheduleBook;
@@ -232,6 +233,20 @@ public:
     void ShowFromTray();
     // The tray menu's "終了(&X)".
     void ExitFromTray();
+    // Ends the program for the system (a signal, the end of the session):
+    // open dialogs are closed without their changes, everything is written
+    // back as at a normal close, without questions (a failure is still told,
+    // after the window has gone), and OnClose is raised. Also in tray mode.
+    void EndSession();
+    bool isEndingSession() const { return m_endingSession; }
+    // Writes what the window holds (memo panes, free memo, settings, alarm
+    // list) without closing anything: asked by the session manager before it
+    // ends the session.
+    void SaveForSession();
+    // The display went away and the program is being ended by the system
+    // library (exit() from the event loop): writes back what it can without
+    // touching the display. Does nothing once the window was shut down.
+    void SaveOnLostDisplay();
 
     // --- help commands of the window menu ---------------------------------------
     void ShowHelp();
@@ -298,6 +313,10 @@ private:
     void readAlarmSettings();
     void reportAlarmProblems(const AlarmLoadResult& loaded);
     void writeBackSettings();
+    void noteUnreadableLines(const ListFileResult& result, int lines, const QString& what);
+    void noteStyleProblem(const TStyleReadResult& read, int index);
+    // The settings written at shutdown, as one write of "Nox.ini".
+    void writeShutdownSettings(bool freeMemoOpen);
     TStyle currentStyle() const;
     void applyStyleValues(const TStyle& style);
     void emptyTempFolder();
@@ -338,6 +357,8 @@ private:
     QString m_storedVersion;
     bool m_started = false;
     bool m_exitRequested = false;
+    bool m_endingSession = false; // EndSession: close without questions
+    bool m_displayLost = false;   // SaveOnLostDisplay: nothing may touch the display
     bool m_imagesChanged = false;
     bool m_destroyed = false;
     // The stored window state, set once the window is first exposed.

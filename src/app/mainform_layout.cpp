@@ -22,6 +22,7 @@
 #include "app/schedulecommands.h"
 #include "app/statuspanels.h"
 #include "app/toolglyphs.h"
+#include "app/writefailurenotices.h"
 #include "monthview/monthview.h"
 #include "sked/skedcontrol.h"
 #include "widgets/noxbutton.h"
@@ -148,6 +149,9 @@ void TNoxMainForm::buildLayout()
     buildStatusBar();
     buildMenus();
     m_memoPanes = std::make_unique<TMemoPanes>(m_memoArea, m_memoStore, this);
+    m_memoPanes->OnMerged = [this](const QString& message) {
+        m_writeFailures->report(message, WriteFailureNotices::Kind::Merged);
+    };
     m_dayMode = std::make_unique<TDayMode>(*this);
     m_monthMode = std::make_unique<TMonthMode>(*this);
     m_mode = m_dayMode.get();

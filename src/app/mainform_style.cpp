@@ -57,8 +57,28 @@ TStyle TNoxMainForm::currentStyle() const
 void TNoxMainForm::ApplyStyle(int index)
 {
     TStyle st = currentStyle();
-    ReadStyle(st, qBound(0, index, 2));
+    const int styleIndex = qBound(0, index, 2);
+    const TStyleReadResult read = ReadStyle(st, styleIndex);
+    noteStyleProblem(read, styleIndex);
     applyStyleValues(st);
+}
+
+// A style file that is there but does not hold the style, or holds values
+// that are none, is told: the window shows the default looks instead.
+void TNoxMainForm::noteStyleProblem(const TStyleReadResult& read, int index)
+{
+    if (!read.fileFound || (read.sectionFound && read.badKeys.isEmpty())) {
+        return;
+    }
+    const QString path = StyleFilePath(false);
+    const QString section = StyleSectionName(index);
+    const QString what =
+        read.sectionFound
+            ? QStringLiteral("ファイル「%1」の「%2」の次の値は読めません: %3")
+                  .arg(path, section, read.badKeys.join(u'、'))
+            : QStringLiteral("ファイル「%1」にスタイル「%2」が見つかりません。").arg(path, section);
+    NoteLoadProblem(path + section + read.badKeys.join(u','),
+                    what + QStringLiteral("\nそこは既定の見た目で表示します。"));
 }
 
 // In the documented order, with both views held in update mode.

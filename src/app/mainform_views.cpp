@@ -62,7 +62,9 @@ void TNoxMainForm::ReportFailure(const BookResult& result)
                 if (!m_destroyed) {
                     m_mode->fill();
                 }
-                ReportFailure(BookResult::failed({}, message));
+                // Nothing failed: the notice says what happened.
+                m_writeFailures->report(message, WriteFailureNotices::Kind::Merged);
+                m_writeFailures->showPending();
             },
             Qt::QueuedConnection);
         return;
@@ -74,7 +76,7 @@ void TNoxMainForm::ReportFailure(const BookResult& result)
 
 void TNoxMainForm::ShowPendingFailures()
 {
-    m_writeFailures->showPending();
+    m_writeFailures->showPendingAndWait();
 }
 
 void TNoxMainForm::NoteLoadProblem(const QString& key, const QString& message)
@@ -122,9 +124,9 @@ void TNoxMainForm::ShowLoadNotices()
         m_noticeBox->setInformativeText(m_noticeBox->informativeText() + QLatin1Char('\n') + text);
         return;
     }
-    m_noticeBox = new QMessageBox(QMessageBox::Warning, QApplication::applicationName(),
-                                  QStringLiteral("読めなかったところがあります。ファイルはそのまま残ります。"),
-                                  QMessageBox::Ok, this);
+    m_noticeBox = new QMessageBox(
+        QMessageBox::Warning, QApplication::applicationName(),
+        QStringLiteral("読めなかったところがあります。ファイルはそのまま残ります。"), QMessageBox::Ok, this);
     m_noticeBox->setInformativeText(text);
     m_noticeBox->setAttribute(Qt::WA_DeleteOnClose);
     m_noticeBox->setModal(false);

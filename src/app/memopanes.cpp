@@ -6,6 +6,7 @@
 #include <QInputMethodEvent>
 #include <QPalette>
 #include <QTextBlock>
+#include <QTextCursor>
 #include <QTextLayout>
 #include <QWidget>
 
@@ -30,9 +31,14 @@ QString preeditOf(const TNoxMemo* pane)
 constexpr int kPaneMargin = 4;
 } // namespace
 
+const QString TMemoPanes::kMergeSeparator = QStringLiteral("----------");
+
 TMemoPanes::TMemoPanes(QWidget* area, MemoStore& store, QObject* filter)
     : m_area(area), m_store(store), m_filter(filter)
 {
+    m_autoSave.setSingleShot(true);
+    m_autoSave.setInterval(kAutoSaveDelay);
+    QObject::connect(&m_autoSave, &QTimer::timeout, m_area, [this] { autoSave(); });
 }
 
 TNoxMemo* TMemoPanes::pane(int index) const
@@ -70,6 +76,11 @@ void TMemoPanes::prepare(const Style& style)
         pane->SetBorderStyle(false);
         pane->SetMarginSize(kPaneMargin);
         pane->installEventFilter(m_filter);
+        QObject::connect(pane, &QPlainTextEdit::textChanged, m_area, [this, pane] {
+            if (pane->Modified()) {
+                m_autoSave.start();
+            }
+        });
         pane->show();
         m_panes << pane;
     }
@@ -99,7 +110,8 @@ void TMemoPanes::load(int index, const QString& text)
     // A text too long to lay out at every load is shown by its start and
     // cannot be edited here, so the pane can never store it cut.
     const bool cut = text.size() > kMaxPaneChars;
-    p->SetText(cut ? text.left(kMaxPaneChars) + QStringLiteral("\n…（長いため先頭だけを表示しています）") : text);
+    p->SetText(cut ? text.left(kMaxPaneChars) + QStringLiteral("\n…（長いため先頭だけを表示しています）")
+                   : text);
     p->setReadOnly(cut);
     p->setProperty(kLoadedText, text);
     p->setProperty(kLoadedDate, QDate());
@@ -156,6 +168,11 @@ bool TMemoPanes::changed(int index) const
 bool TMemoPanes::save(int index)
 {
     commitComposition();
+    return store(index);
+}
+
+bool TMemoPanes::store(int index)
+{
     TNoxMemo* p = pane(index);
     const QDate date = this->date(index);
     if (!p || !date.isValid()) {
@@ -166,7 +183,7 @@ bool TMemoPanes::save(int index)
         m_unsaved.remove(date);
         return true;
     }
-    const QString text = p->Text();
+    const QString text = mergedWithStored(p, date, p->Text());
     if (m_store.write(date, text) != btr::kOk) {
         m_unsaved.insert(date, text);
         const QString reason = m_store.lastError();
@@ -180,6 +197,49 @@ bool TMemoPanes::save(int index)
     settle(index);
     p->SetModified(false);
     return true;
+}
+
+// The text to store for the pane: its own, or when the memo file holds
+// another text than the pane was loaded with, that text first and the
+// pane's after a separator line (the pane then shows it, the caret where it
+// was in the pane's own text).
+QString TMemoPanes::mergedWithStored(TNoxMemo* pane, const QDate& date, const QString& text)
+{
+    const QString stored = m_store.read(date);
+    const bool readable = m_store.lastReadResult() == btr::kOk || m_store.lastReadResult() == btr::kNotFound;
+    if (!readable || stored.isEmpty() || stored == text || stored == pane->property(kLoadedText).toString()) {
+        return text;
+    }
+    const QString head = stored + QLatin1Char('\n') + kMergeSeparator + QLatin1Char('\n');
+    const int caret = pane->textCursor().position();
+    pane->SetText(head + text);
+    QTextCursor cursor = pane->textCursor();
+    cursor.setPosition(int(head.size()) + caret);
+    pane->setTextCursor(cursor);
+    if (OnMerged) {
+        OnMerged(
+            QStringLiteral(
+                "%1 の日別メモは、表示したあとで他のプログラムによってファイル「%2」で変更されていました。"
+                "その内容を先に、この画面のメモを区切り線のあとに続けて保存しました。")
+                .arg(date.toString(QStringLiteral("yyyy/MM/dd")), m_store.path()));
+    }
+    return head + text;
+}
+
+void TMemoPanes::autoSave()
+{
+    // Mid-composition the text is not the user's yet: the next pause.
+    for (const TNoxMemo* p : std::as_const(m_panes)) {
+        if (!preeditOf(p).isEmpty()) {
+            m_autoSave.start();
+            return;
+        }
+    }
+    for (int i = 0; i < m_panes.size(); ++i) {
+        if (date(i).isValid()) {
+            store(i);
+        }
+    }
 }
 
 void TMemoPanes::discardUnsaved()

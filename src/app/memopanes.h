@@ -5,12 +5,19 @@
 // the text differs from that: a memo typed back to what it was is not
 // written again, and a pane that was never loaded can never put an empty
 // text over a stored memo.
+//
+// Day memos are also saved kAutoSaveDelay ms after typing stops, so that a
+// crash or a lost display loses at most that pause. A day memo that another
+// program changed in the memo file since the pane loaded it is not replaced:
+// both texts are kept, the other one first (see save()).
 #include <QDate>
 #include <QFont>
 #include <QList>
 #include <QMap>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
+#include <functional>
 
 #include "core/color.h"
 
@@ -71,7 +78,20 @@ public:
     // reported (reportWriteFailure, naming the memo file) and the text is
     // kept for the date until a later save stores it. True when nothing had
     // to be written or it was stored.
+    //
+    // When the memo file holds another text for the date than the pane was
+    // loaded with (another program wrote it meanwhile), the stored text is
+    // that text, a line kMergeSeparator, and the pane's text; the pane shows
+    // it and OnMerged is told.
     bool save(int index);
+    static constexpr int kAutoSaveDelay = 2000;
+    static const QString kMergeSeparator;
+    // Saves every changed day memo pane without an open composition (what
+    // the timer after typing runs).
+    void autoSave();
+    bool autoSavePending() const { return m_autoSave.isActive(); }
+    // Told the message (it names the date and the file) after a merging save.
+    std::function<void(const QString& message)> OnMerged;
     // True while a typed text could not be stored.
     bool hasUnsaved() const { return !m_unsaved.isEmpty(); }
     // Gives up the texts that could not be stored (the user chose so).
@@ -83,11 +103,15 @@ public:
 
 private:
     void loaded(int index, const QDate& date, const QString& text);
+    // save() without taking a composition first.
+    bool store(int index);
+    QString mergedWithStored(TNoxMemo* pane, const QDate& date, const QString& text);
     QWidget* m_area;
     MemoStore& m_store;
     QObject* m_filter;
     QList<TNoxMemo*> m_panes;
     QMap<QDate, QString> m_unsaved; // texts whose write failed, by date
+    QTimer m_autoSave;
 };
 
 } // namespace nox

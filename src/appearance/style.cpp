@@ -142,6 +142,7 @@ TStyleReadResult ReadStyleSection(const IniFile& ini, const QString& section, TS
     TStyleReadResult result;
     result.fileFound = QFileInfo::exists(ini.path());
     const IniDocument doc = ini.snapshot(); // one read for all keys
+    result.sectionFound = doc.hasSection(section);
     forEachStyleKey(style, [&](const char* key, auto& field) {
         const QString name = QLatin1String(key);
         const QString text = doc.value(section, name, kMissing);

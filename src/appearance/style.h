@@ -120,6 +120,7 @@ QString StyleFilePath(bool factory);
 
 struct TStyleReadResult {
     bool fileFound = false;
+    bool sectionFound = false; // the file holds the section asked for
     // Keys whose text was no valid value; they kept their current value.
     QStringList badKeys;
 };

@@ -17,6 +17,7 @@ struct MainFormFixture {
     QStringList failures; // messages the window showed about files it could not write
     QStringList notices;  // notices about files it could not read in full
     bool capturePopups = true;
+    bool captureNotices = true; // false: the window shows its own boxes
     std::unique_ptr<nox::TNoxMainForm> form;
 
     MainFormFixture()
@@ -41,8 +42,10 @@ struct MainFormFixture {
         nox::TNoxMainForm::Options options;
         options.clock = [this] { return clock; };
         options.startTimer = false;
-        options.showFailure = [this](const QString& message) { failures << message; };
-        options.showNotice = [this](const QString& text) { notices << text; };
+        if (captureNotices) {
+            options.showFailure = [this](const QString& message) { failures << message; };
+            options.showNotice = [this](const QString& text) { notices << text; };
+        }
         if (capturePopups) {
             options.showPopup = [this](const nox::PopupRequest& r) { popups << r; };
         }

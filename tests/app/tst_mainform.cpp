@@ -6,9 +6,9 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QTimer>
 #include <QSystemTrayIcon>
 #include <QTest>
+#include <QTimer>
 #include <QWheelEvent>
 #include <cerrno>
 
@@ -17,6 +17,7 @@
 #include "app/appenvironment.h"
 #include "app/clockpanel.h"
 #include "app/datebanner.h"
+#include "app/memopanes.h"
 #include "app/statuspanels.h"
 #include "core/inifile.h"
 #include "core/screenfont.h"
@@ -117,6 +118,11 @@ private slots:
     void unreadableLinesAreToldOnce();
     void longTextsDoNotSlowTheStart();
     void typedMemoIsKeptUntilStored();
+    void dayMemoIsSavedAfterAPauseInTyping();
+    void dayMemoChangedElsewhereIsKeptBeforeThePanes();
+    void noticesDoNotHoldUpTheAlarms();
+    void garbledListsAndLooksAreTold_data();
+    void garbledListsAndLooksAreTold();
     void memoFileThatCannotBeOpenedIsTold();
     void listFileThatCannotBeReadIsTold_data();
     void listFileThatCannotBeReadIsTold();
@@ -791,7 +797,13 @@ void TestMainForm::editOfADayChangedOnDiskKeepsBothSides()
     QTest::keyClick(column->InplaceEdit(), Qt::Key_Return);
 
     QTRY_COMPARE(f.failures.size(), 1);
-    QVERIFY2(f.failures.at(0).contains(f.dataFile(QStringLiteral("20260311.dat"))), qPrintable(f.failures.at(0)));
+    QVERIFY2(f.failures.at(0).contains(f.dataFile(QStringLiteral("20260311.dat"))),
+             qPrintable(f.failures.at(0)));
+    // Nothing failed: the notice says that both changes were kept.
+    QVERIFY2(!f.failures.at(0).contains(QStringLiteral("保存できませんでした")),
+             qPrintable(f.failures.at(0)));
+    QVERIFY(
+        f.failures.at(0).startsWith(QStringLiteral("ほかのプログラムによる変更と合わせて保存しました。")));
     QCOMPARE(form->book().find(QDate(2026, 3, 11), 5)->Text, QStringLiteral("dinner"));
     QCOMPARE(form->book().find(QDate(2026, 3, 11), 9)->Text, QStringLiteral("noxtool"));
     QCOMPARE(column->Items().Count(), 2); // read again
@@ -825,7 +837,8 @@ void TestMainForm::unreadableDayIsReported()
     QVERIFY(QDir().mkpath(f.dataFile(QStringLiteral("20260312.dat")))); // a folder cannot be read as a day
     TNoxMainForm* form = f.start();
     QCOMPARE(f.notices.size(), 1);
-    QVERIFY2(f.notices.at(0).contains(f.dataFile(QStringLiteral("20260312.dat"))), qPrintable(f.notices.at(0)));
+    QVERIFY2(f.notices.at(0).contains(f.dataFile(QStringLiteral("20260312.dat"))),
+             qPrintable(f.notices.at(0)));
     QCOMPARE(form->skedControl()->Skeds(1)->Items().Count(), 0);
 }
 
@@ -834,10 +847,12 @@ void TestMainForm::unreadableDayIsReported()
 void TestMainForm::unreadableLinesAreToldOnce()
 {
     MainFormFixture f;
-    f.writeFile(QStringLiteral("20260312.dat"), "no schedule\r\n" + skedLine(18, 19, 5, QStringLiteral("lunch")));
+    f.writeFile(QStringLiteral("20260312.dat"),
+                "no schedule\r\n" + skedLine(18, 19, 5, QStringLiteral("lunch")));
     TNoxMainForm* form = f.start();
     QCOMPARE(f.notices.size(), 1);
-    QVERIFY2(f.notices.at(0).contains(f.dataFile(QStringLiteral("20260312.dat"))), qPrintable(f.notices.at(0)));
+    QVERIFY2(f.notices.at(0).contains(f.dataFile(QStringLiteral("20260312.dat"))),
+             qPrintable(f.notices.at(0)));
     QVERIFY(f.notices.at(0).contains(QStringLiteral("1 行目")));
     QCOMPARE(form->skedControl()->Skeds(1)->Items().Count(), 1);
     form->NextDayClick();
@@ -874,7 +889,8 @@ void TestMainForm::longTextsDoNotSlowTheStart()
                     .arg(memo, text)
                     .toUtf8());
     const qint64 big = startAndSelect(f);
-    QVERIFY2(big - normal < 1000, qPrintable(QStringLiteral("%1 ms, %2 ms without the long texts").arg(big).arg(normal)));
+    QVERIFY2(big - normal < 1000,
+             qPrintable(QStringLiteral("%1 ms, %2 ms without the long texts").arg(big).arg(normal)));
     clock.start();
     f.form->SwitchViewClick();
     QVERIFY(f.form->GoToDate(QDate(2026, 3, 11), 5));
@@ -897,7 +913,8 @@ void TestMainForm::typedMemoIsKeptUntilStored()
     const QDate left = form->leftDate();
     form->memoPane(0)->setFocus();
     QTest::keyClicks(form->memoPane(0), "call bank");
-    setWriteFaultHook([](const QString& p, WriteStep) { return p.contains(QStringLiteral("memo.nox")) ? ENOSPC : 0; });
+    setWriteFaultHook(
+        [](const QString& p, WriteStep) { return p.contains(QStringLiteral("memo.nox")) ? ENOSPC : 0; });
     click(form, "前の日");
     QTRY_COMPARE(f.failures.size(), 1);
     QVERIFY2(f.failures.at(0).contains(f.dataFile(QStringLiteral("memo.nox"))), qPrintable(f.failures.at(0)));
@@ -913,6 +930,138 @@ void TestMainForm::typedMemoIsKeptUntilStored()
     setWriteFaultHook({});
     f.stop();
     QCOMPARE(storedMemo(f, left), QStringLiteral("call bank"));
+}
+
+// Typing in a day memo pane is stored after a short pause, without a step
+// to another day or a close: a crash or a lost display loses at most the pause.
+void TestMainForm::dayMemoIsSavedAfterAPauseInTyping()
+{
+    MainFormFixture f;
+    TNoxMainForm* form = f.start();
+    const QDate left = form->leftDate();
+    form->memoPane(1)->setFocus();
+    QTest::keyClicks(form->memoPane(1), "pay rent");
+    QCOMPARE(storedMemo(f, left.addDays(1)), QString());
+    QTRY_COMPARE_WITH_TIMEOUT(storedMemo(f, left.addDays(1)), QStringLiteral("pay rent"),
+                              TMemoPanes::kAutoSaveDelay + 3000);
+    QVERIFY(!form->memoPane(1)->Modified());
+    QVERIFY(f.failures.isEmpty());
+    // More typing after the save is stored after the next pause.
+    QTest::keyClicks(form->memoPane(1), " today");
+    QTRY_COMPARE_WITH_TIMEOUT(storedMemo(f, left.addDays(1)), QStringLiteral("pay rent today"),
+                              TMemoPanes::kAutoSaveDelay + 3000);
+}
+
+// Another program (noxtool) wrote the day memo while the pane showed it:
+// the pane's save keeps both texts, the other one first, and says so.
+void TestMainForm::dayMemoChangedElsewhereIsKeptBeforeThePanes()
+{
+    MainFormFixture f;
+    TNoxMainForm* form = f.start();
+    const QDate left = form->leftDate();
+    {
+        MemoStore other;
+        QCOMPARE(other.open(f.dataFolder()), btr::kOk);
+        QCOMPARE(other.write(left, QStringLiteral("from noxtool")), btr::kOk);
+    }
+    form->memoPane(0)->setFocus();
+    QTest::keyClicks(form->memoPane(0), "typed here");
+    click(form, "次の日");
+    const QString both =
+        QStringLiteral("from noxtool\n") + TMemoPanes::kMergeSeparator + QStringLiteral("\ntyped here");
+    QCOMPARE(storedMemo(f, left), both);
+    QTRY_COMPARE(f.failures.size(), 1);
+    QVERIFY2(f.failures.at(0).contains(left.toString(QStringLiteral("yyyy/MM/dd"))),
+             qPrintable(f.failures.at(0)));
+    QVERIFY(!f.failures.at(0).contains(QStringLiteral("保存できませんでした")));
+
+    // Back on the day the pane shows both; a change of the other program to
+    // a day the pane did not touch is left alone.
+    click(form, "前の日");
+    QCOMPARE(form->memoPane(0)->Text(), both);
+    {
+        MemoStore other;
+        QCOMPARE(other.open(f.dataFolder()), btr::kOk);
+        QCOMPARE(other.write(left.addDays(1), QStringLiteral("only noxtool")), btr::kOk);
+    }
+    f.stop();
+    QCOMPARE(storedMemo(f, left), both);
+    QCOMPARE(storedMemo(f, left.addDays(1)), QStringLiteral("only noxtool"));
+    QCOMPARE(f.failures.size(), 1);
+}
+
+// A notice about a file (here a line of the alarm list that is no alarm)
+// does not stop the start-up, the timer or the alarms: it is shown without
+// blocking, headed as the read problem it is.
+void TestMainForm::noticesDoNotHoldUpTheAlarms()
+{
+    MainFormFixture f;
+    f.captureNotices = false;
+    f.writeFile(QStringLiteral("20260311.dat"), skedLine(19, 20, 42, QStringLiteral("dentist"), {}, 5));
+    f.writeFile(QStringLiteral("alarm.nox"), "xx\tabc\t1\r\n");
+    QStringList modal;
+    QTimer watchdog; // a modal box would hold the start-up: note it and close it
+    QObject::connect(&watchdog, &QTimer::timeout, [&] {
+        if (QWidget* w = QApplication::activeModalWidget()) {
+            modal << (qobject_cast<QMessageBox*>(w) ? qobject_cast<QMessageBox*>(w)->text() : QString());
+            w->close();
+        }
+    });
+    watchdog.start(50);
+    TNoxMainForm* form = f.start();
+    QVERIFY2(modal.isEmpty(), qPrintable(modal.join(u'|')));
+    QMessageBox* notice = nullptr;
+    QTRY_VERIFY((notice = form->findChild<QMessageBox*>()) != nullptr && notice->isVisible());
+    QVERIFY(notice->text().contains(QStringLiteral("読めなかった")));
+    QVERIFY(!notice->text().contains(QStringLiteral("保存できませんでした")));
+    QVERIFY(notice->informativeText().contains(QStringLiteral("xx")));
+
+    TSkedRec rec;
+    rec.setDate(QDate(2026, 3, 11));
+    rec.StartTime = 19;
+    rec.EndTime = 20;
+    rec.ID = 42;
+    rec.AlarmMinutes = 5;
+    form->alarms().UpdateScheduleAlarms(rec, 1);
+    f.clock = QDateTime(QDate(2026, 3, 11), QTime(9, 25, 0));
+    form->timerBeat();
+    QCOMPARE(f.popups.size(), 1); // with the notice still open
+    QVERIFY(notice->isVisible());
+    QVERIFY(modal.isEmpty());
+}
+
+// Lists and looks whose files hold no readable entry are told (the window
+// shows an empty list or the default looks); the files stay as they are.
+void TestMainForm::garbledListsAndLooksAreTold_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("holidays") << QStringLiteral("holiday.txt")
+                              << QByteArray("\x89PNG\r\n\x1a\n\x00\x00\x00\rIHDR\xff");
+    QTest::newRow("holiday without a date")
+        << QStringLiteral("holiday.txt") << QByteArray("2026/03/20\t春分の日\r\nsoon\tparty\r\n");
+    QTest::newRow("categories") << QStringLiteral("category.nox") << QByteArray("\x01\x02\x03\xff\xfe\r\n");
+    QTest::newRow("style") << QStringLiteral("style.ini") << QByteArray("\x00\x01 not a style \xff\r\n");
+    QTest::newRow("style value") << QStringLiteral("style.ini")
+                                 << QByteArray("[Style1]\r\nFontSize=huge\r\n");
+    QTest::newRow("images") << QStringLiteral("images.bmp") << QByteArray("BM this is no bitmap");
+}
+
+void TestMainForm::garbledListsAndLooksAreTold()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, bytes);
+    MainFormFixture f;
+    f.writeFile(QStringLiteral("Nox.ini"), "[nox]\r\nversion=2.05\r\n");
+    f.writeFile(name, bytes);
+    f.start();
+    QCOMPARE(f.notices.size(), 1);
+    QVERIFY2(f.notices.at(0).contains(f.dataFile(name)), qPrintable(f.notices.at(0)));
+    f.stop();
+    QFile file(f.dataFile(name));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), bytes);
+    QVERIFY(f.failures.isEmpty());
 }
 
 // A holiday or category list that exists but cannot be read: the window
@@ -1047,7 +1196,8 @@ void TestMainForm::repaintsAreTheSame()
                     form->NextMonthClick();
                     form->PrevMonthClick();
                 }
-                QVERIFY2(paint() == first, qPrintable(QStringLiteral("view %1, %2x, pass %3").arg(view).arg(ratio).arg(pass)));
+                QVERIFY2(paint() == first,
+                         qPrintable(QStringLiteral("view %1, %2x, pass %3").arg(view).arg(ratio).arg(pass)));
             }
         }
         form->SwitchViewClick();

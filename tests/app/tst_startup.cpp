@@ -1,8 +1,11 @@
 // Start-up around the main window: conversions of older data run by the
 // deferred start-up, and the program as a process (single instance, no display).
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QTest>
+#include <csignal>
 
+#include "core/folders.h"
 #include "core/inifile.h"
 #include "core/textfile.h"
 #include "mainformfixture.h"
@@ -18,22 +21,51 @@ QString noxProgram()
     return QCoreApplication::applicationDirPath() + QStringLiteral("/nox");
 }
 
-// The program's folder is `home`; its lock goes to "<home>/run".
-QProcessEnvironment environmentFor(const QString& home)
+// The program's folder is `home`; with `runtime` its $XDG_RUNTIME_DIR (and
+// temporary folder) is "<home>/<runtime>", without it has none.
+QProcessEnvironment environmentFor(const QString& home, const QString& runtime = QStringLiteral("run"))
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("NOX_HOME"), home);
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    QDir().mkpath(home + QStringLiteral("/run"));
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), home + QStringLiteral("/run"));
+    env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+    if (!runtime.isEmpty()) {
+        QDir().mkpath(home + u'/' + runtime);
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), home + u'/' + runtime);
+        env.insert(QStringLiteral("TMPDIR"), home + u'/' + runtime);
+    }
     return env;
+}
+
+QString dataFolderOf(const QString& home)
+{
+    const QByteArray before = qgetenv("NOX_HOME");
+    qputenv("NOX_HOME", home.toUtf8());
+    folders::resetCache();
+    const QString folder = folders::dataFolder();
+    qputenv("NOX_HOME", before);
+    folders::resetCache();
+    return folder;
 }
 
 bool hasLock(const QString& home)
 {
-    return !QDir(home + QStringLiteral("/run"))
-                .entryList({QStringLiteral("nox-*.lock")}, QDir::Files)
-                .isEmpty();
+    return QFile::exists(dataFolderOf(home) + QStringLiteral("/nox.lock"));
+}
+
+// Waits until the program has run its deferred start-up (it opens the memo file).
+bool startedIn(const QString& home)
+{
+    QElapsedTimer waited;
+    waited.start();
+    while (!QFile::exists(dataFolderOf(home) + QStringLiteral("/memo.nox")) || !hasLock(home)) {
+        if (waited.elapsed() > 15000) {
+            return false;
+        }
+        QTest::qWait(50);
+    }
+    QTest::qWait(300);
+    return true;
 }
 
 } // namespace
@@ -44,7 +76,10 @@ class TestStartup : public QObject
 private slots:
     void dayFileUpdatePassRenumbersOldData_data();
     void dayFileUpdatePassRenumbersOldData();
+    void secondStartHandsOverAndEnds_data();
     void secondStartHandsOverAndEnds();
+    void signalsEndThroughTheShutdown_data();
+    void signalsEndThroughTheShutdown();
     void noDisplayIsReportedNotCrashed();
 };
 
@@ -86,29 +121,75 @@ void TestStartup::dayFileUpdatePassRenumbersOldData()
              QStringLiteral("2.05"));
 }
 
+// One program per data folder, whatever the environment of the later start:
+// it hands over to the first and ends.
+void TestStartup::secondStartHandsOverAndEnds_data()
+{
+    QTest::addColumn<QString>("firstRuntime");
+    QTest::addColumn<QString>("secondRuntime");
+    QTest::newRow("same") << "run"
+                          << "run";
+    QTest::newRow("second without XDG_RUNTIME_DIR") << "run"
+                                                    << "";
+    QTest::newRow("first without XDG_RUNTIME_DIR") << ""
+                                                   << "run";
+    QTest::newRow("different ones") << "run"
+                                    << "other";
+}
+
 void TestStartup::secondStartHandsOverAndEnds()
 {
+    QFETCH(QString, firstRuntime);
+    QFETCH(QString, secondRuntime);
     QTemporaryDir home;
     QProcess first;
-    first.setProcessEnvironment(environmentFor(home.path()));
+    first.setProcessEnvironment(environmentFor(home.path(), firstRuntime));
     first.start(noxProgram(), {});
     QVERIFY(first.waitForStarted());
-    QTRY_VERIFY_WITH_TIMEOUT(hasLock(home.path()), 10000);
-    // Nothing of the lock is kept in the data folder (it may be synced elsewhere).
-    QVERIFY(!QFile::exists(home.path() + QStringLiteral("/data/") + folders::userName() +
-                           QStringLiteral("/nox.lock")));
-    QTest::qWait(300); // listening starts right after the lock is taken
+    QVERIFY(startedIn(home.path()));
     QProcess second;
-    second.setProcessEnvironment(environmentFor(home.path()));
+    second.setProcessEnvironment(environmentFor(home.path(), secondRuntime));
     second.start(noxProgram(), {});
     QVERIFY(second.waitForFinished(10000));
     QCOMPARE(second.exitCode(), 0);
     QCOMPARE(first.state(), QProcess::Running);
+    QVERIFY(hasLock(home.path())); // the second took nothing away
     first.terminate();
-    if (!first.waitForFinished(5000)) {
-        first.kill();
-        first.waitForFinished();
-    }
+    QVERIFY(first.waitForFinished(10000));
+    QCOMPARE(first.exitStatus(), QProcess::NormalExit);
+    QVERIFY(!hasLock(home.path()));
+}
+
+// SIGTERM (the session's end), SIGHUP and SIGINT end the program through its
+// shutdown: the settings are written and the lock goes.
+void TestStartup::signalsEndThroughTheShutdown_data()
+{
+    QTest::addColumn<int>("signalNumber");
+    QTest::newRow("SIGTERM") << int(SIGTERM);
+    QTest::newRow("SIGHUP") << int(SIGHUP);
+    QTest::newRow("SIGINT") << int(SIGINT);
+}
+
+void TestStartup::signalsEndThroughTheShutdown()
+{
+    QFETCH(int, signalNumber);
+    QTemporaryDir home;
+    const QString data = dataFolderOf(home.path());
+    QProcess nox;
+    nox.setProcessEnvironment(environmentFor(home.path()));
+    nox.start(noxProgram(), {});
+    QVERIFY(nox.waitForStarted());
+    QVERIFY(startedIn(home.path()));
+    QFile::remove(data + QStringLiteral("/Nox.ini"));
+    QCOMPARE(::kill(pid_t(nox.processId()), signalNumber), 0);
+    QVERIFY(nox.waitForFinished(10000));
+    QCOMPARE(nox.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(nox.exitCode(), 0);
+    const IniFile ini(data + QStringLiteral("/Nox.ini"));
+    QCOMPARE(ini.readString(QStringLiteral("nox"), QStringLiteral("version"), QString()),
+             QStringLiteral("2.05"));
+    QCOMPARE(ini.readString(QStringLiteral("sked"), QStringLiteral("count"), QString()), QStringLiteral("5"));
+    QVERIFY(!hasLock(home.path()));
 }
 
 void TestStartup::noDisplayIsReportedNotCrashed()
