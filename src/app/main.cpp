@@ -125,12 +125,15 @@ void tellTakenOverLock(const QString& notice, QWidget* window)
     box->show();
 }
 
-// When the display goes away the window system library ends the process
-// with exit() from inside the event loop: no destructor of main() runs, but
-// the exit handlers do. The window is reached through this pointer while it
-// lives.
+// When the display goes away the window system library says so in a
+// warning and ends the process with exit() from inside the event loop: no
+// destructor of main() runs. The window saves when the warning comes, while
+// everything still lives; the exit handler does it should the warning ever
+// read differently (by then the library's own statics may be gone). The
+// window is reached through this pointer while it lives.
 nox::TNoxMainForm* g_liveForm = nullptr;
 nox::SingleInstance* g_guard = nullptr;
+QtMessageHandler g_nextMessageHandler = nullptr;
 
 void saveOnExit()
 {
@@ -142,6 +145,19 @@ void saveOnExit()
     if (g_guard) {
         g_guard->releaseLock();
         g_guard = nullptr;
+        // What is left of the exit (the window system's statics) would talk
+        // to the display that is gone: end here, with the library's code.
+        std::_Exit(1);
+    }
+}
+
+void watchForLostDisplay(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (g_nextMessageHandler) {
+        g_nextMessageHandler(type, context, message);
+    }
+    if (type == QtWarningMsg && message.startsWith(QLatin1String("The X11 connection broke"))) {
+        saveOnExit();
     }
 }
 
@@ -204,6 +220,7 @@ int main(int argc, char* argv[])
     g_liveForm = &form;
     g_guard = &guard;
     std::atexit(saveOnExit);
+    g_nextMessageHandler = qInstallMessageHandler(watchForLostDisplay);
     nox::InstallSettingsDialog(form);
     nox::installSearch(form);
     guard.OnActivateRequest = [&form](QObject*) { form.ShowFromTray(); };

@@ -2,6 +2,7 @@
 // deferred start-up, and the program as a process (single instance, no display).
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTest>
 #include <csignal>
 
@@ -10,6 +11,7 @@
 #include "core/textfile.h"
 #include "mainformfixture.h"
 #include "sked/skedcontrol.h"
+#include "store/memostore.h"
 
 using namespace nox;
 
@@ -80,6 +82,8 @@ private slots:
     void secondStartHandsOverAndEnds();
     void signalsEndThroughTheShutdown_data();
     void signalsEndThroughTheShutdown();
+    void typedMemoSurvivesTheEnd_data();
+    void typedMemoSurvivesTheEnd();
     void noDisplayIsReportedNotCrashed();
 };
 
@@ -190,6 +194,72 @@ void TestStartup::signalsEndThroughTheShutdown()
              QStringLiteral("2.05"));
     QCOMPARE(ini.readString(QStringLiteral("sked"), QStringLiteral("count"), QString()), QStringLiteral("5"));
     QVERIFY(!hasLock(home.path()));
+}
+
+// A day memo typed into the window (on an X server of its own) is on disk
+// when the session ends the program with SIGTERM or the display goes away,
+// both well within the pause after which the pane saves by itself.
+void TestStartup::typedMemoSurvivesTheEnd_data()
+{
+    QTest::addColumn<bool>("displayLost");
+    QTest::newRow("SIGTERM") << false;
+    QTest::newRow("display lost") << true;
+}
+
+void TestStartup::typedMemoSurvivesTheEnd()
+{
+    QFETCH(bool, displayLost);
+    if (QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty() ||
+        QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty()) {
+        QSKIP("needs Xvfb and xdotool");
+    }
+    QProcess server;
+    server.start(QStringLiteral("Xvfb"),
+                 {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
+                  QStringLiteral("0"), QStringLiteral("1024x768x24")});
+    QVERIFY(server.waitForStarted() && server.waitForReadyRead(10000));
+    const QString display = QLatin1Char(':') + QString::fromLatin1(server.readLine().trimmed());
+    QProcessEnvironment xenv = QProcessEnvironment::systemEnvironment();
+    xenv.insert(QStringLiteral("DISPLAY"), display);
+    const auto xdotool = [&](const QStringList& args) {
+        QProcess tool;
+        tool.setProcessEnvironment(xenv);
+        tool.start(QStringLiteral("xdotool"), args);
+        tool.waitForFinished(10000);
+        return QString::fromLatin1(tool.readAllStandardOutput()).trimmed();
+    };
+
+    QTemporaryDir home;
+    const QString data = dataFolderOf(home.path());
+    QProcessEnvironment env = environmentFor(home.path());
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    env.insert(QStringLiteral("DISPLAY"), display);
+    QProcess nox;
+    nox.setProcessEnvironment(env);
+    nox.start(noxProgram(), {});
+    QVERIFY(nox.waitForStarted());
+    QVERIFY(startedIn(home.path()));
+    const QString window = xdotool({"search", "--sync", "--name", "^Nox - ver"}).section(u'\n', 0, 0);
+    QVERIFY(!window.isEmpty());
+    // The first memo pane lies under the first day column, above the status bar.
+    xdotool({"mousemove", "--window", window, "60", "400", "click", "1"});
+    xdotool({"type", "--delay", "20", "typed memo"});
+    QTest::qWait(300);
+    QFile::remove(data + QStringLiteral("/Nox.ini"));
+    if (displayLost) {
+        server.kill();
+    } else {
+        QCOMPARE(::kill(pid_t(nox.processId()), SIGTERM), 0);
+    }
+    QVERIFY(nox.waitForFinished(10000));
+    QCOMPARE(nox.exitStatus(), QProcess::NormalExit);
+    MemoStore store;
+    QCOMPARE(store.open(data), btr::kOk);
+    QCOMPARE(store.read(QDate::currentDate()), QStringLiteral("typed memo"));
+    QVERIFY(QFile::exists(data + QStringLiteral("/Nox.ini")));
+    QVERIFY(!hasLock(home.path()));
+    server.kill();
+    server.waitForFinished();
 }
 
 void TestStartup::noDisplayIsReportedNotCrashed()
