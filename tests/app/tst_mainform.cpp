@@ -119,6 +119,7 @@ private slots:
     void longTextsDoNotSlowTheStart();
     void typedMemoIsKeptUntilStored();
     void dayMemoIsSavedAfterAPauseInTyping();
+    void sessionEndSavesWithoutQuestions();
     void dayMemoChangedElsewhereIsKeptBeforeThePanes();
     void noticesDoNotHoldUpTheAlarms();
     void garbledListsAndLooksAreTold_data();
@@ -950,6 +951,35 @@ void TestMainForm::dayMemoIsSavedAfterAPauseInTyping()
     QTest::keyClicks(form->memoPane(1), " today");
     QTRY_COMPARE_WITH_TIMEOUT(storedMemo(f, left.addDays(1)), QStringLiteral("pay rent today"),
                               TMemoPanes::kAutoSaveDelay + 3000);
+}
+
+// The session manager asks for a save, then ends the program (as SIGTERM
+// does): the first writes without closing anything, the second closes an
+// open dialog and the window without a question and writes everything.
+void TestMainForm::sessionEndSavesWithoutQuestions()
+{
+    MainFormFixture f;
+    TNoxMainForm* form = f.start();
+    const QDate left = form->leftDate();
+    form->memoPane(0)->setFocus();
+    QTest::keyClicks(form->memoPane(0), "before logout");
+    form->SaveForSession();
+    QCOMPARE(storedMemo(f, left), QStringLiteral("before logout"));
+    QCOMPARE(ini(f, QStringLiteral("nox"), QStringLiteral("version")), QStringLiteral("2.05"));
+    QVERIFY(form->isVisible());
+
+    QTest::keyClicks(form->memoPane(0), " and after");
+    QFile::remove(f.dataFile(QStringLiteral("Nox.ini")));
+    bool closed = false;
+    form->OnClose = [&](QObject*) { closed = true; };
+    QTimer::singleShot(0, form, [form] { form->EndSession(); });
+    QMessageBox open(QMessageBox::Question, QStringLiteral("Nox"), QStringLiteral("?"),
+                     QMessageBox::Yes | QMessageBox::No, form);
+    open.exec(); // ended by the end of the session
+    QTRY_VERIFY(closed);
+    QVERIFY(!form->isVisible());
+    QCOMPARE(storedMemo(f, left), QStringLiteral("before logout and after"));
+    QCOMPARE(ini(f, QStringLiteral("nox"), QStringLiteral("version")), QStringLiteral("2.05"));
 }
 
 // Another program (noxtool) wrote the day memo while the pane showed it:
