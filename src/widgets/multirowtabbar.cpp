@@ -78,9 +78,35 @@ int TMultiRowTabBar::rowCount() const
     return m_rows;
 }
 
+QStyleOptionTab TMultiRowTabBar::tabOption(int index) const
+{
+    QStyleOptionTab opt;
+    opt.initFrom(this);
+    opt.text = m_tabs.at(index).caption;
+    opt.shape = QTabBar::RoundedNorth;
+    opt.rect = m_tabs.at(index).rect;
+    if (index == m_current) {
+        opt.state |= QStyle::State_Selected;
+    } else {
+        opt.state &= ~QStyle::State_Selected;
+    }
+    if (index != m_current || !hasFocus()) {
+        opt.state &= ~QStyle::State_HasFocus;
+    }
+    return opt;
+}
+
+// The style's own size for the caption, as a tab bar asks for it: the style
+// draws the text inside its margins, which a width of our own would cut off
+// (a lone tab is not stretched).
 int TMultiRowTabBar::tabWidth(int index) const
 {
-    return fontMetrics().horizontalAdvance(m_tabs.at(index).caption) + kPadding;
+    const QStyleOptionTab opt = tabOption(index);
+    const int text = fontMetrics().size(Qt::TextShowMnemonic, opt.text).width();
+    const QSize contents(text + style()->pixelMetric(QStyle::PM_TabBarTabHSpace, &opt, this),
+                         fontMetrics().height() + style()->pixelMetric(QStyle::PM_TabBarTabVSpace, &opt, this));
+    const QSize size = style()->sizeFromContents(QStyle::CT_TabBarTab, &opt, contents, this);
+    return qMax(size.width(), text + kPadding);
 }
 
 int TMultiRowTabBar::tabHeight() const
@@ -172,25 +198,10 @@ void TMultiRowTabBar::paintEvent(QPaintEvent*)
         if (!tab.visible || i == m_current) {
             continue;
         }
-        QStyleOptionTab opt;
-        opt.initFrom(this);
-        opt.rect = tab.rect;
-        opt.text = tab.caption;
-        opt.shape = QTabBar::RoundedNorth;
-        opt.state &= ~(QStyle::State_Selected | QStyle::State_HasFocus);
-        p.drawControl(QStyle::CE_TabBarTab, opt);
+        p.drawControl(QStyle::CE_TabBarTab, tabOption(i));
     }
     if (isTabVisible(m_current)) {
-        QStyleOptionTab opt;
-        opt.initFrom(this);
-        opt.rect = m_tabs.at(m_current).rect;
-        opt.text = m_tabs.at(m_current).caption;
-        opt.shape = QTabBar::RoundedNorth;
-        opt.state |= QStyle::State_Selected;
-        if (!hasFocus()) {
-            opt.state &= ~QStyle::State_HasFocus;
-        }
-        p.drawControl(QStyle::CE_TabBarTab, opt);
+        p.drawControl(QStyle::CE_TabBarTab, tabOption(m_current));
     }
 }
 

@@ -3,6 +3,7 @@
 // tabs fill rows from left to right as far as the width allows; the row of
 // the current tab is drawn last, next to the pages. Hidden tabs take no room.
 #include <QList>
+#include <QStyleOptionTab>
 #include <QWidget>
 #include <functional>
 
@@ -25,6 +26,8 @@ public:
     void setCurrentIndex(int index);
     // The tab's rectangle after layout (empty when hidden).
     QRect tabRect(int index) const;
+    // How the style is asked to draw the tab (its rectangle after layout).
+    QStyleOptionTab tabOption(int index) const;
     int rowCount() const;
     // Next (1) or previous (-1) visible tab, wrapping around.
     void step(int delta);

@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QStyleOptionTab>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
@@ -165,6 +166,8 @@ private slots:
     void soundTestMessages();
     void popupTestKeepsRunningSettings();
     void everyPageFitsTheWindow();
+    void tabsShowTheirWholeCaption_data();
+    void tabsShowTheirWholeCaption();
 
 private:
     FakeHost* m_host = nullptr;
@@ -549,6 +552,41 @@ void TestSettingsDialog::everyPageFitsTheWindow()
                                 .arg(room.width())
                                 .arg(room.height())));
     }
+}
+
+// The style draws a tab's caption inside margins of its own: a tab as wide as
+// its text cut "祝祭日" to "兄祭E" when the holiday page was shown alone.
+void TestSettingsDialog::tabsShowTheirWholeCaption_data()
+{
+    QTest::addColumn<int>("page");
+    QTest::newRow("all pages") << int(spAll);
+    QTest::newRow("holidays alone") << int(spHoliday);
+    QTest::newRow("categories alone") << int(spCategory);
+    QTest::newRow("print alone") << int(spPrint);
+    QTest::newRow("popup alone") << int(spPopup);
+}
+
+void TestSettingsDialog::tabsShowTheirWholeCaption()
+{
+    QFETCH(int, page);
+    auto dialog = open(page);
+    TMultiRowTabBar* tabs = dialog->Tabs();
+    int shown = 0;
+    for (int i = 0; i < tabs->count(); ++i) {
+        if (!tabs->isTabVisible(i)) {
+            continue;
+        }
+        ++shown;
+        const QStyleOptionTab opt = tabs->tabOption(i);
+        const QRect text = tabs->style()->subElementRect(QStyle::SE_TabBarTabText, &opt, tabs);
+        const int needed = tabs->fontMetrics().horizontalAdvance(opt.text);
+        QVERIFY2(text.width() >= needed, qPrintable(QStringLiteral("%1: %2 of %3 pixels")
+                                                        .arg(opt.text)
+                                                        .arg(text.width())
+                                                        .arg(needed)));
+        QVERIFY(tabs->rect().contains(tabs->tabRect(i)));
+    }
+    QCOMPARE(shown, page == spAll ? tabs->count() : 1);
 }
 
 QTEST_MAIN(TestSettingsDialog)
