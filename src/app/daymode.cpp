@@ -98,13 +98,17 @@ TMainViewMode::Look TDayMode::look() const
 
 // --- life ------------------------------------------------------------------------
 
-// The column of today when it is shown, else column 0, takes the focus.
+// The column of today when it is shown, else column 0, takes the focus, on
+// the first line in sight: a schedule added at once starts where the user
+// looks.
 void TDayMode::start(const QDate& date)
 {
     m_active = true;
     showDays(date);
     const qint64 today = m_leftDate.daysTo(m_form.today());
-    focusColumn(today >= 0 && today < m_sked->SkedCount() ? int(today) : 0);
+    const int column = today >= 0 && today < m_sked->SkedCount() ? int(today) : 0;
+    const sked::TSked* sked = m_sked->Skeds(column);
+    focusColumn(column, sked ? sked->Row(sked->TopRow()).Line : -1);
     showStatus();
 }
 
@@ -424,6 +428,7 @@ void TDayMode::afterEdit(const TSkedRec& rec, sked::TSkedItem* oldItem)
             recToItem(rec, oldItem);
             if (auto* column = static_cast<sked::TSked*>(oldItem->Sked())) {
                 column->SelectItem(oldItem);
+                column->MakeFocusVisible();
             }
             showStatus();
             return;
@@ -442,6 +447,7 @@ void TDayMode::afterEdit(const TSkedRec& rec, sked::TSkedItem* oldItem)
     sked->Items().Add(item);
     focusColumn(int(column));
     sked->SelectItem(item);
+    sked->MakeFocusVisible();
     showStatus();
 }
 
@@ -534,15 +540,19 @@ void TDayMode::moveDays(int delta)
     }
 }
 
-// Goes to `date` and keeps the column that had the focus.
+// Goes to `date` and keeps the column that had the focus, its line and the
+// scroll position: a step through the weeks or months shows the same hours,
+// wherever the cursor is.
 void TDayMode::goKeepingColumn(const QDate& date)
 {
     const int a = focusedColumn();
     const int line = a >= 0 ? cursorLine(m_sked->Skeds(a)) : -1;
+    const int top = m_sked->TopRow();
     goToDate(date, std::nullopt, false);
     if (a >= 0) {
         focusColumn(a, line);
     }
+    m_sked->setTopRow(top);
 }
 
 void TDayMode::step(Step step)

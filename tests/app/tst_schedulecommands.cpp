@@ -90,6 +90,27 @@ void drop(QWidget* target, QMimeData* data, const QPoint& pos, Qt::KeyboardModif
     QApplication::sendEvent(target, &dropped);
 }
 
+// Turns the wheel over a column, away from the user for a positive count.
+void wheel(sked::TSked* column, int notches)
+{
+    const QPointF at(column->viewport()->width() / 2.0, column->viewport()->height() / 2.0);
+    for (int i = 0; i < qAbs(notches); ++i) {
+        QWheelEvent e(at, column->viewport()->mapToGlobal(at), QPoint(), QPoint(0, notches > 0 ? 120 : -120),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(column->viewport(), &e);
+    }
+}
+
+bool lineInSight(const sked::TSked* column, int line)
+{
+    for (int r = column->TopRow(); r < column->TopRow() + column->VisibleRows() && r < column->RowCount(); ++r) {
+        if (column->Rows().at(r).Line == line) {
+            return true;
+        }
+    }
+    return false;
+}
+
 QPoint linePoint(const sked::TSked* column, int line)
 {
     for (int r = 0; r < column->RowCount(); ++r) {
@@ -148,6 +169,7 @@ private slots:
     void editorListButtonsOpenTheSettingsPage();
     void monthDoubleClickOnGridLineOpensNothing();
     void windowShortcutsReachTheViews();
+    void newScheduleLandsInSight();
 };
 
 void TestScheduleCommands::menuRules_data()
@@ -574,6 +596,55 @@ void TestScheduleCommands::windowShortcutsReachTheViews()
     form->SwitchViewClick();
     key(Qt::Key_F, Qt::ControlModifier);
     QCOMPARE(found, 2);
+}
+
+// Right after the start Ctrl+A offers the first line in sight (8:00 by
+// default), an added schedule is scrolled into sight, and a step through the
+// weeks keeps the scroll position.
+void TestScheduleCommands::newScheduleLandsInSight()
+{
+    MainFormFixture f;
+    TNoxMainForm* form = f.start();
+    sked::TSkedControl* view = form->skedControl();
+    sked::TSked* column = view->ActiveSked();
+    QVERIFY(column);
+    QCOMPARE(view->TopRow(), 16);
+    QCOMPARE(column->LineIndex(), 16);
+    auto addWithText = [&](const char* text) {
+        form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form));
+        column->setFocus();
+        onEditor([text](TForm2* d) {
+            QTest::keyClicks(d->TextBox(), text);
+            QTest::mouseClick(d->OkButton(), Qt::LeftButton);
+        });
+        key(Qt::Key_A, Qt::ControlModifier);
+    };
+    addWithText("first");
+    QCOMPARE(stored(form, kDay).value(0).StartTime, 16);
+
+    // Scrolled away from the cursor: the added schedule comes into sight.
+    wheel(column, -14);
+    QVERIFY(view->TopRow() > 20);
+    addWithText("second");
+    const QList<TSkedRec> both = stored(form, kDay);
+    QCOMPARE(both.size(), 2);
+    QVERIFY(column->SelectedItem() && column->SelectedItem()->Text() == QStringLiteral("second"));
+    QVERIFY2(lineInSight(column, both.value(1).StartTime), qPrintable(QString::number(view->TopRow())));
+
+    // Ctrl+K and Ctrl+J show the same hours, though the cursor is out of sight.
+    form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(form));
+    column->setFocus();
+    wheel(column, -10);
+    const int top = view->TopRow();
+    QVERIFY(!lineInSight(column, column->LineIndex()));
+    const QDate before = form->leftDate();
+    key(Qt::Key_K, Qt::ControlModifier);
+    QVERIFY(form->leftDate() > before);
+    QCOMPARE(view->TopRow(), top);
+    key(Qt::Key_J, Qt::ControlModifier);
+    QCOMPARE(view->TopRow(), top);
 }
 
 QTEST_MAIN(TestScheduleCommands)
