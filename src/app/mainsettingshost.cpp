@@ -74,7 +74,12 @@ private:
 void InstallSettingsDialog(TNoxMainForm& form)
 {
     new HostHolder(form);
-    form.OnSettings = [&form](QObject*, const QString& page) { ShowSettings(&form, SettingsPageNumber(page)); };
+    // The dialog belongs to the window that asks for it (the main window or
+    // one of its own windows).
+    form.OnSettings = [&form](QObject* sender, const QString& page) {
+        auto* owner = qobject_cast<QWidget*>(sender);
+        ShowSettings(owner && owner->isWindow() ? owner : &form, SettingsPageNumber(page));
+    };
 }
 
 } // namespace nox

@@ -197,7 +197,9 @@ bool TSearchLink::hasPrintSettings()
 void TSearchLink::openPrintSettings()
 {
     if (m_form.OnSettings) {
-        m_form.OnSettings(&m_form, QStringLiteral("印刷"));
+        // Owned by the search window: it comes back to the front afterwards.
+        QObject* owner = m_window ? static_cast<QObject*>(m_window) : &m_form;
+        m_form.OnSettings(owner, QStringLiteral("印刷"));
     }
 }
 

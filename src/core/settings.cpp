@@ -114,6 +114,8 @@ const QList<SettingDef> kSettings = {
     {Key::TempMemoWindowState, "tempmemo", "windowstate", T::Int, "0", false},
     {Key::TempMemoStayOnTop, "tempmemo", "stayontop", T::Bool, "0", false},
     {Key::TempMemoVisible, "tempmemo", "visible", T::Bool, "0", false},
+    {Key::FoldersResults, "folders", "results", T::String, "", false},
+    {Key::FoldersStyles, "folders", "styles", T::String, "", false},
 };
 // clang-format on
 

@@ -127,6 +127,9 @@ enum class Key {
     TempMemoWindowState,
     TempMemoStayOnTop,
     TempMemoVisible,
+    // "folders": where each kind of file was last saved
+    FoldersResults,
+    FoldersStyles,
     Count
 };
 

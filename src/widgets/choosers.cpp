@@ -2,9 +2,14 @@
 
 #include <QApplication>
 #include <QColorDialog>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QStandardPaths>
+
+#include "core/folders.h"
+#include "core/settings.h"
 
 namespace nox
 {
@@ -15,6 +20,11 @@ TChooserHooks& hooks()
 {
     static TChooserHooks h;
     return h;
+}
+
+Key folderKey(TSaveKind kind)
+{
+    return kind == TSaveKind::Results ? Key::FoldersResults : Key::FoldersStyles;
 }
 
 QMessageBox::Icon iconOf(TMessageKind kind)
@@ -82,23 +92,43 @@ QString ChooseExistingFile(QWidget* parent, const QString& filter)
     return file;
 }
 
-QString ChooseSaveFile(QWidget* parent, const QString& filter, const QString& defaultSuffix,
+QString SaveFolder(TSaveKind kind)
+{
+    const QString remembered = Settings(folders::dataFile(QStringLiteral("Nox.ini"))).readString(folderKey(kind));
+    if (!remembered.isEmpty() && QFileInfo(remembered).isDir()) {
+        return remembered;
+    }
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return !documents.isEmpty() && QFileInfo(documents).isDir() ? documents : QDir::homePath();
+}
+
+QString ChooseSaveFile(QWidget* parent, TSaveKind kind, const QString& filter, const QString& defaultSuffix,
                        const QString& proposedName)
 {
+    const QString folder = SaveFolder(kind);
+    const QString start = proposedName.isEmpty() ? folder : QDir(folder).filePath(proposedName);
+    QString chosen;
     if (hooks().saveFile) {
-        return hooks().saveFile(filter, defaultSuffix);
+        chosen = hooks().saveFile(filter, defaultSuffix, start);
+    } else {
+        QFileDialog dialog(parent, QStringLiteral("名前を付けて保存"), folder, filter);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        dialog.setDefaultSuffix(defaultSuffix);
+        if (!proposedName.isEmpty()) {
+            dialog.selectFile(start);
+        }
+        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
+            chosen = dialog.selectedFiles().first();
+        }
     }
-    QFileDialog dialog(parent, QString(), QString(), filter);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setDefaultSuffix(defaultSuffix);
-    if (!proposedName.isEmpty()) {
-        dialog.selectFile(proposedName);
+    const QString chosenFolder = chosen.isEmpty() ? QString() : QFileInfo(chosen).absolutePath();
+    if (!chosenFolder.isEmpty() && QFileInfo(chosenFolder).isDir() && chosenFolder != folder) {
+        // Only a convenience: a settings file that cannot be written costs
+        // the next dialog its folder, nothing else.
+        Settings(folders::dataFile(QStringLiteral("Nox.ini"))).writeString(folderKey(kind), chosenFolder);
     }
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
-        return QString();
-    }
-    return dialog.selectedFiles().first();
+    return chosen;
 }
 
 void ShowMessage(QWidget* parent, TMessageKind kind, const QString& text)

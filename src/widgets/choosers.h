@@ -28,9 +28,17 @@ QString ChooseOpenFile(QWidget* parent, const QString& filter, const QString& in
 // As ChooseOpenFile; a chosen name that is no existing file gives the
 // message "ファイルが見つかりません！" and an empty result.
 QString ChooseExistingFile(QWidget* parent, const QString& filter);
-// A save dialog that asks before overwriting; `defaultSuffix` is added to a
-// name typed without one.
-QString ChooseSaveFile(QWidget* parent, const QString& filter, const QString& defaultSuffix,
+// The kinds of file saved through ChooseSaveFile; each remembers its own
+// folder in "Nox.ini" [folders].
+enum class TSaveKind { Results, Styles };
+// The folder a save dialog of `kind` starts in: the one last saved to when it
+// still exists, else the user's documents folder (else the home folder).
+QString SaveFolder(TSaveKind kind);
+// A save dialog that asks before overwriting, starting in SaveFolder(kind);
+// `filter` may name several filters separated by ";;"; `defaultSuffix` is
+// added to a name typed without one. The chosen file's folder becomes the
+// kind's folder. Empty when cancelled.
+QString ChooseSaveFile(QWidget* parent, TSaveKind kind, const QString& filter, const QString& defaultSuffix,
                        const QString& proposedName = QString());
 // A message box with only "OK".
 void ShowMessage(QWidget* parent, TMessageKind kind, const QString& text);
@@ -42,7 +50,8 @@ struct TChooserHooks {
     std::function<std::optional<TColor>(TColor initial)> color;
     // (filter, multiple) -> chosen files
     std::function<QStringList(const QString& filter, bool multiple)> openFiles;
-    std::function<QString(const QString& filter, const QString& defaultSuffix)> saveFile;
+    // (filter, default suffix, the path the dialog opens on) -> chosen file
+    std::function<QString(const QString& filter, const QString& defaultSuffix, const QString& startPath)> saveFile;
     std::function<void(TMessageKind kind, const QString& text)> message;
     std::function<bool(const QString& text)> question;
 };

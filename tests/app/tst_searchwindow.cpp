@@ -1,8 +1,16 @@
 // The search window as a user drives it from the main window: searching
 // (Enter, F3), opening a result, deleting and changing many at a time, and
 // the print commands that need no page engine.
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCompleter>
+#include <QInputMethodEvent>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QStandardPaths>
+#include <QStatusBar>
+#include <QWindow>
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -14,8 +22,10 @@
 #include <QTimer>
 
 #include "alarm/alarmcenter.h"
+#include "app/mainsettingshost.h"
 #include "app/searchlink.h"
 #include "core/textfile.h"
+#include "dialogs/settingsdialog.h"
 #include "mainformfixture.h"
 #include "search/ui/bulkchange.h"
 #include "search/ui/resultlist.h"
@@ -102,6 +112,11 @@ private slots:
     void bulkChange_data();
     void bulkChange();
     void printCommandsWithoutEngine();
+    void everyControlInSight_data();
+    void everyControlInSight();
+    void ownedAndActiveAgainAfterPrintSettings();
+    void entriesAreOfferedAsAList_data();
+    void entriesAreOfferedAsAList();
 
 private:
     TForm6* openWindow();
@@ -356,9 +371,13 @@ void TestSearchWindow::printCommandsWithoutEngine()
     QVERIFY(QFile::exists(m_f->dataFile("temp/Schedule.csv")));
     QVERIFY(!w->toolButton("印刷設定...")->isEnabled()); // no settings dialog yet
     const QString saved = m_f->home.filePath("saved");
+    // The first save starts in the documents folder, the next where the last went.
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    QString startFolder = QFileInfo(documents).isDir() ? documents : QDir::homePath();
     QTimer::singleShot(50, this, [&] {
         auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
         QVERIFY(dialog);
+        QCOMPARE(dialog->directory().absolutePath(), QDir(startFolder).absolutePath());
         QCOMPARE(dialog->defaultSuffix(), QStringLiteral("csv"));
         QCOMPARE(QFileInfo(dialog->selectedFiles().value(0)).fileName(), QStringLiteral("Schedule.csv"));
         dialog->setDirectory(m_f->home.path());
@@ -370,9 +389,150 @@ void TestSearchWindow::printCommandsWithoutEngine()
     });
     clickButton(w->toolButton("保存..."));
     QCOMPARE(readTextLines(saved + ".csv").lines.value(1), QStringLiteral("2026/3/02(月),9:00,9:30,meeting A,,仕事"));
+    startFolder = m_f->home.path();
+    QTimer::singleShot(50, this, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        QCOMPARE(dialog->directory().absolutePath(), QDir(startFolder).absolutePath());
+        dialog->reject();
+    });
+    clickButton(w->toolButton("保存..."));
     // The temp folder is emptied when the main window goes.
     m_f->stop();
     QVERIFY(!QFile::exists(m_f->dataFile("temp/Schedule.csv")));
+}
+
+void TestSearchWindow::everyControlInSight_data()
+{
+    QTest::addColumn<bool>("minimum");
+    QTest::newRow("first opening, 600 x 447") << false;
+    QTest::newRow("smallest") << true;
+}
+
+// Nothing is cut off: the criteria panel shows its controls at their full
+// width (scrolling up and down only), the tool bar its captions, the list the
+// whole time and date and, without scrolling, the category column.
+void TestSearchWindow::everyControlInSight()
+{
+    QFETCH(bool, minimum);
+    TForm6* w = openWindow();
+    QCOMPARE(w->size(), QSize(600, 447));
+    if (minimum) {
+        w->resize(w->minimumSize());
+        QTRY_COMPARE(w->size(), QSize(600, 168));
+    }
+    m_f->writeFile("20260308.dat", line(19, 8, "meeting G"));
+    search(w, "meeting");
+    for (QWidget* part : {w->findChild<QWidget*>("Panel3"), w->findChild<QWidget*>("Panel1"),
+                          static_cast<QWidget*>(w->resultList()), static_cast<QWidget*>(w->findChild<QStatusBar*>())}) {
+        QVERIFY(part && part->isVisible());
+        const QRect r(part->mapTo(w, QPoint()), part->size());
+        QVERIFY2(w->rect().contains(r) && !r.isEmpty(), qPrintable(part->objectName()));
+    }
+    auto* scroll = w->findChild<QWidget*>("Panel1")->findChild<QScrollArea*>();
+    QWidget* box = scroll->widget();
+    QVERIFY2(box->width() <= scroll->viewport()->width(),
+             qPrintable(QStringLiteral("%1 > %2").arg(box->width()).arg(scroll->viewport()->width())));
+    const int hidden = box->height() - scroll->viewport()->height();
+    QVERIFY(hidden <= 0 || scroll->verticalScrollBar()->maximum() >= hidden);
+    for (QWidget* control : box->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (!control->isVisibleTo(box)) {
+            continue;
+        }
+        QVERIFY2(box->rect().contains(control->geometry()), qPrintable(control->objectName()));
+        QVERIFY2(control->width() >= control->minimumSizeHint().width(), qPrintable(control->objectName()));
+    }
+    QVERIFY(w->deleteButton()->width() >=
+            w->deleteButton()->fontMetrics().horizontalAdvance(QStringLiteral("選択スケジュールを削除")));
+    auto* toolBar = w->findChild<QWidget*>("Panel3");
+    for (TNoxButton* b : toolBar->findChildren<TNoxButton*>()) {
+        QVERIFY2(toolBar->rect().contains(b->geometry()), qPrintable(b->Caption()));
+        QVERIFY2(b->width() >= b->fontMetrics().horizontalAdvance(b->Caption()), qPrintable(b->Caption()));
+    }
+    TResultList* list = w->resultList();
+    const QFontMetrics metrics = list->fontMetrics();
+    QVERIFY(list->columnWidth(TSearchResultModel::colTime) >= metrics.horizontalAdvance("9:00-10:30") + 8);
+    QVERIFY(list->columnWidth(TSearchResultModel::colDate) >=
+            metrics.horizontalAdvance(list->resultModel()->dateText(0)) + 8);
+    const int category = TSearchResultModel::colCategory;
+    QVERIFY2(list->columnViewportPosition(category) + list->columnWidth(category) <= list->viewport()->width(),
+             qPrintable(QStringLiteral("%1 + %2 > %3")
+                            .arg(list->columnViewportPosition(category))
+                            .arg(list->columnWidth(category))
+                            .arg(list->viewport()->width())));
+    // A wider window gives the text column back its width.
+    w->resize(900, 447);
+    QTRY_COMPARE(list->columnWidth(TSearchResultModel::colText), 194);
+}
+
+// The search window stays above the main window (the window system is told
+// its owner), and it is the active window again after the settings dialog
+// opened from it.
+void TestSearchWindow::ownedAndActiveAgainAfterPrintSettings()
+{
+    InstallSettingsDialog(*m_f->form);
+    TForm6* w = openWindow();
+    QCOMPARE(w->windowType(), Qt::Dialog);
+    QVERIFY(w->windowFlags() & Qt::WindowMinMaxButtonsHint);
+    QVERIFY(w->windowHandle() && w->windowHandle()->transientParent() == m_f->form->windowHandle());
+    QVERIFY(QTest::qWaitForWindowActive(w));
+    QPointer<QWidget> owner;
+    QTimer::singleShot(0, this, [&] {
+        auto* dialog = qobject_cast<TForm4*>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        owner = dialog->parentWidget();
+        dialog->reject();
+    });
+    clickButton(w->toolButton("印刷設定..."));
+    QCOMPARE(owner.data(), w);
+    QTRY_COMPARE(QApplication::activeWindow(), w);
+}
+
+void TestSearchWindow::entriesAreOfferedAsAList_data()
+{
+    QTest::addColumn<bool>("category");
+    QTest::addColumn<bool>("inputMethod");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("offered");
+    QTest::addColumn<QString>("count");
+    QTest::newRow("words, keys") << false << false << "lun" << "lunch" << "1件";
+    QTest::newRow("words, input method") << false << true << "会議" << "会議　東京" << "0件";
+    QTest::newRow("category, input method") << true << true << "会" << "会議" << "0件";
+}
+
+// Typing shows the matching entries in a list under the box and leaves the
+// typed text alone; Return (which the open list receives first) searches for
+// what was typed.
+void TestSearchWindow::entriesAreOfferedAsAList()
+{
+    QFETCH(bool, category);
+    QFETCH(bool, inputMethod);
+    QFETCH(QString, typed);
+    QFETCH(QString, offered);
+    QFETCH(QString, count);
+    m_f->writeFile("searchword.nox", QStringLiteral("会議　東京\r\nlunch\r\n").toUtf8());
+    TForm6* w = openWindow();
+    QComboBox* box = category ? w->categoryBox() : w->wordsBox();
+    QLineEdit* edit = box->lineEdit();
+    edit->setFocus();
+    edit->clear();
+    if (inputMethod) {
+        QInputMethodEvent commit;
+        commit.setCommitString(typed);
+        QApplication::sendEvent(edit, &commit);
+    } else {
+        QTest::keyClicks(edit, typed);
+    }
+    QCOMPARE(edit->text(), typed);
+    QVERIFY(edit->selectedText().isEmpty());
+    QCompleter* completer = box->completer();
+    QTRY_VERIFY(completer->popup()->isVisible());
+    QCOMPARE(completer->currentCompletion(), offered);
+    QTest::keyClick(completer->popup(), Qt::Key_Return);
+    QTRY_COMPARE(w->statusText(0), count);
+    QVERIFY(!completer->popup()->isVisible());
+    QCOMPARE(box->currentText(), typed);
+    QCOMPARE(category ? w->query().category : w->query().text, typed);
 }
 
 QTEST_MAIN(TestSearchWindow)

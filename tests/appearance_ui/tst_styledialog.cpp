@@ -2,11 +2,14 @@
 // answered through the chooser seam.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
 #include <QListWidget>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSpinBox>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -46,8 +49,10 @@ class TestStyleDialog : public QObject
 {
     Q_OBJECT
 private slots:
+    void initTestCase();
     void init();
     void cleanup() { SetChooserHooks({}); }
+    void exportStartsInDocumentsThenWhereLastSaved();
     void controlsFollowTheElement_data();
     void controlsFollowTheElement();
     void doubleClickOpensColourOnlyWhereThereIsOne_data();
@@ -64,7 +69,17 @@ private:
     QStringList m_messages;
     QString m_openFile;
     QString m_saveFile;
+    QStringList m_saveStarts;
+    QTemporaryDir m_home;
 };
+
+// The data folder (the save dialog's remembered folders) in a folder of the test's own.
+void TestStyleDialog::initTestCase()
+{
+    qputenv("NOX_HOME", m_home.path().toUtf8());
+    folders::resetCache();
+    QVERIFY(folders::ensureDataFolder());
+}
 
 void TestStyleDialog::init()
 {
@@ -77,7 +92,10 @@ void TestStyleDialog::init()
     };
     hooks.message = [this](TMessageKind, const QString& text) { m_messages << text; };
     hooks.openFiles = [this](const QString&, bool) { return QStringList{m_openFile}; };
-    hooks.saveFile = [this](const QString&, const QString&) { return m_saveFile; };
+    hooks.saveFile = [this](const QString&, const QString&, const QString& start) {
+        m_saveStarts << start;
+        return m_saveFile;
+    };
     SetChooserHooks(hooks);
 }
 
@@ -207,6 +225,32 @@ void TestStyleDialog::exportImportRoundTripAndMissingFile()
     QTest::mouseClick(dialog.ExportButton(), Qt::LeftButton);
     QCOMPARE(m_messages.size(), 2);
     QVERIFY(m_messages.last().contains(m_saveFile));
+}
+
+// The first export starts in the documents folder, later ones where the
+// last one went, also after a restart (the folder is kept in Nox.ini); a
+// folder that is gone falls back to the documents folder.
+void TestStyleDialog::exportStartsInDocumentsThenWhereLastSaved()
+{
+    QFile::remove(folders::dataFile(QStringLiteral("Nox.ini")));
+    folders::resetCache();
+    QTemporaryDir dir;
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    const QString fallback = QFileInfo(documents).isDir() ? documents : QDir::homePath();
+    QCOMPARE(SaveFolder(TSaveKind::Styles), fallback);
+    m_saveStarts.clear();
+    m_saveFile = dir.filePath(QStringLiteral("kept/mine.txt"));
+    QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("kept"))));
+    TForm5 dialog(TStyle(), true, 0);
+    QTest::mouseClick(dialog.ExportButton(), Qt::LeftButton);
+    QTest::mouseClick(dialog.ExportButton(), Qt::LeftButton);
+    QCOMPARE(m_saveStarts, (QStringList{fallback, dir.filePath(QStringLiteral("kept"))}));
+    QCOMPARE(IniFile(folders::dataFile(QStringLiteral("Nox.ini"))).readString("folders", "styles", "?"),
+             dir.filePath(QStringLiteral("kept")));
+    // Each kind keeps its own folder.
+    QCOMPARE(SaveFolder(TSaveKind::Results), fallback);
+    QVERIFY(QDir(dir.filePath(QStringLiteral("kept"))).removeRecursively());
+    QCOMPARE(SaveFolder(TSaveKind::Styles), fallback);
 }
 
 void TestStyleDialog::okCopiesBackCancelLeavesAlone()

@@ -323,7 +323,8 @@ void TForm5::loadDefault()
 
 void TForm5::exportStyle()
 {
-    const QString file = ChooseSaveFile(this, QStringLiteral("テキストファイル (*.txt)"), QStringLiteral("txt"));
+    const QString file = ChooseSaveFile(this, TSaveKind::Styles, QStringLiteral("テキストファイル (*.txt)"),
+                                      QStringLiteral("txt"));
     if (file.isEmpty()) {
         return;
     }

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QScopedValueRollback>
 
 namespace nox
 {
@@ -124,6 +125,80 @@ TResultList::TResultList(QWidget* parent) : QTreeView(parent), m_model(new TSear
     header()->setStretchLastSection(false);
     header()->setHighlightSections(false);
     header()->setMinimumSectionSize(8);
+    connect(header(), &QHeaderView::sectionResized, this,
+            [this](int column, int, int size) { columnResizedByUser(column, size); });
+}
+
+int TResultList::minimumColumnWidth(int column) const
+{
+    const QFontMetrics metrics = fontMetrics();
+    switch (column) {
+    case TSearchResultModel::colImage:
+        return kImageLeft + 16;
+    case TSearchResultModel::colDate: {
+        // Two-digit months and days, every weekday.
+        int widest = 0;
+        for (int day = 24; day <= 30; ++day) {
+            widest = qMax(widest, metrics.horizontalAdvance(
+                                      formatDateTime(m_model->dateFormat(), QDate(2000, 12, day))));
+        }
+        return widest + 2 * kTextInset;
+    }
+    case TSearchResultModel::colTime:
+        return metrics.horizontalAdvance(QStringLiteral("23:30-23:30")) + 2 * kTextInset;
+    default:
+        return metrics.horizontalAdvance(QStringLiteral("スケジ")) + 2 * kTextInset;
+    }
+}
+
+void TResultList::setColumnWidths(const QList<int>& widths)
+{
+    m_wanted.clear();
+    for (int column = 0; column < TSearchResultModel::ColumnCount; ++column) {
+        m_wanted << qMax(widths.value(column), minimumColumnWidth(column));
+    }
+    fitColumns();
+}
+
+void TResultList::fitColumns()
+{
+    if (m_wanted.size() != TSearchResultModel::ColumnCount) {
+        return;
+    }
+    const QScopedValueRollback<bool> fitting(m_fitting, true);
+    int others = 0;
+    for (int column = 0; column < TSearchResultModel::ColumnCount; ++column) {
+        if (column != TSearchResultModel::colText) {
+            header()->resizeSection(column, m_wanted.at(column));
+            others += m_wanted.at(column);
+        }
+    }
+    const int text = TSearchResultModel::colText;
+    header()->resizeSection(
+        text, qMax(minimumColumnWidth(text), qMin(m_wanted.at(text), viewport()->width() - others)));
+}
+
+// A column dragged narrower than its minimum stays at the minimum.
+void TResultList::columnResizedByUser(int column, int size)
+{
+    if (m_fitting || column < 0 || column >= m_wanted.size()) {
+        return;
+    }
+    const int wanted = qMax(size, minimumColumnWidth(column));
+    m_wanted[column] = wanted;
+    if (wanted != size) {
+        const QScopedValueRollback<bool> fitting(m_fitting, true);
+        header()->resizeSection(column, wanted);
+    }
+}
+
+bool TResultList::viewportEvent(QEvent* event)
+{
+    const bool handled = QTreeView::viewportEvent(event);
+    if (event->type() == QEvent::Resize) {
+        fitColumns();
+    }
+    return handled;
 }
 
 void TResultList::setLook(const TResultLook& look)

@@ -36,6 +36,7 @@ public:
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
+    const QString& dateFormat() const { return m_dateFormat; }
     // The texts each column shows (DisplayRole).
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
@@ -65,19 +66,36 @@ public:
     QList<int> selectedRows() const;
     int focusedRow() const;
 
+    // The widths of the six columns as the user set them, each raised to its
+    // minimum. The text column ("スケジュール") is shown narrower when the
+    // columns right of it would leave the list's width otherwise (never
+    // narrower than its minimum); it gets its width back as room allows.
+    void setColumnWidths(const QList<int>& widths);
+    QList<int> columnWidths() const { return m_wanted; }
+    // The narrowest width that shows a column's texts whole: the image, the
+    // widest date of the date format, "23:30-23:30"; a few characters of the
+    // other texts.
+    int minimumColumnWidth(int column) const;
+
     // Double-click on a row, Enter in the list.
     std::function<void()> OnOpen;
 
 protected:
+    bool viewportEvent(QEvent* event) override;
     void drawRow(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
     void keyPressEvent(QKeyEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
     void drawCell(QPainter& p, const QRect& cell, int column, int row, const QColor& text) const;
+    // Shows the wanted widths, the text column within the room left.
+    void fitColumns();
+    void columnResizedByUser(int column, int size);
 
     TSearchResultModel* m_model;
     TResultLook m_look;
+    QList<int> m_wanted;
+    bool m_fitting = false;
 };
 
 } // namespace nox

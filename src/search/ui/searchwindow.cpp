@@ -12,6 +12,7 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QCompleter>
 #include <QDateEdit>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -62,6 +63,16 @@ const ToolButtonSpec kToolButtons[] = {
     {"閉じる", "閉じる", nullptr},
 };
 
+// The box's entries are offered as a list under it while typing, never as
+// text appended to what was typed: Return (also the one that confirms an
+// input method's text) then searches for what the user typed.
+void offerEntriesAsList(QComboBox* box)
+{
+    QCompleter* completer = box->completer();
+    completer->setCompletionMode(QCompleter::PopupCompletion);
+    completer->setCaseSensitivity(Qt::CaseSensitive);
+}
+
 QLabel* fieldLabel(const QString& text, QWidget* buddy, QWidget* parent)
 {
     auto* label = new QLabel(text, parent);
@@ -71,8 +82,12 @@ QLabel* fieldLabel(const QString& text, QWidget* buddy, QWidget* parent)
 
 } // namespace
 
+// A window of the main window's (a dialog in the window system's terms, which
+// keeps it above its owner), with the buttons of a main window.
 TForm6::TForm6(TSearchHost& host, QWidget* parent)
-    : QWidget(parent, Qt::Window), m_host(host), m_settings(host.settings()), m_dataFolder(host.dataFolder()),
+    : QWidget(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
+                          Qt::WindowCloseButtonHint),
+      m_host(host), m_settings(host.settings()), m_dataFolder(host.dataFolder()),
       m_iniPath(host.iniPath())
 {
     setAttribute(Qt::WA_DeleteOnClose);
@@ -275,7 +290,23 @@ QWidget* TForm6::buildCriteria()
     form->addStretch(1);
     scroll->setWidget(box);
     column->addWidget(scroll, 1);
+    // The panel never cuts its controls off at the side (it scrolls only
+    // up and down): it is at least as wide as they need beside a scroll bar.
+    for (QComboBox* combo : {static_cast<QComboBox*>(m_words), static_cast<QComboBox*>(m_category)}) {
+        combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        combo->setMinimumContentsLength(8);
+    }
+    panel->setMinimumWidth(qMax(kMinCriteriaWidth, box->minimumSizeHint().width() +
+                                                       scroll->verticalScrollBar()->sizeHint().width()));
 
+    offerEntriesAsList(m_words);
+    offerEntriesAsList(m_category);
+    // Enter in a criteria box or date picker searches. While the list of a
+    // text box is open, Enter closes it (taking the entry chosen in it) and
+    // reaches the box past its event filters.
+    for (QComboBox* combo : {static_cast<QComboBox*>(m_words), static_cast<QComboBox*>(m_category)}) {
+        connect(combo->lineEdit(), &QLineEdit::returnPressed, this, &TForm6::SearchClick);
+    }
     // Enter in a criteria box or date picker searches.
     for (QWidget* w : std::initializer_list<QWidget*>{m_words, m_words->lineEdit(), m_target, m_startDate,
                                                       m_endDate, m_category, m_category->lineEdit(), m_image,
@@ -350,9 +381,11 @@ void TForm6::readSettings()
     m_endCheck->setChecked(ini.readBool(Key::SearchECheck));
     m_startDate->setDate(m_startCheck->isChecked() ? ini.readDate(Key::SearchSDate, today) : today);
     m_endDate->setDate(m_endCheck->isChecked() ? ini.readDate(Key::SearchEDate, today) : today);
-    for (int i = 0; i < TSearchResultModel::ColumnCount; ++i) {
-        m_list->header()->resizeSection(i, qMax(8, ini.readInt(kColumnKeys[i])));
+    QList<int> widths;
+    for (const Key key : kColumnKeys) {
+        widths << ini.readInt(key);
     }
+    m_list->setColumnWidths(widths);
 }
 
 void TForm6::writeSettings()
@@ -376,8 +409,9 @@ void TForm6::writeSettings()
     ini.writeBool(Key::SearchECheck, m_endCheck->isChecked());
     ini.writeDate(Key::SearchSDate, m_startDate->date());
     ini.writeDate(Key::SearchEDate, m_endDate->date());
+    const QList<int> widths = m_list->columnWidths();
     for (int i = 0; i < TSearchResultModel::ColumnCount; ++i) {
-        ini.writeInt(kColumnKeys[i], m_list->header()->sectionSize(i));
+        ini.writeInt(kColumnKeys[i], widths.value(i));
     }
 }
 

@@ -9,11 +9,11 @@
 #include "search/ui/searchcombos.h"
 #include "search/ui/searchmessages.h"
 #include "store/schedulebook.h"
+#include "widgets/choosers.h"
 #include "widgets/noxbutton.h"
 
 #include <QDesktopServices>
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -312,19 +312,12 @@ void TForm6::SaveClick()
     }
     const QString layout = QDir(m_host.printFolder()).filePath(m_settings.layout);
     const QString suffix = QFileInfo(findTemplate(layout)).suffix();
-    QFileDialog dialog(this, QStringLiteral("名前を付けて保存"));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
-    if (!suffix.isEmpty()) {
-        dialog.setDefaultSuffix(suffix);
-        dialog.setNameFilters({QStringLiteral("*.%1").arg(suffix), QStringLiteral("*")});
+    const QString filter = suffix.isEmpty() ? QString() : QStringLiteral("*.%1;;*").arg(suffix);
+    const QString file = ChooseSaveFile(this, TSaveKind::Results, filter, suffix,
+                                        QStringLiteral("Schedule") + (suffix.isEmpty() ? QString() : u'.' + suffix));
+    if (!file.isEmpty()) {
+        render(file, false);
     }
-    dialog.selectFile(QStringLiteral("Schedule") + (suffix.isEmpty() ? QString() : u'.' + suffix));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
-        return;
-    }
-    render(dialog.selectedFiles().constFirst(), false);
 }
 
 void TForm6::PrintSettingsClick()
@@ -335,6 +328,9 @@ void TForm6::PrintSettingsClick()
     m_host.openPrintSettings();
     m_settings = m_host.settings();
     showLayoutName();
+    // The dialog was this window's: the user goes on here.
+    raise();
+    activateWindow();
 }
 
 } // namespace nox
