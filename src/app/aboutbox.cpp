@@ -12,39 +12,12 @@ namespace nox
 namespace
 {
 
-// Neutral addresses of the project (reserved documentation domain) until a
-// real home is chosen.
-const QString kMakerPage = QStringLiteral("https://nox.example.org/");
-const QString kMakerMail = QStringLiteral("nox@example.org");
-
 constexpr int kClientWidth = 292;
 constexpr int kClientHeight = 141;
 constexpr QPoint kIconPos(16, 16);
 constexpr QPoint kCaptionPos(64, 16);
 
-QLabel* linkLabel(const QString& prefix, const QUrl& url, const QString& shown, QWidget* parent)
-{
-    auto* label = new QLabel(parent);
-    label->setTextFormat(Qt::RichText);
-    label->setText(QStringLiteral("%1 <a href=\"%2\">%3</a>")
-                       .arg(prefix.toHtmlEscaped(), url.toString(QUrl::FullyEncoded).toHtmlEscaped(),
-                            shown.toHtmlEscaped()));
-    label->setTextInteractionFlags(Qt::TextBrowserInteraction);
-    label->setOpenExternalLinks(true);
-    return label;
-}
-
 } // namespace
-
-QUrl makerPageUrl()
-{
-    return QUrl(kMakerPage);
-}
-
-QUrl makerMailUrl()
-{
-    return QUrl(QStringLiteral("mailto:") + kMakerMail);
-}
 
 TForm8::TForm8(const QString& caption, QWidget* parent) : QDialog(parent), m_caption(caption)
 {
@@ -52,12 +25,18 @@ TForm8::TForm8(const QString& caption, QWidget* parent) : QDialog(parent), m_cap
     setFixedSize(kClientWidth, kClientHeight);
 
     const int lineHeight = fontMetrics().height();
-    const int linksTop = kIconPos.y() + 32 + 6; // below the icon
-    m_pageLink = linkLabel(QStringLiteral("Web:"), makerPageUrl(), kMakerPage, this);
-    m_pageLink->setGeometry(kCaptionPos.x(), linksTop, kClientWidth - kCaptionPos.x() - 8, lineHeight + 4);
-    m_mailLink = linkLabel(QStringLiteral("Mail:"), makerMailUrl(), kMakerMail, this);
-    m_mailLink->setGeometry(kCaptionPos.x(), linksTop + lineHeight + 6, kClientWidth - kCaptionPos.x() - 8,
-                            lineHeight + 4);
+    const int linkTop = kIconPos.y() + 32 + 6; // below the icon
+    m_helpLink = new QLabel(this);
+    m_helpLink->setObjectName(QStringLiteral("helpLink"));
+    m_helpLink->setTextFormat(Qt::RichText);
+    m_helpLink->setText(QStringLiteral("<a href=\"help\">ヘルプを開く</a> (F1)"));
+    m_helpLink->setTextInteractionFlags(Qt::TextBrowserInteraction);
+    m_helpLink->setGeometry(kCaptionPos.x(), linkTop, kClientWidth - kCaptionPos.x() - 8, lineHeight + 4);
+    connect(m_helpLink, &QLabel::linkActivated, this, [this] {
+        if (OnHelp) {
+            OnHelp(this);
+        }
+    });
 
     m_ok = new QPushButton(QStringLiteral("OK"), this);
     m_ok->setDefault(true);

@@ -1,20 +1,16 @@
 #pragma once
-// The about box: program name, version and the maker's web page and mail
-// address as links; closed with "OK".
+// The about box: program name and version, and a link to the help page that
+// comes with the program; closed with "OK". The program has no web page or
+// mail address of its own to name.
 #include <QDialog>
 #include <QString>
-#include <QUrl>
+#include <functional>
 
 class QLabel;
 class QPushButton;
 
 namespace nox
 {
-
-// The maker's web page and mail address, also used by the window's
-// "作者のホームページを開く(&W)" and "作者へメールを送信する(&M)" commands.
-QUrl makerPageUrl();
-QUrl makerMailUrl(); // "mailto:" + address
 
 class TForm8 : public QDialog
 {
@@ -24,17 +20,18 @@ public:
     explicit TForm8(const QString& caption, QWidget* parent = nullptr);
 
     QString captionText() const { return m_caption; }
-    QLabel* pageLink() const { return m_pageLink; }
-    QLabel* mailLink() const { return m_mailLink; }
+    QLabel* helpLink() const { return m_helpLink; }
     QPushButton* okButton() const { return m_ok; }
+
+    // Raised when the help link is clicked.
+    std::function<void(QObject* Sender)> OnHelp;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
     QString m_caption;
-    QLabel* m_pageLink = nullptr;
-    QLabel* m_mailLink = nullptr;
+    QLabel* m_helpLink = nullptr;
     QPushButton* m_ok = nullptr;
 };
 

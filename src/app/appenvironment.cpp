@@ -33,6 +33,29 @@ QString noDisplayMessage()
         "(NOX_HOME=<folder> keeps the data below that folder.)\n");
 }
 
+std::optional<QString> commandLineAnswer(const QStringList& args)
+{
+    for (const QString& arg : args) {
+        if (arg == u"--") {
+            break;
+        }
+        if (arg == u"--version" || arg == u"-v") {
+            return QStringLiteral("nox %1\n").arg(productVersion());
+        }
+        if (arg == u"--help" || arg == u"-h") {
+            return QStringLiteral(
+                "Usage: nox [--help | --version]\n"
+                "Nox, a day planner on a half-hour grid with a Japanese user interface.\n"
+                "Opens the planner window; a second start brings the running window to the front.\n"
+                "  -h, --help     print this help and exit\n"
+                "  -v, --version  print the version and exit\n"
+                "Environment: NOX_HOME=<folder> keeps the program's data below that folder.\n"
+                "noxtool reads and changes the same data from the command line (noxtool --help).\n");
+        }
+    }
+    return std::nullopt;
+}
+
 void installFontSubstitutions()
 {
     const QString sans = QStringLiteral("Noto Sans CJK JP");

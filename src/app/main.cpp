@@ -178,6 +178,14 @@ void tellSessionEndFailures(nox::TNoxMainForm& form)
 
 int main(int argc, char* argv[])
 {
+    QStringList args;
+    for (int i = 1; i < argc; ++i) {
+        args << QString::fromLocal8Bit(argv[i]);
+    }
+    if (const std::optional<QString> answer = nox::commandLineAnswer(args)) {
+        std::fputs(answer->toLocal8Bit().constData(), stdout);
+        return 0;
+    }
     if (!nox::hasDisplay()) {
         std::fputs(nox::noDisplayMessage().toLocal8Bit().constData(), stderr);
         return 1;

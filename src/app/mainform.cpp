@@ -3,7 +3,6 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDesktopServices>
 #include <QDialog>
 #include <QDir>
 #include <QFile>
@@ -27,6 +26,7 @@
 #include "app/datebanner.h"
 #include "app/daymode.h"
 #include "app/firstpaintgate.h"
+#include "app/localpage.h"
 #include "app/memopanes.h"
 #include "app/monthmode.h"
 #include "app/schedulecommands.h"
@@ -139,11 +139,7 @@ void TNoxMainForm::FormCreate()
     m_memoHeight = qMax(16, m_settings.memoHeight);
     setMemoVisible(m_settings.memo);
 
-    folders::ensureDataFolder();
-    const QString styleIni = m_dataFolder + QStringLiteral("/style.ini");
-    if (!QFile::exists(styleIni) || m_storedVersion.isEmpty()) {
-        copyFileIfMissing(folders::defaultFolder() + QStringLiteral("/style.ini"), styleIni);
-    }
+    folders::prepareDataFolder();
 
     if (m_settings.viewMode == vmMonth) {
         m_mode = m_monthMode.get();
@@ -588,15 +584,13 @@ void TNoxMainForm::emptyTempFolder()
 
 void TNoxMainForm::ShowHelp()
 {
-    const QString page = folders::helpPage();
-    if (QFileInfo::exists(page)) {
-        QDesktopServices::openUrl(QUrl::fromLocalFile(page));
-    }
+    OpenLocalPage(this, folders::helpPage(), m_options.pageOpener);
 }
 
 void TNoxMainForm::ShowAbout()
 {
     TForm8 box(windowTitle(), this);
+    box.OnHelp = [this](QObject*) { ShowHelp(); };
     box.exec();
 }
 

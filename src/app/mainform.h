@@ -104,6 +104,9 @@ public:
         // Tells the user about problems met while reading files (a notice
         // that does not stop the work); a non-modal message box when unset.
         std::function<void(const QString& text)> showNotice;
+        // The program that opens the help page in the browser ("xdg-open"
+        // when empty); given the page's URL.
+        QString pageOpener;
     };
 
     explicit TNoxMainForm(QWidget* parent = nullptr);

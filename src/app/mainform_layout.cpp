@@ -2,7 +2,6 @@
 // memo area) and the memo panes.
 #include <QAction>
 #include <QApplication>
-#include <QDesktopServices>
 #include <QEvent>
 #include <QMenu>
 #include <QResizeEvent>
@@ -12,7 +11,6 @@
 #include <QVBoxLayout>
 #include <QWindow>
 
-#include "app/aboutbox.h"
 #include "app/clockpanel.h"
 #include "app/datebanner.h"
 #include "app/daymode.h"
@@ -355,10 +353,10 @@ void TNoxMainForm::bannerMenu(const QPoint& globalPos)
     menu.addSeparator();
     menu.addAction(QStringLiteral("ヘルプ(&H)"), this, &TNoxMainForm::ShowHelp);
     menu.addSeparator();
-    menu.addAction(QStringLiteral("作者のホームページを開く(&W)"), this,
-                   [] { QDesktopServices::openUrl(makerPageUrl()); });
-    menu.addAction(QStringLiteral("作者へメールを送信する(&M)"), this,
-                   [] { QDesktopServices::openUrl(makerMailUrl()); });
+    // The program has no web page or mail address of its own yet: the two
+    // commands stay in their place, inert.
+    menu.addAction(QStringLiteral("作者のホームページを開く(&W)"))->setEnabled(false);
+    menu.addAction(QStringLiteral("作者へメールを送信する(&M)"))->setEnabled(false);
     menu.addSeparator();
     menu.addAction(QStringLiteral("バージョン情報(&A)..."), this, &TNoxMainForm::ShowAbout);
     menu.exec(globalPos);

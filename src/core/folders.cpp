@@ -6,6 +6,8 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#include "core/textfile.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -207,6 +209,19 @@ QString dataFolder()
 bool ensureDataFolder()
 {
     return QDir().mkpath(dataFolder());
+}
+
+bool prepareDataFolder(QString* error)
+{
+    const QString folder = dataFolder();
+    if (!ensureDataFolder()) {
+        if (error) {
+            *error = QStringLiteral("データフォルダー「%1」を作成できません。").arg(QDir::toNativeSeparators(folder));
+        }
+        return false;
+    }
+    return copyFileIfMissing(defaultFolder() + QStringLiteral("/style.ini"), folder + QStringLiteral("/style.ini"),
+                             error);
 }
 
 bool canWriteFolder(const QString& folder, QString* reason)

@@ -20,6 +20,12 @@ namespace nox::folders
 QString programFolder();
 QString dataFolder();    // ends without a slash; not created here
 bool ensureDataFolder(); // creates it with parents; false on failure
+// What every start of the program does to the data folder before reading it:
+// creates it with its parents and copies the factory "style.ini" there when
+// it has none (an existing file is never replaced). The other factory lists
+// are read from the default folder while the data folder has none. False
+// with *error set when the folder cannot be made or the copy fails.
+bool prepareDataFolder(QString* error = nullptr);
 // True iff a file can be created in the folder (tried with a probe file that
 // is removed again); *reason is the system's reason otherwise.
 bool canWriteFolder(const QString& folder, QString* reason = nullptr);

@@ -18,6 +18,7 @@ struct MainFormFixture {
     QStringList notices;  // notices about files it could not read in full
     bool capturePopups = true;
     bool captureNotices = true; // false: the window shows its own boxes
+    QString pageOpener; // the program that opens the help page; "xdg-open" when empty
     std::unique_ptr<nox::TNoxMainForm> form;
 
     MainFormFixture()
@@ -46,6 +47,7 @@ struct MainFormFixture {
             options.showFailure = [this](const QString& message) { failures << message; };
             options.showNotice = [this](const QString& text) { notices << text; };
         }
+        options.pageOpener = pageOpener;
         if (capturePopups) {
             options.showPopup = [this](const nox::PopupRequest& r) { popups << r; };
         }

@@ -1,8 +1,12 @@
 // The main window as a user drives it: placement and window state across
 // restarts, the memo area, the keyboard cursor after jumps, the smallest
 // window, and text that is still being typed when the user moves on.
+#include <QAction>
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QInputMethodEvent>
+#include <QMenu>
+#include <QTimer>
 #include <QScreen>
 #include <QSplitter>
 #include <QTest>
@@ -18,6 +22,7 @@
 #include "sked/skedcontrol.h"
 #include "store/memostore.h"
 #include "store/schedulebook.h"
+#include "widgets/choosers.h"
 #include "widgets/noxbutton.h"
 #include "widgets/noxmemo.h"
 
@@ -110,6 +115,9 @@ private slots:
     void monthCompositionIsSavedUnderItsOwnDay();
     void openInPlaceEditIsKeptWhenMoving();
     void badAlarmLinesAreReportedAndDropped();
+    void helpThatCannotOpenIsTold_data();
+    void helpThatCannotOpenIsTold();
+    void bannerMenuNamesNoAddress();
 };
 
 void TestMainFormUse::memoAreaKeepsItsHeight()
@@ -346,6 +354,69 @@ void TestMainFormUse::badAlarmLinesAreReportedAndDropped()
     QVERIFY(!QFile::exists(f.dataFile(QStringLiteral("alarm.nox"))));
     f.start();
     QCOMPARE(f.notices.size(), 1); // told once
+}
+
+void TestMainFormUse::helpThatCannotOpenIsTold_data()
+{
+    QTest::addColumn<QString>("opener");
+    QTest::addColumn<bool>("told");
+    QTest::newRow("no browser set up") << QStringLiteral("false") << true;
+    QTest::newRow("no opener at all") << QStringLiteral("/nonexistent/xdg-open") << true;
+    QTest::newRow("opened") << QStringLiteral("true") << false;
+}
+
+// F1 opens the help page through the desktop's opener; when that fails the
+// user sees a message naming the page, not just a line on standard error.
+void TestMainFormUse::helpThatCannotOpenIsTold()
+{
+    QFETCH(QString, opener);
+    QFETCH(bool, told);
+    MainFormFixture f;
+    f.pageOpener = opener;
+    QFile page(f.home.filePath(QStringLiteral("nox.html")));
+    QVERIFY(page.open(QIODevice::WriteOnly));
+    page.write("<html></html>");
+    page.close();
+    QStringList messages;
+    TChooserHooks hooks;
+    hooks.message = [&](TMessageKind, const QString& text) { messages << text; };
+    SetChooserHooks(hooks);
+    TNoxMainForm* form = f.start();
+    QTest::keyClick(form, Qt::Key_F1);
+    if (told) {
+        QTRY_COMPARE(messages.size(), 1);
+        QVERIFY2(messages.first().contains(QStringLiteral("nox.html")), qPrintable(messages.first()));
+    } else {
+        QTest::qWait(500);
+        QVERIFY(messages.isEmpty());
+    }
+    SetChooserHooks({});
+}
+
+// The web page and mail commands have no address to go to: they stay in the
+// menu, disabled.
+void TestMainFormUse::bannerMenuNamesNoAddress()
+{
+    MainFormFixture f;
+    TNoxMainForm* form = f.start();
+    QStringList enabled;
+    QStringList disabled;
+    QTimer::singleShot(50, form, [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        QVERIFY(menu);
+        for (const QAction* a : menu->actions()) {
+            (a->isEnabled() ? enabled : disabled) << a->text();
+        }
+        menu->close();
+    });
+    QWidget* banner = form->dateBanner();
+    QContextMenuEvent event(QContextMenuEvent::Mouse, banner->rect().center(), banner->mapToGlobal(banner->rect().center()));
+    QApplication::sendEvent(banner, &event);
+    QTRY_VERIFY(!disabled.isEmpty());
+    QVERIFY(disabled.contains(QStringLiteral("作者のホームページを開く(&W)")));
+    QVERIFY(disabled.contains(QStringLiteral("作者へメールを送信する(&M)")));
+    QVERIFY(enabled.contains(QStringLiteral("ヘルプ(&H)")));
+    QVERIFY(enabled.contains(QStringLiteral("バージョン情報(&A)...")));
 }
 
 QTEST_MAIN(TestMainFormUse)

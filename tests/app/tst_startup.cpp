@@ -85,6 +85,8 @@ private slots:
     void typedMemoSurvivesTheEnd_data();
     void typedMemoSurvivesTheEnd();
     void noDisplayIsReportedNotCrashed();
+    void helpAndVersionPrintAndEnd_data();
+    void helpAndVersionPrintAndEnd();
 };
 
 void TestStartup::dayFileUpdatePassRenumbersOldData_data()
@@ -275,6 +277,40 @@ void TestStartup::noDisplayIsReportedNotCrashed()
     QCOMPARE(nox.exitStatus(), QProcess::NormalExit);
     QCOMPARE(nox.exitCode(), 1);
     QVERIFY(nox.readAllStandardError().contains("xvfb-run"));
+}
+
+void TestStartup::helpAndVersionPrintAndEnd_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("printed");
+    QTest::newRow("--help") << QStringList{"--help"} << QStringLiteral("Usage: nox");
+    QTest::newRow("-h after a toolkit option") << QStringList{"-style", "fusion", "-h"} << QStringLiteral("Usage: nox");
+    QTest::newRow("--version") << QStringList{"--version"} << QStringLiteral("nox 2.05\n");
+    QTest::newRow("-v") << QStringList{"-v"} << QStringLiteral("nox 2.05\n");
+}
+
+// With a window system at hand (offscreen here) the program still only
+// prints: no window, no data folder, no lock.
+void TestStartup::helpAndVersionPrintAndEnd()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QString, printed);
+    QTemporaryDir home;
+    QProcess nox;
+    nox.setProcessEnvironment(environmentFor(home.path()));
+    nox.start(noxProgram(), args);
+    const bool ended = nox.waitForFinished(5000);
+    if (!ended) {
+        nox.kill();
+        nox.waitForFinished();
+    }
+    QVERIFY2(ended, "nox opened its window instead of answering");
+    QCOMPARE(nox.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(nox.exitCode(), 0);
+    const QString out = QString::fromLocal8Bit(nox.readAllStandardOutput());
+    QVERIFY2(out.contains(printed), qPrintable(out));
+    QVERIFY(!QFileInfo::exists(home.filePath(QStringLiteral("data"))));
+    QVERIFY(!hasLock(home.path()));
 }
 
 QTEST_MAIN(TestStartup)

@@ -69,6 +69,8 @@ key() { sed -n "s/^$1=//p" "$desktop"; }
 grep -q "<id>$app_id</id>" "$metainfo" || fail "the metainfo's id is not $app_id"
 grep -q "<launchable type=\"desktop-id\">$app_id.desktop</launchable>" "$metainfo" ||
     fail "the metainfo does not launch $app_id.desktop"
+! grep -Eq '(https?://|@)[^<]*example\.(org|com|net)' "$metainfo" ||
+    fail "the metainfo points at a placeholder address"
 newest=$(grep -o '<release version="[^"]*"' "$metainfo" | head -n1 | cut -d'"' -f2)
 [[ $newest == "$version" ]] || fail "the newest release in the metainfo is $newest, the program is $version"
 

@@ -46,6 +46,9 @@ private slots:
     void dayWithoutSchedulesIsNotFound();
     void missingDataFolderIsNotFound();
     void defaultDataFolderFollowsNoxHome();
+    void freshDataFolderIsSetUpAsAtFirstStart_data();
+    void freshDataFolderIsSetUpAsAtFirstStart();
+    void versionPrintsAndEnds();
     void memoRoundTrip();
     void memoFromStandardInput();
     void memoGetOfAnEmptyDayIsNotFound();
@@ -198,6 +201,50 @@ void TestNoxTool::defaultDataFolderFollowsNoxHome()
     const ToolRun day = runNoxTool({"day", "2026-12-07"}, {}, env);
     QCOMPARE(day.exitCode, 0);
     QVERIFY(day.out.startsWith("9:00-9:30\t既定\n"));
+}
+
+void TestNoxTool::freshDataFolderIsSetUpAsAtFirstStart_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("exitCode");
+    QTest::newRow("holidays") << QStringList{"holidays"} << 0;
+    QTest::newRow("day") << QStringList{"day", "2026-12-07"} << 1;
+    QTest::newRow("memo get") << QStringList{"memo", "get", "2026-12-07"} << 1;
+    QTest::newRow("search") << QStringList{"search", "x"} << 0;
+}
+
+// Used before Nox ever ran: the data folder is made and gets the factory
+// style, as Nox's first start does; the factory holidays are listed.
+void TestNoxTool::freshDataFolderIsSetUpAsAtFirstStart()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, exitCode);
+    QTemporaryDir home;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("NOX_HOME", home.path());
+    env.insert("USER", "tester");
+    const ToolRun r = runNoxTool(args, {}, env);
+    QVERIFY2(r.exitCode == exitCode, qPrintable(dump(r)));
+    QVERIFY2(!r.err.contains("does not exist") && !r.err.contains("cannot set up"), qPrintable(dump(r)));
+    const QStringList dataFolders = QDir(home.filePath("data")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    QCOMPARE(dataFolders.size(), 1);
+    const QString data = home.filePath("data/" + dataFolders.first());
+    const QString factory = QFileInfo(QStringLiteral(NOXTOOL_PATH)).absolutePath() + "/default/style.ini";
+    QFile style(data + "/style.ini");
+    QFile expected(factory);
+    QVERIFY(style.open(QIODevice::ReadOnly) && expected.open(QIODevice::ReadOnly));
+    QCOMPARE(style.readAll(), expected.readAll());
+    if (args.first() == u"holidays") {
+        QVERIFY(r.out.count('\n') > 10);
+    }
+}
+
+void TestNoxTool::versionPrintsAndEnds()
+{
+    const ToolRun r = runNoxTool({"--version"});
+    QVERIFY2(r.exitCode == 0, qPrintable(dump(r)));
+    QCOMPARE(r.out, QStringLiteral("noxtool 2.05\n"));
+    QVERIFY(r.err.isEmpty());
 }
 
 void TestNoxTool::memoRoundTrip()

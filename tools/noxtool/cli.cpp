@@ -52,8 +52,8 @@ bool parseOptions(const QStringList& args, Options* options, QString* error)
             arg = arg.left(eq);
             hasInlineValue = true;
         }
-        if ((arg == u"--force" || arg == u"--help") && !hasInlineValue) {
-            (arg == u"--force" ? options->force : options->help) = true;
+        if ((arg == u"--force" || arg == u"--help" || arg == u"--version") && !hasInlineValue) {
+            (arg == u"--force" ? options->force : arg == u"--help" ? options->help : options->version) = true;
             continue;
         }
         std::optional<QString>* slot = valueSlot(options, arg);

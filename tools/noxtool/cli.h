@@ -14,6 +14,7 @@ struct Options {
     QString dataDir; // empty: Nox's own data folder
     bool force = false;
     bool help = false;
+    bool version = false;
     std::optional<QString> memo;
     std::optional<QString> category;
     std::optional<QString> alarm;

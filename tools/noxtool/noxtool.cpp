@@ -99,6 +99,10 @@ int NoxTool::run(const QStringList& args)
         m_out << kUsage;
         return exitOk;
     }
+    if (m_opt.version) {
+        m_out << "noxtool " << NOX_VERSION << '\n';
+        return exitOk;
+    }
     if (m_opt.positional.isEmpty()) {
         return usage(QStringLiteral("no command given"));
     }
@@ -192,10 +196,13 @@ bool NoxTool::openDataFolder(bool forWriting)
             return false;
         }
     } else {
+        // A first use before Nox ever ran sets the folder up as Nox's first
+        // start would.
         m_folder = folders::dataFolder();
-        if (!QFileInfo(m_folder).isDir() && !(forWriting && folders::ensureDataFolder())) {
-            fail(exitNotFound, QStringLiteral("Nox's data folder %1 does not exist")
-                                   .arg(QDir::toNativeSeparators(m_folder)));
+        QString error;
+        if (!QFileInfo(m_folder).isDir() && !folders::prepareDataFolder(&error)) {
+            fail(exitNotFound, QStringLiteral("cannot set up Nox's data folder %1: %2")
+                                   .arg(QDir::toNativeSeparators(m_folder), error));
             return false;
         }
     }
