@@ -4,10 +4,11 @@
 #include "core/datetime.h"
 
 #include <QHeaderView>
-#include <algorithm>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScopedValueRollback>
+#include <algorithm>
+#include <cmath>
 
 namespace nox
 {
@@ -129,9 +130,13 @@ TResultList::TResultList(QWidget* parent) : QTreeView(parent), m_model(new TSear
             [this](int column, int, int size) { columnResizedByUser(column, size); });
 }
 
+// Measured as the cells elide their texts: in fractions of a pixel, rounded up.
 int TResultList::minimumColumnWidth(int column) const
 {
-    const QFontMetrics metrics = fontMetrics();
+    const QFontMetricsF metrics(font());
+    const auto width = [&metrics](const QString& text) {
+        return int(std::ceil(metrics.horizontalAdvance(text))) + 1;
+    };
     switch (column) {
     case TSearchResultModel::colImage:
         return kImageLeft + 16;
@@ -139,15 +144,19 @@ int TResultList::minimumColumnWidth(int column) const
         // Two-digit months and days, every weekday.
         int widest = 0;
         for (int day = 24; day <= 30; ++day) {
-            widest = qMax(widest, metrics.horizontalAdvance(
-                                      formatDateTime(m_model->dateFormat(), QDate(2000, 12, day))));
+            widest = qMax(widest, width(formatDateTime(m_model->dateFormat(), QDate(2000, 12, day))));
         }
         return widest + 2 * kTextInset;
     }
-    case TSearchResultModel::colTime:
-        return metrics.horizontalAdvance(QStringLiteral("23:30-23:30")) + 2 * kTextInset;
+    case TSearchResultModel::colTime: {
+        int widest = 0;
+        for (const char* span : {"23:30-23:30", "10:00-11:30", "00:00-00:00", "18:30-18:30"}) {
+            widest = qMax(widest, width(QString::fromLatin1(span)));
+        }
+        return widest + 2 * kTextInset;
+    }
     default:
-        return metrics.horizontalAdvance(QStringLiteral("スケジ")) + 2 * kTextInset;
+        return width(QStringLiteral("スケジ")) + 2 * kTextInset;
     }
 }
 
