@@ -215,8 +215,13 @@ private:
         return ok;
     }
 
+    // The engine hands over pictures of whole pages; they are drawn from the
+    // paper's corner. Drawn from the corner of the printer's printable area
+    // instead, a page was pushed right by the printer's margin and its right
+    // edge cut off.
     bool printPage(QPrinter* printer)
     {
+        printer->setFullPage(true);
         const BusyCursor busy;
         QEventLoop loop;
         bool ok = false;
