@@ -435,6 +435,8 @@ void TestSearchWindow::everyControlInSight()
              qPrintable(QStringLiteral("%1 > %2").arg(box->width()).arg(scroll->viewport()->width())));
     const int hidden = box->height() - scroll->viewport()->height();
     QVERIFY(hidden <= 0 || scroll->verticalScrollBar()->maximum() >= hidden);
+    // At the first opening nothing needs scrolling, "選択スケジュールを削除" included.
+    QVERIFY2(minimum || hidden <= 0, qPrintable(QString::number(hidden)));
     for (QWidget* control : box->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
         if (!control->isVisibleTo(box)) {
             continue;

@@ -230,8 +230,8 @@ QWidget* TForm6::buildCriteria()
     white.setColor(QPalette::Window, Qt::white);
     box->setPalette(white);
     auto* form = new QVBoxLayout(box);
-    form->setContentsMargins(6, 6, 6, 6);
-    form->setSpacing(2);
+    form->setContentsMargins(6, 4, 6, 4);
+    form->setSpacing(1);
 
     m_words = new TWideComboBox(box);
     m_words->setObjectName(QStringLiteral("ComboBox1"));
@@ -270,21 +270,21 @@ QWidget* TForm6::buildCriteria()
 
     form->addWidget(fieldLabel(QStringLiteral("検索文字(&T):"), m_words, box));
     form->addWidget(m_words);
-    form->addSpacing(6);
+    form->addSpacing(3);
     form->addWidget(fieldLabel(QStringLiteral("検索対象(&K):"), m_target, box));
     form->addWidget(m_target);
-    form->addSpacing(6);
+    form->addSpacing(3);
     form->addWidget(fieldLabel(QStringLiteral("期間(&S):"), m_startCheck, box));
     form->addLayout(startRow);
     form->addWidget(new QLabel(QStringLiteral("～"), box), 0, Qt::AlignHCenter);
     form->addLayout(endRow);
-    form->addSpacing(6);
+    form->addSpacing(3);
     form->addWidget(fieldLabel(QStringLiteral("検索分類(&B)"), m_category, box));
     form->addWidget(m_category);
-    form->addSpacing(6);
+    form->addSpacing(3);
     form->addWidget(fieldLabel(QStringLiteral("イメージ(&I)"), m_image, box));
     form->addWidget(m_image);
-    form->addSpacing(12);
+    form->addSpacing(6);
     form->addWidget(m_changeButton);
     form->addWidget(m_deleteButton);
     form->addStretch(1);
