@@ -14,10 +14,11 @@ case "$mode" in
     ;;
 esac
 
-packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-tools-dev qt6-l10n-tools
+packages=(build-essential cmake ninja-build ccache pkg-config qt6-base-dev qt6-tools-dev qt6-l10n-tools
   qt6-multimedia-dev qt6-translations-l10n fonts-noto-cjk libfontconfig-dev libbenchmark-dev
   qt6-webengine-dev poppler-utils
-  xvfb xauth xdotool openbox imagemagick trayer librsvg2-bin desktop-file-utils appstream dpkg-dev file)
+  xvfb xauth xdotool openbox imagemagick trayer librsvg2-bin desktop-file-utils appstream dpkg-dev file
+  python3-debian)
 
 missing=()
 for p in "${packages[@]}"; do
@@ -31,10 +32,10 @@ if [ ${#missing[@]} -gt 0 ]; then
   "${sudo_cmd[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
-launcher=()
-if command -v ccache >/dev/null 2>&1; then
-  launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
-fi
+# Every later build of the same sources (another build folder, a fresh clone)
+# comes out of ccache's cache; the build itself sets what ccache needs for the
+# precompiled headers.
+launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 
 if [ "$mode" = package ]; then
   # A release build for /usr without tests; CPack asks dpkg-shlibdeps for the
