@@ -37,6 +37,8 @@ tree=$root$prefix
     echo share/icons/hicolor/scalable/apps/nox.svg
     for s in $sizes; do echo "share/icons/hicolor/${s}x$s/apps/nox.png"; done
     echo share/nox/nox.html
+    echo share/doc/nox/copyright
+    echo share/doc/nox/changelog.Debian.gz
     (cd "$source/data" && find default print -type f ! -name .keep | sed 's|^|share/nox/|')
 } | sort >"$work/expected"
 (cd "$tree" && find . -type f -o -type l) | sed 's|^\./||' | sort >"$work/actual"
@@ -86,6 +88,54 @@ else
     echo "skipped: appstreamcli (appstream) is not installed"
 fi
 
+# --- copyright and changelog, as Debian wants them ------------------------------------
+doc=$tree/share/doc/nox
+if [[ -f $doc/copyright ]]; then
+    head -n1 "$doc/copyright" | grep -qx 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' ||
+        fail "the copyright file does not start with the machine-readable format's Format line"
+    # Each Files paragraph names files that exist and a licence with its text.
+    grep -qx 'Files: \*' "$doc/copyright" || fail "the copyright file has no Files: * paragraph"
+    grep -qx 'Files: data/default/holiday.txt' "$doc/copyright" ||
+        fail "the copyright file does not name the holiday list taken from the holiday_jp data package"
+    if /usr/bin/python3 -c 'import debian.copyright' 2>/dev/null; then
+        /usr/bin/python3 - "$doc/copyright" "$source" <<'PY' || fail "the copyright file (above)"
+import glob, os, sys
+from debian.copyright import Copyright
+with open(sys.argv[1], encoding="utf-8") as f:
+    c = Copyright(f, strict=True)
+for p in c.all_files_paragraphs():
+    if not p.copyright or not p.license:
+        sys.exit("a Files paragraph lacks Copyright or License: %s" % (p.files,))
+    for pattern in p.files:
+        if pattern != "*" and not glob.glob(os.path.join(sys.argv[2], pattern)):
+            sys.exit("Files names %s, which is not in the source tree" % pattern)
+    if not p.license.text:
+        known = {l.license.synopsis for l in c.all_license_paragraphs()}
+        if p.license.synopsis not in known:
+            sys.exit("the licence %s has neither text nor a License paragraph" % p.license.synopsis)
+PY
+    else
+        echo "skipped: parsing the copyright file (python3-debian is not installed)"
+    fi
+fi
+changelog=$doc/changelog.Debian.gz
+if [[ -f $changelog ]]; then
+    gzip -t "$changelog" || fail "changelog.Debian.gz is not a good gzip file"
+    # gzip -n: no file name and no time stamp in the header (a reproducible package).
+    read -ra header < <(od -An -v -tu1 -N8 "$changelog")
+    ((header[0] == 31 && header[1] == 139)) || fail "changelog.Debian.gz is not gzip"
+    ((!(header[3] & 8))) || fail "changelog.Debian.gz carries a file name (gzip -n)"
+    ((header[4] + header[5] + header[6] + header[7] == 0)) || fail "changelog.Debian.gz carries a time stamp (gzip -n)"
+    gunzip -c "$changelog" >"$work/changelog"
+    if command -v dpkg-parsechangelog >/dev/null; then
+        [[ $(dpkg-parsechangelog -l "$work/changelog" -S Source) == nox ]] || fail "the changelog is not for the package nox"
+        [[ $(dpkg-parsechangelog -l "$work/changelog" -S Version) == "$version" ]] ||
+            fail "the changelog's newest entry is $(dpkg-parsechangelog -l "$work/changelog" -S Version), the program is $version"
+    else
+        head -n1 "$work/changelog" | grep -q "^nox ($version) " || fail "the changelog's newest entry is not nox ($version)"
+    fi
+fi
+
 # --- the installed programs write only to the user's data folder --------------------
 (cd "$root" && find . | sort) >"$work/before"
 home=$work/home
@@ -106,4 +156,4 @@ if ((failures > 0)); then
     echo "$failures check(s) failed" >&2
     exit 1
 fi
-echo "install tree, icons, desktop entry, metainfo and data folder: ok"
+echo "install tree, icons, desktop entry, metainfo, copyright, changelog and data folder: ok"
