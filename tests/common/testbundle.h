@@ -19,7 +19,8 @@
 
 #include <memory>
 
-namespace NoxTestBundle {
+namespace NoxTestBundle
+{
 
 using Runner = int (*)(int argc, char* argv[]);
 
@@ -32,26 +33,26 @@ std::unique_ptr<QCoreApplication> makeApplication(int& argc, char* argv[]);
 
 } // namespace NoxTestBundle
 
-#define NOX_BUNDLED_TEST(TestObject, ...)                                                      \
-    namespace {                                                                                \
-    int noxRunBundledTest(int argc, char* argv[])                                              \
-    {                                                                                          \
-        QT_PREPEND_NAMESPACE(QTest::Internal::callInitMain)<TestObject>();                     \
-        __VA_ARGS__                                                                            \
-        TestObject tc;                                                                         \
-        QTEST_SET_MAIN_SOURCE_PATH                                                             \
-        return QTest::qExec(&tc, argc, argv);                                                  \
-    }                                                                                          \
-    const int noxBundledTest = NoxTestBundle::add(__FILE__, #TestObject, noxRunBundledTest);   \
+#define NOX_BUNDLED_TEST(TestObject, ...)                                                                    \
+    namespace                                                                                                \
+    {                                                                                                        \
+    int noxRunBundledTest(int argc, char* argv[])                                                            \
+    {                                                                                                        \
+        QT_PREPEND_NAMESPACE(QTest::Internal::callInitMain)<TestObject>();                                   \
+        __VA_ARGS__                                                                                          \
+        TestObject tc;                                                                                       \
+        QTEST_SET_MAIN_SOURCE_PATH                                                                           \
+        return QTest::qExec(&tc, argc, argv);                                                                \
+    }                                                                                                        \
+    const int noxBundledTest = NoxTestBundle::add(__FILE__, #TestObject, noxRunBundledTest);                 \
     }
 
 #undef QTEST_MAIN
 #undef QTEST_GUILESS_MAIN
 #undef QTEST_APPLESS_MAIN
-#define QTEST_MAIN(TestObject)                                                                 \
-    NOX_BUNDLED_TEST(TestObject, const auto app = NoxTestBundle::makeApplication(argc, argv);  \
+#define QTEST_MAIN(TestObject)                                                                               \
+    NOX_BUNDLED_TEST(TestObject, const auto app = NoxTestBundle::makeApplication(argc, argv);                \
                      app->setAttribute(Qt::AA_Use96Dpi, true);)
-#define QTEST_GUILESS_MAIN(TestObject)                                                         \
-    NOX_BUNDLED_TEST(TestObject, QCoreApplication app(argc, argv);                             \
-                     app.setAttribute(Qt::AA_Use96Dpi, true);)
+#define QTEST_GUILESS_MAIN(TestObject)                                                                       \
+    NOX_BUNDLED_TEST(TestObject, QCoreApplication app(argc, argv); app.setAttribute(Qt::AA_Use96Dpi, true);)
 #define QTEST_APPLESS_MAIN(TestObject) NOX_BUNDLED_TEST(TestObject, )

@@ -9,7 +9,8 @@
 #include <string>
 #include <vector>
 
-namespace NoxTestBundle {
+namespace NoxTestBundle
+{
 
 // The folder's tests as the build knows them (generated beside the program).
 struct Listed {
@@ -22,7 +23,8 @@ extern const int kListedCount;
 
 } // namespace NoxTestBundle
 
-namespace {
+namespace
+{
 
 struct Registered {
     std::string fileStem;
