@@ -19,7 +19,9 @@ namespace nox::folders
 
 QString programFolder();
 QString dataFolder();    // ends without a slash; not created here
-bool ensureDataFolder(); // creates it with parents; false on failure
+// Creates the data folder with its parents; the folder itself is made
+// readable by its owner alone (0700). False on failure.
+bool ensureDataFolder();
 // True iff a file can be created in the folder (tried with a probe file that
 // is removed again); *reason is the system's reason otherwise.
 bool canWriteFolder(const QString& folder, QString* reason = nullptr);
