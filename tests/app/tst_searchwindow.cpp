@@ -102,6 +102,7 @@ private slots:
     void bulkChange_data();
     void bulkChange();
     void printCommandsWithoutEngine();
+    void savingAPageReplacesNothingUnasked();
 
 private:
     TForm6* openWindow();
@@ -373,6 +374,56 @@ void TestSearchWindow::printCommandsWithoutEngine()
     // The temp folder is emptied when the main window goes.
     m_f->stop();
     QVERIFY(!QFile::exists(m_f->dataFile("temp/Schedule.csv")));
+}
+
+// "保存..." with the HTML layout: the page's style sheet and picture go into
+// "<page>_files", never over the user's files beside it; a file there the
+// user changed is replaced only after a question.
+void TestSearchWindow::savingAPageReplacesNothingUnasked()
+{
+    m_f->stop();
+    m_f->writeFile("Nox.ini", "[search]\r\nlayout=サンプル\r\n");
+    m_f->start();
+    m_link = installSearch(*m_f->form);
+    TForm6* w = openWindow();
+    search(w, "meeting");
+    const QString docs = m_f->home.filePath("docs");
+    QVERIFY(QDir().mkpath(docs));
+    QVERIFY(writeFileAtomic(docs + "/style.css", "mine"));
+    const auto saveAs = [&](const QString& fileName, QList<QMessageBox::StandardButton> answers) {
+        MessageAnswers messages(std::move(answers));
+        QTimer::singleShot(50, this, [&] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            dialog->setDirectory(docs);
+            auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            QVERIFY(name);
+            name->selectAll();
+            QTest::keyClicks(name, fileName);
+            QTest::keyClick(name, Qt::Key_Return);
+        });
+        clickButton(w->toolButton("保存..."));
+        return messages.texts;
+    };
+    QVERIFY(saveAs("a", {}).isEmpty());
+    QCOMPARE(readTextLines(docs + "/style.css").lines, QStringList{"mine"});
+    QVERIFY(QFile::exists(docs + "/a_files/style.css"));
+    QVERIFY(QFile::exists(docs + "/a_files/nox.svg"));
+    QVERIFY(!QFile::exists(docs + "/nox.svg"));
+    QVERIFY(readTextLines(docs + "/a.html").lines.join('\n').contains("href=\"a_files/style.css\""));
+
+    QVERIFY(writeFileAtomic(docs + "/a_files/style.css", "edited"));
+    QVERIFY(QFile::remove(docs + "/a.html"));
+    QStringList asked = saveAs("a", {QMessageBox::No});
+    QCOMPARE(asked.size(), 1);
+    QVERIFY(asked.first().contains(QDir::toNativeSeparators(docs + "/a_files/style.css")));
+    QCOMPARE(readTextLines(docs + "/a_files/style.css").lines, QStringList{"edited"});
+    QVERIFY(!QFile::exists(docs + "/a.html"));
+    asked = saveAs("a", {QMessageBox::Yes});
+    QCOMPARE(asked.size(), 1);
+    QVERIFY(readTextLines(docs + "/a_files/style.css").lines != QStringList{"edited"});
+    QVERIFY(QFile::exists(docs + "/a.html"));
+    QCOMPARE(readTextLines(docs + "/style.css").lines, QStringList{"mine"});
 }
 
 QTEST_MAIN(TestSearchWindow)
