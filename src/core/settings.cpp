@@ -16,6 +16,9 @@ using T = SettingType;
 constexpr int kMaxPlace = 32767;
 constexpr int kMaxSize = 32767;
 constexpr int kMaxFontSize = 200;
+// Font styles are bits (bold 1, italic 2, underline 4, strike-out 8); other
+// bits of a byte mean nothing and do no harm.
+constexpr int kMaxFontStyle = 255;
 
 // clang-format off
 const QList<SettingDef> kSettings = {
@@ -78,7 +81,7 @@ const QList<SettingDef> kSettings = {
     {Key::ClockFgColor, "clock", "fgcolor", T::Color, "clYellow", false},
     {Key::ClockFontName, "clock", "fontname", T::String, "ＭＳ Ｐゴシック", true}, // the day view's font
     {Key::ClockFontSize, "clock", "fontsize", T::Int, "9", false, 1, kMaxFontSize},
-    {Key::ClockFontStyle, "clock", "fontstyle", T::Int, "1", false, 0, 15},
+    {Key::ClockFontStyle, "clock", "fontstyle", T::Int, "1", false, 0, kMaxFontStyle},
     {Key::ClockFixedPos, "clock", "fixedpos", T::Bool, "1", false},
     {Key::ClockFixedPosIndex, "clock", "fixedposindex", T::Int, "3", false, 0, 3},
     {Key::ClockXMargin, "clock", "xmargin", T::Int, "2", false, 0, 999},
@@ -107,7 +110,7 @@ const QList<SettingDef> kSettings = {
     {Key::PopupFgColor, "popupwindow", "fgcolor", T::Color, "clBlack", false},
     {Key::PopupFontName, "popupwindow", "fontname", T::String, "ＭＳ Ｐゴシック", false},
     {Key::PopupFontSize, "popupwindow", "fontsize", T::Int, "10", false, 1, kMaxFontSize},
-    {Key::PopupFontStyle, "popupwindow", "fontstyle", T::Int, "1", false, 0, 15},
+    {Key::PopupFontStyle, "popupwindow", "fontstyle", T::Int, "1", false, 0, kMaxFontStyle},
     {Key::PopupWidth, "popupwindow", "width", T::Int, "160", false, 1, kMaxSize},
     {Key::PopupHeight, "popupwindow", "height", T::Int, "120", false, 1, kMaxSize},
     {Key::PopupFormat, "popupwindow", "format", T::String, "h\"時\"nn\"分\"", false},
