@@ -3,12 +3,14 @@
 // the print commands that need no page engine.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDateEdit>
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QStyleOptionGroupBox>
 #include <QTest>
 #include <QTimer>
@@ -103,6 +105,7 @@ private slots:
     void bulkChange();
     void printCommandsWithoutEngine();
     void savingAPageReplacesNothingUnasked();
+    void placeFarOffScreenComesBack();
 
 private:
     TForm6* openWindow();
@@ -424,6 +427,25 @@ void TestSearchWindow::savingAPageReplacesNothingUnasked()
     QVERIFY(readTextLines(docs + "/a_files/style.css").lines != QStringList{"edited"});
     QVERIFY(QFile::exists(docs + "/a.html"));
     QCOMPARE(readTextLines(docs + "/style.css").lines, QStringList{"mine"});
+}
+
+// A place no screen has (a damaged or hand-edited file) puts the window
+// where it can be seen and grabbed; a start date of no sensible year reads
+// as today.
+void TestSearchWindow::placeFarOffScreenComesBack()
+{
+    m_f->stop();
+    m_f->writeFile("Nox.ini", "[search]\r\nleft=30000\r\ntop=-30000\r\nscheck=1\r\nsdate=0001/01/01\r\n");
+    m_f->start();
+    m_link = installSearch(*m_f->form);
+    TForm6* w = openWindow();
+    QVERIFY(w);
+    const QRect screen = w->screen()->availableGeometry();
+    QVERIFY2(screen.intersects(w->geometry()), qPrintable(QStringLiteral("%1,%2").arg(w->x()).arg(w->y())));
+    QVERIFY(screen.contains(w->geometry().topLeft()));
+    const auto* start = w->findChildren<QDateEdit*>().value(0);
+    QVERIFY(start);
+    QCOMPARE(start->date().year(), QDate::currentDate().year());
 }
 
 QTEST_MAIN(TestSearchWindow)
