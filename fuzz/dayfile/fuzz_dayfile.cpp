@@ -31,6 +31,8 @@ bool isExtended(const QByteArray& line, const QByteArray& out)
 // Removes from `after` the line each of `lines` became; false when one has
 // none. Lines kept as they were are matched first: a line that merely
 // starts like an old short one (and has all fields) is no extension of it.
+// Then the longest lines first: the extension of a line is also one of every
+// shorter line it starts with, never the other way round.
 bool takeLines(const QList<QByteArray>& lines, QList<QByteArray>& after)
 {
     QList<QByteArray> rest;
@@ -39,6 +41,8 @@ bool takeLines(const QList<QByteArray>& lines, QList<QByteArray>& after)
             rest << line;
         }
     }
+    std::stable_sort(rest.begin(), rest.end(),
+                     [](const QByteArray& a, const QByteArray& b) { return a.size() > b.size(); });
     for (const QByteArray& line : rest) {
         const auto found = std::find_if(after.begin(), after.end(),
                                         [&](const QByteArray& out) { return isExtended(line, out); });

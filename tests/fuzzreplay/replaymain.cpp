@@ -19,8 +19,7 @@ int main(int argc, char** argv)
     for (int i = 1; i < argc; ++i) {
         const QString folder = QString::fromLocal8Bit(argv[i]);
         if (!QFileInfo(folder).isDir()) {
-            std::fprintf(stderr, "no folder %s\n", argv[i]);
-            return 2;
+            continue; // a target with no failed input has no folder of them
         }
         for (const QFileInfo& file : QDir(folder).entryInfoList(QDir::Files, QDir::Name)) {
             QFile in(file.filePath());
