@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 
 #include <cstdlib>
+#include <vector>
 
 #include "core/textfile.h"
 
@@ -64,24 +65,39 @@ inline QList<QByteArray> sorted(QList<QByteArray> lines)
 }
 
 // True when `before` minus at most `skips` lines is a subsequence of `after`
-// (lines compared as bytes).
+// (lines compared as bytes): the longest common subsequence, found by the
+// greedy shortest-edit search over insertions and deletions, which stops at
+// the most edits that allows. A greedy match of each line in turn is not
+// enough: a changed line that also stands further down (a section written
+// twice) would be matched there and take every line between with it.
 inline bool keptInOrder(const QList<QByteArray>& before, const QList<QByteArray>& after, int skips)
 {
-    qsizetype j = 0;
-    for (const QByteArray& line : before) {
-        qsizetype k = j;
-        while (k < after.size() && after[k] != line) {
-            ++k;
-        }
-        if (k == after.size()) {
-            if (--skips < 0) {
-                return false;
-            }
-            continue;
-        }
-        j = k + 1;
+    const qsizetype n = before.size();
+    const qsizetype m = after.size();
+    // Edits = n + m - 2 * common, and common >= n - skips.
+    const qsizetype most = m - n + 2 * qsizetype(skips);
+    if (most < 0) {
+        return false;
     }
-    return true;
+    const qsizetype offset = most + 1;
+    std::vector<qsizetype> reach(size_t(2 * most + 3), 0);
+    for (qsizetype d = 0; d <= most; ++d) {
+        for (qsizetype k = -d; k <= d; k += 2) {
+            qsizetype x = (k == -d || (k != d && reach[size_t(k - 1 + offset)] < reach[size_t(k + 1 + offset)]))
+                              ? reach[size_t(k + 1 + offset)]
+                              : reach[size_t(k - 1 + offset)] + 1;
+            qsizetype y = x - k;
+            while (x < n && y < m && before[x] == after[y]) {
+                ++x;
+                ++y;
+            }
+            reach[size_t(k + offset)] = x;
+            if (x >= n && y >= m) {
+                return true;
+            }
+        }
+    }
+    return false;
 }
 
 } // namespace nox::fuzz

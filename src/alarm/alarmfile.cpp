@@ -74,6 +74,7 @@ AlarmLoadResult LoadAlarmList(AlarmList& list, const QString& dataFolder)
         result.error = text.error;
         return result;
     }
+    QStringList kept;
     for (int i = 0; i < text.lines.size(); ++i) {
         const QString& line = text.lines.at(i);
         if (line.isEmpty()) {
@@ -84,12 +85,14 @@ AlarmLoadResult LoadAlarmList(AlarmList& list, const QString& dataFolder)
         if (why.isEmpty()) {
             list.add(entry.key, entry.rec);
         } else {
+            kept.append(line);
             result.problems.append(QStringLiteral("%1 の %2 行目はアラームとして読めません（%3）: %4")
                                        .arg(kAlarmFileName)
                                        .arg(i + 1)
                                        .arg(why, line));
         }
     }
+    list.setKeptLines(kept);
     list.setLoadedLines(text.textLines, text.bom);
     return result;
 }

@@ -16,15 +16,16 @@ QString alarmFilePath(const QString& dataFolder);
 struct AlarmLoadResult {
     bool ok = true; // false: the file exists but could not be read (error says why)
     QString error;
-    QStringList problems; // one message per line that was not an alarm (dropped)
+    QStringList problems; // one message per line that was not an alarm (kept)
 };
 
 // Replaces the list's contents with the entries of "alarm.nox" in
 // `dataFolder`. A missing file gives an empty list. A line whose ID is not a
 // whole number or whose key is not a valid "yyyy/MM/dd hh:nn" names no
 // schedule an alarm could be rebuilt for: it is reported in `problems` and
-// dropped (the next save leaves it out, so that a file of such lines alone
-// is deleted). A missing or non-numeric Kind reads as 0. Entries of past
+// kept, so that the next save writes it back with its bytes after the
+// entries (what it was meant to be is for the user to decide, as in every
+// other file). A missing or non-numeric Kind reads as 0. Entries of past
 // minutes are kept.
 AlarmLoadResult LoadAlarmList(AlarmList& list, const QString& dataFolder);
 

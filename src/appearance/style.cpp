@@ -113,6 +113,21 @@ QString fieldText(const QString& value)
     return value;
 }
 
+// Numbers a style may hold: font sizes in points, line widths in pixels.
+// Anything else reads as the field's default.
+bool inStyleRange(const char* key, int value)
+{
+    const QLatin1String name(key);
+    if (name.endsWith(QLatin1String("LineWidth"))) {
+        return value >= 0 && value <= 20;
+    }
+    return value >= 1 && value <= 200; // the font sizes
+}
+template <typename Field> bool inStyleRange(const char*, const Field&)
+{
+    return true;
+}
+
 // Marks a key as absent: readString gives this back only for a missing key.
 const QString kMissing = QStringLiteral("\x01missing");
 
@@ -149,9 +164,12 @@ TStyleReadResult ReadStyleSection(const IniFile& ini, const QString& section, TS
         if (text == kMissing) {
             return;
         }
-        if (!FieldReader()(text, field)) {
-            result.badKeys << name;
+        auto value = field;
+        if (!FieldReader()(text, value) || !inStyleRange(key, value)) {
+            result.badKeys << name; // the field keeps its default
+            return;
         }
+        field = value;
     });
     // The font never stays unnamed or unsized: the fallback face takes over.
     if (doc.value(section, QStringLiteral("FontName"), kMissing) == kMissing ||

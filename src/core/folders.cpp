@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace nox::folders
@@ -208,7 +209,15 @@ QString dataFolder()
 
 bool ensureDataFolder()
 {
-    return QDir().mkpath(dataFolder());
+    const QString folder = dataFolder();
+    if (QFileInfo(folder).isDir()) {
+        return true; // an existing folder keeps the mode its owner gave it
+    }
+    if (!QDir().mkpath(QFileInfo(folder).absolutePath())) {
+        return false;
+    }
+    // The schedules are the user's own: no other local user may look in.
+    return ::mkdir(QFile::encodeName(folder).constData(), 0700) == 0 || QFileInfo(folder).isDir();
 }
 
 bool prepareDataFolder(QString* error)

@@ -19,7 +19,9 @@ namespace nox::folders
 
 QString programFolder();
 QString dataFolder();    // ends without a slash; not created here
-bool ensureDataFolder(); // creates it with parents; false on failure
+// Creates the data folder with its parents; the folder itself is made
+// readable by its owner alone (0700). False on failure.
+bool ensureDataFolder();
 // What every start of the program does to the data folder before reading it:
 // creates it with its parents and copies the factory "style.ini" there when
 // it has none (an existing file is never replaced). The other factory lists

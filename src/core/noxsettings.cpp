@@ -1,5 +1,8 @@
 #include "core/noxsettings.h"
 
+#include <QGuiApplication>
+#include <QScreen>
+
 namespace nox
 {
 
@@ -107,6 +110,16 @@ QRect placementOnScreens(const QRect& stored, const QList<QRect>& screens, const
     return QRect(QPoint(axis(stored.x(), size.width(), primary.x(), primary.width()),
                         axis(stored.y(), size.height(), primary.y(), primary.height())),
                  size);
+}
+
+QRect placementOnTheScreens(const QRect& stored)
+{
+    QList<QRect> screens;
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        screens << screen->availableGeometry();
+    }
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    return placementOnScreens(stored, screens, primary ? primary->availableGeometry() : QRect());
 }
 
 } // namespace nox

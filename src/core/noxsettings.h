@@ -86,5 +86,7 @@ QRect storedWindowPlacement(const QRect& geometry, const QRect& frameGeometry, c
 // which it lay within `primary` keeps its place, the other is centred. An
 // empty `screens` keeps it.
 QRect placementOnScreens(const QRect& stored, const QList<QRect>& screens, const QRect& primary);
+// The same on the screens the program runs on now.
+QRect placementOnTheScreens(const QRect& stored);
 
 } // namespace nox

@@ -14,6 +14,7 @@
 // Keys whose default depends on the running program (hasRuntimeDefault) are
 // read with the overloads that take a default.
 #include <QDate>
+#include <climits>
 #include <QList>
 #include <QString>
 
@@ -142,6 +143,10 @@ struct SettingDef {
     // a UTF-8 text; empty for a date (meaning today).
     const char* defaultText;
     bool hasRuntimeDefault; // the real default is supplied by the caller
+    // An integer outside low..high reads as the default (a damaged or
+    // hand-edited file must not place a window nowhere or a day in no year).
+    int low = INT_MIN;
+    int high = INT_MAX;
 };
 
 const SettingDef& settingDef(Key key);
@@ -156,6 +161,11 @@ TColor defaultColor(Key key);
 // Dates of the settings file ("sdate", "edate") are written "yyyy/MM/dd".
 QString dateSettingText(const QDate& date);
 QDate dateFromSettingText(const QString& text);
+// The years a date of the settings may lie in; readDate gives the default for
+// any other.
+inline constexpr int kFirstSettingYear = 1900;
+inline constexpr int kLastSettingYear = 9999;
+bool isSettingDateInRange(const QDate& date);
 
 class Settings
 {
@@ -166,13 +176,14 @@ public:
     QString readString(Key key) const { return readString(key, defaultString(key)); }
     QString readString(Key key, const QString& def) const;
     int readInt(Key key) const { return readInt(key, defaultInt(key)); }
+    // The default also for a number outside the key's range (SettingDef).
     int readInt(Key key, int def) const;
     bool readBool(Key key) const { return readBool(key, defaultBool(key)); }
     bool readBool(Key key, bool def) const;
     TColor readColor(Key key) const { return readColor(key, defaultColor(key)); }
     TColor readColor(Key key, TColor def) const;
     double readFloat(Key key, double def) const;
-    // An empty or unreadable date gives `def`.
+    // An empty or unreadable date, or one outside the years above, gives `def`.
     QDate readDate(Key key, const QDate& def) const;
 
     // Each returns false when the file could not be written.

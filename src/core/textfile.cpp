@@ -46,12 +46,19 @@ QString decodeLine(QByteArrayView bytes)
     // The plain conversion is the fastest; it marks every invalid sequence
     // with a replacement character, so only a line holding one needs the
     // checking decoder (the character may also stand in valid UTF-8).
+    // Both UTF-8 decoders drop a byte-order mark at the start; in a line (the
+    // file's own mark is taken off before) it is part of the text, so that a
+    // line of nothing else is no empty line.
     QString text = QString::fromUtf8(bytes);
     if (!text.contains(QChar::ReplacementCharacter)) {
+        if (bytes.startsWith(kBom)) {
+            text.prepend(QChar(QChar::ByteOrderMark));
+        }
         return text;
     }
     // Opening a converter is far dearer than decoding a line: keep one.
-    thread_local QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    thread_local QStringDecoder utf8(QStringConverter::Utf8,
+                                     QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
     utf8.resetState();
     text = utf8.decode(bytes);
     if (!utf8.hasError()) {
@@ -311,10 +318,16 @@ bool writeTextLines(const QString& path, const QStringList& lines, QString* erro
 
 QByteArray textFileBytes(const QList<TextLine>& lines, bool bom)
 {
-    QByteArray out = bom ? kBom : QByteArray();
+    QByteArray out;
     for (const TextLine& line : lines) {
         out += line.isOriginal() ? line.bytes() : encodeText(line.text());
         out += "\r\n";
+    }
+    // A first line that begins with the bytes of a byte-order mark (one that
+    // stood in the middle of the file before, as files joined together have)
+    // would lose them to the reader as the file's own mark: the file gets one.
+    if (bom || out.startsWith(kBom)) {
+        out.prepend(kBom);
     }
     return out;
 }
@@ -446,7 +459,8 @@ QString replacedFile(const QString& path)
 }
 
 // Sets the new file's permission bits: those of the file it replaces, else
-// the usual ones for a new file.
+// read and write for the owner alone (schedules and memos are private; the
+// umask may take more away, never add).
 void takePermissions(int fd, const QByteArray& target)
 {
     struct stat old {
@@ -457,7 +471,7 @@ void takePermissions(int fd, const QByteArray& target)
     }
     const mode_t mask = ::umask(0);
     ::umask(mask);
-    ::fchmod(fd, 0666 & ~mask);
+    ::fchmod(fd, 0600 & ~mask);
 }
 
 // 0 when `target` is missing or may be written, else the reason it may not.

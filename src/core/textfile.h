@@ -121,8 +121,8 @@ bool rewriteTextLines(const QString& path, const QStringList& lines, QString* er
 // renamed over `path` (the folder is synced afterwards). On any failure the
 // temporary file is removed, `path` keeps its previous contents, false is
 // returned and *error (when given) names the file and the system's reason.
-// An existing file's permission bits are kept; an existing file that may not
-// be written is not replaced.
+// An existing file's permission bits are kept, a new file is made 0600; an
+// existing file that may not be written is not replaced.
 bool writeFileAtomic(const QString& path, const QByteArray& bytes, QString* error = nullptr);
 
 // As writeFileAtomic, but never replaces a file: fails with EEXIST when

@@ -14,6 +14,8 @@ MonthFrame monthFrame(const QDate& anyDayOfMonth)
     return f;
 }
 
+constexpr int kMaxRate = 10000;
+
 QList<int> parseRate(const QString& text, int count)
 {
     QList<int> rates(count, 0);
@@ -21,7 +23,8 @@ QList<int> parseRate(const QString& text, int count)
     for (int i = 0; i < count && i < pieces.size(); ++i) {
         bool ok = false;
         const int value = pieces.at(i).trimmed().toInt(&ok);
-        rates[i] = ok ? qMax(0, value) : 1;
+        // A rate beyond any sense (the sum of seven must not overflow) reads as 1.
+        rates[i] = ok && value <= kMaxRate ? qMax(0, value) : 1;
     }
     return rates;
 }

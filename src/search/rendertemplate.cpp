@@ -13,6 +13,7 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QMimeDatabase>
+#include <QUrl>
 
 #include <array>
 #include <optional>
@@ -284,33 +285,99 @@ QString copyError(const QString& path, const QString& reason)
     return QStringLiteral("ファイル「%1」をコピーできません: %2").arg(path, reason);
 }
 
-// Copies the layout's other files next to the output (not folders, hidden
-// files or the template). Returns an empty string or the message.
+bool isCompanion(const QFileInfo& file)
+{
+    return !file.fileName().startsWith(u'.') &&
+           file.completeBaseName().compare(QLatin1String("template"), Qt::CaseInsensitive) != 0;
+}
+
+// The layout's other files (not folders, hidden files or the template).
+QFileInfoList companionFiles(const QString& layoutFolder)
+{
+    QFileInfoList files = QDir(layoutFolder).entryInfoList(QDir::Files, QDir::Name);
+    files.removeIf([](const QFileInfo& file) { return !isCompanion(file); });
+    return files;
+}
+
+bool readWhole(const QString& path, QByteArray* bytes, QString* error)
+{
+    QFile in(path);
+    if (!in.open(QIODevice::ReadOnly)) {
+        *error = copyError(path, in.errorString());
+        return false;
+    }
+    *bytes = in.readAll();
+    if (in.error() != QFileDevice::NoError) {
+        *error = copyError(path, in.errorString());
+        return false;
+    }
+    return true;
+}
+
+// Copies the layout's companion files into `outputFolder`. Returns an empty
+// string or the message.
 QString copyCompanions(const QString& layoutFolder, const QString& outputFolder)
 {
-    const QDir layout(layoutFolder);
     if (QFileInfo(layoutFolder).canonicalFilePath() == QFileInfo(outputFolder).canonicalFilePath()) {
         return {};
     }
-    for (const QFileInfo& file : layout.entryInfoList(QDir::Files, QDir::Name)) {
-        if (file.fileName().startsWith(u'.') ||
-            file.completeBaseName().compare(QLatin1String("template"), Qt::CaseInsensitive) == 0) {
-            continue;
-        }
-        QFile in(file.filePath());
-        if (!in.open(QIODevice::ReadOnly)) {
-            return copyError(file.filePath(), in.errorString());
-        }
-        const QByteArray bytes = in.readAll();
-        if (in.error() != QFileDevice::NoError) {
-            return copyError(file.filePath(), in.errorString());
-        }
+    for (const QFileInfo& file : companionFiles(layoutFolder)) {
+        QByteArray bytes;
         QString error;
+        if (!readWhole(file.filePath(), &bytes, &error)) {
+            return error;
+        }
         if (!writeFileAtomic(QDir(outputFolder).filePath(file.fileName()), bytes, &error)) {
             return error;
         }
     }
     return {};
+}
+
+// The output's path: the template's extension added when it has none.
+QString outputPathFor(const QString& outputPath, const QString& templatePath)
+{
+    if (!QFileInfo(outputPath).suffix().isEmpty() || templatePath.isEmpty()) {
+        return outputPath;
+    }
+    return outputPath + QLatin1Char('.') + QFileInfo(templatePath).suffix();
+}
+
+// What may stand before and after a file name that is a whole reference:
+// quotes, "url(", "=", a blank; after it also a query, a fragment or the end
+// of a tag.
+bool opensReference(QChar c)
+{
+    return c.isSpace() || QStringView(u"\"'(=,").contains(c);
+}
+
+bool closesReference(QChar c)
+{
+    return c.isSpace() || QStringView(u"\"'),;?#>").contains(c);
+}
+
+// Makes `name`, where it stands as a whole relative reference in `line`
+// ("style.css", "./style.css"; not "x-style.css" or "img/style.css"), point
+// into `folder`.
+void pointIntoFolder(QString& line, const QString& name, const QString& folder)
+{
+    const QString replacement = folder + QLatin1Char('/') + name;
+    qsizetype from = 0;
+    while ((from = line.indexOf(name, from)) >= 0) {
+        const qsizetype end = from + name.size();
+        qsizetype start = from;
+        if (start >= 2 && line.at(start - 1) == u'/' && line.at(start - 2) == u'.') {
+            start -= 2; // "./name": the prefix stays in front of the folder
+        }
+        const bool before = start == 0 || opensReference(line.at(start - 1));
+        const bool after = end == line.size() || closesReference(line.at(end));
+        if (before && after) {
+            line.replace(from, name.size(), replacement);
+            from += replacement.size();
+        } else {
+            from = end;
+        }
+    }
 }
 
 RenderResult failed(const QString& message)
@@ -394,8 +461,49 @@ QString renderTemplateText(const QStringList& templateLines, const RenderInput& 
     return TemplateRenderer(input, syntax).render(templateLines);
 }
 
+QString companionFolderOf(const QString& pagePath)
+{
+    const QFileInfo page(pagePath);
+    return page.dir().filePath(page.completeBaseName() + QStringLiteral("_files"));
+}
+
+QStringList referencesIntoFolder(QStringList lines, const QStringList& names, const QString& folder,
+                                 ValueSyntax syntax)
+{
+    // In a page a reference is a URL: the folder's name is percent-encoded
+    // (a blank or a kanji in it would break the link otherwise).
+    const QString ref = syntax == ValueSyntax::Markup
+                            ? QString::fromLatin1(QUrl::toPercentEncoding(folder))
+                            : folder;
+    for (QString& line : lines) {
+        for (const QString& name : names) {
+            pointIntoFolder(line, name, ref);
+        }
+    }
+    return lines;
+}
+
+QStringList companionsToReplace(const QString& layoutFolder, const QString& outputPath)
+{
+    QStringList replaced;
+    const QString folder = companionFolderOf(outputPathFor(outputPath, findTemplate(layoutFolder)));
+    for (const QFileInfo& file : companionFiles(layoutFolder)) {
+        const QString target = QDir(folder).filePath(file.fileName());
+        if (!QFileInfo(target).exists() && !QFileInfo(target).isSymLink()) {
+            continue;
+        }
+        QByteArray mine;
+        QByteArray theirs;
+        QString error;
+        if (!readWhole(file.filePath(), &mine, &error) || !readWhole(target, &theirs, &error) || mine != theirs) {
+            replaced << target;
+        }
+    }
+    return replaced;
+}
+
 RenderResult RenderTemplate(const QString& layoutFolder, const QString& outputPath, const RenderInput& input,
-                            bool createFolder)
+                            bool createFolder, CompanionPlace place)
 {
     const QString outputFolder = QFileInfo(outputPath).absolutePath();
     if (createFolder && !QDir().mkpath(outputFolder)) {
@@ -411,18 +519,44 @@ RenderResult RenderTemplate(const QString& layoutFolder, const QString& outputPa
         r.message = QStringLiteral("テンプレートファイルが見つかりません。");
         return r;
     }
-    if (const QString error = copyCompanions(layoutFolder, outputFolder); !error.isEmpty()) {
-        return failed(error);
-    }
     const TextReadResult read = readTextLines(templatePath);
     if (!read.ok) {
         return failed(read.error);
     }
-    QString path = outputPath;
-    if (QFileInfo(path).suffix().isEmpty()) {
-        path += QLatin1Char('.') + QFileInfo(templatePath).suffix();
+    const QString path = outputPathFor(outputPath, templatePath);
+    const ValueSyntax syntax = valueSyntaxOf(templatePath);
+    QStringList lines = read.lines;
+    QString companionFolder = outputFolder;
+    QStringList names;
+    for (const QFileInfo& file : companionFiles(layoutFolder)) {
+        names << file.fileName();
     }
-    const QString text = renderTemplateText(read.lines, input, valueSyntaxOf(templatePath));
+    if (place != CompanionPlace::BesideOutput && !names.isEmpty()) {
+        companionFolder = companionFolderOf(path);
+        if (place == CompanionPlace::PageFolder) {
+            if (const QStringList replaced = companionsToReplace(layoutFolder, path); !replaced.isEmpty()) {
+                RenderResult r;
+                r.status = RenderResult::WouldReplace;
+                r.replaced = replaced;
+                r.message = QStringLiteral("次のファイルは別の内容で既にあるため、保存しませんでした:\n%1")
+                                .arg(QDir::toNativeSeparators(replaced.join(u'\n')));
+                return r;
+            }
+        }
+        const QFileInfo folder(companionFolder);
+        if ((folder.exists() || folder.isSymLink()) && !folder.isDir()) {
+            return failed(QStringLiteral("「%1」はフォルダーではないため、レイアウトのファイルを置けません。")
+                              .arg(QDir::toNativeSeparators(companionFolder)));
+        }
+        if (!folder.isDir() && !QDir().mkdir(companionFolder)) {
+            return failed(QStringLiteral("フォルダー「%1」を作成できません。").arg(companionFolder));
+        }
+        lines = referencesIntoFolder(lines, names, folder.fileName(), syntax);
+    }
+    if (const QString error = copyCompanions(layoutFolder, companionFolder); !error.isEmpty()) {
+        return failed(error);
+    }
+    const QString text = renderTemplateText(lines, input, syntax);
     QString error;
     if (!writeFileAtomic(path, encodeText(text), &error)) {
         return failed(error);

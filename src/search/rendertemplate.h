@@ -1,8 +1,8 @@
 #pragma once
 // Print and export layouts: a sub-folder of the program's "print" folder per
 // layout, holding a template ("template.*", its extension becoming the
-// output's) and companion files (pictures, style sheets) that are copied
-// next to every output.
+// output's) and companion files (pictures, style sheets) that go with every
+// output (see CompanionPlace).
 //
 // Template syntax:
 //   a line starting with "#"              comment: dropped, not examined
@@ -96,19 +96,47 @@ QString renderTemplateText(const QStringList& templateLines, const RenderInput& 
                            ValueSyntax syntax = ValueSyntax::Plain);
 
 struct RenderResult {
-    enum Status { Written, NoTemplate, Failed };
+    enum Status { Written, NoTemplate, WouldReplace, Failed };
     Status status = Failed;
-    QString path;    // the file written
-    QString message; // for the user, when not written; names the file or folder
+    QString path;         // the file written
+    QString message;      // for the user, when not written; names the file or folder
+    QStringList replaced; // WouldReplace: the files that differ
     bool ok() const { return status == Written; }
 };
 
+// Where the layout's companion files go.
+enum class CompanionPlace {
+    // Next to the output, replacing files of the same name: for outputs in
+    // the program's own "temp" folder.
+    BesideOutput,
+    // Into the page's own folder (companionFolderOf), with the page's
+    // references to them pointed there, as a browser saves a page: nothing
+    // beside the page but the page is touched. A file in that folder that
+    // differs from the layout's is not replaced: nothing is written and the
+    // result is WouldReplace.
+    PageFolder,
+    // The same, replacing such files (the user agreed to it).
+    PageFolderReplacing,
+};
+
+// The folder of a saved page's companion files: "a_files" for "a.html".
+QString companionFolderOf(const QString& pagePath);
+// The files a PageFolder rendering of the layout into `outputPath` (the
+// template's extension added when it has none) would replace: those in the
+// page's folder named like a companion file and holding other bytes.
+QStringList companionsToReplace(const QString& layoutFolder, const QString& outputPath);
+// Template lines with every whole relative reference to one of `names`
+// ("style.css", "./style.css" in an attribute, a url() or on its own) pointed
+// into `folder` (percent-encoded for markup).
+QStringList referencesIntoFolder(QStringList lines, const QStringList& names, const QString& folder,
+                                 ValueSyntax syntax);
+
 // Renders the layout in `layoutFolder` into `outputPath` (the template's
 // extension appended when it has none). With `createFolder` the output's
-// folder is created first. The layout's companion files are copied into the
-// output's folder, replacing files of the same name. Every file is written
-// atomically; nothing is reported written that was not.
+// folder is created first. The layout's companion files are placed as
+// `place` says. Every file is written atomically; nothing is reported
+// written that was not.
 RenderResult RenderTemplate(const QString& layoutFolder, const QString& outputPath, const RenderInput& input,
-                            bool createFolder);
+                            bool createFolder, CompanionPlace place = CompanionPlace::BesideOutput);
 
 } // namespace nox

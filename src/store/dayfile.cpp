@@ -99,12 +99,29 @@ bool readDayLines(const QString& path, DayLines* day, QString* error)
     return true;
 }
 
+// False with the message when the date has no day file of its own (a year
+// outside 1..9999): nothing is written under a name that means another day.
+bool hasDayFile(const QDate& date, TDayWriteResult* r)
+{
+    char name[kDayFileNameSize + 1];
+    if (dayFileNameBytes(date, name)) {
+        return true;
+    }
+    r->ok = false;
+    r->error = QStringLiteral("日付 %1 のスケジュールは保存できません（1～9999 年の日付だけが保存できます）")
+                   .arg(date.toString(Qt::ISODate));
+    return false;
+}
+
 TDayWriteResult saveDayLines(const QString& folder, const QDate& date, const QStringList& recordLines,
                              const QString& categoryFilter)
 {
     const QString path = dayFilePath(folder, date);
     DayLines existing;
     TDayWriteResult r;
+    if (!hasDayFile(date, &r)) {
+        return r;
+    }
     if (!readDayLines(path, &existing, &r.error)) {
         r.ok = false;
         return r;
@@ -349,6 +366,9 @@ TDayWriteResult appendSkedRec(const QString& folder, const TSkedRec& rec)
     const QString path = dayFilePath(folder, rec.date());
     DayLines day;
     TDayWriteResult r;
+    if (!hasDayFile(rec.date(), &r)) {
+        return r;
+    }
     if (!readDayLines(path, &day, &r.error)) {
         r.ok = false;
         return r;

@@ -67,7 +67,7 @@ private slots:
     void unknownModeChangesNothing();
     void saveAndLoadRoundTrip();
     void saveDropsPassedMinutesAndDeletesEmptyFile();
-    void loadReportsAndDropsBadLines();
+    void loadReportsAndKeepsBadLines();
     void loadReadsKindTolerantly();
     void unreadableFileIsNotOverwritten();
     void saveFailureIsReported();
@@ -232,7 +232,7 @@ void TestAlarmList::saveDropsPassedMinutesAndDeletesEmptyFile()
     QVERIFY(SaveAlarmList(AlarmList(), dir.path(), QDateTime(kDay, QTime(8, 0))));
 }
 
-void TestAlarmList::loadReportsAndDropsBadLines()
+void TestAlarmList::loadReportsAndKeepsBadLines()
 {
     QTemporaryDir dir;
     QVERIFY(writeFile(alarmFilePath(dir.path()), "2026/12/07 09:30\t42\t1\r\n"
@@ -249,14 +249,15 @@ void TestAlarmList::loadReportsAndDropsBadLines()
     QVERIFY(result.problems.at(0).contains(QStringLiteral("2 行目")));
     QVERIFY(result.problems.at(1).contains(QStringLiteral("yesterday")));
 
-    // Lines that name no alarm are told once and not written back: a file
-    // of nothing else goes away at the next save.
+    // Lines that name no alarm are told and written back as they were,
+    // after the entries; a file of nothing else stays as it is.
     QVERIFY(SaveAlarmList(list, dir.path(), QDateTime(kDay, QTime(8, 30))));
-    QCOMPARE(fileLines(dir.path()), QStringList({"2026/12/07 09:30\t42\t1"}));
+    QCOMPARE(fileLines(dir.path()), QStringList({"2026/12/07 09:30\t42\t1", "2026/12/07 09:30\tabc\t1",
+                                                 "yesterday\t43\t1", "2026/12/07 09:00"}));
     QVERIFY(writeFile(alarmFilePath(dir.path()), "nonsense\r\n2026/12/07 09:30\tabc\t1\r\n"));
     QCOMPARE(LoadAlarmList(list, dir.path()).problems.size(), 2);
     QVERIFY(SaveAlarmList(list, dir.path(), QDateTime(kDay, QTime(8, 30))));
-    QVERIFY(!QFile::exists(alarmFilePath(dir.path())));
+    QCOMPARE(fileLines(dir.path()), QStringList({"nonsense", "2026/12/07 09:30\tabc\t1"}));
 }
 
 void TestAlarmList::loadReadsKindTolerantly()
@@ -301,7 +302,7 @@ void TestAlarmList::saveFailureIsReported()
 
 // Entries in another notation (a Kind "01", a fourth field) keep their bytes
 // through a load and a save that adds an entry; stray lines, which name no
-// schedule, are dropped.
+// schedule, are written back with their bytes after the entries.
 void TestAlarmList::untouchedLinesKeepTheirBytes()
 {
     const QList<QByteArray> kept{"2026/12/07 09:30\t42\t1",
@@ -311,6 +312,10 @@ void TestAlarmList::untouchedLinesKeepTheirBytes()
     QTemporaryDir dir;
     for (quint32 seed = 1; seed <= 10; ++seed) {
         const QByteArray input = "\xEF\xBB\xBF" + test::withStrayLines(kept, seed);
+        QList<QByteArray> stray = test::byteLinesOf(input.mid(3));
+        for (const QByteArray& line : kept) {
+            stray.removeOne(line);
+        }
         QVERIFY(writeFile(alarmFilePath(dir.path()), input));
         AlarmList list;
         QVERIFY(LoadAlarmList(list, dir.path()).ok);
@@ -322,6 +327,7 @@ void TestAlarmList::untouchedLinesKeepTheirBytes()
         output[0].remove(0, 3);
         QByteArray missing;
         QVERIFY2(test::takeAll(kept, output, &missing), missing.toHex().constData());
+        QVERIFY2(test::takeAll(stray, output, &missing), missing.toHex().constData());
         QCOMPARE(output, QList<QByteArray>{"2026/12/07 12:00\t44\t1"});
     }
 }

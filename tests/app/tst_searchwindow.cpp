@@ -11,12 +11,14 @@
 #include <QStandardPaths>
 #include <QStatusBar>
 #include <QWindow>
+#include <QDateEdit>
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QStyleOptionGroupBox>
 #include <QTest>
 #include <QTimer>
@@ -117,6 +119,8 @@ private slots:
     void ownedAndActiveAgainAfterPrintSettings();
     void entriesAreOfferedAsAList_data();
     void entriesAreOfferedAsAList();
+    void savingAPageReplacesNothingUnasked();
+    void placeFarOffScreenComesBack();
 
 private:
     TForm6* openWindow();
@@ -541,6 +545,73 @@ void TestSearchWindow::entriesAreOfferedAsAList()
     QVERIFY(!completer->popup()->isVisible());
     QCOMPARE(box->currentText(), typed);
     QCOMPARE(category ? w->query().category : w->query().text, typed);
+// "保存..." with the HTML layout: the page's style sheet and picture go into
+// "<page>_files", never over the user's files beside it; a file there the
+// user changed is replaced only after a question.
+void TestSearchWindow::savingAPageReplacesNothingUnasked()
+{
+    m_f->stop();
+    m_f->writeFile("Nox.ini", "[search]\r\nlayout=サンプル\r\n");
+    m_f->start();
+    m_link = installSearch(*m_f->form);
+    TForm6* w = openWindow();
+    search(w, "meeting");
+    const QString docs = m_f->home.filePath("docs");
+    QVERIFY(QDir().mkpath(docs));
+    QVERIFY(writeFileAtomic(docs + "/style.css", "mine"));
+    const auto saveAs = [&](const QString& fileName, QList<QMessageBox::StandardButton> answers) {
+        MessageAnswers messages(std::move(answers));
+        QTimer::singleShot(50, this, [&] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            dialog->setDirectory(docs);
+            auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            QVERIFY(name);
+            name->selectAll();
+            QTest::keyClicks(name, fileName);
+            QTest::keyClick(name, Qt::Key_Return);
+        });
+        clickButton(w->toolButton("保存..."));
+        return messages.texts;
+    };
+    QVERIFY(saveAs("a", {}).isEmpty());
+    QCOMPARE(readTextLines(docs + "/style.css").lines, QStringList{"mine"});
+    QVERIFY(QFile::exists(docs + "/a_files/style.css"));
+    QVERIFY(QFile::exists(docs + "/a_files/nox.svg"));
+    QVERIFY(!QFile::exists(docs + "/nox.svg"));
+    QVERIFY(readTextLines(docs + "/a.html").lines.join('\n').contains("href=\"a_files/style.css\""));
+
+    QVERIFY(writeFileAtomic(docs + "/a_files/style.css", "edited"));
+    QVERIFY(QFile::remove(docs + "/a.html"));
+    QStringList asked = saveAs("a", {QMessageBox::No});
+    QCOMPARE(asked.size(), 1);
+    QVERIFY(asked.first().contains(QDir::toNativeSeparators(docs + "/a_files/style.css")));
+    QCOMPARE(readTextLines(docs + "/a_files/style.css").lines, QStringList{"edited"});
+    QVERIFY(!QFile::exists(docs + "/a.html"));
+    asked = saveAs("a", {QMessageBox::Yes});
+    QCOMPARE(asked.size(), 1);
+    QVERIFY(readTextLines(docs + "/a_files/style.css").lines != QStringList{"edited"});
+    QVERIFY(QFile::exists(docs + "/a.html"));
+    QCOMPARE(readTextLines(docs + "/style.css").lines, QStringList{"mine"});
+}
+
+// A place no screen has (a damaged or hand-edited file) puts the window
+// where it can be seen and grabbed; a start date of no sensible year reads
+// as today.
+void TestSearchWindow::placeFarOffScreenComesBack()
+{
+    m_f->stop();
+    m_f->writeFile("Nox.ini", "[search]\r\nleft=30000\r\ntop=-30000\r\nscheck=1\r\nsdate=0001/01/01\r\n");
+    m_f->start();
+    m_link = installSearch(*m_f->form);
+    TForm6* w = openWindow();
+    QVERIFY(w);
+    const QRect screen = w->screen()->availableGeometry();
+    QVERIFY2(screen.intersects(w->geometry()), qPrintable(QStringLiteral("%1,%2").arg(w->x()).arg(w->y())));
+    QVERIFY(screen.contains(w->geometry().topLeft()));
+    const auto* start = w->findChildren<QDateEdit*>().value(0);
+    QVERIFY(start);
+    QCOMPARE(start->date().year(), QDate::currentDate().year());
 }
 
 QTEST_MAIN(TestSearchWindow)

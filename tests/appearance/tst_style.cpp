@@ -85,6 +85,9 @@ private slots:
     void writesEveryKeyInTableOrder();
     void missingKeysKeepValuesButFontFallsBack();
     void badValuesAreReportedAndKept();
+    void outOfRangeNumbersKeepTheDefault_data();
+    void outOfRangeNumbersKeepTheDefault();
+    void writingASectionKeepsEveryOtherLine();
     void dataFolderAndFactoryCopy();
     void derivedSizesFollowTheFont();
 };
@@ -227,6 +230,66 @@ void TestStyle::badValuesAreReportedAndKept()
     QCOMPARE(s.MVLineWidth, 2);
     QVERIFY(s.HeaderVisible); // any non-zero number is true
     QCOMPARE(s.TodayColor, clRed);
+}
+
+void TestStyle::outOfRangeNumbersKeepTheDefault_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<bool>("bad");
+    QTest::newRow("font size 0") << "FontSize=0" << true;
+    QTest::newRow("font size huge") << "FontSize=2147483647" << true;
+    QTest::newRow("font size 72") << "FontSize=72" << false;
+    QTest::newRow("header size negative") << "HeaderFontSize1=-3" << true;
+    QTest::newRow("second size 201") << "HeaderFontSize2=201" << true;
+    QTest::newRow("line width 0") << "ViewLineWidth=0" << false;
+    QTest::newRow("line width 21") << "ViewLineWidth=21" << true;
+    QTest::newRow("month line width lowest int") << "MVLineWidth=-2147483648" << true;
+}
+
+// A number of the style file no font or line can take is told and leaves
+// the field as it was.
+void TestStyle::outOfRangeNumbersKeepTheDefault()
+{
+    QFETCH(QString, line);
+    QFETCH(bool, bad);
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("s.txt"));
+    QVERIFY(writeTextLines(file, {QStringLiteral("[Style]"), line}));
+    const TStyle before;
+    TStyle s;
+    const TStyleReadResult r = ImportStyle(file, s);
+    QCOMPARE(r.badKeys.size(), bad ? 1 : 0);
+    if (bad) {
+        QCOMPARE(s, before);
+    } else {
+        QVERIFY(!(s == before));
+    }
+}
+
+// Writing one style changes the lines of its own keys; every other line,
+// those of a section written twice included, keeps its bytes and its place.
+void TestStyle::writingASectionKeepsEveryOtherLine()
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("style.ini"));
+    const QList<QByteArray> lines{"; mine", "[Style3]", "FontSize=9", "FontName=a", "", "[Style1]", "FontSize=9",
+                                  "Color=clRed\xFF", "[Style3]", "FontSize=9", "Color=clBlue"};
+    QVERIFY(writeFileAtomic(file, lines.join("\r\n") + "\r\n"));
+    IniFile ini(file);
+    TStyle style;
+    ReadStyleSection(ini, StyleSectionName(2), style);
+    style.FontSize = 10;
+    QVERIFY(WriteStyleSection(ini, StyleSectionName(2), style));
+    QList<QByteArray> after = splitRawLines([&] {
+        QFile f(file);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }());
+    // The first [Style3] gets its new size and the keys it lacked, after its
+    // last line; nothing else moves.
+    QCOMPARE(after.mid(0, 4), (QList<QByteArray>{"; mine", "[Style3]", "FontSize=10", "FontName=a"}));
+    const qsizetype added = after.size() - lines.size();
+    QCOMPARE(added, qsizetype(StyleKeys().size() - 2));
+    QCOMPARE(after.mid(4 + added), lines.mid(4));
 }
 
 void TestStyle::dataFolderAndFactoryCopy()

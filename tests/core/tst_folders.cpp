@@ -5,6 +5,8 @@
 
 #include "core/folders.h"
 
+#include <sys/stat.h>
+
 using namespace nox;
 
 class TestFolders : public QObject
@@ -16,6 +18,7 @@ private slots:
     void factoryFilesFromNoxHomeThenExecutable();
     void readOnlyProgramFolderUsesXdg();
     void existingDataIsNeverSwappedForAnEmptyFolder();
+    void dataFolderIsTheOwnersAlone();
 };
 
 void TestFolders::cleanup()
@@ -40,6 +43,29 @@ void TestFolders::noxHomeReplacesProgramFolder()
     QVERIFY(!QFileInfo::exists(folders::dataFolder()));
     QVERIFY(folders::ensureDataFolder());
     QVERIFY(QFileInfo(folders::dataFolder()).isDir());
+}
+
+// A new data folder is closed to other local users whatever the umask; one
+// that exists keeps the mode its owner gave it.
+void TestFolders::dataFolderIsTheOwnersAlone()
+{
+    QTemporaryDir home;
+    qputenv("NOX_HOME", home.path().toUtf8());
+    folders::resetCache();
+    const mode_t oldMask = ::umask(022);
+    const bool made = folders::ensureDataFolder();
+    ::umask(oldMask);
+    QVERIFY(made);
+    const auto mode = [](const QString& path) {
+        struct stat st {
+        };
+        return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_mode & 07777) : -1;
+    };
+    QCOMPARE(mode(folders::dataFolder()), 0700);
+    QVERIFY(QFile::setPermissions(folders::dataFolder(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                                             QFile::ReadGroup | QFile::ExeGroup));
+    QVERIFY(folders::ensureDataFolder());
+    QCOMPARE(mode(folders::dataFolder()), 0750);
 }
 
 void TestFolders::factoryFilesFromNoxHomeThenExecutable()

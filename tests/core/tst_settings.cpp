@@ -3,10 +3,13 @@
 #include <QSet>
 #include <QTemporaryDir>
 
+#include "core/noxsettings.h"
 #include "core/settings.h"
 #include "core/textfile.h"
 
 using namespace nox;
+
+Q_DECLARE_METATYPE(nox::Key)
 
 class TestSettings : public QObject
 {
@@ -19,6 +22,8 @@ private slots:
     void defaultsRoundTrip();
     void callerDefaultsAndDates();
     void oldSearchKeywordsGo();
+    void outOfRangeNumbersReadAsDefault_data();
+    void outOfRangeNumbersReadAsDefault();
 };
 
 void TestSettings::tableIsComplete()
@@ -48,7 +53,7 @@ void TestSettings::defaultsAreWellFormed()
         bool ok = true;
         switch (d.type) {
         case SettingType::Int:
-            text.toInt(&ok);
+            ok = text.toInt(&ok) >= d.low && text.toInt() <= d.high && ok;
             break;
         case SettingType::Bool:
             ok = text == u"0" || text == u"1";
@@ -148,6 +153,72 @@ void TestSettings::oldSearchKeywordsGo()
     Settings s(path);
     QVERIFY(s.deleteOldSearchKeywords());
     QCOMPARE(readTextLines(path).lines, (QStringList{"[search]", "layout=x", "keyword21=c"}));
+}
+
+void TestSettings::outOfRangeNumbersReadAsDefault_data()
+{
+    QTest::addColumn<Key>("key");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("expected"); // the default when out of range
+
+    QTest::newRow("leftdate lowest int") << Key::SkedLeftDate << "-2147483648" << 0;
+    QTest::newRow("leftdate a year back") << Key::SkedLeftDate << "-365" << -365;
+    QTest::newRow("leftdate past a year") << Key::SkedLeftDate << "366" << 0;
+    QTest::newRow("count 0") << Key::SkedCount << "0" << 5;
+    QTest::newRow("count 7") << Key::SkedCount << "7" << 7;
+    QTest::newRow("count 8") << Key::SkedCount << "8" << 5;
+    QTest::newRow("style 3") << Key::SkedStyle << "3" << 0;
+    QTest::newRow("topindex 48") << Key::SkedTopIndex << "48" << 16;
+    QTest::newRow("topindex 47") << Key::SkedTopIndex << "47" << 47;
+    QTest::newRow("viewmode 0") << Key::Window1ViewMode << "0" << 1;
+    QTest::newRow("windowstate -1") << Key::Window1WindowState << "-1" << 0;
+    QTest::newRow("width 0") << Key::Window1Width << "0" << 630;
+    QTest::newRow("width beyond any screen") << Key::Window1Width << "99999" << 630;
+    QTest::newRow("left far off") << Key::Window1Left << "-2147483648" << 0;
+    QTest::newRow("left off the left edge") << Key::Window1Left << "-200" << -200;
+    QTest::newRow("MVDefaultTime 48") << Key::MonthViewDefaultTime << "48" << 18;
+    QTest::newRow("noneskeddate 3") << Key::SearchNoneSkedDate << "3" << 1;
+    QTest::newRow("search column huge") << Key::SearchColumn3 << "$7FFFFFFF" << 194;
+    QTest::newRow("clock font size 0") << Key::ClockFontSize << "0" << 9;
+    QTest::newRow("clock corner 4") << Key::ClockFixedPosIndex << "4" << 3;
+    QTest::newRow("popup pos -1") << Key::PopupPos << "-1" << 3;
+    QTest::newRow("popup height huge") << Key::PopupHeight << "4294967295" << 120;
+    QTest::newRow("free memo width -5") << Key::TempMemoWidth << "-5" << 300;
+    QTest::newRow("free memo state 9") << Key::TempMemoWindowState << "9" << 0;
+}
+
+// A number no screen, list or calendar has room for reads as the key's
+// default: a damaged or hand-edited file never shows the year -5877585 nor
+// saves a schedule in it.
+void TestSettings::outOfRangeNumbersReadAsDefault()
+{
+    QFETCH(Key, key);
+    QFETCH(QString, text);
+    QFETCH(int, expected);
+    QTemporaryDir dir;
+    Settings s(dir.filePath("Nox.ini"));
+    QVERIFY(s.writeString(key, text));
+    QCOMPARE(s.readInt(key), expected);
+
+    // The running values take the same reading.
+    TNoxSettings running;
+    running.readWindow(s);
+    running.readStartup(s);
+    if (key == Key::SkedLeftDate) {
+        QCOMPARE(running.leftDate, expected);
+    } else if (key == Key::SkedCount) {
+        QCOMPARE(running.count, expected);
+    }
+
+    // Dates of the settings lie within 1900..9999.
+    QVERIFY(s.writeString(Key::SearchSDate, "0001/01/01"));
+    QCOMPARE(s.readDate(Key::SearchSDate, QDate(2026, 12, 8)), QDate(2026, 12, 8));
+    QVERIFY(s.writeString(Key::SearchSDate, "1899/12/31"));
+    QCOMPARE(s.readDate(Key::SearchSDate, QDate(2026, 12, 8)), QDate(2026, 12, 8));
+    QVERIFY(s.writeString(Key::SearchSDate, "1900/01/01"));
+    QCOMPARE(s.readDate(Key::SearchSDate, QDate()), QDate(1900, 1, 1));
+    QVERIFY(s.writeString(Key::SearchEDate, "9999/12/31"));
+    QCOMPARE(s.readDate(Key::SearchEDate, QDate()), QDate(9999, 12, 31));
 }
 
 QTEST_GUILESS_MAIN(TestSettings)

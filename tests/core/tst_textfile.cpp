@@ -7,6 +7,7 @@
 #include "core/textfile.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 
 using namespace nox;
 
@@ -26,6 +27,9 @@ private slots:
     void injectedFaultKeepsOldFile_data();
     void injectedFaultKeepsOldFile();
     void keepsPermissions();
+    void newFilesAreTheOwnersAlone();
+    void byteOrderMarkInsideKeepsItsBytes_data();
+    void byteOrderMarkInsideKeepsItsBytes();
     void linesDecodeOnTheirOwn();
     void untouchedLinesKeepTheirBytes();
     void originalLinesMatchByMeaning();
@@ -227,6 +231,79 @@ void TestTextFile::keepsPermissions()
     QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner));
     QVERIFY(writeFileAtomic(path, "b"));
     QCOMPARE(QFile::permissions(path) & 0x7077, QFile::ReadOwner | QFile::WriteOwner); // owner, group, other
+}
+
+// Schedules are private: a new file is readable by its owner alone, whatever
+// the umask lets through; a file that exists keeps its mode when replaced.
+void TestTextFile::newFilesAreTheOwnersAlone()
+{
+    QTemporaryDir dir;
+    const mode_t oldMask = ::umask(022);
+    const QString path = dir.filePath("20260101.dat");
+    QVERIFY(writeFileAtomic(path, "a"));
+    QVERIFY(createFileAtomic(dir.filePath("memo.nox"), "m"));
+    const QString shared = dir.filePath("shared.txt");
+    QVERIFY(writeFileAtomic(shared, "s"));
+    QVERIFY(QFile::setPermissions(shared, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther));
+    QVERIFY(writeFileAtomic(shared, "t"));
+    ::umask(oldMask);
+    const auto mode = [](const QString& file) {
+        struct stat st {
+        };
+        return ::stat(QFile::encodeName(file).constData(), &st) == 0 ? int(st.st_mode & 07777) : -1;
+    };
+    QCOMPARE(mode(path), 0600);
+    QCOMPARE(mode(dir.filePath("memo.nox")), 0600);
+    QCOMPARE(mode(shared), 0644);
+}
+
+void TestTextFile::byteOrderMarkInsideKeepsItsBytes_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("reversed"); // written back in the other order
+    QTest::newRow("a line of a mark alone") << QByteArray("2026/01/01\tx\r\n\xEF\xBB\xBF\r\nb\r\n") << false;
+    QTest::newRow("a mark before a line, written first")
+        << QByteArrayLiteral("2026\r\n\xEF\xBB\xBF\x03\x00z\r\n") << true;
+    QTest::newRow("a mark before a line, file with its own mark")
+        << QByteArray("\xEF\xBB\xBF" "a\r\n\xEF\xBB\xBF\x03\r\n") << true;
+    QTest::newRow("two marks before a line") << QByteArray("a\r\n\xEF\xBB\xBF\xEF\xBB\xBF" "b\r\n") << true;
+    QTest::newRow("a mark before a line that is no UTF-8")
+        << QByteArray("a\r\n\xEF\xBB\xBF\x82\xA0\xFF\r\n") << true;
+}
+
+// A byte-order mark in the middle of a file (files joined together) belongs
+// to its line: the line is not empty, and keeps the mark when written back,
+// also when it comes first in a file.
+void TestTextFile::byteOrderMarkInsideKeepsItsBytes()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, reversed);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("t.txt");
+    QVERIFY(writeFileAtomic(path, bytes));
+    TextReadResult r = readTextLines(path);
+    for (const TextLine& line : r.textLines) {
+        QVERIFY(!line.text().isEmpty());
+    }
+    QStringList texts = r.lines;
+    if (reversed) {
+        std::reverse(texts.begin(), texts.end());
+    }
+    QVERIFY(rewriteTextLines(path, texts));
+    const TextReadResult back = readTextLines(path);
+    QCOMPARE(back.lines, texts);
+    QList<QByteArray> before;
+    for (const TextLine& line : r.textLines) {
+        before << line.bytes();
+    }
+    QList<QByteArray> after;
+    for (const TextLine& line : back.textLines) {
+        after << line.bytes();
+    }
+    if (reversed) {
+        std::reverse(after.begin(), after.end());
+    }
+    QCOMPARE(after, before);
 }
 
 namespace

@@ -63,6 +63,9 @@ private slots:
     void renderFiles();
     void renderFailures();
     void factoryLayouts();
+    void savedPageKeepsTheUsersFiles();
+    void referencesPointIntoThePageFolder_data();
+    void referencesPointIntoThePageFolder();
 };
 
 void TestRenderTemplate::headerBlocksFooter()
@@ -267,6 +270,112 @@ void TestRenderTemplate::factoryLayouts()
              (QStringList{"日付,開始,終了,スケジュール,メモ,分類", "1/6,9:00,10:00,\"会議, \"\"A\"\"", "資料 <b>\",memo,仕事"}));
     QCOMPARE(readTextLines(out.filePath("テキスト/Schedule.txt")).lines.last(),
              QStringLiteral("1/6\t9:00\t10:00\t会議, \"A\" / 資料 <b>\tmemo\t仕事"));
+}
+
+namespace
+{
+
+QByteArray bytesOf(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+} // namespace
+
+// A page saved where the user keeps files of their own replaces nothing but
+// the page: the layout's files go into "<page>_files", the page links there,
+// and a file in that folder with other bytes is replaced only when asked to.
+void TestRenderTemplate::savedPageKeepsTheUsersFiles()
+{
+    const QString layout = QStringLiteral(NOX_PRINT_FOLDER) + QStringLiteral("/サンプル");
+    QTemporaryDir docs;
+    QVERIFY(writeFileAtomic(docs.filePath("style.css"), "body { color: red }"));
+    QVERIFY(writeFileAtomic(docs.filePath("nox.svg"), "mine"));
+    const RenderInput in = input({result({2024, 1, 6}, "会議")});
+
+    RenderResult r = RenderTemplate(layout, docs.filePath("a.html"), in, false, CompanionPlace::PageFolder);
+    QVERIFY2(r.ok(), qPrintable(r.message));
+    QCOMPARE(bytesOf(docs.filePath("style.css")), QByteArray("body { color: red }"));
+    QCOMPARE(bytesOf(docs.filePath("nox.svg")), QByteArray("mine"));
+    QCOMPARE(companionFolderOf(docs.filePath("a.html")), docs.filePath("a_files"));
+    QCOMPARE(bytesOf(docs.filePath("a_files/style.css")), bytesOf(layout + "/style.css"));
+    QCOMPARE(bytesOf(docs.filePath("a_files/nox.svg")), bytesOf(layout + "/nox.svg"));
+    const QString page = decodeText(bytesOf(docs.filePath("a.html")));
+    QVERIFY(page.contains("href=\"a_files/style.css\""));
+    QVERIFY(page.contains("src=\"a_files/nox.svg\""));
+    QCOMPARE(QDir(docs.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name),
+             (QStringList{"a.html", "a_files", "nox.svg", "style.css"}));
+
+    // Saving again over the same page: the same files, nothing to ask.
+    QVERIFY(companionsToReplace(layout, docs.filePath("a.html")).isEmpty());
+    QVERIFY(RenderTemplate(layout, docs.filePath("a.html"), in, false, CompanionPlace::PageFolder).ok());
+
+    // A companion the user changed in the page's folder is not replaced
+    // unasked, and nothing else is written either.
+    QVERIFY(writeFileAtomic(docs.filePath("a_files/style.css"), "edited"));
+    QVERIFY(QFile::remove(docs.filePath("a.html")));
+    QCOMPARE(companionsToReplace(layout, docs.filePath("a")), QStringList{docs.filePath("a_files/style.css")});
+    r = RenderTemplate(layout, docs.filePath("a"), in, false, CompanionPlace::PageFolder);
+    QCOMPARE(r.status, RenderResult::WouldReplace);
+    QCOMPARE(r.replaced, QStringList{docs.filePath("a_files/style.css")});
+    QVERIFY(r.message.contains("style.css"));
+    QCOMPARE(bytesOf(docs.filePath("a_files/style.css")), QByteArray("edited"));
+    QVERIFY(!QFile::exists(docs.filePath("a.html")));
+    r = RenderTemplate(layout, docs.filePath("a"), in, false, CompanionPlace::PageFolderReplacing);
+    QVERIFY2(r.ok(), qPrintable(r.message));
+    QCOMPARE(r.path, docs.filePath("a.html"));
+    QCOMPARE(bytesOf(docs.filePath("a_files/style.css")), bytesOf(layout + "/style.css"));
+
+    // A file where the folder would be is no folder: nothing is written.
+    QVERIFY(writeFileAtomic(docs.filePath("b_files"), "x"));
+    r = RenderTemplate(layout, docs.filePath("b.html"), in, false, CompanionPlace::PageFolder);
+    QCOMPARE(r.status, RenderResult::Failed);
+    QVERIFY(r.message.contains("b_files"));
+    QVERIFY(!QFile::exists(docs.filePath("b.html")));
+
+    // A layout without other files makes no folder.
+    QVERIFY(RenderTemplate(QStringLiteral(NOX_PRINT_FOLDER) + QStringLiteral("/CSV"), docs.filePath("c"), in, false,
+                           CompanionPlace::PageFolder)
+                .ok());
+    QVERIFY(QFile::exists(docs.filePath("c.csv")));
+    QVERIFY(!QFile::exists(docs.filePath("c_files")));
+}
+
+void TestRenderTemplate::referencesPointIntoThePageFolder_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<bool>("markup");
+    QTest::addColumn<QString>("expected");
+    const QString a = QStringLiteral("a_files");
+    QTest::newRow("attribute") << "<link href=\"style.css\">" << a << true << "<link href=\"a_files/style.css\">";
+    QTest::newRow("single quotes, dot slash")
+        << "<img src='./logo.png'>" << a << true << "<img src='./a_files/logo.png'>";
+    QTest::newRow("css url") << "x { background: url(logo.png) }" << a << true
+                             << "x { background: url(a_files/logo.png) }";
+    QTest::newRow("fragment; the link text stays") << "<a href=\"logo.png#top\">logo.png</a>" << a << true
+                                    << "<a href=\"a_files/logo.png#top\">logo.png</a>";
+    QTest::newRow("other names untouched")
+        << "<img src=\"big-logo.png\"><img src=\"img/logo.png\"><img src=\"logo.pngx\">" << a << true
+        << "<img src=\"big-logo.png\"><img src=\"img/logo.png\"><img src=\"logo.pngx\">";
+    QTest::newRow("unquoted attribute") << "<img src=logo.png>" << a << true << "<img src=a_files/logo.png>";
+    QTest::newRow("twice in a line") << "style.css style.css" << a << true << "a_files/style.css a_files/style.css";
+    QTest::newRow("folder name encoded in a page") << "<img src=\"logo.png\">" << "my 予定_files" << true
+                                                   << "<img src=\"my%20%E4%BA%88%E5%AE%9A_files/logo.png\">";
+    QTest::newRow("plain text as it is") << "see logo.png" << "my 予定_files" << false
+                                         << "see my 予定_files/logo.png";
+}
+
+void TestRenderTemplate::referencesPointIntoThePageFolder()
+{
+    QFETCH(QString, line);
+    QFETCH(QString, folder);
+    QFETCH(bool, markup);
+    QFETCH(QString, expected);
+    QCOMPARE(referencesIntoFolder({line}, {"style.css", "logo.png"}, folder,
+                                  markup ? ValueSyntax::Markup : ValueSyntax::Plain),
+             QStringList{expected});
 }
 
 QTEST_GUILESS_MAIN(TestRenderTemplate)

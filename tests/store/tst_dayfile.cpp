@@ -52,6 +52,8 @@ private slots:
     void legacyFileReadsAndOldLinesComeUpToDate();
     void unreadableFileIsNotOverwritten();
     void untouchedLinesKeepTheirBytes();
+    void markInsideTheFileStaysWithItsLine();
+    void dayOutsideTheYearsIsRefused();
     void findById();
 
 private:
@@ -301,6 +303,54 @@ void TestDayFile::untouchedLinesKeepTheirBytes()
                                                           "会議室変更\t\t-1\t\t0")
                                                .toUtf8()});
     }
+}
+
+// A line behind a byte-order mark in the middle of a day file (files joined
+// together) keeps the mark through a paste into the day and a delete, also
+// when it is the first or the only line written.
+void TestDayFile::markInsideTheFileStaysWithItsLine()
+{
+    const QByteArray marked("\xEF\xBB\xBF\x03\x00x", 6);
+    const QString path = dayFilePath(m_dir->path(), kDay);
+    QVERIFY(writeFileAtomic(path, "16\t18\tclBlack\tclBlack\t0\t-1\t7\t\tA\t\t-1\t\t0\r\n" + marked + "\r\n"));
+    const auto linesOnDisk = [&] {
+        QList<QByteArray> lines;
+        for (const TextLine& line : readTextLines(path).textLines) {
+            lines << line.bytes();
+        }
+        return lines;
+    };
+    TDayLoadResult day = loadDay(m_dir->path(), kDay);
+    QCOMPARE(day.problems.size(), 1);
+    TSkedRec pasted = day.records.at(0);
+    pasted.ID = 8;
+    pasted.StartTime = 2;
+    pasted.EndTime = 3;
+    day.records.append(pasted);
+    QVERIFY(saveDay(m_dir->path(), kDay, day.records).ok);
+    QVERIFY(linesOnDisk().contains(marked));
+    QVERIFY(deleteSkedById(m_dir->path(), kDay, 7).ok);
+    QVERIFY(deleteSkedById(m_dir->path(), kDay, 8).ok);
+    QCOMPARE(linesOnDisk(), QList<QByteArray>{marked});
+    QCOMPARE(loadDay(m_dir->path(), kDay).problems.at(0).line, decodeLine(marked));
+}
+
+// A day of no year a day file can name (as a damaged setting once showed) is
+// refused with a message instead of being stored under another day's name.
+void TestDayFile::dayOutsideTheYearsIsRefused()
+{
+    const QDate far = QDate(2026, 12, 8).addDays(qint64(INT_MIN));
+    TSkedRec rec;
+    rec.setDate(far);
+    rec.StartTime = 18;
+    rec.EndTime = 19;
+    rec.Text = QStringLiteral("x");
+    TDayWriteResult r = appendSkedRec(m_dir->path(), rec);
+    QVERIFY(!r.ok);
+    QVERIFY(r.error.contains(QStringLiteral("9999")));
+    r = saveDay(m_dir->path(), far, QList<TSkedRec>{rec});
+    QVERIFY(!r.ok);
+    QVERIFY(QDir(m_dir->path()).entryList(QDir::Files).isEmpty());
 }
 
 void TestDayFile::findById()

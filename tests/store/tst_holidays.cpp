@@ -155,8 +155,10 @@ private slots:
         QStringEncoder sjis("CP932");
         const QList<QByteArray> holidays{"2026/01/01\t\x8C\xB3\x93\xFA", "no tab \xFF", "2026/01/01\tagain",
                                          QString::fromUtf8("2026/11/23\t勤労感謝の日").toUtf8(),
-                                         "2026/05/05\t\xFE\x80"};
-        const QList<QByteArray> categories{sjis.encode(QString::fromUtf8("仕事")), "\xFF\xFE", "私用"};
+                                         "2026/05/05\t\xFE\x80",
+                                         // byte-order marks inside the file (files joined together)
+                                         "\xEF\xBB\xBF", "\xEF\xBB\xBF" "2026/03/20\tx"};
+        const QList<QByteArray> categories{sjis.encode(QString::fromUtf8("仕事")), "\xFF\xFE", "\xEF\xBB\xBF", "私用"};
         for (quint32 seed = 1; seed <= 10; ++seed) {
             const QByteArray holidayBytes = test::withStrayLines(holidays, seed);
             writeFile(m_data + "/holiday.txt", holidayBytes);

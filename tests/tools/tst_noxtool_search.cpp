@@ -147,7 +147,10 @@ void TestNoxToolSearch::exportThroughLayouts()
                                                         "2026/3/03(火),,,,,\n"
                                                         "2026/3/04(水),,,,,\n"
                                                         "2026/3/05(木),10:00,11:00,東京 会議,,会社"));
-    // The user's print settings apply; the default layout comes with its picture and style sheet.
+    // The user's print settings apply; the default layout comes with its
+    // picture and style sheet, in a folder of the page's own: the user's
+    // files beside the page stay as they are.
+    QVERIFY(writeFileAtomic(out + "/style.css", "mine"));
     QVERIFY(writeTextLines(m_dir->filePath("Nox.ini"), {"[search]", "noneskeddate=2", "dateformat=yyyy-mm-dd"}));
     r = runNoxToolOn(m_dir->path(), {"export", out + "/page.html", "--from", "2026-03-01", "会議"});
     QVERIFY2(r.exitCode == 0, qPrintable(dump(r)));
@@ -156,8 +159,21 @@ void TestNoxToolSearch::exportThroughLayouts()
     QVERIFY(!html.contains("2026-03-03"));
     QVERIFY(html.contains("2026-03-01 ～"));
     QVERIFY(html.contains("会議<br>第2部"));
-    QVERIFY(QFile::exists(out + "/style.css"));
-    QVERIFY(QFile::exists(out + "/nox.svg"));
+    QVERIFY(html.contains("href=\"page_files/style.css\""));
+    QCOMPARE(readAll(out + "/style.css"), QStringLiteral("mine"));
+    QVERIFY(!QFile::exists(out + "/nox.svg"));
+    QVERIFY(QFile::exists(out + "/page_files/style.css"));
+    QVERIFY(QFile::exists(out + "/page_files/nox.svg"));
+
+    // A file of that folder the user changed is replaced only with --force.
+    QVERIFY(writeFileAtomic(out + "/page_files/nox.svg", "edited"));
+    r = runNoxToolOn(m_dir->path(), {"export", out + "/page.html", "会議"});
+    QCOMPARE(r.exitCode, 1);
+    QVERIFY2(r.err.contains("page_files/nox.svg") && r.err.contains("--force"), qPrintable(dump(r)));
+    QCOMPARE(readAll(out + "/page_files/nox.svg"), QStringLiteral("edited"));
+    r = runNoxToolOn(m_dir->path(), {"--force", "export", out + "/page.html", "会議"});
+    QVERIFY2(r.exitCode == 0, qPrintable(dump(r)));
+    QVERIFY(readAll(out + "/page_files/nox.svg") != QStringLiteral("edited"));
 }
 
 void TestNoxToolSearch::exportFailures()

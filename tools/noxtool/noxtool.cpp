@@ -35,8 +35,10 @@ const char kUsage[] = R"(Usage: noxtool [--data DIR] [--force] COMMAND ...
   export [--layout NAME] OUTPUT [WORDS...]
                                 write the schedules found through a print
                                 layout (the template's extension is added to
-                                an OUTPUT without one); the search options
-                                as for search
+                                an OUTPUT without one; the layout's other
+                                files go into OUTPUT's folder NAME_files,
+                                where --force lets them replace other files);
+                                the search options as for search
 DATE is yyyy-mm-dd, START and END are h:mm on the half-hour grid (0:00 .. 23:30).
 --data DIR selects the data folder (default: Nox's own); --force writes even
 while Nox is running for that folder (Nox notices the change before its next

@@ -157,7 +157,20 @@ int NoxTool::exportResults()
     input.criteria = printCriteria(query, input.settings.dateFormat);
     input.holidays = &holidays;
     const QString output = QDir::current().absoluteFilePath(m_opt.positional.at(1));
-    const RenderResult written = RenderTemplate(layoutFolder, output, input, false);
+    // The layout's files go into a folder named after the output; files there
+    // that differ are replaced only with --force.
+    const RenderResult written =
+        RenderTemplate(layoutFolder, output, input, false,
+                       m_opt.force ? CompanionPlace::PageFolderReplacing : CompanionPlace::PageFolder);
+    if (written.status == RenderResult::WouldReplace) {
+        QStringList shown;
+        for (const QString& file : written.replaced) {
+            shown << QDir::toNativeSeparators(file);
+        }
+        return fail(exitNotFound, QStringLiteral("not written: the layout's files would replace other files (%1); "
+                                                 "use --force to replace them")
+                                      .arg(shown.join(QStringLiteral(", "))));
+    }
     if (!written.ok()) {
         return fail(exitNotFound, written.status == RenderResult::NoTemplate
                                       ? written.message + QStringLiteral(" (%1)").arg(layoutFolder)

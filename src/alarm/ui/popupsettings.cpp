@@ -1,6 +1,7 @@
 #include "alarm/ui/popupsettings.h"
 
 #include "core/inifile.h"
+#include "core/settings.h"
 
 namespace nox
 {
@@ -16,6 +17,14 @@ TPopupSettings& running()
     return settings;
 }
 
+// The key's number, or `def` when it is missing or outside the key's range.
+int readRanged(const IniFile& ini, Key key, int def)
+{
+    const SettingDef& d = settingDef(key);
+    const int v = ini.readInteger(kSection, QString::fromLatin1(d.key), def);
+    return v >= d.low && v <= d.high ? v : def;
+}
+
 } // namespace
 
 TPopupSettings ReadPopupSettings(const IniFile& ini, const QString& fontName)
@@ -26,12 +35,12 @@ TPopupSettings ReadPopupSettings(const IniFile& ini, const QString& fontName)
     s.bkcolor = ini.readColor(kSection, QStringLiteral("bkcolor"), d.bkcolor);
     s.fgcolor = ini.readColor(kSection, QStringLiteral("fgcolor"), d.fgcolor);
     s.fontname = ini.readString(kSection, QStringLiteral("fontname"), d.fontname);
-    s.fontsize = ini.readInteger(kSection, QStringLiteral("fontsize"), d.fontsize);
-    s.fontstyle = ini.readInteger(kSection, QStringLiteral("fontstyle"), d.fontstyle);
-    s.width = ini.readInteger(kSection, QStringLiteral("width"), d.width);
-    s.height = ini.readInteger(kSection, QStringLiteral("height"), d.height);
+    s.fontsize = readRanged(ini, Key::PopupFontSize, d.fontsize);
+    s.fontstyle = readRanged(ini, Key::PopupFontStyle, d.fontstyle);
+    s.width = readRanged(ini, Key::PopupWidth, d.width);
+    s.height = readRanged(ini, Key::PopupHeight, d.height);
     s.format = ini.readString(kSection, QStringLiteral("format"), d.format);
-    s.pos = ini.readInteger(kSection, QStringLiteral("pos"), d.pos);
+    s.pos = readRanged(ini, Key::PopupPos, d.pos);
     return s;
 }
 

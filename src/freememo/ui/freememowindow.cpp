@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 #include <qdrawutil.h>
 
+#include "core/noxsettings.h"
 #include "core/screenfont.h"
 #include "core/settings.h"
 #include "core/textfile.h"
@@ -207,9 +208,12 @@ void TForm11::readSettings()
     m_storedState = qBound(0, ini.readInt(Key::TempMemoWindowState), 2);
     resize(kDesignWidth, kDesignHeight);
     if (m_storedState != 2) {
-        resize(qMax(kMinWidth, ini.readInt(Key::TempMemoWidth)),
-               qMax(kMinHeight, ini.readInt(Key::TempMemoHeight)));
-        move(ini.readInt(Key::TempMemoLeft), ini.readInt(Key::TempMemoTop));
+        // Kept where the user can see and grab it, whatever the file says.
+        const QRect placed = placementOnTheScreens(
+            QRect(ini.readInt(Key::TempMemoLeft), ini.readInt(Key::TempMemoTop),
+                  qMax(kMinWidth, ini.readInt(Key::TempMemoWidth)), qMax(kMinHeight, ini.readInt(Key::TempMemoHeight))));
+        resize(placed.size().expandedTo(QSize(kMinWidth, kMinHeight)));
+        move(placed.topLeft());
     }
     setStayOnTop(ini.readBool(Key::TempMemoStayOnTop));
 }

@@ -2,6 +2,7 @@
 #include "search/ui/searchwindow.h"
 
 #include "core/datetime.h"
+#include "core/noxsettings.h"
 #include "core/screenfont.h"
 #include "core/settings.h"
 #include "search/ui/browsercommands.h"
@@ -362,8 +363,10 @@ void TForm6::readSettings()
     const Settings ini(m_iniPath);
     const QWidget* owner = m_host.ownerWindow();
     const QPoint ownerPos = owner ? owner->geometry().topLeft() : QPoint(0, 0);
-    const QRect normal(ini.readInt(Key::SearchLeft, ownerPos.x() + 8), ini.readInt(Key::SearchTop, ownerPos.y() + 8),
-                       ini.readInt(Key::SearchWidth), ini.readInt(Key::SearchHeight));
+    // Kept where the user can see and grab it, whatever the file says.
+    const QRect normal = placementOnTheScreens(
+        QRect(QPoint(ini.readInt(Key::SearchLeft, ownerPos.x() + 8), ini.readInt(Key::SearchTop, ownerPos.y() + 8)),
+              QSize(ini.readInt(Key::SearchWidth), ini.readInt(Key::SearchHeight)).expandedTo(kMinimumSize)));
     resize(normal.size().expandedTo(kMinimumSize));
     move(normal.topLeft());
     const int state = ini.readInt(Key::SearchWindowState);

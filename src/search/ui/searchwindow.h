@@ -15,6 +15,7 @@
 #include <atomic>
 #include <memory>
 
+#include "search/rendertemplate.h"
 #include "search/searchhistory.h"
 #include "search/skedsearch.h"
 #include "search/ui/searchhost.h"
@@ -105,7 +106,10 @@ private:
     void runBrowserCommand(int mode);
     // Renders the results through the current layout; the written path or
     // empty (the user has been told why).
-    QString render(const QString& output, bool createFolder);
+    QString render(const QString& output, bool createFolder,
+                   CompanionPlace place = CompanionPlace::BesideOutput);
+    // Asks whether the files may be replaced by the layout's (No is the default).
+    bool confirmReplacing(const QStringList& files);
     bool hasResults();
 
     TSearchHost& m_host;

@@ -237,7 +237,7 @@ bool TForm6::hasResults()
     return false;
 }
 
-QString TForm6::render(const QString& output, bool createFolder)
+QString TForm6::render(const QString& output, bool createFolder, CompanionPlace place)
 {
     RenderInput input;
     input.results = m_list->resultModel()->results();
@@ -245,7 +245,7 @@ QString TForm6::render(const QString& output, bool createFolder)
     input.criteria = printCriteria(query(), m_settings.print.dateFormat);
     input.holidays = &m_host.holidays();
     const QString layout = QDir(m_host.printFolder()).filePath(m_settings.layout);
-    const RenderResult r = RenderTemplate(layout, output, input, createFolder);
+    const RenderResult r = RenderTemplate(layout, output, input, createFolder, place);
     if (!r.ok()) {
         showSearchMessage(this, r.status == RenderResult::NoTemplate ? QMessageBox::Information : QMessageBox::Warning,
                           r.message);
@@ -313,11 +313,29 @@ void TForm6::SaveClick()
     const QString layout = QDir(m_host.printFolder()).filePath(m_settings.layout);
     const QString suffix = QFileInfo(findTemplate(layout)).suffix();
     const QString filter = suffix.isEmpty() ? QString() : QStringLiteral("*.%1;;*").arg(suffix);
-    const QString file = ChooseSaveFile(this, TSaveKind::Results, filter, suffix,
-                                        QStringLiteral("Schedule") + (suffix.isEmpty() ? QString() : u'.' + suffix));
-    if (!file.isEmpty()) {
-        render(file, false);
+    const QString output = ChooseSaveFile(this, TSaveKind::Results, filter, suffix,
+                                          QStringLiteral("Schedule") + (suffix.isEmpty() ? QString() : u'.' + suffix));
+    if (output.isEmpty()) {
+        return;
     }
+    // The layout's own files go into a folder named after the page; files
+    // there that the layout would change are replaced only when the user says so.
+    const QStringList replaced = companionsToReplace(layout, output);
+    if (!replaced.isEmpty() && !confirmReplacing(replaced)) {
+        return;
+    }
+    render(output, false, replaced.isEmpty() ? CompanionPlace::PageFolder : CompanionPlace::PageFolderReplacing);
+}
+
+bool TForm6::confirmReplacing(const QStringList& files)
+{
+    QStringList shown;
+    for (const QString& file : files) {
+        shown << QDir::toNativeSeparators(file);
+    }
+    return askSearchQuestion(this, QStringLiteral("印刷レイアウトのファイルを置くフォルダーに、内容の違う同じ名前の"
+                                                  "ファイルがあります。置き換えてもよろしいですか？\n\n%1")
+                                       .arg(shown.join(u'\n')));
 }
 
 void TForm6::PrintSettingsClick()
