@@ -4,6 +4,7 @@
 #include <QMessageBox>
 #include <utility>
 
+#include "koyomi/koyomi.h"
 #include "app/clockpanel.h"
 #include "app/datebanner.h"
 #include "app/daymode.h"
@@ -177,7 +178,7 @@ void TNoxMainForm::TodayClick()
 void TNoxMainForm::GoToDateClick()
 {
     QDate date = m_mode->currentDate();
-    if (ShowGoToDate(this, date)) {
+    if (ShowGoToDate(this, date, (m_settings.calendarMarks & koyomi::MarkRokuyo) != 0)) {
         GoToDate(date);
     }
 }

@@ -2,6 +2,7 @@
 // MonthLayout. Runs whenever the layout is needed after a change.
 #include "core/datetime.h"
 #include "core/textline.h"
+#include "koyomi/koyomi.h"
 #include "monthview/monthview.h"
 #include "monthview/monthviewlayout_p.h"
 
@@ -18,6 +19,8 @@ constexpr int kTopRight = Qt::AlignRight | Qt::AlignTop | Qt::TextSingleLine;
 // More characters than the widest cell shows: a longer text would only cost
 // shaping time at every paint (the item keeps its whole text).
 constexpr qsizetype kMaxBarChars = 512;
+// 六曜 and the old date, in percent of the control's font.
+constexpr int kMarkSizePercent = 80;
 
 QRect ltrb(int l, int t, int r, int b)
 {
@@ -154,6 +157,15 @@ void TCustomMonthView::layoutCell(MonthLayout& l, int cell, int& running) const
     const QDate date = CellDate(cell);
     layoutCellFace(c, cell, date);
     layoutCellItems(l, cell, date, running);
+    // In a cell too low for the date row and the expand marker the marker
+    // wins over the calendar marks.
+    if (c.expandRect.isValid()) {
+        for (TextRun* mark : {&c.seasonal, &c.lunar, &c.rokuyo}) {
+            if (mark->rect.intersects(c.expandRect)) {
+                *mark = TextRun();
+            }
+        }
+    }
 }
 
 void TCustomMonthView::layoutCellFace(CellLayout& c, int cell, const QDate& date) const
@@ -190,6 +202,56 @@ void TCustomMonthView::layoutCellFace(CellLayout& c, int cell, const QDate& date
     c.dayText.style = focused ? v.FocusFont().Style() : v.DayTextFont().Style();
     c.dayText.text =
         elidedLine(day, styledFont(c.dayText.style), qMax(0, text.width()));
+    if (m_calendarMarks != 0 && koyomi::isSupported(date) && koyomi::isComputed(date.year())) {
+        layoutCalendarMarks(c, text, date, m_frame.inMonth(cell) ? v.WeekDayFGColor() : fg, focused);
+    }
+}
+
+// The date row shared by the day number, the holiday name and the calendar
+// marks (layoutDateRow); 六曜 and the old date are small and muted.
+void TCustomMonthView::layoutCalendarMarks(CellLayout& c, const QRect& text, const QDate& date, TColor plain,
+                                           bool focused) const
+{
+    const TView& v = *m_view;
+    const koyomi::DayInfo info = koyomi::dayInfo(date);
+    const QFontMetrics smallMetrics(scaledFont(font(), kMarkSizePercent));
+    const QFontMetrics plainMetrics(font());
+    const TColor muted = focused ? v.FocusFont().Color() : v.OtherMonthFGColor();
+    const auto mark = [&](TextRun& run, const QString& s, TColor color, int percent) {
+        run.text = s;
+        run.color = color;
+        run.style = fontStylesOf(font());
+        run.sizePercent = percent;
+        run.flags = (&run == &c.rokuyo || &run == &c.lunar ? Qt::AlignRight | Qt::AlignVCenter : kTopLeft) |
+                    Qt::TextSingleLine;
+    };
+    if (m_calendarMarks & koyomi::MarkRokuyo) {
+        mark(c.rokuyo, koyomi::rokuyoName(info.rokuyo), muted, kMarkSizePercent);
+    }
+    if (m_calendarMarks & koyomi::MarkLunar) {
+        mark(c.lunar, QStringLiteral("旧") + info.lunar.text(), muted, kMarkSizePercent);
+    }
+    if (m_calendarMarks & koyomi::MarkSeasonal) {
+        mark(c.seasonal, info.seasonal.join(QStringLiteral("・")), focused ? v.FocusFont().Color() : plain, 100);
+    }
+    DateRowWidths w;
+    w.day = QFontMetrics(styledFont(c.dayText.style)).horizontalAdvance(c.dayText.text);
+    w.holiday = c.holiday.text.isEmpty() ? 0 : plainMetrics.horizontalAdvance(HolidayName(date));
+    w.seasonal = c.seasonal.text.isEmpty() ? 0 : plainMetrics.horizontalAdvance(c.seasonal.text);
+    w.lunar = c.lunar.text.isEmpty() ? 0 : smallMetrics.horizontalAdvance(c.lunar.text);
+    w.rokuyo = c.rokuyo.text.isEmpty() ? 0 : smallMetrics.horizontalAdvance(c.rokuyo.text);
+    const QRect row(text.left(), text.top(), text.width(), qMin(m_metrics.lineHeight, text.height()));
+    const DateRow r = layoutDateRow(row, w, qMax(2, m_metrics.averageCharWidth / 2),
+                                    plainMetrics.horizontalAdvance(QStringLiteral("あ")));
+    c.dayText.rect = r.day;
+    c.rokuyo.rect = r.rokuyo;
+    c.lunar.rect = r.lunar;
+    if (!c.holiday.text.isEmpty()) {
+        c.holiday.rect = r.holiday;
+        c.holiday.text = elidedLine(HolidayName(date), font(), qMax(0, r.holiday.width()));
+    }
+    c.seasonal.rect = r.seasonal;
+    c.seasonal.text = elidedLine(c.seasonal.text, font(), qMax(0, r.seasonal.width()));
 }
 
 // Walks the sorted items of the cell's day from `running` on, laying out the
