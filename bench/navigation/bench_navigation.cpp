@@ -176,8 +176,8 @@ void setCalendarMarks(nox::TNoxMainForm& form, int marks)
 // steps go on from where the last one stopped, so that every step forward
 // shows days not shown before): prints KIND-step/back for the marks off,
 // koyomi-KIND-step/back for them on and the ratio of the two step medians.
-void timeWithAndWithoutMarks(nox::TNoxMainForm& form, const char* kind, int steps, int gapMs, const Step& there,
-                             const Step& back)
+void timeWithAndWithoutMarks(nox::TNoxMainForm& form, const char* kind, int steps, int gapMs,
+                             const Step& there, const Step& back)
 {
     StepTimes off[2], on[2];
     const int turn = qMax(1, steps / 4);
@@ -368,13 +368,14 @@ int main(int argc, char* argv[])
     const QSize weekSize = form.skedControl()->size();
 
     const int marksBefore = form.settings().calendarMarks;
-    timeWithAndWithoutMarks(form, "week", steps, gapMs, [&] { form.NextWeekClick(); }, [&] { form.PrevWeekClick(); });
+    timeWithAndWithoutMarks(
+        form, "week", steps, gapMs, [&] { form.NextWeekClick(); }, [&] { form.PrevWeekClick(); });
     form.SwitchViewClick();
     form.TodayClick();
     const QDate firstMonth = QDate(form.SelectedDate().year(), form.SelectedDate().month(), 1);
     const QSize monthSize = form.monthView()->size();
-    timeWithAndWithoutMarks(form, "month", steps, gapMs, [&] { form.NextMonthClick(); },
-                            [&] { form.PrevMonthClick(); });
+    timeWithAndWithoutMarks(
+        form, "month", steps, gapMs, [&] { form.NextMonthClick(); }, [&] { form.PrevMonthClick(); });
     setCalendarMarks(form, marksBefore);
     std::printf("rss-kb %lld\n", rssKb());
     // Every month of the folder once: all of it read (and, with a cache of

@@ -1,5 +1,5 @@
-#include "koyomi/koyomi.h"
 #include "app/daymode.h"
+#include "koyomi/koyomi.h"
 
 #include <QPainter>
 #include <QTimer>
@@ -789,8 +789,9 @@ void TDayMode::showStatus()
     const QDate date = m_leftDate.addDays(column);
     const QString rokuyo = koyomi::captionText(date, m_form.settings().calendarMarks & koyomi::MarkRokuyo);
     TStatusPanels* status = m_form.statusPanels();
-    status->setDayPanel(m_dayNames.at(column) + QStringLiteral(" (") + QString::number(sked->Items().Count()) +
-                            QStringLiteral(")") + (rokuyo.isEmpty() ? QString() : QLatin1Char(' ') + rokuyo),
+    status->setDayPanel(m_dayNames.at(column) + QStringLiteral(" (") +
+                            QString::number(sked->Items().Count()) + QStringLiteral(")") +
+                            (rokuyo.isEmpty() ? QString() : QLatin1Char(' ') + rokuyo),
                         m_dayKinds.at(column));
     m_form.showCalendarOf(date);
     const sked::TSkedItem* item = sked->SelectedItem();

@@ -1,14 +1,14 @@
 // TNoxMainForm: taking the values of the settings dialog's pages into the
 // running window.
-#include "app/datebanner.h"
-#include "koyomi/koyomi.h"
 #include "alarm/alarmcenter.h"
 #include "alarm/ui/popupsettings.h"
 #include "app/clockpanel.h"
+#include "app/datebanner.h"
 #include "app/daymode.h"
 #include "app/mainform.h"
 #include "app/statuspanels.h"
 #include "core/datetime.h"
+#include "koyomi/koyomi.h"
 #include "monthview/monthview.h"
 #include "sked/skedcontrol.h"
 

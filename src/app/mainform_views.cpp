@@ -4,7 +4,6 @@
 #include <QMessageBox>
 #include <utility>
 
-#include "koyomi/koyomi.h"
 #include "app/clockpanel.h"
 #include "app/datebanner.h"
 #include "app/daymode.h"
@@ -13,6 +12,7 @@
 #include "app/monthmode.h"
 #include "app/writefailurenotices.h"
 #include "dialogs/gotodate.h"
+#include "koyomi/koyomi.h"
 #include "sked/skedcontrol.h"
 #include "store/schedulebook.h"
 

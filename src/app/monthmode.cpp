@@ -1,5 +1,5 @@
-#include "koyomi/koyomi.h"
 #include "app/monthmode.h"
+#include "koyomi/koyomi.h"
 
 #include <QPainter>
 #include <QScopedValueRollback>

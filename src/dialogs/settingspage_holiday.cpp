@@ -29,7 +29,8 @@ void markGenerated(QTreeWidgetItem* item, const QColor& muted)
     item->setText(1, item->text(1) + QStringLiteral("（法律による自動生成）"));
     for (int column = 0; column < 2; ++column) {
         item->setForeground(column, muted);
-        item->setToolTip(column, QStringLiteral("祝日法の規定から計算した日です。holiday.txt には保存されません。"));
+        item->setToolTip(column,
+                         QStringLiteral("祝日法の規定から計算した日です。holiday.txt には保存されません。"));
     }
 }
 } // namespace

@@ -188,8 +188,8 @@ void TOtherPage::Apply()
     v.dateFormat = m_dateFormat->currentText().isEmpty() ? QString::fromUtf8(kDateFormats[0])
                                                           : m_dateFormat->currentText();
     v.leftDate = m_leftDate->value();
-    v.calendarMarks = (m_rokuyo->isChecked() ? 1 : 0) | (m_lunar->isChecked() ? 2 : 0) |
-                      (m_seasonal->isChecked() ? 4 : 0);
+    v.calendarMarks =
+        (m_rokuyo->isChecked() ? 1 : 0) | (m_lunar->isChecked() ? 2 : 0) | (m_seasonal->isChecked() ? 4 : 0);
     Settings file = ini();
     bool ok = file.writeBool(Key::SearchEndClose, v.endClose);
     ok = file.writeBool(Key::Window1StatusBar, v.statusBar) && ok;

@@ -163,7 +163,9 @@ std::vector<Seasonal> seasonalDays(int year)
         out.push_back({term[i], 0, QString::fromUtf8(kTermNames[i])});
     }
     const QDate risshun = term[21], shunbun = term[0], shubun = term[12];
-    const auto add = [&](const QDate& d, const char* name) { out.push_back({d, 1, QString::fromUtf8(name)}); };
+    const auto add = [&](const QDate& d, const char* name) {
+        out.push_back({d, 1, QString::fromUtf8(name)});
+    };
     add(risshun.addDays(-1), "節分");
     for (const QDate& equinox : {shunbun, shubun}) {
         add(equinox.addDays(-3), "彼岸入り");

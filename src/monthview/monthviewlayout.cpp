@@ -232,7 +232,8 @@ void TCustomMonthView::layoutCalendarMarks(CellLayout& c, const QRect& text, con
         mark(c.lunar, QStringLiteral("旧") + info.lunar.text(), muted, kMarkSizePercent);
     }
     if (m_calendarMarks & koyomi::MarkSeasonal) {
-        mark(c.seasonal, info.seasonal.join(QStringLiteral("・")), focused ? v.FocusFont().Color() : plain, 100);
+        mark(c.seasonal, info.seasonal.join(QStringLiteral("・")), focused ? v.FocusFont().Color() : plain,
+             100);
     }
     DateRowWidths w;
     w.day = QFontMetrics(styledFont(c.dayText.style)).horizontalAdvance(c.dayText.text);

@@ -45,7 +45,7 @@ QList<THolidayRow> HolidayRows(const HolidayList& holidays, const QString& dateF
     for (const auto& [key, holiday] : holidays.items()) {
         const QDate date = QDate::fromString(key, kKeyFormat);
         rows << THolidayRow{date.isValid() ? formatDateTime(dateFormat, date) : key, holiday.Name, key,
-                          holiday.Generated};
+                            holiday.Generated};
     }
     return rows;
 }

@@ -133,7 +133,8 @@ void TDateBanner::paintEvent(QPaintEvent*)
     drawTextLine(p, QPoint(x, baseline), today, &todayGround);
     const int after = x + lineWidth(today, small) + kTodayGap;
     if (!m_calendar.isEmpty() && after < r.width() - 4) {
-        drawTextLine(p, QPoint(after, baseline), elidedLine(m_calendar, small, r.width() - after - 4), &todayGround);
+        drawTextLine(p, QPoint(after, baseline), elidedLine(m_calendar, small, r.width() - after - 4),
+                     &todayGround);
     }
 }
 

@@ -51,7 +51,8 @@ void TestMonthViewKoyomi::dateRowNeverOverlaps()
 {
     QRandomGenerator random(28);
     for (int i = 0; i < 20000; ++i) {
-        const QRect row(random.bounded(50), random.bounded(50), random.bounded(1, 300), random.bounded(1, 30));
+        const QRect row(random.bounded(50), random.bounded(50), random.bounded(1, 300),
+                        random.bounded(1, 30));
         DateRowWidths w;
         w.day = random.bounded(0, 80);
         w.holiday = random.bounded(3) ? 0 : random.bounded(1, 150);
@@ -138,7 +139,8 @@ void TestMonthViewKoyomi::marksOfADay()
 // marker, and everything stays inside its cell.
 void TestMonthViewKoyomi::noOverlapAtAnyCellSize()
 {
-    for (const QSize size : {QSize(60, 50), QSize(200, 160), QSize(420, 300), QSize(700, 520), QSize(1400, 900)}) {
+    for (const QSize size :
+         {QSize(60, 50), QSize(200, 160), QSize(420, 300), QSize(700, 520), QSize(1400, 900)}) {
         auto view = makeView(QDate(2026, 3, 3), size);
         view->SetCalendarMarks(koyomi::MarkRokuyo | koyomi::MarkLunar | koyomi::MarkSeasonal);
         view->AddHoliday(QStringLiteral("春分の日"), QDate(2026, 3, 20));

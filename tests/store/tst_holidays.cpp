@@ -213,7 +213,8 @@ private slots:
         QVERIFY(back.items().at("2051/01/01").Generated);
         QVERIFY(back.save(m_data).ok);
         QCOMPARE(readFile(m_data + "/holiday.txt"),
-                 QString::fromUtf8("2050/01/01\t元日\r\n2060/05/05\t我が家の日\r\n2070/11/03\t文化の日\r\n").toUtf8());
+                 QString::fromUtf8("2050/01/01\t元日\r\n2060/05/05\t我が家の日\r\n2070/11/03\t文化の日\r\n")
+                     .toUtf8());
     }
 
     void lawNeedsAListWithNewYear()

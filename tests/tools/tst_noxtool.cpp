@@ -380,8 +380,8 @@ void TestNoxTool::koyomiRefuses_data()
                               << "2026-02-30";
     QTest::newRow("reversed") << QStringList{"koyomi", "--from", "2026-03-01", "--to", "2026-02-01"} << 2
                               << "after";
-    QTest::newRow("stray word") << QStringList{"koyomi", "x", "--from", "2026-03-01", "--to", "2026-03-01"} << 2
-                                << "";
+    QTest::newRow("stray word") << QStringList{"koyomi", "x", "--from", "2026-03-01", "--to", "2026-03-01"}
+                                << 2 << "";
 }
 
 void TestNoxTool::koyomiRefuses()

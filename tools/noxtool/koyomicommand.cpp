@@ -24,10 +24,12 @@ QString orDash(const QString& text)
 
 int NoxTool::koyomi()
 {
-    for (const auto& [name, value] : {std::pair{"--target", &m_opt.target}, std::pair{"--image", &m_opt.image},
-                                      std::pair{"--layout", &m_opt.layout}}) {
+    for (const auto& [name, value] :
+         {std::pair{"--target", &m_opt.target}, std::pair{"--image", &m_opt.image},
+          std::pair{"--layout", &m_opt.layout}}) {
         if (value->has_value()) {
-            return usage(QStringLiteral("%1 belongs to the \"search\" and \"export\" commands").arg(QLatin1String(name)));
+            return usage(QStringLiteral("%1 belongs to the \"search\" and \"export\" commands")
+                             .arg(QLatin1String(name)));
         }
     }
     if (!rejectAddOptions() || !expectArgs(1, 0, 0)) {
@@ -45,10 +47,11 @@ int NoxTool::koyomi()
     }
     for (const QDate& date : {*from, *to}) {
         if (!koyomi::isSupported(date)) {
-            return fail(exitNotFound, QStringLiteral("%1 is outside the calendar's range (%2-01-01 .. %3-12-31)")
-                                          .arg(date.toString(Qt::ISODate))
-                                          .arg(koyomi::kFirstYear)
-                                          .arg(koyomi::kLastYear));
+            return fail(exitNotFound,
+                        QStringLiteral("%1 is outside the calendar's range (%2-01-01 .. %3-12-31)")
+                            .arg(date.toString(Qt::ISODate))
+                            .arg(koyomi::kFirstYear)
+                            .arg(koyomi::kLastYear));
         }
     }
     if (*from > *to) {
@@ -73,9 +76,9 @@ int NoxTool::koyomi()
     holidays.extendByLaw();
     for (QDate d = *from; d <= *to; d = d.addDays(1)) {
         const koyomi::DayInfo info = koyomi::dayInfo(d);
-        m_out << d.toString(Qt::ISODate) << '\t' << info.lunar.text() << '\t' << koyomi::rokuyoName(info.rokuyo)
-              << '\t' << orDash(info.seasonal.join(QStringLiteral("・"))) << '\t' << orDash(holidays.name(d))
-              << '\n';
+        m_out << d.toString(Qt::ISODate) << '\t' << info.lunar.text() << '\t'
+              << koyomi::rokuyoName(info.rokuyo) << '\t' << orDash(info.seasonal.join(QStringLiteral("・")))
+              << '\t' << orDash(holidays.name(d)) << '\n';
     }
     return exitOk;
 }
