@@ -252,6 +252,7 @@ private:
     void layoutCalendarMarks(CellLayout& c, const QRect& text, const QDate& date, TColor plain,
                              bool focused) const;
     void prepareCalendar() const;
+    int markTextWidth(const QString& text, int fontKind) const;
     void layoutCellItems(MonthLayout& layout, int cell, const QDate& date, int& running) const;
     int layoutTime(BarLayout& bar, const TMonthViewItem* item, int x, int extra) const;
     void layoutBar(MonthLayout& layout, int cell, int itemIndex, int top) const;
@@ -328,6 +329,7 @@ private:
     mutable bool m_layoutDirty = true;
     mutable bool m_metricsDirty = true;
     mutable Metrics m_metrics;
+    mutable QHash<QString, int> m_markWidths; // markTextWidth
     QPainter* m_canvas = nullptr;
 };
 

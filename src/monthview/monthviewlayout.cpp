@@ -21,6 +21,11 @@ constexpr int kTopRight = Qt::AlignRight | Qt::AlignTop | Qt::TextSingleLine;
 constexpr qsizetype kMaxBarChars = 512;
 // 六曜 and the old date, in percent of the control's font.
 constexpr int kMarkSizePercent = 80;
+// The fonts of markTextWidth: the control's, the marks' small one, the day
+// text's (plus its TFontStyles).
+constexpr int kMarkFontPlain = 0;
+constexpr int kMarkFontSmall = 1;
+constexpr int kMarkFontDay = 2;
 
 QRect ltrb(int l, int t, int r, int b)
 {
@@ -54,7 +59,26 @@ void TCustomMonthView::computeMetrics() const
     const QFontMetrics bold(styledFont(fsBold));
     m_metrics.timeWidth = bold.horizontalAdvance(
         formatDateTime(QStringLiteral("h:mm"), QDateTime(QDate(2000, 1, 1), QTime(23, 59))));
+    m_markWidths.clear();
     m_metricsDirty = false;
+}
+
+// Widths of the date row's texts, kept until the font changes: a month
+// repeats the same few hundred texts, and measuring one shapes it.
+int TCustomMonthView::markTextWidth(const QString& text, int fontKind) const
+{
+    if (text.isEmpty()) {
+        return 0;
+    }
+    const QString key = QChar(u'0' + fontKind) + text;
+    auto it = m_markWidths.constFind(key);
+    if (it == m_markWidths.constEnd()) {
+        const QFont f = fontKind == kMarkFontSmall   ? scaledFont(font(), kMarkSizePercent)
+                        : fontKind == kMarkFontPlain ? font()
+                                                     : styledFont(TFontStyles(fontKind - kMarkFontDay));
+        it = m_markWidths.insert(key, QFontMetrics(f).horizontalAdvance(text));
+    }
+    return *it;
 }
 
 QString TCustomMonthView::timeText(const TMonthViewItem* item) const
@@ -214,8 +238,6 @@ void TCustomMonthView::layoutCalendarMarks(CellLayout& c, const QRect& text, con
 {
     const TView& v = *m_view;
     const koyomi::DayInfo info = koyomi::dayInfo(date);
-    const QFontMetrics smallMetrics(scaledFont(font(), kMarkSizePercent));
-    const QFontMetrics plainMetrics(font());
     const TColor muted = focused ? v.FocusFont().Color() : v.OtherMonthFGColor();
     const auto mark = [&](TextRun& run, const QString& s, TColor color, int percent) {
         run.text = s;
@@ -236,23 +258,27 @@ void TCustomMonthView::layoutCalendarMarks(CellLayout& c, const QRect& text, con
              100);
     }
     DateRowWidths w;
-    w.day = QFontMetrics(styledFont(c.dayText.style)).horizontalAdvance(c.dayText.text);
-    w.holiday = c.holiday.text.isEmpty() ? 0 : plainMetrics.horizontalAdvance(HolidayName(date));
-    w.seasonal = c.seasonal.text.isEmpty() ? 0 : plainMetrics.horizontalAdvance(c.seasonal.text);
-    w.lunar = c.lunar.text.isEmpty() ? 0 : smallMetrics.horizontalAdvance(c.lunar.text);
-    w.rokuyo = c.rokuyo.text.isEmpty() ? 0 : smallMetrics.horizontalAdvance(c.rokuyo.text);
+    const QString holiday = c.holiday.text.isEmpty() ? QString() : HolidayName(date);
+    w.day = markTextWidth(c.dayText.text, kMarkFontDay + int(c.dayText.style));
+    w.holiday = markTextWidth(holiday, kMarkFontPlain);
+    w.seasonal = markTextWidth(c.seasonal.text, kMarkFontPlain);
+    w.lunar = markTextWidth(c.lunar.text, kMarkFontSmall);
+    w.rokuyo = markTextWidth(c.rokuyo.text, kMarkFontSmall);
     const QRect row(text.left(), text.top(), text.width(), qMin(m_metrics.lineHeight, text.height()));
     const DateRow r = layoutDateRow(row, w, qMax(2, m_metrics.averageCharWidth / 2),
-                                    plainMetrics.horizontalAdvance(QStringLiteral("あ")));
+                                    markTextWidth(QStringLiteral("あ"), kMarkFontPlain));
     c.dayText.rect = r.day;
     c.rokuyo.rect = r.rokuyo;
     c.lunar.rect = r.lunar;
-    if (!c.holiday.text.isEmpty()) {
+    if (!holiday.isEmpty()) {
         c.holiday.rect = r.holiday;
-        c.holiday.text = elidedLine(HolidayName(date), font(), qMax(0, r.holiday.width()));
+        c.holiday.text =
+            r.holiday.width() >= w.holiday ? holiday : elidedLine(holiday, font(), r.holiday.width());
     }
     c.seasonal.rect = r.seasonal;
-    c.seasonal.text = elidedLine(c.seasonal.text, font(), qMax(0, r.seasonal.width()));
+    if (r.seasonal.width() < w.seasonal) {
+        c.seasonal.text = elidedLine(c.seasonal.text, font(), qMax(0, r.seasonal.width()));
+    }
 }
 
 // Walks the sorted items of the cell's day from `running` on, laying out the
