@@ -163,6 +163,11 @@ void requireOnScreen(const QWidget& window)
     }
 }
 
+// The marks the koyomi- measures turn on: all (六曜 1 | old date 2 | solar
+// terms 4), or those of NOX_BENCH_MARKS.
+const int kAllMarks =
+    qEnvironmentVariableIsSet("NOX_BENCH_MARKS") ? qEnvironmentVariableIntValue("NOX_BENCH_MARKS") : 7;
+
 void setCalendarMarks(nox::TNoxMainForm& form, int marks)
 {
     nox::TNoxSettings s = form.settings();
@@ -184,7 +189,7 @@ void timeWithAndWithoutMarks(nox::TNoxMainForm& form, const char* kind, int step
     for (int way = 0; way < 2; ++way) {
         for (int done = 0; done < steps; done += turn) {
             for (const bool marks : {false, true}) {
-                setCalendarMarks(form, marks ? 7 : 0);
+                setCalendarMarks(form, marks ? kAllMarks : 0);
                 const StepTimes t = timeSteps(turn, gapMs, way == 0 ? there : back);
                 StepTimes& to = marks ? on[way] : off[way];
                 to.wallMs += t.wallMs;
