@@ -20,6 +20,12 @@
 //   week-back-ms MEDIAN Q1 Q3        previous week, back over days already shown
 //   month-step-ms MEDIAN Q1 Q3       next month, days not shown before
 //   month-back-ms MEDIAN Q1 Q3       previous month, back over days already shown
+//   koyomi-week-step-ms, koyomi-month-step-ms MEDIAN Q1 Q3
+//                                    the same steps with every calendar mark
+//                                    on (六曜, old date, solar terms), timed in
+//                                    turns with the marks off (the plain
+//                                    figures above come from those turns)
+//   koyomi-month-ratio R             koyomi-month-step median / month-step median
 //   rss-kb N                         resident memory after the steps
 //   rss-all-kb N                     ... after every month of the folder was shown
 //   bare-week-step-ms MEDIAN Q1 Q3   the anchor: a bare Qt window of the day
@@ -157,16 +163,47 @@ void requireOnScreen(const QWidget& window)
     }
 }
 
-// `steps` steps of `window` one way, then as many back, each kind printed as
-// KIND-step and KIND-back once the window is seen still on screen.
-void timeThereAndBack(const QWidget& window, const char* kind, int steps, int gapMs, const Step& there,
-                      const Step& back)
+// The marks the koyomi- measures turn on: all (六曜 1 | old date 2 | solar
+// terms 4), or those of NOX_BENCH_MARKS.
+const int kAllMarks =
+    qEnvironmentVariableIsSet("NOX_BENCH_MARKS") ? qEnvironmentVariableIntValue("NOX_BENCH_MARKS") : 7;
+
+void setCalendarMarks(nox::TNoxMainForm& form, int marks)
 {
-    const StepTimes thereTimes = timeSteps(steps, gapMs, there);
-    const StepTimes backTimes = timeSteps(steps, gapMs, back);
-    requireOnScreen(window);
-    print(QByteArray(kind).append("-step").constData(), thereTimes);
-    print(QByteArray(kind).append("-back").constData(), backTimes);
+    nox::TNoxSettings s = form.settings();
+    s.calendarMarks = marks;
+    form.ApplyOtherSettings(s);
+    QCoreApplication::processEvents();
+}
+
+// Steps one way, then as many back, with the calendar marks off and on in
+// turns of `steps / 4` steps (a busy machine slows both alike; each turn's
+// steps go on from where the last one stopped, so that every step forward
+// shows days not shown before): prints KIND-step/back for the marks off,
+// koyomi-KIND-step/back for them on and the ratio of the two step medians.
+void timeWithAndWithoutMarks(nox::TNoxMainForm& form, const char* kind, int steps, int gapMs,
+                             const Step& there, const Step& back)
+{
+    StepTimes off[2], on[2];
+    const int turn = qMax(1, steps / 4);
+    for (int way = 0; way < 2; ++way) {
+        for (int done = 0; done < steps; done += turn) {
+            for (const bool marks : {false, true}) {
+                setCalendarMarks(form, marks ? kAllMarks : 0);
+                const StepTimes t = timeSteps(turn, gapMs, way == 0 ? there : back);
+                StepTimes& to = marks ? on[way] : off[way];
+                to.wallMs += t.wallMs;
+                to.cpuMs += t.cpuMs;
+            }
+        }
+    }
+    requireOnScreen(form);
+    const QByteArray k(kind);
+    print((k + "-step").constData(), off[0]);
+    print((k + "-back").constData(), off[1]);
+    print(("koyomi-" + k + "-step").constData(), on[0]);
+    print(("koyomi-" + k + "-back").constData(), on[1]);
+    std::printf("koyomi-%s-ratio %.3f\n", kind, spread(on[0].wallMs).median / spread(off[0].wallMs).median);
 }
 
 bool waitForExposed(QWidget& window)
@@ -335,12 +372,16 @@ int main(int argc, char* argv[])
     const QDate firstWeek = form.leftDate();
     const QSize weekSize = form.skedControl()->size();
 
-    timeThereAndBack(form, "week", steps, gapMs, [&] { form.NextWeekClick(); }, [&] { form.PrevWeekClick(); });
+    const int marksBefore = form.settings().calendarMarks;
+    timeWithAndWithoutMarks(
+        form, "week", steps, gapMs, [&] { form.NextWeekClick(); }, [&] { form.PrevWeekClick(); });
     form.SwitchViewClick();
     form.TodayClick();
     const QDate firstMonth = QDate(form.SelectedDate().year(), form.SelectedDate().month(), 1);
     const QSize monthSize = form.monthView()->size();
-    timeThereAndBack(form, "month", steps, gapMs, [&] { form.NextMonthClick(); }, [&] { form.PrevMonthClick(); });
+    timeWithAndWithoutMarks(
+        form, "month", steps, gapMs, [&] { form.NextMonthClick(); }, [&] { form.PrevMonthClick(); });
+    setCalendarMarks(form, marksBefore);
     std::printf("rss-kb %lld\n", rssKb());
     // Every month of the folder once: all of it read (and, with a cache of
     // parsed days, kept as far as the cache's bound allows).

@@ -20,9 +20,13 @@
 // draws the same days' texts with QPainter::drawText (bench_navigation).
 //
 // DIR is a program folder made by bench/make_data.py (240 months); without
-// it one is made in a temporary folder.
+// it one is made in a temporary folder. A fourth start-up, "years20-koyomi",
+// runs on the same folder with every calendar mark on (六曜, old date, solar
+// terms): a folder of links to DIR's files with a Nox.ini of its own.
 #include <QCoreApplication>
 #include <QDir>
+#include <QDirIterator>
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <algorithm>
@@ -283,6 +287,35 @@ double ratioOf(double value, double anchor)
 
 } // namespace
 
+// A copy of the program folder `home` in `dest` made of links to its files,
+// but with a Nox.ini of its own in each data folder (home/data/<user>) that
+// turns every calendar mark on.
+bool makeKoyomiHome(const QString& home, const QString& dest)
+{
+    const QDir from(home);
+    bool ok = true;
+    QDirIterator it(home, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const QString target = QDir(dest).filePath(from.relativeFilePath(path));
+        if (it.fileInfo().isDir()) {
+            ok = QDir().mkpath(target) && ok;
+        } else if (it.fileName() != QLatin1String("Nox.ini")) {
+            ok = QFile::link(path, target) && ok;
+        } else {
+            ok = QFile::copy(path, target) && ok;
+        }
+    }
+    const QDir data(QDir(dest).filePath(QStringLiteral("data")));
+    for (const QString& user : data.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile ini(data.filePath(user + QStringLiteral("/Nox.ini")));
+        ok = ini.open(QIODevice::Append) &&
+             ini.write("\r\n[koyomi]\r\nrokuyo=1\r\nkyureki=1\r\nsekki=1\r\n") > 0 && ok;
+    }
+    return ok;
+}
+
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
@@ -305,9 +338,15 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "%s\n", qPrintable(makeTwentyYears(home20)));
     }
     const QString nox = QStringLiteral(NOX_PROGRAM);
+    QTemporaryDir koyomiHome;
+    if (!makeKoyomiHome(home20, koyomiHome.path())) {
+        std::fputs("bench_startup: could not make the folder with the calendar marks on\n", stderr);
+        return 1;
+    }
     const QList<Config> configs{{"bare", QStringLiteral(BARE_PROGRAM), QString()},
                                 {"empty", nox, emptyHome.path()},
-                                {"years20", nox, home20}};
+                                {"years20", nox, home20},
+                                {"years20-koyomi", nox, koyomiHome.path()}};
     const Results r = runStartups(configs, runs);
     const QString stepCount = QString::number(steps);
     auto nav = runNavigation(home20, {QStringLiteral("--steps"), stepCount}, qMax(1, runs / 2));
@@ -323,6 +362,7 @@ int main(int argc, char** argv)
     const double paint20 = r.med(QStringLiteral("years20"), &Sample::firstPaintMs);
     const double started20 = r.med(QStringLiteral("years20"), &Sample::startedMs);
     const double rss20 = r.med(QStringLiteral("years20"), &Sample::rssKb);
+    const double paintKoyomi = r.med(QStringLiteral("years20-koyomi"), &Sample::firstPaintMs);
     const double monthStep = navValue("month-step-ms");
     const double weekStep = navValue("week-step-ms");
 
@@ -344,6 +384,12 @@ int main(int argc, char** argv)
     row("step of a bare window drawing a month's texts (anchor)", bareMonth, "ms", 1.0, "", true);
     row("month-view step, 20-year folder (next month, back to back)", monthStep, "ms", ratioOf(monthStep, bareMonth),
         "≤ 2 ms", monthStep >= 0 && monthStep <= 2);
+    const double koyomiMonth = navValue("koyomi-month-step-ms");
+    row("month-view step, every calendar mark on (vs marks off)", koyomiMonth, "ms",
+        ratioOf(koyomiMonth, monthStep), "≤ 1.05×, ≤ 2 ms",
+        koyomiMonth >= 0 && koyomiMonth <= 2 && koyomiMonth / monthStep <= 1.05);
+    row("first paint, 20-year folder, every calendar mark on (vs off)", paintKoyomi, "ms",
+        paintKoyomi / paint20, "no later", paintKoyomi <= paint20);
     row("step of a bare window drawing a week's texts (anchor)", bareWeek, "ms", 1.0, "", true);
     row("day-view step, 7 columns (next week, back to back)", weekStep, "ms", ratioOf(weekStep, bareWeek), "≤ 2 ms",
         weekStep >= 0 && weekStep <= 2);
@@ -394,9 +440,11 @@ int main(int argc, char** argv)
         }
         std::printf("\n");
     }
-    for (const char* key : {"week-step-ms", "week-step-cpu-ms", "week-back-ms", "week-back-cpu-ms",
-                            "bare-week-step-ms", "bare-week-step-cpu-ms", "month-step-ms", "month-step-cpu-ms",
-                            "month-back-ms", "month-back-cpu-ms", "bare-month-step-ms", "bare-month-step-cpu-ms"}) {
+    for (const char* key :
+         {"week-step-ms", "week-step-cpu-ms", "week-back-ms", "week-back-cpu-ms", "bare-week-step-ms",
+          "bare-week-step-cpu-ms", "month-step-ms", "month-step-cpu-ms", "month-back-ms", "month-back-cpu-ms",
+          "bare-month-step-ms", "bare-month-step-cpu-ms", "koyomi-week-step-ms", "koyomi-month-step-ms",
+          "koyomi-month-back-ms", "koyomi-month-ratio", "koyomi-week-ratio"}) {
         if (nav.count(key)) {
             std::printf("  %-22s %.2f ms back to back, %.2f ms 40 ms apart\n", key, nav.at(key), pacedValue(key));
         }

@@ -1,4 +1,5 @@
 #include "app/daymode.h"
+#include "koyomi/koyomi.h"
 
 #include <QPainter>
 #include <QTimer>
@@ -163,7 +164,7 @@ void TDayMode::showDays(const QDate& from)
     for (int i = 0; i < m_sked->SkedCount(); ++i) {
         const QDate date = from.addDays(i);
         loadDay(i, date);
-        m_sked->Skeds(i)->View().TopBar().setCaption(formatDateTime(m_form.settings().dateFormat, date));
+        m_sked->Skeds(i)->View().TopBar().setCaption(m_form.dayCaption(date));
     }
     // The columns' colours change with their days before the update ends, so
     // that a column is laid out and drawn once.
@@ -785,10 +786,14 @@ void TDayMode::showStatus()
     if (!sked || column >= m_dayNames.size()) {
         return;
     }
+    const QDate date = m_leftDate.addDays(column);
+    const QString rokuyo = koyomi::captionText(date, m_form.settings().calendarMarks & koyomi::MarkRokuyo);
     TStatusPanels* status = m_form.statusPanels();
     status->setDayPanel(m_dayNames.at(column) + QStringLiteral(" (") +
-                            QString::number(sked->Items().Count()) + QStringLiteral(")"),
+                            QString::number(sked->Items().Count()) + QStringLiteral(")") +
+                            (rokuyo.isEmpty() ? QString() : QLatin1Char(' ') + rokuyo),
                         m_dayKinds.at(column));
+    m_form.showCalendarOf(date);
     const sked::TSkedItem* item = sked->SelectedItem();
     if (item) {
         status->setSchedulePanel(scheduleSpanText(item->StartLine(), item->EndLine(), item->Memo),

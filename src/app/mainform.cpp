@@ -239,6 +239,7 @@ void TNoxMainForm::DeferredStartup()
     const ListFileResult holidays = m_holidays.load(m_dataFolder, folders::defaultFolder());
     noteListProblem(holidays, QStringLiteral("祝日は表示されません。"));
     noteUnreadableLines(holidays, holidayLinesUnread(m_holidays, holidays), QStringLiteral("祝日"));
+    m_holidays.extendByLaw();
     m_month->ClearHolidays();
     for (const auto& [key, holiday] : m_holidays.items()) {
         m_month->AddHoliday(holiday.Name, HolidayList::dateOfKey(key));
@@ -246,6 +247,9 @@ void TNoxMainForm::DeferredStartup()
     loadImageStrip();
 
     m_settings.readStartup(Settings(iniPath()));
+    if (m_settings.calendarMarks != 0) {
+        applyCalendarMarks();
+    }
     const ListFileResult categories = loadCategories(m_categories, m_dataFolder, folders::defaultFolder());
     noteListProblem(categories, QStringLiteral("分類は一覧にありません。"));
     noteUnreadableLines(categories,

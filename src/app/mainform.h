@@ -123,6 +123,11 @@ public:
     QDateTime now() const;
     QString dataFolder() const { return m_dataFolder; }
     const TNoxSettings& settings() const { return m_settings; }
+    // A day column's caption: the date in the date format, then the calendar
+    // marks that are on (六曜, solar term or seasonal day).
+    QString dayCaption(const QDate& date) const;
+    // The banner's old date and 六曜 of the focused day (marks that are on).
+    void showCalendarOf(const QDate& date);
     QString categoryFilter() const { return m_settings.categoryFilter; }
     const HolidayList& holidays() const { return m_holidays; }
     const QStringList& categories() const { return m_categories; }
@@ -269,6 +274,8 @@ public:
     void SetImageStrip(const ImageStrip& images);
     void SetCategories(const QStringList& categories, const QString& filter);
     void SetHolidays(const HolidayList& holidays);
+    // Gives the views the calendar marks of m_settings.calendarMarks.
+    void applyCalendarMarks();
     void ApplyPrintSettings(const TNoxSettings& s);
     void ApplyClockSettings(const TNoxSettings& s);
     void ApplyAlarmSettings(const AlarmSettings& s);

@@ -3,10 +3,12 @@
 #include "alarm/alarmcenter.h"
 #include "alarm/ui/popupsettings.h"
 #include "app/clockpanel.h"
+#include "app/datebanner.h"
 #include "app/daymode.h"
 #include "app/mainform.h"
 #include "app/statuspanels.h"
 #include "core/datetime.h"
+#include "koyomi/koyomi.h"
 #include "monthview/monthview.h"
 #include "sked/skedcontrol.h"
 
@@ -56,6 +58,27 @@ void TNoxMainForm::SetCategories(const QStringList& categories, const QString& f
     m_categories = categories;
     SetCategoryFilter(filter);
     ShowCategoryFilter();
+}
+
+QString TNoxMainForm::dayCaption(const QDate& date) const
+{
+    const QString marks = koyomi::captionText(date, m_settings.calendarMarks);
+    const QString day = formatDateTime(m_settings.dateFormat, date);
+    return marks.isEmpty() ? day : day + QLatin1Char(' ') + marks;
+}
+
+void TNoxMainForm::showCalendarOf(const QDate& date)
+{
+    m_banner->setCalendarText(koyomi::bannerText(date, m_settings.calendarMarks));
+}
+
+void TNoxMainForm::applyCalendarMarks()
+{
+    m_month->SetCalendarMarks(m_settings.calendarMarks);
+    for (int i = 0; i < skedCount(); ++i) {
+        m_sked->Skeds(i)->View().TopBar().setCaption(dayCaption(leftDate().addDays(i)));
+    }
+    m_mode->showStatus();
 }
 
 void TNoxMainForm::SetHolidays(const HolidayList& holidays)
@@ -144,8 +167,12 @@ void TNoxMainForm::ApplyOtherSettings(const TNoxSettings& s)
     if (s.dateFormat != r.dateFormat) {
         r.dateFormat = s.dateFormat;
         for (int i = 0; i < skedCount(); ++i) {
-            m_sked->Skeds(i)->View().TopBar().setCaption(formatDateTime(r.dateFormat, leftDate().addDays(i)));
+            m_sked->Skeds(i)->View().TopBar().setCaption(dayCaption(leftDate().addDays(i)));
         }
+    }
+    if (s.calendarMarks != r.calendarMarks) {
+        r.calendarMarks = s.calendarMarks;
+        applyCalendarMarks();
     }
     if (s.statusBar != r.statusBar) {
         r.statusBar = s.statusBar;

@@ -12,6 +12,7 @@
 #include "app/monthmode.h"
 #include "app/writefailurenotices.h"
 #include "dialogs/gotodate.h"
+#include "koyomi/koyomi.h"
 #include "sked/skedcontrol.h"
 #include "store/schedulebook.h"
 
@@ -177,7 +178,7 @@ void TNoxMainForm::TodayClick()
 void TNoxMainForm::GoToDateClick()
 {
     QDate date = m_mode->currentDate();
-    if (ShowGoToDate(this, date)) {
+    if (ShowGoToDate(this, date, (m_settings.calendarMarks & koyomi::MarkRokuyo) != 0)) {
         GoToDate(date);
     }
 }

@@ -1,4 +1,5 @@
 #include "app/monthmode.h"
+#include "koyomi/koyomi.h"
 
 #include <QPainter>
 #include <QScopedValueRollback>
@@ -555,9 +556,12 @@ void TMonthMode::showStatus()
                               : day.kind == dkSunday   ? view->SundayBKColor()
                               : day.kind == dkSaturday ? view->SaturdayBKColor()
                                                        : view->WeekDayBKColor();
+    const QString rokuyo = koyomi::captionText(date, m_form.settings().calendarMarks & koyomi::MarkRokuyo);
     TStatusPanels* status = m_form.statusPanels();
-    status->setDayPanel(day.name + QStringLiteral(" (") + QString::number(count) + QStringLiteral(")"),
+    status->setDayPanel(day.name + QStringLiteral(" (") + QString::number(count) + QStringLiteral(")") +
+                            (rokuyo.isEmpty() ? QString() : QLatin1Char(' ') + rokuyo),
                         day.kind, background);
+    m_form.showCalendarOf(date);
     const monthview::TMonthViewItem* item = m_month->SelectedItem();
     const TSkedRec* rec = recordOf(m_month->SelectedItem());
     if (rec) {

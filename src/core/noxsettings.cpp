@@ -40,6 +40,8 @@ void TNoxSettings::readStartup(const Settings& ini)
     duplicateDate = ini.readBool(Key::SearchDuplicateDate, duplicateDate);
     noneSkedDate = ini.readInt(Key::SearchNoneSkedDate, noneSkedDate);
     tempMemoVisible = ini.readBool(Key::TempMemoVisible, tempMemoVisible);
+    calendarMarks = (ini.readBool(Key::KoyomiRokuyo) ? 1 : 0) | (ini.readBool(Key::KoyomiLunar) ? 2 : 0) |
+                    (ini.readBool(Key::KoyomiSeasonal) ? 4 : 0);
     readClock(ini);
     readPopup(ini);
 }

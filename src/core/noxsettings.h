@@ -65,6 +65,9 @@ struct TNoxSettings {
     int popupPos = 3;
     // "tempmemo"
     bool tempMemoVisible = false;
+    // "koyomi": koyomi::Mark bits (六曜 1, old date 2, solar terms and
+    // seasonal days 4); none by default.
+    int calendarMarks = 0;
 
     // Window creation reads placement, tool bar, memo and view mode.
     void readWindow(const Settings& ini);

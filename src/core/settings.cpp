@@ -125,6 +125,10 @@ const QList<SettingDef> kSettings = {
     {Key::TempMemoVisible, "tempmemo", "visible", T::Bool, "0", false},
     {Key::FoldersResults, "folders", "results", T::String, "", false},
     {Key::FoldersStyles, "folders", "styles", T::String, "", false},
+
+    {Key::KoyomiRokuyo, "koyomi", "rokuyo", T::Bool, "0", false},
+    {Key::KoyomiLunar, "koyomi", "kyureki", T::Bool, "0", false},
+    {Key::KoyomiSeasonal, "koyomi", "sekki", T::Bool, "0", false},
 };
 // clang-format on
 

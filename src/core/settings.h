@@ -131,6 +131,10 @@ enum class Key {
     // "folders": where each kind of file was last saved
     FoldersResults,
     FoldersStyles,
+    // "koyomi": the calendar marks of the views
+    KoyomiRokuyo,
+    KoyomiLunar,
+    KoyomiSeasonal,
     Count
 };
 

@@ -3,11 +3,14 @@
 #include <QCalendarWidget>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QLabel>
 #include <QPushButton>
 #include <QTableView>
 #include <QTextCharFormat>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include "koyomi/koyomi.h"
 
 namespace nox
 {
@@ -87,6 +90,9 @@ TForm3::TForm3(QWidget* owner) : QDialog(owner)
 
     auto* buttons = new QHBoxLayout;
     buttons->setContentsMargins(8, 0, 8, 8);
+    m_rokuyo = new QLabel(this);
+    m_rokuyo->hide();
+    buttons->addWidget(m_rokuyo);
     buttons->addStretch();
     buttons->addWidget(m_ok);
     buttons->addWidget(m_cancel);
@@ -111,10 +117,27 @@ QDate TForm3::Date() const
     return m_calendar->selectedDate();
 }
 
-bool ShowGoToDate(QWidget* owner, QDate& date)
+void TForm3::SetShowRokuyo(bool on)
+{
+    m_rokuyo->setVisible(on);
+    if (on) {
+        connect(m_calendar, &QCalendarWidget::selectionChanged, this, &TForm3::updateRokuyo,
+                Qt::UniqueConnection);
+        updateRokuyo();
+    }
+}
+
+void TForm3::updateRokuyo()
+{
+    const QString name = koyomi::rokuyoName(koyomi::dayInfo(m_calendar->selectedDate()).rokuyo);
+    m_rokuyo->setText(name.isEmpty() ? QString() : QStringLiteral("六曜 : ") + name);
+}
+
+bool ShowGoToDate(QWidget* owner, QDate& date, bool showRokuyo)
 {
     TForm3 dialog(owner);
     dialog.SetDate(date);
+    dialog.SetShowRokuyo(showRokuyo);
     if (owner) {
         const QRect frame = owner->window()->frameGeometry();
         dialog.move(frame.center() - dialog.rect().center());

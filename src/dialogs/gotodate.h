@@ -4,6 +4,7 @@
 #include <QDialog>
 
 class QCalendarWidget;
+class QLabel;
 class QPushButton;
 
 namespace nox
@@ -21,8 +22,14 @@ public:
 
     void SetDate(const QDate& date);
     QDate Date() const;
+    // Shows the 六曜 of the chosen day beside the buttons (off: nothing).
+    void SetShowRokuyo(bool on);
+    QLabel* RokuyoLabel() const { return m_rokuyo; }
 
 private:
+    void updateRokuyo();
+
+    QLabel* m_rokuyo = nullptr;
     QCalendarWidget* m_calendar = nullptr;
     QPushButton* m_ok = nullptr;
     QPushButton* m_cancel = nullptr;
@@ -31,6 +38,7 @@ private:
 // Shows the dialog modally, centred on `owner`, starting on `date`. Returns
 // true and writes the chosen date back iff it was closed with "OK" (also when
 // the chosen date equals the given one); otherwise `date` is untouched.
-bool ShowGoToDate(QWidget* owner, QDate& date);
+// With `showRokuyo` the dialog names the 六曜 of the chosen day.
+bool ShowGoToDate(QWidget* owner, QDate& date, bool showRokuyo = false);
 
 } // namespace nox

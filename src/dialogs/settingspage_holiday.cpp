@@ -21,6 +21,18 @@ namespace nox
 namespace
 {
 constexpr int kDateColumnWidth = 128;
+
+// A day the holiday law gives for a year after the list's last one: shown
+// muted with a note, and not saved unless the user edits it.
+void markGenerated(QTreeWidgetItem* item, const QColor& muted)
+{
+    item->setText(1, item->text(1) + QStringLiteral("（法律による自動生成）"));
+    for (int column = 0; column < 2; ++column) {
+        item->setForeground(column, muted);
+        item->setToolTip(column,
+                         QStringLiteral("祝日法の規定から計算した日です。holiday.txt には保存されません。"));
+    }
+}
 } // namespace
 
 THolidayPage::THolidayPage(TForm4& dialog) : TSettingsPage(dialog, spHoliday, QStringLiteral("祝祭日"))
@@ -83,7 +95,11 @@ void THolidayPage::refill(int current)
 {
     m_list->clear();
     for (const THolidayRow& row : m_rows) {
-        m_list->addTopLevelItem(new QTreeWidgetItem({row.shown, row.name}));
+        auto* item = new QTreeWidgetItem({row.shown, row.name});
+        if (row.generated) {
+            markGenerated(item, m_list->palette().color(QPalette::PlaceholderText));
+        }
+        m_list->addTopLevelItem(item);
     }
     if (QTreeWidgetItem* item = m_list->topLevelItem(current)) {
         m_list->setCurrentItem(item);

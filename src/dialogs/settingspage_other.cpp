@@ -101,7 +101,7 @@ TOtherPage::TOtherPage(TForm4& dialog) : TSettingsPage(dialog, spOther, QStringL
     w->addWidget(new QLabel(QStringLiteral("日付書式 :"), weekly), 2, 0);
     w->addWidget(m_dateFormat, 2, 1);
     w->setColumnStretch(1, 1);
-    grid->addWidget(weekly, 0, 1, 2, 1);
+    grid->addWidget(weekly, 0, 1);
     grid->setColumnStretch(1, 1);
 
     auto* monthly = new QGroupBox(QStringLiteral("マンスリービュー"), this);
@@ -123,6 +123,17 @@ TOtherPage::TOtherPage(TForm4& dialog) : TSettingsPage(dialog, spOther, QStringL
     s->addWidget(m_sample, 1, 0, 1, 4);
     s->setColumnStretch(3, 1);
     grid->addWidget(search, 2, 0, 1, 2);
+
+    auto* koyomi = new QGroupBox(QStringLiteral("暦"), this);
+    auto* k = new QHBoxLayout(koyomi);
+    m_rokuyo = new QCheckBox(QStringLiteral("六曜"), koyomi);
+    m_lunar = new QCheckBox(QStringLiteral("旧暦"), koyomi);
+    m_seasonal = new QCheckBox(QStringLiteral("節気・雑節"), koyomi);
+    for (QCheckBox* box : {m_rokuyo, m_lunar, m_seasonal}) {
+        k->addWidget(box);
+    }
+    k->addStretch(1);
+    grid->addWidget(koyomi, 1, 1);
     grid->setRowStretch(3, 1);
 
     connect(m_band, &QCheckBox::toggled, this, &TOtherPage::updateSample);
@@ -140,6 +151,9 @@ void TOtherPage::Fill()
     m_dateFormat->setEditText(s.dateFormat);
     m_mvDefaultTime->setCurrentIndex(qBound(0, s.mvDefaultTime, 47));
     m_endClose->setChecked(s.endClose);
+    m_rokuyo->setChecked(s.calendarMarks & 1);
+    m_lunar->setChecked(s.calendarMarks & 2);
+    m_seasonal->setChecked(s.calendarMarks & 4);
     m_band->setChecked(s.searchColor);
     m_bandColor = s.searchColorValue;
     updateSample();
@@ -174,6 +188,8 @@ void TOtherPage::Apply()
     v.dateFormat = m_dateFormat->currentText().isEmpty() ? QString::fromUtf8(kDateFormats[0])
                                                           : m_dateFormat->currentText();
     v.leftDate = m_leftDate->value();
+    v.calendarMarks =
+        (m_rokuyo->isChecked() ? 1 : 0) | (m_lunar->isChecked() ? 2 : 0) | (m_seasonal->isChecked() ? 4 : 0);
     Settings file = ini();
     bool ok = file.writeBool(Key::SearchEndClose, v.endClose);
     ok = file.writeBool(Key::Window1StatusBar, v.statusBar) && ok;
@@ -183,6 +199,9 @@ void TOtherPage::Apply()
     ok = file.writeInt(Key::MonthViewDefaultTime, v.mvDefaultTime) && ok;
     ok = file.writeBool(Key::Window1TaskBar, v.taskBar) && ok;
     ok = file.writeString(Key::Window1DateFormat, v.dateFormat) && ok;
+    ok = file.writeBool(Key::KoyomiRokuyo, m_rokuyo->isChecked()) && ok;
+    ok = file.writeBool(Key::KoyomiLunar, m_lunar->isChecked()) && ok;
+    ok = file.writeBool(Key::KoyomiSeasonal, m_seasonal->isChecked()) && ok;
     reportWrite(ok, QStringLiteral("Nox.ini"));
     host().ApplyOther(v);
 }

@@ -311,6 +311,9 @@ private:
     QComboBox* m_dateFormat = nullptr;
     QComboBox* m_mvDefaultTime = nullptr;
     QCheckBox* m_endClose = nullptr;
+    QCheckBox* m_rokuyo = nullptr;
+    QCheckBox* m_lunar = nullptr;
+    QCheckBox* m_seasonal = nullptr;
     QCheckBox* m_band = nullptr;
     QPushButton* m_bandButton = nullptr;
     QWidget* m_sample = nullptr;

@@ -1,5 +1,7 @@
 #include "monthview/monthview.h"
 
+#include "koyomi/koyomi.h"
+
 #include "monthview/monthviewinplaceedit.h"
 #include "monthview/monthviewlayout_p.h"
 
@@ -159,6 +161,7 @@ void TCustomMonthView::SetCurrentDate(const QDate& date)
     m_currentDate = date;
     if (newMonth) {
         m_frame = monthFrame(date);
+        prepareCalendar();
         invalidate();
     }
     SelectCell(CellOfDate(date));
@@ -171,6 +174,7 @@ void TCustomMonthView::setMonth(const QDate& date)
 {
     m_currentDate = date;
     m_frame = monthFrame(date);
+    prepareCalendar();
     invalidate();
     if (OnChangeMonth) {
         OnChangeMonth(this);
@@ -204,6 +208,23 @@ QDate TCustomMonthView::Today() const
 }
 
 // --- holidays ----------------------------------------------------------------
+
+void TCustomMonthView::SetCalendarMarks(int marks)
+{
+    if (marks == m_calendarMarks) {
+        return;
+    }
+    m_calendarMarks = marks;
+    prepareCalendar();
+    invalidate();
+}
+
+void TCustomMonthView::prepareCalendar() const
+{
+    if (m_calendarMarks != 0) {
+        koyomi::warmUp(m_frame.cellDate(0).year(), m_frame.cellDate(kCellCount - 1).year());
+    }
+}
 
 void TCustomMonthView::AddHoliday(const QString& name, const QDate& date)
 {

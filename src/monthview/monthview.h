@@ -124,6 +124,13 @@ public:
     void ClearHolidays();
     QString HolidayName(const QDate& date) const;
 
+    // --- calendar marks -----------------------------------------------------
+    // koyomi::Mark bits: 六曜 and the old date in small muted type and the
+    // solar term or seasonal day in the date row. The years shown are
+    // computed here (and on a month change), never while painting.
+    void SetCalendarMarks(int marks);
+    int CalendarMarks() const { return m_calendarMarks; }
+
     // --- items and selection ------------------------------------------------
     TMonthViewItems* Items() { return m_items.get(); }
     const TMonthViewItems* Items() const { return m_items.get(); }
@@ -242,6 +249,10 @@ private:
     void layoutCells(MonthLayout& layout) const;
     void layoutCell(MonthLayout& layout, int cell, int& running) const;
     void layoutCellFace(CellLayout& c, int cell, const QDate& date) const;
+    void layoutCalendarMarks(CellLayout& c, const QRect& text, const QDate& date, TColor plain,
+                             bool focused) const;
+    void prepareCalendar() const;
+    int markTextWidth(const QString& text, int fontKind) const;
     void layoutCellItems(MonthLayout& layout, int cell, const QDate& date, int& running) const;
     int layoutTime(BarLayout& bar, const TMonthViewItem* item, int x, int extra) const;
     void layoutBar(MonthLayout& layout, int cell, int itemIndex, int top) const;
@@ -297,6 +308,7 @@ private:
     QDate m_today;
     MonthFrame m_frame;
     QHash<QDate, QString> m_holidays; // date -> name
+    int m_calendarMarks = 0;
 
     TMonthViewItem* m_selectedItem = nullptr;
     int m_selectedCell = -1;
@@ -317,6 +329,7 @@ private:
     mutable bool m_layoutDirty = true;
     mutable bool m_metricsDirty = true;
     mutable Metrics m_metrics;
+    mutable QHash<QString, int> m_markWidths; // markTextWidth
     QPainter* m_canvas = nullptr;
 };
 

@@ -202,4 +202,40 @@ QList<int> zoomRates(int count, int zoomed, int extent)
     return rates;
 }
 
+DateRow layoutDateRow(const QRect& row, const DateRowWidths& w, int gap, int minName)
+{
+    DateRow out;
+    if (!row.isValid()) {
+        return out;
+    }
+    const int left = row.left();
+    int right = row.left() + row.width(); // exclusive edge of the free part
+    const auto takeRight = [&](int width) {
+        const QRect r(right - width, row.top(), width, row.height());
+        right -= width + gap;
+        return r;
+    };
+    const int dayWidth = qMin(w.day, row.width());
+    out.day = takeRight(dayWidth);
+    if (w.rokuyo > 0 && right - w.rokuyo >= left) {
+        out.rokuyo = takeRight(w.rokuyo);
+    }
+    int x = left;
+    const auto takeLeft = [&](int width) {
+        const int room = right - x;
+        if (width <= 0 || room < qMin(width, minName)) {
+            return QRect();
+        }
+        const QRect r(x, row.top(), qMin(width, room), row.height());
+        x += r.width() + gap;
+        return r;
+    };
+    out.holiday = takeLeft(w.holiday);
+    out.seasonal = takeLeft(w.seasonal);
+    if (w.lunar > 0 && right - w.lunar >= x) {
+        out.lunar = takeRight(w.lunar);
+    }
+    return out;
+}
+
 } // namespace nox::monthview

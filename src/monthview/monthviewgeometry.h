@@ -5,6 +5,7 @@
 #include <QDate>
 #include <QList>
 #include <QPoint>
+#include <QRect>
 #include <QString>
 #include <array>
 
@@ -102,6 +103,27 @@ HoverZone hoverZone(const Grid& grid, const QPoint& p, int lineWidth, int width,
 // lowest position (0, or the header height for rows) and `extent` the client
 // width or height. Returns the n resulting part sizes.
 QList<int> moveBorder(QList<int> bounds, int index, int pos, int floor, int extent, int lineWidth);
+
+// The texts of a cell's date row with the calendar marks on, left to right:
+// [holiday][seasonal] ... [lunar][rokuyo][day number]. The day number keeps
+// its place at the right; the 六曜 goes left of it when it fits whole; the
+// holiday name and then the seasonal name share what is left from the left
+// edge (the caller elides them to their rectangles; a name narrower than
+// `minName` pixels is left out); the old date ("旧3/15") is shown only
+// where it fits whole in what is still free. Widths of 0 mean "no such
+// text". The rectangles returned lie inside `row`, never overlap each other
+// or the day number's, and are empty for texts left out.
+struct DateRowWidths {
+    int day = 0;
+    int holiday = 0;
+    int seasonal = 0;
+    int lunar = 0;
+    int rokuyo = 0;
+};
+struct DateRow {
+    QRect day, holiday, seasonal, lunar, rokuyo;
+};
+DateRow layoutDateRow(const QRect& row, const DateRowWidths& widths, int gap, int minName);
 
 // Rates that zoom one part (1-based) to extent - 7 * (n - 1) pixels and the
 // others to 7.

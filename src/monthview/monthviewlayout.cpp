@@ -2,6 +2,7 @@
 // MonthLayout. Runs whenever the layout is needed after a change.
 #include "core/datetime.h"
 #include "core/textline.h"
+#include "koyomi/koyomi.h"
 #include "monthview/monthview.h"
 #include "monthview/monthviewlayout_p.h"
 
@@ -18,6 +19,13 @@ constexpr int kTopRight = Qt::AlignRight | Qt::AlignTop | Qt::TextSingleLine;
 // More characters than the widest cell shows: a longer text would only cost
 // shaping time at every paint (the item keeps its whole text).
 constexpr qsizetype kMaxBarChars = 512;
+// 六曜 and the old date, in percent of the control's font.
+constexpr int kMarkSizePercent = 80;
+// The fonts of markTextWidth: the control's, the marks' small one, the day
+// text's (plus its TFontStyles).
+constexpr int kMarkFontPlain = 0;
+constexpr int kMarkFontSmall = 1;
+constexpr int kMarkFontDay = 2;
 
 QRect ltrb(int l, int t, int r, int b)
 {
@@ -51,7 +59,26 @@ void TCustomMonthView::computeMetrics() const
     const QFontMetrics bold(styledFont(fsBold));
     m_metrics.timeWidth = bold.horizontalAdvance(
         formatDateTime(QStringLiteral("h:mm"), QDateTime(QDate(2000, 1, 1), QTime(23, 59))));
+    m_markWidths.clear();
     m_metricsDirty = false;
+}
+
+// Widths of the date row's texts, kept until the font changes: a month
+// repeats the same few hundred texts, and measuring one shapes it.
+int TCustomMonthView::markTextWidth(const QString& text, int fontKind) const
+{
+    if (text.isEmpty()) {
+        return 0;
+    }
+    const QString key = QChar(u'0' + fontKind) + text;
+    auto it = m_markWidths.constFind(key);
+    if (it == m_markWidths.constEnd()) {
+        const QFont f = fontKind == kMarkFontSmall   ? scaledFont(font(), kMarkSizePercent)
+                        : fontKind == kMarkFontPlain ? font()
+                                                     : styledFont(TFontStyles(fontKind - kMarkFontDay));
+        it = m_markWidths.insert(key, QFontMetrics(f).horizontalAdvance(text));
+    }
+    return *it;
 }
 
 QString TCustomMonthView::timeText(const TMonthViewItem* item) const
@@ -154,6 +181,15 @@ void TCustomMonthView::layoutCell(MonthLayout& l, int cell, int& running) const
     const QDate date = CellDate(cell);
     layoutCellFace(c, cell, date);
     layoutCellItems(l, cell, date, running);
+    // In a cell too low for the date row and the expand marker the marker
+    // wins over the calendar marks.
+    if (c.expandRect.isValid()) {
+        for (TextRun* mark : {&c.seasonal, &c.lunar, &c.rokuyo}) {
+            if (mark->rect.intersects(c.expandRect)) {
+                *mark = TextRun();
+            }
+        }
+    }
 }
 
 void TCustomMonthView::layoutCellFace(CellLayout& c, int cell, const QDate& date) const
@@ -190,6 +226,59 @@ void TCustomMonthView::layoutCellFace(CellLayout& c, int cell, const QDate& date
     c.dayText.style = focused ? v.FocusFont().Style() : v.DayTextFont().Style();
     c.dayText.text =
         elidedLine(day, styledFont(c.dayText.style), qMax(0, text.width()));
+    if (m_calendarMarks != 0 && koyomi::isSupported(date) && koyomi::isComputed(date.year())) {
+        layoutCalendarMarks(c, text, date, m_frame.inMonth(cell) ? v.WeekDayFGColor() : fg, focused);
+    }
+}
+
+// The date row shared by the day number, the holiday name and the calendar
+// marks (layoutDateRow); 六曜 and the old date are small and muted.
+void TCustomMonthView::layoutCalendarMarks(CellLayout& c, const QRect& text, const QDate& date, TColor plain,
+                                           bool focused) const
+{
+    const TView& v = *m_view;
+    const koyomi::DayInfo info = koyomi::dayInfo(date);
+    const TColor muted = focused ? v.FocusFont().Color() : v.OtherMonthFGColor();
+    const auto mark = [&](TextRun& run, const QString& s, TColor color, int percent) {
+        run.text = s;
+        run.color = color;
+        run.style = fontStylesOf(font());
+        run.sizePercent = percent;
+        run.flags = (&run == &c.rokuyo || &run == &c.lunar ? Qt::AlignRight | Qt::AlignVCenter : kTopLeft) |
+                    Qt::TextSingleLine;
+    };
+    if (m_calendarMarks & koyomi::MarkRokuyo) {
+        mark(c.rokuyo, koyomi::rokuyoName(info.rokuyo), muted, kMarkSizePercent);
+    }
+    if (m_calendarMarks & koyomi::MarkLunar) {
+        mark(c.lunar, QStringLiteral("旧") + info.lunar.text(), muted, kMarkSizePercent);
+    }
+    if (m_calendarMarks & koyomi::MarkSeasonal) {
+        mark(c.seasonal, info.seasonal.join(QStringLiteral("・")), focused ? v.FocusFont().Color() : plain,
+             100);
+    }
+    DateRowWidths w;
+    const QString holiday = c.holiday.text.isEmpty() ? QString() : HolidayName(date);
+    w.day = markTextWidth(c.dayText.text, kMarkFontDay + int(c.dayText.style));
+    w.holiday = markTextWidth(holiday, kMarkFontPlain);
+    w.seasonal = markTextWidth(c.seasonal.text, kMarkFontPlain);
+    w.lunar = markTextWidth(c.lunar.text, kMarkFontSmall);
+    w.rokuyo = markTextWidth(c.rokuyo.text, kMarkFontSmall);
+    const QRect row(text.left(), text.top(), text.width(), qMin(m_metrics.lineHeight, text.height()));
+    const DateRow r = layoutDateRow(row, w, qMax(2, m_metrics.averageCharWidth / 2),
+                                    markTextWidth(QStringLiteral("あ"), kMarkFontPlain));
+    c.dayText.rect = r.day;
+    c.rokuyo.rect = r.rokuyo;
+    c.lunar.rect = r.lunar;
+    if (!holiday.isEmpty()) {
+        c.holiday.rect = r.holiday;
+        c.holiday.text =
+            r.holiday.width() >= w.holiday ? holiday : elidedLine(holiday, font(), r.holiday.width());
+    }
+    c.seasonal.rect = r.seasonal;
+    if (r.seasonal.width() < w.seasonal) {
+        c.seasonal.text = elidedLine(c.seasonal.text, font(), qMax(0, r.seasonal.width()));
+    }
 }
 
 // Walks the sorted items of the cell's day from `running` on, laying out the

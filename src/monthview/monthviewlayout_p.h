@@ -6,6 +6,7 @@
 #include "core/textline.h"
 #include "monthview/monthviewgeometry.h"
 
+#include <QFont>
 #include <QList>
 #include <QPixmap>
 #include <QRect>
@@ -25,6 +26,7 @@ struct TextRun {
     int flags = 0; // Qt::Alignment | Qt::TextSingleLine
     TColor color = clBlack;
     TFontStyles style = 0;
+    int sizePercent = 100; // of the control's font
 };
 
 struct BarLayout {
@@ -51,6 +53,10 @@ struct CellLayout {
     QRect focusRect; // empty when neither selected nor drop target
     TColor focusColor = clHighlight;
     TextRun holiday;
+    // The calendar marks (koyomi::Mark), empty runs when off.
+    TextRun seasonal;
+    TextRun lunar;
+    TextRun rokuyo;
     TextRun dayText;
     QList<BarLayout> bars;
     QRect expandRect; // empty when none
@@ -81,6 +87,8 @@ void paintCell(QPainter& p, const CellLayout& cell, const QFont& font, const QPa
 void paintBar(QPainter& p, const BarLayout& bar, const QFont& font, const QPalette& palette,
               const QList<QPixmap>* images);
 void paintExpandMarker(QPainter& p, const QRect& box, const QPalette& palette);
+// `font` at `percent` of its size (point or pixel).
+QFont scaledFont(const QFont& font, int percent);
 // With a valid `background`, a colour too faint on it is drawn in a readable
 // shade of its hue (readableOn). `ground`, when given, is the plain colour the
 // run lies on (a run drawn again on it is copied from a kept picture). The

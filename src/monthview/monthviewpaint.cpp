@@ -34,6 +34,17 @@ void frame(QPainter& p, const QRect& r, int w, TColor color, const QPalette& pal
 
 } // namespace
 
+QFont scaledFont(const QFont& font, int percent)
+{
+    QFont f = font;
+    if (f.pointSizeF() > 0) {
+        f.setPointSizeF(f.pointSizeF() * percent / 100.0);
+    } else if (f.pixelSize() > 0) {
+        f.setPixelSize(qMax(1, f.pixelSize() * percent / 100));
+    }
+    return f;
+}
+
 void paintText(QPainter& p, const TextRun& run, const QFont& font, const QPalette& palette,
                const QColor& background, const TextGround* ground)
 {
@@ -42,6 +53,9 @@ void paintText(QPainter& p, const TextRun& run, const QFont& font, const QPalett
     }
     QFont f = font;
     applyFontStyles(f, run.style);
+    if (run.sizePercent != 100) {
+        f = scaledFont(f, run.sizePercent);
+    }
     p.setFont(f);
     const QColor color = toQColor(run.color, palette);
     p.setPen(background.isValid() ? readableOn(color, background) : color);
@@ -150,6 +164,9 @@ void paintCell(QPainter& p, const CellLayout& c, const QFont& font, const QPalet
                                   ? TextGround{toQColor(c.focusColor, palette), c.focusRect & inside}
                                   : TextGround{toQColor(c.background, palette), inside};
     paintText(p, c.holiday, font, palette, QColor(), &ground);
+    for (const TextRun* mark : {&c.seasonal, &c.lunar, &c.rokuyo}) {
+        paintText(p, *mark, font, palette, QColor(), &ground);
+    }
     paintText(p, c.dayText, font, palette, QColor(), c.holiday.text.isEmpty() ? &ground : nullptr);
     for (const BarLayout& bar : c.bars) {
         paintBar(p, bar, font, palette, images);

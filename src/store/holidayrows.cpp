@@ -44,7 +44,8 @@ QList<THolidayRow> HolidayRows(const HolidayList& holidays, const QString& dateF
     QList<THolidayRow> rows;
     for (const auto& [key, holiday] : holidays.items()) {
         const QDate date = QDate::fromString(key, kKeyFormat);
-        rows << THolidayRow{date.isValid() ? formatDateTime(dateFormat, date) : key, holiday.Name, key};
+        rows << THolidayRow{date.isValid() ? formatDateTime(dateFormat, date) : key, holiday.Name, key,
+                            holiday.Generated};
     }
     return rows;
 }
@@ -53,7 +54,11 @@ HolidayList HolidayListOf(const QList<THolidayRow>& rows)
 {
     HolidayList list;
     for (const THolidayRow& row : rows) {
-        list.set(row.key, row.name);
+        if (row.generated) {
+            list.setGenerated(row.key, row.name);
+        } else {
+            list.set(row.key, row.name);
+        }
     }
     return list;
 }

@@ -18,6 +18,7 @@ struct THolidayRow {
     QString shown; // the date in the main date display format
     QString name;
     QString key; // "yyyy/MM/dd"
+    bool generated = false; // made by the holiday law, not in "holiday.txt"
     bool operator==(const THolidayRow&) const = default;
 };
 

@@ -1,5 +1,7 @@
 #include "store/holidays.h"
 
+#include "koyomi/holidaylaw.h"
+
 #include "core/folders.h"
 #include "core/textfile.h"
 
@@ -60,7 +62,9 @@ QStringList HolidayList::toLines() const
     QStringList lines;
     lines.reserve(count());
     for (const auto& [key, holiday] : m_items) {
-        lines << key + QLatin1Char('\t') + holiday.Name;
+        if (!holiday.Generated) {
+            lines << key + QLatin1Char('\t') + holiday.Name;
+        }
     }
     return lines;
 }
@@ -131,7 +135,31 @@ bool HolidayList::add(const QString& key, const QString& name)
 
 void HolidayList::set(const QString& key, const QString& name)
 {
-    m_items[key].Name = name;
+    m_items[key] = THolidayStr{name, false};
+}
+
+void HolidayList::setGenerated(const QString& key, const QString& name)
+{
+    m_items[key] = THolidayStr{name, true};
+}
+
+void HolidayList::extendByLaw()
+{
+    int lastYear = 0;
+    for (auto it = m_items.rbegin(); it != m_items.rend(); ++it) {
+        if (!it->second.Generated && it->first.mid(4) == QLatin1String("/01/01")) {
+            lastYear = it->first.left(4).toInt();
+            break;
+        }
+    }
+    if (lastYear == 0) {
+        return;
+    }
+    for (int year = std::max(lastYear + 1, koyomi::kFirstLawYear); year <= koyomi::kLastLawYear; ++year) {
+        for (const koyomi::LawHoliday& h : koyomi::holidaysByLaw(year)) {
+            m_items.try_emplace(keyOf(h.date), THolidayStr{h.name, true});
+        }
+    }
 }
 
 bool HolidayList::remove(const QString& key)

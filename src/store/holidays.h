@@ -13,6 +13,9 @@ namespace nox
 // The holiday object carried by each key of the list.
 struct THolidayStr {
     QString Name;
+    // Made by the holiday law for a year after the list's last one; never
+    // written to "holiday.txt".
+    bool Generated = false;
 };
 
 struct ListFileResult {
@@ -52,7 +55,12 @@ public:
     // first name; those lines and the lines without a tab are kept and
     // written back after the entries by save().
     ListFileResult load(const QString& dataFolder, const QString& defaultFolder);
-    // Writes every entry (sorted by key) as key, tab, name to
+    // Adds the holidays of the law (generated entries) for every year after
+    // the last year the list covers — the last year whose 1 January it holds
+    // — up to 2150. A date already listed keeps its entry. An empty list, or
+    // one that holds no 1 January, gets none.
+    void extendByLaw();
+    // Writes every entry but the generated ones (sorted by key) as key, tab, name to
     // "<dataFolder>/holiday.txt", then the kept lines (saveListFile).
     ListFileResult save(const QString& dataFolder) const;
     // Both with the program's folders (nox::folders).
@@ -61,7 +69,9 @@ public:
 
     // Adds or renames; returns false when the key already exists (nothing changes).
     bool add(const QString& key, const QString& name);
+    // Adds or renames; the entry is the user's (not generated) afterwards.
     void set(const QString& key, const QString& name);
+    void setGenerated(const QString& key, const QString& name);
     bool remove(const QString& key);
     void clear() { m_items.clear(); }
 
@@ -78,7 +88,8 @@ public:
     // Parses "holiday.txt" lines into the list (after clearing it). Returns
     // the number of lines ignored.
     int parseLines(const QStringList& lines);
-    // The entries as "holiday.txt" lines (the kept lines not included).
+    // The entries as "holiday.txt" lines (the kept lines and the generated
+    // entries not included).
     QStringList toLines() const;
     // Lines of the file that are no entry (no tab, or a repeated key).
     const QStringList& keptLines() const { return m_kept; }

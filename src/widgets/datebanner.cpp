@@ -129,7 +129,21 @@ void TDateBanner::paintEvent(QPaintEvent*)
     QFont small = font();
     small.setPointSize(m_secondSize);
     p.setFont(small);
-    drawTextLine(p, QPoint(x, baseline), elidedLine(todayText(), small, qMax(0, r.width() - x - 4)), &todayGround);
+    const QString today = elidedLine(todayText(), small, qMax(0, r.width() - x - 4));
+    drawTextLine(p, QPoint(x, baseline), today, &todayGround);
+    const int after = x + lineWidth(today, small) + kTodayGap;
+    if (!m_calendar.isEmpty() && after < r.width() - 4) {
+        drawTextLine(p, QPoint(after, baseline), elidedLine(m_calendar, small, r.width() - after - 4),
+                     &todayGround);
+    }
+}
+
+void TDateBanner::setCalendarText(const QString& text)
+{
+    if (text != m_calendar) {
+        m_calendar = text;
+        update();
+    }
 }
 
 } // namespace nox

@@ -33,6 +33,10 @@ public:
     void setToday(const QDate& today);
     QString todayText() const;
     void setStarted(bool started);
+    // Shown after today's date in its size (the old date and 六曜 of the
+    // focused day); empty shows nothing.
+    void setCalendarText(const QString& text);
+    QString calendarText() const { return m_calendar; }
 
     // Height of "H" in the banner font + 5; re-applied on font changes.
     int preferredHeight() const;
@@ -52,6 +56,7 @@ private:
     TColor m_textColor = clWindowText;
     int m_secondSize = 10;
     QString m_period;
+    QString m_calendar;
     QDate m_today;
     bool m_started = false;
 };

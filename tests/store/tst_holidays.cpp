@@ -2,6 +2,7 @@
 #include "../common/straylines.h"
 #include "store/categories.h"
 #include "store/daykind.h"
+#include "store/holidayrows.h"
 #include "store/holidays.h"
 
 #include <QFile>
@@ -181,6 +182,51 @@ private slots:
             QCOMPARE(test::fileByteLines(m_data + "/category.nox"),
                      test::byteLinesOf(categoryBytes) << QString::fromUtf8("会議").toUtf8());
         }
+    }
+
+    // Years after the list's last one get the holidays of the law; the
+    // user's own entries stay and nothing generated is written back.
+    void lawExtendsTheList()
+    {
+        writeFile(m_data + "/holiday.txt", QString::fromUtf8("2050/01/01\t元日\r\n"
+                                                             "2060/05/05\t我が家の日\r\n")
+                                               .toUtf8());
+        HolidayList list;
+        QVERIFY(list.load(m_data, m_default).ok);
+        list.extendByLaw();
+        QCOMPARE(list.name("2051/01/01"), QString::fromUtf8("元日"));
+        QVERIFY(list.items().at("2051/01/01").Generated);
+        QCOMPARE(list.name("2150/11/23"), QString::fromUtf8("勤労感謝の日"));
+        QCOMPARE(list.name("2060/05/05"), QString::fromUtf8("我が家の日"));
+        QVERIFY(!list.items().at("2060/05/05").Generated);
+        QVERIFY(!list.contains("2050/02/11")); // the list's own year is left as it is
+        QVERIFY(!list.contains("2151/01/01"));
+        QCOMPARE(nox::dayKind(QDate(2100, 1, 1), list), 3);
+
+        // Through the settings page's rows and back: still generated, so
+        // still not saved; a row the user edits becomes the user's.
+        QList<THolidayRow> rows = HolidayRows(list, QStringLiteral("yyyy/MM/dd"));
+        for (THolidayRow& row : rows) {
+            if (row.key == QLatin1String("2070/11/03")) {
+                row = MakeHolidayRow(QDate(2070, 11, 3), QString::fromUtf8("文化の日"), "yyyy/MM/dd");
+            }
+        }
+        const HolidayList back = HolidayListOf(rows);
+        QVERIFY(back.items().at("2051/01/01").Generated);
+        QVERIFY(back.save(m_data).ok);
+        QCOMPARE(readFile(m_data + "/holiday.txt"),
+                 QString::fromUtf8("2050/01/01\t元日\r\n2060/05/05\t我が家の日\r\n2070/11/03\t文化の日\r\n")
+                     .toUtf8());
+    }
+
+    void lawNeedsAListWithNewYear()
+    {
+        HolidayList list;
+        list.extendByLaw();
+        QVERIFY(list.isEmpty());
+        list.add("2050/05/05", "x");
+        list.extendByLaw();
+        QCOMPARE(list.count(), 1);
     }
 
     void factoryFilesParse()

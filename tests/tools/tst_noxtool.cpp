@@ -54,6 +54,9 @@ private slots:
     void memoGetOfAnEmptyDayIsNotFound();
     void memoCheckReportsDamage();
     void holidaysOfAYear();
+    void koyomiLines();
+    void koyomiRefuses_data();
+    void koyomiRefuses();
     void writingRefusedWhileNoxRuns();
     void staleLockDoesNotBlock();
 };
@@ -339,6 +342,58 @@ void TestNoxTool::holidaysOfAYear()
     r = runNoxToolOn(dir.path(), {"holidays"});
     QCOMPARE(r.out.count('\n'), 3);
     QCOMPARE(runNoxToolOn(dir.path(), {"holidays", "1999"}).exitCode, 1);
+}
+
+void TestNoxTool::koyomiLines()
+{
+    QTemporaryDir dir;
+    QVERIFY(writeTextLines(dir.filePath("holiday.txt"), {"2026/01/01\t元日", "2026/12/08\t我が家の日"}));
+    ToolRun r = runNoxToolOn(dir.path(), {"koyomi", "--from", "2026-12-07", "--to", "2026-12-09"});
+    QCOMPARE(r.exitCode, 0);
+    QCOMPARE(r.out, QStringLiteral("2026-12-07\t10/29\t友引\t大雪\t-\n"
+                                   "2026-12-08\t10/30\t先負\t-\t我が家の日\n"
+                                   "2026-12-09\t11/1\t大安\t-\t-\n"));
+    // A leap month, two seasonal days on one day, a holiday of the law
+    // after the list's last year.
+    r = runNoxToolOn(dir.path(), {"koyomi", "--from", "2033-12-22", "--to", "2033-12-22"});
+    QCOMPARE(r.out, QStringLiteral("2033-12-22\t閏11/1\t大安\t-\t-\n"));
+    r = runNoxToolOn(dir.path(), {"koyomi", "--from", "2025-09-26", "--to", "2025-09-26"});
+    QCOMPARE(r.out.section('\t', 3, 3), QStringLiteral("社日・彼岸明け"));
+    r = runNoxToolOn(dir.path(), {"koyomi", "--from", "2100-03-20", "--to", "2100-03-21"});
+    QCOMPARE(r.out.split('\n').value(0).section('\t', 4), QStringLiteral("春分の日"));
+    r = runNoxToolOn(dir.path(), {"koyomi", "--from", "1900-01-01", "--to", "2100-12-31"});
+    QCOMPARE(r.exitCode, 0);
+    QCOMPARE(r.out.count('\n'), QDate(1900, 1, 1).daysTo(QDate(2100, 12, 31)) + 1);
+}
+
+void TestNoxTool::koyomiRefuses_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("before 1900") << QStringList{"koyomi", "--from", "1899-12-31", "--to", "1900-01-01"} << 1
+                                 << "outside";
+    QTest::newRow("after 2100") << QStringList{"koyomi", "--from", "2100-12-31", "--to", "2101-01-01"} << 1
+                                << "outside";
+    QTest::newRow("no --to") << QStringList{"koyomi", "--from", "2026-01-01"} << 2 << "--to";
+    QTest::newRow("bad date") << QStringList{"koyomi", "--from", "2026-02-30", "--to", "2026-03-01"} << 2
+                              << "2026-02-30";
+    QTest::newRow("reversed") << QStringList{"koyomi", "--from", "2026-03-01", "--to", "2026-02-01"} << 2
+                              << "after";
+    QTest::newRow("stray word") << QStringList{"koyomi", "x", "--from", "2026-03-01", "--to", "2026-03-01"}
+                                << 2 << "";
+}
+
+void TestNoxTool::koyomiRefuses()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, exitCode);
+    QFETCH(QString, message);
+    QTemporaryDir dir;
+    const ToolRun r = runNoxToolOn(dir.path(), args);
+    QCOMPARE(r.exitCode, exitCode);
+    QVERIFY(r.out.isEmpty());
+    QVERIFY2(r.err.contains(message), qPrintable(r.err));
 }
 
 void TestNoxTool::writingRefusedWhileNoxRuns()

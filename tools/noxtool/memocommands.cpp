@@ -157,6 +157,11 @@ int NoxTool::holidays()
     if (!loaded.ok) {
         return fail(exitNotFound, loaded.error);
     }
+    // One year after the list's last gets the holidays of the law, as Nox
+    // shows them; the whole list is the file's.
+    if (!prefix.isEmpty()) {
+        list.extendByLaw();
+    }
     int shown = 0;
     for (const auto& [key, holiday] : list.items()) {
         if (!key.startsWith(prefix)) {

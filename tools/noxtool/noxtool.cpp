@@ -27,7 +27,8 @@ const char kUsage[] = R"(Usage: noxtool [--data DIR] [--force] COMMAND ...
   memo get DATE                 print the day memo
   memo set DATE (TEXT|-)        store the day memo ("-" reads standard input)
   memo check                    check the structure of memo.nox
-  holidays [YEAR]               list the holidays (of one year)
+  holidays [YEAR]               list the holidays (of one year; a year after
+                                the list's last gets those of the law)
   search [WORDS...]             find schedules; prints yyyyMMdd, ID, start-end
                                 and text, tab-separated, one per line
       [--target both|text|memo] [--from DATE] [--to DATE] [--category C]
@@ -39,6 +40,10 @@ const char kUsage[] = R"(Usage: noxtool [--data DIR] [--force] COMMAND ...
                                 files go into OUTPUT's folder NAME_files,
                                 where --force lets them replace other files);
                                 the search options as for search
+  koyomi --from DATE --to DATE  the calendar of each day (1900 .. 2100): date,
+                                old date (M/D, 閏M/D in a leap month), 六曜,
+                                solar terms and seasonal days or -, holiday
+                                or -, tab-separated
 DATE is yyyy-mm-dd, START and END are h:mm on the half-hour grid (0:00 .. 23:30).
 --data DIR selects the data folder (default: Nox's own); --force writes even
 while Nox is running for that folder (Nox notices the change before its next
@@ -119,6 +124,9 @@ int NoxTool::dispatch()
     }
     if (command == u"export") {
         return exportResults();
+    }
+    if (command == u"koyomi") {
+        return koyomi();
     }
     if (!rejectSearchOptions()) {
         return exitUsage;

@@ -50,6 +50,8 @@ private:
     // search and export (searchcommands.cpp)
     int search();
     int exportResults();
+    // koyomi (koyomicommand.cpp)
+    int koyomi();
     bool rejectSearchOptions();
     bool searchQuery(int words, SearchQuery* query);
     // Prints the problems of a search; false when there were any.

@@ -151,6 +151,7 @@ int NoxTool::exportResults()
     if (!loaded.ok) {
         return fail(exitNotFound, loaded.error);
     }
+    holidays.extendByLaw();
     RenderInput input;
     input.results = outcome.results;
     input.settings = readPrintSettings(ini);
