@@ -11,11 +11,8 @@ function(nox_library name)
   add_library(${name} STATIC ${srcs})
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
   target_link_libraries(${name} PUBLIC ${L_DEPS})
-  if(Qt6::Widgets IN_LIST L_DEPS)
-    nox_use_pch(${name} widgets)
-  else()
-    nox_use_pch(${name} core)
-  endif()
+  # A library that links QtCore alone gets none: the shared headers need QtGui.
+  nox_use_pch_for(${name} ${L_DEPS})
 endfunction()
 
 # nox_test_folder(LIBS <targets...>)

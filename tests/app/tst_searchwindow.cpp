@@ -545,6 +545,8 @@ void TestSearchWindow::entriesAreOfferedAsAList()
     QVERIFY(!completer->popup()->isVisible());
     QCOMPARE(box->currentText(), typed);
     QCOMPARE(category ? w->query().category : w->query().text, typed);
+}
+
 // "保存..." with the HTML layout: the page's style sheet and picture go into
 // "<page>_files", never over the user's files beside it; a file there the
 // user changed is replaced only after a question.

@@ -125,7 +125,8 @@ void TestSettingsBatch::readsMatchIniFile()
             // Settings also keeps a number within its key's range.
             const int number = ini.readInteger(section, key, 7);
             QCOMPARE(settings.readInt(d.id, 7), number >= d.low && number <= d.high ? number : 7);
-            QCOMPARE(settings.readBool(d.id, true), ini.readBool(section, key, true));
+            const int flag = ini.readInteger(section, key, 1);
+            QCOMPARE(settings.readBool(d.id, true), (flag >= d.low && flag <= d.high ? flag : 1) != 0);
             QCOMPARE(settings.readColor(d.id, clRed), ini.readColor(section, key, clRed));
         }
     }
