@@ -20,6 +20,7 @@ namespace
 {
 
 const char kUsage[] = R"(Usage: noxtool [--data DIR] [--force] COMMAND ...
+       noxtool --help | --version
   day DATE                      list the schedules of a day
   add DATE START END TEXT       add a schedule; prints its ID
       [--memo M] [--category C] [--alarm MIN]
