@@ -1,5 +1,7 @@
 #include "alarm/alarmcheck.h"
 
+#include <QFileInfo>
+
 #include "core/datetime.h"
 #include "store/schedulebook.h"
 
@@ -35,13 +37,16 @@ void findReminderAhead(const ScheduleBook& book, const QDate& keyDate, const QSt
 }
 
 // The popup of an alarm whose schedule could not be read: its minute and the
-// file, so that the alarm is not lost without a word.
+// file (by name: the popup is small; the read notice gives the whole path
+// and the reason), so that the alarm is not lost without a word.
 PopupRequest unreadablePopupRequest(const QString& key, const BookResult& unreadable, const QString& sound)
 {
+    const QTime due = alarmKeyDateTime(key).time();
     PopupRequest request;
-    request.message =
-        QStringLiteral("%1 の通知\r\n予定のファイル「%2」を読めないため、予定の内容を表示できません。")
-            .arg(key, unreadable.file);
+    request.message = QStringLiteral("%1:%2 の通知\r\n予定のファイル「%3」を読めないため、内容を表示できません。")
+                          .arg(due.hour())
+                          .arg(due.minute(), 2, 10, QLatin1Char('0'))
+                          .arg(QFileInfo(unreadable.file).fileName());
     request.sound = sound;
     return request;
 }
