@@ -8,8 +8,8 @@
 //                       shell, which lists the folder for the pattern
 //   noxtool_search      noxtool --data DIR search TERM (a process)
 //   engine_search       the window's engine in this process, nothing cached
-//   engine_search_cached  the same with the day files cached (cache_MiB: an
-//                       estimate of the memory the cache takes)
+//   engine_search_cached  the same through the book's memory of the days
+//                       (cache_MiB: an estimate of the memory it takes)
 //   render_10000        10 000 result lines through the "サンプル" layout
 #include <QCoreApplication>
 #include <QDir>
@@ -103,15 +103,15 @@ void engine_search(benchmark::State& state)
 void engine_search_cached(benchmark::State& state)
 {
     const nox::ScheduleBook book(dataFolder(), nullptr);
-    nox::CachingDaySource source(book);
+    nox::KeptDaySource source(book);
     nox::SearchQuery query;
     query.text = kTerm;
-    nox::searchSchedules(source, query); // fills the cache
+    nox::searchSchedules(source, query); // fills the book's memory
     for (auto _ : state) {
         benchmark::DoNotOptimize(nox::searchSchedules(source, query).results.size());
     }
-    state.counters["cached_days"] = source.cachedDays();
-    state.counters["cache_MiB"] = double(source.cachedMemory()) / (1024 * 1024);
+    state.counters["cached_days"] = book.cacheStats().days;
+    state.counters["cache_MiB"] = double(book.cacheStats().bytes) / (1024 * 1024);
 }
 
 void render_10000(benchmark::State& state)

@@ -2,10 +2,33 @@
 
 #include <utility>
 
+#include "store/schedulebook.h"
+
 namespace nox
 {
 
 AlarmCenter::AlarmCenter(QString dataFolder) : m_dataFolder(std::move(dataFolder)) {}
+
+AlarmCenter::~AlarmCenter() = default;
+
+void AlarmCenter::setDataFolder(const QString& folder)
+{
+    if (folder != m_dataFolder) {
+        m_ownBook.reset();
+    }
+    m_dataFolder = folder;
+}
+
+const ScheduleBook& AlarmCenter::book()
+{
+    if (m_book) {
+        return *m_book;
+    }
+    if (!m_ownBook) {
+        m_ownBook = std::make_unique<ScheduleBook>(m_dataFolder, nullptr);
+    }
+    return *m_ownBook;
+}
 
 QDateTime AlarmCenter::now() const
 {
@@ -53,12 +76,13 @@ void AlarmCenter::CheckAlarmsAndSignals()
         }
     }
     m_lastExamined = minute;
-    examineMinutes(m_list, m_settings, first, moment, m_dataFolder, ShowPopupMessage);
+    examineMinutes(m_list, m_settings, first, moment, book(), ShowPopupMessage, OnReadProblem);
 }
 
 bool AlarmCenter::ShowAlarmMessage(const QString& key, const TAlarmRec& rec)
 {
-    std::optional<PopupRequest> request = alarmPopupRequest(m_dataFolder, key, rec, m_settings.alarmSound);
+    std::optional<PopupRequest> request =
+        alarmPopupRequest(book(), key, rec, m_settings.alarmSound, OnReadProblem);
     if (!request) {
         return false;
     }

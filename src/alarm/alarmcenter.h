@@ -7,6 +7,7 @@
 #include <QDateTime>
 #include <QString>
 #include <functional>
+#include <memory>
 
 #include "alarm/alarmcheck.h"
 #include "alarm/alarmfile.h"
@@ -16,13 +17,20 @@
 namespace nox
 {
 
+class ScheduleBook;
+
 class AlarmCenter : public ScheduleAlarmSink
 {
 public:
     explicit AlarmCenter(QString dataFolder = {});
+    ~AlarmCenter() override;
 
     const QString& dataFolder() const { return m_dataFolder; }
-    void setDataFolder(const QString& folder) { m_dataFolder = folder; }
+    void setDataFolder(const QString& folder);
+    // The book the checks look the schedules up in (not owned; it must
+    // outlive the centre or be unset first). Unset, a book of the data
+    // folder that only reads is made at the first lookup.
+    void setBook(const ScheduleBook* book) { m_book = book; }
 
     AlarmList& list() { return m_list; }
     const AlarmList& list() const { return m_list; }
@@ -34,6 +42,9 @@ public:
     std::function<QDateTime()> clock;
     // Receives every popup the checks open, in order. Not called when unset.
     std::function<void(const PopupRequest&)> ShowPopupMessage;
+    // Receives every day file that could not be read while the schedule of a
+    // firing alarm was looked up. Not called when unset.
+    ReadProblemCallback OnReadProblem;
 
     AlarmLoadResult LoadAlarmList() { return nox::LoadAlarmList(m_list, m_dataFolder); }
     // Entries of minutes before the clock's minute are not written.
@@ -68,14 +79,17 @@ public:
     void CheckAlarmsAndSignals();
     static constexpr int kCatchUpMinutes = 24 * 60;
 
-    // Looks the schedule of an entry with key `key` up and asks for its popup;
-    // returns false when the schedule is not found (nothing is shown).
+    // Looks the schedule of an entry with key `key` up and asks for its popup
+    // (alarmPopupRequest); returns false when nothing is shown.
     bool ShowAlarmMessage(const QString& key, const TAlarmRec& rec);
 
 private:
     QDateTime now() const;
+    const ScheduleBook& book();
 
     QString m_dataFolder;
+    const ScheduleBook* m_book = nullptr;
+    std::unique_ptr<ScheduleBook> m_ownBook; // when no book is set
     AlarmList m_list;
     AlarmSettings m_settings;
     bool m_writeThrough = false;

@@ -1,7 +1,9 @@
 #include "alarm/alarmcheck.h"
 
+#include <QFileInfo>
+
 #include "core/datetime.h"
-#include "store/dayfile.h"
+#include "store/schedulebook.h"
 
 namespace nox
 {
@@ -14,20 +16,39 @@ namespace
 // more.
 constexpr int kReminderSearchDays = 7;
 
-std::optional<TSkedRec> findReminderAhead(const QString& dataFolder, const QDate& keyDate, const QString& key,
-                                          qint32 id)
+void findReminderAhead(const ScheduleBook& book, const QDate& keyDate, const QString& key, qint32 id,
+                       AlarmLookup& found)
 {
     for (int ahead = 1; ahead <= kReminderSearchDays; ++ahead) {
         const QDate day = keyDate.addDays(ahead);
-        const TDayLoadResult loaded = loadDay(dataFolder, day);
+        const BookDay loaded = book.look(day);
+        if (!loaded.result.ok()) {
+            found.unreadable.append(loaded.result);
+            continue;
+        }
         for (const TSkedRec& rec : loaded.records) {
             if (rec.ID == id && rec.AlarmMinutes > 0 &&
                 alarmKeyBefore(day, rec.StartTime, rec.AlarmMinutes) == key) {
-                return rec;
+                found.record = rec;
+                return;
             }
         }
     }
-    return std::nullopt;
+}
+
+// The popup of an alarm whose schedule could not be read: its minute and the
+// file (by name: the popup is small; the read notice gives the whole path
+// and the reason), so that the alarm is not lost without a word.
+PopupRequest unreadablePopupRequest(const QString& key, const BookResult& unreadable, const QString& sound)
+{
+    const QTime due = alarmKeyDateTime(key).time();
+    PopupRequest request;
+    request.message = QStringLiteral("%1:%2 の通知\r\n予定のファイル「%3」を読めないため、内容を表示できません。")
+                          .arg(due.hour())
+                          .arg(due.minute(), 2, 10, QLatin1Char('0'))
+                          .arg(QFileInfo(unreadable.file).fileName());
+    request.sound = sound;
+    return request;
 }
 
 QString signalTimeText(const QTime& t)
@@ -37,19 +58,25 @@ QString signalTimeText(const QTime& t)
 
 } // namespace
 
-std::optional<TSkedRec> findAlarmSchedule(const QString& dataFolder, const QString& key, const TAlarmRec& rec)
+AlarmLookup findAlarmSchedule(const ScheduleBook& book, const QString& key, const TAlarmRec& rec)
 {
+    AlarmLookup found;
     const QDateTime moment = alarmKeyDateTime(key);
     if (!moment.isValid()) {
-        return std::nullopt;
-    }
-    if (auto found = findSkedById(dataFolder, moment.date(), rec.ID)) {
         return found;
     }
-    if (rec.Kind == akStart) {
-        return std::nullopt;
+    const BookResult own = book.lookUp(moment.date(), rec.ID);
+    if (own.ok()) {
+        found.record = own.record;
+        return found;
     }
-    return findReminderAhead(dataFolder, moment.date(), key, rec.ID);
+    if (own.status == BookStatus::Failed) {
+        found.unreadable.append(own);
+    }
+    if (rec.Kind != akStart) {
+        findReminderAhead(book, moment.date(), key, rec.ID, found);
+    }
+    return found;
 }
 
 QString alarmMessageText(const TSkedRec& rec)
@@ -58,11 +85,21 @@ QString alarmMessageText(const TSkedRec& rec)
            unescapeSkedText(rec.Text);
 }
 
-std::optional<PopupRequest> alarmPopupRequest(const QString& dataFolder, const QString& key,
-                                              const TAlarmRec& rec, const QString& sound)
+std::optional<PopupRequest> alarmPopupRequest(const ScheduleBook& book, const QString& key,
+                                              const TAlarmRec& rec, const QString& sound,
+                                              const ReadProblemCallback& readProblem)
 {
-    std::optional<TSkedRec> sked = findAlarmSchedule(dataFolder, key, rec);
+    AlarmLookup found = findAlarmSchedule(book, key, rec);
+    if (readProblem) {
+        for (const BookResult& unreadable : found.unreadable) {
+            readProblem(unreadable);
+        }
+    }
+    std::optional<TSkedRec>& sked = found.record;
     if (!sked) {
+        if (!found.unreadable.isEmpty()) {
+            return unreadablePopupRequest(key, found.unreadable.first(), sound);
+        }
         return std::nullopt;
     }
     PopupRequest request;
@@ -187,20 +224,22 @@ QList<PopupRequest> timeSignalsAt(const AlarmSettings& settings, const QDateTime
 }
 
 void examineMinute(AlarmList& list, const AlarmSettings& settings, const QDateTime& now,
-                   const QString& dataFolder, const PopupCallback& popup)
+                   const ScheduleBook& book, const PopupCallback& popup,
+                   const ReadProblemCallback& readProblem)
 {
-    examineMinutes(list, settings, now, now, dataFolder, popup);
+    examineMinutes(list, settings, now, now, book, popup, readProblem);
 }
 
 void examineMinutes(AlarmList& list, const AlarmSettings& settings, const QDateTime& first,
-                    const QDateTime& now, const QString& dataFolder, const PopupCallback& popup)
+                    const QDateTime& now, const ScheduleBook& book, const PopupCallback& popup,
+                    const ReadProblemCallback& readProblem)
 {
     QList<PopupRequest> requests;
     if (settings.alarmEnable) {
         QList<std::pair<QString, PopupRequest>> late;
         for (const AlarmList::Entry& e : takeDueAlarms(list, AlarmKey(first), AlarmKey(now))) {
             std::optional<PopupRequest> request =
-                alarmPopupRequest(dataFolder, e.key, e.rec, settings.alarmSound);
+                alarmPopupRequest(book, e.key, e.rec, settings.alarmSound, readProblem);
             if (!request) {
                 continue;
             }

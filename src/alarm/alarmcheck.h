@@ -10,6 +10,7 @@
 
 #include "alarm/alarmlist.h"
 #include "alarm/alarmsettings.h"
+#include "store/bookresult.h"
 #include "store/skedrec.h"
 
 namespace nox
@@ -29,23 +30,36 @@ struct PopupRequest {
     int lateCount = 0; // alarms listed in a late popup
 };
 using PopupCallback = std::function<void(const PopupRequest&)>;
+// Receives a day file that could not be read while an alarm's schedule was
+// looked up (the result's message names the file and the reason).
+using ReadProblemCallback = std::function<void(const BookResult&)>;
 
-// The schedule an alarm entry with key `key` belongs to. It is looked up by
-// ID in the day file of the key's date; an entry that is not a start alarm
-// (a reminder that fell on an earlier day, such as 30 minutes before 0:00)
-// is also looked up in the following days' files, where it must be the
-// schedule whose start minus AlarmMinutes is the key's minute. Lines that
-// do not parse are passed over. None when it is not found.
-std::optional<TSkedRec> findAlarmSchedule(const QString& dataFolder, const QString& key,
-                                          const TAlarmRec& rec);
+class ScheduleBook;
+
+struct AlarmLookup {
+    std::optional<TSkedRec> record; // none when not found
+    QList<BookResult> unreadable;   // day files looked in that could not be read
+};
+
+// The schedule an alarm entry with key `key` belongs to, looked up through
+// the schedule book. It is looked up by ID in the day of the key's date; an
+// entry that is not a start alarm (a reminder that fell on an earlier day,
+// such as 30 minutes before 0:00) is also looked up in the following days,
+// where it must be the schedule whose start minus AlarmMinutes is the key's
+// minute. Lines that do not parse are passed over.
+AlarmLookup findAlarmSchedule(const ScheduleBook& book, const QString& key, const TAlarmRec& rec);
 
 // The popup text of a schedule: "9:30-10:00", CR LF, the unescaped Text.
 QString alarmMessageText(const TSkedRec& rec);
 
 // The popup request of an alarm entry that fires, or none when its schedule
-// is not found (the entry is consumed all the same).
-std::optional<PopupRequest> alarmPopupRequest(const QString& dataFolder, const QString& key,
-                                              const TAlarmRec& rec, const QString& sound);
+// is not found (the entry is consumed all the same). A day file that could
+// not be read is handed to `readProblem`; when the schedule was not found
+// elsewhere the alarm still pops up, with its minute and the file it could
+// not read, rather than pass in silence.
+std::optional<PopupRequest> alarmPopupRequest(const ScheduleBook& book, const QString& key,
+                                              const TAlarmRec& rec, const QString& sound,
+                                              const ReadProblemCallback& readProblem = {});
 
 // Removes the entries due at minute `nowKey`: when at least one entry has
 // exactly this key, every entry up to the last of them is removed and those
@@ -75,12 +89,14 @@ QList<PopupRequest> timeSignalsAt(const AlarmSettings& settings, const QDateTime
 // The whole work of an examined minute: due alarms (if enabled) and then
 // time signals (if enabled), each request handed to `popup` in order.
 void examineMinute(AlarmList& list, const AlarmSettings& settings, const QDateTime& now,
-                   const QString& dataFolder, const PopupCallback& popup);
+                   const ScheduleBook& book, const PopupCallback& popup,
+                   const ReadProblemCallback& readProblem = {});
 // The work of the minutes from `first` up to the minute of `now` (after a
 // stall or a suspend): every alarm due in them fires, those more than a
 // minute late together in one late popup; time signals only for the minute
 // of `now` (missed ones are not replayed).
 void examineMinutes(AlarmList& list, const AlarmSettings& settings, const QDateTime& first,
-                    const QDateTime& now, const QString& dataFolder, const PopupCallback& popup);
+                    const QDateTime& now, const ScheduleBook& book, const PopupCallback& popup,
+                    const ReadProblemCallback& readProblem = {});
 
 } // namespace nox

@@ -126,6 +126,7 @@ void TNoxMainForm::FormCreate()
     m_dataFolder = folders::dataFolder();
     m_book = std::make_unique<ScheduleBook>(m_dataFolder, m_alarms.get());
     m_book->setClock([this] { return now(); });
+    m_alarms->setBook(m_book.get());
 
     const Settings ini(iniPath());
     m_storedVersion = ini.readString(Key::NoxVersion);
@@ -395,6 +396,12 @@ void TNoxMainForm::readAlarmSettings()
     m_alarms->setSettings(s);
     m_alarms->clock = [this]() { return now(); };
     m_alarms->ShowPopupMessage = [this](const PopupRequest& request) { openPopup(request); };
+    // A day file an alarm could not read is told like every other read
+    // problem (the alarm's own popup names it too).
+    m_alarms->OnReadProblem = [this](const BookResult& unreadable) {
+        NoteLoadProblem(unreadable.message, unreadable.message);
+        ShowLoadNotices();
+    };
 }
 
 // Close query: in tray mode closing only hides the window, unless the tray

@@ -115,7 +115,7 @@ ScheduleBook& TSearchLink::book()
 DayLineSource& TSearchLink::days()
 {
     if (!m_days) {
-        m_days = std::make_unique<CachingDaySource>(m_form.book());
+        m_days = std::make_unique<KeptDaySource>(m_form.book());
     }
     return *m_days;
 }

@@ -3,7 +3,8 @@
 // store, lists and settings, going to a schedule, refreshing the views) and
 // keeps the one search window, which the tool bar's "検索/印刷...", the tray
 // menu's "スケジュールの検索(&F)" and Ctrl+F open (or focus when it is open).
-// The days the search reads stay cached here between searches and windows.
+// The search reads the days through the book's memory of them, which
+// stays between searches and windows.
 // It also lends the settings dialog's print page the renderer's sample and
 // pictures of pages (dialogs/printpreview.h).
 #include <QObject>
@@ -15,7 +16,7 @@
 namespace nox
 {
 
-class CachingDaySource;
+class KeptDaySource;
 class TForm6;
 struct TPrintPreviewRequest;
 class TNoxMainForm;
@@ -54,7 +55,7 @@ private:
     QImage pagePicture(const QString& path, QSize size);
 
     TNoxMainForm& m_form;
-    std::unique_ptr<CachingDaySource> m_days;
+    std::unique_ptr<KeptDaySource> m_days;
     QPointer<TForm6> m_window;
 };
 

@@ -205,6 +205,17 @@ int readFileBytesAt(int folder, const char* path, QByteArray* bytes, bool shortR
     return readBytes(folder, path, bytes, shortReadEnds, nullptr);
 }
 
+int readFileBytesAt(int folder, const char* path, QByteArray* bytes, bool shortReadEnds, FileStamp* stamp)
+{
+    struct stat opened {
+    };
+    const int err = readBytes(folder, path, bytes, shortReadEnds, &opened);
+    if (err == 0) {
+        *stamp = FileStamp::of(opened);
+    }
+    return err;
+}
+
 int readFileBytes(const char* path, QByteArray* bytes)
 {
     return readFileBytesAt(AT_FDCWD, path, bytes, false);

@@ -79,6 +79,9 @@ int readFileBytes(const char* path, QByteArray* bytes);
 // system known to read regular files so (localFileSystem). A link in the
 // folder is then read to its end all the same.
 int readFileBytesAt(int folder, const char* path, QByteArray* bytes, bool shortReadEnds);
+// The same, with the stamp of the file that was read (taken from the open
+// file once read; left as it was when the read failed).
+int readFileBytesAt(int folder, const char* path, QByteArray* bytes, bool shortReadEnds, FileStamp* stamp);
 // True when the open file or folder `fd` lies on a local disk file system
 // whose reads of a regular file give less than asked for only at its end.
 bool localFileSystem(int fd);

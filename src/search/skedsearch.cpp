@@ -1,5 +1,6 @@
 #include "search/skedsearch.h"
 
+#include "store/daycache.h"
 #include "store/skedrec.h"
 
 #include <QStringMatcher>
@@ -103,31 +104,54 @@ public:
 
     void searchDay(const QDate& date, const DayLines& day, SearchOutcome& out) const
     {
-        ParsedDay scratch;
-        ParsedDay& parsed = day.parsed ? *day.parsed : scratch;
+        if (day.day) {
+            searchParsedDay(date, day, *day.day, out);
+            return;
+        }
         for (qsizetype i = 0; i < day.lines.size(); ++i) {
             const QString& line = day.lines.at(i);
             if (!m_terms.matchesAll(line) || line.trimmed().isEmpty()) {
                 continue;
             }
-            if (parsed.lines.size() != day.lines.size()) {
-                parsed.lines.resize(day.lines.size());
+            TSkedRec rec;
+            const TSkedParseResult parsed = parseSkedLine(line, date, &rec);
+            takeLine(date, day, int(i + 1), line, parsed.ok ? &rec : nullptr, parsed.reason, out);
+        }
+    }
+
+    // The same over the book's parsed day: only the lines that hold every
+    // term are put together as records.
+    void searchParsedDay(const QDate& date, const DayLines& day, const CachedDay& parsed,
+                         SearchOutcome& out) const
+    {
+        for (const CachedDay::Line& l : parsed.parsed) {
+            const QString& line = parsed.lines.at(l.lineNumber - 1);
+            if (!m_terms.matchesAll(line)) {
+                continue;
             }
-            ParsedDay::Line& p = parsed.lines[i];
-            if (p.state == ParsedDay::State::Unparsed) {
-                const TSkedParseResult result = parseSkedLine(line, date, &p.rec);
-                p.state = result.ok ? ParsedDay::State::Schedule : ParsedDay::State::Damaged;
-                p.reason = result.reason;
+            if (l.parsed) {
+                const TSkedRec rec = parsed.record(l);
+                takeLine(date, day, l.lineNumber, line, &rec, {}, out);
+            } else {
+                takeLine(date, day, l.lineNumber, line, nullptr, l.reason, out);
             }
-            if (p.state == ParsedDay::State::Schedule) {
-                if (passesFieldTests(m_query, m_words, p.rec.Text, p.rec.Memo, p.rec.Category, p.rec.ImageIndex)) {
-                    out.results.append(makeSearchRec(p.rec, date));
-                }
-            } else if (passesFieldTests(m_query, m_words, skedLineField(line, kSkedFieldText),
-                                        skedLineField(line, kSkedFieldMemo), skedLineField(line, kSkedFieldCategory),
-                                        imageIndexOf(skedLineField(line, kSkedFieldImage)))) {
-                out.skipped.append(TDayProblem{day.path, int(i + 1), p.reason, line});
+        }
+    }
+
+    // A line that holds every term: a result when it is a schedule that
+    // passes the field tests, else reported when its raw fields pass them.
+    void takeLine(const QDate& date, const DayLines& day, int lineNumber, const QString& line,
+                  const TSkedRec* rec, const QString& reason, SearchOutcome& out) const
+    {
+        if (rec) {
+            if (passesFieldTests(m_query, m_words, rec->Text, rec->Memo, rec->Category, rec->ImageIndex)) {
+                out.results.append(makeSearchRec(*rec, date));
             }
+        } else if (passesFieldTests(m_query, m_words, skedLineField(line, kSkedFieldText),
+                                    skedLineField(line, kSkedFieldMemo),
+                                    skedLineField(line, kSkedFieldCategory),
+                                    imageIndexOf(skedLineField(line, kSkedFieldImage)))) {
+            out.skipped.append(TDayProblem{day.path, lineNumber, reason, line});
         }
     }
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "core/textfile.h"
+#include "core/utf8check.h"
 
 namespace nox
 {
@@ -21,6 +22,9 @@ qint64 textBytes(qsizetype size)
 
 qint64 estimateBytes(const CachedDay& day)
 {
+    if (!day.decoded) {
+        return sizeof(CachedDay) + 224 + textBytes(day.raw.size()) / 2;
+    }
     // The entry with its shared count, its two lists' blocks and the
     // cache's hash node, each with the allocator's share.
     qint64 bytes = sizeof(CachedDay) + 224;
@@ -140,6 +144,11 @@ DayRead DayCache::read(const QString& path, const QDate& date, bool ahead)
         const auto it = m_entries.find(date);
         if (it != m_entries.end() && it->day->trusted && it->day->stamp == before) {
             it->lastUse = ++m_clock;
+            if (!it->day->decoded) {
+                const CachedDayPtr raw = it->day;
+                locker.unlock();
+                return {decoded(raw), {}};
+            }
             return {it->day, {}};
         }
         ++m_fileReads;
@@ -168,6 +177,64 @@ DayRead DayCache::read(const QString& path, const QDate& date, bool ahead)
         evictOverBudget();
     }
     return {day, {}};
+}
+
+CachedDayPtr DayCache::kept(const QDate& date)
+{
+    QMutexLocker locker(&m_lock);
+    const auto it = m_entries.find(date);
+    if (it == m_entries.end()) {
+        return nullptr;
+    }
+    it->lastUse = ++m_clock;
+    return it->day;
+}
+
+CachedDayPtr DayCache::keepBytes(const QDate& date, const FileStamp& stamp, QByteArrayView bytes,
+                                 bool trusted)
+{
+    auto day = std::make_shared<CachedDay>();
+    day->date = date;
+    day->stamp = stamp;
+    day->trusted = trusted;
+    day->decoded = false;
+    day->raw = bytes.toByteArray();
+    day->validUtf8 = isWellFormedUtf8(bytes);
+    day->bytes = estimateBytes(*day);
+    QMutexLocker locker(&m_lock);
+    ++m_fileReads;
+    put(date, day);
+    return day;
+}
+
+CachedDayPtr DayCache::decoded(const CachedDayPtr& day)
+{
+    if (day->decoded) {
+        return day;
+    }
+    std::shared_ptr<CachedDay> made = parseDay(decodeTextLines(day->raw), day->date);
+    made->stamp = day->stamp;
+    made->trusted = day->trusted;
+    QMutexLocker locker(&m_lock);
+    const auto it = m_entries.find(day->date);
+    // Only in the place of the bytes it was made from (the file may have been read anew since).
+    if (it != m_entries.end() && it->day == day) {
+        put(day->date, made);
+    }
+    return made;
+}
+
+// Under the lock.
+void DayCache::put(const QDate& date, CachedDayPtr day)
+{
+    const auto it = m_entries.find(date);
+    if (it != m_entries.end()) {
+        m_bytes -= it->day->bytes;
+        m_entries.erase(it);
+    }
+    m_bytes += day->bytes;
+    m_entries.insert(date, Entry{std::move(day), ++m_clock});
+    evictOverBudget();
 }
 
 void DayCache::forget(const QDate& date)

@@ -2,7 +2,11 @@
 // DayCache: the schedule book's memory of the day files it has read, each
 // kept as its decoded lines and its parsed records, so that navigating back
 // and forth, both views and the search do not read and parse the same day
-// again. Private to the book (store/schedulebook.cpp).
+// again. Private to the book (store/schedulebook.cpp); a pass over many days
+// (the search) is handed its days as they are kept (ScheduleBook::passDay).
+//
+// A day that such a pass looked at and passed over undecoded is kept as its
+// bytes only; it is decoded and parsed when a reader first needs its lines.
 //
 // Before every use an entry is checked against its file: the size, the
 // modification time (nanoseconds) and the inode (with the device) must be
@@ -62,6 +66,10 @@ struct CachedDay {
     QStringList lines;    // decoded, blank ones included
     QList<Line> parsed;   // the non-blank lines in file order
     qint64 bytes = 0;     // an estimate of the memory the entry takes
+    // False: only the file's bytes are kept (raw); lines and parsed are empty.
+    bool decoded = true;
+    QByteArray raw;         // as stored, when !decoded
+    bool validUtf8 = false; // raw is well-formed UTF-8 throughout
 
     // The schedule of a parsed line: what parseSkedLine gives for it.
     TSkedRec record(const Line& line) const;
@@ -86,6 +94,16 @@ public:
     // Drops what is kept of `date` (after the book wrote its file).
     void forget(const QDate& date);
 
+    // What is kept of `date`, decoded or not, without a look at its file
+    // (the caller checks its stamp); null when nothing is.
+    CachedDayPtr kept(const QDate& date);
+    // Keeps the bytes of `date`'s file as read with `stamp`, undecoded, and
+    // returns the entry; `trusted` as for an entry read by read().
+    CachedDayPtr keepBytes(const QDate& date, const FileStamp& stamp, QByteArrayView bytes, bool trusted);
+    // `day` decoded: an undecoded entry is decoded from its bytes (no file is
+    // read) and takes its place in the cache.
+    CachedDayPtr decoded(const CachedDayPtr& day);
+
     // For tests and benchmarks.
     qint64 bytes() const;
     int size() const;
@@ -94,6 +112,8 @@ public:
 
 private:
     void evictOverBudget();
+    // Replaces the entry of `date` (under the lock).
+    void put(const QDate& date, CachedDayPtr day);
 
     mutable QMutex m_lock;
     struct Entry {

@@ -10,6 +10,7 @@
 #include "core/datetime.h"
 #include "core/textfile.h"
 #include "store/daycache.h"
+#include "store/daylisting.h"
 #include "store/daymerge.h"
 #include "store/readahead.h"
 
@@ -88,12 +89,14 @@ QList<TSkedRec> recordsOf(const CachedDay& day, const QString& categoryFilter)
 // The parsed days, and the state of each day file that day() last handed out.
 struct ScheduleBook::Memory {
     explicit Memory(const QString& folder)
-        : ahead([this, folder](const QDate& date) { cache.read(dayFilePath(folder, date), date, true); })
+        : listing(folder),
+          ahead([this, folder](const QDate& date) { cache.read(dayFilePath(folder, date), date, true); })
     {
     }
 
     DayCache cache;
-    QMutex lock; // guards shown and shownOrder
+    DayListing listing; // for passes over many days
+    QMutex lock;        // guards shown and shownOrder
     QHash<QDate, CachedDayPtr> shown;
     QList<QDate> shownOrder; // oldest first
 
@@ -140,6 +143,20 @@ QString ScheduleBook::dayFile(const QDate& date) const
 
 BookDay ScheduleBook::day(const QDate& date, const QString& categoryFilter) const
 {
+    return readDay(date, categoryFilter, true);
+}
+
+BookDay ScheduleBook::look(const QDate& date, const QString& categoryFilter) const
+{
+    return readDay(date, categoryFilter, false);
+}
+
+// Every reader's way to the schedules of a day: those of its day file, as
+// kept in memory. Schedules that stand in no day file of their own (made
+// from a rule) join them here, so that every view, lookup and list sees the
+// same day. `shown`: the day file's state is noted as what a view holds.
+BookDay ScheduleBook::readDay(const QDate& date, const QString& categoryFilter, bool shown) const
+{
     const QString path = dayFile(date);
     const DayRead read = m_memory->cache.read(path, date);
     BookDay result;
@@ -147,7 +164,9 @@ BookDay ScheduleBook::day(const QDate& date, const QString& categoryFilter) cons
         result.result = BookResult::failed(path, read.error);
         return result;
     }
-    m_memory->noteShown(date, read.day);
+    if (shown) {
+        m_memory->noteShown(date, read.day);
+    }
     for (const CachedDay::Line& line : read.day->parsed) {
         const QString& text = read.day->lines.at(line.lineNumber - 1);
         if (isOtherCategoryLine(text, categoryFilter)) {
@@ -162,17 +181,27 @@ BookDay ScheduleBook::day(const QDate& date, const QString& categoryFilter) cons
     return result;
 }
 
-std::optional<TSkedRec> ScheduleBook::find(const QDate& date, qint32 id) const
+BookResult ScheduleBook::lookUp(const QDate& date, qint32 id) const
 {
-    const DayRead read = m_memory->cache.read(dayFile(date), date);
-    if (read.day) {
-        for (const CachedDay::Line& line : read.day->parsed) {
-            if (line.parsed && line.id == id) {
-                return read.day->record(line);
-            }
+    const BookDay found = look(date);
+    if (!found.result.ok()) {
+        return found.result;
+    }
+    for (const TSkedRec& rec : found.records) {
+        if (rec.ID == id) {
+            BookResult result;
+            result.record = rec;
+            return result;
         }
     }
-    return std::nullopt;
+    const QString path = dayFile(date);
+    return BookResult::notFound(
+        path, QStringLiteral("ファイル「%1」に ID %2 のスケジュールがありません").arg(path).arg(id));
+}
+
+std::optional<TSkedRec> ScheduleBook::find(const QDate& date, qint32 id) const
+{
+    return lookUp(date, id).record;
 }
 
 QList<QDate> ScheduleBook::dates(const QDate& from, const QDate& to) const
@@ -234,6 +263,52 @@ DayFileReader::~DayFileReader()
     if (m_folder >= 0) {
         ::close(m_folder);
     }
+}
+
+BookResult DayFileReader::read(const QDate& date, QByteArray* bytes, FileStamp* stamp) const
+{
+    char name[kDayFileNameSize + 1];
+    if (m_folder < 0 || !dayFileNameBytes(date, name)) {
+        const QByteArray path = QFile::encodeName(m_book.dayFile(date));
+        return m_book.readResult(date, readFileBytesAt(AT_FDCWD, path.constData(), bytes, false, stamp));
+    }
+    return m_book.readResult(date, readFileBytesAt(m_folder, name, bytes, m_shortReadEnds, stamp));
+}
+
+QList<QDate> ScheduleBook::passDates(const QDate& from, const QDate& to) const
+{
+    Memory& memory = *m_memory;
+    memory.listing.sync([&memory](const QDate& changed) { memory.cache.forget(changed); });
+    return memory.listing.dates(from, to);
+}
+
+BookPassDay ScheduleBook::passDay(const QDate& date, const DayBytesTest& test,
+                                  const DayFileReader& reader) const
+{
+    BookPassDay pass;
+    const FileStamp listed = m_memory->listing.stamp(date);
+    CachedDayPtr day = m_memory->cache.kept(date);
+    // A day read while its file's last change was too recent for the stamp
+    // to tell the next one is taken from memory only while the folder's
+    // notifications would have named a later change.
+    if (!day || !listed.exists || day->stamp != listed || !(day->trusted || m_memory->listing.watched())) {
+        thread_local QByteArray bytes; // one buffer per thread for all the files of a pass
+        FileStamp stamp;
+        pass.result = reader.read(date, &bytes, &stamp);
+        if (!pass.result.ok() || !stamp.exists) {
+            m_memory->cache.forget(date);
+            return pass;
+        }
+        day = m_memory->cache.keepBytes(date, stamp, bytes, stamp.isSettled());
+    }
+    if (!day->decoded) {
+        if (test && !test(QByteArrayView(day->raw), day->validUtf8)) {
+            return pass;
+        }
+        day = m_memory->cache.decoded(day);
+    }
+    pass.day = std::move(day);
+    return pass;
 }
 
 BookResult DayFileReader::read(const QDate& date, QByteArray* bytes) const

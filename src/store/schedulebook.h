@@ -19,6 +19,7 @@
 // file's when the file changed on disk since then (store/daymerge.h) and
 // says so with ChangedOnDisk (the caller reads the day again), so a copy
 // read before another program's change never overwrites it.
+#include <QByteArrayView>
 #include <QDate>
 #include <QDateTime>
 #include <QList>
@@ -36,6 +37,10 @@
 namespace nox
 {
 
+struct CachedDay;
+struct FileStamp;
+class DayFileReader;
+
 // One day as the views show it.
 struct BookDay {
     QList<TSkedRec> records;     // visible under the category filter, in file order, Date set
@@ -48,6 +53,19 @@ struct BookLines {
     QStringList lines;
     BookResult result; // Failed: the file exists but could not be read
 };
+
+// A day as a pass over many days (the search) is handed it.
+struct BookPassDay {
+    BookResult result; // Failed: the file exists but could not be read
+    // The day's decoded lines and parsed schedules as the book keeps them
+    // (store/daycache.h); null for a missing file and for a day the pass's
+    // test of its bytes ruled out.
+    std::shared_ptr<const CachedDay> day;
+};
+// A pass's test of a day file's bytes before they are decoded: false when no
+// line of the day can be of interest. `validUtf8`: the bytes are well-formed
+// UTF-8 throughout (core/utf8check.h).
+using DayBytesTest = std::function<bool(QByteArrayView bytes, bool validUtf8)>;
 
 class ScheduleBook
 {
@@ -69,7 +87,15 @@ public:
     // given (a line with another, non-empty category). A missing file is a
     // day without schedules.
     BookDay day(const QDate& date, const QString& categoryFilter = {}) const;
-    // The first schedule of the day with this ID, whatever its category.
+    // The same day for a look that is no view's copy of it (the alarm
+    // checks): unlike day(), a later saveDay() does not take it for what a
+    // view was shown.
+    BookDay look(const QDate& date, const QString& categoryFilter = {}) const;
+    // The first schedule of the day with this ID, whatever its category:
+    // Ok with result.record, NotFound, or Failed when the day file exists
+    // but cannot be read (the message names it).
+    BookResult lookUp(const QDate& date, qint32 id) const;
+    // lookUp's record; none also when the file cannot be read.
     std::optional<TSkedRec> find(const QDate& date, qint32 id) const;
     // Dates of every day file, ascending; with valid bounds only those in
     // from..to (both included).
@@ -96,6 +122,20 @@ public:
     // for a pass over many); decodeTextLines (core/textfile.h) gives the
     // lines that lines() would. Thread-safe.
     BookResult readDayBytes(const QDate& date, QByteArray* bytes) const;
+
+    // --- passes over many days (the search) --------------------------------
+    // The book keeps a list of the folder's day files with their stamps,
+    // kept up to date from the folder's change notifications
+    // (store/daylisting.h), so that a pass over days it has in memory looks
+    // at no file. Brings that list up to date and returns its dates from..to
+    // (an invalid date leaves that side open), ascending.
+    QList<QDate> passDates(const QDate& from, const QDate& to) const;
+    // The day for a pass: from the book's memory while its file is as
+    // listed, else read through `reader` (opened by the pass) and kept. A day
+    // not decoded yet is first offered to `test` (may be empty: every day
+    // passes); one it rules out is handed out without lines and kept as its
+    // bytes. Thread-safe.
+    BookPassDay passDay(const QDate& date, const DayBytesTest& test, const DayFileReader& reader) const;
 
     // --- changing ------------------------------------------------------------
     // Each call writes the day file(s) atomically and only then applies its
@@ -160,6 +200,7 @@ public:
 private:
     friend class DayFileReader;
     struct Memory;
+    BookDay readDay(const QDate& date, const QString& categoryFilter, bool shown) const;
     // readDayBytes' result for the errno of a read (0: read; a missing file
     // reads as empty).
     BookResult readResult(const QDate& date, int err) const;
@@ -193,6 +234,9 @@ public:
     DayFileReader& operator=(const DayFileReader&) = delete;
 
     BookResult read(const QDate& date, QByteArray* bytes) const;
+    // The same with the stamp of the file read (left as it was when there
+    // is no file or it could not be read).
+    BookResult read(const QDate& date, QByteArray* bytes, FileStamp* stamp) const;
 
 private:
     const ScheduleBook& m_book;

@@ -1,6 +1,8 @@
 // The minute checks: due alarms, the lookup of their schedules, time signals
 // and the once-per-minute rule, driven by an injected clock.
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <cerrno>
 #include <QTemporaryDir>
 #include <QTest>
@@ -100,6 +102,8 @@ private slots:
     void schedulesOfOneMinuteFireInListOrder();
     void passedEntriesGoSilentlyWhenALaterOneFires();
     void missingScheduleConsumesTheEntry();
+    void unreadableDayFileIsToldAndStillPopsUp_data();
+    void unreadableDayFileIsToldAndStillPopsUp();
     void reminderOnThePreviousDayFindsItsSchedule();
     void reminderLookupDoesNotTakeAnotherSchedule();
     void unparsableLinesArePassedOver();
@@ -197,6 +201,39 @@ void TestAlarmCheck::missingScheduleConsumesTheEntry()
     QVERIFY(f.beat(kDay, QTime(9, 30)).isEmpty());
     QVERIFY(f.beat(kDay.addDays(1), QTime(9, 30)).isEmpty());
     QVERIFY(f.center.list().isEmpty());
+}
+
+void TestAlarmCheck::unreadableDayFileIsToldAndStillPopsUp_data()
+{
+    QTest::addColumn<QDate>("unreadable");
+    QTest::addColumn<TSkedRec>("sked");
+    QTest::addColumn<QDateTime>("at");
+    QTest::newRow("start alarm") << kDay << schedule(kDay, 19, 0, 42) << QDateTime(kDay, QTime(9, 30));
+    QTest::newRow("reminder of the next day")
+        << kDay.addDays(1) << schedule(kDay.addDays(1), 0, 30, 42) << QDateTime(kDay, QTime(23, 30));
+}
+
+// A day file that cannot be read (here a folder of its name) is no day
+// without schedules: it is told, and the alarm still pops up naming it.
+void TestAlarmCheck::unreadableDayFileIsToldAndStillPopsUp()
+{
+    QFETCH(QDate, unreadable);
+    QFETCH(TSkedRec, sked);
+    QFETCH(QDateTime, at);
+    Fixture f;
+    QList<BookResult> told;
+    f.center.OnReadProblem = [&](const BookResult& r) { told.append(r); };
+    const QString path = dayFilePath(f.dir.path(), unreadable);
+    QVERIFY(QDir().mkdir(path));
+    f.center.UpdateScheduleAlarms(sked, amNew);
+
+    const QList<PopupRequest> popups = f.beat(at);
+    QCOMPARE(popups.size(), 1);
+    QVERIFY2(popups[0].message.contains(QFileInfo(path).fileName()), qPrintable(popups[0].message));
+    QVERIFY(!popups[0].record);
+    QCOMPARE(told.size(), 1);
+    QCOMPARE(told[0].status, BookStatus::Failed);
+    QCOMPARE(told[0].file, path);
 }
 
 void TestAlarmCheck::reminderOnThePreviousDayFindsItsSchedule()

@@ -122,6 +122,7 @@ private slots:
     void sessionEndSavesWithoutQuestions();
     void dayMemoChangedElsewhereIsKeptBeforeThePanes();
     void noticesDoNotHoldUpTheAlarms();
+    void alarmOfAnUnreadableDayFileIsTold();
     void garbledListsAndLooksAreTold_data();
     void garbledListsAndLooksAreTold();
     void memoFileThatCannotBeOpenedIsTold();
@@ -1058,6 +1059,30 @@ void TestMainForm::noticesDoNotHoldUpTheAlarms()
     QCOMPARE(f.popups.size(), 1); // with the notice still open
     QVERIFY(notice->isVisible());
     QVERIFY(modal.isEmpty());
+}
+
+// An alarm whose day file cannot be read pops up all the same, and the file
+// is told with the other read problems.
+void TestMainForm::alarmOfAnUnreadableDayFileIsTold()
+{
+    MainFormFixture f;
+    TNoxMainForm* form = f.start();
+    const QDate day(2026, 4, 20); // not shown
+    QVERIFY(QDir().mkdir(f.dataFile(QStringLiteral("20260420.dat"))));
+    TSkedRec rec;
+    rec.setDate(day);
+    rec.StartTime = 19;
+    rec.EndTime = 20;
+    rec.ID = 42;
+    rec.AlarmMinutes = 0;
+    form->alarms().UpdateScheduleAlarms(rec, 1);
+    f.clock = QDateTime(day, QTime(9, 30, 0));
+    form->timerBeat();
+    const QString path = f.dataFile(QStringLiteral("20260420.dat"));
+    QCOMPARE(f.popups.size(), 1);
+    QVERIFY2(f.popups.at(0).message.contains(QStringLiteral("20260420.dat")), qPrintable(f.popups.at(0).message));
+    QCOMPARE(f.notices.size(), 1);
+    QVERIFY2(f.notices.at(0).contains(path), qPrintable(f.notices.at(0)));
 }
 
 // Lists and looks whose files hold no readable entry are told (the window

@@ -286,14 +286,16 @@ void TestRawFilter::sourcesAgree()
     const ScheduleBook book(f, nullptr);
     BookDaySource direct(book);
     QCOMPARE(found(searchSchedules(direct, query)), expected);
-    CachingDaySource cached(book);
+    const ScheduleBook cachingBook(f, nullptr);
+    KeptDaySource cached(cachingBook);
     QCOMPARE(found(searchSchedules(cached, query)), expected);
     QCOMPARE(found(searchSchedules(cached, query)), expected);
     // Another search first: the days then come from memory at the first try.
-    CachingDaySource warm(book);
+    const ScheduleBook warmBook(f, nullptr);
+    KeptDaySource warm(warmBook);
     searchSchedules(warm, words(QStringLiteral("不在")));
     QCOMPARE(found(searchSchedules(warm, query)), expected);
-    QVERIFY(warm.cachedMemory() > 0);
+    QVERIFY(warmBook.cacheStats().bytes > 0);
 }
 
 // Enough files for the search to share them out over several threads: the
@@ -324,7 +326,7 @@ void TestRawFilter::manyFilesInOrder()
     const ScheduleBook book(dir.path(), nullptr);
     BookDaySource direct(book);
     QCOMPARE(found(searchSchedules(direct, query)), expected);
-    CachingDaySource cached(book);
+    KeptDaySource cached(book);
     QCOMPARE(found(searchSchedules(cached, query)), expected);
     QCOMPARE(found(searchSchedules(cached, query)), expected);
     // A period: only its files.
@@ -341,7 +343,7 @@ void TestRawFilter::cacheFollowsAFileThatTurnsLegacy()
     const QString path = dayFilePath(dir.path(), d);
     writeBytes(path, crlf(line(20, 1, QStringLiteral("ジム")).toUtf8()));
     const ScheduleBook book(dir.path(), nullptr);
-    CachingDaySource source(book);
+    KeptDaySource source(book);
     const SearchQuery query = words(QStringLiteral("歯医者"));
     QCOMPARE(searchSchedules(source, query).results.size(), 0);
     QVERIFY(QFile::remove(path));

@@ -3,6 +3,9 @@
 #include <QStringEncoder>
 #include <QTemporaryDir>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include "core/textfile.h"
 #include "search/searchhistory.h"
 #include "search/skedsearch.h"
@@ -67,6 +70,7 @@ private slots:
     void damagedLinesAreReportedNotListed();
     void unreadableDayIsReported();
     void cacheFollowsChangedAndRemovedFiles();
+    void searchAndViewsShareTheBooksMemory();
     void progressCancels();
     void history_data();
     void history();
@@ -221,16 +225,41 @@ void TestSkedSearch::cacheFollowsChangedAndRemovedFiles()
     QVERIFY(writeTextLines(dayFilePath(dir.path(), d.addDays(1)),
                            {line(1, 2, -1, 8, QString(), QStringLiteral("古い"), {})}));
     const ScheduleBook book(dir.path(), nullptr);
-    CachingDaySource source(book);
+    KeptDaySource source(book);
     QCOMPARE(ids(searchSchedules(source, words(QStringLiteral("古い"))).results), (QList<qint32>{7, 8}));
-    QCOMPARE(source.cachedDays(), 2);
-    QVERIFY(source.cachedChars() > 0);
+    QCOMPARE(book.cacheStats().days, 2);
+    QVERIFY(book.cacheStats().bytes > 0);
     QVERIFY(writeTextLines(dayFilePath(dir.path(), d),
                            {line(1, 2, -1, 9, QString(), QStringLiteral("新しい予定"), {})}));
     QVERIFY(QFile::remove(dayFilePath(dir.path(), d.addDays(1))));
     QCOMPARE(ids(searchSchedules(source, words(QStringLiteral("古い"))).results), QList<qint32>{});
     QCOMPARE(ids(searchSchedules(source, words(QStringLiteral("新しい"))).results), QList<qint32>{9});
-    QCOMPARE(source.cachedDays(), 1);
+    QCOMPARE(book.cacheStats().days, 1);
+}
+
+// The search keeps no days of its own: what it read serves the views, and a
+// change made through the book is what the next search finds.
+void TestSkedSearch::searchAndViewsShareTheBooksMemory()
+{
+    QTemporaryDir dir;
+    const QDate d(2025, 4, 1);
+    const QString path = dayFilePath(dir.path(), d);
+    QVERIFY(writeTextLines(path, {line(1, 2, -1, 7, QString(), QStringLiteral("古い予定"), {})}));
+    // Changed long ago: the stamp alone tells a later change.
+    const struct timespec old[2] = {{1000000000, 0}, {1000000000, 0}};
+    QCOMPARE(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), old, 0), 0);
+    ScheduleBook book(dir.path(), nullptr);
+    KeptDaySource source(book);
+    QCOMPARE(ids(searchSchedules(source, words(QStringLiteral("古い"))).results), QList<qint32>{7});
+    const int reads = book.cacheStats().fileReads;
+    QCOMPARE(book.day(d).records.size(), 1);
+    QCOMPARE(book.cacheStats().fileReads, reads);
+
+    TSkedRec changed = book.find(d, 7).value();
+    changed.Text = QStringLiteral("新しい予定");
+    QVERIFY(book.replace(d, 7, changed).ok());
+    QCOMPARE(ids(searchSchedules(source, words(QStringLiteral("古い"))).results), QList<qint32>{});
+    QCOMPARE(ids(searchSchedules(source, words(QStringLiteral("新しい"))).results), QList<qint32>{7});
 }
 
 void TestSkedSearch::progressCancels()
