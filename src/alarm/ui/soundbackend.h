@@ -20,5 +20,5 @@ public:
 
 } // namespace nox
 
-#define NoxSoundBackend_iid "org.example.nox.SoundBackend/1"
+#define NoxSoundBackend_iid "localhost.nox.nox.SoundBackend/1"
 Q_DECLARE_INTERFACE(nox::SoundBackend, NoxSoundBackend_iid)
