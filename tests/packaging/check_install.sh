@@ -71,8 +71,18 @@ key() { sed -n "s/^$1=//p" "$desktop"; }
 grep -q "<id>$app_id</id>" "$metainfo" || fail "the metainfo's id is not $app_id"
 grep -q "<launchable type=\"desktop-id\">$app_id.desktop</launchable>" "$metainfo" ||
     fail "the metainfo does not launch $app_id.desktop"
-! grep -Eq '(https?://|@)[^<]*example\.(org|com|net)' "$metainfo" ||
-    fail "the metainfo points at a placeholder address"
+# Nox has no domain of its own: nothing the package ships, nor its control
+# file, may name a placeholder domain as if it were Nox's address.
+placeholder='example\.(org|com|net)'
+for f in "$desktop" "$metainfo" "$tree/share/doc/nox/copyright" "$tree/share/nox/nox.html"; do
+    ! grep -Eq "$placeholder" "$f" || fail "$f names a placeholder address"
+done
+for f in "$tree/share/doc/nox/changelog.Debian.gz" "$tree"/share/man/man1/*.gz; do
+    ! gunzip -c "$f" | grep -Eq "$placeholder" || fail "$f names a placeholder address"
+done
+contact=$(sed -n 's/^set(CPACK_PACKAGE_CONTACT "\(.*\)")$/\1/p' "$build/CPackConfig.cmake")
+[[ $contact == *'<'*'@'*'>' ]] || fail "the package's contact is not a name and an address: $contact"
+! grep -Eq "$placeholder" <<<"$contact" || fail "the package's contact is a placeholder address: $contact"
 newest=$(grep -o '<release version="[^"]*"' "$metainfo" | head -n1 | cut -d'"' -f2)
 [[ $newest == "$version" ]] || fail "the newest release in the metainfo is $newest, the program is $version"
 
