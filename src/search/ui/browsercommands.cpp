@@ -1,5 +1,7 @@
 #include "search/ui/browsercommands.h"
 
+#include "core/textfile.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QLibrary>
@@ -40,6 +42,11 @@ std::unique_ptr<TBrowserCommands> createBrowserCommands(QWidget* owner, QString*
         module.setLoadHints(QLibrary::PreventUnloadHint);
         if (auto create = reinterpret_cast<Create>(module.resolve(kBrowserModuleEntry))) {
             if (TBrowserCommands* commands = create(owner)) {
+                // The module tells the user of a failure itself, once.
+                commands->setFileWriter([](const QString& file, const QByteArray& bytes, QString* reason) {
+                    const WriteFailuresToldByCaller toldHere;
+                    return writeFileAtomic(file, bytes, reason);
+                });
                 return std::unique_ptr<TBrowserCommands>(commands);
             }
             if (error) {

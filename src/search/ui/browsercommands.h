@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QSize>
 #include <QString>
+#include <functional>
 #include <memory>
 
 class QWidget;
@@ -29,6 +30,16 @@ public:
     // the proportions of `size`, scaled to `size`; a null image when the page
     // does not load (shown to the user like every failure).
     virtual QImage PagePicture(const QString& path, QSize size) = 0;
+
+    // Stores a file the engine made (a PDF printed to a file): the module
+    // links no part of the program, so the program hands it its one writer
+    // of files (writeFileAtomic). Returns true iff the file was written;
+    // *error names the file and the reason otherwise.
+    using FileWriter = std::function<bool(const QString& path, const QByteArray& bytes, QString* error)>;
+    void setFileWriter(FileWriter writer) { m_writeFile = std::move(writer); }
+
+protected:
+    FileWriter m_writeFile;
 };
 
 // Name of the entry point of the module: TBrowserCommands* (QWidget* owner).

@@ -2,12 +2,16 @@
 // engine. Loaded by the search window at its first print or preview
 // (search/ui/browsercommands.h); everything here runs on the UI thread.
 #include <QApplication>
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPageLayout>
+#include <QPainter>
+#include <QPdfDocument>
 #include <QPointer>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
@@ -45,6 +49,67 @@ constexpr int kPageWidth = 794; // A4 at 96 dpi
 // again until it shows more than the empty background, for at most this long.
 constexpr int kFirstPaintMs = 3000;
 constexpr int kPaintPollMs = 50;
+// The margin of a side the layout's @page rule leaves open, in millimetres
+// (about what browsers leave).
+constexpr qreal kDefaultMarginMm = 10;
+
+// The margins of the layout's own page, as its style sheets set them in a
+// plain @page rule (later rules win, side by side): CSS pixels of each side
+// (top, right, bottom, left), -1 where no sheet sets one. Lengths are
+// measured by the engine itself, so every absolute unit works; a percentage
+// or "auto" counts as not set.
+const char kPageMarginsScript[] = R"JS(
+(function () {
+    var sides = [-1, -1, -1, -1];
+    var probe = document.createElement('div');
+    probe.style.position = 'absolute';
+    probe.style.visibility = 'hidden';
+    document.documentElement.appendChild(probe);
+    function pixels(value) {
+        if (!value || value.indexOf('%') >= 0) {
+            return -1;
+        }
+        probe.style.width = '';
+        probe.style.width = value;
+        return probe.style.width ? probe.getBoundingClientRect().width : -1;
+    }
+    for (var s = 0; s < document.styleSheets.length; ++s) {
+        var rules;
+        try {
+            rules = document.styleSheets[s].cssRules;
+        } catch (e) {
+            continue;
+        }
+        for (var i = 0; i < rules.length; ++i) {
+            var rule = rules[i];
+            if (rule.type !== CSSRule.PAGE_RULE || rule.selectorText) {
+                continue;
+            }
+            var st = rule.style;
+            var values = [st.marginTop, st.marginRight, st.marginBottom, st.marginLeft];
+            for (var k = 0; k < 4; ++k) {
+                var px = pixels(values[k]);
+                if (px >= 0) {
+                    sides[k] = px;
+                }
+            }
+        }
+    }
+    probe.remove();
+    return sides;
+})()
+)JS";
+
+// The page margins in millimetres from the script's CSS pixels (96 to the inch).
+QMarginsF marginsFromCssPixels(const QVariantList& sides)
+{
+    const auto mm = [&](int i) {
+        bool ok = false;
+        const double px = sides.value(i).toDouble(&ok);
+        return ok && px >= 0 ? px * 25.4 / 96.0 : kDefaultMarginMm;
+    };
+    return QMarginsF(mm(3), mm(0), mm(1), mm(2));
+}
 
 // True when the picture holds a single colour (nothing painted yet).
 bool isBlank(const QImage& image)
@@ -84,6 +149,8 @@ public:
         if (!load(path)) {
             return false;
         }
+        m_margins = pageMargins();
+        m_pdf = {};
         QPrinter printer;
         printer.setDocName(QFileInfo(path).fileName());
         if (mode == bmPrint) {
@@ -91,8 +158,10 @@ public:
             if (dialog.exec() != QDialog::Accepted) {
                 return false;
             }
-            if (!printTo(&printer)) {
-                fail(QStringLiteral("「%1」を印刷できませんでした。").arg(path));
+            QString error;
+            if (!printTo(&printer, &error)) {
+                fail(error.isEmpty() ? QStringLiteral("「%1」を印刷できませんでした。").arg(path)
+                                     : QStringLiteral("印刷できませんでした。\n%1").arg(error));
                 return false;
             }
             return true;
@@ -106,7 +175,7 @@ public:
         }
         bool printed = true;
         QObject::connect(&preview, &QPrintPreviewDialog::paintRequested,
-                         [&](QPrinter* target) { printed = printPage(target) && printed; });
+                         [&](QPrinter* target) { printed = printPages(target) && printed; });
         preview.exec();
         if (!printed) {
             fail(QStringLiteral("「%1」をプレビューできませんでした。").arg(path));
@@ -188,57 +257,113 @@ private:
         return loaded;
     }
 
-    // Printing to a PDF file keeps the page's text and lines: the engine
-    // writes the file itself. A printer gets the pages as pictures.
-    bool printTo(QPrinter* printer)
+    // The margins the loaded layout asks for (kPageMarginsScript), in
+    // millimetres; kDefaultMarginMm on the sides it leaves open.
+    QMarginsF pageMargins()
     {
-        if (printer->outputFormat() == QPrinter::PdfFormat && !printer->outputFileName().isEmpty()) {
-            return printToPdf(printer);
-        }
-        printer->setResolution(qMin(printer->resolution(), kPrintDpi));
-        return printPage(printer);
-    }
-
-    bool printToPdf(QPrinter* printer)
-    {
-        const BusyCursor busy;
         QEventLoop loop;
-        bool ok = false;
-        const auto connection = QObject::connect(m_view->page(), &QWebEnginePage::pdfPrintingFinished, &loop,
-                                                 [&](const QString&, bool success) {
-                                                     ok = success;
-                                                     loop.quit();
-                                                 });
-        m_view->page()->printToPdf(printer->outputFileName(), printer->pageLayout(), printer->pageRanges());
-        loop.exec();
-        QObject::disconnect(connection);
-        return ok;
-    }
-
-    // The engine hands over pictures of whole pages; they are drawn from the
-    // paper's corner. Drawn from the corner of the printer's printable area
-    // instead, a page was pushed right by the printer's margin and its right
-    // edge cut off.
-    bool printPage(QPrinter* printer)
-    {
-        printer->setFullPage(true);
-        const BusyCursor busy;
-        QEventLoop loop;
-        bool ok = false;
-        const auto connection = QObject::connect(m_view, &QWebEngineView::printFinished, &loop, [&](bool success) {
-            ok = success;
+        QVariantList sides;
+        m_view->page()->runJavaScript(QString::fromUtf8(kPageMarginsScript), [&](const QVariant& result) {
+            sides = result.toList();
             loop.quit();
         });
-        m_view->print(printer);
+        QTimer::singleShot(kLoadTimeoutMs, &loop, &QEventLoop::quit);
         loop.exec();
-        QObject::disconnect(connection);
-        return ok;
+        return marginsFromCssPixels(sides);
+    }
+
+    // The printer's paper and orientation with the layout's margins. The
+    // engine leaves the margins of a page layout's own @page rule out when it
+    // prints for a printer (it lays the page out to the paper's edges), so
+    // every page is laid out here as a PDF with the margins given explicitly.
+    QPageLayout pageLayoutFor(const QPrinter& printer) const
+    {
+        const QPageLayout paper = printer.pageLayout();
+        return QPageLayout(paper.pageSize(), paper.orientation(), m_margins, QPageLayout::Millimeter);
+    }
+
+    // The loaded page laid out on `layout` as a PDF, the pages of `ranges`
+    // only (all when empty); empty when the engine fails. The last one is
+    // kept: a preview asks for its pages again on every change of its view.
+    QByteArray pagesAsPdf(const QPageLayout& layout, const QPageRanges& ranges)
+    {
+        if (!m_pdf.isEmpty() && layout.isEquivalentTo(m_pdfLayout) && ranges == m_pdfRanges) {
+            return m_pdf;
+        }
+        const BusyCursor busy;
+        QEventLoop loop;
+        QByteArray pdf;
+        m_view->page()->printToPdf(
+            [&](const QByteArray& bytes) {
+                pdf = bytes;
+                loop.quit();
+            },
+            layout, ranges);
+        loop.exec();
+        m_pdf = pdf;
+        m_pdfLayout = layout;
+        m_pdfRanges = ranges;
+        return pdf;
+    }
+
+    // A PDF file keeps the page's text and lines: the engine's PDF is stored
+    // as it is, through the program's writer. A printer gets the pages as
+    // pictures. On a failure *error says why when something more than "not
+    // printed" is known.
+    bool printTo(QPrinter* printer, QString* error)
+    {
+        if (printer->outputFormat() == QPrinter::PdfFormat && !printer->outputFileName().isEmpty()) {
+            const QByteArray pdf = pagesAsPdf(pageLayoutFor(*printer), printer->pageRanges());
+            if (pdf.isEmpty() || !m_writeFile) {
+                return false;
+            }
+            return m_writeFile(printer->outputFileName(), pdf, error);
+        }
+        printer->setResolution(qMin(printer->resolution(), kPrintDpi));
+        return printPages(printer);
+    }
+
+    // Draws each page of the engine's PDF as a picture of the whole paper
+    // from the paper's corner: the margins are in the picture. (From the
+    // corner of the printer's printable area instead, a page would be pushed
+    // right by the printer's margin and its right edge cut off.)
+    bool printPages(QPrinter* printer)
+    {
+        QByteArray pdf = pagesAsPdf(pageLayoutFor(*printer), printer->pageRanges());
+        QBuffer buffer(&pdf);
+        QPdfDocument document;
+        if (pdf.isEmpty() || !buffer.open(QIODevice::ReadOnly)) {
+            return false;
+        }
+        document.load(&buffer);
+        if (document.status() != QPdfDocument::Status::Ready || document.pageCount() <= 0) {
+            return false;
+        }
+        const BusyCursor busy;
+        printer->setFullPage(true);
+        QPainter painter;
+        if (!painter.begin(printer)) {
+            return false;
+        }
+        const QRect paper = printer->paperRect(QPrinter::DevicePixel).toRect();
+        for (int page = 0; page < document.pageCount(); ++page) {
+            const QImage picture = document.render(page, paper.size());
+            if (picture.isNull() || (page > 0 && !printer->newPage())) {
+                return false;
+            }
+            painter.drawImage(paper, picture);
+        }
+        return painter.end();
     }
 
     void fail(const QString& message) const { QMessageBox::warning(m_owner, QStringLiteral("Nox"), message); }
 
     QPointer<QWidget> m_owner;
     QWebEngineView* m_view = nullptr;
+    QMarginsF m_margins; // of the loaded layout's page, in millimetres
+    QByteArray m_pdf;    // the last pagesAsPdf and what it was made for
+    QPageLayout m_pdfLayout;
+    QPageRanges m_pdfRanges;
 };
 
 } // namespace
