@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "alarm/rulealarms.h"
 #include "store/schedulebook.h"
 
 namespace nox
@@ -52,6 +53,27 @@ BookResult AlarmCenter::UpdateScheduleAlarms(const QList<TAlarmUpdate>& updates)
     return BookResult{};
 }
 
+AlarmLoadResult AlarmCenter::LoadAlarmList()
+{
+    const AlarmLoadResult loaded = nox::LoadAlarmList(m_list, m_dataFolder);
+    if (loaded.ok) {
+        m_rulesRenewedOn = now().date();
+        renewRuleAlarms(m_list, book(), m_rulesRenewedOn);
+    }
+    return loaded;
+}
+
+BookResult AlarmCenter::RenewRuleAlarms(const ScheduleBook& book)
+{
+    m_rulesRenewedOn = now().date();
+    renewRuleAlarms(m_list, book, m_rulesRenewedOn);
+    QString error;
+    if (m_writeThrough && !SaveAlarmList(&error)) {
+        return BookResult::failed(alarmFilePath(m_dataFolder), error);
+    }
+    return BookResult{};
+}
+
 std::function<void(qint32 id)> AlarmCenter::alarmWithdrawer()
 {
     return [this](qint32 id) { withdrawAlarms(id); };
@@ -76,6 +98,10 @@ void AlarmCenter::CheckAlarmsAndSignals()
         }
     }
     m_lastExamined = minute;
+    if (m_rulesRenewedOn.isValid() && m_rulesRenewedOn != minute.date()) {
+        m_rulesRenewedOn = minute.date();
+        renewRuleAlarms(m_list, book(), m_rulesRenewedOn);
+    }
     examineMinutes(m_list, m_settings, first, moment, book(), ShowPopupMessage, OnReadProblem);
 }
 

@@ -46,7 +46,10 @@ public:
     // firing alarm was looked up. Not called when unset.
     ReadProblemCallback OnReadProblem;
 
-    AlarmLoadResult LoadAlarmList() { return nox::LoadAlarmList(m_list, m_dataFolder); }
+    // Loads "alarm.nox", then renews the entries of the repeat rules'
+    // occurrences (alarm/rulealarms.h); they are renewed again at the first
+    // check of each new day.
+    AlarmLoadResult LoadAlarmList();
     // Entries of minutes before the clock's minute are not written.
     bool SaveAlarmList(QString* error = nullptr) const;
 
@@ -58,6 +61,7 @@ public:
     // this never fails; with it "alarm.nox" is written at once and a failure
     // to write it is returned (the list in memory is changed all the same).
     BookResult UpdateScheduleAlarms(const QList<TAlarmUpdate>& updates) override;
+    BookResult RenewRuleAlarms(const ScheduleBook& book) override;
     // The main window writes the alarm file at every change of a schedule.
     void setWriteThrough(bool on) { m_writeThrough = on; }
     // Mode 3 for one ID: what deleting a schedule line does to its alarms.
@@ -94,6 +98,7 @@ private:
     AlarmSettings m_settings;
     bool m_writeThrough = false;
     QDateTime m_lastExamined; // its minute, seconds cut off
+    QDate m_rulesRenewedOn;   // the day the occurrences' alarms were last renewed for
 };
 
 } // namespace nox

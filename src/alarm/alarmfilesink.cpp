@@ -4,6 +4,7 @@
 
 #include "alarm/alarmfile.h"
 #include "alarm/alarmlist.h"
+#include "alarm/rulealarms.h"
 
 namespace nox
 {
@@ -29,6 +30,23 @@ BookResult AlarmFileSink::UpdateScheduleAlarms(const QList<TAlarmUpdate>& update
     }
     QString error;
     if (!SaveAlarmList(list, m_folder, clock ? clock() : QDateTime::currentDateTime(), &error)) {
+        return BookResult::failed(path, error);
+    }
+    return BookResult{};
+}
+
+BookResult AlarmFileSink::RenewRuleAlarms(const ScheduleBook& book)
+{
+    const QString path = alarmFilePath(m_folder);
+    AlarmList list;
+    const AlarmLoadResult loaded = LoadAlarmList(list, m_folder);
+    if (!loaded.ok) {
+        return BookResult::failed(path, loaded.error);
+    }
+    const QDateTime now = clock ? clock() : QDateTime::currentDateTime();
+    renewRuleAlarms(list, book, now.date());
+    QString error;
+    if (!SaveAlarmList(list, m_folder, now, &error)) {
         return BookResult::failed(path, error);
     }
     return BookResult{};

@@ -24,6 +24,9 @@ public:
     // alarm) leave the file alone. Failed when the file cannot be read or
     // written; it then keeps what it held.
     BookResult UpdateScheduleAlarms(const QList<TAlarmUpdate>& updates) override;
+    // Reads "alarm.nox", renews the occurrences' entries (alarm/rulealarms.h)
+    // and writes it back.
+    BookResult RenewRuleAlarms(const ScheduleBook& book) override;
 
 private:
     QString m_folder;

@@ -10,6 +10,8 @@
 namespace nox
 {
 
+class ScheduleBook;
+
 // How the alarm entries of one schedule follow a change of it.
 enum TAlarmUpdateMode {
     amStoredAgain = 0, // moved, copied, pasted, span changed: withdraw, then enter
@@ -32,6 +34,14 @@ public:
     // written. A sink that keeps the alarms in a file reports a failure to
     // write it (status Failed, the file and the system's reason).
     virtual BookResult UpdateScheduleAlarms(const QList<TAlarmUpdate>& updates) = 0;
+    // Renews the entries of the repeat rules' occurrences from the book
+    // (all of them, after a rule changed). The default keeps no alarms of
+    // occurrences.
+    virtual BookResult RenewRuleAlarms(const ScheduleBook& book)
+    {
+        static_cast<void>(book);
+        return {};
+    }
 };
 
 } // namespace nox

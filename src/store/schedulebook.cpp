@@ -130,7 +130,7 @@ struct ScheduleBook::Memory {
 
 ScheduleBook::ScheduleBook(QString dataFolder, ScheduleAlarmSink* alarms)
     : m_folder(std::move(dataFolder)), m_encodedFolder(QFile::encodeName(m_folder)), m_alarms(alarms),
-      m_memory(std::make_shared<Memory>(m_folder))
+      m_memory(std::make_shared<Memory>(m_folder)), m_repeat(makeRepeatMemory(m_folder))
 {
 }
 
@@ -155,7 +155,7 @@ BookDay ScheduleBook::look(const QDate& date, const QString& categoryFilter) con
 // kept in memory. Schedules that stand in no day file of their own (made
 // from a rule) join them here, so that every view, lookup and list sees the
 // same day. `shown`: the day file's state is noted as what a view holds.
-BookDay ScheduleBook::readDay(const QDate& date, const QString& categoryFilter, bool shown) const
+BookDay ScheduleBook::readDay(const QDate& date, const QString& categoryFilter, bool shown, bool withOccurrences) const
 {
     const QString path = dayFile(date);
     const DayRead read = m_memory->cache.read(path, date);
@@ -177,6 +177,9 @@ BookDay ScheduleBook::readDay(const QDate& date, const QString& categoryFilter, 
         } else {
             result.problems.append(TDayProblem{path, line.lineNumber, line.reason, text});
         }
+    }
+    if (withOccurrences) {
+        appendOccurrences(date, categoryFilter, shown, &result);
     }
     return result;
 }
@@ -354,11 +357,16 @@ ScheduleBook::CacheStats ScheduleBook::cacheStats() const
 BookResult ScheduleBook::saveDay(const QDate& date, const QList<TSkedRec>& records,
                                  const QString& categoryFilter, const QList<TAlarmUpdate>& alarms)
 {
+    QList<TSkedRec> dayRecords;
+    const BookResult occurrences = saveOccurrenceChanges(date, records, &dayRecords);
+    if (!occurrences.ok()) {
+        return occurrences;
+    }
     if (!unchangedSinceShown(date)) {
-        return mergeChangedDay(date, records, categoryFilter, alarms);
+        return mergeChangedDay(date, dayRecords, categoryFilter, alarms);
     }
     const BookResult written =
-        fromWrite(nox::saveDay(m_folder, date, records, categoryFilter), dayFile(date));
+        fromWrite(nox::saveDay(m_folder, date, dayRecords, categoryFilter), dayFile(date));
     afterWrite(date, true);
     if (!written.ok()) {
         return written;
@@ -407,6 +415,9 @@ BookResult ScheduleBook::add(const TSkedRec& rec, TAlarmUpdateMode mode)
 BookResult ScheduleBook::replace(const QDate& oldDate, qint32 oldId, const TSkedRec& rec,
                                  TAlarmUpdateMode mode)
 {
+    if (const std::optional<TSkedRec> occurrence = occurrenceOn(oldDate, oldId)) {
+        return changeOccurrence(OccurrenceScope::This, *occurrence, rec);
+    }
     if (oldDate == rec.date()) {
         BookResult result = replaceInDay(oldDate, oldId, rec);
         if (!result.ok()) {
@@ -446,6 +457,9 @@ BookResult ScheduleBook::replace(const QDate& oldDate, qint32 oldId, const TSked
 
 BookResult ScheduleBook::remove(const QDate& date, qint32 id)
 {
+    if (const std::optional<TSkedRec> occurrence = occurrenceOn(date, id)) {
+        return removeOccurrence(OccurrenceScope::This, *occurrence);
+    }
     int removed = 0;
     const QString path = dayFile(date);
     const bool inSync = unchangedSinceShown(date);

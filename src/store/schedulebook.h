@@ -32,6 +32,7 @@
 #include "store/alarmsink.h"
 #include "store/bookresult.h"
 #include "store/dayfile.h"
+#include "store/repeatrule.h"
 #include "store/skedrec.h"
 
 namespace nox
@@ -40,6 +41,16 @@ namespace nox
 struct CachedDay;
 struct FileStamp;
 class DayFileReader;
+
+// Which occurrences of a repeat rule a change or a removal of one of them
+// takes in.
+enum class OccurrenceScope {
+    This,      // this one only: its date is excepted from the rule, and a
+               // changed one becomes a day-file schedule that remembers it
+    Following, // this one and the later ones: the rule ends the day before,
+               // a changed one begins a new rule on its date
+    All,       // every occurrence: the rule itself changes or goes
+};
 
 // One day as the views show it.
 struct BookDay {
@@ -182,6 +193,52 @@ public:
     // For passes over whole files such as the update of older data.
     BookResult rewriteLines(const QDate& date, const std::function<bool(QStringList& lines)>& edit);
 
+    // --- repeat rules (store/repeatrule.h) -----------------------------------
+    // day() and look() hand out, after the day file's schedules, the
+    // occurrences of the repeat rules on that date (TSkedRec::isOccurrence);
+    // lookUp() and find() find them by their rule's ID. saveDay() takes an
+    // occurrence it handed out and that is missing from, or changed in, the
+    // records given as a change of that one occurrence (OccurrenceScope::
+    // This); replace(), move() and remove() of an occurrence's ID do the
+    // same. Every change of a rule renews the alarms of the occurrences
+    // (ScheduleAlarmSink::RenewRuleAlarms).
+
+    // The rules of "repeat.nox" (file order) and its lines that are none.
+    BookResult rules(QList<RepeatRule>* rules, QList<RepeatProblem>* problems = nullptr) const;
+    BookResult rule(qint32 id, RepeatRule* rule) const;
+    // The occurrences of from..to (both included) in date order, rule order
+    // within a day (category filter as for day()).
+    QList<TSkedRec> occurrences(const QDate& from, const QDate& to, const QString& categoryFilter = {}) const;
+    // What was read of "repeat.nox" and not told yet (lines that are no
+    // rule, an unreadable file, an expansion cut short): each once.
+    QStringList takeRuleNotices() const;
+    // Adds a rule (checked with checkRRule) under a fresh ID; rule->id is set.
+    BookResult addRule(RepeatRule* rule);
+    // Lets `edit` change rule `id` (see RepeatStore::change for `shown`).
+    BookResult changeRule(qint32 id, const std::function<void(RepeatRule&)>& edit, const RepeatRule* shown = nullptr);
+    BookResult removeRule(qint32 id);
+    // Excepts the rule's date `ruleDate` (an EXDATE).
+    BookResult exceptRule(qint32 id, const QDate& ruleDate);
+    // The occurrence (as day() handed it out) now stands as `changed` (date,
+    // times and every field may differ), for the occurrences of `scope`.
+    // This: the date is excepted and `changed` is stored as a day-file
+    // schedule under a fresh ID that remembers the rule and date (written
+    // first, so that a failure later leaves it twice, never lost); Following:
+    // the rule ends the day before and a new rule with `changed`'s fields
+    // begins on changed's date (COUNT shared out between the two); All: the
+    // rule takes `changed`'s fields, its first date moved by as many days as
+    // the occurrence was. result.record is the schedule or the new or
+    // changed rule's schedule.
+    BookResult changeOccurrence(OccurrenceScope scope, const TSkedRec& occurrence, const TSkedRec& changed);
+    // This: the date is excepted; Following: the rule ends the day before
+    // (goes when nothing is left of it); All: the rule goes.
+    BookResult removeOccurrence(OccurrenceScope scope, const TSkedRec& occurrence);
+    // Every schedule and occurrence of from..to as day() hands them out, in
+    // date order (a day's schedules in file order, then its occurrences);
+    // lines that are no schedule in result.problems, and Failed for the
+    // first day file that could not be read (the others are still read).
+    BookDay span(const QDate& from, const QDate& to, const QString& categoryFilter = {}) const;
+
     // A fresh schedule ID: the time "hhnnss" followed by its milliseconds.
     // Never the same value twice in one process: when the clock gives a
     // value not above the last one handed out on the same day, the last
@@ -200,7 +257,9 @@ public:
 private:
     friend class DayFileReader;
     struct Memory;
-    BookDay readDay(const QDate& date, const QString& categoryFilter, bool shown) const;
+    struct RepeatMemory; // store/schedulebook_repeat.cpp
+    static std::shared_ptr<RepeatMemory> makeRepeatMemory(const QString& folder);
+    BookDay readDay(const QDate& date, const QString& categoryFilter, bool shown, bool withOccurrences = true) const;
     // readDayBytes' result for the errno of a read (0: read; a missing file
     // reads as empty).
     BookResult readResult(const QDate& date, int err) const;
@@ -212,12 +271,17 @@ private:
     BookResult applyAlarms(BookResult result, const QList<TAlarmUpdate>& updates);
     BookResult replaceInDay(const QDate& date, qint32 oldId, const TSkedRec& rec);
     BookResult writeLines(const QDate& date, const QStringList& lines);
+    void appendOccurrences(const QDate& date, const QString& categoryFilter, bool shown, BookDay* day) const;
+    BookResult saveOccurrenceChanges(const QDate& date, const QList<TSkedRec>& records, QList<TSkedRec>* dayRecords);
+    std::optional<TSkedRec> occurrenceOn(const QDate& date, qint32 ruleId) const;
+    BookResult afterRuleChange(BookResult result);
 
     QString m_folder;
     QByteArray m_encodedFolder; // m_folder as the system names it
     ScheduleAlarmSink* m_alarms;
     Clock m_clock;
     std::shared_ptr<Memory> m_memory; // shared by copies of the book
+    std::shared_ptr<RepeatMemory> m_repeat;
 };
 
 // ScheduleBook::readDayBytes for a pass over many day files: the folder is

@@ -63,6 +63,14 @@ struct TSkedRec {
     QString RelatedInfo;
     bool OpenRelatedInfo = false;
     QString ExtraFields; // fields past the 13th, tab-joined, kept for rewriting
+    // An occurrence of a repeat rule (store/repeatrule.h) stands in no day
+    // file: RuleID is its rule's ID (ID holds it too) and RuleDate the date
+    // the rule gave, before a holiday rule moved it. 0 for a day-file line.
+    qint32 RuleID = 0;
+    TDateTime RuleDate = 0;
+
+    bool isOccurrence() const { return RuleID != 0; }
+    QDate ruleDate() const { return dateFromDayNumber(qint32(RuleDate)); }
 
     QDate date() const { return dateFromDayNumber(qint32(Date)); }
     void setDate(const QDate& d) { Date = dayNumber(d); }

@@ -22,7 +22,8 @@ std::optional<QString>* valueSlot(Options* o, const QString& name)
     }
     for (const auto& [option, slot] : {std::pair{"--target", &o->target}, std::pair{"--from", &o->from},
                                        std::pair{"--to", &o->to}, std::pair{"--image", &o->image},
-                                       std::pair{"--layout", &o->layout}}) {
+                                       std::pair{"--layout", &o->layout}, std::pair{"--rrule", &o->rrule},
+                                       std::pair{"--holiday", &o->holiday}}) {
         if (name == QLatin1String(option)) {
             return slot;
         }

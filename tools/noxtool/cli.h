@@ -24,6 +24,9 @@ struct Options {
     std::optional<QString> to;
     std::optional<QString> image;
     std::optional<QString> layout;
+    // repeat add
+    std::optional<QString> rrule;
+    std::optional<QString> holiday;
     QStringList positional; // command words and their arguments
 };
 

@@ -41,6 +41,20 @@ const char kUsage[] = R"(Usage: noxtool [--data DIR] [--force] COMMAND ...
                                 files go into OUTPUT's folder NAME_files,
                                 where --force lets them replace other files);
                                 the search options as for search
+  repeat add DATE START END TEXT --rrule RULE
+      [--holiday none|skip|before|after] [--category C] [--alarm MIN]
+                                add a repeat rule beginning on DATE (RULE: an
+                                RFC 5545 RRULE value such as
+                                FREQ=MONTHLY;BYDAY=2TU); prints its ID
+  repeat list                   ID, first date, rule, holiday rule and text
+                                of each repeat rule, tab-separated
+  repeat rm ID                  remove a repeat rule
+  repeat except ID DATE         leave out the rule's occurrence of DATE
+  agenda --from DATE --to DATE [--category C]
+                                every schedule and occurrence of the days
+                                (at most 100 years): yyyyMMdd, ID (R and the
+                                rule's ID for an occurrence), start-end and
+                                text, tab-separated, in date and start order
   koyomi --from DATE --to DATE  the calendar of each day (1900 .. 2100): date,
                                 old date (M/D, 閏M/D in a leap month), 六曜,
                                 solar terms and seasonal days or -, holiday
@@ -128,6 +142,15 @@ int NoxTool::dispatch()
     }
     if (command == u"koyomi") {
         return koyomi();
+    }
+    if (command == u"repeat") {
+        return repeat();
+    }
+    if (command == u"agenda") {
+        return agenda();
+    }
+    if (!rejectRepeatOptions()) {
+        return exitUsage;
     }
     if (!rejectSearchOptions()) {
         return exitUsage;

@@ -10,6 +10,10 @@
 //   noxtool search [--target both|text|memo] [--from DATE] [--to DATE]
 //                  [--category C] [--image K] [WORDS...]
 //   noxtool export [--layout NAME] OUTPUT [search options] [WORDS...]
+//   noxtool repeat add DATE START END TEXT --rrule RULE [--holiday none|skip|before|after]
+//                  [--category C] [--alarm N]
+//   noxtool repeat list | rm ID | except ID DATE
+//   noxtool agenda --from DATE --to DATE [--category C]
 //   common options: --data DIR, --force, --help
 //
 // Exit codes: 0 done, 1 not found / damaged / failed, 2 usage.
@@ -52,6 +56,14 @@ private:
     int exportResults();
     // koyomi (koyomicommand.cpp)
     int koyomi();
+    // repeat rules and the agenda (repeatcommands.cpp)
+    int repeat();
+    int repeatAdd();
+    int repeatList();
+    int repeatRemove(bool except);
+    int agenda();
+    bool rejectRepeatOptions();
+    std::optional<qint32> ruleIdArg(int index);
     bool rejectSearchOptions();
     bool searchQuery(int words, SearchQuery* query);
     // Prints the problems of a search; false when there were any.
