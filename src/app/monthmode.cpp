@@ -30,7 +30,7 @@ constexpr int kPaneBarHeight = 16;
 
 TSkedRec* recordOf(monthview::TMonthViewItem* item)
 {
-    return item ? std::any_cast<TSkedRec>(&item->Data()) : nullptr;
+    return item ? &item->Record() : nullptr;
 }
 
 // The time of a slot on the day's grid. Kept as a time of the clock on the
@@ -148,7 +148,7 @@ void TMonthMode::fillItems()
     const QList<bool> memos = m_form.memoStore().hasMemos(first, monthview::kCellCount);
     for (int n = 0; n < memos.size(); ++n) {
         if (memos.at(n)) {
-            m_memoDays << n;
+            m_memoDays.insert(first.addDays(n));
         }
     }
     monthview::TMonthViewItems* items = m_month->Items();
@@ -180,7 +180,7 @@ void TMonthMode::recToItem(const TSkedRec& rec, monthview::TMonthViewItem* item)
     item->SetImageIndex(rec.ImageIndex);
     item->SetID(rec.ID);
     item->SetCategory(rec.Category);
-    item->Data() = rec;
+    item->Record() = rec;
 }
 
 bool TMonthMode::saveDay(const QDate& date)
@@ -296,53 +296,67 @@ bool TMonthMode::placePasted(const TSkedRec& rec)
     return saved;
 }
 
-// A move writes the new day before the old one, so that a failure can leave
-// the schedule twice but never lose it.
-void TMonthMode::dropItem(int x, int y)
+// The book moves or copies the one schedule: a move across days writes the
+// new day before the old one, so that a failure can leave the schedule twice
+// but never lose it. A drop on its own day changes nothing.
+void TMonthMode::dropItem(const monthview::TMonthViewDrop& drop)
 {
-    monthview::TMonthViewItem* item = m_month->SelectedItem();
+    monthview::TMonthViewItem* item = itemWithId(drop.item.day, drop.item.id);
     const TSkedRec* dragged = recordOf(item);
-    const int cell = m_month->CellAt(QPoint(x, y));
-    if (!dragged || cell < 0) {
+    if (!dragged || !drop.to.isValid()) {
         return;
     }
-    const QDate date = m_month->CellDate(cell);
     TSkedRec rec = *dragged;
-    rec.setDate(date);
-    const QList<TAlarmUpdate> alarms{TAlarmUpdate{rec, amStoredAgain}};
-    if (m_month->DropModifiers() & Qt::ControlModifier) {
-        rec.ID = m_form.book().newId();
-        recToItem(rec, addItemAt(m_month->Items(), rec));
-        (void)saveDay(date, {TAlarmUpdate{rec, amStoredAgain}});
-    } else {
-        const QDate old = dragged->date();
-        m_month->SetItemIndex(-1);
-        recToItem(rec, item);
-        m_month->SelectCell(cell);
-        if (old == date) {
-            (void)saveDay(date, alarms);
-        } else if (saveDay(date)) {
-            (void)saveDay(old, alarms);
+    rec.setDate(drop.to);
+    if (drop.copy) {
+        const BookResult copied = m_form.book().copy(rec);
+        if (copied.record) {
+            recToItem(*copied.record, addItemAt(m_month->Items(), *copied.record));
         }
+        if (!copied.ok()) {
+            reloadLater();
+            m_form.ReportFailure(copied);
+        }
+    } else if (drop.to != drop.item.day) {
+        const BookResult moved = m_form.book().move(drop.item.day, drop.item.id, rec);
+        if (moved.record) {
+            m_month->SetItemIndex(-1);
+            recToItem(*moved.record, item);
+            m_month->SelectCell(m_month->CellOfDate(drop.to));
+        }
+        if (!moved.ok()) {
+            reloadLater();
+            m_form.ReportFailure(moved);
+        }
+    } else {
+        m_month->SelectCell(m_month->CellOfDate(drop.to));
     }
     selectionChanged();
 }
 
 // Only the first line is edited in place; the other lines stay. An empty
 // line is refused: the item keeps the text it had.
-void TMonthMode::textEdited(monthview::TMonthViewItem* item, QString& text)
+QString TMonthMode::textEdited(const QDate& date, qint32 id, const QString& text)
 {
+    monthview::TMonthViewItem* item = itemWithId(date, id);
     TSkedRec* rec = recordOf(item);
     if (!rec) {
-        return;
+        return text;
     }
     if (text.isEmpty()) {
-        text = skedFirstLine(rec->Text);
-        return;
+        return skedFirstLine(rec->Text);
     }
-    rec->Text = replaceSkedFirstLine(rec->Text, text);
-    saveDay(rec->date());
-    text = skedFirstLine(rec->Text);
+    // Only the text of the schedule's line changes; its alarms stay.
+    const QString changed = replaceSkedFirstLine(rec->Text, text);
+    const BookResult saved = m_form.book().rewriteFields(
+        date, id, [&changed](QStringList& fields) { fields[kSkedFieldText] = escapeSkedText(changed); });
+    if (saved.ok()) {
+        rec->Text = changed;
+    } else {
+        reloadLater();
+        m_form.ReportFailure(saved);
+    }
+    return skedFirstLine(rec->Text);
 }
 
 void TMonthMode::enterPressed()
@@ -477,16 +491,15 @@ void TMonthMode::saveDayMemoPane()
         return;
     }
     panes.save(kDayMemoPane);
-    const int cell = m_month->CellOfDate(m_dayMemoDate);
-    if (cell < 0) {
+    if (m_month->CellOfDate(m_dayMemoDate) < 0) {
         return;
     }
     const bool has = !panes.pane(kDayMemoPane)->Text().isEmpty();
-    if (has != m_memoDays.contains(cell)) {
+    if (has != m_memoDays.contains(m_dayMemoDate)) {
         if (has) {
-            m_memoDays << cell;
+            m_memoDays.insert(m_dayMemoDate);
         } else {
-            m_memoDays.removeAll(cell);
+            m_memoDays.remove(m_dayMemoDate);
         }
         m_month->update();
     }
@@ -623,10 +636,10 @@ void TMonthMode::tick(const QDateTime& now)
 }
 
 // The corner triangle of a day that has a day memo.
-void TMonthMode::drawMemoDay(int cell, const QRect& rect)
+void TMonthMode::drawMemoDay(const QDate& date, const QRect& rect)
 {
     QPainter* p = m_month->Canvas();
-    if (!p || !m_memoDays.contains(cell)) {
+    if (!p || !m_memoDays.contains(date)) {
         return;
     }
     PaintDayMemoMark(*p, rect, toQColor(m_form.dayKindColors().DayMemoMarkColor, m_month->palette()));
@@ -636,12 +649,12 @@ void TMonthMode::drawMemoDay(int cell, const QRect& rect)
 
 void TMonthMode::connectView()
 {
-    m_month->OnSelectItem = [this](QObject*, int, monthview::TMonthViewItem*) {
+    m_month->OnSelectItem = [this](QObject*, const QDate&, std::optional<qint32>) {
         if (!m_moving) {
             selectionChanged();
         }
     };
-    m_month->OnDrawItem = [this](QObject*, int cell, const QRect& rect) { drawMemoDay(cell, rect); };
+    m_month->OnDrawItem = [this](QObject*, const QDate& date, const QRect& rect) { drawMemoDay(date, rect); };
     m_month->OnChangeMonth = [this](QObject*) {
         if (m_active && m_form.isStarted() && !m_moving) {
             fillItems();
@@ -649,12 +662,12 @@ void TMonthMode::connectView()
             selectionChanged();
         }
     };
-    m_month->OnExpandClick = [this](QObject*, int cell) {
-        m_month->SelectCell(cell);
+    m_month->OnExpandClick = [this](QObject*, const QDate& date) {
+        m_month->SelectCell(m_month->CellOfDate(date));
         m_form.SwitchViewClick();
     };
-    m_month->OnEdited = [this](QObject*, monthview::TMonthViewItem* item, QString& text) {
-        textEdited(item, text);
+    m_month->OnEdited = [this](QObject*, const QDate& date, qint32 id, const QString& text) {
+        return textEdited(date, id, text);
     };
     // Not while the pointer shows a sizing cursor of the grid lines.
     m_month->OnDblClick = [this](QObject*) {
@@ -662,21 +675,18 @@ void TMonthMode::connectView()
             m_form.commands().editOrAdd();
         }
     };
-    m_month->OnKeyDown = [this](QObject*, int& key, Qt::KeyboardModifiers) {
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            key = 0;
-            enterPressed();
+    m_month->OnKeyDown = [this](QObject*, int key, Qt::KeyboardModifiers) {
+        if (key != Qt::Key_Return && key != Qt::Key_Enter) {
+            return false;
         }
+        enterPressed();
+        return true;
     };
-    // The view takes drops from itself only.
-    m_month->OnDragOver = [this](QObject*, QObject* source, int, int, bool& accept) {
-        accept = source == m_month;
+    // The view takes drops of its own schedules only, onto a day.
+    m_month->OnDragOver = [this](QObject*, const monthview::TMonthViewDrop& drop) {
+        return drop.to.isValid() && itemWithId(drop.item.day, drop.item.id) != nullptr;
     };
-    m_month->OnDragDrop = [this](QObject*, QObject* source, int x, int y) {
-        if (source == m_month) {
-            dropItem(x, y);
-        }
-    };
+    m_month->OnDragDrop = [this](QObject*, const monthview::TMonthViewDrop& drop) { dropItem(drop); };
 }
 
 } // namespace nox

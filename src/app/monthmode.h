@@ -17,6 +17,7 @@ namespace monthview
 {
 class TMonthView;
 class TMonthViewItem;
+struct TMonthViewDrop;
 } // namespace monthview
 
 class TNoxMainForm;
@@ -80,13 +81,14 @@ private:
     void selectionChanged();
     void saveDayMemoPane();
     void saveScheduleMemoPane();
-    void drawMemoDay(int cell, const QRect& rect);
+    void drawMemoDay(const QDate& date, const QRect& rect);
     void reloadLater();
     monthview::TMonthViewItem* itemWithId(const QDate& date, qint32 id) const;
-    // The selected entry dropped on the cell at (x, y): moved, or copied
-    // under a fresh ID with Ctrl held.
-    void dropItem(int x, int y);
-    void textEdited(monthview::TMonthViewItem* item, QString& text);
+    // A schedule dropped on a day: moved, or copied under a fresh ID with
+    // Ctrl held.
+    void dropItem(const monthview::TMonthViewDrop& drop);
+    // The text the entry shows after its first line was edited to `text`.
+    QString textEdited(const QDate& date, qint32 id, const QString& text);
     // Enter: a typed schedule memo is dropped, then the editor opens.
     void enterPressed();
     void connectView();
@@ -95,7 +97,7 @@ private:
     monthview::TMonthView* m_month;
     bool m_active = false;
     bool m_moving = false; // goMonth under way: the view's notices wait for its end
-    QList<int> m_memoDays; // cells whose date has a day memo
+    QSet<QDate> m_memoDays; // shown dates that have a day memo
     QDate m_dayMemoDate;   // the date the day-memo pane shows
     // The item whose memo the "スケジュールメモ" pane shows.
     monthview::TMonthViewItem* m_memoItem = nullptr;

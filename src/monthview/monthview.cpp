@@ -45,7 +45,6 @@ TCustomMonthView::TCustomMonthView(QWidget* parent)
     m_editTimer.setSingleShot(true);
     m_editTimer.setInterval(500);
     connect(&m_editTimer, &QTimer::timeout, this, [this] { editTimerFired(); });
-    registerView(this, true);
 }
 
 TMonthViewInplaceEdit* TCustomMonthView::InplaceEdit() const
@@ -64,7 +63,6 @@ TCustomMonthView::~TCustomMonthView()
     m_destroying = true;
     delete m_editor;
     m_editor = nullptr;
-    registerView(this, false);
     m_view->OnChange = nullptr;
     m_items->OnChange = nullptr;
     m_items->OnDeleting = nullptr;
@@ -302,7 +300,8 @@ void TCustomMonthView::SelectCell(int cell)
     m_selectedCell = cell;
     invalidate();
     if (OnSelectItem) {
-        OnSelectItem(this, cell, m_selectedItem);
+        OnSelectItem(this, SelectedDate(),
+                     m_selectedItem ? std::optional<qint32>(m_selectedItem->ID()) : std::nullopt);
     }
 }
 
@@ -427,7 +426,7 @@ void TCustomMonthView::paintEvent(QPaintEvent*)
         if (OnDrawItem) {
             m_canvas = &p;
             p.save();
-            OnDrawItem(this, cell, l.cells[cell].inner);
+            OnDrawItem(this, CellDate(cell), l.cells[cell].inner);
             p.restore();
             m_canvas = nullptr;
         }

@@ -9,7 +9,9 @@
 // start inside the border (BorderStyle bsSingle draws a 2-pixel sunken edge).
 //
 // Events follow the program's scheme: one std::function per event, raised
-// only when set, Sender first, in/out parameters by reference.
+// only when set, Sender first. The events an owner answers speak in days and
+// schedule IDs (an item's Day and ID), never in pixels or cell numbers; what
+// an owner decides comes back as the return value.
 #include "core/color.h"
 #include "monthview/monthviewgeometry.h"
 #include "monthview/monthviewinplaceedit.h"
@@ -26,6 +28,7 @@
 #include <QTimer>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QDrag;
 class QMimeData;
@@ -42,9 +45,25 @@ enum TBorderStyle { bsNone, bsSingle };
 enum TDragMode { dmManual, dmAutomatic };
 
 // MIME type of a drag that carries a month-view entry; the drop target cell
-// is shown only for drags of this type started by a month view of this
-// process (see TCustomMonthView::DragSource).
+// is shown only for drags of this type started in this process (see
+// TCustomMonthView::DraggedItem).
 QString monthViewItemMimeType();
+
+// The entry a drag carries: its day and ID.
+struct TMonthViewDragItem {
+    QDate day;
+    qint32 id = 0;
+    bool operator==(const TMonthViewDragItem&) const = default;
+};
+
+// A drag of an entry over a day or its drop there: the entry (its day and
+// ID), the day of the cell under the pointer, and whether Ctrl asks for a
+// copy.
+struct TMonthViewDrop {
+    TMonthViewDragItem item;
+    QDate to;
+    bool copy = false;
+};
 
 class TCustomMonthView : public QFrame
 {
@@ -146,8 +165,6 @@ public:
     // Selects the cell (-1 none) and fires OnSelectItem(cell, SelectedItem).
     void SelectCell(int cell);
     int DropTargetCell() const { return m_dropTargetCell; }
-    // The keyboard modifiers of the drop that OnDragDrop is handling (Ctrl: copy).
-    Qt::KeyboardModifiers DropModifiers() const { return m_dropModifiers; }
 
     // --- in-place editing ---------------------------------------------------
     // Opens the editor over the item's bar; false when ReadOnly, when
@@ -187,30 +204,36 @@ public:
     // as wide as its ItemRect and LineHeight + 4 high, at the given pixel
     // ratio: the drag image.
     QPixmap BarImage(const TMonthViewItem* item, qreal devicePixelRatio) const;
-    // Drag payload naming this view and the item (process id, view, item
-    // Sequence), and the live month view of this process that a drag's data
-    // names (nullptr for anything else).
+    // Drag payload naming the item by its day and ID, for this process
+    // only ("<process id>/<yyyyMMdd>/<ID>"), and the item a drag's data
+    // names (nothing for data of another process or of another kind).
     QByteArray DragPayload(const TMonthViewItem* item) const;
-    static TCustomMonthView* DragSource(const QMimeData* mime);
+    static std::optional<TMonthViewDragItem> DraggedItem(const QMimeData* mime);
 
     // --- events -------------------------------------------------------------
-    std::function<void(QObject* Sender, int Index, TMonthViewItem* Item)> OnSelectItem;
-    std::function<void(QObject* Sender, int Index)> OnExpandClick;
-    std::function<void(QObject* Sender, TMonthViewItem* Item, bool& AllowEdit)> OnEditing;
-    std::function<void(QObject* Sender, TMonthViewItem* Item, QString& S)> OnEdited;
-    // After each cell is painted; Rect is the cell's inner rectangle and
-    // Canvas() the painter to draw with.
-    std::function<void(QObject* Sender, int Index, const QRect& Rect)> OnDrawItem;
+    // The selection changed: the selected day (SelectedDate) and the ID of
+    // the selected entry, if one is.
+    std::function<void(QObject* Sender, const QDate& Day, std::optional<qint32> ID)> OnSelectItem;
+    // The expand marker of the day's cell was clicked.
+    std::function<void(QObject* Sender, const QDate& Day)> OnExpandClick;
+    // Before the in-place editor opens over the entry; false refuses it.
+    std::function<bool(QObject* Sender, const QDate& Day, qint32 ID)> OnEditing;
+    // The entry's first line was edited to Text; returns the text the entry
+    // then shows.
+    std::function<QString(QObject* Sender, const QDate& Day, qint32 ID, const QString& Text)> OnEdited;
+    // After each day's cell is painted; Rect is the cell's inner rectangle
+    // and Canvas() the painter to draw with.
+    std::function<void(QObject* Sender, const QDate& Day, const QRect& Rect)> OnDrawItem;
     std::function<void(QObject* Sender)> OnChangeMonth;
     // The usual control events the owner handles.
     std::function<void(QObject* Sender)> OnDblClick;
-    // Before the control's own key handling; setting Key to 0 stops it.
-    std::function<void(QObject* Sender, int& Key, Qt::KeyboardModifiers Shift)> OnKeyDown;
-    // A month-view drag over the client point (X, Y); Source is the month
-    // view the drag came from. Accept starts true; the drop-target cell is
-    // shown only while it stays true. Without a handler no drop is accepted.
-    std::function<void(QObject* Sender, QObject* Source, int X, int Y, bool& Accept)> OnDragOver;
-    std::function<void(QObject* Sender, QObject* Source, int X, int Y)> OnDragDrop;
+    // Before the control's own key handling; true when the owner handled
+    // the key (the control then does nothing with it).
+    std::function<bool(QObject* Sender, int Key, Qt::KeyboardModifiers Shift)> OnKeyDown;
+    // A month-view drag over a day: true accepts it, and only then the
+    // drop-target cell is shown. Without a handler no drop is accepted.
+    std::function<bool(QObject* Sender, const TMonthViewDrop& Drop)> OnDragOver;
+    std::function<void(QObject* Sender, const TMonthViewDrop& Drop)> OnDragDrop;
     // After a drag this control started ended (dropped or cancelled); Target
     // is the widget dropped on or nullptr.
     std::function<void(QObject* Sender, QObject* Target, int X, int Y)> OnEndDrag;
@@ -233,7 +256,6 @@ protected:
 
 private:
     friend class TMonthViewInplaceEdit;
-    static void registerView(const TCustomMonthView* view, bool alive);
     struct Metrics {
         int lineHeight = 0;
         int averageCharWidth = 0;
@@ -282,7 +304,9 @@ private:
     void startDrag(const QPoint& p);
     void editTimerFired();
     void editorFinished(bool accepted);
-    bool isOwnDrag(const QDropEvent* e) const;
+    // The drag over client point p as the events tell it; nothing for a
+    // drag that carries no entry of this process.
+    std::optional<TMonthViewDrop> dropAt(const QDropEvent* e, const QPoint& p) const;
     void setDropTargetCell(int cell);
 
     std::unique_ptr<TView> m_view;
@@ -313,7 +337,6 @@ private:
     TMonthViewItem* m_selectedItem = nullptr;
     int m_selectedCell = -1;
     int m_dropTargetCell = -1;
-    Qt::KeyboardModifiers m_dropModifiers;
 
     TSizingState m_sizingState = TSizingState::None;
     int m_sizingColumn = 1;

@@ -9,57 +9,34 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
-#include <QSet>
 
 namespace nox::monthview
 {
 
-namespace
-{
-
-// Month views alive in this process, so that a drop names its source only
-// when the payload points at one of them.
-QSet<const TCustomMonthView*>& liveViews()
-{
-    static QSet<const TCustomMonthView*> views;
-    return views;
-}
-
-// Payload of a month-view drag: "<process id>/<source address>/<sequence>".
-QByteArray dragPayload(const TCustomMonthView* source, int sequence)
-{
-    return QByteArray::number(QCoreApplication::applicationPid()) + '/' +
-           QByteArray::number(quintptr(source), 16) + '/' + QByteArray::number(sequence);
-}
-
-} // namespace
-
-void TCustomMonthView::registerView(const TCustomMonthView* view, bool alive)
-{
-    if (alive) {
-        liveViews().insert(view);
-    } else {
-        liveViews().remove(view);
-    }
-}
-
-TCustomMonthView* TCustomMonthView::DragSource(const QMimeData* mime)
+std::optional<TMonthViewDragItem> TCustomMonthView::DraggedItem(const QMimeData* mime)
 {
     if (!mime || !mime->hasFormat(monthViewItemMimeType())) {
-        return nullptr;
+        return std::nullopt;
     }
     const QList<QByteArray> parts = mime->data(monthViewItemMimeType()).split('/');
     if (parts.size() != 3 || parts.at(0) != QByteArray::number(QCoreApplication::applicationPid())) {
-        return nullptr;
+        return std::nullopt;
     }
+    const QDate day = QDate::fromString(QString::fromLatin1(parts.at(1)), QStringLiteral("yyyyMMdd"));
     bool ok = false;
-    const auto* view = reinterpret_cast<const TCustomMonthView*>(quintptr(parts.at(1).toULongLong(&ok, 16)));
-    return ok && liveViews().contains(view) ? const_cast<TCustomMonthView*>(view) : nullptr;
+    const qint32 id = parts.at(2).toInt(&ok);
+    if (!day.isValid() || !ok) {
+        return std::nullopt;
+    }
+    return TMonthViewDragItem{day, id};
 }
 
 QByteArray TCustomMonthView::DragPayload(const TMonthViewItem* item) const
 {
-    return dragPayload(this, item ? item->Sequence() : -1);
+    const QDate day = item ? item->Day() : QDate();
+    return QByteArray::number(QCoreApplication::applicationPid()) + '/' +
+           (day.isValid() ? day.toString(QStringLiteral("yyyyMMdd")).toLatin1() : QByteArray("-")) + '/' +
+           QByteArray::number(item ? item->ID() : 0);
 }
 
 bool TCustomMonthView::event(QEvent* e)
@@ -148,7 +125,7 @@ void TCustomMonthView::cellPress(const QPoint& p)
     }
     if (ExpandRect(cell).contains(p)) {
         if (OnExpandClick) {
-            OnExpandClick(this, cell);
+            OnExpandClick(this, CellDate(cell));
         }
         return;
     }
@@ -328,11 +305,8 @@ void TCustomMonthView::mouseDoubleClickEvent(QMouseEvent* e)
 
 void TCustomMonthView::keyPressEvent(QKeyEvent* e)
 {
-    int key = e->key();
-    if (OnKeyDown) {
-        OnKeyDown(this, key, e->modifiers());
-    }
-    if (key == 0) {
+    const int key = e->key();
+    if (OnKeyDown && OnKeyDown(this, key, e->modifiers())) {
         return;
     }
     switch (key) {
@@ -421,10 +395,7 @@ bool TCustomMonthView::BeginEdit(TMonthViewItem* item)
     if (m_readOnly || !item || m_items->IndexOf(item) < 0) {
         return false;
     }
-    bool allow = true;
-    if (OnEditing) {
-        OnEditing(this, item, allow);
-    }
+    const bool allow = !OnEditing || OnEditing(this, item->Day(), item->ID());
     // The handler may have deleted the item: compare before reading it.
     if (!allow || m_items->IndexOf(item) < 0) {
         return false;
@@ -448,7 +419,7 @@ void TCustomMonthView::editorFinished(bool accepted)
     }
     QString s = m_editor->toPlainText();
     if (OnEdited) {
-        OnEdited(this, item, s);
+        s = OnEdited(this, item->Day(), item->ID(), s);
     }
     if (m_items->IndexOf(item) >= 0) {
         item->SetText(s);
@@ -486,9 +457,15 @@ void TCustomMonthView::startDrag(const QPoint& p)
     }
 }
 
-bool TCustomMonthView::isOwnDrag(const QDropEvent* e) const
+std::optional<TMonthViewDrop> TCustomMonthView::dropAt(const QDropEvent* e, const QPoint& p) const
 {
-    return DragSource(e->mimeData()) != nullptr;
+    const std::optional<TMonthViewDragItem> item = DraggedItem(e->mimeData());
+    if (!item) {
+        return std::nullopt;
+    }
+    const int cell = CellAt(p);
+    return TMonthViewDrop{*item, cell >= 0 ? CellDate(cell) : QDate(),
+                          e->modifiers().testFlag(Qt::ControlModifier)};
 }
 
 void TCustomMonthView::setDropTargetCell(int cell)
@@ -502,7 +479,7 @@ void TCustomMonthView::setDropTargetCell(int cell)
 void TCustomMonthView::dragEnterEvent(QDragEnterEvent* e)
 {
     m_editPending = false;
-    if (isOwnDrag(e)) {
+    if (DraggedItem(e->mimeData())) {
         e->acceptProposedAction();
     } else {
         e->ignore();
@@ -513,11 +490,8 @@ void TCustomMonthView::dragMoveEvent(QDragMoveEvent* e)
 {
     m_editPending = false;
     const QPoint p = toClient(e->position().toPoint());
-    bool accept = isOwnDrag(e) && OnDragOver;
-    if (accept) {
-        OnDragOver(this, DragSource(e->mimeData()), p.x(), p.y(), accept);
-    }
-    if (accept) {
+    const std::optional<TMonthViewDrop> drop = dropAt(e, p);
+    if (drop && OnDragOver && OnDragOver(this, *drop)) {
         const int cell = CellAt(p);
         setDropTargetCell(cell >= 0 ? cell : -1);
         e->acceptProposedAction();
@@ -538,14 +512,13 @@ void TCustomMonthView::dropEvent(QDropEvent* e)
 {
     m_editPending = false;
     setDropTargetCell(-1);
-    if (!isOwnDrag(e)) {
+    const std::optional<TMonthViewDrop> drop = dropAt(e, toClient(e->position().toPoint()));
+    if (!drop) {
         e->ignore();
         return;
     }
-    const QPoint p = toClient(e->position().toPoint());
-    m_dropModifiers = e->modifiers();
     if (OnDragDrop) {
-        OnDragDrop(this, DragSource(e->mimeData()), p.x(), p.y());
+        OnDragDrop(this, *drop);
     }
     e->acceptProposedAction();
 }

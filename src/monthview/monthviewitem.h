@@ -2,11 +2,11 @@
 // One entry of the month view: a one-line bar in the cell of its day.
 #include "core/color.h"
 #include "monthview/monthviewfont.h"
+#include "store/skedrec.h"
 
 #include <QDateTime>
 #include <QRect>
 #include <QString>
-#include <any>
 
 namespace nox::monthview
 {
@@ -41,10 +41,10 @@ public:
     // Index into the control's Images, -1 none.
     int ImageIndex() const { return m_imageIndex; }
     void SetImageIndex(int value) { store(m_imageIndex, value); }
-    // The owner's value (the main window keeps the schedule record here);
-    // never read by the view, it goes with the item.
-    const std::any& Data() const { return m_data; }
-    std::any& Data() { return m_data; }
+    // The schedule the entry shows, as its owner stored it; never read by
+    // the view, it goes with the item.
+    const TSkedRec& Record() const { return m_record; }
+    TSkedRec& Record() { return m_record; }
     int Tag() const { return m_tag; }
     void SetTag(int value) { store(m_tag, value); }
     int ID() const { return m_id; }
@@ -85,7 +85,7 @@ private:
     QString m_memo;
     TMonthViewFont m_font;
     int m_imageIndex = -1;
-    std::any m_data;
+    TSkedRec m_record;
     int m_tag = 0;
     int m_id = 0;
     QString m_category;

@@ -49,6 +49,12 @@ QList<TSkedRec> stored(TNoxMainForm* form, const QDate& date)
     return form->book().day(date).records;
 }
 
+QByteArray fileBytes(const MainFormFixture& f, const QString& name)
+{
+    QFile file(f.dataFile(name));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 QString alarmFile(const MainFormFixture& f)
 {
     QFile file(f.dataFile(QStringLiteral("alarm.nox")));
@@ -159,6 +165,8 @@ private slots:
     void pasteKeepsLengthUpToLastLine();
     void dragMovesAndCtrlDragCopies_data();
     void dragMovesAndCtrlDragCopies();
+    void dragWritesOnlyTheDraggedSchedule_data();
+    void dragWritesOnlyTheDraggedSchedule();
     void deleteAsksFirst_data();
     void deleteAsksFirst();
     void emptyInPlaceTextIsRefused();
@@ -390,6 +398,59 @@ void TestScheduleCommands::dragMovesAndCtrlDragCopies()
     const QString time = month ? QStringLiteral("10:00") : QStringLiteral("12:00");
     QVERIFY(alarmFile(f).contains(QStringLiteral("2026/03/13 %1\t%2\t1").arg(time).arg(there[0].ID)));
     QCOMPARE(alarmFile(f).contains(QStringLiteral("2026/03/11 10:00\t100\t1")), ctrl);
+}
+
+void TestScheduleCommands::dragWritesOnlyTheDraggedSchedule_data()
+{
+    QTest::addColumn<bool>("month");
+    QTest::addColumn<bool>("targetFails");
+    QTest::newRow("month view") << true << false;
+    QTest::newRow("month view, the new day cannot be written") << true << true;
+}
+
+// A drag moves the one schedule: the other lines of both days keep their
+// bytes and their order (no day is written again as a whole), and when the
+// new day cannot be written the schedule stays where it was and the user is
+// told.
+void TestScheduleCommands::dragWritesOnlyTheDraggedSchedule()
+{
+    QFETCH(bool, month);
+    QFETCH(bool, targetFails);
+    MainFormFixture f;
+    const QDate target = kDay.addDays(2);
+    const QString targetFile = dayFileName(target);
+    const QByteArray source = skedLine(20, 21, 100, QStringLiteral("会議")) + skedLine(12, 13, 200, QStringLiteral("残る"));
+    // Not in sorted order: a day written as a whole would come out sorted.
+    const QByteArray there = skedLine(30, 31, 301, QStringLiteral("後")) + skedLine(10, 11, 300, QStringLiteral("前"));
+    f.writeFile(dayFileName(kDay), source);
+    f.writeFile(targetFile, there);
+    TNoxMainForm* form = f.start();
+    form->SetSkedCount(3);
+    if (month) {
+        form->SwitchViewClick();
+    }
+    form->GoToDate(kDay, 100);
+    if (targetFails) {
+        setWriteFaultHook(
+            [targetFile](const QString& path, WriteStep) { return path.endsWith(targetFile) ? ENOSPC : 0; });
+    }
+    monthview::TMonthView* view = form->monthView();
+    QMimeData data;
+    data.setData(monthview::monthViewItemMimeType(), view->DragPayload(view->SelectedItem()));
+    drop(view, &data, cellPoint(view, target), Qt::NoModifier);
+    setWriteFaultHook({});
+    if (targetFails) {
+        QCOMPARE(f.failures.size(), 1);
+        QVERIFY(f.failures[0].contains(targetFile));
+        QCOMPARE(fileBytes(f, dayFileName(kDay)), source);
+        QCOMPARE(fileBytes(f, targetFile), there);
+        QTRY_VERIFY(form->mode().goToDate(kDay, 100, false)); // shown at its day again
+        return;
+    }
+    QVERIFY(f.failures.isEmpty());
+    QCOMPARE(fileBytes(f, dayFileName(kDay)), skedLine(12, 13, 200, QStringLiteral("残る")));
+    QCOMPARE(fileBytes(f, targetFile), there + skedLine(20, 21, 100, QStringLiteral("会議")));
+    QCOMPARE(form->mode().selectedDate(), target);
 }
 
 void TestScheduleCommands::deleteAsksFirst_data()

@@ -40,6 +40,7 @@ TMonthViewItem* addItem(TCustomMonthView& view, const QDate& day, const QTime& s
     item->SetStartDateTime(QDateTime(day, start));
     item->SetEndDateTime(QDateTime(day, end));
     item->SetText(text);
+    item->SetID(view.Items()->Count()); // 1, 2, ... in the order of adding
     view.Items()->EndUpdate();
     return item;
 }

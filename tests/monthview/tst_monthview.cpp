@@ -248,17 +248,17 @@ void TestMonthView::selectionFollowsItsItem()
     auto view = makeView(QDate(2026, 3, 3));
     TMonthViewItem* a = addItem(*view, QDate(2026, 3, 10), QTime(9, 0), QTime(10, 0), "a");
     TMonthViewItem* b = addItem(*view, QDate(2026, 3, 11), QTime(9, 0), QTime(10, 0), "b");
-    int selectedCell = -2;
-    TMonthViewItem* selected = nullptr;
-    view->OnSelectItem = [&](QObject* sender, int cell, TMonthViewItem* item) {
+    QDate selectedDay;
+    std::optional<qint32> selected;
+    view->OnSelectItem = [&](QObject* sender, const QDate& day, std::optional<qint32> id) {
         QCOMPARE(sender, view.get());
-        selectedCell = cell;
-        selected = item;
+        selectedDay = day;
+        selected = id;
     };
     view->SelectItem(b);
     QCOMPARE(view->ItemIndex(), 1);
-    QCOMPARE(selectedCell, view->CellOfDate(QDate(2026, 3, 11)));
-    QCOMPARE(selected, b);
+    QCOMPARE(selectedDay, QDate(2026, 3, 11));
+    QCOMPARE(selected, std::optional<qint32>(b->ID()));
     QCOMPARE(view->SelectedDate(), QDate(2026, 3, 11));
     // a becomes later than b: the selection stays on b, now index 0
     a->SetStartDateTime(QDateTime(QDate(2026, 3, 12), QTime(9, 0)));
@@ -266,8 +266,8 @@ void TestMonthView::selectionFollowsItsItem()
     QCOMPARE(view->SelectedItem(), b);
     // SetItemIndex(-1) keeps the cell
     view->SetItemIndex(-1);
-    QCOMPARE(selectedCell, view->CellOfDate(QDate(2026, 3, 11)));
-    QVERIFY(selected == nullptr);
+    QCOMPARE(selectedDay, QDate(2026, 3, 11));
+    QVERIFY(!selected);
     view->SelectItem(a);
     view->Items()->Delete(view->Items()->IndexOf(a));
     QCOMPARE(view->ItemIndex(), -1);
@@ -283,7 +283,7 @@ void TestMonthView::setCurrentDateAndMonths()
     int monthChanges = 0;
     QList<int> cells;
     view->OnChangeMonth = [&](QObject*) { ++monthChanges; };
-    view->OnSelectItem = [&](QObject*, int cell, TMonthViewItem*) { cells << cell; };
+    view->OnSelectItem = [&](QObject*, const QDate& day, std::optional<qint32>) { cells << view->CellOfDate(day); };
     view->SetCurrentDate(QDate(2026, 3, 18));
     QCOMPARE(cells, QList<int>{17});
     QCOMPARE(monthChanges, 0);
@@ -334,7 +334,8 @@ void TestMonthView::drawItemPerCell()
 {
     auto view = makeView(QDate(2026, 3, 3));
     QList<int> cells;
-    view->OnDrawItem = [&](QObject*, int cell, const QRect& rect) {
+    view->OnDrawItem = [&](QObject*, const QDate& day, const QRect& rect) {
+        const int cell = view->CellOfDate(day);
         QVERIFY(view->Canvas() != nullptr);
         QCOMPARE(rect, view->CellRect(cell));
         cells << cell;

@@ -39,7 +39,10 @@ struct Fixture {
         other->setGeometry(0, 540, 200, 24);
         a = addItem(*view, QDate(2026, 3, 4), QTime(9, 0), QTime(10, 0), QStringLiteral("会議"));
         b = addItem(*view, QDate(2026, 3, 4), QTime(11, 0), QTime(12, 0), QStringLiteral("昼食"));
-        view->OnEdited = [this](QObject*, TMonthViewItem*, QString& s) { edited << s; };
+        view->OnEdited = [this](QObject*, const QDate&, qint32, const QString& s) {
+            edited << s;
+            return s;
+        };
         window.show();
         if (!QTest::qWaitForWindowExposed(&window)) {
             qWarning("window not exposed");
@@ -164,7 +167,7 @@ void TestMonthViewInteraction::readOnlyAndRefusal()
     QCOMPARE(f.a->Text(), QStringLiteral("会議"));
     // the owner may refuse
     f.view->SetReadOnly(false);
-    f.view->OnEditing = [&](QObject*, TMonthViewItem* item, bool& allow) { allow = item != f.b; };
+    f.view->OnEditing = [&](QObject*, const QDate& day, qint32 id) { return day != f.b->Day() || id != f.b->ID(); };
     QVERIFY(!f.view->BeginEdit(f.b));
     QVERIFY(f.view->BeginEdit(f.a));
 }
@@ -172,16 +175,18 @@ void TestMonthViewInteraction::readOnlyAndRefusal()
 void TestMonthViewInteraction::enterAcceptsEscapeCancels()
 {
     Fixture f;
-    f.view->OnEdited = [&](QObject*, TMonthViewItem* item, QString& s) {
-        QCOMPARE(item, f.a);
+    QList<TMonthViewDragItem> editedItems;
+    f.view->OnEdited = [&](QObject*, const QDate& day, qint32 id, const QString& s) {
+        editedItems << TMonthViewDragItem{day, id};
         f.edited << s;
-        s = s + QStringLiteral("!");
+        return s + QStringLiteral("!");
     };
     f.openEditor(f.a);
     typeText(f.view->InplaceEdit(), QStringLiteral("打ち合わせ"));
     QTest::keyClick(f.view->InplaceEdit(), Qt::Key_Return);
     QVERIFY(!f.editing());
     QCOMPARE(f.edited, QStringList{QStringLiteral("打ち合わせ")});
+    QCOMPARE(editedItems, (QList<TMonthViewDragItem>{{f.a->Day(), f.a->ID()}}));
     QCOMPARE(f.a->Text(), QStringLiteral("打ち合わせ!"));
     QVERIFY(f.view->hasFocus());
     // an unmodified edit reports nothing
@@ -225,8 +230,9 @@ void TestMonthViewInteraction::noLineBreaksAndTabIgnored()
 void TestMonthViewInteraction::editingHandlerMayDeleteTheItem()
 {
     Fixture f;
-    f.view->OnEditing = [&](QObject*, TMonthViewItem* item, bool&) {
-        f.view->Items()->Delete(f.view->Items()->IndexOf(item));
+    f.view->OnEditing = [&](QObject*, const QDate&, qint32 id) {
+        f.view->Items()->Delete(f.view->Items()->IndexOf(id == f.a->ID() ? f.a : f.b));
+        return true;
     };
     QVERIFY(!f.view->BeginEdit(f.a));
     QVERIFY(!f.editing());
@@ -246,7 +252,10 @@ void TestMonthViewInteraction::destroyingViewWhileEditingIsSafe()
     TMonthViewItem* item =
         addItem(*view, QDate(2026, 3, 4), QTime(9, 0), QTime(10, 0), QStringLiteral("会議"));
     int edits = 0;
-    view->OnEdited = [&](QObject*, TMonthViewItem*, QString&) { ++edits; };
+    view->OnEdited = [&](QObject*, const QDate&, qint32, const QString& s) {
+        ++edits;
+        return s;
+    };
     view->show();
     QVERIFY(QTest::qWaitForWindowExposed(view.get()));
     QApplication::setActiveWindow(view.get());
@@ -323,12 +332,12 @@ void TestMonthViewInteraction::expandClickKeepsSelection()
     const QRect e = f.view->ExpandRect(cell);
     QVERIFY(e.isValid());
     f.view->SelectItem(f.b);
-    int expanded = -1;
+    QDate expanded;
     int selections = 0;
-    f.view->OnExpandClick = [&](QObject*, int index) { expanded = index; };
-    f.view->OnSelectItem = [&](QObject*, int, TMonthViewItem*) { ++selections; };
+    f.view->OnExpandClick = [&](QObject*, const QDate& day) { expanded = day; };
+    f.view->OnSelectItem = [&](QObject*, const QDate&, std::optional<qint32>) { ++selections; };
     f.click(e.center() + QPoint(0, -1));
-    QCOMPARE(expanded, cell);
+    QCOMPARE(expanded, QDate(2026, 3, 4));
     QCOMPARE(selections, 0);
     QCOMPARE(f.view->SelectedItem(), f.b);
     QCOMPARE(f.view->SelectedCell(), cell);
@@ -385,7 +394,7 @@ void TestMonthViewInteraction::arrowKeysCrossMonths()
     int selections = 0;
     f.view->OnChangeMonth = [&](QObject*) { ++monthChanges; };
     f.view->SelectCell(38); // a Wednesday in the last row
-    f.view->OnSelectItem = [&](QObject*, int, TMonthViewItem*) { ++selections; };
+    f.view->OnSelectItem = [&](QObject*, const QDate&, std::optional<qint32>) { ++selections; };
     QTest::keyClick(f.view, Qt::Key_Down);
     QCOMPARE(f.view->SelectedCell(), 3);
     QCOMPARE(f.view->CurrentDate().month(), 4);
@@ -404,11 +413,9 @@ void TestMonthViewInteraction::keyDownHandlerCanSwallowKey()
     Fixture f;
     f.view->SelectCell(9);
     QList<int> keys;
-    f.view->OnKeyDown = [&](QObject*, int& key, Qt::KeyboardModifiers) {
+    f.view->OnKeyDown = [&](QObject*, int key, Qt::KeyboardModifiers) {
         keys << key;
-        if (key == Qt::Key_Right) {
-            key = 0;
-        }
+        return key == Qt::Key_Right;
     };
     QTest::keyClick(f.view, Qt::Key_Right);
     QCOMPARE(f.view->SelectedCell(), 9);
@@ -529,18 +536,16 @@ void TestMonthViewInteraction::zoomAndDoubleClickRestore()
 void TestMonthViewInteraction::dropTargetOnlyForOwnDrags()
 {
     Fixture f;
-    QList<QPoint> asked;
-    QObject* dropSource = nullptr;
-    QPoint dropped;
-    f.view->OnDragOver = [&](QObject*, QObject* source, int x, int y, bool& accept) {
-        QCOMPARE(source, f.view);
-        asked << QPoint(x, y);
-        accept = f.view->CellAt(QPoint(x, y)) != 20; // the owner refuses cell 20
+    QList<QDate> asked;
+    std::optional<TMonthViewDrop> dropped;
+    const QDate refused = f.view->CellDate(20);
+    QList<TMonthViewDragItem> askedItems;
+    f.view->OnDragOver = [&](QObject* sender, const TMonthViewDrop& drop) {
+        askedItems << (sender == f.view ? drop.item : TMonthViewDragItem{});
+        asked << drop.to;
+        return drop.to != refused; // the owner refuses cell 20
     };
-    f.view->OnDragDrop = [&](QObject*, QObject* source, int x, int y) {
-        dropSource = source;
-        dropped = QPoint(x, y);
-    };
+    f.view->OnDragDrop = [&](QObject*, const TMonthViewDrop& drop) { dropped = drop; };
     auto send = [&](QEvent::Type type, const QMimeData* mime, const QPoint& client) {
         const QPointF p = w(*f.view, client);
         if (type == QEvent::DragEnter) {
@@ -575,7 +580,8 @@ void TestMonthViewInteraction::dropTargetOnlyForOwnDrags()
     QVERIFY(send(QEvent::DragEnter, &own, c9));
     QVERIFY(send(QEvent::DragMove, &own, c9));
     QCOMPARE(f.view->DropTargetCell(), 9);
-    QCOMPARE(asked.last(), c9);
+    QCOMPARE(asked.last(), f.view->CellDate(9));
+    QCOMPARE(askedItems.last(), (TMonthViewDragItem{f.a->Day(), f.a->ID()}));
     QVERIFY(!f.view->ComputedLayout().cells[9].focusRect.isNull()); // painted like the selected cell
     QVERIFY(!send(QEvent::DragMove, &own, c20));
     QCOMPARE(f.view->DropTargetCell(), -1);
@@ -587,8 +593,19 @@ void TestMonthViewInteraction::dropTargetOnlyForOwnDrags()
     QVERIFY(send(QEvent::DragEnter, &own, c9));
     QVERIFY(send(QEvent::DragMove, &own, c9));
     QVERIFY(send(QEvent::Drop, &own, c9));
-    QCOMPARE(dropSource, f.view);
-    QCOMPARE(dropped, c9);
+    QVERIFY(dropped);
+    QCOMPARE(dropped->item, (TMonthViewDragItem{QDate(2026, 3, 4), f.a->ID()}));
+    QCOMPARE(dropped->to, f.view->CellDate(9));
+    QVERIFY(!dropped->copy);
+    // Ctrl held at the drop asks for a copy
+    QDragEnterEvent copyEnter(w(*f.view, c9), Qt::CopyAction, &own, Qt::LeftButton, Qt::ControlModifier);
+    QApplication::sendEvent(f.view, &copyEnter);
+    QDragMoveEvent copyMove(w(*f.view, c9), Qt::CopyAction, &own, Qt::LeftButton, Qt::ControlModifier);
+    QApplication::sendEvent(f.view, &copyMove);
+    QDropEvent copyDrop(w(*f.view, c9), Qt::CopyAction, &own, Qt::LeftButton, Qt::ControlModifier);
+    QApplication::sendEvent(f.view, &copyDrop);
+    QVERIFY(copyDrop.isAccepted());
+    QVERIFY(dropped->copy);
     QCOMPARE(f.view->DropTargetCell(), -1);
 
     // without an OnDragOver handler nothing is accepted
@@ -609,12 +626,19 @@ void TestMonthViewInteraction::dragImageAndPayload()
         QCOMPARE(image.pixelColor(QPoint(r.width() / 2, 3) * ratio).alpha(), 0);
         QCOMPARE(image.pixelColor(QPoint(0, 5) * ratio), nox::toQColor(f.view->View()->ItemFrameColor()));
     }
+    // The payload names the entry by its day and ID, for this process only.
     QMimeData mime;
-    auto other = std::make_unique<TMonthView>();
-    mime.setData(monthViewItemMimeType(), other->DragPayload(nullptr));
-    QCOMPARE(TCustomMonthView::DragSource(&mime), other.get());
-    other.reset(); // a payload naming a destroyed view names nothing
-    QVERIFY(TCustomMonthView::DragSource(&mime) == nullptr);
+    mime.setData(monthViewItemMimeType(), f.view->DragPayload(f.b));
+    QCOMPARE(TCustomMonthView::DraggedItem(&mime), (TMonthViewDragItem{QDate(2026, 3, 4), f.b->ID()}));
+    const QByteArray pid = QByteArray::number(QCoreApplication::applicationPid());
+    for (const QByteArray& bad : {QByteArray("1/20260304/2"), pid + "/2026x304/2", pid + "/20260304/",
+                                  pid + "/20260304", f.view->DragPayload(nullptr)}) {
+        mime.setData(monthViewItemMimeType(), bad);
+        QVERIFY2(!TCustomMonthView::DraggedItem(&mime), bad.constData());
+    }
+    QMimeData text;
+    text.setText(QStringLiteral("20260304"));
+    QVERIFY(!TCustomMonthView::DraggedItem(&text));
 }
 
 void TestMonthViewInteraction::dragStartsPastThreshold()

@@ -76,8 +76,8 @@ void TestMonthViewShots::monthWithHolidaysAndMarkers()
     view->View()->SetTimeViewStyle(mtvStart);
     fillMonth(*view, 5);
     view->SelectItem(view->Items()->Item(3));
-    view->OnDrawItem = [&](QObject*, int cell, const QRect& r) {
-        if (cell % 9 == 4) { // a day memo mark, as the main window draws it
+    view->OnDrawItem = [&](QObject*, const QDate& day, const QRect& r) {
+        if (view->CellOfDate(day) % 9 == 4) { // a day memo mark, as the main window draws it
             QPainter* p = view->Canvas();
             p->setPen(Qt::NoPen);
             p->setBrush(nox::toQColor(nox::clBlue));

@@ -121,15 +121,14 @@ void TStylePreview::buildMonthView()
     m_month->Items()->EndUpdate();
     m_month->AddHoliday(QStringLiteral("休日"), first.addDays(5));
     m_month->AddHoliday(QStringLiteral("休日"), first.addDays(6));
-    m_month->OnDrawItem = [this](QObject*, int cell, const QRect& rect) { paintDayMemoMark(cell, rect); };
+    m_month->OnDrawItem = [this](QObject*, const QDate& date, const QRect& rect) { paintDayMemoMark(date, rect); };
 }
 
 // The day memo mark of the 2nd and the 4th, as the main window marks days
 // that have a day memo.
-void TStylePreview::paintDayMemoMark(int cell, const QRect& rect)
+void TStylePreview::paintDayMemoMark(const QDate& date, const QRect& rect)
 {
     QPainter* p = m_month->Canvas();
-    const QDate date = m_month->CellDate(cell);
     const QDate first = m_month->CurrentDate();
     const bool marked = date.month() == first.month() && (date.day() == 2 || date.day() == 4);
     if (!p || !marked) {

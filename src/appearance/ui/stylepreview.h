@@ -59,7 +59,7 @@ private:
     void applyMonthView();
     void applyHeader();
     void applyHalfFormat();
-    void paintDayMemoMark(int cell, const QRect& rect);
+    void paintDayMemoMark(const QDate& date, const QRect& rect);
 
     TStyle m_style;
     bool m_halfFormat = true;
