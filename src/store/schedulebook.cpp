@@ -479,14 +479,32 @@ BookResult ScheduleBook::remove(const QDate& date, qint32 id)
 
 BookResult ScheduleBook::move(const QDate& from, qint32 id, const TSkedRec& moved)
 {
-    return replace(from, id, moved, amStoredAgain);
+    const bool fromInStep = unchangedSinceShown(from);
+    const bool toInStep = moved.date() == from ? fromInStep : unchangedSinceShown(moved.date());
+    const BookResult result = replace(from, id, moved, amStoredAgain);
+    return fromInStep && toInStep ? result : toldChangedOnDisk(result, fromInStep ? moved.date() : from);
 }
 
 BookResult ScheduleBook::copy(const TSkedRec& rec)
 {
     TSkedRec copied = rec;
     copied.ID = newId();
-    return add(copied, amStoredAgain);
+    const bool inStep = unchangedSinceShown(copied.date());
+    const BookResult result = add(copied, amStoredAgain);
+    return inStep ? result : toldChangedOnDisk(result, copied.date());
+}
+
+// Only the one schedule's lines were written, into the file as it stood:
+// both sides' changes are kept. The caller is told to read the day again.
+BookResult ScheduleBook::toldChangedOnDisk(const BookResult& written, const QDate& date) const
+{
+    if (!written.ok()) {
+        return written;
+    }
+    BookResult told = changedOnDisk(date);
+    told.count = written.count;
+    told.record = written.record;
+    return told;
 }
 
 BookResult ScheduleBook::rewriteFields(const QDate& date, qint32 id,

@@ -177,10 +177,12 @@ public:
     // once per removed line. NotFound when no line has it.
     BookResult remove(const QDate& date, qint32 id);
     // The schedule `id` of `from` now stands as `moved` (date and times may
-    // differ): replace with mode 0.
+    // differ): replace with mode 0. When a day it wrote had changed on disk
+    // since day() handed it out, returns ChangedOnDisk (both sides' changes
+    // are in the file; record and count set): the caller reads it again.
     BookResult move(const QDate& from, qint32 id, const TSkedRec& moved);
     // Stores a copy of `rec` under a fresh ID at rec's Date (mode 0);
-    // result.record is the copy.
+    // result.record is the copy. ChangedOnDisk as with move.
     BookResult copy(const TSkedRec& rec);
     // Lets `edit` change the fields of the FIRST line with this ID (split at
     // tabs, padded with empty fields to at least 10) and writes the day back;
@@ -268,6 +270,7 @@ private:
     BookResult mergeChangedDay(const QDate& date, const QList<TSkedRec>& records, const QString& categoryFilter,
                                const QList<TAlarmUpdate>& alarms);
     BookResult changedOnDisk(const QDate& date) const;
+    BookResult toldChangedOnDisk(const BookResult& written, const QDate& date) const;
     BookResult applyAlarms(BookResult result, const QList<TAlarmUpdate>& updates);
     BookResult replaceInDay(const QDate& date, qint32 oldId, const TSkedRec& rec);
     BookResult writeLines(const QDate& date, const QStringList& lines);
