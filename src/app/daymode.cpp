@@ -27,7 +27,7 @@ constexpr int kMaxColumns = 7;
 
 TSkedRec* recordOf(sked::TSkedItem* item)
 {
-    return item ? std::any_cast<TSkedRec>(&item->Data) : nullptr;
+    return item ? &item->Record : nullptr;
 }
 
 // The first plain row of `line` in the column (a row of an item block as a
@@ -186,6 +186,7 @@ void TDayMode::loadDay(int column, const QDate& date)
     if (!sked) {
         return;
     }
+    sked->setDate(date);
     const BookDay day = m_form.book().day(date, m_form.categoryFilter());
     m_form.NoteDayProblems(day);
     sked::TSkedItems& items = sked->Items();
@@ -211,7 +212,7 @@ void TDayMode::recToItem(const TSkedRec& rec, sked::TSkedItem* item) const
     item->setImageIndex(rec.ImageIndex);
     item->ID = rec.ID;
     item->Category = rec.Category;
-    item->Data = rec;
+    item->Record = rec;
 }
 
 void TDayMode::fill()
@@ -273,16 +274,6 @@ void TDayMode::reloadLater(const QDate& date)
         }
         showStatus();
     });
-}
-
-int TDayMode::columnOf(const sked::TSked* column) const
-{
-    for (int i = 0; column && i < m_sked->SkedCount(); ++i) {
-        if (m_sked->Skeds(i) == column) {
-            return i;
-        }
-    }
-    return -1;
 }
 
 // --- the schedule commands ------------------------------------------------------------
@@ -363,60 +354,92 @@ bool TDayMode::placePasted(const TSkedRec& rec)
     return saved;
 }
 
-// The target day is written before the source day, so that a failure can
-// leave the schedule twice but never lose it.
-void TDayMode::dropItem(QObject* source, sked::TSked* target, int x, int y)
+// The book moves or copies the one schedule: a move across days writes the
+// target day before the source day, so that a failure can leave the
+// schedule twice but never lose it. A drop that changes nothing writes
+// nothing.
+void TDayMode::dropItem(const sked::TSkedDrop& drop)
 {
-    auto* from = qobject_cast<sked::TSked*>(source);
-    const int fromColumn = columnOf(from);
-    const int toColumn = columnOf(target);
-    const TSkedRec* dragged = fromColumn >= 0 ? recordOf(from->SelectedItem()) : nullptr;
-    const int line = target->LineAt(x, y);
-    if (!dragged || toColumn < 0 || line < 0) {
+    const int fromColumn = int(m_leftDate.daysTo(drop.item.day));
+    const int toColumn = int(m_leftDate.daysTo(drop.to));
+    sked::TSked* from = m_sked->Skeds(fromColumn);
+    sked::TSked* target = m_sked->Skeds(toColumn);
+    sked::TSkedItem* dragged = itemWithId(from, drop.item.id);
+    const TSkedRec* old = recordOf(dragged);
+    if (!old || !target || drop.line < 0) {
         return;
     }
-    const bool copy = target->DropModifiers() & Qt::ControlModifier;
-    TSkedRec rec = *dragged;
-    if (copy) {
-        rec.ID = m_form.book().newId();
-    } else {
-        from->Items().Delete(from->Items().IndexOf(from->SelectedItem()));
-    }
-    const TSlotSpan span = placedSpan(rec.StartTime, rec.EndTime, line);
+    TSkedRec rec = *old;
+    const TSlotSpan span = placedSpan(rec.StartTime, rec.EndTime, drop.line);
     rec.StartTime = span.start;
     rec.EndTime = span.end;
-    rec.setDate(m_leftDate.addDays(toColumn));
-    auto* item = new sked::TSkedItem(&target->Items());
-    recToItem(rec, item);
-    target->Items().Add(item);
-    target->SelectItem(item);
-    const QList<TAlarmUpdate> alarms{TAlarmUpdate{rec, amStoredAgain}};
-    const bool twoDays = !copy && fromColumn != toColumn;
-    if (!saveColumn(toColumn, twoDays ? QList<TAlarmUpdate>{} : alarms)) {
-        if (twoDays) {
-            reloadLater(m_leftDate.addDays(fromColumn));
+    rec.setDate(drop.to);
+    BookResult result;
+    if (drop.copy) {
+        result = m_form.book().copy(rec);
+    } else if (rec.date() != old->date() || rec.StartTime != old->StartTime || rec.EndTime != old->EndTime) {
+        result = m_form.book().move(drop.item.day, drop.item.id, rec);
+    } else {
+        result.record = rec;
+    }
+    if (result.record) {
+        if (!drop.copy) {
+            from->Items().Delete(from->Items().IndexOf(dragged));
         }
-    } else if (twoDays) {
-        (void)saveColumn(fromColumn, alarms);
+        auto* item = new sked::TSkedItem(&target->Items());
+        recToItem(*result.record, item);
+        target->Items().Add(item);
+        target->SelectItem(item);
+    }
+    if (!result.ok()) {
+        reloadLater(drop.to);
+        if (!drop.copy && fromColumn != toColumn) {
+            reloadLater(drop.item.day);
+        }
+        m_form.ReportFailure(result);
     }
     focusColumn(toColumn);
     showStatus();
 }
 
-// An empty text is refused: the item keeps the text it had.
-void TDayMode::textEdited(sked::TSkedItem* item, QString& text)
+// An empty text is refused: the item keeps the text it had. The day is
+// written as a whole: a change another program made to it meanwhile is
+// merged, and the view reads it again.
+QString TDayMode::textEdited(const QDate& date, qint32 id, const QString& text)
 {
+    sked::TSkedItem* item = itemWithId(m_sked->Skeds(int(m_leftDate.daysTo(date))), id);
     TSkedRec* rec = recordOf(item);
+    if (!rec) {
+        return text;
+    }
+    if (text.isEmpty()) {
+        return item->Text();
+    }
+    rec->Text = escapeSkedText(text);
+    (void)saveColumn(int(m_leftDate.daysTo(date)));
+    return unescapeSkedText(rec->Text);
+}
+
+// A handle drag gave the schedule new lines: its span is written, its
+// alarms entered again.
+void TDayMode::linesDropped(const QDate& date, qint32 id, int start, int end)
+{
+    TSkedRec* rec = recordOf(itemWithId(m_sked->Skeds(int(m_leftDate.daysTo(date))), id));
     if (!rec) {
         return;
     }
-    if (text.isEmpty()) {
-        text = item->Text();
-        return;
+    TSkedRec moved = *rec;
+    moved.StartTime = start;
+    moved.EndTime = end;
+    const BookResult saved = m_form.book().move(date, id, moved);
+    if (saved.record) {
+        *rec = *saved.record;
     }
-    rec->Text = escapeSkedText(text);
-    text = unescapeSkedText(rec->Text);
-    saveColumn(int(m_leftDate.daysTo(rec->date())));
+    if (!saved.ok()) {
+        reloadLater(date);
+        m_form.ReportFailure(saved);
+    }
+    showStatus();
 }
 
 void TDayMode::afterEdit(const TSkedRec& rec, sked::TSkedItem* oldItem)
@@ -870,26 +893,19 @@ void TDayMode::connectView()
         drawMemoMark(sked, item, rect);
     };
     m_sked->OnSkedDblClick = [this](QObject*, sked::TSked*) { m_form.commands().editOrAdd(); };
-    // The columns take drops from this view only.
-    m_sked->OnSkedDragOver = [this](QObject*, QObject* source, sked::TSked*, int, int, sked::TDragState,
-                                    bool& accept) {
-        accept = columnOf(qobject_cast<sked::TSked*>(source)) >= 0;
+    // The columns take drops of the schedules they show, on a line.
+    m_sked->OnSkedDragOver = [this](QObject*, const sked::TSkedDrop& drop) {
+        return drop.state != sked::dsDragLeave &&
+               itemWithId(m_sked->Skeds(int(m_leftDate.daysTo(drop.item.day))), drop.item.id) != nullptr;
     };
-    m_sked->OnSkedDragDrop = [this](QObject*, QObject* source, sked::TSked* target, int x, int y) {
-        dropItem(source, target, x, y);
-    };
+    m_sked->OnSkedDragDrop = [this](QObject*, const sked::TSkedDrop& drop) { dropItem(drop); };
     // The text typed in place and a range changed by a handle drag are
     // written to the day file at once.
-    m_sked->OnSkedEdited = [this](QObject*, sked::TSked*, sked::TSkedItem* item, QString& text) {
-        textEdited(item, text);
+    m_sked->OnSkedEdited = [this](QObject*, const QDate& date, qint32 id, const QString& text) {
+        return textEdited(date, id, text);
     };
-    m_sked->OnSkedLineDrop = [this](QObject*, sked::TSked*, sked::TSkedItem* item) {
-        if (TSkedRec* rec = recordOf(item)) {
-            rec->StartTime = item->StartLine();
-            rec->EndTime = item->EndLine();
-            saveColumn(int(m_leftDate.daysTo(rec->date())), {TAlarmUpdate{*rec, amStoredAgain}});
-            showStatus();
-        }
+    m_sked->OnSkedLineDrop = [this](QObject*, const QDate& date, qint32 id, int start, int end) {
+        linesDropped(date, id, start, end);
     };
     m_sked->OnSkedKeyDown = [this](QObject*, sked::TSked* sked, int& key, Qt::KeyboardModifiers) {
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {

@@ -19,6 +19,7 @@ namespace sked
 class TSkedControl;
 class TSked;
 class TSkedItem;
+struct TSkedDrop;
 } // namespace sked
 
 class TNoxMainForm;
@@ -98,11 +99,12 @@ private:
     void drawMemoMark(sked::TSked* sked, sked::TSkedItem* item, const QRect& rect);
     // Reads the day of `date` again, if shown, after the current event.
     void reloadLater(const QDate& date);
-    int columnOf(const sked::TSked* column) const;
-    // A schedule dragged from a column of this view dropped on `target`:
-    // moved, or copied under a fresh ID with Ctrl held.
-    void dropItem(QObject* source, sked::TSked* target, int x, int y);
-    void textEdited(sked::TSkedItem* item, QString& text);
+    // A schedule dropped on a line of a day: moved there, or copied under
+    // a fresh ID with Ctrl held; the length is kept.
+    void dropItem(const sked::TSkedDrop& drop);
+    // The text the item shows after it was edited to `text`.
+    QString textEdited(const QDate& date, qint32 id, const QString& text);
+    void linesDropped(const QDate& date, qint32 id, int start, int end);
     void connectView();
 
     TNoxMainForm& m_form;

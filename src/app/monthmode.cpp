@@ -346,16 +346,10 @@ QString TMonthMode::textEdited(const QDate& date, qint32 id, const QString& text
     if (text.isEmpty()) {
         return skedFirstLine(rec->Text);
     }
-    // Only the text of the schedule's line changes; its alarms stay.
-    const QString changed = replaceSkedFirstLine(rec->Text, text);
-    const BookResult saved = m_form.book().rewriteFields(
-        date, id, [&changed](QStringList& fields) { fields[kSkedFieldText] = escapeSkedText(changed); });
-    if (saved.ok()) {
-        rec->Text = changed;
-    } else {
-        reloadLater();
-        m_form.ReportFailure(saved);
-    }
+    // The day is written as a whole: a change another program made to it
+    // meanwhile is merged, and the view reads it again.
+    rec->Text = replaceSkedFirstLine(rec->Text, text);
+    (void)saveDay(date);
     return skedFirstLine(rec->Text);
 }
 

@@ -33,7 +33,6 @@ TCustomSked::TCustomSked(QWidget* parent) : QAbstractScrollArea(parent), m_items
     connectNotifications();
     updateFrame();
     applyFont();
-    registerColumn(true);
 }
 
 TSkedInplaceEdit* TCustomSked::InplaceEdit() const
@@ -55,7 +54,6 @@ TSkedInplaceEdit* TCustomSked::InplaceEdit() const
 TCustomSked::~TCustomSked()
 {
     m_destroying = true;
-    registerColumn(false);
     m_editTimer.stop();
     m_items.OnItemsChange = nullptr;
     m_lines.OnChange = nullptr;

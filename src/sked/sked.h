@@ -19,6 +19,7 @@
 #include <QPixmap>
 #include <QPointer>
 #include <QTimer>
+#include <optional>
 
 class QMenu;
 class QPainter;
@@ -34,6 +35,11 @@ class TCustomSked : public QAbstractScrollArea
 public:
     explicit TCustomSked(QWidget* parent = nullptr);
     ~TCustomSked() override;
+
+    // The day the column shows (its owner sets it); drags and the events
+    // of the multi-day control name schedules by it.
+    QDate Date() const { return m_date; }
+    void setDate(const QDate& date) { m_date = date; }
 
     // --- appearance and behaviour ---
     TView& View() { return m_view; }
@@ -83,8 +89,6 @@ public:
     int FocusRow() const { return m_focusRow; }
     int SelectedRow() const { return m_selectedRow; }
     int DropRow() const { return m_dropRow; }
-    // The keyboard modifiers of the drop that OnDragDrop is handling (Ctrl: copy).
-    Qt::KeyboardModifiers DropModifiers() const { return m_dropModifiers; }
     TGripState GripState() const { return m_gripState; }
     bool GripIsTop() const { return m_gripIsTop; }
     QRect GripRect() const { return m_gripRect; }
@@ -179,11 +183,13 @@ public:
     TChangeNotify OnItemsChange;
     TChangeNotify OnActivate;
 
-    // The private drag record of the selected item; used by the drag start
-    // and by tests that simulate drops.
+    // The private drag record of the selected item, naming it by the
+    // column's Date and the item's ID, for this process only; used by the
+    // drag start and by tests that simulate drops.
     QMimeData* createDragData() const;
-    // The column that created drag data, if it still exists.
-    static TCustomSked* dragSource(const QMimeData* data);
+    // The schedule that drag data names (nothing for data of another
+    // process or of another kind).
+    static std::optional<TSkedDragItem> draggedItem(const QMimeData* data);
     // The drag image: the selected item's block of the picture; hotSpot gets
     // the offset of pos from the block's top-left corner.
     QPixmap dragPixmap(QPoint pos, QPoint* hotSpot) const;
@@ -263,7 +269,6 @@ private:
     void leftPress(QMouseEvent* e, QPoint pos);
     void editTimerFired();
     void updateHover(QPoint pos, bool buttonHeld);
-    void registerColumn(bool alive);
     void dropFeedback(QPoint pos);
     void removeDropMark();
     void finishGripDrag();
@@ -278,6 +283,7 @@ private:
     void paintBevel();
     void handleDragOver(QDropEvent* e, TDragState state);
 
+    QDate m_date;
     TView m_view;
     TLines m_lines;
     TSkedItems m_items;
@@ -305,7 +311,6 @@ private:
     int m_focusRow = -1;
     int m_selectedRow = -1;
     int m_dropRow = -1;
-    Qt::KeyboardModifiers m_dropModifiers;
     SkedLayout m_layout;
     QImage m_picture;
     // What the ruler's bands are drawn with (the images of the bands are

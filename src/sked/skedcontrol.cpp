@@ -156,17 +156,13 @@ void TCustomSkedControl::connectColumn(TSked* sked)
             OnSkedKeyPress(this, sked, key);
         }
     };
-    sked->OnDragDrop = [this, sked](QObject*, QObject* source, int x, int y) {
+    sked->OnDragDrop = [this](QObject*, const TSkedDrop& drop) {
         if (OnSkedDragDrop) {
-            OnSkedDragDrop(this, source, sked, x, y);
+            OnSkedDragDrop(this, drop);
         }
     };
-    sked->OnDragOver = [this, sked](QObject*, QObject* source, int x, int y, TDragState state, bool& accept) {
-        if (OnSkedDragOver) {
-            OnSkedDragOver(this, source, sked, x, y, state, accept);
-        } else {
-            accept = false;
-        }
+    sked->OnDragOver = [this](QObject*, const TSkedDrop& drop) {
+        return OnSkedDragOver && OnSkedDragOver(this, drop);
     };
     sked->OnEndDrag = [this, sked](QObject*, QObject* target, int x, int y) {
         if (OnSkedEndDrag) {
@@ -186,7 +182,7 @@ void TCustomSkedControl::connectColumn(TSked* sked)
     };
     sked->OnEdited = [this, sked](QObject*, TSkedItem* item, QString& s) {
         if (OnSkedEdited) {
-            OnSkedEdited(this, sked, item, s);
+            s = OnSkedEdited(this, sked->Date(), item->ID, s);
         }
     };
     sked->OnEditing = [this, sked](QObject*, TSkedItem* item, bool& allow) {
@@ -201,7 +197,7 @@ void TCustomSkedControl::connectColumn(TSked* sked)
     };
     sked->OnLineDrop = [this, sked](QObject*, TSkedItem* item) {
         if (OnSkedLineDrop) {
-            OnSkedLineDrop(this, sked, item);
+            OnSkedLineDrop(this, sked->Date(), item->ID, item->StartLine(), item->EndLine());
         }
     };
     sked->OnActivate = [this, sked] { columnActivated(sked); };

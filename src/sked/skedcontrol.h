@@ -94,7 +94,7 @@ public:
     TSkedControlEditedEvent OnSkedEdited;
     TSkedControlEditingEvent OnSkedEditing;
     TSkedControlDrawItemEvent OnSkedDrawItem;
-    TSkedControlItemEvent OnSkedLineDrop;
+    TSkedControlLineDropEvent OnSkedLineDrop;
     // Wheel over the control or over a column that did not handle it itself;
     // Sender is the control, MousePos in its viewport. Unhandled wheels go on
     // to the parent.

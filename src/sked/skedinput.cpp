@@ -14,23 +14,9 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QSet>
 
 namespace nox::sked
 {
-
-namespace
-{
-
-// Columns alive in this process, so that a drag record naming a column can
-// be checked before the pointer is used.
-QSet<const TCustomSked*>& liveColumns()
-{
-    static QSet<const TCustomSked*> columns;
-    return columns;
-}
-
-} // namespace
 
 // --- keys ---
 
@@ -598,8 +584,9 @@ QMimeData* TCustomSked::createDragData() const
     auto* data = new QMimeData;
     const TSkedItem* item = SelectedItem();
     const QByteArray record = QByteArray::number(QCoreApplication::applicationPid()) + ' ' +
-                              QByteArray::number(quintptr(this)) + ' ' +
-                              QByteArray::number(item ? item->Key() : -1);
+                              (m_date.isValid() ? m_date.toString(QStringLiteral("yyyyMMdd")).toLatin1()
+                                                : QByteArray("-")) +
+                              ' ' + (item ? QByteArray::number(item->ID) : QByteArray("-"));
     data->setData(QString::fromLatin1(skedItemMimeType), record);
     if (item) {
         data->setText(item->Text());
@@ -607,32 +594,22 @@ QMimeData* TCustomSked::createDragData() const
     return data;
 }
 
-TCustomSked* TCustomSked::dragSource(const QMimeData* data)
+std::optional<TSkedDragItem> TCustomSked::draggedItem(const QMimeData* data)
 {
     if (!data || !data->hasFormat(QString::fromLatin1(skedItemMimeType))) {
-        return nullptr;
+        return std::nullopt;
     }
     const QList<QByteArray> parts = data->data(QString::fromLatin1(skedItemMimeType)).split(' ');
     if (parts.size() != 3 || parts.at(0).toLongLong() != QCoreApplication::applicationPid()) {
-        return nullptr;
+        return std::nullopt;
     }
+    const QDate day = QDate::fromString(QString::fromLatin1(parts.at(1)), QStringLiteral("yyyyMMdd"));
     bool ok = false;
-    const auto address = quintptr(parts.at(1).toULongLong(&ok));
-    for (const TCustomSked* sked : liveColumns()) {
-        if (ok && quintptr(sked) == address) {
-            return const_cast<TCustomSked*>(sked);
-        }
+    const qint32 id = parts.at(2).toInt(&ok);
+    if (!day.isValid() || !ok) {
+        return std::nullopt;
     }
-    return nullptr;
-}
-
-void TCustomSked::registerColumn(bool alive)
-{
-    if (alive) {
-        liveColumns().insert(this);
-    } else {
-        liveColumns().remove(this);
-    }
+    return TSkedDragItem{day, id};
 }
 
 QPixmap TCustomSked::dragPixmap(QPoint pos, QPoint* hotSpot) const
@@ -702,20 +679,15 @@ void TCustomSked::startItemDrag(QPoint pos)
 void TCustomSked::handleDragOver(QDropEvent* e, TDragState state)
 {
     m_editArmed = false;
-    if (!e->mimeData()->hasFormat(QString::fromLatin1(skedItemMimeType))) {
+    const std::optional<TSkedDragItem> item = draggedItem(e->mimeData());
+    if (!item) {
         e->ignore();
         return;
     }
-    QObject* source = e->source();
-    if (!qobject_cast<TCustomSked*>(source)) {
-        source = dragSource(e->mimeData());
-    }
     const QPoint pos = e->position().toPoint();
-    bool accept = false;
-    if (OnDragOver) {
-        accept = true;
-        OnDragOver(this, source, pos.x(), pos.y(), state, accept);
-    }
+    const TSkedDrop drop{*item, m_date, LineAt(pos.x(), pos.y()), e->modifiers().testFlag(Qt::ControlModifier),
+                         state};
+    const bool accept = OnDragOver && OnDragOver(this, drop);
     m_dragAccepted = accept;
     if (!accept) {
         removeDropMark();
@@ -752,9 +724,8 @@ void TCustomSked::dragLeaveEvent(QDragLeaveEvent* e)
 {
     m_editArmed = false;
     if (OnDragOver) {
-        bool accept = false;
         const QPoint pos = viewport()->mapFromGlobal(QCursor::pos());
-        OnDragOver(this, nullptr, pos.x(), pos.y(), dsDragLeave, accept);
+        (void)OnDragOver(this, TSkedDrop{{}, m_date, LineAt(pos.x(), pos.y()), false, dsDragLeave});
     }
     m_dragAccepted = false;
     removeDropMark();
@@ -765,20 +736,17 @@ void TCustomSked::dropEvent(QDropEvent* e)
 {
     m_editArmed = false;
     removeDropMark();
-    if (!m_dragAccepted || !e->mimeData()->hasFormat(QString::fromLatin1(skedItemMimeType))) {
+    const std::optional<TSkedDragItem> item = draggedItem(e->mimeData());
+    if (!m_dragAccepted || !item) {
         e->ignore();
         return;
     }
     m_dragAccepted = false;
-    QObject* source = e->source();
-    if (!qobject_cast<TCustomSked*>(source)) {
-        source = dragSource(e->mimeData());
-    }
     e->acceptProposedAction();
     const QPoint pos = e->position().toPoint();
-    m_dropModifiers = e->modifiers();
     if (OnDragDrop) {
-        OnDragDrop(this, source, pos.x(), pos.y());
+        OnDragDrop(this, TSkedDrop{*item, m_date, LineAt(pos.x(), pos.y()),
+                                   e->modifiers().testFlag(Qt::ControlModifier), dsDragMove});
     }
 }
 

@@ -1,11 +1,11 @@
 #pragma once
 // Items drawn over the lines of a day column.
 #include "sked/skedfont.h"
+#include "store/skedrec.h"
 
 #include <QList>
 #include <QRect>
 #include <QString>
-#include <any>
 
 namespace nox::sked
 {
@@ -49,12 +49,12 @@ public:
     bool Selected() const { return m_selected; }
     void setSelected(bool value);
 
-    // Payloads, never read by the view. Data holds the owner's value (the
-    // main window keeps the schedule record here) and goes with the item.
+    // Payloads, never read by the view. Record is the schedule the item
+    // shows, as its owner stored it; it goes with the item.
     int ID = 0;
     QString Memo;
     QString Category;
-    std::any Data;
+    TSkedRec Record;
 
     // Layout results (read-only for users of the column).
     int TextHeight() const { return m_textHeight; }

@@ -5,6 +5,7 @@
 // event, named after the event (OnSelectItem, OnSkedDblClick, ...). The first
 // parameter is the raising object; "var" parameters are non-const references
 // whose value goes back to the raiser. An event is raised only when set.
+#include <QDate>
 #include <QPoint>
 #include <QRect>
 #include <QString>
@@ -93,10 +94,25 @@ using TKeyPressEvent = std::function<void(QObject* Sender, QChar& Key)>;
 using TContextPopupEvent = std::function<void(QObject* Sender, QPoint MousePos, bool& Handled)>;
 using TMouseWheelEvent = std::function<void(QObject* Sender, Qt::KeyboardModifiers Shift, int WheelDelta,
                                             QPoint MousePos, bool& Handled)>;
-// Source: the column an item is dragged from (nullptr when unknown).
-using TDragDropEvent = std::function<void(QObject* Sender, QObject* Source, int X, int Y)>;
-using TDragOverEvent =
-    std::function<void(QObject* Sender, QObject* Source, int X, int Y, TDragState State, bool& Accept)>;
+// The schedule an item drag carries: its day and ID.
+struct TSkedDragItem {
+    QDate day;
+    qint32 id = 0;
+    bool operator==(const TSkedDragItem&) const = default;
+};
+// An item drag over a column or its drop there: the schedule dragged, the
+// column's day and the line under the pointer (-1 none), whether Ctrl asks
+// for a copy, and the stage (a leave carries no schedule).
+struct TSkedDrop {
+    TSkedDragItem item;
+    QDate to;
+    int line = -1;
+    bool copy = false;
+    TDragState state = dsDragMove;
+};
+// Over: true accepts the drag at this place (the drop row is marked).
+using TDragDropEvent = std::function<void(QObject* Sender, const TSkedDrop& Drop)>;
+using TDragOverEvent = std::function<bool(QObject* Sender, const TSkedDrop& Drop)>;
 // Target: the widget the item was dropped on, nullptr when the drag was cancelled.
 using TEndDragEvent = std::function<void(QObject* Sender, QObject* Target, int X, int Y)>;
 // DragObject: the MIME data about to be dragged (already holding the item's
@@ -122,22 +138,23 @@ using TSkedControlMouseMoveEvent =
 using TSkedControlKeyEvent =
     std::function<void(QObject* Sender, TSked* Sked, int& Key, Qt::KeyboardModifiers Shift)>;
 using TSkedControlKeyPressEvent = std::function<void(QObject* Sender, TSked* Sked, QChar& Key)>;
-using TSkedControlDragDropEvent =
-    std::function<void(QObject* Sender, QObject* Source, TSked* Sked, int X, int Y)>;
-using TSkedControlDragOverEvent = std::function<void(QObject* Sender, QObject* Source, TSked* Sked, int X,
-                                                     int Y, TDragState State, bool& Accept)>;
+using TSkedControlDragDropEvent = std::function<void(QObject* Sender, const TSkedDrop& Drop)>;
+using TSkedControlDragOverEvent = std::function<bool(QObject* Sender, const TSkedDrop& Drop)>;
 using TSkedControlEndDragEvent =
     std::function<void(QObject* Sender, QObject* Target, TSked* Sked, int X, int Y)>;
 using TSkedControlStartDragEvent = std::function<void(QObject* Sender, TSked* Sked, QMimeData*& DragObject)>;
 using TSkedControlSelectItemEvent =
     std::function<void(QObject* Sender, TSked* Sked, TLineItem* Line, TSkedItem* Item)>;
+// The text the schedule's item was edited to; returns the text it then shows.
 using TSkedControlEditedEvent =
-    std::function<void(QObject* Sender, TSked* Sked, TSkedItem* Item, QString& S)>;
+    std::function<QString(QObject* Sender, const QDate& Day, qint32 ID, const QString& S)>;
 using TSkedControlEditingEvent =
     std::function<void(QObject* Sender, TSked* Sked, TSkedItem* Item, bool& AllowEdit)>;
 using TSkedControlDrawItemEvent =
     std::function<void(QObject* Sender, TSked* Sked, TSkedItem* Item, const QRect& Rect)>;
-using TSkedControlItemEvent = std::function<void(QObject* Sender, TSked* Sked, TSkedItem* Item)>;
+// A handle drag gave the schedule the lines StartLine..EndLine.
+using TSkedControlLineDropEvent =
+    std::function<void(QObject* Sender, const QDate& Day, qint32 ID, int StartLine, int EndLine)>;
 using TSkedControlMouseWheelEvent = std::function<void(QObject* Sender, Qt::KeyboardModifiers Shift,
                                                        int WheelDelta, QPoint MousePos, bool& Handled)>;
 

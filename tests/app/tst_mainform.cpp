@@ -639,7 +639,7 @@ void TestMainForm::editorRefreshHooks()
     TNoxMainForm* form = f.start();
     sked::TSked* column = form->skedControl()->Skeds(1);
     sked::TSkedItem* item = column->Items().Items(0);
-    TSkedRec rec = std::any_cast<TSkedRec>(item->Data);
+    TSkedRec rec = item->Record;
 
     // Same date: the item is refreshed from the record.
     rec.Text = QStringLiteral("long lunch");

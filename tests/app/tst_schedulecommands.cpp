@@ -404,8 +404,13 @@ void TestScheduleCommands::dragWritesOnlyTheDraggedSchedule_data()
 {
     QTest::addColumn<bool>("month");
     QTest::addColumn<bool>("targetFails");
-    QTest::newRow("month view") << true << false;
-    QTest::newRow("month view, the new day cannot be written") << true << true;
+    QTest::addColumn<bool>("changedOnDisk"); // another program added to the new day after it was shown
+    QTest::newRow("day view") << false << false << false;
+    QTest::newRow("day view, the new day cannot be written") << false << true << false;
+    QTest::newRow("day view, the new day changed on disk") << false << false << true;
+    QTest::newRow("month view") << true << false << false;
+    QTest::newRow("month view, the new day cannot be written") << true << true << false;
+    QTest::newRow("month view, the new day changed on disk") << true << false << true;
 }
 
 // A drag moves the one schedule: the other lines of both days keep their
@@ -416,12 +421,13 @@ void TestScheduleCommands::dragWritesOnlyTheDraggedSchedule()
 {
     QFETCH(bool, month);
     QFETCH(bool, targetFails);
+    QFETCH(bool, changedOnDisk);
     MainFormFixture f;
     const QDate target = kDay.addDays(2);
     const QString targetFile = dayFileName(target);
     const QByteArray source = skedLine(20, 21, 100, QStringLiteral("会議")) + skedLine(12, 13, 200, QStringLiteral("残る"));
     // Not in sorted order: a day written as a whole would come out sorted.
-    const QByteArray there = skedLine(30, 31, 301, QStringLiteral("後")) + skedLine(10, 11, 300, QStringLiteral("前"));
+    QByteArray there = skedLine(30, 31, 301, QStringLiteral("後")) + skedLine(10, 11, 300, QStringLiteral("前"));
     f.writeFile(dayFileName(kDay), source);
     f.writeFile(targetFile, there);
     TNoxMainForm* form = f.start();
@@ -430,14 +436,24 @@ void TestScheduleCommands::dragWritesOnlyTheDraggedSchedule()
         form->SwitchViewClick();
     }
     form->GoToDate(kDay, 100);
+    if (changedOnDisk) {
+        there += skedLine(40, 41, 302, QStringLiteral("よそ"));
+        f.writeFile(targetFile, there);
+    }
     if (targetFails) {
         setWriteFaultHook(
             [targetFile](const QString& path, WriteStep) { return path.endsWith(targetFile) ? ENOSPC : 0; });
     }
-    monthview::TMonthView* view = form->monthView();
-    QMimeData data;
-    data.setData(monthview::monthViewItemMimeType(), view->DragPayload(view->SelectedItem()));
-    drop(view, &data, cellPoint(view, target), Qt::NoModifier);
+    if (month) {
+        monthview::TMonthView* view = form->monthView();
+        QMimeData data;
+        data.setData(monthview::monthViewItemMimeType(), view->DragPayload(view->SelectedItem()));
+        drop(view, &data, cellPoint(view, target), Qt::NoModifier);
+    } else {
+        sked::TSked* column = form->skedControl()->Skeds(2);
+        std::unique_ptr<QMimeData> data(form->skedControl()->Skeds(0)->createDragData());
+        drop(column->viewport(), data.get(), linePoint(column, 20), Qt::NoModifier);
+    }
     setWriteFaultHook({});
     if (targetFails) {
         QCOMPARE(f.failures.size(), 1);
@@ -447,10 +463,17 @@ void TestScheduleCommands::dragWritesOnlyTheDraggedSchedule()
         QTRY_VERIFY(form->mode().goToDate(kDay, 100, false)); // shown at its day again
         return;
     }
-    QVERIFY(f.failures.isEmpty());
+    if (changedOnDisk) { // both kept; the user is told and the view reads the day again
+        QTRY_COMPARE(f.failures.size(), 1);
+        QVERIFY2(f.failures[0].startsWith(QStringLiteral("ほかのプログラムによる変更と合わせて保存しました。")),
+                 qPrintable(f.failures[0]));
+        QTRY_VERIFY(form->mode().goToDate(target, 302, false));
+    } else {
+        QVERIFY(f.failures.isEmpty());
+    }
     QCOMPARE(fileBytes(f, dayFileName(kDay)), skedLine(12, 13, 200, QStringLiteral("残る")));
     QCOMPARE(fileBytes(f, targetFile), there + skedLine(20, 21, 100, QStringLiteral("会議")));
-    QCOMPARE(form->mode().selectedDate(), target);
+    QVERIFY(form->mode().goToDate(target, 100, false));
 }
 
 void TestScheduleCommands::deleteAsksFirst_data()

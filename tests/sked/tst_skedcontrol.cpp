@@ -322,11 +322,18 @@ private slots:
         QVERIFY(f.show());
         QVERIFY(!item->EditText());
         f.control->OnSkedEditing = nullptr;
-        f.control->OnSkedEdited = [](QObject*, TSked*, TSkedItem*, QString& s) { s += QStringLiteral("!"); };
+        second->setDate(QDate(2026, 3, 12));
+        item->ID = 42;
+        QList<TSkedDragItem> edited;
+        f.control->OnSkedEdited = [&](QObject*, const QDate& day, qint32 id, const QString& s) {
+            edited << TSkedDragItem{day, id};
+            return s + QStringLiteral("!");
+        };
         QVERIFY(item->EditText());
         QTest::keyClicks(second->InplaceEdit(), "b");
         QTest::keyClick(second->InplaceEdit(), Qt::Key_Return);
         QCOMPARE(second->Items().Items(0)->Text(), QStringLiteral("b!"));
+        QCOMPARE(edited, (QList<TSkedDragItem>{{QDate(2026, 3, 12), 42}}));
     }
 };
 

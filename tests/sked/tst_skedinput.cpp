@@ -538,13 +538,15 @@ private slots:
         TSkedItem* item = skedtest::addItem(*f.sked, 4, 6, QStringLiteral("移動"));
         QVERIFY(f.show());
         item->setSelected(true);
-        QObject* seenSource = nullptr;
-        int drops = 0;
-        f.sked->OnDragOver = [&](QObject*, QObject* source, int, int, TDragState, bool& accept) {
-            seenSource = source;
-            accept = true;
+        item->ID = 7;
+        f.sked->setDate(QDate(2026, 3, 11));
+        QList<TSkedDrop> seen;
+        QList<TSkedDrop> drops;
+        f.sked->OnDragOver = [&](QObject*, const TSkedDrop& drop) {
+            seen << drop;
+            return true;
         };
-        f.sked->OnDragDrop = [&](QObject*, QObject*, int, int) { ++drops; };
+        f.sked->OnDragDrop = [&](QObject*, const TSkedDrop& drop) { drops << drop; };
         const QPoint at = skedtest::rowPoint(*f.sked, 10);
 
         QMimeData foreign;
@@ -555,27 +557,50 @@ private slots:
         QCOMPARE(f.sked->DropRow(), -1);
 
         std::unique_ptr<QMimeData> data(f.sked->createDragData());
-        QCOMPARE(TCustomSked::dragSource(data.get()), f.sked);
+        QCOMPARE(TCustomSked::draggedItem(data.get()), (TSkedDragItem{QDate(2026, 3, 11), 7}));
         QDragEnterEvent enter(at, Qt::MoveAction, data.get(), Qt::LeftButton, {});
         QApplication::sendEvent(f.vp(), &enter);
         QVERIFY(enter.isAccepted());
-        QCOMPARE(seenSource, f.sked);
+        QCOMPARE(seen.size(), 1);
+        QCOMPARE(seen[0].item, (TSkedDragItem{QDate(2026, 3, 11), 7}));
+        QCOMPARE(seen[0].to, QDate(2026, 3, 11));
+        QCOMPARE(seen[0].line, f.sked->Row(10).Line);
+        QCOMPARE(seen[0].state, dsDragEnter);
         QCOMPARE(f.sked->DropRow(), 10);
         QDropEvent drop(at, Qt::MoveAction, data.get(), Qt::LeftButton, {});
         QApplication::sendEvent(f.vp(), &drop);
-        QCOMPARE(drops, 1);
+        QCOMPARE(drops.size(), 1);
+        QCOMPARE(drops[0].item, (TSkedDragItem{QDate(2026, 3, 11), 7}));
+        QCOMPARE(drops[0].line, f.sked->Row(10).Line);
+        QVERIFY(!drops[0].copy);
         QCOMPARE(f.sked->DropRow(), -1);
     }
 
-    void dragRecordOfDestroyedColumnHasNoSource()
+    // The record names the schedule by its day and ID, never by an address:
+    // it outlives its column, and names nothing without a day and an item,
+    // or when another process made it.
+    void dragRecordNamesDayAndIdOnly()
     {
         std::unique_ptr<QMimeData> data;
         {
-            TSked sked;
-            data.reset(sked.createDragData());
-            QCOMPARE(TCustomSked::dragSource(data.get()), &sked);
+            Fixture f;
+            data.reset(f.sked->createDragData());
+            QVERIFY(!TCustomSked::draggedItem(data.get())); // no day, no item
+            f.sked->setDate(QDate(2026, 3, 11));
+            TSkedItem* item = skedtest::addItem(*f.sked, 4, 6, QStringLiteral("移動"));
+            item->ID = 9;
+            QVERIFY(f.show());
+            item->setSelected(true);
+            QCOMPARE(f.sked->SelectedItem(), item);
+            data.reset(f.sked->createDragData());
         }
-        QVERIFY(!TCustomSked::dragSource(data.get()));
+        QCOMPARE(TCustomSked::draggedItem(data.get()), (TSkedDragItem{QDate(2026, 3, 11), 9}));
+        const QByteArray pid = QByteArray::number(QCoreApplication::applicationPid());
+        for (const QByteArray& bad : {QByteArray("1 20260311 9"), pid + " 2026031 9", pid + " 20260311 x",
+                                      pid + " 20260311"}) {
+            data->setData(QString::fromLatin1(skedItemMimeType), bad);
+            QVERIFY2(!TCustomSked::draggedItem(data.get()), bad.constData());
+        }
     }
 };
 
