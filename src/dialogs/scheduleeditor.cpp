@@ -9,6 +9,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPainter>
 #include <QPlainTextEdit>
@@ -20,6 +21,7 @@
 #include "core/datetime.h"
 #include "core/screenfont.h"
 #include "core/textfile.h"
+#include "dialogs/repeatsection.h"
 #include "dialogs/scheduleeditor_p.h"
 #include "store/schedulebook.h"
 #include "widgets/choosers.h"
@@ -167,10 +169,13 @@ TForm2::TForm2(QWidget* owner, TSkedRec& record, TEditorMode mode, TScheduleEdit
     buttons->addWidget(m_ok);
     buttons->addWidget(m_cancel);
 
+    m_repeat = new RepeatSection(this);
+
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(fields);
+    layout->addWidget(m_repeat);
     layout->addWidget(m_splitter, 1);
     layout->addLayout(buttons);
 
@@ -358,10 +363,22 @@ void TForm2::fillFromRecord()
     }
     alarmChosen(m_alarm->currentIndex());
     applyTextLook();
+    RepeatRule rule;
+    if (m_copy.isOccurrence() && m_setup.book->rule(m_copy.RuleID, &rule).ok()) {
+        m_rule = rule;
+        m_repeat->setRule(rule.rrule, rule.holiday, rule.first);
+    } else {
+        m_repeat->setRule(std::nullopt, HolidayRule::None, m_copy.date());
+    }
 }
 
 void TForm2::connectControls()
 {
+    connect(m_date, &QDateEdit::dateChanged, this, [this](const QDate& date) {
+        if (!m_rule) {
+            m_repeat->setFirstDate(date);
+        }
+    });
     connect(m_start, &QComboBox::currentIndexChanged, this, &TForm2::startChosen);
     connect(m_end, &QComboBox::currentIndexChanged, this, &TForm2::endChosen);
     connect(m_alarm, &QComboBox::currentIndexChanged, this, &TForm2::alarmChosen);
@@ -608,12 +625,27 @@ void TForm2::confirm()
         m_text->setFocus();
         return;
     }
+    if (const QString problem = m_repeat->problem(); !problem.isEmpty()) {
+        ShowMessage(this, TMessageKind::Information, problem);
+        m_repeat->setFocus();
+        return;
+    }
     const TSkedRec rec = recordFromControls();
     ScheduleBook& book = *m_setup.book;
+    bool cancelled = false;
     const BookResult result = [&] {
         const WriteFailuresToldByCaller toldHere; // in the one message below
+        if (m_rule) {
+            return storeOccurrence(rec, &cancelled);
+        }
+        if (m_repeat->isRepeating()) {
+            return storeRepeating(rec, &cancelled);
+        }
         return m_mode == emNew ? book.add(rec, amNew) : book.replace(m_copy.date(), m_copy.ID, rec, amEdited);
     }();
+    if (cancelled) {
+        return;
+    }
     if (result.status == BookStatus::ChangedOnDisk) {
         // Stored, together with another program's change of the day.
         ShowMessage(this, TMessageKind::Information, result.message);
@@ -629,6 +661,69 @@ void TForm2::confirm()
     }
     m_record = result.record.value_or(rec);
     accept();
+}
+
+// A new rule of the controls; an edited schedule of a day file leaves its
+// file once the rule is stored.
+BookResult TForm2::storeRepeating(const TSkedRec& rec, bool* cancelled)
+{
+    *cancelled = false;
+    RepeatRule rule;
+    rule.first = rec.date();
+    rule.rrule = m_repeat->rrule();
+    rule.holiday = m_repeat->holiday();
+    rule.sked = rec;
+    BookResult result = m_setup.book->addRule(&rule);
+    if (result.ok() && m_mode == emEdit) {
+        const BookResult removed = m_setup.book->remove(m_copy.date(), m_copy.ID);
+        if (!removed.ok()) {
+            return removed;
+        }
+    }
+    return result;
+}
+
+// An occurrence: a changed rule changes all of them; else the user says
+// which occurrences the change is for.
+BookResult TForm2::storeOccurrence(const TSkedRec& rec, bool* cancelled)
+{
+    *cancelled = false;
+    ScheduleBook& book = *m_setup.book;
+    const bool ruleChanged = m_repeat->isRepeating() &&
+                             (m_repeat->rrule() != m_rule->rrule || m_repeat->holiday() != m_rule->holiday);
+    if (ruleChanged) {
+        const QString rrule = m_repeat->rrule();
+        const HolidayRule holiday = m_repeat->holiday();
+        const qint64 shift = m_copy.date().daysTo(rec.date());
+        return book.changeRule(m_rule->id, [&](RepeatRule& r) {
+            r.rrule = rrule;
+            r.holiday = holiday;
+            r.first = r.first.addDays(shift);
+            r.sked = rec;
+            r.sked.RuleID = 0;
+            r.sked.RuleDate = 0;
+        });
+    }
+    if (!m_repeat->isRepeating()) {
+        return book.changeOccurrence(OccurrenceScope::This, m_copy, rec);
+    }
+    QMessageBox ask(QMessageBox::Question, windowTitle(), QStringLiteral("繰り返しの予定を変更します。"),
+                    QMessageBox::NoButton, this);
+    QPushButton* thisOne = ask.addButton(QStringLiteral("この予定のみ"), QMessageBox::AcceptRole);
+    QPushButton* following = ask.addButton(QStringLiteral("これ以降"), QMessageBox::AcceptRole);
+    QPushButton* all = ask.addButton(QStringLiteral("すべて"), QMessageBox::AcceptRole);
+    ask.addButton(QStringLiteral("キャンセル"), QMessageBox::RejectRole);
+    ask.setDefaultButton(thisOne);
+    ask.exec();
+    const QAbstractButton* chosen = ask.clickedButton();
+    if (chosen != thisOne && chosen != following && chosen != all) {
+        *cancelled = true;
+        return {};
+    }
+    const OccurrenceScope scope = chosen == thisOne    ? OccurrenceScope::This
+                                  : chosen == following ? OccurrenceScope::Following
+                                                        : OccurrenceScope::All;
+    return book.changeOccurrence(scope, m_copy, rec);
 }
 
 bool ShowScheduleEditor(QWidget* owner, TSkedRec& record, TEditorMode mode, const TScheduleEditorSetup& setup)

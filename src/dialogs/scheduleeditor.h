@@ -6,6 +6,12 @@
 // dialog opened and is appended to the file of its date) together with its
 // alarms. The caller only refreshes its view afterwards.
 //
+// The "繰り返し" section (dialogs/repeatsection.h) makes a new schedule a
+// repeat rule, or an edited one a rule in its place. On an occurrence of a
+// rule it shows the rule: a change of the rule changes every occurrence; a
+// change of the schedule alone asks whether it is for this one, this and
+// the following ones, or all of them.
+//
 // The dialog works on a copy: the caller's record is written only when the
 // book has stored the schedule. A write that fails is reported in a message
 // box naming the file and the dialog stays open, so nothing typed is lost.
@@ -18,6 +24,8 @@
 #include <optional>
 
 #include "core/color.h"
+#include "store/bookresult.h"
+#include "store/repeatrule.h"
 #include "store/skedrec.h"
 
 class QCheckBox;
@@ -33,6 +41,7 @@ class QSplitter;
 namespace nox
 {
 
+class RepeatSection;
 class ScheduleBook;
 
 enum TEditorMode { emNew = 1, emEdit = 2 };
@@ -92,6 +101,7 @@ public:
     QPushButton* BrowseButton() const { return m_browse; }
     QPushButton* OkButton() const { return m_ok; }
     QPushButton* CancelButton() const { return m_cancel; }
+    RepeatSection* Repeat() const { return m_repeat; }
 
     // The colours and style the text boxes show now.
     TColor TextColor() const { return m_textColor; }
@@ -130,6 +140,9 @@ private:
     bool acceptDrop(const QMimeData* mime) const;
     TSkedRec recordFromControls() const;
     void confirm();
+    // confirm() of a schedule that repeats, or of an occurrence of a rule.
+    BookResult storeRepeating(const TSkedRec& rec, bool* cancelled);
+    BookResult storeOccurrence(const TSkedRec& rec, bool* cancelled);
 
     TSkedRec& m_record;
     const TSkedRec m_copy; // Date and ID as the dialog opened
@@ -166,6 +179,8 @@ private:
     QPushButton* m_browse = nullptr;
     QPushButton* m_ok = nullptr;
     QPushButton* m_cancel = nullptr;
+    RepeatSection* m_repeat = nullptr;
+    std::optional<RepeatRule> m_rule; // the rule of an occurrence being edited
 };
 
 // Shows the editor modally on `record`, centred on `owner`. Returns true

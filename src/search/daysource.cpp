@@ -50,6 +50,17 @@ void BookDaySource::eachDayFile(const QDate& from, const QDate& to, const std::f
     m_book.eachDate(from, to, each);
 }
 
+QList<TSkedRec> BookDaySource::occurrences(const QDate& from, const QDate& to)
+{
+    return m_book.occurrences(from, to);
+}
+
+bool BookDaySource::hasRepeatRules()
+{
+    QList<RepeatRule> rules;
+    return m_book.rules(&rules).ok() && !rules.isEmpty();
+}
+
 DayLines BookDaySource::dayLines(const QDate& date)
 {
     return candidateLines(date, RawTermFilter());
@@ -99,6 +110,22 @@ DayLines KeptDaySource::candidateLines(const QDate& date, const RawTermFilter& f
         day.day = pass.day;
     }
     return day;
+}
+
+} // namespace nox
+
+namespace nox
+{
+
+QList<TSkedRec> KeptDaySource::occurrences(const QDate& from, const QDate& to)
+{
+    return m_book.occurrences(from, to);
+}
+
+bool KeptDaySource::hasRepeatRules()
+{
+    QList<RepeatRule> rules;
+    return m_book.rules(&rules).ok() && !rules.isEmpty();
 }
 
 } // namespace nox

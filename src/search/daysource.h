@@ -55,6 +55,15 @@ public:
     }
     // True when dayLines and candidateLines may run on several threads at once.
     virtual bool concurrentReads() const { return false; }
+    // The occurrences of repeat rules in from..to (store/repeatrule.h), and
+    // whether there are rules at all. None by default.
+    virtual QList<TSkedRec> occurrences(const QDate& from, const QDate& to)
+    {
+        Q_UNUSED(from);
+        Q_UNUSED(to);
+        return {};
+    }
+    virtual bool hasRepeatRules() { return false; }
 };
 
 // Every call goes to the book's day files; nothing is kept (a pass of its
@@ -72,6 +81,8 @@ public:
     DayLines dayLines(const QDate& date) override;
     DayLines candidateLines(const QDate& date, const RawTermFilter& filter) override;
     bool concurrentReads() const override { return true; }
+    QList<TSkedRec> occurrences(const QDate& from, const QDate& to) override;
+    bool hasRepeatRules() override;
 
 private:
     const ScheduleBook& m_book;
@@ -97,6 +108,8 @@ public:
     DayLines dayLines(const QDate& date) override;
     DayLines candidateLines(const QDate& date, const RawTermFilter& filter) override;
     bool concurrentReads() const override { return true; }
+    QList<TSkedRec> occurrences(const QDate& from, const QDate& to) override;
+    bool hasRepeatRules() override;
 
 private:
     const ScheduleBook& m_book;

@@ -155,6 +155,34 @@ public:
         }
     }
 
+    // The occurrences of repeat rules of the period join the results.
+    void searchOccurrences(DayLineSource& source, const QDate& givenToday, SearchOutcome& out) const
+    {
+        if (!source.hasRepeatRules()) {
+            return;
+        }
+        const QDate today = givenToday.isValid() ? givenToday : QDate::currentDate();
+        QDate to = m_query.to;
+        if (!to.isValid()) {
+            to = today.addYears(kOccurrenceSearchYears);
+            out.occurrencesUntil = to;
+        }
+        const QDate from = m_query.from.isValid() ? m_query.from : QDate(1, 1, 1);
+        QList<TSkedSearchRec> found;
+        for (const TSkedRec& rec : source.occurrences(from, to)) {
+            if (m_terms.matchesAll(formatSkedLine(rec)) &&
+                passesFieldTests(m_query, m_words, rec.Text, rec.Memo, rec.Category, rec.ImageIndex)) {
+                found.append(makeSearchRec(rec, rec.date()));
+            }
+        }
+        if (found.isEmpty()) {
+            return;
+        }
+        out.results.append(found);
+        std::stable_sort(out.results.begin(), out.results.end(),
+                         [](const TSkedSearchRec& a, const TSkedSearchRec& b) { return a.Date < b.Date; });
+    }
+
 private:
     const SearchQuery& m_query;
     QStringList m_words;
@@ -315,7 +343,8 @@ QStringList searchTerms(const QString& text)
     return text.split(u' ', Qt::SkipEmptyParts);
 }
 
-SearchOutcome searchSchedules(DayLineSource& source, const SearchQuery& query, const SearchProgress& progress)
+SearchOutcome searchSchedules(DayLineSource& source, const SearchQuery& query, const SearchProgress& progress,
+                              const QDate& today)
 {
     SearchOutcome out;
     const DaySearch search(query);
@@ -333,6 +362,9 @@ SearchOutcome searchSchedules(DayLineSource& source, const SearchQuery& query, c
                 break;
             }
         }
+    }
+    if (!out.cancelled) {
+        search.searchOccurrences(source, today, out);
     }
     markDateGroups(out.results);
     return out;

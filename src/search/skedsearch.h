@@ -11,6 +11,9 @@
 //    category) in Text / Memo; the category must occur in the Category
 //    field; an image entry k > 0 wants ImageIndex k - 1.
 // 5. Results in file order, then line order.
+// 6. The occurrences of repeat rules in the period (without an end, up to
+//    kOccurrenceSearchYears after today), each tested as its rule's line,
+//    join the results of their dates after the day file's.
 //
 // Before a day is decoded, its file's bytes are looked at: a day that cannot
 // hold every raw term is passed over (search/rawterms.h).
@@ -46,12 +49,19 @@ struct SearchQuery {
     int imageEntry = 0; // entry of the image list: 0 any, k > 0 image k - 1
 };
 
+// Without an end of the period the occurrences of repeat rules are looked
+// for up to this many years after today (the rules need not end).
+constexpr int kOccurrenceSearchYears = 1;
+
 struct SearchOutcome {
     QList<TSkedSearchRec> results; // Band and SameDate set
     QList<TDayProblem> skipped;    // matching lines that are not schedules
     QStringList errors;            // day files that could not be read (messages name them)
     int filesSearched = 0;
     bool cancelled = false; // results then hold what was found so far
+    // Set when there are repeat rules and the period has no end: their
+    // occurrences were looked for up to this date only (the result line says so).
+    QDate occurrencesUntil;
 };
 
 // Called after each day file with the number done and the total; returning
@@ -66,7 +76,9 @@ QStringList searchTerms(const QString& text);
 // `progress`, a source that allows concurrent reads is searched while it
 // lists the days, by more threads when there are many; the results are the
 // same.
+// `today`: where an open end of the period is counted from for the
+// occurrences of repeat rules (invalid: the system's date).
 SearchOutcome searchSchedules(DayLineSource& source, const SearchQuery& query,
-                              const SearchProgress& progress = {});
+                              const SearchProgress& progress = {}, const QDate& today = {});
 
 } // namespace nox

@@ -15,6 +15,10 @@ namespace
 
 // More months than any use keeps at hand; past it the memory starts afresh.
 constexpr int kMonthsKept = 600;
+// How often a file changed too recently for its stamp is read again.
+constexpr qint64 kRecheckMs = 100;
+// Longer ranges are not kept by month.
+constexpr int kLongRangeDays = 62;
 
 int monthKey(const QDate& d)
 {
@@ -100,9 +104,13 @@ BookResult RepeatStore::refresh()
 {
     refreshHolidays();
     const FileStamp now = FileStamp::of(m_path);
-    if (m_loadedOnce && now == m_loaded.stamp && m_loaded.stamp.isSettled()) {
+    // A stamp too recent to tell the next change is looked behind again, but
+    // not at every day a view asks for.
+    const bool settled = m_loaded.stamp.isSettled() || (m_checked.isValid() && m_checked.elapsed() < kRecheckMs);
+    if (m_loadedOnce && now == m_loaded.stamp && settled) {
         return m_readResult;
     }
+    m_checked.start();
     Loaded fresh;
     m_readResult = readFile(&fresh);
     m_loadedOnce = true;
@@ -118,8 +126,7 @@ BookResult RepeatStore::refresh()
                  .arg(problem.reason));
     }
     if (fresh.rules != m_loaded.rules) {
-        m_months.clear();
-        m_byDay.clear();
+        forgetOccurrences();
     }
     m_loaded = std::move(fresh);
     return m_readResult;
@@ -143,14 +150,44 @@ void RepeatStore::refreshHolidays()
     if (!std::equal(fresh.items().begin(), fresh.items().end(), m_holidays.items().begin(), m_holidays.items().end(),
                     sameDay)) {
         m_holidays = fresh;
-        m_months.clear();
-        m_byDay.clear();
+        forgetOccurrences();
     }
 }
 
 bool RepeatStore::isOffDay(const QDate& date) const
 {
     return date.dayOfWeek() >= 6 || m_holidays.isHoliday(date);
+}
+
+void RepeatStore::forgetOccurrences()
+{
+    m_months.clear();
+    m_byDay.clear();
+    m_countedDates.clear();
+}
+
+// A rule with COUNT is walked from its first date once (its dates are
+// bounded by the count) and kept; any other jumps to the range.
+QList<Occurrence> RepeatStore::occurrencesOf(const RepeatRule& rule, const QDate& from, const QDate& to)
+{
+    const OffDayTest offDay = [this](const QDate& d) { return isOffDay(d); };
+    if (!rule.rrule.contains(QLatin1String("COUNT"), Qt::CaseInsensitive)) {
+        QString notice;
+        QList<Occurrence> found = ruleOccurrences(rule, from, to, offDay, &notice);
+        if (!notice.isEmpty()) {
+            tell(notice);
+        }
+        return found;
+    }
+    auto counted = m_countedDates.find(rule.id);
+    if (counted == m_countedDates.end()) {
+        const RuleDates all = expandRRule(rule.rrule, rule.first, rule.first, QDate(9999, 12, 31));
+        if (!all.notice.isEmpty()) {
+            tell(all.notice);
+        }
+        counted = m_countedDates.insert(rule.id, all.dates);
+    }
+    return nox::occurrencesOf(rule, *counted, from, to, offDay);
 }
 
 void RepeatStore::expandMonth(int key)
@@ -162,17 +199,12 @@ void RepeatStore::expandMonth(int key)
     m_months.insert(key, true);
     const QDate from = monthStart(key);
     const QDate to = from.addMonths(1).addDays(-1);
-    const OffDayTest offDay = [this](const QDate& d) { return isOffDay(d); };
     for (const RepeatRule& rule : std::as_const(m_loaded.rules)) {
         if (rule.first > expansionEnd(rule, to)) {
             continue;
         }
-        QString notice;
-        for (const Occurrence& occurrence : ruleOccurrences(rule, from, to, offDay, &notice)) {
+        for (const Occurrence& occurrence : occurrencesOf(rule, from, to)) {
             m_byDay[dayNumber(occurrence.date)].append(occurrenceRecord(rule, occurrence));
-        }
-        if (!notice.isEmpty()) {
-            tell(notice);
         }
     }
 }
@@ -196,16 +228,15 @@ QList<TSkedRec> RepeatStore::occurrences(const QDate& from, const QDate& to)
     if (!from.isValid() || !to.isValid() || to < from) {
         return result;
     }
-    // A long range is expanded rule by rule in one walk, not month by month.
-    if (from.daysTo(to) > 366) {
-        const OffDayTest offDay = [this](const QDate& d) { return isOffDay(d); };
+    // A range of more than a view's months is expanded rule by rule in one
+    // walk, not month by month.
+    if (from.daysTo(to) > kLongRangeDays) {
         for (const RepeatRule& rule : std::as_const(m_loaded.rules)) {
-            QString notice;
-            for (const Occurrence& occurrence : ruleOccurrences(rule, from, to, offDay, &notice)) {
-                result.append(occurrenceRecord(rule, occurrence));
+            if (rule.first > expansionEnd(rule, to)) {
+                continue;
             }
-            if (!notice.isEmpty()) {
-                tell(notice);
+            for (const Occurrence& occurrence : occurrencesOf(rule, from, to)) {
+                result.append(occurrenceRecord(rule, occurrence));
             }
         }
         std::stable_sort(result.begin(), result.end(),
@@ -366,8 +397,7 @@ void RepeatStore::forget()
     m_loadedOnce = false;
     m_holidaysRead = false;
     m_loaded = Loaded{};
-    m_months.clear();
-    m_byDay.clear();
+    forgetOccurrences();
 }
 
 } // namespace nox

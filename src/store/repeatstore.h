@@ -21,6 +21,7 @@
 // the caller was shown it keeps both: theirs, and the caller's under a new
 // ID (ChangedOnDisk). Thread-safe.
 #include <QDate>
+#include <QElapsedTimer>
 #include <QHash>
 #include <QList>
 #include <QMutex>
@@ -32,6 +33,7 @@
 #include "core/textfile.h"
 #include "store/bookresult.h"
 #include "store/holidays.h"
+#include "store/repeatexpand.h"
 #include "store/repeatrule.h"
 
 namespace nox
@@ -89,6 +91,9 @@ private:
     BookResult readFile(Loaded* into) const;
     void refreshHolidays();            // m_lock held
     void expandMonth(int monthKey);    // m_lock held
+    // The occurrences of one rule in from..to. m_lock held.
+    QList<Occurrence> occurrencesOf(const RepeatRule& rule, const QDate& from, const QDate& to);
+    void forgetOccurrences();          // m_lock held
     BookResult write(Loaded& fresh, const QList<RepeatRule>& rules, const QList<RepeatRule>& added);
     qint32 freshId(const QList<RepeatRule>& rules) const;
     bool isOffDay(const QDate& date) const;
@@ -100,12 +105,14 @@ private:
     QMutex m_lock;
     Loaded m_loaded;
     bool m_loadedOnce = false;
+    QElapsedTimer m_checked; // since the file was last read or compared
     BookResult m_readResult;
     HolidayList m_holidays;
     FileStamp m_holidayStamp;
     bool m_holidaysRead = false;
     QHash<int, bool> m_months;                  // months expanded (year * 12 + month - 1)
     QHash<qint32, QList<TSkedRec>> m_byDay;     // day number -> occurrences
+    QHash<qint32, QList<QDate>> m_countedDates; // every date of each rule with COUNT
     QStringList m_notices;
     QStringList m_told; // notices handed out already
 };

@@ -102,7 +102,11 @@ void TForm6::searchFinished()
         recordHistory();
     }
     updateSelectionButtons();
-    m_countPanel->setText(QStringLiteral("%1件").arg(outcome.results.size()));
+    QString count = QStringLiteral("%1件").arg(outcome.results.size());
+    if (outcome.occurrencesUntil.isValid()) {
+        count += QStringLiteral("（繰り返しは %1 まで）").arg(outcome.occurrencesUntil.toString(QStringLiteral("yyyy/MM/dd")));
+    }
+    m_countPanel->setText(count);
     showSearchProblems(outcome);
     if (OnSearched) {
         OnSearched(this);
