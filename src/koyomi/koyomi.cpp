@@ -263,10 +263,25 @@ Cache& cache()
 
 QString LunarDate::text() const
 {
-    if (!isValid()) {
+    // Made once: a month view asks for 42 of them at every step.
+    static const QList<QString> texts = [] {
+        QList<QString> all;
+        for (const bool isLeap : {false, true}) {
+            for (int m = 1; m <= 12; ++m) {
+                for (int d = 1; d <= 30; ++d) {
+                    all << QStringLiteral("%1%2/%3")
+                               .arg(isLeap ? QStringLiteral("閏") : QString())
+                               .arg(m)
+                               .arg(d);
+                }
+            }
+        }
+        return all;
+    }();
+    if (!isValid() || month < 1 || month > 12 || day < 1 || day > 30) {
         return {};
     }
-    return QStringLiteral("%1%2/%3").arg(leap ? QStringLiteral("閏") : QString()).arg(month).arg(day);
+    return texts[(leap ? 360 : 0) + (month - 1) * 30 + day - 1];
 }
 
 int rokuyoIndex(const LunarDate& lunar)

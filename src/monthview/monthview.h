@@ -352,7 +352,7 @@ private:
     mutable bool m_layoutDirty = true;
     mutable bool m_metricsDirty = true;
     mutable Metrics m_metrics;
-    mutable QHash<QString, int> m_markWidths; // markTextWidth
+    mutable QHash<std::pair<int, QString>, int> m_markWidths; // markTextWidth: (font kind, text)
     QPainter* m_canvas = nullptr;
 };
 

@@ -26,6 +26,10 @@ constexpr int kMarkSizePercent = 80;
 constexpr int kMarkFontPlain = 0;
 constexpr int kMarkFontSmall = 1;
 constexpr int kMarkFontDay = 2;
+// The room a cell needs besides three lines (the date row, the line of the
+// 節気・雑節 name under it and a bar) for the name to go under the date: the
+// gap above the bars and a bar's own padding.
+constexpr int kNameLineRoom = 2 + 4;
 
 QRect ltrb(int l, int t, int r, int b)
 {
@@ -70,13 +74,14 @@ int TCustomMonthView::markTextWidth(const QString& text, int fontKind) const
     if (text.isEmpty()) {
         return 0;
     }
-    const QString key = QChar(u'0' + fontKind) + text;
+    const std::pair<int, QString> key(fontKind, text);
     auto it = m_markWidths.constFind(key);
     if (it == m_markWidths.constEnd()) {
         const QFont f = fontKind == kMarkFontSmall   ? scaledFont(font(), kMarkSizePercent)
                         : fontKind == kMarkFontPlain ? font()
                                                      : styledFont(TFontStyles(fontKind - kMarkFontDay));
-        it = m_markWidths.insert(key, QFontMetrics(f).horizontalAdvance(text));
+        it = m_markWidths.insert(key, fontKind == kMarkFontSmall ? monthview::markTextWidth(text, f)
+                                                                 : QFontMetrics(f).horizontalAdvance(text));
     }
     return *it;
 }
@@ -253,15 +258,27 @@ void TCustomMonthView::layoutCalendarMarks(CellLayout& c, const QRect& text, con
     if (m_calendarMarks & koyomi::MarkLunar) {
         mark(c.lunar, QStringLiteral("旧") + info.lunar.text(), muted, kMarkSizePercent);
     }
+    // The 節気・雑節 name goes on a line of its own under the date, right
+    // under the day number, where the cell still holds a bar below that
+    // line; else it shares the date row.
+    const int lh = m_metrics.lineHeight;
+    const bool nameBelow = (m_calendarMarks & koyomi::MarkSeasonal) && !info.seasonal.isEmpty() &&
+                           c.inner.height() >= 3 * lh + kNameLineRoom + v.DayTextMargin();
     if (m_calendarMarks & koyomi::MarkSeasonal) {
-        mark(c.seasonal, info.seasonal.join(QStringLiteral("・")), focused ? v.FocusFont().Color() : plain,
-             100);
+        mark(c.seasonal, info.seasonal.join(QStringLiteral("・")),
+             focused && !nameBelow ? v.FocusFont().Color() : plain, 100);
+    }
+    if (nameBelow) {
+        c.nameLineHeight = lh + v.DayTextMargin(); // the name's line ends a margin below the date row
+        c.seasonal.rect = QRect(text.left(), text.top() + lh, text.width(), qMin(lh, text.height() - lh));
+        c.seasonal.flags = kTopRight;
+        c.seasonal.text = elidedLine(c.seasonal.text, font(), qMax(0, text.width()));
     }
     DateRowWidths w;
     const QString holiday = c.holiday.text.isEmpty() ? QString() : HolidayName(date);
     w.day = markTextWidth(c.dayText.text, kMarkFontDay + int(c.dayText.style));
     w.holiday = markTextWidth(holiday, kMarkFontPlain);
-    w.seasonal = markTextWidth(c.seasonal.text, kMarkFontPlain);
+    w.seasonal = nameBelow ? 0 : markTextWidth(c.seasonal.text, kMarkFontPlain);
     w.lunar = markTextWidth(c.lunar.text, kMarkFontSmall);
     w.rokuyo = markTextWidth(c.rokuyo.text, kMarkFontSmall);
     const QRect row(text.left(), text.top(), text.width(), qMin(m_metrics.lineHeight, text.height()));
@@ -274,6 +291,9 @@ void TCustomMonthView::layoutCalendarMarks(CellLayout& c, const QRect& text, con
         c.holiday.rect = r.holiday;
         c.holiday.text =
             r.holiday.width() >= w.holiday ? holiday : elidedLine(holiday, font(), r.holiday.width());
+    }
+    if (nameBelow) {
+        return;
     }
     c.seasonal.rect = r.seasonal;
     if (r.seasonal.width() < w.seasonal) {
@@ -294,7 +314,7 @@ void TCustomMonthView::layoutCellItems(MonthLayout& l, int cell, const QDate& da
     }
     const int lh = m_metrics.lineHeight;
     const int innerBottom = c.inner.top() + c.inner.height();
-    int top = c.inner.top() + lh + 2;
+    int top = c.inner.top() + lh + 2 + c.nameLineHeight;
     bool markerDrawn = false;
     while (running >= 0 && m_items->Item(running)->Day() == date) {
         if (c.firstItem < 0) {

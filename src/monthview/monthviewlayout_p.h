@@ -57,6 +57,9 @@ struct CellLayout {
     TextRun seasonal;
     TextRun lunar;
     TextRun rokuyo;
+    // How much lower the bars start for the line under the date row that
+    // the seasonal name takes; 0 when the name shares the date row.
+    int nameLineHeight = 0;
     TextRun dayText;
     QList<BarLayout> bars;
     QRect expandRect; // empty when none
@@ -89,6 +92,9 @@ void paintBar(QPainter& p, const BarLayout& bar, const QFont& font, const QPalet
 void paintExpandMarker(QPainter& p, const QRect& box, const QPalette& palette);
 // `font` at `percent` of its size (point or pixel).
 QFont scaledFont(const QFont& font, int percent);
+// The width in logical pixels of a calendar mark's small text (六曜, old
+// date) as paintCell draws it: its characters' widths rounded each.
+int markTextWidth(const QString& text, const QFont& font);
 // With a valid `background`, a colour too faint on it is drawn in a readable
 // shade of its hue (readableOn). `ground`, when given, is the plain colour the
 // run lies on (a run drawn again on it is copied from a kept picture). The

@@ -5,6 +5,7 @@
 #include "monthview/monthviewgeometry.h"
 #include "monthview/monthviewlayout_p.h"
 
+#include <QPainter>
 #include <QRandomGenerator>
 #include <QTest>
 
@@ -22,6 +23,10 @@ private slots:
     void offByDefault();
     void marksOfADay();
     void noOverlapAtAnyCellSize();
+    void smallMarksInTheirPlaces_data();
+    void smallMarksInTheirPlaces();
+    void seasonalNameUnderTheDate_data();
+    void seasonalNameUnderTheDate();
 };
 
 namespace
@@ -42,6 +47,26 @@ QList<QRect> runRects(const CellLayout& c)
         }
     }
     return out;
+}
+
+// The box of the pixels of `image` within `area` (device pixels) that are
+// not `ground`; empty when there are none.
+QRect inkBox(const QImage& image, const QRect& area, QRgb ground)
+{
+    QRect box;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            if (image.pixel(x, y) != ground) {
+                box |= QRect(x, y, 1, 1);
+            }
+        }
+    }
+    return box;
+}
+
+QRect deviceRect(const TCustomMonthView& view, const QRect& client, qreal ratio)
+{
+    return QRect(w(view, client.topLeft()) * ratio, client.size() * ratio);
 }
 
 } // namespace
@@ -152,6 +177,9 @@ void TestMonthViewKoyomi::noOverlapAtAnyCellSize()
         const MonthLayout& l = view->ComputedLayout();
         for (const CellLayout& c : l.cells) {
             const QList<QRect> rects = runRects(c);
+            for (const BarLayout& bar : c.bars) {
+                QVERIFY(c.seasonal.text.isEmpty() || !c.seasonal.rect.intersects(bar.rect));
+            }
             for (int a = 0; a < rects.size(); ++a) {
                 QVERIFY(!c.expandRect.isValid() || !rects[a].intersects(c.expandRect) ||
                         rects[a] == c.dayText.rect || rects[a] == c.holiday.rect);
@@ -167,12 +195,112 @@ void TestMonthViewKoyomi::noOverlapAtAnyCellSize()
             QVERIFY(!march20.rokuyo.text.isEmpty());
             QCOMPARE(march20.holiday.text, QStringLiteral("春分の日"));
         }
-        if (size.width() >= 1400) {
+        // Where cells are tall enough it has a line of its own under the
+        // date, whatever their width.
+        if (size.height() >= 520) {
             QCOMPARE(march20.seasonal.text, QStringLiteral("春分"));
+            QVERIFY(march20.seasonal.rect.top() > march20.dayText.rect.bottom());
         }
         render(*view, 1.0);
         render(*view, 2.0);
     }
+}
+
+// The old date and the 六曜 are copied from kept pictures of their
+// characters: at either pixel ratio their ink lies where drawing the texts
+// puts it (within the rounding of each character's width), the gap between
+// them stays plain and the day number beside them keeps its ink.
+void TestMonthViewKoyomi::smallMarksInTheirPlaces_data()
+{
+    QTest::addColumn<qreal>("ratio");
+    QTest::newRow("1x") << 1.0;
+    QTest::newRow("2x") << 2.0;
+}
+
+void TestMonthViewKoyomi::smallMarksInTheirPlaces()
+{
+    QFETCH(qreal, ratio);
+    auto view = makeView(QDate(2026, 12, 8), QSize(900, 600));
+    view->SetCalendarMarks(koyomi::MarkRokuyo | koyomi::MarkLunar | koyomi::MarkSeasonal);
+    const CellLayout& c = view->ComputedLayout().cells[view->CellOfDate(QDate(2026, 12, 16))];
+    QCOMPARE(c.lunar.text, QStringLiteral("旧11/8"));
+    const QFont small = scaledFont(view->font(), c.lunar.sizePercent);
+    QCOMPARE(c.lunar.rect.width(), markTextWidth(c.lunar.text, small));
+    QCOMPARE(c.rokuyo.rect.width(), markTextWidth(c.rokuyo.text, small));
+    const QImage shown = render(*view, ratio).convertToFormat(QImage::Format_RGB32);
+    const QRgb ground = shown.pixel(deviceRect(*view, c.inner, ratio).bottomLeft() + QPoint(2, -2));
+    for (const TextRun* run : {&c.lunar, &c.rokuyo}) {
+        // The same text drawn by QPainter on the same ground.
+        const QRect area = deviceRect(*view, run->rect, ratio);
+        QImage drawn(shown.size(), QImage::Format_RGB32);
+        drawn.fill(ground);
+        {
+            QPainter p(&drawn);
+            p.scale(ratio, ratio);
+            p.setFont(small);
+            p.setPen(nox::toQColor(run->color, view->palette()));
+            p.drawText(QRect(w(*view, run->rect.topLeft()), run->rect.size()), run->flags, run->text);
+        }
+        const QRect ink = inkBox(shown, area, ground);
+        const QRect expected = inkBox(drawn, area, ground);
+        QVERIFY2(!ink.isEmpty() && !expected.isEmpty(), qPrintable(run->text));
+        const QString where = QStringLiteral("%1: ink %2,%3 %4x%5, drawn %6,%7 %8x%9")
+                                  .arg(run->text)
+                                  .arg(ink.x())
+                                  .arg(ink.y())
+                                  .arg(ink.width())
+                                  .arg(ink.height())
+                                  .arg(expected.x())
+                                  .arg(expected.y())
+                                  .arg(expected.width())
+                                  .arg(expected.height());
+        QVERIFY2(qAbs(ink.right() - expected.right()) <= 2 * ratio, qPrintable(where));
+        QVERIFY2(qAbs(ink.left() - expected.left()) <= 3 * ratio, qPrintable(where));
+        QVERIFY2(qAbs(ink.top() - expected.top()) <= ratio, qPrintable(where));
+        QVERIFY2(qAbs(ink.bottom() - expected.bottom()) <= ratio, qPrintable(where));
+    }
+    const QRect gap(c.lunar.rect.right() + 1, c.lunar.rect.top(),
+                    c.rokuyo.rect.left() - c.lunar.rect.right() - 1, c.lunar.rect.height());
+    QVERIFY(inkBox(shown, deviceRect(*view, gap, ratio), ground).isEmpty());
+    QVERIFY(!inkBox(shown, deviceRect(*view, c.dayText.rect, ratio), ground).isEmpty());
+}
+
+// The solar term's name sits under the day number where the cell holds its
+// line and a bar below it; in lower cells it shares the date row. The bars
+// of the day start below it either way.
+void TestMonthViewKoyomi::seasonalNameUnderTheDate_data()
+{
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<bool>("below");
+    QTest::newRow("tall cells") << QSize(900, 700) << true;
+    QTest::newRow("low cells") << QSize(900, 330) << false;
+}
+
+void TestMonthViewKoyomi::seasonalNameUnderTheDate()
+{
+    QFETCH(QSize, size);
+    QFETCH(bool, below);
+    auto view = makeView(QDate(2026, 12, 8), size);
+    view->SetCalendarMarks(koyomi::MarkRokuyo | koyomi::MarkLunar | koyomi::MarkSeasonal);
+    const QDate winter(2026, 12, 22); // 冬至
+    view->Items()->BeginUpdate();
+    for (int i = 0; i < 3; ++i) {
+        addItem(*view, winter, QTime(9 + i, 0), QTime(10 + i, 0), QStringLiteral("e%1").arg(i));
+    }
+    view->Items()->EndUpdate();
+    const CellLayout& c = view->ComputedLayout().cells[view->CellOfDate(winter)];
+    QCOMPARE(c.seasonal.text, QStringLiteral("冬至"));
+    QVERIFY(c.inner.contains(c.seasonal.rect));
+    if (below) {
+        QVERIFY(c.seasonal.rect.top() > c.dayText.rect.bottom());
+        QCOMPARE(c.seasonal.rect.right(), c.dayText.rect.right());
+        QVERIFY(c.seasonal.flags & Qt::AlignRight);
+    } else {
+        QCOMPARE(c.seasonal.rect.top(), c.dayText.rect.top());
+        QCOMPARE(c.nameLineHeight, 0);
+    }
+    QVERIFY(!c.bars.isEmpty());
+    QVERIFY(c.bars.first().rect.top() > c.seasonal.rect.bottom());
 }
 
 QTEST_MAIN(TestMonthViewKoyomi)
