@@ -489,6 +489,9 @@ BookResult ScheduleBook::copy(const TSkedRec& rec)
 {
     TSkedRec copied = rec;
     copied.ID = newId();
+    // A copy of a repeat rule's occurrence is a schedule of its own.
+    copied.RuleID = 0;
+    copied.RuleDate = 0;
     const bool inStep = unchangedSinceShown(copied.date());
     const BookResult result = add(copied, amStoredAgain);
     return inStep ? result : toldChangedOnDisk(result, copied.date());
