@@ -205,24 +205,10 @@ public:
     void SwitchViewClick();
 
     // --- filling the views ----------------------------------------------------
-    // Fills the month view's whole range from the day files.
-    void FillMonthView();
-    // Writes the day column back to its day file.
-    void SaveSkedColumn(int column);
-    // Writes one day of the month view back.
-    void SaveMonthDay(const QDate& date);
+    // The day columns take the colours of their days' kinds.
     void ColorColumns();
-    // Refresh hooks of the schedule editor: `rec` is the record as the editor
-    // left it (already written to its day file). For an edited schedule
-    // `oldItem` is its day item / month item, nullptr for a new one.
-    void AfterDayEdit(const TSkedRec& rec, sked::TSkedItem* oldItem);
-    void AfterMonthEdit(const TSkedRec& rec, monthview::TMonthViewItem* oldItem);
     // Re-reads every shown day (after another window changed day files).
     void RefreshView();
-
-    // Fill a day item / month item from a record (a copy goes into Data).
-    void RecToSkedItem(const TSkedRec& rec, sked::TSkedItem* item) const;
-    void RecToMonthItem(const TSkedRec& rec, monthview::TMonthViewItem* item) const;
 
     // --- appearance and status --------------------------------------------------
     // Applies style `index` (0..2) of "style.ini" to both views and the banner.
@@ -339,7 +325,7 @@ private:
     void applyModeLook();
     void setMemoVisible(bool visible);
     void bannerMenu(const QPoint& globalPos);
-    // navigation (mainform_nav.cpp)
+    // the window's own shortcuts (mainform_views.cpp)
     bool handleShortcut(int key, Qt::KeyboardModifiers mods);
     // timer, clock, status, tray, alarms (mainform_status.cpp)
     void buildClock();

@@ -247,49 +247,14 @@ void TNoxMainForm::UpdateBanner()
 
 // --- filling the views -----------------------------------------------------------------
 
-void TNoxMainForm::FillMonthView()
-{
-    m_monthMode->fillItems();
-}
-
-void TNoxMainForm::SaveSkedColumn(int column)
-{
-    m_dayMode->saveColumn(column);
-}
-
-void TNoxMainForm::SaveMonthDay(const QDate& date)
-{
-    m_monthMode->saveDay(date);
-}
-
 void TNoxMainForm::ColorColumns()
 {
     m_dayMode->colorColumns();
 }
 
-void TNoxMainForm::AfterDayEdit(const TSkedRec& rec, sked::TSkedItem* oldItem)
-{
-    m_dayMode->afterEdit(rec, oldItem);
-}
-
-void TNoxMainForm::AfterMonthEdit(const TSkedRec& rec, monthview::TMonthViewItem* oldItem)
-{
-    m_monthMode->afterEdit(rec, oldItem);
-}
-
 void TNoxMainForm::RefreshView()
 {
     m_mode->fill();
-}
-
-void TNoxMainForm::RecToSkedItem(const TSkedRec& rec, sked::TSkedItem* item) const
-{
-    m_dayMode->recToItem(rec, item);
-}
-
-void TNoxMainForm::RecToMonthItem(const TSkedRec& rec, monthview::TMonthViewItem* item) const
-{
-    m_monthMode->recToItem(rec, item);
 }
 
 } // namespace nox

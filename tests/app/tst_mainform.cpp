@@ -473,7 +473,7 @@ void TestMainForm::monthFillHonoursTheCategoryFilter()
     QCOMPARE(texts, QStringList({QStringLiteral("a-work"), QStringLiteral("none")})); // first line only
 
     // Saving the day through the month view keeps the hidden B line.
-    form->SaveMonthDay(QDate(2026, 3, 20));
+    QVERIFY(form->mode().saveDay(QDate(2026, 3, 20)));
     const TDayLoadResult all = loadDay(f.dataFolder(), QDate(2026, 3, 20));
     QCOMPARE(all.records.size(), 3);
 
@@ -643,14 +643,14 @@ void TestMainForm::editorRefreshHooks()
 
     // Same date: the item is refreshed from the record.
     rec.Text = QStringLiteral("long lunch");
-    form->AfterDayEdit(rec, item);
+    form->mode().afterEditor(rec, item->Record);
     QCOMPARE(column->Items().Count(), 1);
     QCOMPARE(column->Items().Items(0)->Text(), QStringLiteral("long lunch"));
 
     // Moved to a date that is not shown: the item goes.
     TSkedRec moved = rec;
     moved.setDate(QDate(2026, 5, 1));
-    form->AfterDayEdit(moved, column->Items().Items(0));
+    form->mode().afterEditor(moved, column->Items().Items(0)->Record);
     QCOMPARE(column->Items().Count(), 0);
 
     // A new schedule on a shown date is added, focused and selected.
@@ -660,7 +660,7 @@ void TestMainForm::editorRefreshHooks()
     fresh.EndTime = 21;
     fresh.ID = 9;
     fresh.Text = QStringLiteral("new");
-    form->AfterDayEdit(fresh, nullptr);
+    form->mode().afterEditor(fresh, std::nullopt);
     QCOMPARE(form->skedControl()->ActiveIndex(), 3);
     QVERIFY(form->skedControl()->Skeds(3)->SelectedItem());
     QCOMPARE(form->skedControl()->Skeds(3)->SelectedItem()->ID, 9);
@@ -671,7 +671,7 @@ void TestMainForm::editorRefreshHooks()
     const int before = form->monthView()->Items()->Count();
     TSkedRec hidden = fresh;
     hidden.Category = QStringLiteral("B");
-    form->AfterMonthEdit(hidden, nullptr);
+    form->mode().afterEditor(hidden, std::nullopt);
     QCOMPARE(form->monthView()->Items()->Count(), before);
 }
 
