@@ -5,6 +5,7 @@
 #include <QImage>
 #include <benchmark/benchmark.h>
 
+using namespace nox;
 using namespace nox::monthview;
 
 namespace

@@ -9,6 +9,7 @@
 
 #include <benchmark/benchmark.h>
 
+using namespace nox;
 using namespace nox::sked;
 
 namespace

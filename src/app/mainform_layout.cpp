@@ -129,7 +129,7 @@ void TNoxMainForm::buildLayout()
     // paint); a size of its own here would only load a face that is never
     // drawn with.
     m_sked->setColor(clWhite);
-    m_sked->setDragMode(sked::dmAutomatic);
+    m_sked->setDragMode(dmAutomatic);
     m_sked->setHideSelection(false);
     m_sked->setReadOnly(false);
     m_sked->setSkedCount(1);
@@ -142,7 +142,7 @@ void TNoxMainForm::buildLayout()
         SetHalfFormat(true);
     }
     m_month->SetReadOnly(false);
-    m_month->SetDragMode(monthview::dmAutomatic);
+    m_month->SetDragMode(dmAutomatic);
 
     buildStatusBar();
     buildMenus();

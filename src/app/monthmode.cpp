@@ -175,8 +175,8 @@ void TMonthMode::recToItem(const TSkedRec& rec, monthview::TMonthViewItem* item)
     item->SetText(skedFirstLine(rec.Text));
     item->SetMemo(skedFirstLine(rec.Memo));
     item->SetMemoMark(!item->Memo().isEmpty());
-    item->Font().SetColor(rec.TextColor);
-    item->Font().SetStyle(rec.FontStyle & (fsBold | fsItalic | fsUnderline | fsStrikeOut));
+    item->Font().setColor(rec.TextColor);
+    item->Font().setStyle(rec.FontStyle & (fsBold | fsItalic | fsUnderline | fsStrikeOut));
     item->SetImageIndex(rec.ImageIndex);
     item->SetID(rec.ID);
     item->SetCategory(rec.Category);

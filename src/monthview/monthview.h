@@ -41,8 +41,7 @@ struct MonthLayout;
 struct BarLayout;
 struct CellLayout;
 
-enum TBorderStyle { bsNone, bsSingle };
-enum TDragMode { dmManual, dmAutomatic };
+// TBorderStyle and TDragMode: widgets/viewlook.h.
 
 // MIME type of a drag that carries a month-view entry; the drop target cell
 // is shown only for drags of this type started in this process (see

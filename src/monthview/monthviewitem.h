@@ -1,7 +1,7 @@
 #pragma once
 // One entry of the month view: a one-line bar in the cell of its day.
 #include "core/color.h"
-#include "monthview/monthviewfont.h"
+#include "widgets/viewlook.h"
 #include "store/skedrec.h"
 
 #include <QDateTime>
@@ -36,8 +36,8 @@ public:
     // Not drawn; kept for the owner.
     QString Memo() const { return m_memo; }
     void SetMemo(const QString& value) { store(m_memo, value); }
-    TMonthViewFont& Font() { return m_font; }
-    const TMonthViewFont& Font() const { return m_font; }
+    TViewFont& Font() { return m_font; }
+    const TViewFont& Font() const { return m_font; }
     // Index into the control's Images, -1 none.
     int ImageIndex() const { return m_imageIndex; }
     void SetImageIndex(int value) { store(m_imageIndex, value); }
@@ -83,7 +83,7 @@ private:
     QDateTime m_end;
     QString m_text;
     QString m_memo;
-    TMonthViewFont m_font;
+    TViewFont m_font;
     int m_imageIndex = -1;
     TSkedRec m_record;
     int m_tag = 0;

@@ -1,15 +1,12 @@
 #pragma once
 // The weekday header of the month view.
 #include "core/color.h"
-#include "monthview/monthviewfont.h"
+#include "widgets/viewlook.h"
 
 #include <functional>
 
 namespace nox::monthview
 {
-
-enum TAlignment { taLeftJustify, taRightJustify, taCenter };
-enum TTextLayout { tlTop, tlCenter, tlBottom };
 
 class TMonthViewTopBar
 {
@@ -23,8 +20,8 @@ public:
     TColor Color() const { return m_color; }
     void SetColor(TColor color);
     // Colour and style of the weekday names; its changes notify like the others.
-    TMonthViewFont& Font() { return m_font; }
-    const TMonthViewFont& Font() const { return m_font; }
+    TViewFont& Font() { return m_font; }
+    const TViewFont& Font() const { return m_font; }
     TAlignment Alignment() const { return m_alignment; }
     void SetAlignment(TAlignment alignment);
     TTextLayout Layout() const { return m_layout; }
@@ -50,7 +47,7 @@ private:
 
     bool m_visible = true;
     TColor m_color = clBtnFace;
-    TMonthViewFont m_font;
+    TViewFont m_font;
     TAlignment m_alignment = taCenter;
     TTextLayout m_layout = tlCenter;
     int m_height = 16;

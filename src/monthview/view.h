@@ -3,7 +3,7 @@
 // view's TView). Every setter stores only a real change and then fires
 // OnChange, which the owning control answers with a repaint.
 #include "core/color.h"
-#include "monthview/monthviewfont.h"
+#include "widgets/viewlook.h"
 #include "monthview/monthviewtopbar.h"
 
 #include <QString>
@@ -40,8 +40,8 @@ public:
     void SetDayTextFormat(const QString& value) { store(m_dayTextFormat, value); }
     QString DayTextFormat_Point() const { return m_dayTextFormatPoint; }
     void SetDayTextFormat_Point(const QString& value) { store(m_dayTextFormatPoint, value); }
-    TMonthViewFont& DayTextFont() { return m_dayTextFont; }
-    const TMonthViewFont& DayTextFont() const { return m_dayTextFont; }
+    TViewFont& DayTextFont() { return m_dayTextFont; }
+    const TViewFont& DayTextFont() const { return m_dayTextFont; }
     TColor TodayColor() const { return m_todayColor; }
     void SetTodayColor(TColor value) { store(m_todayColor, value); }
     int TodayLineWidth() const { return m_todayLineWidth; }
@@ -64,8 +64,8 @@ public:
     void SetOtherMonthFGColor(TColor value) { store(m_otherMonthFGColor, value); }
     TColor FocusColor() const { return m_focusColor; }
     void SetFocusColor(TColor value) { store(m_focusColor, value); }
-    TMonthViewFont& FocusFont() { return m_focusFont; }
-    const TMonthViewFont& FocusFont() const { return m_focusFont; }
+    TViewFont& FocusFont() { return m_focusFont; }
+    const TViewFont& FocusFont() const { return m_focusFont; }
     TMonthTimeViewStyle TimeViewStyle() const { return m_timeViewStyle; }
     void SetTimeViewStyle(TMonthTimeViewStyle value) { store(m_timeViewStyle, value); }
     TColor HolidayBKColor() const { return m_holidayBKColor; }
@@ -102,7 +102,7 @@ private:
     int m_dayTextMargin = 1;
     QString m_dayTextFormat = QStringLiteral("d\"日\"");
     QString m_dayTextFormatPoint = QStringLiteral("m/d\"日\"");
-    TMonthViewFont m_dayTextFont;
+    TViewFont m_dayTextFont;
     TColor m_todayColor = 0x00FF8000;
     int m_todayLineWidth = 3;
     TColor m_weekDayBKColor = 0x00FFFFFF;
@@ -114,7 +114,7 @@ private:
     TColor m_saturdayFGColor = 0x00FF0000;
     TColor m_otherMonthFGColor = 0x00808080;
     TColor m_focusColor = clHighlight;
-    TMonthViewFont m_focusFont;
+    TViewFont m_focusFont;
     TMonthTimeViewStyle m_timeViewStyle = mtvNone;
     TColor m_holidayBKColor = 0x00B0FFFF;
     TColor m_holidayFGColor = 0x000000FF;

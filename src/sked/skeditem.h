@@ -1,6 +1,7 @@
 #pragma once
 // Items drawn over the lines of a day column.
-#include "sked/skedfont.h"
+#include "sked/skedtypes.h"
+#include "widgets/viewlook.h"
 #include "store/skedrec.h"
 
 #include <QList>
@@ -36,8 +37,8 @@ public:
     // Displayed text; may hold line breaks, is word-wrapped.
     QString Text() const { return m_text; }
     void setText(const QString& value);
-    TSkedFont& Font() { return m_font; }
-    const TSkedFont& Font() const { return m_font; }
+    TViewFont& Font() { return m_font; }
+    const TViewFont& Font() const { return m_font; }
     int ImageIndex() const { return m_imageIndex; }
     void setImageIndex(int value);
     // Colour of the time bar and handles.
@@ -85,7 +86,7 @@ private:
     int m_startLine = 0;
     int m_endLine = 0;
     QString m_text;
-    TSkedFont m_font;
+    TViewFont m_font;
     int m_textHeight = 0;
     bool m_selected = false;
     int m_imageIndex = -1;

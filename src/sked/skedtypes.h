@@ -11,6 +11,8 @@
 #include <QString>
 #include <QtGlobal>
 
+#include "widgets/viewlook.h"
+
 #include <functional>
 
 class QObject;
@@ -29,20 +31,15 @@ enum TEdgeStyle { sesNone, sesLine, sesRaise, sesLower };
 // Focus row marking: the platform's dotted rectangle or a solid frame.
 enum TFocusRectStyle { sfrDotLine, sfrLine };
 
-enum TAlignment { taLeftJustify, taRightJustify, taCenter };
-enum TTextLayout { tlTop, tlCenter, tlBottom };
-
 // Frame options applied by the multi-day control to its columns.
 enum TBevelCut { bvNone, bvLowered, bvRaised, bvSpace };
 enum TBevelKind { bkNone, bkTile, bkSoft, bkFlat };
 enum TBevelEdge { beLeft = 1, beTop = 2, beRight = 4, beBottom = 8 };
 using TBevelEdges = int;
 constexpr TBevelEdges beAllEdges = beLeft | beTop | beRight | beBottom;
-enum TBorderStyle { bsNone, bsSingle };
-
+// TAlignment, TTextLayout, TBorderStyle and TDragMode: widgets/viewlook.h.
 // dmAutomatic: a press on a selected item followed by a move beyond the drag
 // threshold starts a drag of that item.
-enum TDragMode { dmManual, dmAutomatic };
 
 // The drag of the selected item's start or end handle.
 enum class TGripState {

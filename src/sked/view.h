@@ -2,7 +2,8 @@
 // Appearance of a day column: header band, time ruler, focus marking and the
 // item gutter. The parts only store values and tell their owner what changed;
 // the owner repaints or copies the change on.
-#include "sked/skedfont.h"
+#include "sked/skedtypes.h"
+#include "widgets/viewlook.h"
 
 #include <QRect>
 #include <QSize>
@@ -24,8 +25,8 @@ public:
     TColor Color() const { return m_color; }
     void setColor(TColor value);
     // Text colour and style of the selected ruler cell.
-    TSkedFont& Font() { return m_font; }
-    const TSkedFont& Font() const { return m_font; }
+    TViewFont& Font() { return m_font; }
+    const TViewFont& Font() const { return m_font; }
     TFocusRectStyle RectStyle() const { return m_rectStyle; }
     void setRectStyle(TFocusRectStyle value);
     // Frame width for sfrLine, at least 1 when drawn.
@@ -42,7 +43,7 @@ private:
     void changed();
 
     TColor m_color = clHighlight;
-    TSkedFont m_font;
+    TViewFont m_font;
     TFocusRectStyle m_rectStyle = sfrDotLine;
     int m_rectLineWidth = 1;
 };
@@ -62,8 +63,8 @@ public:
     void setVisible(bool value);
     TColor Color() const { return m_color; }
     void setColor(TColor value);
-    TSkedFont& Font() { return m_font; }
-    const TSkedFont& Font() const { return m_font; }
+    TViewFont& Font() { return m_font; }
+    const TViewFont& Font() const { return m_font; }
     TAlignment Alignment() const { return m_alignment; }
     void setAlignment(TAlignment value);
     TTextLayout Layout() const { return m_layout; }
@@ -89,7 +90,7 @@ private:
     QString m_caption;
     bool m_visible = true;
     TColor m_color = clWhite;
-    TSkedFont m_font;
+    TViewFont m_font;
     TAlignment m_alignment = taLeftJustify;
     TTextLayout m_layout = tlCenter;
     int m_height = 16;
@@ -109,8 +110,8 @@ public:
     void setVisible(bool value);
     TColor Color() const { return m_color; }
     void setColor(TColor value);
-    TSkedFont& Font() { return m_font; }
-    const TSkedFont& Font() const { return m_font; }
+    TViewFont& Font() { return m_font; }
+    const TViewFont& Font() const { return m_font; }
     TAlignment Alignment() const { return m_alignment; }
     void setAlignment(TAlignment value);
     int Width() const { return m_width; }
@@ -145,7 +146,7 @@ private:
 
     bool m_visible = true;
     TColor m_color = clWhite;
-    TSkedFont m_font;
+    TViewFont m_font;
     TAlignment m_alignment = taLeftJustify;
     int m_width = 36;
     TEdgeStyle m_edgeStyle = sesLine;

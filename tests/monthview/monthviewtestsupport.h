@@ -10,6 +10,7 @@
 namespace mvtest
 {
 
+using namespace nox;
 using namespace nox::monthview;
 
 // Japanese fonts from Noto, a fixed 12-pixel font for the views.

@@ -239,7 +239,7 @@ void TestMonthView::updatesNotifyOnce()
     QCOMPARE(changes, 1);
     view->Items()->Item(0)->SetText("x"); // same value: no notification
     QCOMPARE(changes, 1);
-    view->Items()->Item(0)->Font().SetColor(nox::clRed);
+    view->Items()->Item(0)->Font().setColor(nox::clRed);
     QCOMPARE(changes, 2);
 }
 
@@ -308,11 +308,11 @@ void TestMonthView::viewAssignKeepsHeaderVisibility()
     TView source(nox::clRed);
     source.TopBar().SetVisible(false);
     source.TopBar().SetHeight(24);
-    source.TopBar().Font().SetColor(nox::clBlue);
+    source.TopBar().Font().setColor(nox::clBlue);
     source.TopBar().SetAlignment(taLeftJustify);
     source.SetLineWidth(2);
     source.SetTimeViewStyle(mtvSpan);
-    source.FocusFont().SetStyle(nox::fsItalic);
+    source.FocusFont().setStyle(nox::fsItalic);
     TView target;
     int changes = 0;
     target.OnChange = [&] { ++changes; };

@@ -4,6 +4,7 @@
 #include <QRandomGenerator>
 #include <QTest>
 
+using namespace nox;
 using namespace nox::monthview;
 
 class TestMonthViewGeometry : public QObject

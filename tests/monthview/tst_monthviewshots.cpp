@@ -47,8 +47,8 @@ void fillMonth(TCustomMonthView& view, int month = 3)
                                            QTime(10 + k, 30), texts.at((day + k) % texts.size()));
             item->SetMemoMark(k == 1);
             item->SetImageIndex(k == 2 ? day % 3 : -1);
-            item->Font().SetColor(k == 3 ? nox::clRed : nox::clBlack);
-            item->Font().SetStyle(k == 0 ? nox::fsBold : 0);
+            item->Font().setColor(k == 3 ? nox::clRed : nox::clBlack);
+            item->Font().setStyle(k == 0 ? nox::fsBold : 0);
         }
     }
     view.Items()->EndUpdate();

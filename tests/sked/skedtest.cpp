@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QTest>
 
+using namespace nox;
 using namespace nox::sked;
 
 namespace skedtest

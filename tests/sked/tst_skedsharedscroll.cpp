@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
+using namespace nox;
 using namespace nox::sked;
 
 namespace

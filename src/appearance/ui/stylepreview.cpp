@@ -189,7 +189,7 @@ void TStylePreview::applyMonthView()
     for (int i = 0; i < m_month->Items()->Count(); ++i) {
         monthview::TMonthViewItem* item = m_month->Items()->Item(i);
         item->SetColor(m_style.DayKind.SkedBKColor);
-        item->Font().SetColor(m_style.FontColor);
+        item->Font().setColor(m_style.FontColor);
     }
     m_month->update();
 }

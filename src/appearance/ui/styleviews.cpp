@@ -44,7 +44,7 @@ void ApplyStyleToMonthView(monthview::TMonthView& month, const TStyle& st, const
     month.SetFontColor(st.FontColor);
     month.setPalette(textPalette);
     mv->SetFocusColor(st.ViewFocusStyleColor);
-    mv->FocusFont().SetColor(st.ViewFocusStyleFontColor);
+    mv->FocusFont().setColor(st.ViewFocusStyleFontColor);
     mv->SetSundayBKColor(st.DayKind.SundayBKColor);
     mv->SetSaturdayBKColor(st.DayKind.SaturdayBKColor);
     mv->SetHolidayBKColor(st.DayKind.HolidayBKColor);
@@ -52,12 +52,12 @@ void ApplyStyleToMonthView(monthview::TMonthView& month, const TStyle& st, const
     mv->SetSaturdayFGColor(st.DayKind.SaturdayFGColor);
     mv->SetHolidayFGColor(st.DayKind.HolidayFGColor);
     mv->SetWeekDayFGColor(st.WeekDayFGColor);
-    mv->DayTextFont().SetColor(st.WeekDayFGColor);
+    mv->DayTextFont().setColor(st.WeekDayFGColor);
     mv->SetTodayColor(st.TodayColor);
     mv->SetLineColor(st.MVLineColor);
     mv->SetLineWidth(st.MVLineWidth);
     mv->TopBar().SetColor(st.MVTopBarColor);
-    mv->TopBar().Font().SetColor(st.MVTopBarFontColor);
+    mv->TopBar().Font().setColor(st.MVTopBarFontColor);
     mv->SetOtherMonthBKColor(st.MVOtherColor);
     mv->SetOtherMonthFGColor(st.MVOtherFontColor);
     mv->SetItemFrameColor(st.SkedFrameColor);

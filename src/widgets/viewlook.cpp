@@ -1,9 +1,9 @@
-#include "sked/skedfont.h"
+#include "widgets/viewlook.h"
 
-namespace nox::sked
+namespace nox
 {
 
-void TSkedFont::setColor(TColor value)
+void TViewFont::setColor(TColor value)
 {
     if (m_color != value) {
         m_color = value;
@@ -11,7 +11,7 @@ void TSkedFont::setColor(TColor value)
     }
 }
 
-void TSkedFont::setStyle(TFontStyles value)
+void TViewFont::setStyle(TFontStyles value)
 {
     if (m_style != value) {
         m_style = value;
@@ -19,17 +19,17 @@ void TSkedFont::setStyle(TFontStyles value)
     }
 }
 
-void TSkedFont::Assign(const TSkedFont& source)
+void TViewFont::Assign(const TViewFont& source)
 {
     setColor(source.Color());
     setStyle(source.Style());
 }
 
-void TSkedFont::changed()
+void TViewFont::changed()
 {
     if (OnChange) {
         OnChange();
     }
 }
 
-} // namespace nox::sked
+} // namespace nox
