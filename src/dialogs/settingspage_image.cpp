@@ -182,10 +182,10 @@ void TImagePage::loadFactory()
     const QString path = folders::defaultFolder() + QLatin1Char('/') + QLatin1String(ImageStrip::kFileName);
     ImageStrip factory;
     const ImageStripResult r = factory.load(path);
-    if (!r.existed || !r.ok) {
+    if (!r->existed || !r.ok()) {
         ShowMessage(this, TMessageKind::Warning,
                     QStringLiteral("初期値のイメージを読み込めません。\r\n") + path +
-                        (r.error.isEmpty() ? QString() : QStringLiteral("\r\n") + r.error));
+                        (r.message().isEmpty() ? QString() : QStringLiteral("\r\n") + r.message()));
         return;
     }
     m_images = factory;

@@ -9,15 +9,18 @@
 #include <QRgb>
 #include <QString>
 
+#include "core/status.h"
+
 namespace nox
 {
 
-struct ImageStripResult {
-    bool ok = true; // false: the file exists but could not be read / written
-    QString error;  // why, when !ok
+// What a load or save of the strip found; the status fails when the file
+// exists but could not be read / written.
+struct ImageStripFile {
     bool existed = false;
     int skippedCells = 0; // empty (one flat colour) cells skipped on load
 };
+using ImageStripResult = Result<ImageStripFile>;
 
 class ImageStrip
 {

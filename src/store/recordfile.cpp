@@ -67,7 +67,10 @@ int RecordFile::create(const QString& path, QString* error, bool* exists)
         }
         return kCreateFailed;
     }
-    if (!createFileAtomic(path, bytes, error)) {
+    if (const Status created = createFileAtomic(path, bytes); !created) {
+        if (error) {
+            *error = created.message();
+        }
         if (exists) {
             *exists = QFileInfo::exists(path);
         }
@@ -156,9 +159,8 @@ int RecordFile::beginAccess()
         return kOk;
     }
     bool changed = false;
-    QString why;
-    if (!m_journal->beginAccess(&changed, &why)) {
-        return fail(kIoError, why);
+    if (const Status locked = m_journal->beginAccess(&changed); !locked) {
+        return fail(kIoError, locked.message());
     }
     if (changed && m_index) {
         // Another process wrote it (or an unfinished write was rolled back):
@@ -195,9 +197,10 @@ int RecordFile::change(const std::function<int()>& op, int alsoCommit)
     m_journal->beginTransaction();
     r = op();
     const bool done = r == kOk || r == alsoCommit;
-    QString why;
-    if (done && !m_journal->commit(&why)) {
-        r = fail(kIoError, why);
+    if (done) {
+        if (const Status committed = m_journal->commit(); !committed) {
+            r = fail(kIoError, committed.message());
+        }
     }
     if (r != kOk && r != alsoCommit) {
         // Nothing of it reached the file: forget the nodes it changed.

@@ -232,8 +232,8 @@ void TestAlarmCheck::unreadableDayFileIsToldAndStillPopsUp()
     QVERIFY2(popups[0].message.contains(QFileInfo(path).fileName()), qPrintable(popups[0].message));
     QVERIFY(!popups[0].record);
     QCOMPARE(told.size(), 1);
-    QCOMPARE(told[0].status, BookStatus::Failed);
-    QCOMPARE(told[0].file, path);
+    QCOMPARE(told[0].code(), BookStatus::Failed);
+    QCOMPARE(told[0].file(), path);
 }
 
 void TestAlarmCheck::reminderOnThePreviousDayFindsItsSchedule()
@@ -290,7 +290,7 @@ void TestAlarmCheck::alarmsSurviveARestart()
     QDateTime now;
     second.clock = [&] { return now; };
     second.ShowPopupMessage = [&](const PopupRequest& r) { popups.append(r); };
-    QVERIFY(second.LoadAlarmList().ok);
+    QVERIFY(second.LoadAlarmList().ok());
     QCOMPARE(second.list().count(), 2);
     now = QDateTime(kDay, QTime(9, 25));
     second.CheckAlarmsAndSignals();
@@ -308,13 +308,13 @@ void TestAlarmCheck::writeThroughKeepsTheFileCurrent()
     f.center.setWriteThrough(true);
     const TAlarmUpdate added{schedule(kDay, 19, 5, 42), amNew};
     QVERIFY(f.center.UpdateScheduleAlarms(QList<TAlarmUpdate>{added}).ok());
-    QCOMPARE(readTextLines(alarmFilePath(f.dir.path())).lines.size(), 2);
+    QCOMPARE(readTextLines(alarmFilePath(f.dir.path()))->lines.size(), 2);
     setWriteFaultHook([](const QString&, WriteStep) { return EIO; });
     const TAlarmUpdate second{schedule(kDay, 20, 0, 43), amNew};
     const BookResult failed = f.center.UpdateScheduleAlarms(QList<TAlarmUpdate>{second});
     setWriteFaultHook({});
-    QCOMPARE(failed.status, BookStatus::Failed);
-    QCOMPARE(failed.file, alarmFilePath(f.dir.path()));
+    QCOMPARE(failed.code(), BookStatus::Failed);
+    QCOMPARE(failed.file(), alarmFilePath(f.dir.path()));
     QCOMPARE(f.center.list().count(), 3);
     QVERIFY(f.center.UpdateScheduleAlarms({{added.rec, amRemoved}, {second.rec, amRemoved}}).ok());
     QVERIFY(!QFile::exists(alarmFilePath(f.dir.path())));
@@ -522,7 +522,7 @@ void TestAlarmCheck::withdrawerServesDayFileDeletion()
     f.center.UpdateScheduleAlarms(schedule(kDay, 19, 5, 42), amNew);
     f.center.UpdateScheduleAlarms(schedule(kDay, 19, 5, 43), amNew);
     const TDayWriteResult deleted = deleteSkedById(f.dir.path(), kDay, 42, f.center.alarmWithdrawer());
-    QVERIFY(deleted.ok && deleted.removed);
+    QVERIFY(deleted.ok() && deleted->removed);
     QCOMPARE(f.center.list().count(), 2);
     for (const AlarmList::Entry& e : f.center.list().entries()) {
         QCOMPARE(e.rec.ID, 43);

@@ -81,7 +81,7 @@ void dragMemoSplitter(TNoxMainForm* form, int dy)
 QString storedMemoOf(const MainFormFixture& f, const QDate& date)
 {
     MemoStore store;
-    store.open(f.dataFolder());
+    static_cast<void>(store.open(f.dataFolder()));
     return store.read(date);
 }
 

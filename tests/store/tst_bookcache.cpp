@@ -165,7 +165,7 @@ void TestBookCache::recordsAreThoseOfTheirLines()
 {
     QFETCH(QString, line);
     TSkedRec expected;
-    QVERIFY(parseSkedLine(line, kDay, &expected).ok);
+    QVERIFY(parseSkedLine(line, kDay, &expected).ok());
     write({QStringLiteral("壊れた行"), line});
     const BookDay day = m_book->day(kDay);
     QCOMPARE(day.records.size(), 1);
@@ -301,16 +301,16 @@ void TestBookCache::saveMergesADayChangedOnDisk()
     } else if (between.endsWith("reload")) {
         records = m_book->day(kDay).records;
     }
-    const QStringList before = readTextLines(path()).lines;
+    const QStringList before = readTextLines(path())->lines;
 
     records.first().Text = QStringLiteral("会議 (変更)");
     const BookResult saved = m_book->saveDay(kDay, records);
-    const QStringList after = readTextLines(path()).lines;
+    const QStringList after = readTextLines(path())->lines;
     QVERIFY(after.join(u'\n').contains(QStringLiteral("会議 (変更)")));
     if (merged) {
-        QCOMPARE(saved.status, BookStatus::ChangedOnDisk);
-        QCOMPARE(saved.file, path());
-        QVERIFY(saved.message.contains(path()));
+        QCOMPARE(saved.code(), BookStatus::ChangedOnDisk);
+        QCOMPARE(saved.file(), path());
+        QVERIFY(saved.message().contains(path()));
         for (const QString& theirs : before) { // the other program's lines stay
             QVERIFY2(after.contains(theirs), qPrintable(theirs));
         }
@@ -318,7 +318,7 @@ void TestBookCache::saveMergesADayChangedOnDisk()
         records = m_book->day(kDay).records;
         QVERIFY(m_book->saveDay(kDay, records).ok());
     } else {
-        QVERIFY2(saved.ok(), qPrintable(saved.message));
+        QVERIFY2(saved.ok(), qPrintable(saved.message()));
     }
 }
 
