@@ -57,7 +57,7 @@ BookResult AlarmCenter::UpdateScheduleAlarms(const QList<TAlarmUpdate>& updates)
 AlarmLoadResult AlarmCenter::LoadAlarmList()
 {
     const AlarmLoadResult loaded = nox::LoadAlarmList(m_list, m_dataFolder);
-    if (loaded.ok) {
+    if (loaded.ok()) {
         m_rulesRenewedOn = now().date();
         renewRuleAlarms(m_list, book(), m_rulesRenewedOn);
     }
@@ -68,11 +68,12 @@ BookResult AlarmCenter::RenewRuleAlarms(const ScheduleBook& book)
 {
     m_rulesRenewedOn = now().date();
     renewRuleAlarms(m_list, book, m_rulesRenewedOn);
-    QString error;
-    if (m_writeThrough && !SaveAlarmList(&error)) {
-        return BookResult::failed(alarmFilePath(m_dataFolder), error);
+    if (m_writeThrough) {
+        if (const Status saved = SaveAlarmList(); !saved) {
+            return Status::failed(alarmFilePath(m_dataFolder), saved.message());
+        }
     }
-    return BookResult{};
+    return BookResult::success({});
 }
 
 std::function<void(qint32 id)> AlarmCenter::alarmWithdrawer()

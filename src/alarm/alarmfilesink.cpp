@@ -36,16 +36,12 @@ BookResult AlarmFileSink::RenewRuleAlarms(const ScheduleBook& book)
     const QString path = alarmFilePath(m_folder);
     AlarmList list;
     const AlarmLoadResult loaded = LoadAlarmList(list, m_folder);
-    if (!loaded.ok) {
-        return BookResult::failed(path, loaded.error);
+    if (!loaded.ok()) {
+        return Status::failed(path, loaded.message());
     }
     const QDateTime now = clock ? clock() : QDateTime::currentDateTime();
     renewRuleAlarms(list, book, now.date());
-    QString error;
-    if (!SaveAlarmList(list, m_folder, now, &error)) {
-        return BookResult::failed(path, error);
-    }
-    return BookResult{};
+    return SaveAlarmList(list, m_folder, now);
 }
 
 } // namespace nox

@@ -129,13 +129,12 @@ void TImagePage::addImages()
     QStringList failures;
     QList<int> added;
     for (const QString& file : files) {
-        QString error;
-        const QImage bitmap = ImageStrip::readBitmapFile(file, &error);
-        if (bitmap.isNull()) {
-            failures << error;
+        const Result<QImage> bitmap = ImageStrip::readBitmapFile(file);
+        if (!bitmap.ok()) {
+            failures << bitmap.message();
             continue;
         }
-        added << m_images.addBitmap(bitmap);
+        added << m_images.addBitmap(*bitmap);
     }
     if (!added.isEmpty()) {
         markChanged();

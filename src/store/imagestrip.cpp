@@ -282,7 +282,7 @@ int ImageStrip::addBitmap(const QImage& bitmap)
     return add(cell, mask);
 }
 
-QImage ImageStrip::readBitmapFile(const QString& path, QString* error)
+Result<QImage> ImageStrip::readBitmapFile(const QString& path)
 {
     QImageReader reader(path);
     reader.setAutoTransform(false);
@@ -291,11 +291,11 @@ QImage ImageStrip::readBitmapFile(const QString& path, QString* error)
     const bool tooLarge =
         size.isValid() && qint64(size.width()) * size.height() > qint64(kMaxCells) * kCell * kCell;
     const QImage image = tooLarge ? QImage() : reader.read();
-    if (image.isNull() && error) {
-        *error = QStringLiteral("画像を読み込めません: ") + path + QStringLiteral("\r\n") +
-                 (tooLarge ? QStringLiteral("画像が大きすぎます。") : reader.errorString());
+    if (image.isNull()) {
+        return Status::failed(path, QStringLiteral("画像を読み込めません: ") + path + QStringLiteral("\r\n") +
+                                        (tooLarge ? QStringLiteral("画像が大きすぎます。") : reader.errorString()));
     }
-    return image;
+    return Result<QImage>::success(image);
 }
 
 int ImageStrip::add(const QImage& image, QRgb maskColor)

@@ -57,7 +57,8 @@ Status MemoStore::open(const QString& dataFolder)
     if (!QFileInfo::exists(m_path)) {
         bool exists = false;
         // Another process may create it at the same moment: theirs is kept.
-        if (RecordFile::create(m_path, &m_createError, &exists) != kOk) {
+        if (const Status created = RecordFile::create(m_path, &exists); !created) {
+            m_createError = created.message();
             if (!exists) {
                 return Status::failed(m_path, m_createError);
             }

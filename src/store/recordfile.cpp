@@ -55,28 +55,20 @@ RecordFile::~RecordFile()
     close();
 }
 
-int RecordFile::create(const QString& path, QString* error, bool* exists)
+Status RecordFile::create(const QString& path, bool* exists)
 {
     if (exists) {
         *exists = false;
     }
     const QByteArray bytes = freshFileBytes();
     if (bytes.size() != kFreshMemoFileSize) {
-        if (error) {
-            *error = QStringLiteral("cannot build a new record file");
-        }
-        return kCreateFailed;
+        return Status::failed(path, QStringLiteral("cannot build a new record file"));
     }
-    if (const Status created = createFileAtomic(path, bytes); !created) {
-        if (error) {
-            *error = created.message();
-        }
-        if (exists) {
-            *exists = QFileInfo::exists(path);
-        }
-        return kCreateFailed;
+    Status created = createFileAtomic(path, bytes);
+    if (!created && exists) {
+        *exists = QFileInfo::exists(path);
     }
-    return kOk;
+    return created;
 }
 
 int RecordFile::open(const QString& path)

@@ -229,7 +229,7 @@ public:
     // the rule ends the day before and a new rule with `changed`'s fields
     // begins on changed's date (COUNT shared out between the two); All: the
     // rule takes `changed`'s fields, its first date moved by as many days as
-    // the occurrence was. result.record is the schedule or the new or
+    // the occurrence was. result->record is the schedule or the new or
     // changed rule's schedule.
     BookResult changeOccurrence(OccurrenceScope scope, const TSkedRec& occurrence, const TSkedRec& changed);
     // This: the date is excepted; Following: the rule ends the day before
