@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "../common/records.h"
 #include "alarm/alarmcenter.h"
 #include "core/textfile.h"
 #include "store/dayfile.h"
@@ -23,24 +24,12 @@ const QDate kDay(2026, 12, 7);
 QString dayLine(int start, int end, qint32 id, const QString& text, int alarm, const QString& related = {},
                 bool open = false)
 {
-    return QStringLiteral("%1\t%2\tclWindowText\tclWindowText\t0\t-1\t%3\t\t%4\t\t%5\t%6\t%7")
-        .arg(start)
-        .arg(end)
-        .arg(id)
-        .arg(text)
-        .arg(alarm)
-        .arg(related, open ? QStringLiteral("1") : QStringLiteral("0"));
+    return testing::dayFileLine(start, end, id, text, {}, alarm, {}, related, open);
 }
 
 TSkedRec schedule(QDate date, int slot, int alarmMinutes, qint32 id)
 {
-    TSkedRec rec;
-    rec.setDate(date);
-    rec.StartTime = slot;
-    rec.EndTime = slot + 1;
-    rec.AlarmMinutes = alarmMinutes;
-    rec.ID = id;
-    return rec;
+    return testing::withAlarm(testing::skedRecord(date, slot, id), alarmMinutes);
 }
 
 // An alarm centre on a temporary data folder whose clock the test sets.

@@ -4,6 +4,7 @@
 #include <QTest>
 #include <cerrno>
 
+#include "../common/records.h"
 #include "../common/toldstatus.h"
 #include "../common/straylines.h"
 #include "../common/writefaults.h"
@@ -19,13 +20,7 @@ namespace
 
 TSkedRec schedule(QDate date, int slot, int alarmMinutes, qint32 id)
 {
-    TSkedRec rec;
-    rec.setDate(date);
-    rec.StartTime = slot;
-    rec.EndTime = slot + 1;
-    rec.AlarmMinutes = alarmMinutes;
-    rec.ID = id;
-    return rec;
+    return testing::withAlarm(testing::skedRecord(date, slot, id), alarmMinutes);
 }
 
 QStringList describe(const AlarmList& list)

@@ -12,6 +12,7 @@
 #include <QWheelEvent>
 #include <cerrno>
 
+#include "../common/records.h"
 #include "alarm/alarmcenter.h"
 #include "alarm/ui/popupwindow.h"
 #include "app/appenvironment.h"
@@ -39,13 +40,7 @@ namespace
 QByteArray skedLine(int start, int end, qint32 id, const QString& text, const QString& category = {},
                     int alarm = -1)
 {
-    return QStringLiteral("%1\t%2\tclWindowText\tclWindowText\t0\t-1\t%3\t\t%4\t%5\t%6\t\t0\r\n")
-        .arg(start)
-        .arg(end)
-        .arg(id)
-        .arg(text, category)
-        .arg(alarm)
-        .toUtf8();
+    return testing::dayFileBytes(start, end, id, text, category, alarm);
 }
 
 QString ini(const MainFormFixture& f, const QString& section, const QString& key)

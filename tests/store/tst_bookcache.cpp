@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include "../common/records.h"
 #include "core/textfile.h"
 #include "store/daycache.h"
 #include "store/schedulebook.h"
@@ -20,13 +21,7 @@ const QDate kDay(2003, 3, 5);
 
 TSkedRec rec(int start, qint32 id, const QString& text)
 {
-    TSkedRec r;
-    r.setDate(kDay);
-    r.StartTime = start;
-    r.EndTime = start + 1;
-    r.ID = id;
-    r.Text = text;
-    return r;
+    return testing::skedRecord(kDay, start, id, text);
 }
 
 QString line(int start, qint32 id, const QString& text)

@@ -3,6 +3,7 @@
 #include <QStringEncoder>
 #include <QTemporaryDir>
 
+#include "../common/records.h"
 #include "../common/straylines.h"
 #include "core/textfile.h"
 #include "store/dayfile.h"
@@ -17,14 +18,7 @@ const QDate kDay(2003, 3, 5);
 
 TSkedRec rec(int start, qint32 id, const QString& text, const QString& category = {})
 {
-    TSkedRec r;
-    r.setDate(kDay);
-    r.StartTime = start;
-    r.EndTime = start;
-    r.ID = id;
-    r.Text = text;
-    r.Category = category;
-    return r;
+    return testing::skedRecord(kDay, start, id, text, category, start);
 }
 
 QString badLine()

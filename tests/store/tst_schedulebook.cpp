@@ -5,6 +5,7 @@
 #include <QTemporaryDir>
 #include <cerrno>
 
+#include "../common/records.h"
 #include "core/textfile.h"
 #include "store/schedulebook.h"
 
@@ -18,14 +19,7 @@ const QDate kOther(2003, 3, 6);
 
 TSkedRec rec(const QDate& date, int start, qint32 id, const QString& text, const QString& category = {})
 {
-    TSkedRec r;
-    r.setDate(date);
-    r.StartTime = start;
-    r.EndTime = start + 1;
-    r.ID = id;
-    r.Text = text;
-    r.Category = category;
-    return r;
+    return testing::skedRecord(date, start, id, text, category);
 }
 
 QString badLine()

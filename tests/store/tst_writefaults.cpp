@@ -6,6 +6,7 @@
 
 #include <QTemporaryDir>
 
+#include "../common/records.h"
 #include "../common/writefaults.h"
 #include "core/inifile.h"
 #include "core/textfile.h"
@@ -32,13 +33,7 @@ struct FileKind {
 
 TSkedRec schedule(int n)
 {
-    TSkedRec r;
-    r.setDate(kDay);
-    r.StartTime = 18;
-    r.EndTime = 19;
-    r.ID = 1;
-    r.Text = QStringLiteral("会議 %1").arg(n);
-    return r;
+    return testing::skedRecord(kDay, 18, 1, QStringLiteral("会議 %1").arg(n));
 }
 
 QImage cell(int n)
