@@ -494,7 +494,7 @@ void TestSettingsDialog::fullDialogRemembersItsPage()
     }
     auto dialog = open(spAll);
     QCOMPARE(dialog->CurrentPage(), int(spAlarm));
-    QCOMPARE(TForm4::RememberedPage(), int(spAlarm));
+    QCOMPARE(dialog->RememberedPage(), int(spAlarm));
     QVERIFY(dialog->Tabs()->rowCount() > 1);
 }
 
