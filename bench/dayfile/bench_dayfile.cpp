@@ -67,11 +67,11 @@ void BM_LoadSaveDay(benchmark::State& state)
     QTemporaryDir dir;
     const QDate date(2026, 12, 7);
     const QList<TSkedRec> recs = sampleDay(date, int(state.range(0)), 2);
-    saveDay(dir.path(), date, recs);
+    static_cast<void>(saveDay(dir.path(), date, recs));
     for (auto _ : state) {
         const TDayLoadResult day = loadDay(dir.path(), date);
-        const TDayWriteResult r = saveDay(dir.path(), date, day.records);
-        benchmark::DoNotOptimize(r.ok);
+        const TDayWriteResult r = saveDay(dir.path(), date, day->records);
+        benchmark::DoNotOptimize(r.ok());
     }
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
@@ -93,7 +93,7 @@ public:
             if (rng.bounded(3) == 0) {
                 continue;
             }
-            saveDay(m_dir->path(), d, sampleDay(d, 1 + int(rng.bounded(6)), rng.generate()));
+            static_cast<void>(saveDay(m_dir->path(), d, sampleDay(d, 1 + int(rng.bounded(6)), rng.generate())));
             ++m_files;
         }
     }
@@ -106,7 +106,7 @@ BENCHMARK_DEFINE_F(TwentyYears, Scan)(benchmark::State& state)
     for (auto _ : state) {
         qint64 schedules = 0;
         for (const QDate& d : listDayFiles(m_dir->path())) {
-            schedules += loadDay(m_dir->path(), d).records.size();
+            schedules += loadDay(m_dir->path(), d)->records.size();
         }
         benchmark::DoNotOptimize(schedules);
     }

@@ -55,7 +55,7 @@ struct FilledStore {
     FilledStore()
     {
         const QString path = dir.filePath("memo.nox");
-        RecordFile::create(path);
+        static_cast<void>(RecordFile::create(path));
         file.open(path);
         QRandomGenerator rng(1);
         for (int i = 0; i < kOps; ++i) {
@@ -70,7 +70,7 @@ void BM_RandomWrites(benchmark::State& state)
         state.PauseTiming();
         QTemporaryDir dir{memoryBackedTemplate()};
         const QString path = dir.filePath("memo.nox");
-        RecordFile::create(path);
+        static_cast<void>(RecordFile::create(path));
         RecordFile file;
         file.open(path);
         QRandomGenerator rng(1);

@@ -35,7 +35,7 @@ QString fullSettingsFile(const QTemporaryDir& dir)
         lines << QLatin1String(def.key) + QLatin1Char('=') + QString::fromUtf8(def.defaultText);
     }
     const QString path = dir.filePath(QStringLiteral("Nox.ini"));
-    writeTextLines(path, lines);
+    static_cast<void>(writeTextLines(path, lines));
     // Written at the last shutdown, not just now (a file changed a moment
     // ago is read again at every key).
     const timeval minuteAgo[2] = {{time(nullptr) - 60, 0}, {time(nullptr) - 60, 0}};

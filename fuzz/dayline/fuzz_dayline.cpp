@@ -35,11 +35,11 @@ void check(bool ok)
 void checkLine(const QString& line)
 {
     TSkedRec rec;
-    if (!parseSkedLine(line, kDay, &rec).ok) {
+    if (!parseSkedLine(line, kDay, &rec).ok()) {
         return;
     }
     TSkedRec again;
-    check(parseSkedLine(formatSkedLine(rec), kDay, &again).ok);
+    check(parseSkedLine(formatSkedLine(rec), kDay, &again).ok());
     check(again == rec);
     check(unescapeSkedText(escapeSkedText(rec.Text)).count(u'\t') == 0);
 }
@@ -49,12 +49,12 @@ void checkDay(const QByteArray& bytes)
     static QTemporaryDir dir(scratchTemplate());
     check(dir.isValid());
     const QString path = dayFilePath(dir.path(), kDay);
-    check(writeFileAtomic(path, bytes));
+    check(writeFileAtomic(path, bytes).ok());
     const TDayLoadResult day = loadDay(dir.path(), kDay, QStringLiteral("A"));
-    check(day.ok);
-    check(saveDay(dir.path(), kDay, day.records, QStringLiteral("A")).ok);
-    const QStringList after = readTextLines(path).lines;
-    for (const TDayProblem& p : day.problems) {
+    check(day.ok());
+    check(saveDay(dir.path(), kDay, day->records, QStringLiteral("A")).ok());
+    const QStringList after = readTextLines(path)->lines;
+    for (const TDayProblem& p : day->problems) {
         check(after.contains(p.line));
     }
     QFile::remove(path);

@@ -10,7 +10,7 @@ using namespace nox;
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     ImageStrip strip;
-    strip.loadFromData(QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)));
+    static_cast<void>(strip.loadFromData(QByteArray(reinterpret_cast<const char*>(data), qsizetype(size))));
     for (int i = 0; i < strip.count(); ++i) {
         strip.pixmap(i);
     }

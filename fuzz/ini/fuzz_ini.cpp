@@ -53,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     check(dir.isValid());
     const QString path = dir.filePath(QStringLiteral("fuzz.ini"));
     const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
-    check(writeFileAtomic(path, bytes));
+    check(writeFileAtomic(path, bytes).ok());
     IniFile ini(path);
 
     const QStringList sections = sectionNames(splitLines(decodeText(bytes)));

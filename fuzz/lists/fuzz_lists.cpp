@@ -18,17 +18,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const QList<QByteArray> lines = nonEmpty(byteLines(bytes));
 
     const QString holidays = QDir(folder).filePath(QString::fromLatin1(HolidayList::kFileName));
-    check(writeFileAtomic(holidays, bytes));
+    check(writeFileAtomic(holidays, bytes).ok());
     HolidayList list;
-    check(list.load(folder, QString()).ok);
-    check(list.save(folder).ok);
+    check(list.load(folder, QString()).ok());
+    check(list.save(folder).ok());
     check(sorted(nonEmpty(byteLines(readBytes(holidays)))) == sorted(lines));
 
     const QString categories = QDir(folder).filePath(QString::fromLatin1(kCategoryFileName));
-    check(writeFileAtomic(categories, bytes));
+    check(writeFileAtomic(categories, bytes).ok());
     QStringList names;
-    check(loadCategories(names, folder, QString()).ok);
-    check(saveCategories(names, folder).ok);
+    check(loadCategories(names, folder, QString()).ok());
+    check(saveCategories(names, folder).ok());
     check(nonEmpty(byteLines(readBytes(categories))) == lines);
     return 0;
 }

@@ -36,7 +36,7 @@ void readAll(const Settings& settings)
 
 void settingsLayer(const QString& path, const QByteArray& bytes, uint8_t pick)
 {
-    check(writeFileAtomic(path, bytes));
+    check(writeFileAtomic(path, bytes).ok());
     Settings settings(path);
     readAll(settings);
     const Key key = allSettings().at(pick % allSettings().size()).id;
@@ -53,7 +53,7 @@ void settingsLayer(const QString& path, const QByteArray& bytes, uint8_t pick)
 
 void styleLayer(const QString& path, const QByteArray& bytes, uint8_t pick)
 {
-    check(writeFileAtomic(path, bytes));
+    check(writeFileAtomic(path, bytes).ok());
     IniFile ini(path);
     TStyle styles[3];
     for (int i = 0; i < 3; ++i) {

@@ -36,9 +36,9 @@ QDateTime AlarmCenter::now() const
     return clock ? clock() : QDateTime::currentDateTime();
 }
 
-bool AlarmCenter::SaveAlarmList(QString* error) const
+Status AlarmCenter::SaveAlarmList() const
 {
-    return nox::SaveAlarmList(m_list, m_dataFolder, now(), error);
+    return nox::SaveAlarmList(m_list, m_dataFolder, now());
 }
 
 BookResult AlarmCenter::UpdateScheduleAlarms(const QList<TAlarmUpdate>& updates)
@@ -46,17 +46,18 @@ BookResult AlarmCenter::UpdateScheduleAlarms(const QList<TAlarmUpdate>& updates)
     for (const TAlarmUpdate& update : updates) {
         nox::UpdateScheduleAlarms(m_list, update.rec, update.mode);
     }
-    QString error;
-    if (m_writeThrough && !SaveAlarmList(&error)) {
-        return BookResult::failed(alarmFilePath(m_dataFolder), error);
+    if (m_writeThrough) {
+        if (const Status saved = SaveAlarmList(); !saved) {
+            return Status::failed(alarmFilePath(m_dataFolder), saved.message());
+        }
     }
-    return BookResult{};
+    return BookResult::success({});
 }
 
 AlarmLoadResult AlarmCenter::LoadAlarmList()
 {
     const AlarmLoadResult loaded = nox::LoadAlarmList(m_list, m_dataFolder);
-    if (loaded.ok) {
+    if (loaded.ok()) {
         m_rulesRenewedOn = now().date();
         renewRuleAlarms(m_list, book(), m_rulesRenewedOn);
     }
@@ -67,11 +68,12 @@ BookResult AlarmCenter::RenewRuleAlarms(const ScheduleBook& book)
 {
     m_rulesRenewedOn = now().date();
     renewRuleAlarms(m_list, book, m_rulesRenewedOn);
-    QString error;
-    if (m_writeThrough && !SaveAlarmList(&error)) {
-        return BookResult::failed(alarmFilePath(m_dataFolder), error);
+    if (m_writeThrough) {
+        if (const Status saved = SaveAlarmList(); !saved) {
+            return Status::failed(alarmFilePath(m_dataFolder), saved.message());
+        }
     }
-    return BookResult{};
+    return BookResult::success({});
 }
 
 std::function<void(qint32 id)> AlarmCenter::alarmWithdrawer()

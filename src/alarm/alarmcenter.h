@@ -51,7 +51,7 @@ public:
     // check of each new day.
     AlarmLoadResult LoadAlarmList();
     // Entries of minutes before the clock's minute are not written.
-    bool SaveAlarmList(QString* error = nullptr) const;
+    Status SaveAlarmList() const;
 
     bool UpdateScheduleAlarms(const TSkedRec& rec, int mode)
     {

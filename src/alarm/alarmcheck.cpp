@@ -46,7 +46,7 @@ PopupRequest unreadablePopupRequest(const QString& key, const BookResult& unread
     request.message = QStringLiteral("%1:%2 の通知\r\n予定のファイル「%3」を読めないため、内容を表示できません。")
                           .arg(due.hour())
                           .arg(due.minute(), 2, 10, QLatin1Char('0'))
-                          .arg(QFileInfo(unreadable.file).fileName());
+                          .arg(QFileInfo(unreadable.file()).fileName());
     request.sound = sound;
     return request;
 }
@@ -67,10 +67,10 @@ AlarmLookup findAlarmSchedule(const ScheduleBook& book, const QString& key, cons
     }
     const BookResult own = book.lookUp(moment.date(), rec.ID);
     if (own.ok()) {
-        found.record = own.record;
+        found.record = own->record;
         return found;
     }
-    if (own.status == BookStatus::Failed) {
+    if (own.code() == BookStatus::Failed) {
         found.unreadable.append(own);
     }
     if (rec.Kind != akStart) {

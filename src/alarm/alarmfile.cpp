@@ -63,20 +63,18 @@ AlarmLoadResult LoadAlarmList(AlarmList& list, const QString& dataFolder)
     list.setLoadedLines({}, false);
     list.setLoadFailed(false);
 
-    AlarmLoadResult result;
+    AlarmLoadResult result = AlarmLoadResult::success({});
     const TextReadResult text = readTextLines(alarmFilePath(dataFolder));
-    if (!text.exists) {
+    if (!text->exists) {
         return result;
     }
-    if (!text.ok) {
+    if (!text.ok()) {
         list.setLoadFailed(true);
-        result.ok = false;
-        result.error = text.error;
-        return result;
+        return AlarmLoadResult(text.status());
     }
     QStringList kept;
-    for (int i = 0; i < text.lines.size(); ++i) {
-        const QString& line = text.lines.at(i);
+    for (int i = 0; i < text->lines.size(); ++i) {
+        const QString& line = text->lines.at(i);
         if (line.isEmpty()) {
             continue;
         }
@@ -86,28 +84,25 @@ AlarmLoadResult LoadAlarmList(AlarmList& list, const QString& dataFolder)
             list.add(entry.key, entry.rec);
         } else {
             kept.append(line);
-            result.problems.append(QStringLiteral("%1 の %2 行目はアラームとして読めません（%3）: %4")
+            result->append(QStringLiteral("%1 の %2 行目はアラームとして読めません（%3）: %4")
                                        .arg(kAlarmFileName)
                                        .arg(i + 1)
                                        .arg(why, line));
         }
     }
     list.setKeptLines(kept);
-    list.setLoadedLines(text.textLines, text.bom);
+    list.setLoadedLines(text->textLines, text->bom);
     return result;
 }
 
-bool SaveAlarmList(const AlarmList& list, const QString& dataFolder, const QDateTime& now, QString* error)
+Status SaveAlarmList(const AlarmList& list, const QString& dataFolder, const QDateTime& now)
 {
     const QString path = alarmFilePath(dataFolder);
     if (list.loadFailed()) {
         const QString message = QStringLiteral("%1 は起動時に読めなかったため、上書きしません")
                                     .arg(QDir::toNativeSeparators(path));
-        if (error) {
-            *error = message;
-        }
         reportWriteFailure(path, message);
-        return false;
+        return Status::failed(path, message);
     }
     const QString nowKey = AlarmKey(now);
     QStringList lines;
@@ -118,10 +113,10 @@ bool SaveAlarmList(const AlarmList& list, const QString& dataFolder, const QDate
     }
     lines.append(list.keptLines());
     if (lines.isEmpty()) {
-        return removeFile(path, error);
+        return removeFile(path);
     }
     return writeTextFile(path, keepOriginalLines(list.loadedLines(), lines, canonicalAlarmLine),
-                         list.loadedBom(), error);
+                         list.loadedBom());
 }
 
 } // namespace nox

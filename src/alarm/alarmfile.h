@@ -8,16 +8,16 @@
 
 #include "alarm/alarmlist.h"
 
+#include "core/status.h"
+
 namespace nox
 {
 
 QString alarmFilePath(const QString& dataFolder);
 
-struct AlarmLoadResult {
-    bool ok = true; // false: the file exists but could not be read (error says why)
-    QString error;
-    QStringList problems; // one message per line that was not an alarm (kept)
-};
+// The status fails when the file exists but could not be read; the value is
+// one message per line that was not an alarm (kept).
+using AlarmLoadResult = Result<QStringList>;
 
 // Replaces the list's contents with the entries of "alarm.nox" in
 // `dataFolder`. A missing file gives an empty list. A line whose ID is not a
@@ -31,10 +31,9 @@ AlarmLoadResult LoadAlarmList(AlarmList& list, const QString& dataFolder);
 
 // Writes the entries whose key is not before the minute of `now`, in list
 // order, followed by the kept lines; deletes the file when there is nothing
-// to write. The file is replaced atomically. Returns false with *error set
-// when writing or deleting failed, or when the file could not be read at
-// loading (it is then left as it is rather than losing its alarms).
-bool SaveAlarmList(const AlarmList& list, const QString& dataFolder, const QDateTime& now,
-                   QString* error = nullptr);
+// to write. The file is replaced atomically. Fails when writing or deleting
+// failed, or when the file could not be read at loading (it is then left as
+// it is rather than losing its alarms).
+Status SaveAlarmList(const AlarmList& list, const QString& dataFolder, const QDateTime& now);
 
 } // namespace nox

@@ -17,22 +17,18 @@ BookResult AlarmFileSink::UpdateScheduleAlarms(const QList<TAlarmUpdate>& update
         return u.mode != amNew || u.rec.AlarmMinutes >= 0;
     });
     if (!changesSomething) {
-        return BookResult{};
+        return BookResult::success({});
     }
     const QString path = alarmFilePath(m_folder);
     AlarmList list;
     const AlarmLoadResult loaded = LoadAlarmList(list, m_folder);
-    if (!loaded.ok) {
-        return BookResult::failed(path, loaded.error);
+    if (!loaded.ok()) {
+        return Status::failed(path, loaded.message());
     }
     for (const TAlarmUpdate& update : updates) {
         nox::UpdateScheduleAlarms(list, update.rec, update.mode);
     }
-    QString error;
-    if (!SaveAlarmList(list, m_folder, clock ? clock() : QDateTime::currentDateTime(), &error)) {
-        return BookResult::failed(path, error);
-    }
-    return BookResult{};
+    return SaveAlarmList(list, m_folder, clock ? clock() : QDateTime::currentDateTime());
 }
 
 BookResult AlarmFileSink::RenewRuleAlarms(const ScheduleBook& book)
@@ -40,16 +36,12 @@ BookResult AlarmFileSink::RenewRuleAlarms(const ScheduleBook& book)
     const QString path = alarmFilePath(m_folder);
     AlarmList list;
     const AlarmLoadResult loaded = LoadAlarmList(list, m_folder);
-    if (!loaded.ok) {
-        return BookResult::failed(path, loaded.error);
+    if (!loaded.ok()) {
+        return Status::failed(path, loaded.message());
     }
     const QDateTime now = clock ? clock() : QDateTime::currentDateTime();
     renewRuleAlarms(list, book, now.date());
-    QString error;
-    if (!SaveAlarmList(list, m_folder, now, &error)) {
-        return BookResult::failed(path, error);
-    }
-    return BookResult{};
+    return SaveAlarmList(list, m_folder, now);
 }
 
 } // namespace nox

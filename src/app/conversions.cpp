@@ -57,7 +57,7 @@ FilePass renumberLines(QStringList& lines, const QDate& date, int& counter, IdMa
     for (QString& line : lines) {
         ++counter;
         TSkedRec rec;
-        if (!parseSkedLine(line, date, &rec).ok) {
+        if (!parseSkedLine(line, date, &rec).ok()) {
             ++pass.kept;
             continue;
         }
@@ -100,15 +100,15 @@ int remapAlarms(const QString& dataFolder, const QMap<QDate, IdMap>& byDate, QSt
 {
     const QString path = QDir(dataFolder).filePath(kAlarmFileName);
     TextReadResult read = readTextLines(path);
-    if (!read.exists) {
+    if (!read->exists) {
         return 0;
     }
-    if (!read.ok) {
+    if (!read.ok()) {
         failed->append(path);
         return 0;
     }
     int remapped = 0;
-    for (TextLine& textLine : read.textLines) {
+    for (TextLine& textLine : read->textLines) {
         const QString line = textLine.text();
         QStringList fields = line.split(QLatin1Char('\t'));
         bool idOk = false;
@@ -125,7 +125,7 @@ int remapAlarms(const QString& dataFolder, const QMap<QDate, IdMap>& byDate, QSt
             ++remapped;
         }
     }
-    if (remapped > 0 && !writeTextFile(path, read.textLines, read.bom)) {
+    if (remapped > 0 && !writeTextFile(path, read->textLines, read->bom)) {
         failed->append(path);
         return 0;
     }
@@ -235,7 +235,7 @@ DayFileUpdateResult updateDayFiles(const QString& dataFolder, const UpdateProgre
         });
         result.linesKept += pass.kept;
         if (!written.ok()) {
-            result.failedFiles.append(written.file);
+            result.failedFiles.append(written.file());
         } else {
             result.linesRenumbered += pass.renumbered;
             idsByDate.insert(date, ids);

@@ -68,7 +68,7 @@ bool looksGarbled(const QString& text)
 // or no text at all.
 int holidayLinesUnread(const HolidayList& list, const ListFileResult& result)
 {
-    int unread = result.ignoredLines;
+    int unread = result->ignoredLines;
     for (const QString& key : list.keys()) {
         if (!HolidayList::dateOfKey(key).isValid() || looksGarbled(key + list.name(key))) {
             ++unread;
@@ -140,7 +140,8 @@ void TNoxMainForm::FormCreate()
     m_memoHeight = qMax(16, m_settings.memoHeight);
     setMemoVisible(m_settings.memo);
 
-    folders::prepareDataFolder();
+    // What fails here fails again at the first read or write, which tells it.
+    static_cast<void>(folders::prepareDataFolder());
 
     if (m_settings.viewMode == vmMonth) {
         m_mode = m_monthMode.get();
@@ -261,7 +262,7 @@ void TNoxMainForm::DeferredStartup()
     updateStatusColors();
     m_month->View()->SetTimeViewStyle(monthview::TMonthTimeViewStyle(qBound(0, m_settings.timeViewStyle, 2)));
 
-    if (m_memoStore.open(m_dataFolder) != btr::kOk) {
+    if (!m_memoStore.open(m_dataFolder).ok()) {
         NoteLoadProblem(
             m_memoStore.path(),
             QStringLiteral("日別メモのファイル「%1」を開けません: %2\n日別メモは表示も保存もできません。")
@@ -300,8 +301,8 @@ void TNoxMainForm::DeferredStartup()
 // notices, naming the file (its error does); `what` says what follows.
 void TNoxMainForm::noteListProblem(const ListFileResult& result, const QString& what)
 {
-    if (!result.ok) {
-        NoteLoadProblem(result.source, result.error + QLatin1Char('\n') + what);
+    if (!result.ok()) {
+        NoteLoadProblem(result->source, result.message() + QLatin1Char('\n') + what);
     }
 }
 
@@ -309,13 +310,13 @@ void TNoxMainForm::noteListProblem(const ListFileResult& result, const QString& 
 // told; the file stays as it is.
 void TNoxMainForm::noteUnreadableLines(const ListFileResult& result, int lines, const QString& what)
 {
-    if (!result.ok || lines <= 0) {
+    if (!result.ok() || lines <= 0) {
         return;
     }
     NoteLoadProblem(
-        result.source + QStringLiteral("#lines"),
+        result->source + QStringLiteral("#lines"),
         QStringLiteral("ファイル「%1」の %2 行は%3として読めません（ファイルはそのまま残ります）。")
-            .arg(result.source)
+            .arg(result->source)
             .arg(lines)
             .arg(what));
 }
@@ -343,7 +344,7 @@ void TNoxMainForm::runConversions()
         ApplyStyle(m_settings.style);
     }
     if (!result.dayFiles.failedFiles.isEmpty()) {
-        ReportFailure(BookResult::failed(
+        ReportFailure(Status::failed(
             result.dayFiles.failedFiles.first(),
             QStringLiteral("次の予定ファイルを更新できませんでした（元のまま残っています）:\n") +
                 result.dayFiles.failedFiles.join(QLatin1Char('\n'))));
@@ -355,13 +356,14 @@ void TNoxMainForm::loadImageStrip()
     const QString own = m_dataFolder + QStringLiteral("/images.bmp");
     if (QFile::exists(own)) {
         const ImageStripResult read = m_imageStrip.load(own);
-        if (!read.ok) {
+        if (!read.ok()) {
             NoteLoadProblem(
                 own,
-                read.error + QStringLiteral("\n予定の画像は表示されません（ファイルはそのまま残ります）。"));
+                read.message() + QStringLiteral("\n予定の画像は表示されません（ファイルはそのまま残ります）。"));
         }
     } else {
-        m_imageStrip.load(folders::defaultFolder() + QStringLiteral("/images.bmp"));
+        // The factory strip; without it the schedules show no images.
+        static_cast<void>(m_imageStrip.load(folders::defaultFolder() + QStringLiteral("/images.bmp")));
         m_imagesChanged = true;
     }
     m_images.clear();
@@ -378,10 +380,10 @@ void TNoxMainForm::loadImageStrip()
 void TNoxMainForm::reportAlarmProblems(const AlarmLoadResult& loaded)
 {
     const QString path = alarmFilePath(m_dataFolder);
-    if (!loaded.ok) {
-        NoteLoadProblem(path, loaded.error);
-    } else if (!loaded.problems.isEmpty()) {
-        NoteLoadProblem(path, loaded.problems.join(QLatin1Char('\n')) +
+    if (!loaded.ok()) {
+        NoteLoadProblem(path, loaded.message());
+    } else if (!loaded->isEmpty()) {
+        NoteLoadProblem(path, loaded->join(QLatin1Char('\n')) +
                                   QStringLiteral("\nファイル「%1」のこれらの行では警報は鳴りません。")
                                       .arg(QDir::toNativeSeparators(path)));
     }
@@ -399,7 +401,7 @@ void TNoxMainForm::readAlarmSettings()
     // A day file an alarm could not read is told like every other read
     // problem (the alarm's own popup names it too).
     m_alarms->OnReadProblem = [this](const BookResult& unreadable) {
-        NoteLoadProblem(unreadable.message, unreadable.message);
+        NoteLoadProblem(unreadable.message(), unreadable.message());
         ShowLoadNotices();
     };
 }
@@ -474,17 +476,18 @@ void TNoxMainForm::FormDestroy()
     // The many settings writes below make one write of the file.
     SettingsBatch batch(iniPath());
     if (m_imagesChanged) {
-        m_imageStrip.save(m_dataFolder + QStringLiteral("/images.bmp"));
+        // A failure goes to the write-failure notices.
+        static_cast<void>(m_imageStrip.save(m_dataFolder + QStringLiteral("/images.bmp")));
     }
     emptyTempFolder();
     m_memoStore.close();
     const bool freeMemoOpen = closeFreeMemo();
     if (m_started) {
-        m_alarms->SaveAlarmList();
+        static_cast<void>(m_alarms->SaveAlarmList()); // a failure goes to the write-failure notices
     }
     writeShutdownSettings(freeMemoOpen);
-    if (QString error; !batch.commit(&error)) {
-        ReportFailure(BookResult::failed(iniPath(), error));
+    if (const Status committed = batch.commit(); !committed) {
+        ReportFailure(Status::failed(iniPath(), committed.message()));
     }
 }
 
@@ -541,9 +544,9 @@ void TNoxMainForm::SaveForSession()
     }
     SettingsBatch batch(iniPath());
     writeShutdownSettings(freeMemoOpen);
-    m_alarms->SaveAlarmList();
-    if (QString error; !batch.commit(&error)) {
-        ReportFailure(BookResult::failed(iniPath(), error));
+    static_cast<void>(m_alarms->SaveAlarmList()); // a failure goes to the write-failure notices
+    if (const Status committed = batch.commit(); !committed) {
+        ReportFailure(Status::failed(iniPath(), committed.message()));
     }
 }
 

@@ -31,6 +31,7 @@
 
 #include "app/noxsettings.h"
 #include "app/viewmode.h"
+#include "alarm/alarmfile.h"
 #include "appearance/style.h"
 #include "core/color.h"
 #include "store/bookresult.h"
@@ -63,7 +64,6 @@ class TMonthViewItem;
 } // namespace monthview
 
 class AlarmCenter;
-struct AlarmLoadResult;
 struct TStyleReadResult;
 struct AlarmSettings;
 struct TPopupSettings;

@@ -54,12 +54,12 @@ void TNoxMainForm::ReportFailure(const BookResult& result)
     if (result.ok()) {
         return;
     }
-    if (result.status == BookStatus::ChangedOnDisk) {
+    if (result.code() == BookStatus::ChangedOnDisk) {
         // The view shows neither side's whole change: read it again first,
         // once the caller is done with the items the refill replaces.
         QMetaObject::invokeMethod(
             this,
-            [this, message = result.message] {
+            [this, message = result.message()] {
                 if (!m_destroyed) {
                     m_mode->fill();
                 }
@@ -71,7 +71,7 @@ void TNoxMainForm::ReportFailure(const BookResult& result)
         return;
     }
     // The writer has told the notices already: the same message goes in once.
-    m_writeFailures->report(result.message);
+    m_writeFailures->report(result.message());
     m_writeFailures->showPending();
 }
 
@@ -91,7 +91,7 @@ void TNoxMainForm::NoteLoadProblem(const QString& key, const QString& message)
 void TNoxMainForm::NoteDayProblems(const BookDay& day)
 {
     if (!day.result.ok()) {
-        NoteLoadProblem(day.result.message, day.result.message);
+        NoteLoadProblem(day.result.message(), day.result.message());
     }
     for (const TDayProblem& problem : day.problems) {
         // The line itself may be long: its hash tells it apart well enough.

@@ -184,7 +184,7 @@ bool TMemoPanes::store(int index)
         return true;
     }
     const QString text = mergedWithStored(p, date, p->Text());
-    if (m_store.write(date, text) != btr::kOk) {
+    if (!m_store.write(date, text).ok()) {
         m_unsaved.insert(date, text);
         const QString reason = m_store.lastError();
         reportWriteFailure(m_store.path(),
@@ -206,7 +206,8 @@ bool TMemoPanes::store(int index)
 QString TMemoPanes::mergedWithStored(TNoxMemo* pane, const QDate& date, const QString& text)
 {
     const QString stored = m_store.read(date);
-    const bool readable = m_store.lastReadResult() == btr::kOk || m_store.lastReadResult() == btr::kNotFound;
+    const StatusCode read = m_store.lastRead().code();
+    const bool readable = read == StatusCode::Ok || read == StatusCode::NotFound;
     if (!readable || stored.isEmpty() || stored == text || stored == pane->property(kLoadedText).toString()) {
         return text;
     }

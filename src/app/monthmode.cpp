@@ -518,8 +518,8 @@ void TMonthMode::saveScheduleMemoPane()
     if (!saved.ok()) {
         m_form.ReportFailure(saved);
     }
-    if (saved.record) {
-        recToItem(*saved.record, m_memoItem);
+    if (saved->record) {
+        recToItem(*saved->record, m_memoItem);
     }
 }
 

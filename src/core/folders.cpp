@@ -220,17 +220,14 @@ bool ensureDataFolder()
     return ::mkdir(QFile::encodeName(folder).constData(), 0700) == 0 || QFileInfo(folder).isDir();
 }
 
-bool prepareDataFolder(QString* error)
+Status prepareDataFolder()
 {
     const QString folder = dataFolder();
     if (!ensureDataFolder()) {
-        if (error) {
-            *error = QStringLiteral("データフォルダー「%1」を作成できません。").arg(QDir::toNativeSeparators(folder));
-        }
-        return false;
+        return Status::failed(
+            folder, QStringLiteral("データフォルダー「%1」を作成できません。").arg(QDir::toNativeSeparators(folder)));
     }
-    return copyFileIfMissing(defaultFolder() + QStringLiteral("/style.ini"), folder + QStringLiteral("/style.ini"),
-                             error);
+    return copyFileIfMissing(defaultFolder() + QStringLiteral("/style.ini"), folder + QStringLiteral("/style.ini"));
 }
 
 bool canWriteFolder(const QString& folder, QString* reason)

@@ -14,6 +14,8 @@
 //                   beside the executable, then <prefix>/share/nox.
 #include <QString>
 
+#include "core/status.h"
+
 namespace nox::folders
 {
 
@@ -25,9 +27,9 @@ bool ensureDataFolder();
 // What every start of the program does to the data folder before reading it:
 // creates it with its parents and copies the factory "style.ini" there when
 // it has none (an existing file is never replaced). The other factory lists
-// are read from the default folder while the data folder has none. False
-// with *error set when the folder cannot be made or the copy fails.
-bool prepareDataFolder(QString* error = nullptr);
+// are read from the default folder while the data folder has none. Fails
+// when the folder cannot be made or the copy fails.
+Status prepareDataFolder();
 // True iff a file can be created in the folder (tried with a probe file that
 // is removed again); *reason is the system's reason otherwise.
 bool canWriteFolder(const QString& folder, QString* reason = nullptr);

@@ -151,9 +151,9 @@ bool IniDocument::removeSection(const QString& section)
     return true;
 }
 
-bool IniDocument::write(const QString& path, QString* error) const
+Status IniDocument::write(const QString& path) const
 {
-    return writeTextFile(path, m_lines, m_bom, error);
+    return writeTextFile(path, m_lines, m_bom);
 }
 
 bool IniDocument::parseInteger(const QString& text, int* value)

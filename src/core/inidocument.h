@@ -12,6 +12,7 @@
 #include <QString>
 #include <QStringList>
 
+#include "core/status.h"
 #include "core/textfile.h"
 
 namespace nox
@@ -27,7 +28,7 @@ public:
     const QList<TextLine>& lines() const { return m_lines; }
     // Writes the document through the atomic writer: untouched lines as the
     // bytes they were.
-    bool write(const QString& path, QString* error = nullptr) const;
+    Status write(const QString& path) const;
 
     // The value, or `def` when the key is missing.
     QString value(const QString& section, const QString& key, const QString& def) const;

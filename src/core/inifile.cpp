@@ -9,18 +9,12 @@ namespace nox
 namespace
 {
 
-// The file as a document; false in *readOk when it exists but cannot be
-// read (*error says why). Lines keep their bytes for the write back.
-IniDocument load(const QString& path, bool* readOk = nullptr, QString* error = nullptr)
+// The file as a document; the status fails when it exists but cannot be
+// read. Lines keep their bytes for the write back.
+Result<IniDocument> load(const QString& path)
 {
     TextReadResult r = readTextLines(path);
-    if (readOk) {
-        *readOk = r.ok;
-    }
-    if (error) {
-        *error = r.error;
-    }
-    return IniDocument(std::move(r.textLines), r.bom);
+    return Result<IniDocument>(r.status(), IniDocument(std::move(r->textLines), r->bom));
 }
 
 } // namespace
@@ -31,23 +25,23 @@ IniFile::IniFile(QString path) : m_path(std::move(path)) {}
 // reported and nothing is returned.
 std::optional<IniDocument> IniFile::loadForChange()
 {
-    bool readOk = false;
-    IniDocument doc = load(m_path, &readOk, &m_lastError);
-    if (!readOk) {
+    Result<IniDocument> doc = load(m_path);
+    m_lastError = doc.message();
+    if (!doc.ok()) {
         reportWriteFailure(m_path, m_lastError);
         return std::nullopt;
     }
-    return doc;
+    return std::move(doc.value());
 }
 
 QString IniFile::readString(const QString& section, const QString& key, const QString& def) const
 {
-    return load(m_path).value(section, key, def);
+    return load(m_path)->value(section, key, def);
 }
 
 IniDocument IniFile::snapshot() const
 {
-    return load(m_path);
+    return std::move(load(m_path).value());
 }
 
 int IniFile::readInteger(const QString& section, const QString& key, int def) const
@@ -80,7 +74,7 @@ bool IniFile::writeString(const QString& section, const QString& key, const QStr
         return false;
     }
     doc->setValue(section, key, value);
-    return doc->write(m_path, &m_lastError);
+    return written(doc->write(m_path));
 }
 
 bool IniFile::writeInteger(const QString& section, const QString& key, int value)
@@ -105,12 +99,12 @@ bool IniFile::writeFloat(const QString& section, const QString& key, double valu
 
 bool IniFile::sectionExists(const QString& section) const
 {
-    return load(m_path).hasSection(section);
+    return load(m_path)->hasSection(section);
 }
 
 QStringList IniFile::readSection(const QString& section) const
 {
-    return load(m_path).keys(section);
+    return load(m_path)->keys(section);
 }
 
 bool IniFile::eraseSection(const QString& section)
@@ -119,7 +113,7 @@ bool IniFile::eraseSection(const QString& section)
     if (!doc) {
         return false;
     }
-    return !doc->removeSection(section) || doc->write(m_path, &m_lastError);
+    return !doc->removeSection(section) || written(doc->write(m_path));
 }
 
 bool IniFile::deleteKey(const QString& section, const QString& key)
@@ -128,7 +122,7 @@ bool IniFile::deleteKey(const QString& section, const QString& key)
     if (!doc) {
         return false;
     }
-    return !doc->removeKey(section, key) || doc->write(m_path, &m_lastError);
+    return !doc->removeKey(section, key) || written(doc->write(m_path));
 }
 
 } // namespace nox

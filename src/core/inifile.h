@@ -49,6 +49,11 @@ public:
 
 private:
     std::optional<IniDocument> loadForChange();
+    bool written(const Status& status)
+    {
+        m_lastError = status.message();
+        return status.ok();
+    }
 
     QString m_path;
     QString m_lastError;

@@ -13,17 +13,19 @@ SettingsBatch::SettingsBatch(QString iniPath) : m_path(std::move(iniPath))
 SettingsBatch::~SettingsBatch()
 {
     if (m_open) {
-        commit();
+        // Only a batch left without a commit gets here: a failed write has
+        // already gone to the write-failure observer.
+        static_cast<void>(commit());
     }
 }
 
-bool SettingsBatch::commit(QString* error)
+Status SettingsBatch::commit()
 {
     if (!m_open) {
-        return true;
+        return Status::success();
     }
     m_open = false;
-    return settingsmemory::commitBatch(m_path, error);
+    return settingsmemory::commitBatch(m_path);
 }
 
 } // namespace nox

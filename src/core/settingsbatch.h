@@ -7,8 +7,10 @@
 //
 //   SettingsBatch batch(iniPath);
 //   Settings(iniPath).writeInt(Key::SkedCount, 7);   // ... and many more
-//   if (!batch.commit(&error)) { ... }
+//   if (const Status written = batch.commit(); !written) { ... }
 #include <QString>
+
+#include "core/status.h"
 
 namespace nox
 {
@@ -23,9 +25,9 @@ public:
     SettingsBatch& operator=(const SettingsBatch&) = delete;
 
     // Writes the collected changes (nothing when there are none) and ends
-    // the batch. False when the file could not be read when the batch began
-    // (then nothing is written) or could not be written; *error says why.
-    bool commit(QString* error = nullptr);
+    // the batch. Fails when the file could not be read when the batch began
+    // (then nothing is written) or could not be written.
+    Status commit();
 
 private:
     QString m_path;

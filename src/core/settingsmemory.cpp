@@ -21,8 +21,7 @@ struct Reading {
 
 struct Batch {
     int openers = 0;
-    bool readOk = true;
-    QString readError;
+    Status read = Status::success(); // a file that could not be read is never replaced
     bool written = false; // a write came (the file is written even when it did not change a line)
     IniDocument doc;
 };
@@ -49,8 +48,8 @@ const IniDocument& current(Memory& m, const QString& path)
         return it->doc;
     }
     const TextReadResult read = readTextLines(path);
-    Reading reading{FileStamp::of(path), false, IniDocument(read.textLines, read.bom)};
-    reading.trusted = read.ok && reading.stamp == before && reading.stamp.isSettled();
+    Reading reading{FileStamp::of(path), false, IniDocument(read->textLines, read->bom)};
+    reading.trusted = read.ok() && reading.stamp == before && reading.stamp.isSettled();
     return m.readings.insert(path, std::move(reading))->doc;
 }
 
@@ -74,8 +73,8 @@ bool writeToBatch(const QString& path, const QString& section, const QString& ke
     if (batch == m.batches.end()) {
         return false;
     }
-    *ok = batch->readOk; // a file that could not be read is never replaced
-    if (batch->readOk) {
+    *ok = batch->read.ok(); // a file that could not be read is never replaced
+    if (batch->read.ok()) {
         batch->doc.setValue(section, key, value);
         batch->written = true;
     }
@@ -90,8 +89,8 @@ bool removeFromBatch(const QString& path, const QString& section, const QString&
     if (batch == m.batches.end()) {
         return false;
     }
-    *ok = batch->readOk;
-    if (batch->readOk && batch->doc.removeKey(section, key)) {
+    *ok = batch->read.ok();
+    if (batch->read.ok() && batch->doc.removeKey(section, key)) {
         batch->written = true;
     }
     return true;
@@ -113,29 +112,25 @@ void openBatch(const QString& path)
         return;
     }
     const TextReadResult read = readTextLines(path);
-    batch.readOk = read.ok;
-    batch.readError = read.error;
-    batch.doc = IniDocument(read.textLines, read.bom);
+    batch.read = read.status();
+    batch.doc = IniDocument(read->textLines, read->bom);
 }
 
-bool commitBatch(const QString& path, QString* error)
+Status commitBatch(const QString& path)
 {
     Memory& m = memory();
     QMutexLocker locker(&m.lock);
     const auto it = m.batches.find(path);
     if (it == m.batches.end() || --it->openers > 0) {
-        return true;
+        return Status::success();
     }
     const Batch batch = std::move(*it);
     m.batches.erase(it);
     m.readings.remove(path);
-    if (!batch.readOk) {
-        if (error) {
-            *error = batch.readError;
-        }
-        return false;
+    if (!batch.read.ok()) {
+        return batch.read;
     }
-    return !batch.written || batch.doc.write(path, error);
+    return batch.written ? batch.doc.write(path) : Status::success();
 }
 
 } // namespace nox::settingsmemory

@@ -6,6 +6,8 @@
 // file, which collects the writes to it until it is committed.
 #include <QString>
 
+#include "core/status.h"
+
 namespace nox::settingsmemory
 {
 
@@ -25,6 +27,6 @@ void openBatch(const QString& path);
 // Writes what the batch collected (nothing when no write came) and closes
 // it when the last opener commits. False when the file could not be read
 // at the start of the batch or could not be written.
-bool commitBatch(const QString& path, QString* error);
+Status commitBatch(const QString& path);
 
 } // namespace nox::settingsmemory

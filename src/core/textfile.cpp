@@ -286,7 +286,7 @@ TextReadResult readTextLines(const QString& path)
 
 TextReadResult readTextLines(const QString& path, FileStamp* stamp)
 {
-    TextReadResult r;
+    TextContents c;
     QByteArray bytes;
     struct stat opened {
     };
@@ -296,35 +296,32 @@ TextReadResult readTextLines(const QString& path, FileStamp* stamp)
         *stamp = err == 0 ? FileStamp::of(opened) : FileStamp();
     }
     if (isMissingFileError(err)) {
-        r.ok = true; // missing: reads as empty
-        return r;
+        return TextReadResult::success(std::move(c)); // missing: reads as empty
     }
-    r.exists = true;
+    c.exists = true;
     if (err != 0) {
-        r.error = readErrorMessage(path, err);
-        return r;
+        return TextReadResult(Status::failed(path, readErrorMessage(path, err)), std::move(c));
     }
     QByteArrayView view(bytes);
-    r.bom = view.startsWith(kBom);
-    if (r.bom) {
+    c.bom = view.startsWith(kBom);
+    if (c.bom) {
         view = view.sliced(kBom.size());
     }
     for (QByteArray& line : splitRawLines(view.toByteArray())) {
-        r.textLines.append(TextLine::fromBytes(std::move(line)));
-        r.lines.append(r.textLines.last().text());
+        c.textLines.append(TextLine::fromBytes(std::move(line)));
+        c.lines.append(c.textLines.last().text());
     }
-    r.ok = true;
-    return r;
+    return TextReadResult::success(std::move(c));
 }
 
-bool writeTextLines(const QString& path, const QStringList& lines, QString* error)
+Status writeTextLines(const QString& path, const QStringList& lines)
 {
     QList<TextLine> textLines;
     textLines.reserve(lines.size());
     for (const QString& line : lines) {
         textLines.append(TextLine(line));
     }
-    return writeTextFile(path, textLines, false, error);
+    return writeTextFile(path, textLines, false);
 }
 
 QByteArray textFileBytes(const QList<TextLine>& lines, bool bom)
@@ -343,22 +340,19 @@ QByteArray textFileBytes(const QList<TextLine>& lines, bool bom)
     return out;
 }
 
-bool writeTextFile(const QString& path, const QList<TextLine>& lines, bool bom, QString* error)
+Status writeTextFile(const QString& path, const QList<TextLine>& lines, bool bom)
 {
-    return writeFileAtomic(path, textFileBytes(lines, bom), error);
+    return writeFileAtomic(path, textFileBytes(lines, bom));
 }
 
-bool rewriteTextLines(const QString& path, const QStringList& lines, QString* error)
+Status rewriteTextLines(const QString& path, const QStringList& lines)
 {
     const TextReadResult old = readTextLines(path);
-    if (!old.ok) {
-        if (error) {
-            *error = old.error;
-        }
-        reportWriteFailure(path, old.error);
-        return false;
+    if (!old.ok()) {
+        reportWriteFailure(path, old.message());
+        return old.status();
     }
-    return writeTextFile(path, keepOriginalLines(old.textLines, lines), old.bom, error);
+    return writeTextFile(path, keepOriginalLines(old->textLines, lines), old->bom);
 }
 
 QList<TextLine> keepOriginalLines(const QList<TextLine>& old, const QStringList& texts,
@@ -565,7 +559,7 @@ int putInPlace(const QByteArray& temp, const QByteArray& target, bool replace)
     return 0;
 }
 
-bool writeFile(const QString& path, const QByteArray& bytes, bool replace, QString* error)
+Status writeFile(const QString& path, const QByteArray& bytes, bool replace)
 {
     const QFileInfo info(replacedFile(path));
     const QByteArray target = QFile::encodeName(info.absoluteFilePath());
@@ -574,13 +568,10 @@ bool writeFile(const QString& path, const QByteArray& bytes, bool replace, QStri
                                         QStringLiteral(".XXXXXX"));
     auto fail = [&](int err) {
         const QString message = writeErrorMessage(path, err);
-        if (error) {
-            *error = message;
-        }
         if (replace || err != EEXIST) { // a file that is there already is what a creator wanted
             reportWriteFailure(path, message);
         }
-        return false;
+        return Status::failed(path, message);
     };
 
     int err = replace ? refusalToReplace(target) : 0;
@@ -609,58 +600,49 @@ bool writeFile(const QString& path, const QByteArray& bytes, bool replace, QStri
         return fail(err);
     }
     syncFolder(folder);
-    return true;
+    return Status::success();
 }
 
 } // namespace
 
-bool writeFileAtomic(const QString& path, const QByteArray& bytes, QString* error)
+Status writeFileAtomic(const QString& path, const QByteArray& bytes)
 {
-    return writeFile(path, bytes, true, error);
+    return writeFile(path, bytes, true);
 }
 
-bool createFileAtomic(const QString& path, const QByteArray& bytes, QString* error)
+Status createFileAtomic(const QString& path, const QByteArray& bytes)
 {
-    return writeFile(path, bytes, false, error);
+    return writeFile(path, bytes, false);
 }
 
-bool copyFileIfMissing(const QString& from, const QString& to, QString* error)
+Status copyFileIfMissing(const QString& from, const QString& to)
 {
     if (QFileInfo::exists(to) || !QFileInfo::exists(from)) {
-        return true;
+        return Status::success();
     }
     QFile source(from);
     if (!source.open(QIODevice::ReadOnly)) {
-        if (error) {
-            *error = QStringLiteral("ファイル「%1」を読めません: %2").arg(from, source.errorString());
-        }
-        return false;
+        return Status::failed(from, QStringLiteral("ファイル「%1」を読めません: %2").arg(from, source.errorString()));
     }
     const QByteArray bytes = source.readAll();
     if (source.error() != QFileDevice::NoError) {
-        if (error) {
-            *error = QStringLiteral("ファイル「%1」を読めません: %2").arg(from, source.errorString());
-        }
-        return false;
+        return Status::failed(from, QStringLiteral("ファイル「%1」を読めません: %2").arg(from, source.errorString()));
     }
-    return createFileAtomic(to, bytes, error);
+    return createFileAtomic(to, bytes);
 }
 
-bool removeFile(const QString& path, QString* error)
+Status removeFile(const QString& path)
 {
     if (::unlink(QFile::encodeName(path).constData()) == 0) {
-        return true;
+        return Status::success();
     }
     const int err = errno;
     if (err == ENOENT) {
-        return true;
+        return Status::success();
     }
     const QString message = QStringLiteral("ファイル「%1」を削除できません: %2").arg(path, systemReason(err));
-    if (error) {
-        *error = message;
-    }
     reportWriteFailure(path, message);
-    return false;
+    return Status::failed(path, message);
 }
 
 } // namespace nox

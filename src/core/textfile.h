@@ -14,6 +14,7 @@
 #include <functional>
 
 #include "core/filestamp.h"
+#include "core/status.h"
 
 namespace nox
 {
@@ -56,14 +57,15 @@ QStringList splitLines(const QString& text);
 // of CR and LF inside a character, so each line can be decoded by itself.
 QList<QByteArray> splitRawLines(const QByteArray& bytes);
 
-struct TextReadResult {
+// What readTextLines found; its status fails when the file exists but could
+// not be read (the message says why; the lines are then empty).
+struct TextContents {
     bool exists = false; // false: the file is missing (reads as empty)
-    bool ok = false;     // false: it exists but could not be read (error says why)
     QStringList lines;   // the decoded lines, the texts of textLines
     QList<TextLine> textLines;
     bool bom = false; // the file started with a UTF-8 byte-order mark
-    QString error;
 };
+using TextReadResult = Result<TextContents>;
 TextReadResult readTextLines(const QString& path);
 // The same, with the stamp of the file that was read (taken from the open
 // file once read; no file: exists = false).
@@ -95,10 +97,10 @@ QString readErrorMessage(const QString& path, int err);
 QStringList decodeTextLines(QByteArrayView bytes);
 
 // Writes new lines, each ended by CR LF, through writeFileAtomic.
-bool writeTextLines(const QString& path, const QStringList& lines, QString* error = nullptr);
+Status writeTextLines(const QString& path, const QStringList& lines);
 // Writes the lines, each followed by CR LF: an original line as its bytes,
 // any other line UTF-8; a BOM first when `bom` is set.
-bool writeTextFile(const QString& path, const QList<TextLine>& lines, bool bom, QString* error = nullptr);
+Status writeTextFile(const QString& path, const QList<TextLine>& lines, bool bom);
 // The bytes writeTextFile would write.
 QByteArray textFileBytes(const QList<TextLine>& lines, bool bom);
 
@@ -116,21 +118,21 @@ QList<TextLine> keepOriginalLines(const QList<TextLine>& old, const QStringList&
 // byte-order mark stays; other lines are UTF-8. An existing file that cannot
 // be read is not replaced (what it holds is unknown); that is reported like
 // a failed write.
-bool rewriteTextLines(const QString& path, const QStringList& lines, QString* error = nullptr);
+Status rewriteTextLines(const QString& path, const QStringList& lines);
 
 // The one writer of every file the program stores. The bytes go to a new
 // temporary file beside `path`; every write() is checked for a short or
 // failed write, the file is fsync'ed and closed with checks, and only then
 // renamed over `path` (the folder is synced afterwards). On any failure the
 // temporary file is removed, `path` keeps its previous contents, false is
-// returned and *error (when given) names the file and the system's reason.
+// returned status names the file and the system's reason.
 // An existing file's permission bits are kept, a new file is made 0600; an
 // existing file that may not be written is not replaced.
-bool writeFileAtomic(const QString& path, const QByteArray& bytes, QString* error = nullptr);
+Status writeFileAtomic(const QString& path, const QByteArray& bytes);
 
 // As writeFileAtomic, but never replaces a file: fails with EEXIST when
 // `path` exists (also when it appeared while the bytes were written).
-bool createFileAtomic(const QString& path, const QByteArray& bytes, QString* error = nullptr);
+Status createFileAtomic(const QString& path, const QByteArray& bytes);
 
 // Makes a change of the folder holding `path` (a new, renamed or removed
 // file) durable.
@@ -138,11 +140,11 @@ void syncParentFolder(const QString& path);
 
 // Copies `from` to `to` (createFileAtomic) unless `to` exists already.
 // A missing `from` copies nothing and is no failure.
-bool copyFileIfMissing(const QString& from, const QString& to, QString* error = nullptr);
+Status copyFileIfMissing(const QString& from, const QString& to);
 
 // Deletes a file; a missing file is no failure. A failure is reported like a
 // failed write.
-bool removeFile(const QString& path, QString* error = nullptr);
+Status removeFile(const QString& path);
 
 // Message of a failed write of `path` with the system's reason for `err`.
 QString writeErrorMessage(const QString& path, int err);

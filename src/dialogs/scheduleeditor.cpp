@@ -120,10 +120,10 @@ QPushButton* smallButton(const QString& caption, QWidget* parent, bool tabStop =
 
 QString failureText(const BookResult& result)
 {
-    if (result.message.contains(result.file)) {
-        return result.message;
+    if (result.message().contains(result.file())) {
+        return result.message();
     }
-    return QStringLiteral("ファイル「%1」: %2").arg(result.file, result.message);
+    return QStringLiteral("ファイル「%1」: %2").arg(result.file(), result.message());
 }
 } // namespace
 
@@ -646,20 +646,20 @@ void TForm2::confirm()
     if (cancelled) {
         return;
     }
-    if (result.status == BookStatus::ChangedOnDisk) {
+    if (result.code() == BookStatus::ChangedOnDisk) {
         // Stored, together with another program's change of the day.
-        ShowMessage(this, TMessageKind::Information, result.message);
+        ShowMessage(this, TMessageKind::Information, result.message());
         m_record = rec;
         accept();
         return;
     }
     if (!result.ok()) {
         ShowMessage(this, TMessageKind::Error, failureText(result));
-        if (!result.record) {
+        if (!result->record) {
             return;
         }
     }
-    m_record = result.record.value_or(rec);
+    m_record = result->record.value_or(rec);
     accept();
 }
 

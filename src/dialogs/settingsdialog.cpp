@@ -27,7 +27,6 @@ namespace
 {
 constexpr int kClientWidth = 480;
 constexpr int kClientHeight = 449;
-int g_rememberedPage = spStyle;
 TSettingsHost* g_host = nullptr;
 } // namespace
 
@@ -120,7 +119,7 @@ TForm4::TForm4(TSettingsHost& host, int page, QWidget* owner)
         p->SetChanged(false);
     }
     guardInputs();
-    SetCurrentPage(m_single != spAll ? m_single : g_rememberedPage);
+    SetCurrentPage(m_single != spAll ? m_single : m_host.rememberedPage);
     if (m_single != spAll) {
         if (QWidget* focus = Page(m_single)->FocusWhenAlone()) {
             focus->setFocus();
@@ -188,9 +187,9 @@ void TForm4::SetCurrentPage(int number)
     }
 }
 
-int TForm4::RememberedPage()
+int TForm4::RememberedPage() const
 {
-    return g_rememberedPage;
+    return m_host.rememberedPage;
 }
 
 void TForm4::ReportFailure(const QString& text)
@@ -232,7 +231,7 @@ bool TForm4::applyChangedPages()
 void TForm4::done(int result)
 {
     if (m_single == spAll) {
-        g_rememberedPage = CurrentPage();
+        m_host.rememberedPage = CurrentPage();
     }
     QDialog::done(result);
 }

@@ -73,7 +73,7 @@ public:
 
     // The page shown first by a full dialog (the one in front when the last
     // full dialog closed; the first page at the first opening).
-    static int RememberedPage();
+    int RememberedPage() const;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -23,6 +23,10 @@ class TSettingsHost
 public:
     virtual ~TSettingsHost() = default;
 
+    // The page the dialog with all pages showed when it closed last: it
+    // opens there again while this host lives (1 = the style page).
+    int rememberedPage = 1;
+
     // --- filling the pages
     virtual TNoxSettings RunningSettings() const = 0;
     // The main window's current look.

@@ -184,13 +184,13 @@ void TCategoryPage::Apply()
     const QStringList list = Categories();
     const QString filter = m_chooser->currentIndex() <= 0 ? QString() : m_chooser->currentText();
     const ListFileResult saved = saveCategories(list);
-    if (saved.ok) {
+    if (saved.ok()) {
         host().ApplyCategories(list, filter);
         return;
     }
     // The program goes on with what the file holds; the page keeps the
     // user's list for another try.
-    m_dialog.ReportFailure(saved.error);
+    m_dialog.ReportFailure(saved.message());
     QStringList onDisk;
     (void)loadCategories(onDisk);
     const QString running = host().RunningSettings().categoryFilter;

@@ -165,16 +165,16 @@ void THolidayPage::import()
         return;
     }
     const TextReadResult text = readTextLines(file);
-    if (!text.ok) {
-        ShowMessage(this, TMessageKind::Error, text.error);
+    if (!text.ok()) {
+        ShowMessage(this, TMessageKind::Error, text.message());
         return;
     }
-    const THolidayImportCheck check = CheckHolidayImport(text.lines);
+    const THolidayImportCheck check = CheckHolidayImport(text->lines);
     if (!check.ok) {
         ShowMessage(this, TMessageKind::Confirmation, check.message);
         return;
     }
-    if (MergeHolidayImport(m_rows, text.lines, m_dateFormat) > 0) {
+    if (MergeHolidayImport(m_rows, text->lines, m_dateFormat) > 0) {
         refill(-1);
         markChanged();
     }
@@ -184,13 +184,13 @@ void THolidayPage::Apply()
 {
     const HolidayList holidays = HolidayListOf(m_rows);
     const ListFileResult saved = holidays.save(folders::dataFolder());
-    if (saved.ok) {
+    if (saved.ok()) {
         host().ApplyHolidays(holidays);
         return;
     }
     // The program goes on with what the file holds; the page keeps the
     // user's list for another try.
-    m_dialog.ReportFailure(saved.error);
+    m_dialog.ReportFailure(saved.message());
     HolidayList onDisk;
     (void)onDisk.load(folders::dataFolder(), folders::defaultFolder());
     host().ApplyHolidays(onDisk);

@@ -129,13 +129,12 @@ void TImagePage::addImages()
     QStringList failures;
     QList<int> added;
     for (const QString& file : files) {
-        QString error;
-        const QImage bitmap = ImageStrip::readBitmapFile(file, &error);
-        if (bitmap.isNull()) {
-            failures << error;
+        const Result<QImage> bitmap = ImageStrip::readBitmapFile(file);
+        if (!bitmap.ok()) {
+            failures << bitmap.message();
             continue;
         }
-        added << m_images.addBitmap(bitmap);
+        added << m_images.addBitmap(*bitmap);
     }
     if (!added.isEmpty()) {
         markChanged();
@@ -182,10 +181,10 @@ void TImagePage::loadFactory()
     const QString path = folders::defaultFolder() + QLatin1Char('/') + QLatin1String(ImageStrip::kFileName);
     ImageStrip factory;
     const ImageStripResult r = factory.load(path);
-    if (!r.existed || !r.ok) {
+    if (!r->existed || !r.ok()) {
         ShowMessage(this, TMessageKind::Warning,
                     QStringLiteral("初期値のイメージを読み込めません。\r\n") + path +
-                        (r.error.isEmpty() ? QString() : QStringLiteral("\r\n") + r.error));
+                        (r.message().isEmpty() ? QString() : QStringLiteral("\r\n") + r.message()));
         return;
     }
     m_images = factory;

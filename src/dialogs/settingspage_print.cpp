@@ -152,7 +152,7 @@ void TPrintPage::showPreview()
     }
     if (IsTextOutput(written)) {
         const TextReadResult text = readTextLines(written);
-        showText(text.lines.join(u'\n'), 7, 4);
+        showText(text->lines.join(u'\n'), 7, 4);
     } else if (PagePictureMaker()) {
         const QImage page = PagePictureMaker()(written, QSize(kThumbWidth, kThumbHeight));
         if (page.isNull()) {

@@ -38,17 +38,14 @@ RawFile readRaw(const QString& path)
     return r;
 }
 
-// Removes `path` if it exists; false with *error naming it when it stays.
-bool removeIfExists(const QString& path, QString* error)
+// Removes `path` if it exists; fails naming it when it stays.
+Status removeIfExists(const QString& path)
 {
     QFile file(path);
     if (!file.exists() || file.remove()) {
-        return true;
+        return Status::success();
     }
-    if (error) {
-        *error = QStringLiteral("ファイル「%1」を削除できません: %2").arg(path, file.errorString());
-    }
-    return false;
+    return Status::failed(path, QStringLiteral("ファイル「%1」を削除できません: %2").arg(path, file.errorString()));
 }
 
 // Field 1 of an index line as a number; 0 when missing or not a number.
@@ -146,25 +143,24 @@ LoadResult FreeMemoFiles::load()
     return result;
 }
 
-bool FreeMemoFiles::writeMemo(int number, const QString& text, QString* error)
+Status FreeMemoFiles::writeMemo(int number, const QString& text)
 {
     if (text.isEmpty()) {
-        return removeMemo(number, error);
+        return removeMemo(number);
     }
-    return writeFileAtomic(memoPath(number), encodeLines(memoTextLines(text), m_memoLegacy.value(number)),
-                           error);
+    return writeFileAtomic(memoPath(number), encodeLines(memoTextLines(text), m_memoLegacy.value(number)));
 }
 
-bool FreeMemoFiles::removeMemo(int number, QString* error)
+Status FreeMemoFiles::removeMemo(int number)
 {
-    if (!removeIfExists(memoPath(number), error)) {
-        return false;
+    if (Status removed = removeIfExists(memoPath(number)); !removed) {
+        return removed;
     }
     m_memoLegacy.remove(number);
-    return true;
+    return Status::success();
 }
 
-bool FreeMemoFiles::writeIndex(const QList<IndexEntry>& entries, QString* error)
+Status FreeMemoFiles::writeIndex(const QList<IndexEntry>& entries)
 {
     QStringList lines;
     for (const IndexEntry& e : entries) {
@@ -175,20 +171,20 @@ bool FreeMemoFiles::writeIndex(const QList<IndexEntry>& entries, QString* error)
         bytes += kept + kLineEnd;
     }
     if (bytes.isEmpty()) {
-        if (!removeIfExists(indexPath(), error)) {
-            return false;
+        if (Status removed = removeIfExists(indexPath()); !removed) {
+            return removed;
         }
         m_indexOnDisk.clear();
-        return true;
+        return Status::success();
     }
     if (bytes == m_indexOnDisk && QFile::exists(indexPath())) {
-        return true;
+        return Status::success();
     }
-    if (!writeFileAtomic(indexPath(), bytes, error)) {
-        return false;
+    if (Status written = writeFileAtomic(indexPath(), bytes); !written) {
+        return written;
     }
     m_indexOnDisk = bytes;
-    return true;
+    return Status::success();
 }
 
 } // namespace nox::freememo

@@ -20,6 +20,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "core/status.h"
+
 namespace nox::freememo
 {
 
@@ -79,15 +81,15 @@ public:
     LoadResult load();
 
     // Writes the text of memo `number`; an empty text removes its file
-    // instead. Returns false with *error naming the file when that fails; the
-    // file then keeps what it held.
-    [[nodiscard]] bool writeMemo(int number, const QString& text, QString* error);
-    // Removes the memo's file if it exists; false with *error when it stays.
-    [[nodiscard]] bool removeMemo(int number, QString* error);
+    // instead. Fails naming the file when that fails; the file then keeps
+    // what it held.
+    Status writeMemo(int number, const QString& text);
+    // Removes the memo's file if it exists; fails when it stays.
+    Status removeMemo(int number);
     // Writes the index for `entries` (tab order), followed by the kept lines.
     // With neither, the index file is removed. Nothing is written when the
     // file already holds exactly these bytes.
-    [[nodiscard]] bool writeIndex(const QList<IndexEntry>& entries, QString* error);
+    Status writeIndex(const QList<IndexEntry>& entries);
 
 private:
     QString m_folder;

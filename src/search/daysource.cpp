@@ -14,8 +14,8 @@ DayLines unreadable(const BookResult& read)
 {
     DayLines day;
     day.ok = false;
-    day.path = read.file;
-    day.error = read.message;
+    day.path = read.file();
+    day.error = read.message();
     return day;
 }
 

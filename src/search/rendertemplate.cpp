@@ -327,8 +327,8 @@ QString copyCompanions(const QString& layoutFolder, const QString& outputFolder)
         if (!readWhole(file.filePath(), &bytes, &error)) {
             return error;
         }
-        if (!writeFileAtomic(QDir(outputFolder).filePath(file.fileName()), bytes, &error)) {
-            return error;
+        if (const Status written = writeFileAtomic(QDir(outputFolder).filePath(file.fileName()), bytes); !written) {
+            return written.message();
         }
     }
     return {};
@@ -520,12 +520,12 @@ RenderResult RenderTemplate(const QString& layoutFolder, const QString& outputPa
         return r;
     }
     const TextReadResult read = readTextLines(templatePath);
-    if (!read.ok) {
-        return failed(read.error);
+    if (!read.ok()) {
+        return failed(read.message());
     }
     const QString path = outputPathFor(outputPath, templatePath);
     const ValueSyntax syntax = valueSyntaxOf(templatePath);
-    QStringList lines = read.lines;
+    QStringList lines = read->lines;
     QString companionFolder = outputFolder;
     QStringList names;
     for (const QFileInfo& file : companionFiles(layoutFolder)) {
@@ -557,9 +557,8 @@ RenderResult RenderTemplate(const QString& layoutFolder, const QString& outputPa
         return failed(error);
     }
     const QString text = renderTemplateText(lines, input, syntax);
-    QString error;
-    if (!writeFileAtomic(path, encodeText(text), &error)) {
-        return failed(error);
+    if (const Status written = writeFileAtomic(path, encodeText(text)); !written) {
+        return failed(written.message());
     }
     RenderResult r;
     r.status = RenderResult::Written;

@@ -17,19 +17,16 @@ QString historyPath(const QString& dataFolder)
 
 } // namespace
 
-bool SearchHistory::load(const QString& dataFolder, QString* error)
+Status SearchHistory::load(const QString& dataFolder)
 {
     const TextReadResult read = readTextLines(historyPath(dataFolder));
-    m_entries = read.ok ? read.lines : QStringList();
-    if (!read.ok && error) {
-        *error = read.error;
-    }
-    return read.ok;
+    m_entries = read.ok() ? read->lines : QStringList();
+    return read.status();
 }
 
-bool SearchHistory::save(const QString& dataFolder, QString* error) const
+Status SearchHistory::save(const QString& dataFolder) const
 {
-    return writeTextLines(historyPath(dataFolder), m_entries, error);
+    return writeTextLines(historyPath(dataFolder), m_entries);
 }
 
 int SearchHistory::recordSearch(const QString& text)

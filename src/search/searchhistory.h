@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "core/status.h"
+
 namespace nox
 {
 
@@ -16,11 +18,11 @@ public:
     const QStringList& entries() const { return m_entries; }
     void setEntries(const QStringList& entries) { m_entries = entries; }
 
-    // A missing file gives an empty history. False (error set, history
-    // empty) when the file exists but cannot be read.
-    bool load(const QString& dataFolder, QString* error = nullptr);
-    // Writes every entry (atomically); false with *error naming the file.
-    bool save(const QString& dataFolder, QString* error = nullptr) const;
+    // A missing file gives an empty history. Fails (history empty) when the
+    // file exists but cannot be read.
+    Status load(const QString& dataFolder);
+    // Writes every entry (atomically); a failure names the file.
+    Status save(const QString& dataFolder) const;
 
     // Records a search that found something. A text that is not the first
     // entry moves (or goes) to the top, and an empty first entry is dropped;

@@ -115,7 +115,7 @@ public:
             }
             TSkedRec rec;
             const TSkedParseResult parsed = parseSkedLine(line, date, &rec);
-            takeLine(date, day, int(i + 1), line, parsed.ok ? &rec : nullptr, parsed.reason, out);
+            takeLine(date, day, int(i + 1), line, parsed.ok() ? &rec : nullptr, parsed.message(), out);
         }
     }
 

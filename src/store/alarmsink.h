@@ -40,7 +40,7 @@ public:
     virtual BookResult RenewRuleAlarms(const ScheduleBook& book)
     {
         static_cast<void>(book);
-        return {};
+        return BookResult::success({});
     }
 };
 

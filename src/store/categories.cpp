@@ -10,10 +10,10 @@ ListFileResult loadCategories(QStringList& categories, const QString& dataFolder
                               const QString& defaultFolder)
 {
     categories.clear();
-    ListFileResult result;
+    ListFileResult result = ListFileResult::success({});
     for (const QString& line : readListFile(kCategoryFileName, dataFolder, defaultFolder, result)) {
         if (line.isEmpty()) {
-            ++result.ignoredLines;
+            ++result->ignoredLines;
         } else {
             categories << line;
         }

@@ -71,9 +71,9 @@ CachedDay::Line compactLine(int lineNumber, const QString& text, const QDate& da
     line.lineNumber = lineNumber;
     TSkedRec rec;
     const TSkedParseResult parsed = parseSkedLine(text, date, &rec);
-    line.parsed = parsed.ok;
-    if (!parsed.ok) {
-        line.reason = parsed.reason;
+    line.parsed = parsed.ok();
+    if (!parsed.ok()) {
+        line.reason = parsed.message();
         return line;
     }
     line.startTime = rec.StartTime;
@@ -156,11 +156,11 @@ DayRead DayCache::read(const QString& path, const QDate& date, bool ahead)
     }
     FileStamp stamp;
     TextReadResult read = readTextLines(path, &stamp);
-    if (!read.ok) {
+    if (!read.ok()) {
         forget(date);
-        return {nullptr, read.error};
+        return {nullptr, read.message()};
     }
-    std::shared_ptr<CachedDay> day = parseDay(std::move(read.lines), date);
+    std::shared_ptr<CachedDay> day = parseDay(std::move(read->lines), date);
     day->stamp = stamp;
     // Changed or replaced since `before`: the stamp may belong to other contents.
     const bool steady = day->stamp == before;

@@ -27,7 +27,7 @@ bool isBlank(const QString& line)
 bool isParseable(const QString& line, const QDate& date)
 {
     TSkedRec scratch;
-    return parseSkedLine(line, date, &scratch).ok;
+    return parseSkedLine(line, date, &scratch).ok();
 }
 
 // What a line stands for: the schedule it holds in its written form, so that
@@ -36,7 +36,7 @@ bool isParseable(const QString& line, const QDate& date)
 QString canonicalLine(const QString& line, const QDate& date)
 {
     TSkedRec rec;
-    if (parseSkedLine(line, date, &rec).ok) {
+    if (parseSkedLine(line, date, &rec).ok()) {
         return formatSkedLine(rec);
     }
     return QLatin1Char('\x01') + line;
@@ -48,7 +48,7 @@ TextLine withAllFields(const TextLine& line, const QDate& date)
 {
     const qsizetype fields = line.text().count(u'\t') + 1;
     TSkedRec rec;
-    if (!line.isOriginal() || fields >= kSkedFieldCount || !parseSkedLine(line.text(), date, &rec).ok) {
+    if (!line.isOriginal() || fields >= kSkedFieldCount || !parseSkedLine(line.text(), date, &rec).ok()) {
         return line;
     }
     const QStringList missing = formatSkedLine(rec).split(u'\t').mid(fields, kSkedFieldCount - fields);
@@ -64,53 +64,48 @@ struct DayLines {
 // Writes the lines sorted, or deletes the file when none is left.
 TDayWriteResult writeDayLines(const QString& path, DayLines day, bool sort)
 {
-    TDayWriteResult r;
     if (day.lines.isEmpty()) {
-        r.ok = removeFile(path, &r.error);
-        return r;
+        return TDayWriteResult(removeFile(path));
     }
     if (sort) {
         std::stable_sort(day.lines.begin(), day.lines.end(), [](const TextLine& a, const TextLine& b) {
             return a.text().compare(b.text(), Qt::CaseInsensitive) < 0;
         });
     }
-    r.ok = writeTextFile(path, day.lines, day.bom, &r.error);
-    return r;
+    return TDayWriteResult(writeTextFile(path, day.lines, day.bom));
 }
 
 // The day's existing lines without blanks; fails when the file exists but
 // cannot be read (writing then would lose what it holds). The refused write
 // is reported like a failed one.
-bool readDayLines(const QString& path, DayLines* day, QString* error)
+Status readDayLines(const QString& path, DayLines* day)
 {
     TextReadResult read = readTextLines(path);
-    if (!read.ok) {
-        *error = read.error;
-        reportWriteFailure(path, read.error);
-        return false;
+    if (!read.ok()) {
+        reportWriteFailure(path, read.message());
+        return read.status();
     }
     day->lines.clear();
-    day->bom = read.bom;
-    for (TextLine& line : read.textLines) {
+    day->bom = read->bom;
+    for (TextLine& line : read->textLines) {
         if (!isBlank(line.text())) {
             day->lines.append(std::move(line));
         }
     }
-    return true;
+    return Status::success();
 }
 
-// False with the message when the date has no day file of its own (a year
+// Fails with the message when the date has no day file of its own (a year
 // outside 1..9999): nothing is written under a name that means another day.
-bool hasDayFile(const QDate& date, TDayWriteResult* r)
+Status hasDayFile(const QDate& date)
 {
     char name[kDayFileNameSize + 1];
     if (dayFileNameBytes(date, name)) {
-        return true;
+        return Status::success();
     }
-    r->ok = false;
-    r->error = QStringLiteral("日付 %1 のスケジュールは保存できません（1～9999 年の日付だけが保存できます）")
-                   .arg(date.toString(Qt::ISODate));
-    return false;
+    return Status::failed(
+        {}, QStringLiteral("日付 %1 のスケジュールは保存できません（1～9999 年の日付だけが保存できます）")
+                .arg(date.toString(Qt::ISODate)));
 }
 
 TDayWriteResult saveDayLines(const QString& folder, const QDate& date, const QStringList& recordLines,
@@ -118,13 +113,11 @@ TDayWriteResult saveDayLines(const QString& folder, const QDate& date, const QSt
 {
     const QString path = dayFilePath(folder, date);
     DayLines existing;
-    TDayWriteResult r;
-    if (!hasDayFile(date, &r)) {
-        return r;
+    if (Status s = hasDayFile(date); !s.ok()) {
+        return TDayWriteResult(std::move(s));
     }
-    if (!readDayLines(path, &existing, &r.error)) {
-        r.ok = false;
-        return r;
+    if (Status s = readDayLines(path, &existing); !s.ok()) {
+        return TDayWriteResult(std::move(s));
     }
     DayLines day;
     day.bom = existing.bom;
@@ -315,28 +308,26 @@ bool isOtherCategoryLine(const QString& line, const QString& categoryFilter)
 
 TDayLoadResult loadDay(const QString& folder, const QDate& date, const QString& categoryFilter)
 {
-    TDayLoadResult result;
+    TDayContents result;
     const QString path = dayFilePath(folder, date);
     const TextReadResult read = readTextLines(path);
-    if (!read.ok) {
-        result.ok = false;
-        result.error = read.error;
-        return result;
+    if (!read.ok()) {
+        return TDayLoadResult(read.status());
     }
-    for (qsizetype i = 0; i < read.lines.size(); ++i) {
-        const QString& line = read.lines[i];
+    for (qsizetype i = 0; i < read->lines.size(); ++i) {
+        const QString& line = read->lines[i];
         if (isBlank(line) || isOtherCategoryLine(line, categoryFilter)) {
             continue;
         }
         TSkedRec rec;
         const TSkedParseResult parsed = parseSkedLine(line, date, &rec);
-        if (parsed.ok) {
+        if (parsed.ok()) {
             result.records.append(rec);
         } else {
-            result.problems.append(TDayProblem{path, int(i + 1), parsed.reason, line});
+            result.problems.append(TDayProblem{path, int(i + 1), parsed.message(), line});
         }
     }
-    return result;
+    return TDayLoadResult::success(std::move(result));
 }
 
 TDayWriteResult saveDay(const QString& folder, const QDate& date, const QList<TSkedRec>& records,
@@ -365,13 +356,11 @@ TDayWriteResult appendSkedRec(const QString& folder, const TSkedRec& rec)
 {
     const QString path = dayFilePath(folder, rec.date());
     DayLines day;
-    TDayWriteResult r;
-    if (!hasDayFile(rec.date(), &r)) {
-        return r;
+    if (Status s = hasDayFile(rec.date()); !s.ok()) {
+        return TDayWriteResult(std::move(s));
     }
-    if (!readDayLines(path, &day, &r.error)) {
-        r.ok = false;
-        return r;
+    if (Status s = readDayLines(path, &day); !s.ok()) {
+        return TDayWriteResult(std::move(s));
     }
     day.lines.append(TextLine(formatSkedLine(rec)));
     return writeDayLines(path, std::move(day), false);
@@ -382,10 +371,8 @@ TDayWriteResult deleteSkedById(const QString& folder, const QDate& date, qint32 
 {
     const QString path = dayFilePath(folder, date);
     DayLines day;
-    TDayWriteResult r;
-    if (!readDayLines(path, &day, &r.error)) {
-        r.ok = false;
-        return r;
+    if (Status s = readDayLines(path, &day); !s.ok()) {
+        return TDayWriteResult(std::move(s));
     }
     const QString idText = QString::number(id);
     int removed = 0;
@@ -396,12 +383,12 @@ TDayWriteResult deleteSkedById(const QString& folder, const QDate& date, qint32 
         }
     }
     if (removed == 0) {
-        return r;
+        return TDayWriteResult::success({});
     }
-    r = writeDayLines(path, std::move(day), false);
-    r.removed = r.ok;
+    TDayWriteResult r = writeDayLines(path, std::move(day), false);
+    r->removed = r.ok();
     // Alarms go only once the schedule is really gone from the file.
-    if (r.ok && withdrawAlarms) {
+    if (r.ok() && withdrawAlarms) {
         for (int i = 0; i < removed; ++i) {
             withdrawAlarms(id);
         }
@@ -412,7 +399,7 @@ TDayWriteResult deleteSkedById(const QString& folder, const QDate& date, qint32 
 std::optional<TSkedRec> findSkedById(const QString& folder, const QDate& date, qint32 id)
 {
     const TDayLoadResult day = loadDay(folder, date);
-    for (const TSkedRec& rec : day.records) {
+    for (const TSkedRec& rec : day->records) {
         if (rec.ID == id) {
             return rec;
         }

@@ -12,6 +12,7 @@
 #include <functional>
 #include <optional>
 
+#include "core/status.h"
 #include "store/skedrec.h"
 
 namespace nox
@@ -44,18 +45,17 @@ struct TDayProblem {
     QString line;   // the line as it stands in the file
 };
 
-struct TDayLoadResult {
-    bool ok = true;          // false: the file exists but could not be read
-    QString error;           // set when !ok
+// What loadDay read; its status fails when the file exists but could not be read.
+struct TDayContents {
     QList<TSkedRec> records; // in file order, Date set to the day
     QList<TDayProblem> problems;
 };
+using TDayLoadResult = Result<TDayContents>;
 
-struct TDayWriteResult {
-    bool ok = true;
-    QString error;        // set when !ok
+struct TDayWrite {
     bool removed = false; // deleteSkedById: a line was removed
 };
+using TDayWriteResult = Result<TDayWrite>;
 
 // True when a category filter is active and the line's category is neither
 // empty nor the filter: such lines are hidden from the view and kept on save.
@@ -82,7 +82,7 @@ TDayWriteResult appendSkedRec(const QString& folder, const TSkedRec& rec);
 // Removes every line of the day whose ID field is `id` in decimal (walking
 // from the last line to the first). After the file was written (or deleted
 // because no line is left) `withdrawAlarms(id)` is called once per removed
-// line, when given. result.removed tells whether a line was removed.
+// line, when given. result->removed tells whether a line was removed.
 TDayWriteResult deleteSkedById(const QString& folder, const QDate& date, qint32 id,
                                const std::function<void(qint32 id)>& withdrawAlarms = {});
 

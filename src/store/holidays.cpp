@@ -78,16 +78,15 @@ QStringList readListFile(const char* fileName, const QString& dataFolder, const 
         }
         const QString path = QDir(folder).filePath(QString::fromLatin1(fileName));
         const TextReadResult read = readTextLines(path);
-        if (!read.exists) {
+        if (!read->exists) {
             continue;
         }
-        result.source = path;
-        if (!read.ok) {
-            result.ok = false;
-            result.error = read.error;
+        result->source = path;
+        if (!read.ok()) {
+            result.setStatus(read.status());
             return {};
         }
-        return read.lines;
+        return read->lines;
     }
     return {};
 }
@@ -95,9 +94,9 @@ QStringList readListFile(const char* fileName, const QString& dataFolder, const 
 ListFileResult HolidayList::load(const QString& dataFolder, const QString& defaultFolder)
 {
     clear();
-    ListFileResult result;
+    ListFileResult result = ListFileResult::success({});
     const QStringList lines = readListFile(kFileName, dataFolder, defaultFolder, result);
-    result.ignoredLines = parseLines(lines);
+    result->ignoredLines = parseLines(lines);
     return result;
 }
 
@@ -108,10 +107,8 @@ ListFileResult HolidayList::save(const QString& dataFolder) const
 
 ListFileResult saveListFile(const char* fileName, const QString& dataFolder, const QStringList& lines)
 {
-    ListFileResult result;
-    result.source = QDir(dataFolder).filePath(QString::fromLatin1(fileName));
-    result.ok = rewriteTextLines(result.source, lines, &result.error);
-    return result;
+    const QString path = QDir(dataFolder).filePath(QString::fromLatin1(fileName));
+    return ListFileResult(rewriteTextLines(path, lines), ListFile{path, 0});
 }
 
 ListFileResult HolidayList::load()

@@ -7,6 +7,8 @@
 
 #include <map>
 
+#include "core/status.h"
+
 namespace nox
 {
 
@@ -18,16 +20,17 @@ struct THolidayStr {
     bool Generated = false;
 };
 
-struct ListFileResult {
-    bool ok = true;       // false: a file exists but could not be read or written
-    QString error;        // why, when !ok
+// What a list file read or write did; the status fails when a file exists
+// but could not be read or written.
+struct ListFile {
     QString source;       // the file read (empty when none existed)
     int ignoredLines = 0; // lines skipped while reading (no tab)
 };
+using ListFileResult = Result<ListFile>;
 
 // Reads `fileName` from the data folder, else from the default folder (empty
-// folders are passed over). Fills result.source and, when the file found
-// cannot be read, result.ok/error. Returns the lines of the file read; none
+// folders are passed over). Fills result->source and, when the file found
+// cannot be read, the status of `result`. Returns the lines of the file read; none
 // when neither file exists or the one found is unreadable.
 QStringList readListFile(const char* fileName, const QString& dataFolder, const QString& defaultFolder,
                          ListFileResult& result);

@@ -128,36 +128,30 @@ int ImageStrip::loadFromImage(const QImage& bitmap)
 
 ImageStripResult ImageStrip::loadFromData(const QByteArray& bytes)
 {
-    ImageStripResult result;
-    result.existed = true;
     clear();
     QImage bitmap;
-    if (!readStripBitmap(bytes, &bitmap, &result.error)) {
-        result.ok = false;
-        return result;
+    QString error;
+    if (!readStripBitmap(bytes, &bitmap, &error)) {
+        return ImageStripResult(Status::failed({}, error), ImageStripFile{true, 0});
     }
-    result.skippedCells = loadFromImage(bitmap);
-    return result;
+    return ImageStripResult::success(ImageStripFile{true, loadFromImage(bitmap)});
 }
 
 ImageStripResult ImageStrip::load(const QString& path)
 {
-    ImageStripResult result;
     QFile file(path);
     if (!file.exists()) {
-        return result;
+        return ImageStripResult::success({});
     }
-    result.existed = true;
+    auto failed = [&](const QString& why) {
+        return ImageStripResult(Status::failed(path, QStringLiteral("%1: %2").arg(path, why)),
+                                ImageStripFile{true, 0});
+    };
     if (!file.open(QIODevice::ReadOnly)) {
-        result.ok = false;
-        result.error = file.errorString();
-        return result;
+        return failed(file.errorString());
     }
-    result = loadFromData(file.readAll());
-    if (!result.ok) {
-        result.error = QStringLiteral("%1: %2").arg(path, result.error);
-    }
-    return result;
+    ImageStripResult result = loadFromData(file.readAll());
+    return result.ok() ? result : failed(result.message());
 }
 
 ImageStripResult ImageStrip::loadFromFolders(const QString& dataFolder, const QString& defaultFolder,
@@ -168,12 +162,12 @@ ImageStripResult ImageStrip::loadFromFolders(const QString& dataFolder, const QS
     }
     const QString name = QString::fromLatin1(kFileName);
     ImageStripResult result = load(QDir(dataFolder).filePath(name));
-    if (result.existed || defaultFolder.isEmpty()) {
+    if (result->existed || defaultFolder.isEmpty()) {
         return result;
     }
     result = load(QDir(defaultFolder).filePath(name));
     if (fromDefault) {
-        *fromDefault = result.existed;
+        *fromDefault = result->existed;
     }
     return result;
 }
@@ -217,22 +211,20 @@ QImage ImageStrip::toBitmap() const
 
 ImageStripResult ImageStrip::save(const QString& path) const
 {
-    ImageStripResult result;
-    result.existed = QFileInfo::exists(path);
+    const ImageStripFile file{QFileInfo::exists(path), 0};
     if (isEmpty()) {
-        result.ok = removeFile(path, &result.error);
-        return result;
+        return ImageStripResult(removeFile(path), file);
     }
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     if (!toBitmap().convertToFormat(QImage::Format_RGB888).save(&buffer, "BMP")) {
-        result.ok = false;
-        result.error = QStringLiteral("cannot encode the bitmap");
-        return result;
+        // Told like a failed write: the file keeps what it held.
+        const QString message = QStringLiteral("cannot encode the bitmap");
+        reportWriteFailure(path, message);
+        return ImageStripResult(Status::failed(path, message), file);
     }
-    result.ok = writeFileAtomic(path, bytes, &result.error);
-    return result;
+    return ImageStripResult(writeFileAtomic(path, bytes), file);
 }
 
 QImage ImageStrip::image(int i) const
@@ -290,7 +282,7 @@ int ImageStrip::addBitmap(const QImage& bitmap)
     return add(cell, mask);
 }
 
-QImage ImageStrip::readBitmapFile(const QString& path, QString* error)
+Result<QImage> ImageStrip::readBitmapFile(const QString& path)
 {
     QImageReader reader(path);
     reader.setAutoTransform(false);
@@ -299,11 +291,11 @@ QImage ImageStrip::readBitmapFile(const QString& path, QString* error)
     const bool tooLarge =
         size.isValid() && qint64(size.width()) * size.height() > qint64(kMaxCells) * kCell * kCell;
     const QImage image = tooLarge ? QImage() : reader.read();
-    if (image.isNull() && error) {
-        *error = QStringLiteral("画像を読み込めません: ") + path + QStringLiteral("\r\n") +
-                 (tooLarge ? QStringLiteral("画像が大きすぎます。") : reader.errorString());
+    if (image.isNull()) {
+        return Status::failed(path, QStringLiteral("画像を読み込めません: ") + path + QStringLiteral("\r\n") +
+                                        (tooLarge ? QStringLiteral("画像が大きすぎます。") : reader.errorString()));
     }
-    return image;
+    return Result<QImage>::success(image);
 }
 
 int ImageStrip::add(const QImage& image, QRgb maskColor)

@@ -9,15 +9,18 @@
 #include <QRgb>
 #include <QString>
 
+#include "core/status.h"
+
 namespace nox
 {
 
-struct ImageStripResult {
-    bool ok = true; // false: the file exists but could not be read / written
-    QString error;  // why, when !ok
+// What a load or save of the strip found; the status fails when the file
+// exists but could not be read / written.
+struct ImageStripFile {
     bool existed = false;
     int skippedCells = 0; // empty (one flat colour) cells skipped on load
 };
+using ImageStripResult = Result<ImageStripFile>;
 
 class ImageStrip
 {
@@ -79,9 +82,10 @@ public:
     // or extended with its transparent colour (its own bottom-left pixel) when
     // smaller, never scaled. Returns the new index.
     int addBitmap(const QImage& bitmap);
-    // Reads a bitmap file for addBitmap; a null image and *error (naming the
-    // file) when it is missing, unreadable or not a usable picture.
-    static QImage readBitmapFile(const QString& path, QString* error);
+    // Reads a bitmap file for addBitmap; fails with a null image (the
+    // message names the file) when it is missing, unreadable or not a usable
+    // picture.
+    static Result<QImage> readBitmapFile(const QString& path);
     void insert(int i, const QImage& image, QRgb maskColor);
     void replace(int i, const QImage& image, QRgb maskColor);
     void remove(int i);

@@ -203,18 +203,17 @@ QString JournalledFile::failure(const QString& what, int err)
 // An exclusive lock on the open file. A file system without locks (some
 // network shares) is used unlocked: one process at a time is then up to the
 // user, as it was before.
-bool JournalledFile::lockDescriptor(QString* error)
+Status JournalledFile::lockDescriptor()
 {
     while (::flock(m_fd, LOCK_EX) != 0) {
         if (errno == ENOLCK || errno == EOPNOTSUPP || errno == EINVAL) {
-            return true;
+            return Status::success();
         }
         if (errno != EINTR) {
-            *error = failure(QStringLiteral("ファイルをロックできません"), errno);
-            return false;
+            return Status::failed(m_path, failure(QStringLiteral("ファイルをロックできません"), errno));
         }
     }
-    return true;
+    return Status::success();
 }
 
 void JournalledFile::unlockDescriptor()
@@ -224,36 +223,33 @@ void JournalledFile::unlockDescriptor()
 
 // Locks the file that `m_path` names now: when it was replaced (renamed
 // over, restored from a backup) since it was opened, the new one is opened.
-bool JournalledFile::lockCurrentFile(QString* error)
+Status JournalledFile::lockCurrentFile()
 {
     const QByteArray name = QFile::encodeName(m_path);
     for (int attempt = 0; attempt < 8; ++attempt) {
-        if (!lockDescriptor(error)) {
-            return false;
+        if (Status locked = lockDescriptor(); !locked.ok()) {
+            return locked;
         }
         struct stat named {
         };
         struct stat held {
         };
         if (::stat(name.constData(), &named) != 0) {
-            *error = failure(QStringLiteral("ファイルが見つかりません"), errno);
             unlockDescriptor();
-            return false;
+            return Status::failed(m_path, failure(QStringLiteral("ファイルが見つかりません"), errno));
         }
         ::fstat(m_fd, &held);
         if (named.st_ino == held.st_ino && named.st_dev == held.st_dev) {
             m_locked = true;
-            return true;
+            return Status::success();
         }
         unlockDescriptor();
         ::close(m_fd);
         if (!openDescriptor()) {
-            *error = failure(QStringLiteral("ファイルを開けません"), errno);
-            return false;
+            return Status::failed(m_path, failure(QStringLiteral("ファイルを開けません"), errno));
         }
     }
-    *error = QStringLiteral("ファイル「%1」が置き換えられ続けています").arg(m_path);
-    return false;
+    return Status::failed(m_path, QStringLiteral("ファイル「%1」が置き換えられ続けています").arg(m_path));
 }
 
 JournalledFile::DiskState JournalledFile::diskState() const
@@ -276,20 +272,19 @@ JournalledFile::DiskState JournalledFile::diskState() const
     return s;
 }
 
-bool JournalledFile::beginAccess(bool* changed, QString* error)
+Status JournalledFile::beginAccess(bool* changed)
 {
     *changed = false;
     if (m_fd < 0) {
-        *error = QStringLiteral("ファイル「%1」が開かれていません").arg(m_path);
-        return false;
+        return Status::failed(m_path, QStringLiteral("ファイル「%1」が開かれていません").arg(m_path));
     }
-    if (!lockCurrentFile(error)) {
-        return false;
+    if (Status locked = lockCurrentFile(); !locked.ok()) {
+        return locked;
     }
     if (QFileInfo::exists(journalPath())) {
-        if (!recoverJournal(error)) {
+        if (Status recovered = recoverJournal(); !recovered.ok()) {
             endAccess();
-            return false;
+            return recovered;
         }
         *changed = true;
     }
@@ -300,7 +295,7 @@ bool JournalledFile::beginAccess(bool* changed, QString* error)
         *changed = true;
     }
     m_fileSize = m_size = now.size;
-    return true;
+    return Status::success();
 }
 
 void JournalledFile::endAccess()
@@ -316,31 +311,27 @@ void JournalledFile::endAccess()
 
 // A journal left by an interrupted transaction: put the original pages back.
 // Runs with the lock held, so no other process is writing the journal now.
-bool JournalledFile::recoverJournal(QString* error)
+Status JournalledFile::recoverJournal()
 {
     if (!m_writable) {
-        *error = QStringLiteral("「%1」には中断された書き込みが残っていますが、"
+        return Status::failed(m_path, QStringLiteral("「%1」には中断された書き込みが残っていますが、"
                                 "読み取り専用で開いているため元に戻せません")
-                     .arg(m_path);
-        return false;
+                     .arg(m_path));
     }
     QFile journal(journalPath());
     if (!journal.open(QIODevice::ReadOnly)) {
-        *error = QStringLiteral("ジャーナル「%1」を読めません: %2").arg(journalPath(), journal.errorString());
-        return false;
+        return Status::failed(m_path, QStringLiteral("ジャーナル「%1」を読めません: %2").arg(journalPath(), journal.errorString()));
     }
     qint64 size = 0;
     Pages originals;
     if (!parseJournal(journal.readAll(), &size, &originals)) {
-        *error = QStringLiteral("ジャーナル「%1」が壊れているため、「%2」を元に戻せません")
-                     .arg(journalPath(), m_path);
-        return false;
+        return Status::failed(m_path, QStringLiteral("ジャーナル「%1」が壊れているため、「%2」を元に戻せません")
+                     .arg(journalPath(), m_path));
     }
     if (const int err = restore(originals, size)) {
-        *error = failure(QStringLiteral("中断された書き込みを元に戻せません"), err);
-        return false;
+        return Status::failed(m_path, failure(QStringLiteral("中断された書き込みを元に戻せません"), err));
     }
-    return removeFile(journalPath(), error);
+    return removeFile(journalPath());
 }
 
 // Temporary journals of writers killed while they wrote them (the file was
@@ -514,20 +505,19 @@ int JournalledFile::applyPages()
     return ::fsync(m_fd) == 0 ? 0 : errno;
 }
 
-bool JournalledFile::commit(QString* error)
+Status JournalledFile::commit()
 {
     if (!m_inTransaction) {
-        return true;
+        return Status::success();
     }
     m_inTransaction = false;
     if (m_dirty.empty()) {
-        return true;
+        return Status::success();
     }
     auto fail = [&](const QString& message) {
         rollback();
-        *error = message;
         reportWriteFailure(m_path, message);
-        return false;
+        return Status::failed(m_path, message);
     };
     if (m_broken) {
         return fail(QStringLiteral("ファイル「%1」は前の書き込みに失敗したため書き込めません").arg(m_path));
@@ -539,9 +529,8 @@ bool JournalledFile::commit(QString* error)
         m_swept = true;
     }
     const Pages originals = originalImages();
-    QString why;
-    if (!writeFileAtomic(journalPath(), journalBytes(m_fileSize, originals), &why)) {
-        return fail(why); // the file itself was not touched
+    if (const Status written = writeFileAtomic(journalPath(), journalBytes(m_fileSize, originals)); !written) {
+        return fail(written.message()); // the file itself was not touched
     }
     int err = applyPages();
     if (err == 0 && !removeFile(journalPath())) {
@@ -550,7 +539,9 @@ bool JournalledFile::commit(QString* error)
     if (err != 0) {
         const qint64 oldSize = m_fileSize;
         if (restore(originals, oldSize) == 0) {
-            removeFile(journalPath());
+            // A journal that cannot go is rolled back at the next access,
+            // which puts back these same pages.
+            static_cast<void>(removeFile(journalPath()));
         } else {
             m_broken = true; // the journal stays; the next open rolls it back
         }
@@ -559,7 +550,7 @@ bool JournalledFile::commit(QString* error)
     syncParentFolder(m_path);
     m_fileSize = m_size;
     m_dirty.clear();
-    return true;
+    return Status::success();
 }
 
 } // namespace nox

@@ -31,6 +31,8 @@
 
 #include <map>
 
+#include "core/status.h"
+
 namespace nox
 {
 
@@ -64,9 +66,9 @@ public:
     // Takes the file's lock and rolls back a journal left behind (the file
     // must then be writable). *changed tells whether the file differs from
     // what this object saw at its last endAccess() (a rollback counts).
-    // Returns false with *error set when the lock or the rollback failed; the
+    // Fails when the lock or the rollback failed; the
     // lock is then not held.
-    bool beginAccess(bool* changed, QString* error);
+    Status beginAccess(bool* changed);
     // Remembers the file's state and releases the lock.
     void endAccess();
     bool isLocked() const { return m_locked; }
@@ -77,8 +79,8 @@ public:
     // Makes the transaction's writes durable as described above. On failure
     // the file is as it was before the transaction (or, when even restoring
     // it failed, its journal is left for the next access to roll back and
-    // this object refuses further writes); *error names the file and reason.
-    bool commit(QString* error);
+    // this object refuses further writes); the status names the file and reason.
+    Status commit();
     // Drops the transaction's writes.
     void rollback();
 
@@ -98,11 +100,11 @@ private:
     using Pages = std::map<qint64, QByteArray>; // page number -> bytes
 
     bool openDescriptor();
-    bool lockDescriptor(QString* error);
+    Status lockDescriptor();
     void unlockDescriptor();
-    bool lockCurrentFile(QString* error);
+    Status lockCurrentFile();
     DiskState diskState() const;
-    bool recoverJournal(QString* error);
+    Status recoverJournal();
     void removeUnfinishedJournals();
     int restore(const Pages& originals, qint64 size);
     Pages originalImages() const;

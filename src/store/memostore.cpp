@@ -33,7 +33,23 @@ QString decodeMemoText(const QByteArray& bytes)
     return s;
 }
 
-int MemoStore::open(const QString& dataFolder)
+Status MemoStore::statusOf(int code) const
+{
+    if (code == kOk) {
+        return Status::success();
+    }
+    if (code == kNotFound) {
+        return Status::notFound(m_path, {});
+    }
+    return Status::failed(m_path, lastError()); // the reason alone; may be empty
+}
+
+Status MemoStore::lastRead() const
+{
+    return statusOf(m_lastReadResult);
+}
+
+Status MemoStore::open(const QString& dataFolder)
 {
     close();
     m_path = QDir(dataFolder).filePath(QString::fromLatin1(kFileName));
@@ -41,16 +57,17 @@ int MemoStore::open(const QString& dataFolder)
     if (!QFileInfo::exists(m_path)) {
         bool exists = false;
         // Another process may create it at the same moment: theirs is kept.
-        if (RecordFile::create(m_path, &m_createError, &exists) != kOk) {
+        if (const Status created = RecordFile::create(m_path, &exists); !created) {
+            m_createError = created.message();
             if (!exists) {
-                return kCreateFailed;
+                return Status::failed(m_path, m_createError);
             }
             m_createError.clear();
         }
     }
     const int opened = m_file.open(m_path);
     noteStamp();
-    return opened;
+    return statusOf(opened);
 }
 
 void MemoStore::noteStamp()
@@ -124,15 +141,15 @@ QStringList MemoStore::readDays(const QDate& first, int count)
     return texts;
 }
 
-int MemoStore::write(const QDate& date, const QString& text)
+Status MemoStore::write(const QDate& date, const QString& text)
 {
     if (!m_file.isOpen() || !date.isValid()) {
-        return kOpenFailed;
+        return statusOf(kOpenFailed);
     }
     reopenIfChanged(true);
     const int written = m_file.write(memoKey(date), encodeMemoText(text));
     noteStamp();
-    return written;
+    return statusOf(written);
 }
 
 void MemoStore::loadPane(MemoPaneState& pane, const QDate& date)
@@ -141,39 +158,39 @@ void MemoStore::loadPane(MemoPaneState& pane, const QDate& date)
     pane.modified = false;
 }
 
-int MemoStore::savePane(const QString& text, bool& modified, const QDate& date)
+Status MemoStore::savePane(const QString& text, bool& modified, const QDate& date)
 {
     if (!modified) {
-        return kOk;
+        return Status::success();
     }
-    const int r = write(date, text);
-    if (r == kOk) {
+    Status r = write(date, text);
+    if (r.ok()) {
         modified = false;
     }
     return r;
 }
 
-int MemoStore::savePane(MemoPaneState& pane, const QDate& date)
+Status MemoStore::savePane(MemoPaneState& pane, const QDate& date)
 {
     return savePane(pane.text, pane.modified, date);
 }
 
-int MemoStore::saveRow(QList<MemoPaneState>& panes, const QDate& baseDate)
+Status MemoStore::saveRow(QList<MemoPaneState>& panes, const QDate& baseDate)
 {
     return saveRow(int(panes.size()), baseDate, [&](int i) { return &panes[i]; });
 }
 
-int MemoStore::saveRow(int paneCount, const QDate& baseDate, const std::function<MemoPaneState*(int)>& paneAt)
+Status MemoStore::saveRow(int paneCount, const QDate& baseDate, const std::function<MemoPaneState*(int)>& paneAt)
 {
-    int first = kOk;
+    Status first = Status::success();
     for (int i = 0; i < paneCount; ++i) {
         MemoPaneState* pane = paneAt(i);
         if (!pane) {
             continue;
         }
-        const int r = savePane(*pane, baseDate.addDays(i));
-        if (first == kOk) {
-            first = r;
+        Status r = savePane(*pane, baseDate.addDays(i));
+        if (first.ok()) {
+            first = std::move(r);
         }
     }
     return first;

@@ -10,6 +10,7 @@
 // The memo panes are widgets of the main window; their save-only-when-
 // modified logic lives here on plain values (MemoPaneState).
 #include "core/filestamp.h"
+#include "core/status.h"
 #include "store/recordfile.h"
 
 #include <QDate>
@@ -41,10 +42,10 @@ public:
 
     // Opens "<dataFolder>/memo.nox", creating it first when it does not exist
     // (an existing file is never replaced), and rolls back a write that a
-    // killed process left unfinished. Returns the record file's result:
-    // kOk, kCreateFailed, kOpenFailed or kIoError (damaged file). While not
-    // open every read is empty and every save does nothing.
-    int open(const QString& dataFolder);
+    // killed process left unfinished. Fails when the file cannot be made or
+    // opened, or is damaged (the message says which). While not open every
+    // read is empty and every save does nothing.
+    Status open(const QString& dataFolder);
     void close();
     bool isOpen() const { return m_file.isOpen(); }
     QString lastError() const { return m_createError.isEmpty() ? m_file.lastError() : m_createError; }
@@ -52,28 +53,29 @@ public:
 
     // The memo of the date; empty when there is none (or on any error).
     QString read(const QDate& date);
-    // Result code of the last read (kOk, kNotFound, kIoError, or kOpenFailed when closed).
-    int lastReadResult() const { return m_lastReadResult; }
+    // The outcome of the last read: ok, NotFound (the day has no record), or
+    // Failed (the file cannot be read, or the store is closed).
+    Status lastRead() const;
     bool hasMemo(const QDate& date) { return !read(date).isEmpty(); }
     // hasMemo of `count` days from `first` on, in one reading of the file.
     QList<bool> hasMemos(const QDate& first, int count);
     // read() of `count` days from `first` on, in one reading of the file.
     QStringList readDays(const QDate& first, int count);
-    // Stores the text (replacing in place or appending). kOk, or an error
-    // code (kOpenFailed when the store is not open).
-    int write(const QDate& date, const QString& text);
+    // Stores the text (replacing in place or appending). Fails also when
+    // the store is not open.
+    Status write(const QDate& date, const QString& text);
 
     // Loads a pane: its text becomes the date's memo, modified cleared.
     void loadPane(MemoPaneState& pane, const QDate& date);
     // Saves a pane only when it is modified; clears the flag when stored.
     // A failed write keeps the flag so a later save tries again.
-    // Returns kOk when nothing had to be saved or it was stored.
-    int savePane(MemoPaneState& pane, const QDate& date);
+    // Succeeds when nothing had to be saved or it was stored.
+    Status savePane(MemoPaneState& pane, const QDate& date);
     // The same for a pane the caller keeps elsewhere (a widget).
-    int savePane(const QString& text, bool& modified, const QDate& date);
-    // Saves pane i for baseDate + i, i = 0, 1, ... Returns the first failure, else kOk.
-    int saveRow(QList<MemoPaneState>& panes, const QDate& baseDate);
-    int saveRow(int paneCount, const QDate& baseDate, const std::function<MemoPaneState*(int index)>& paneAt);
+    Status savePane(const QString& text, bool& modified, const QDate& date);
+    // Saves pane i for baseDate + i, i = 0, 1, ... Returns the first failure, else success.
+    Status saveRow(QList<MemoPaneState>& panes, const QDate& baseDate);
+    Status saveRow(int paneCount, const QDate& baseDate, const std::function<MemoPaneState*(int index)>& paneAt);
 
     RecordFile& recordFile() { return m_file; }
 
@@ -88,6 +90,8 @@ private:
     void readRecords(const QDate& first, int count,
                      const std::function<void(int day, const QByteArray& bytes)>& each);
     void noteStamp();
+    // The record file's code as a status that names the file.
+    Status statusOf(int code) const;
 
     RecordFile m_file;
     QString m_path;

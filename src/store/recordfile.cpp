@@ -55,25 +55,20 @@ RecordFile::~RecordFile()
     close();
 }
 
-int RecordFile::create(const QString& path, QString* error, bool* exists)
+Status RecordFile::create(const QString& path, bool* exists)
 {
     if (exists) {
         *exists = false;
     }
     const QByteArray bytes = freshFileBytes();
     if (bytes.size() != kFreshMemoFileSize) {
-        if (error) {
-            *error = QStringLiteral("cannot build a new record file");
-        }
-        return kCreateFailed;
+        return Status::failed(path, QStringLiteral("cannot build a new record file"));
     }
-    if (!createFileAtomic(path, bytes, error)) {
-        if (exists) {
-            *exists = QFileInfo::exists(path);
-        }
-        return kCreateFailed;
+    Status created = createFileAtomic(path, bytes);
+    if (!created && exists) {
+        *exists = QFileInfo::exists(path);
     }
-    return kOk;
+    return created;
 }
 
 int RecordFile::open(const QString& path)
@@ -156,9 +151,8 @@ int RecordFile::beginAccess()
         return kOk;
     }
     bool changed = false;
-    QString why;
-    if (!m_journal->beginAccess(&changed, &why)) {
-        return fail(kIoError, why);
+    if (const Status locked = m_journal->beginAccess(&changed); !locked) {
+        return fail(kIoError, locked.message());
     }
     if (changed && m_index) {
         // Another process wrote it (or an unfinished write was rolled back):
@@ -195,9 +189,10 @@ int RecordFile::change(const std::function<int()>& op, int alsoCommit)
     m_journal->beginTransaction();
     r = op();
     const bool done = r == kOk || r == alsoCommit;
-    QString why;
-    if (done && !m_journal->commit(&why)) {
-        r = fail(kIoError, why);
+    if (done) {
+        if (const Status committed = m_journal->commit(); !committed) {
+            r = fail(kIoError, committed.message());
+        }
     }
     if (r != kOk && r != alsoCommit) {
         // Nothing of it reached the file: forget the nodes it changed.

@@ -26,6 +26,8 @@
 
 class QIODevice;
 
+#include "core/status.h"
+
 namespace nox
 {
 
@@ -49,9 +51,9 @@ public:
 
     // Writes a new file (16-byte header with mark 100 and the current time,
     // then an empty index): 1232 bytes, put in place atomically. An existing
-    // file is never replaced. Returns kOk, or kCreateFailed with *error set
-    // (when given); *exists tells whether the failure was an existing file.
-    static int create(const QString& path, QString* error = nullptr, bool* exists = nullptr);
+    // file is never replaced. A failure says why; *exists tells whether it
+    // was an existing file.
+    static Status create(const QString& path, bool* exists = nullptr);
 
     // Opens for reading and writing (read-only when the file is not
     // writable), rolling back a write left unfinished. Returns kOk,

@@ -516,8 +516,8 @@ RepeatLineResult parseRepeatLine(const QString& line, RepeatRule* rule)
     read.excepted.erase(std::unique(read.excepted.begin(), read.excepted.end()), read.excepted.end());
     const QStringList skedFields = fields.mid(kRepeatFieldCount, kSkedFieldCount);
     const TSkedParseResult sked = parseSkedLine(skedFields.join(u'\t'), read.first, &read.sked);
-    if (!sked.ok) {
-        result.reason = sked.reason;
+    if (!sked.ok()) {
+        result.reason = sked.message();
         return result;
     }
     if (read.sked.ID != read.id) {

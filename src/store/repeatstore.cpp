@@ -66,12 +66,12 @@ RepeatStore::RepeatStore(QString dataFolder, QString defaultFolder)
 BookResult RepeatStore::readFile(Loaded* into) const
 {
     TextReadResult read = readTextLines(m_path, &into->stamp);
-    if (read.exists && !read.ok) {
-        return BookResult::failed(m_path, read.error);
+    if (read->exists && !read.ok()) {
+        return Status::failed(m_path, read.message());
     }
-    into->exists = read.exists;
-    into->bom = read.bom;
-    into->lines = read.textLines;
+    into->exists = read->exists;
+    into->bom = read->bom;
+    into->lines = read->textLines;
     for (int i = 0; i < into->lines.size(); ++i) {
         const TextLine& line = into->lines.at(i);
         if (isBlank(line)) {
@@ -90,7 +90,7 @@ BookResult RepeatStore::readFile(Loaded* into) const
         into->rules.append(rule);
         into->ruleLine.append(i);
     }
-    return {};
+    return BookResult::success({});
 }
 
 void RepeatStore::tell(const QString& notice)
@@ -115,7 +115,7 @@ BookResult RepeatStore::refresh()
     m_readResult = readFile(&fresh);
     m_loadedOnce = true;
     if (!m_readResult.ok()) {
-        tell(m_readResult.message);
+        tell(m_readResult.message());
         m_loaded.stamp = now;
         return m_readResult;
     }
@@ -140,8 +140,8 @@ void RepeatStore::refreshHolidays()
     }
     HolidayList fresh;
     const ListFileResult read = fresh.load(m_folder, m_defaultFolder);
-    if (!read.ok) {
-        tell(read.error);
+    if (!read.ok()) {
+        tell(read.message());
     }
     fresh.extendByLaw();
     m_holidayStamp = stamp;
@@ -280,10 +280,10 @@ BookResult RepeatStore::rule(qint32 id, RepeatRule* rule)
     }
     const int index = indexOfRule(all, id);
     if (index < 0) {
-        return BookResult::notFound(m_path, QStringLiteral("ID %1 の繰り返しはありません").arg(id));
+        return Status::notFound(m_path, QStringLiteral("ID %1 の繰り返しはありません").arg(id));
     }
     *rule = all.at(index);
-    return {};
+    return BookResult::success({});
 }
 
 qint32 RepeatStore::freshId(const QList<RepeatRule>& rules) const
@@ -314,12 +314,11 @@ BookResult RepeatStore::write(Loaded& fresh, const QList<RepeatRule>& rules, con
     for (const RepeatRule& rule : added) {
         lines.append(TextLine(formatRepeatLine(rule)));
     }
-    QString error;
     m_loadedOnce = false; // read again at the next use, whatever happened
-    if (!writeTextFile(m_path, lines, fresh.bom, &error)) {
-        return BookResult::failed(m_path, error);
+    if (const Status written = writeTextFile(m_path, lines, fresh.bom); !written) {
+        return Status::failed(m_path, written.message());
     }
-    return {};
+    return BookResult::success({});
 }
 
 BookResult RepeatStore::add(RepeatRule* rule)
@@ -349,7 +348,7 @@ BookResult RepeatStore::change(qint32 id, const std::function<void(RepeatRule&)>
     QList<RepeatRule> rules = fresh.rules;
     const int index = indexOfRule(rules, id);
     if (index < 0) {
-        return BookResult::notFound(m_path, QStringLiteral("ID %1 の繰り返しはありません").arg(id));
+        return Status::notFound(m_path, QStringLiteral("ID %1 の繰り返しはありません").arg(id));
     }
     if (shown && !(*shown == rules.at(index))) {
         RepeatRule mine = *shown;
@@ -358,12 +357,11 @@ BookResult RepeatStore::change(qint32 id, const std::function<void(RepeatRule&)>
         mine.sked.ID = mine.id;
         BookResult result = write(fresh, rules, {mine});
         if (result.ok()) {
-            result.status = BookStatus::ChangedOnDisk;
-            result.file = m_path;
-            result.message = QStringLiteral("%1 がほかのプログラムで変更されていたため、変更を別の繰り返し (ID %2) として加えました")
-                                 .arg(m_path)
-                                 .arg(mine.id);
-            result.count = mine.id;
+            result.setStatus(Status::changedOnDisk(
+                m_path, QStringLiteral("%1 がほかのプログラムで変更されていたため、変更を別の繰り返し (ID %2) として加えました")
+                            .arg(m_path)
+                            .arg(mine.id)));
+            result->count = mine.id;
         }
         return result;
     }
@@ -385,7 +383,7 @@ BookResult RepeatStore::remove(qint32 id)
     QList<RepeatRule> rules = fresh.rules;
     const int index = indexOfRule(rules, id);
     if (index < 0) {
-        return BookResult::notFound(m_path, QStringLiteral("ID %1 の繰り返しはありません").arg(id));
+        return Status::notFound(m_path, QStringLiteral("ID %1 の繰り返しはありません").arg(id));
     }
     rules.removeAt(index);
     return write(fresh, rules, {});

@@ -106,7 +106,7 @@ private:
     Loaded m_loaded;
     bool m_loadedOnce = false;
     QElapsedTimer m_checked; // since the file was last read or compared
-    BookResult m_readResult;
+    BookResult m_readResult = BookResult::success({});
     HolidayList m_holidays;
     FileStamp m_holidayStamp;
     bool m_holidaysRead = false;

@@ -22,7 +22,7 @@ namespace
 
 BookResult fromWrite(const TDayWriteResult& written, const QString& path)
 {
-    return written.ok ? BookResult{} : BookResult::failed(path, written.error);
+    return written.ok() ? BookResult::success({}) : BookResult(Status::failed(path, written.message()));
 }
 
 bool hasId(const QString& line, qint32 id)
@@ -161,7 +161,7 @@ BookDay ScheduleBook::readDay(const QDate& date, const QString& categoryFilter, 
     const DayRead read = m_memory->cache.read(path, date);
     BookDay result;
     if (!read.day) {
-        result.result = BookResult::failed(path, read.error);
+        result.result = Status::failed(path, read.error);
         return result;
     }
     if (shown) {
@@ -192,19 +192,19 @@ BookResult ScheduleBook::lookUp(const QDate& date, qint32 id) const
     }
     for (const TSkedRec& rec : found.records) {
         if (rec.ID == id) {
-            BookResult result;
-            result.record = rec;
+            BookResult result = BookResult::success({});
+            result->record = rec;
             return result;
         }
     }
     const QString path = dayFile(date);
-    return BookResult::notFound(
+    return Status::notFound(
         path, QStringLiteral("ファイル「%1」に ID %2 のスケジュールがありません").arg(path).arg(id));
 }
 
 std::optional<TSkedRec> ScheduleBook::find(const QDate& date, qint32 id) const
 {
-    return lookUp(date, id).record;
+    return lookUp(date, id)->record;
 }
 
 QList<QDate> ScheduleBook::dates(const QDate& from, const QDate& to) const
@@ -222,7 +222,7 @@ BookLines ScheduleBook::lines(const QDate& date) const
     const DayRead read = m_memory->cache.read(dayFile(date), date);
     BookLines result;
     if (!read.day) {
-        result.result = BookResult::failed(dayFile(date), read.error);
+        result.result = Status::failed(dayFile(date), read.error);
         return result;
     }
     result.lines = read.day->lines;
@@ -249,10 +249,10 @@ BookResult ScheduleBook::readDayBytes(const QDate& date, QByteArray* bytes) cons
 BookResult ScheduleBook::readResult(const QDate& date, int err) const
 {
     if (err == 0 || isMissingFileError(err)) {
-        return {};
+        return BookResult::success({});
     }
     const QString file = dayFile(date);
-    return BookResult::failed(file, readErrorMessage(file, err));
+    return Status::failed(file, readErrorMessage(file, err));
 }
 
 DayFileReader::DayFileReader(const ScheduleBook& book) : m_book(book)
@@ -384,7 +384,7 @@ BookResult ScheduleBook::mergeChangedDay(const QDate& date, const QList<TSkedRec
     const CachedDayPtr shown = m_memory->shownDay(date);
     const DayRead now = m_memory->cache.read(path, date);
     if (!now.day) {
-        return BookResult::failed(path, now.error);
+        return Status::failed(path, now.error);
     }
     const QList<TSkedRec> merged =
         mergeDayRecords(recordsOf(*shown, categoryFilter), records, recordsOf(*now.day, categoryFilter),
@@ -408,7 +408,7 @@ BookResult ScheduleBook::add(const TSkedRec& rec, TAlarmUpdateMode mode)
     if (!result.ok()) {
         return result;
     }
-    result.record = rec;
+    result->record = rec;
     return applyAlarms(result, {TAlarmUpdate{rec, mode}});
 }
 
@@ -423,7 +423,7 @@ BookResult ScheduleBook::replace(const QDate& oldDate, qint32 oldId, const TSked
         if (!result.ok()) {
             return result;
         }
-        QList<TAlarmUpdate> updates = withdrawals(oldDate, oldId, result.count);
+        QList<TAlarmUpdate> updates = withdrawals(oldDate, oldId, result->count);
         updates.append(TAlarmUpdate{rec, mode});
         return applyAlarms(result, updates);
     }
@@ -434,22 +434,22 @@ BookResult ScheduleBook::replace(const QDate& oldDate, qint32 oldId, const TSked
     if (!result.ok()) {
         return result;
     }
-    result.record = rec;
+    result->record = rec;
     int removed = 0;
     const bool oldInSync = unchangedSinceShown(oldDate);
     const TDayWriteResult deleted = deleteSkedById(m_folder, oldDate, oldId, [&](qint32) { ++removed; });
     afterWrite(oldDate, oldInSync);
-    if (!deleted.ok) {
-        BookResult failed = BookResult::failed(
-            dayFile(oldDate), deleted.error + QStringLiteral("\n予定は %1 に保存されましたが、元の日 %2 "
+    if (!deleted.ok()) {
+        BookResult failed = Status::failed(
+            dayFile(oldDate), deleted.message() + QStringLiteral("\n予定は %1 に保存されましたが、元の日 %2 "
                                                              "からは消せませんでした。")
                                                   .arg(dayText(rec.date()), dayText(oldDate)));
-        failed.record = rec;
+        failed->record = rec;
         // The schedule now stands at its new date: its alarms follow it.
-        (void)applyAlarms(BookResult{}, {TAlarmUpdate{rec, mode}});
+        (void)applyAlarms(BookResult::success({}), {TAlarmUpdate{rec, mode}});
         return failed;
     }
-    result.count = removed;
+    result->count = removed;
     QList<TAlarmUpdate> updates = withdrawals(oldDate, oldId, removed);
     updates.append(TAlarmUpdate{rec, mode});
     return applyAlarms(result, updates);
@@ -465,15 +465,15 @@ BookResult ScheduleBook::remove(const QDate& date, qint32 id)
     const bool inSync = unchangedSinceShown(date);
     const TDayWriteResult deleted = deleteSkedById(m_folder, date, id, [&](qint32) { ++removed; });
     afterWrite(date, inSync);
-    if (!deleted.ok) {
-        return BookResult::failed(path, deleted.error);
+    if (!deleted.ok()) {
+        return Status::failed(path, deleted.message());
     }
     if (removed == 0) {
-        return BookResult::notFound(
+        return Status::notFound(
             path, QStringLiteral("ファイル「%1」に ID %2 のスケジュールがありません").arg(path).arg(id));
     }
-    BookResult result;
-    result.count = removed;
+    BookResult result = BookResult::success({});
+    result->count = removed;
     return applyAlarms(result, withdrawals(date, id, removed));
 }
 
@@ -528,13 +528,13 @@ BookResult ScheduleBook::rewriteFields(const QDate& date, qint32 id,
         edit(fields);
         const QString changed = fields.join(QLatin1Char('\t'));
         if (changed == line) {
-            return BookResult{};
+            return BookResult::success({});
         }
         line = changed;
         return writeLines(date, day.lines);
     }
     const QString path = dayFile(date);
-    return BookResult::notFound(
+    return Status::notFound(
         path, QStringLiteral("ファイル「%1」に ID %2 のスケジュールがありません").arg(path).arg(id));
 }
 
@@ -570,9 +570,7 @@ BookResult ScheduleBook::applyAlarms(BookResult result, const QList<TAlarmUpdate
     }
     const BookResult alarms = m_alarms->UpdateScheduleAlarms(updates);
     if (!alarms.ok()) {
-        result.status = alarms.status;
-        result.file = alarms.file;
-        result.message = alarms.message;
+        result.setStatus(alarms.status());
     }
     return result;
 }
@@ -590,8 +588,8 @@ BookResult ScheduleBook::replaceInDay(const QDate& date, qint32 oldId, const TSk
     day.lines.append(formatSkedLine(rec));
     BookResult result = writeLines(date, day.lines);
     if (result.ok()) {
-        result.count = removed;
-        result.record = rec;
+        result->count = removed;
+        result->record = rec;
     }
     return result;
 }
@@ -600,16 +598,8 @@ BookResult ScheduleBook::writeLines(const QDate& date, const QStringList& lines)
 {
     const QString path = dayFile(date);
     const bool inSync = unchangedSinceShown(date);
-    BookResult result;
-    QString error;
-    if (allBlank(lines)) {
-        if (!removeFile(path, &error)) {
-            result = BookResult::failed(path, error);
-        }
-    } else if (!rewriteTextLines(path, lines, &error)) {
-        // Lines nobody changed keep their bytes.
-        result = BookResult::failed(path, error);
-    }
+    // Lines nobody changed keep their bytes.
+    BookResult result = allBlank(lines) ? removeFile(path) : rewriteTextLines(path, lines);
     afterWrite(date, inSync);
     return result;
 }
@@ -648,11 +638,10 @@ void ScheduleBook::afterWrite(const QDate& date, bool wasInSync)
 BookResult ScheduleBook::changedOnDisk(const QDate& date) const
 {
     const QString path = dayFile(date);
-    return BookResult{BookStatus::ChangedOnDisk, path,
-                      QStringLiteral("ファイル「%1」は、表示したあとで他のプログラムによって変更されました。"
-                                     "両方の変更を合わせて保存しました。表示を読み直します。")
-                          .arg(path),
-                      0, std::nullopt};
+    return Status::changedOnDisk(path,
+                                 QStringLiteral("ファイル「%1」は、表示したあとで他のプログラムによって変更されました。"
+                                                "両方の変更を合わせて保存しました。表示を読み直します。")
+                                     .arg(path));
 }
 
 } // namespace nox

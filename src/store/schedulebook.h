@@ -56,18 +56,18 @@ enum class OccurrenceScope {
 struct BookDay {
     QList<TSkedRec> records;     // visible under the category filter, in file order, Date set
     QList<TDayProblem> problems; // lines that are no schedule (never lost by a change)
-    BookResult result;           // Failed: the file exists but could not be read
+    BookResult result = BookResult::success({}); // Failed: the file exists but could not be read
 };
 
 // The decoded text lines of a day file, blank ones included.
 struct BookLines {
     QStringList lines;
-    BookResult result; // Failed: the file exists but could not be read
+    BookResult result = BookResult::success({}); // Failed: the file exists but could not be read
 };
 
 // A day as a pass over many days (the search) is handed it.
 struct BookPassDay {
-    BookResult result; // Failed: the file exists but could not be read
+    BookResult result = BookResult::success({}); // Failed: the file exists but could not be read
     // The day's decoded lines and parsed schedules as the book keeps them
     // (store/daycache.h); null for a missing file and for a day the pass's
     // test of its bytes ruled out.
@@ -103,7 +103,7 @@ public:
     // view was shown.
     BookDay look(const QDate& date, const QString& categoryFilter = {}) const;
     // The first schedule of the day with this ID, whatever its category:
-    // Ok with result.record, NotFound, or Failed when the day file exists
+    // Ok with result->record, NotFound, or Failed when the day file exists
     // but cannot be read (the message names it).
     BookResult lookUp(const QDate& date, qint32 id) const;
     // lookUp's record; none also when the file cannot be read.
@@ -170,7 +170,7 @@ public:
     // Across two days the new day is written first and the old lines are
     // removed after, so that a failure can leave the schedule twice but
     // never lose it; the alarms then follow the new record all the same.
-    // result.count = lines removed.
+    // result->count = lines removed.
     BookResult replace(const QDate& oldDate, qint32 oldId, const TSkedRec& rec,
                        TAlarmUpdateMode mode = amEdited);
     // Removes every line of the day with this ID and withdraws its alarms
@@ -182,7 +182,7 @@ public:
     // are in the file; record and count set): the caller reads it again.
     BookResult move(const QDate& from, qint32 id, const TSkedRec& moved);
     // Stores a copy of `rec` under a fresh ID at rec's Date (mode 0);
-    // result.record is the copy. ChangedOnDisk as with move.
+    // result->record is the copy. ChangedOnDisk as with move.
     BookResult copy(const TSkedRec& rec);
     // Lets `edit` change the fields of the FIRST line with this ID (split at
     // tabs, padded with empty fields to at least 10) and writes the day back;
@@ -229,7 +229,7 @@ public:
     // the rule ends the day before and a new rule with `changed`'s fields
     // begins on changed's date (COUNT shared out between the two); All: the
     // rule takes `changed`'s fields, its first date moved by as many days as
-    // the occurrence was. result.record is the schedule or the new or
+    // the occurrence was. result->record is the schedule or the new or
     // changed rule's schedule.
     BookResult changeOccurrence(OccurrenceScope scope, const TSkedRec& occurrence, const TSkedRec& changed);
     // This: the date is excepted; Following: the rule ends the day before

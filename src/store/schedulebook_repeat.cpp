@@ -153,7 +153,7 @@ BookResult ScheduleBook::saveOccurrenceChanges(const QDate& date, const QList<TS
         });
         if (now == occurrences.cend()) {
             const BookResult removed = exceptRule(was.RuleID, was.ruleDate());
-            if (!removed.ok() && removed.status != BookStatus::NotFound) {
+            if (!removed.ok() && removed.code() != BookStatus::NotFound) {
                 return removed;
             }
             continue;
@@ -169,11 +169,11 @@ BookResult ScheduleBook::saveOccurrenceChanges(const QDate& date, const QList<TS
         setRuleRef(&changed, RuleRef{was.RuleID, was.ruleDate()});
         dayRecords->append(changed);
         const BookResult excepted = exceptRule(was.RuleID, was.ruleDate());
-        if (!excepted.ok() && excepted.status != BookStatus::NotFound) {
+        if (!excepted.ok() && excepted.code() != BookStatus::NotFound) {
             return excepted;
         }
     }
-    return {};
+    return BookResult::success({});
 }
 
 BookResult ScheduleBook::rules(QList<RepeatRule>* rules, QList<RepeatProblem>* problems) const
@@ -200,7 +200,7 @@ QStringList ScheduleBook::takeRuleNotices() const
 
 BookResult ScheduleBook::afterRuleChange(BookResult result)
 {
-    if (result.status != BookStatus::Ok && result.status != BookStatus::ChangedOnDisk) {
+    if (result.code() != BookStatus::Ok && result.code() != BookStatus::ChangedOnDisk) {
         return result;
     }
     if (!m_alarms) {
@@ -214,11 +214,11 @@ BookResult ScheduleBook::addRule(RepeatRule* rule)
 {
     const RRuleCheck check = checkRRule(rule->rrule, rule->first);
     if (!check.ok) {
-        return BookResult::failed(m_repeat->store.path(), check.message);
+        return Status::failed(m_repeat->store.path(), check.message);
     }
     BookResult result = m_repeat->store.add(rule);
     if (result.ok()) {
-        result.record = rule->sked;
+        result->record = rule->sked;
     }
     return afterRuleChange(result);
 }
@@ -238,7 +238,7 @@ BookResult ScheduleBook::changeRule(qint32 id, const std::function<void(RepeatRu
     };
     const BookResult result = m_repeat->store.change(id, checkedEdit, shown);
     if (!refused.isEmpty()) {
-        return BookResult::failed(m_repeat->store.path(), refused);
+        return Status::failed(m_repeat->store.path(), refused);
     }
     return afterRuleChange(result);
 }
@@ -289,7 +289,7 @@ BookResult ScheduleBook::changeOccurrence(OccurrenceScope scope, const TSkedRec&
         if (result.ok()) {
             RepeatRule now;
             if (m_repeat->store.rule(rule.id, &now).ok()) {
-                result.record = now.sked;
+                result->record = now.sked;
             }
         }
         return result;

@@ -121,18 +121,15 @@ QString formatSkedLine(const TSkedRec& rec)
 
 TSkedParseResult parseSkedLine(const QString& line, const QDate& date, TSkedRec* rec)
 {
-    TSkedParseResult result;
     const QStringList f = line.split(u'\t');
     if (f.size() < kSkedRequiredFields) {
-        result.reason = QStringLiteral("項目が %1 個しかありません (%2 個以上必要)")
-                            .arg(f.size())
-                            .arg(kSkedRequiredFields);
-        return result;
+        return Status::failed({}, QStringLiteral("項目が %1 個しかありません (%2 個以上必要)")
+                                      .arg(f.size())
+                                      .arg(kSkedRequiredFields));
     }
     TSkedRec r;
-    result.reason = readRequired(f, &r);
-    if (!result.reason.isEmpty()) {
-        return result;
+    if (QString reason = readRequired(f, &r); !reason.isEmpty()) {
+        return Status::failed({}, std::move(reason));
     }
     r.setDate(date);
     r.Memo = f[7];
@@ -147,8 +144,7 @@ TSkedParseResult parseSkedLine(const QString& line, const QDate& date, TSkedRec*
         r.ExtraFields = f.mid(kSkedFieldCount).join(u'\t');
     }
     *rec = r;
-    result.ok = true;
-    return result;
+    return Status::success();
 }
 
 QString skedLineField(const QString& line, int index)

@@ -25,6 +25,7 @@
 #include <QStringList>
 
 #include "core/color.h"
+#include "core/status.h"
 #include "core/datetime.h"
 
 namespace nox
@@ -93,10 +94,8 @@ QString replaceSkedFirstLine(const QString& escaped, const QString& firstLine);
 // breaks in Category become spaces.
 QString formatSkedLine(const TSkedRec& rec);
 
-struct TSkedParseResult {
-    bool ok = false;
-    QString reason; // why the line was refused (Japanese, for the user); empty when ok
-};
+// Fails with why the line was refused (Japanese, for the user; no file).
+using TSkedParseResult = Status;
 
 // Parses one line of the day file of `date` into *rec. On failure *rec is left
 // unchanged and the result tells why: fewer than 10 fields, a non-number in

@@ -8,6 +8,7 @@
 #include <QKeySequence>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPixmapCache>
 #include <QShortcutEvent>
 
 namespace nox
@@ -20,17 +21,14 @@ constexpr TColor kHoverOuter = 0x00FF8000;
 constexpr TColor kHoverInner = 0x00FFE0C1;
 
 // Images made from glyph strips, shared by every button whose strip has the
-// same pixels; the cache lives as long as at least one button does.
+// same pixels through Qt's pixmap cache (keyed by the strip and the state).
 struct GlyphImages {
     QPixmap images[4]; // indexed by TButtonState
 };
 
-int g_livingButtons = 0;
-QHash<QString, GlyphImages>* g_glyphCache = nullptr;
-
-QString cacheKey(const QPixmap& strip, int numGlyphs, bool transparent)
+QString cacheKey(const QPixmap& strip, int numGlyphs, bool transparent, int state)
 {
-    return QStringLiteral("%1/%2/%3").arg(strip.cacheKey()).arg(numGlyphs).arg(transparent);
+    return QStringLiteral("nox-glyph/%1/%2/%3/%4").arg(strip.cacheKey()).arg(numGlyphs).arg(transparent).arg(state);
 }
 
 // Bitmaps without alpha use their bottom-left pixel as the transparent colour.
@@ -166,23 +164,13 @@ QImage MakeDisabledGlyph(const QImage& up, const QColor& highlight, const QColor
 
 TNoxButton::TNoxButton(QWidget* parent) : QWidget(parent)
 {
-    ++g_livingButtons;
-    if (!g_glyphCache) {
-        g_glyphCache = new QHash<QString, GlyphImages>;
-    }
     resize(22, 23);
     setAttribute(Qt::WA_Hover, false);
     setMouseTracking(false);
     setFocusPolicy(Qt::NoFocus);
 }
 
-TNoxButton::~TNoxButton()
-{
-    if (--g_livingButtons == 0) {
-        delete g_glyphCache;
-        g_glyphCache = nullptr;
-    }
-}
+TNoxButton::~TNoxButton() = default;
 
 void TNoxButton::SetCaption(const QString& caption)
 {
@@ -500,12 +488,15 @@ QSize TNoxButton::glyphSize() const
 
 QPixmap TNoxButton::glyphFor(TButtonState state) const
 {
-    const QString key = cacheKey(m_glyph, m_numGlyphs, m_transparent);
-    auto it = g_glyphCache->find(key);
-    if (it == g_glyphCache->end()) {
-        it = g_glyphCache->insert(key, makeGlyphImages(m_glyph, m_numGlyphs, m_transparent));
+    QPixmap cached;
+    if (QPixmapCache::find(cacheKey(m_glyph, m_numGlyphs, m_transparent, state), &cached)) {
+        return cached;
     }
-    return it->images[state];
+    const GlyphImages made = makeGlyphImages(m_glyph, m_numGlyphs, m_transparent);
+    for (int i = 0; i < 4; ++i) {
+        QPixmapCache::insert(cacheKey(m_glyph, m_numGlyphs, m_transparent, i), made.images[i]);
+    }
+    return made.images[state];
 }
 
 QSize TNoxButton::sizeHint() const

@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "../common/records.h"
 #include "alarm/alarmcenter.h"
 #include "core/textfile.h"
 #include "store/dayfile.h"
@@ -23,24 +24,12 @@ const QDate kDay(2026, 12, 7);
 QString dayLine(int start, int end, qint32 id, const QString& text, int alarm, const QString& related = {},
                 bool open = false)
 {
-    return QStringLiteral("%1\t%2\tclWindowText\tclWindowText\t0\t-1\t%3\t\t%4\t\t%5\t%6\t%7")
-        .arg(start)
-        .arg(end)
-        .arg(id)
-        .arg(text)
-        .arg(alarm)
-        .arg(related, open ? QStringLiteral("1") : QStringLiteral("0"));
+    return testing::dayFileLine(start, end, id, text, {}, alarm, {}, related, open);
 }
 
 TSkedRec schedule(QDate date, int slot, int alarmMinutes, qint32 id)
 {
-    TSkedRec rec;
-    rec.setDate(date);
-    rec.StartTime = slot;
-    rec.EndTime = slot + 1;
-    rec.AlarmMinutes = alarmMinutes;
-    rec.ID = id;
-    return rec;
+    return testing::withAlarm(testing::skedRecord(date, slot, id), alarmMinutes);
 }
 
 // An alarm centre on a temporary data folder whose clock the test sets.
@@ -232,8 +221,8 @@ void TestAlarmCheck::unreadableDayFileIsToldAndStillPopsUp()
     QVERIFY2(popups[0].message.contains(QFileInfo(path).fileName()), qPrintable(popups[0].message));
     QVERIFY(!popups[0].record);
     QCOMPARE(told.size(), 1);
-    QCOMPARE(told[0].status, BookStatus::Failed);
-    QCOMPARE(told[0].file, path);
+    QCOMPARE(told[0].code(), BookStatus::Failed);
+    QCOMPARE(told[0].file(), path);
 }
 
 void TestAlarmCheck::reminderOnThePreviousDayFindsItsSchedule()
@@ -290,7 +279,7 @@ void TestAlarmCheck::alarmsSurviveARestart()
     QDateTime now;
     second.clock = [&] { return now; };
     second.ShowPopupMessage = [&](const PopupRequest& r) { popups.append(r); };
-    QVERIFY(second.LoadAlarmList().ok);
+    QVERIFY(second.LoadAlarmList().ok());
     QCOMPARE(second.list().count(), 2);
     now = QDateTime(kDay, QTime(9, 25));
     second.CheckAlarmsAndSignals();
@@ -308,13 +297,13 @@ void TestAlarmCheck::writeThroughKeepsTheFileCurrent()
     f.center.setWriteThrough(true);
     const TAlarmUpdate added{schedule(kDay, 19, 5, 42), amNew};
     QVERIFY(f.center.UpdateScheduleAlarms(QList<TAlarmUpdate>{added}).ok());
-    QCOMPARE(readTextLines(alarmFilePath(f.dir.path())).lines.size(), 2);
+    QCOMPARE(readTextLines(alarmFilePath(f.dir.path()))->lines.size(), 2);
     setWriteFaultHook([](const QString&, WriteStep) { return EIO; });
     const TAlarmUpdate second{schedule(kDay, 20, 0, 43), amNew};
     const BookResult failed = f.center.UpdateScheduleAlarms(QList<TAlarmUpdate>{second});
     setWriteFaultHook({});
-    QCOMPARE(failed.status, BookStatus::Failed);
-    QCOMPARE(failed.file, alarmFilePath(f.dir.path()));
+    QCOMPARE(failed.code(), BookStatus::Failed);
+    QCOMPARE(failed.file(), alarmFilePath(f.dir.path()));
     QCOMPARE(f.center.list().count(), 3);
     QVERIFY(f.center.UpdateScheduleAlarms({{added.rec, amRemoved}, {second.rec, amRemoved}}).ok());
     QVERIFY(!QFile::exists(alarmFilePath(f.dir.path())));
@@ -522,7 +511,7 @@ void TestAlarmCheck::withdrawerServesDayFileDeletion()
     f.center.UpdateScheduleAlarms(schedule(kDay, 19, 5, 42), amNew);
     f.center.UpdateScheduleAlarms(schedule(kDay, 19, 5, 43), amNew);
     const TDayWriteResult deleted = deleteSkedById(f.dir.path(), kDay, 42, f.center.alarmWithdrawer());
-    QVERIFY(deleted.ok && deleted.removed);
+    QVERIFY(deleted.ok() && deleted->removed);
     QCOMPARE(f.center.list().count(), 2);
     for (const AlarmList::Entry& e : f.center.list().entries()) {
         QCOMPARE(e.rec.ID, 43);

@@ -4,6 +4,8 @@
 #include <QTest>
 #include <cerrno>
 
+#include "../common/records.h"
+#include "../common/toldstatus.h"
 #include "../common/straylines.h"
 #include "../common/writefaults.h"
 #include "alarm/alarmfile.h"
@@ -18,13 +20,7 @@ namespace
 
 TSkedRec schedule(QDate date, int slot, int alarmMinutes, qint32 id)
 {
-    TSkedRec rec;
-    rec.setDate(date);
-    rec.StartTime = slot;
-    rec.EndTime = slot + 1;
-    rec.AlarmMinutes = alarmMinutes;
-    rec.ID = id;
-    return rec;
+    return testing::withAlarm(testing::skedRecord(date, slot, id), alarmMinutes);
 }
 
 QStringList describe(const AlarmList& list)
@@ -38,7 +34,7 @@ QStringList describe(const AlarmList& list)
 
 QStringList fileLines(const QString& folder)
 {
-    return readTextLines(alarmFilePath(folder)).lines;
+    return readTextLines(alarmFilePath(folder))->lines;
 }
 
 bool writeFile(const QString& path, const QByteArray& bytes)
@@ -197,7 +193,7 @@ void TestAlarmList::saveAndLoadRoundTrip()
     UpdateScheduleAlarms(list, schedule(kDay, 19, 0, -17), amNew);
     list.add("2026/12/08 00:00", {9, 200});
     QString error;
-    QVERIFY2(SaveAlarmList(list, dir.path(), QDateTime(kDay, QTime(9, 0)), &error), qPrintable(error));
+    QVERIFY2(toldStatus(SaveAlarmList(list, dir.path(), QDateTime(kDay, QTime(9, 0))), &error), qPrintable(error));
     QCOMPARE(fileLines(dir.path()), QStringList({"2026/12/07 09:25\t42\t2", "2026/12/07 09:30\t42\t1",
                                                  "2026/12/07 09:30\t-17\t1", "2026/12/08 00:00\t9\t200"}));
     QFile file(alarmFilePath(dir.path()));
@@ -206,8 +202,8 @@ void TestAlarmList::saveAndLoadRoundTrip()
 
     AlarmList loaded;
     const AlarmLoadResult result = LoadAlarmList(loaded, dir.path());
-    QVERIFY(result.ok);
-    QVERIFY(result.problems.isEmpty());
+    QVERIFY(result.ok());
+    QVERIFY(result.value().isEmpty());
     QCOMPARE(loaded.entries(), list.entries());
 }
 
@@ -243,11 +239,11 @@ void TestAlarmList::loadReportsAndKeepsBadLines()
                                                  "2026/12/07 08:00\t44\t2\n"));
     AlarmList list;
     const AlarmLoadResult result = LoadAlarmList(list, dir.path());
-    QVERIFY(result.ok);
+    QVERIFY(result.ok());
     QCOMPARE(describe(list), QStringList({"2026/12/07 08:00 44 2", "2026/12/07 09:30 42 1"}));
-    QCOMPARE(result.problems.size(), 3);
-    QVERIFY(result.problems.at(0).contains(QStringLiteral("2 行目")));
-    QVERIFY(result.problems.at(1).contains(QStringLiteral("yesterday")));
+    QCOMPARE(result.value().size(), 3);
+    QVERIFY(result.value().at(0).contains(QStringLiteral("2 行目")));
+    QVERIFY(result.value().at(1).contains(QStringLiteral("yesterday")));
 
     // Lines that name no alarm are told and written back as they were,
     // after the entries; a file of nothing else stays as it is.
@@ -255,7 +251,7 @@ void TestAlarmList::loadReportsAndKeepsBadLines()
     QCOMPARE(fileLines(dir.path()), QStringList({"2026/12/07 09:30\t42\t1", "2026/12/07 09:30\tabc\t1",
                                                  "yesterday\t43\t1", "2026/12/07 09:00"}));
     QVERIFY(writeFile(alarmFilePath(dir.path()), "nonsense\r\n2026/12/07 09:30\tabc\t1\r\n"));
-    QCOMPARE(LoadAlarmList(list, dir.path()).problems.size(), 2);
+    QCOMPARE(LoadAlarmList(list, dir.path())->size(), 2);
     QVERIFY(SaveAlarmList(list, dir.path(), QDateTime(kDay, QTime(8, 30))));
     QCOMPARE(fileLines(dir.path()), QStringList({"nonsense", "2026/12/07 09:30\tabc\t1"}));
 }
@@ -268,7 +264,7 @@ void TestAlarmList::loadReadsKindTolerantly()
                                                  "2026/12/07 09:32\t3\t300\r\n"
                                                  "2026/12/07 09:33\t-2147483648\t7\r\n"));
     AlarmList list;
-    QVERIFY(LoadAlarmList(list, dir.path()).problems.isEmpty());
+    QVERIFY(LoadAlarmList(list, dir.path())->isEmpty());
     QCOMPARE(describe(list), QStringList({"2026/12/07 09:30 1 0", "2026/12/07 09:31 2 0",
                                           "2026/12/07 09:32 3 44", "2026/12/07 09:33 -2147483648 7"}));
 }
@@ -279,11 +275,11 @@ void TestAlarmList::unreadableFileIsNotOverwritten()
     QVERIFY(QDir(dir.path()).mkdir("alarm.nox")); // exists, but cannot be read as a file
     AlarmList list;
     const AlarmLoadResult result = LoadAlarmList(list, dir.path());
-    QVERIFY(!result.ok);
-    QVERIFY(!result.error.isEmpty());
+    QVERIFY(!result.ok());
+    QVERIFY(!result.message().isEmpty());
     list.add("2026/12/07 10:00", {1, 1});
     QString error;
-    QVERIFY(!SaveAlarmList(list, dir.path(), QDateTime(kDay, QTime(9, 0)), &error));
+    QVERIFY(!toldStatus(SaveAlarmList(list, dir.path(), QDateTime(kDay, QTime(9, 0))), &error));
     QVERIFY(!error.isEmpty());
     QVERIFY(QFileInfo(alarmFilePath(dir.path())).isDir());
 }
@@ -296,7 +292,7 @@ void TestAlarmList::saveFailureIsReported()
     AlarmList list;
     list.add("2026/12/07 10:00", {1, 1});
     QString error;
-    QVERIFY(!SaveAlarmList(list, notAFolder, QDateTime(kDay, QTime(9, 0)), &error));
+    QVERIFY(!toldStatus(SaveAlarmList(list, notAFolder, QDateTime(kDay, QTime(9, 0))), &error));
     QVERIFY(!error.isEmpty());
 }
 
@@ -318,7 +314,7 @@ void TestAlarmList::untouchedLinesKeepTheirBytes()
         }
         QVERIFY(writeFile(alarmFilePath(dir.path()), input));
         AlarmList list;
-        QVERIFY(LoadAlarmList(list, dir.path()).ok);
+        QVERIFY(LoadAlarmList(list, dir.path()).ok());
         list.add("2026/12/07 12:00", {44, akStart});
         QVERIFY(SaveAlarmList(list, dir.path(), QDateTime(kDay, QTime(9, 0))));
 
@@ -351,7 +347,7 @@ void TestAlarmList::faultKeepsTheOldFile()
     const QString path = alarmFilePath(dir.path());
     setWriteFaultHook([&](const QString& p, WriteStep s) { return p == path && int(s) == step ? err : 0; });
     QString error;
-    const bool saved = SaveAlarmList(list, dir.path(), now, &error);
+    const bool saved = toldStatus(SaveAlarmList(list, dir.path(), now), &error);
     setWriteFaultHook({});
     QVERIFY(!saved);
     QVERIFY(error.contains(path) && error.contains(QString::fromLocal8Bit(strerror(err))));
@@ -377,9 +373,9 @@ void TestAlarmList::fileSinkUpdatesTheFileInOneGo()
     setWriteFaultHook([](const QString&, WriteStep step) { return step == WriteStep::Rename ? EACCES : 0; });
     const BookResult failed = sink.UpdateScheduleAlarms({{schedule(kDay, 22, 0, 7), amNew}});
     setWriteFaultHook({});
-    QCOMPARE(failed.status, BookStatus::Failed);
-    QCOMPARE(failed.file, alarmFilePath(dir.path()));
-    QVERIFY(failed.message.contains(alarmFilePath(dir.path())));
+    QCOMPARE(failed.code(), BookStatus::Failed);
+    QCOMPARE(failed.file(), alarmFilePath(dir.path()));
+    QVERIFY(failed.message().contains(alarmFilePath(dir.path())));
     QCOMPARE(fileLines(dir.path()), QStringList{"2026/12/07 10:00\t6\t1"});
 }
 

@@ -6,6 +6,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include "../common/records.h"
 #include "alarm/ui/popupgeometry.h"
 #include "alarm/ui/popupsettings.h"
 #include "alarm/ui/popupwindow.h"
@@ -24,15 +25,8 @@ const QRect kAvailable(0, 0, 1280, 760); // panel at the bottom
 
 TSkedRec schedule(const QDate& date, int startSlot)
 {
-    TSkedRec rec;
-    rec.setDate(date);
-    rec.StartTime = startSlot;
-    rec.EndTime = startSlot + 1;
-    rec.ID = 4242;
-    rec.Text = QStringLiteral("打ち合わせ");
-    rec.RelatedInfo = QStringLiteral("www.example.com");
-    rec.OpenRelatedInfo = true;
-    return rec;
+    return testing::withRelated(testing::skedRecord(date, startSlot, 4242, QStringLiteral("打ち合わせ")),
+                                QStringLiteral("www.example.com"), true);
 }
 
 void waitGrown(TForm7* popup)

@@ -12,6 +12,7 @@
 #include <QWheelEvent>
 #include <cerrno>
 
+#include "../common/records.h"
 #include "alarm/alarmcenter.h"
 #include "alarm/ui/popupwindow.h"
 #include "app/appenvironment.h"
@@ -39,13 +40,7 @@ namespace
 QByteArray skedLine(int start, int end, qint32 id, const QString& text, const QString& category = {},
                     int alarm = -1)
 {
-    return QStringLiteral("%1\t%2\tclWindowText\tclWindowText\t0\t-1\t%3\t\t%4\t%5\t%6\t\t0\r\n")
-        .arg(start)
-        .arg(end)
-        .arg(id)
-        .arg(text, category)
-        .arg(alarm)
-        .toUtf8();
+    return testing::dayFileBytes(start, end, id, text, category, alarm);
 }
 
 QString ini(const MainFormFixture& f, const QString& section, const QString& key)
@@ -63,7 +58,7 @@ void click(TNoxMainForm* form, const char* hint)
 QString storedMemo(const MainFormFixture& f, const QDate& date)
 {
     MemoStore store;
-    store.open(f.dataFolder());
+    static_cast<void>(store.open(f.dataFolder()));
     return store.read(date);
 }
 
@@ -475,7 +470,7 @@ void TestMainForm::monthFillHonoursTheCategoryFilter()
     // Saving the day through the month view keeps the hidden B line.
     QVERIFY(form->mode().saveDay(QDate(2026, 3, 20)));
     const TDayLoadResult all = loadDay(f.dataFolder(), QDate(2026, 3, 20));
-    QCOMPARE(all.records.size(), 3);
+    QCOMPARE(all->records.size(), 3);
 
     // Without the filter all three show.
     form->SetCategoryFilter(QString());
@@ -727,7 +722,7 @@ void TestMainForm::scheduleMemoIsWrittenBackFromTheMonthView()
     QVERIFY(rec);
     QCOMPARE(rec->Memo, QStringLiteral("bring cash#13#10and card"));
     QCOMPARE(rec->AlarmMinutes, 10);
-    QCOMPARE(loadDay(f.dataFolder(), QDate(2026, 3, 12)).records.size(), 2);
+    QCOMPARE(loadDay(f.dataFolder(), QDate(2026, 3, 12))->records.size(), 2);
     QCOMPARE(form->alarms().list().count(), 2); // entered again, reminder and start
     // The month item shows the memo line and its mark.
     QVERIFY(form->GoToDate(QDate(2026, 3, 12), 7));
@@ -992,8 +987,8 @@ void TestMainForm::dayMemoChangedElsewhereIsKeptBeforeThePanes()
     const QDate left = form->leftDate();
     {
         MemoStore other;
-        QCOMPARE(other.open(f.dataFolder()), btr::kOk);
-        QCOMPARE(other.write(left, QStringLiteral("from noxtool")), btr::kOk);
+        QVERIFY(other.open(f.dataFolder()).ok());
+        QVERIFY(other.write(left, QStringLiteral("from noxtool")).ok());
     }
     form->memoPane(0)->setFocus();
     QTest::keyClicks(form->memoPane(0), "typed here");
@@ -1012,8 +1007,8 @@ void TestMainForm::dayMemoChangedElsewhereIsKeptBeforeThePanes()
     QCOMPARE(form->memoPane(0)->Text(), both);
     {
         MemoStore other;
-        QCOMPARE(other.open(f.dataFolder()), btr::kOk);
-        QCOMPARE(other.write(left.addDays(1), QStringLiteral("only noxtool")), btr::kOk);
+        QVERIFY(other.open(f.dataFolder()).ok());
+        QVERIFY(other.write(left.addDays(1), QStringLiteral("only noxtool")).ok());
     }
     f.stop();
     QCOMPARE(storedMemo(f, left), both);

@@ -11,6 +11,7 @@
 #include <QSplitter>
 #include <QTest>
 
+#include "../common/records.h"
 #include "alarm/alarmcenter.h"
 #include "app/appenvironment.h"
 #include "app/datebanner.h"
@@ -33,12 +34,7 @@ namespace
 
 QByteArray dayLine(int start, int end, qint32 id, const QString& text, const QString& memo = {})
 {
-    return QStringLiteral("%1\t%2\tclWindowText\tclWindowText\t0\t-1\t%3\t%4\t%5\t\t-1\t\t0\r\n")
-        .arg(start)
-        .arg(end)
-        .arg(id)
-        .arg(memo, text)
-        .toUtf8();
+    return testing::dayFileBytes(start, end, id, text, {}, -1, memo);
 }
 
 QString iniValue(const MainFormFixture& f, const QString& section, const QString& key)
@@ -81,7 +77,7 @@ void dragMemoSplitter(TNoxMainForm* form, int dy)
 QString storedMemoOf(const MainFormFixture& f, const QDate& date)
 {
     MemoStore store;
-    store.open(f.dataFolder());
+    static_cast<void>(store.open(f.dataFolder()));
     return store.read(date);
 }
 

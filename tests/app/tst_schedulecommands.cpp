@@ -13,6 +13,7 @@
 #include <QTimer>
 #include <cerrno>
 
+#include "../common/records.h"
 #include "app/mainsettingshost.h"
 #include "app/scheduleclipboard.h"
 #include "app/schedulecommands.h"
@@ -34,13 +35,7 @@ const QDate kDay(2026, 3, 11); // the fixture's today, the first column
 
 QByteArray skedLine(int start, int end, qint32 id, const QString& text, int alarm = -1)
 {
-    return QStringLiteral("%1\t%2\tclWindowText\tclWindowText\t0\t-1\t%3\t\t%4\t\t%5\t\t0\r\n")
-        .arg(start)
-        .arg(end)
-        .arg(id)
-        .arg(text)
-        .arg(alarm)
-        .toUtf8();
+    return testing::dayFileBytes(start, end, id, text, {}, alarm);
 }
 
 // The schedules stored for the date, in file order.

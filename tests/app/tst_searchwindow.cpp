@@ -213,8 +213,8 @@ void TestSearchWindow::enterF3HistoryAndRows()
     QCOMPARE(w->statusText(0), QStringLiteral("1件"));
     QTest::keyClick(list, Qt::Key_Escape);
     QTRY_VERIFY(!m_link->searchWindow());
-    QCOMPARE(readTextLines(m_f->dataFile("searchword.nox")).lines, (QStringList{"meeting D", "meeting", "lunch"}));
-    QVERIFY(readTextLines(m_f->dataFile("Nox.ini")).lines.contains(QStringLiteral("Column3=194")));
+    QCOMPARE(readTextLines(m_f->dataFile("searchword.nox"))->lines, (QStringList{"meeting D", "meeting", "lunch"}));
+    QVERIFY(readTextLines(m_f->dataFile("Nox.ini"))->lines.contains(QStringLiteral("Column3=194")));
 }
 
 void TestSearchWindow::openingAResult()
@@ -246,7 +246,7 @@ void TestSearchWindow::openingAResult()
     QVERIFY(m_link->searchWindow());
     // The main window goes with the search window open: both write back.
     m_f->stop();
-    QCOMPARE(readTextLines(m_f->dataFile("searchword.nox")).lines, (QStringList{"meeting C", "meeting B"}));
+    QCOMPARE(readTextLines(m_f->dataFile("searchword.nox"))->lines, (QStringList{"meeting C", "meeting B"}));
 }
 
 void TestSearchWindow::deletingAsksTwice()
@@ -254,7 +254,7 @@ void TestSearchWindow::deletingAsksTwice()
     TSkedRec withAlarm;
     QVERIFY(parseSkedLine(QString::fromUtf8(line(21, 5, "meeting D", "仕事", 5)).trimmed(), QDate(2026, 3, 20),
                           &withAlarm)
-                .ok);
+                .ok());
     m_f->form->alarms().UpdateScheduleAlarms(withAlarm, 1);
     QCOMPARE(m_f->form->alarms().list().count(), 2);
     TForm6* w = openWindow();
@@ -392,7 +392,7 @@ void TestSearchWindow::printCommandsWithoutEngine()
         QTest::keyClick(name, Qt::Key_Return);
     });
     clickButton(w->toolButton("保存..."));
-    QCOMPARE(readTextLines(saved + ".csv").lines.value(1), QStringLiteral("2026/3/02(月),9:00,9:30,meeting A,,仕事"));
+    QCOMPARE(readTextLines(saved + ".csv")->lines.value(1), QStringLiteral("2026/3/02(月),9:00,9:30,meeting A,,仕事"));
     startFolder = m_f->home.path();
     QTimer::singleShot(50, this, [&] {
         auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
@@ -577,24 +577,24 @@ void TestSearchWindow::savingAPageReplacesNothingUnasked()
         return messages.texts;
     };
     QVERIFY(saveAs("a", {}).isEmpty());
-    QCOMPARE(readTextLines(docs + "/style.css").lines, QStringList{"mine"});
+    QCOMPARE(readTextLines(docs + "/style.css")->lines, QStringList{"mine"});
     QVERIFY(QFile::exists(docs + "/a_files/style.css"));
     QVERIFY(QFile::exists(docs + "/a_files/nox.svg"));
     QVERIFY(!QFile::exists(docs + "/nox.svg"));
-    QVERIFY(readTextLines(docs + "/a.html").lines.join('\n').contains("href=\"a_files/style.css\""));
+    QVERIFY(readTextLines(docs + "/a.html")->lines.join('\n').contains("href=\"a_files/style.css\""));
 
     QVERIFY(writeFileAtomic(docs + "/a_files/style.css", "edited"));
     QVERIFY(QFile::remove(docs + "/a.html"));
     QStringList asked = saveAs("a", {QMessageBox::No});
     QCOMPARE(asked.size(), 1);
     QVERIFY(asked.first().contains(QDir::toNativeSeparators(docs + "/a_files/style.css")));
-    QCOMPARE(readTextLines(docs + "/a_files/style.css").lines, QStringList{"edited"});
+    QCOMPARE(readTextLines(docs + "/a_files/style.css")->lines, QStringList{"edited"});
     QVERIFY(!QFile::exists(docs + "/a.html"));
     asked = saveAs("a", {QMessageBox::Yes});
     QCOMPARE(asked.size(), 1);
-    QVERIFY(readTextLines(docs + "/a_files/style.css").lines != QStringList{"edited"});
+    QVERIFY(readTextLines(docs + "/a_files/style.css")->lines != QStringList{"edited"});
     QVERIFY(QFile::exists(docs + "/a.html"));
-    QCOMPARE(readTextLines(docs + "/style.css").lines, QStringList{"mine"});
+    QCOMPARE(readTextLines(docs + "/style.css")->lines, QStringList{"mine"});
 }
 
 // A place no screen has (a damaged or hand-edited file) puts the window

@@ -116,7 +116,7 @@ void TestSettingsForm::holidayFromTheStatusBar()
     QCOMPARE(form->holidays().name(day), QStringLiteral("Founders"));
     QCOMPARE(form->monthView()->HolidayName(day), QStringLiteral("Founders"));
     QVERIFY(readTextLines(f.dataFile(QStringLiteral("holiday.txt")))
-                .lines.contains(HolidayList::keyOf(day) + QStringLiteral("\tFounders")));
+                ->lines.contains(HolidayList::keyOf(day) + QStringLiteral("\tFounders")));
     QCOMPARE(status->panelText(1), QStringLiteral("Founders (0)"));
 }
 
@@ -150,7 +150,7 @@ void TestSettingsForm::categoriesFromTheCategoryMenu()
     QCOMPARE(form->categories(), (QStringList{"A", "B"}));
     QCOMPARE(form->categoryFilter(), QStringLiteral("B"));
     QCOMPARE(form->statusPanels()->panelText(0), QStringLiteral("B"));
-    QCOMPARE(readTextLines(f.dataFile(QStringLiteral("category.nox"))).lines, (QStringList{"A", "B"}));
+    QCOMPARE(readTextLines(f.dataFile(QStringLiteral("category.nox")))->lines, (QStringList{"A", "B"}));
 }
 
 QTEST_MAIN(TestSettingsForm)

@@ -29,7 +29,7 @@ private slots:
     void strayBytesSurviveWrites();
 
 private:
-    QStringList fileLines() { return readTextLines(m_path).lines; }
+    QStringList fileLines() { return readTextLines(m_path)->lines; }
     void writeFile(const QStringList& lines) { QVERIFY(writeTextLines(m_path, lines)); }
     QTemporaryDir m_dir;
     QString m_path;

@@ -123,7 +123,8 @@ void TestSettings::defaultsRoundTrip()
     }
     // Every key once, nothing lost on the way.
     int keyLines = 0;
-    for (const QString& line : readTextLines(s.path()).lines) {
+    const TextReadResult read = readTextLines(s.path());
+    for (const QString& line : read->lines) {
         keyLines += line.contains(u'=') ? 1 : 0;
     }
     QCOMPARE(keyLines, int(Key::Count));
@@ -152,7 +153,7 @@ void TestSettings::oldSearchKeywordsGo()
     QVERIFY(writeTextLines(path, {"[search]", "keyword1=a", "layout=x", "keyword20=b", "keyword21=c"}));
     Settings s(path);
     QVERIFY(s.deleteOldSearchKeywords());
-    QCOMPARE(readTextLines(path).lines, (QStringList{"[search]", "layout=x", "keyword21=c"}));
+    QCOMPARE(readTextLines(path)->lines, (QStringList{"[search]", "layout=x", "keyword21=c"}));
 }
 
 void TestSettings::outOfRangeNumbersReadAsDefault_data()

@@ -9,6 +9,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include "../common/toldstatus.h"
 #include "core/inifile.h"
 #include "core/settings.h"
 #include "core/settingsbatch.h"
@@ -210,7 +211,7 @@ void TestSettingsBatch::anUnreadableFileIsNeitherReadNorReplaced()
     SettingsBatch batch(path);
     QVERIFY(!Settings(path).writeInt(Key::SkedCount, 7));
     QString error;
-    QVERIFY(!batch.commit(&error));
+    QVERIFY(!toldStatus(batch.commit(), &error));
     QVERIFY(error.contains(path));
     QVERIFY(QFileInfo(path).isDir());
 }

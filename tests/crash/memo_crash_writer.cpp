@@ -47,7 +47,7 @@ void say(const char* what, qint64 day, qint64 seq)
 int writeForever(const QString& dir, quint32 seed, qint64 seq)
 {
     MemoStore store;
-    if (store.open(dir) != btr::kOk) {
+    if (!store.open(dir).ok()) {
         std::fprintf(stderr, "cannot open: %s\n", qPrintable(store.lastError()));
         return 1;
     }
@@ -55,7 +55,7 @@ int writeForever(const QString& dir, quint32 seed, qint64 seq)
     for (;; ++seq) {
         const qint64 day = rng.bounded(kDays);
         say("begin", day, seq);
-        if (store.write(kFirstDay.addDays(day), memoText(day, seq)) != btr::kOk) {
+        if (!store.write(kFirstDay.addDays(day), memoText(day, seq)).ok()) {
             std::fprintf(stderr, "write failed: %s\n", qPrintable(store.lastError()));
             return 1;
         }
@@ -85,7 +85,7 @@ int verify(const QString& dir, const QString& logPath)
         }
     }
     MemoStore store;
-    if (store.open(dir) != btr::kOk) {
+    if (!store.open(dir).ok()) {
         std::fprintf(stderr, "cannot open: %s\n", qPrintable(store.lastError()));
         return 1;
     }
@@ -97,7 +97,7 @@ int verify(const QString& dir, const QString& logPath)
     int bad = 0;
     for (auto it = allowed.cbegin(); it != allowed.cend(); ++it) {
         const QString text = store.read(kFirstDay.addDays(it.key()));
-        bool found = text.isEmpty() && store.lastReadResult() == btr::kNotFound;
+        bool found = text.isEmpty() && store.lastRead().code() == StatusCode::NotFound;
         for (qint64 seq : it.value()) {
             found = found || text == memoText(it.key(), seq);
         }

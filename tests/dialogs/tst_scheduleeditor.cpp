@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <cerrno>
 
+#include "../common/records.h"
 #include "alarm/alarmcenter.h"
 #include "core/textfile.h"
 #include "dialogs/scheduleeditor.h"
@@ -39,12 +40,7 @@ QStringList halfHourCaptions()
 // A fresh record as the main window prepares one for 9:00.
 TSkedRec newRecord()
 {
-    TSkedRec rec;
-    rec.setDate(kDay);
-    rec.StartTime = 18;
-    rec.EndTime = 19;
-    rec.ID = 90000123;
-    return rec;
+    return testing::skedRecord(kDay, 18, 90000123);
 }
 
 void saveShot(QWidget* widget, const QString& name)

@@ -238,7 +238,7 @@ void TestSettingsDialog::holidayPageAloneWritesOnlyTheHolidayList()
     QCOMPARE(m_host->log, QStringList{QStringLiteral("holidays")});
     QCOMPARE(m_host->appliedHolidays.keys(), (QStringList{"2026/03/20", "2026/05/05"}));
     const TextReadResult file = readTextLines(folders::dataFile(QStringLiteral("holiday.txt")));
-    QCOMPARE(file.lines, (QStringList{"2026/03/20\t春分の日", "2026/05/05\tKodomo"}));
+    QCOMPARE(file->lines, (QStringList{"2026/03/20\t春分の日", "2026/05/05\tKodomo"}));
     QVERIFY(!QFile::exists(folders::dataFile(QStringLiteral("Nox.ini"))));
 }
 
@@ -328,7 +328,7 @@ void TestSettingsDialog::categoryNoFilterCaptionRefusedWithBlankAccepted()
     QTest::mouseClick(dialog->OkButton(), Qt::LeftButton);
     QCOMPARE(m_host->log, QStringList{QStringLiteral("categories")});
     QCOMPARE(m_host->appliedFilter, QStringLiteral("仕事"));
-    QCOMPARE(readTextLines(folders::dataFile(QStringLiteral("category.nox"))).lines, page->Categories());
+    QCOMPARE(readTextLines(folders::dataFile(QStringLiteral("category.nox")))->lines, page->Categories());
 }
 
 void TestSettingsDialog::cancelAfterAddingImagesLeavesTheStrip()
@@ -494,7 +494,7 @@ void TestSettingsDialog::fullDialogRemembersItsPage()
     }
     auto dialog = open(spAll);
     QCOMPARE(dialog->CurrentPage(), int(spAlarm));
-    QCOMPARE(TForm4::RememberedPage(), int(spAlarm));
+    QCOMPARE(dialog->RememberedPage(), int(spAlarm));
     QVERIFY(dialog->Tabs()->rowCount() > 1);
 }
 

@@ -36,7 +36,7 @@ QByteArray legacyFile(const QStringList& lines)
 QStringList readLines(const QString& path)
 {
     const TextReadResult r = readTextLines(path);
-    return r.lines;
+    return r->lines;
 }
 
 } // namespace
@@ -242,7 +242,7 @@ void TestConversions::updatePassRenumbersAndPads()
     QCOMPARE(day[4], QStringLiteral("2\t3\tclBlack\tclBlack\t0\t-1\t6\t\t朝\t\t5\t\t"));
     for (int i : {0, 2, 4}) {
         TSkedRec rec;
-        QVERIFY(parseSkedLine(day[i], QDate(2003, 3, 5), &rec).ok);
+        QVERIFY(parseSkedLine(day[i], QDate(2003, 3, 5), &rec).ok());
         QCOMPARE(day[i].split(QLatin1Char('\t')).size(), 13);
     }
     // A file that is no day file is not touched.

@@ -105,8 +105,7 @@ void TestFreeMemoFiles::indexSkipsAndKeepsUnusableLines()
     QCOMPARE(r.memos.at(1).text, QString()); // no memo file
     QVERIFY(r.errors.isEmpty());
 
-    QString error;
-    QVERIFY(files.writeIndex({{QStringLiteral("会議"), 3}, {QStringLiteral("新規メモ1"), 2}}, &error));
+    QVERIFY(files.writeIndex({{QStringLiteral("会議"), 3}, {QStringLiteral("新規メモ1"), 2}}));
     QCOMPARE(bytesOf(files.indexPath()),
              QStringLiteral("会議\t3\r\n新規メモ1\t2\r\nzero\t0\r\nnone\r\nword\tx\r\nneg\t-2\r\ndup\t1\r\n")
                  .toUtf8());
@@ -130,16 +129,15 @@ void TestFreeMemoFiles::unchangedLegacyLinesKeepTheirBytes()
     QCOMPARE(lines.at(0), QStringLiteral("会議室～"));
     QCOMPARE(lines.at(1), QStringLiteral("新しい"));
 
-    QString error;
     QVERIFY(
-        files.writeMemo(1, memoTextFromLines({lines.at(0), QStringLiteral("変更"), lines.at(2)}), &error));
+        files.writeMemo(1, memoTextFromLines({lines.at(0), QStringLiteral("変更"), lines.at(2)})));
     QCOMPARE(bytesOf(files.memoPath(1)), cp932(QStringLiteral("会議室～")) + "\r\n" +
                                              QStringLiteral("変更").toUtf8() + "\r\n" + garbage + "\r\n");
     // An unchanged index is not written again; a new title is UTF-8.
     setWriteFaultHook([](const QString&, WriteStep) { return EIO; });
-    QVERIFY(files.writeIndex({{QStringLiteral("予定①"), 1}}, &error));
+    QVERIFY(files.writeIndex({{QStringLiteral("予定①"), 1}}));
     setWriteFaultHook({});
-    QVERIFY(files.writeIndex({{QStringLiteral("予定①"), 1}, {QStringLiteral("新規メモ1"), 2}}, &error));
+    QVERIFY(files.writeIndex({{QStringLiteral("予定①"), 1}, {QStringLiteral("新規メモ1"), 2}}));
     QCOMPARE(bytesOf(files.indexPath()),
              cp932(QStringLiteral("予定①\t1\r\n")) + QStringLiteral("新規メモ1\t2\r\n").toUtf8());
 }
@@ -160,9 +158,8 @@ void TestFreeMemoFiles::memoTextRoundTrip()
     QFETCH(QByteArray, bytes);
     QTemporaryDir dir;
     FreeMemoFiles files(dir.path());
-    QString error;
-    QVERIFY(files.writeIndex({{QStringLiteral("t"), 7}}, &error));
-    QVERIFY(files.writeMemo(7, text, &error));
+    QVERIFY(files.writeIndex({{QStringLiteral("t"), 7}}));
+    QVERIFY(files.writeMemo(7, text));
     QCOMPARE(bytesOf(dir.filePath(QStringLiteral("memo7.txt"))), bytes);
     FreeMemoFiles again(dir.path());
     QCOMPARE(again.load().memos.value(0).text, text);
@@ -172,19 +169,21 @@ void TestFreeMemoFiles::failedWritesKeepTheFiles()
 {
     QTemporaryDir dir;
     FreeMemoFiles files(dir.path());
-    QString error;
-    QVERIFY(files.writeMemo(1, QStringLiteral("old"), &error));
-    QVERIFY(files.writeIndex({{QStringLiteral("a"), 1}}, &error));
+    QVERIFY(files.writeMemo(1, QStringLiteral("old")));
+    QVERIFY(files.writeIndex({{QStringLiteral("a"), 1}}));
     setWriteFaultHook([](const QString&, WriteStep step) { return step == WriteStep::Flush ? ENOSPC : 0; });
-    QVERIFY(!files.writeMemo(1, QStringLiteral("new"), &error));
-    QVERIFY(error.contains(files.memoPath(1)));
-    QVERIFY(!files.writeIndex({{QStringLiteral("b"), 1}}, &error));
-    QVERIFY(error.contains(files.indexPath()));
+    const Status memo = files.writeMemo(1, QStringLiteral("new"));
+    QVERIFY(!memo.ok());
+    QVERIFY(memo.message().contains(files.memoPath(1)));
+    QCOMPARE(memo.file(), files.memoPath(1));
+    const Status index = files.writeIndex({{QStringLiteral("b"), 1}});
+    QVERIFY(!index.ok());
+    QVERIFY(index.message().contains(files.indexPath()));
     setWriteFaultHook({});
     QCOMPARE(bytesOf(files.memoPath(1)), QByteArray("old\r\n"));
     QCOMPARE(bytesOf(files.indexPath()), QByteArray("a\t1\r\n"));
     // The failed index write is not taken for the file's contents.
-    QVERIFY(files.writeIndex({{QStringLiteral("b"), 1}}, &error));
+    QVERIFY(files.writeIndex({{QStringLiteral("b"), 1}}));
     QCOMPARE(bytesOf(files.indexPath()), QByteArray("b\t1\r\n"));
 }
 

@@ -74,9 +74,9 @@ public:
         DayLines day;
         day.path = dayFilePath(m_folder, date);
         const TextReadResult read = readTextLines(day.path);
-        day.ok = read.ok;
-        day.error = read.error;
-        day.lines = read.lines;
+        day.ok = read.ok();
+        day.error = read.message();
+        day.lines = read->lines;
         return day;
     }
 

@@ -266,9 +266,9 @@ void TestRenderTemplate::factoryLayouts()
     QVERIFY(!html.contains("Nox print layout"));
     QVERIFY(QFile::exists(out.filePath("サンプル/style.css")));
     QVERIFY(QFile::exists(out.filePath("サンプル/nox.svg")));
-    QCOMPARE(readTextLines(out.filePath("CSV/Schedule.csv")).lines,
+    QCOMPARE(readTextLines(out.filePath("CSV/Schedule.csv"))->lines,
              (QStringList{"日付,開始,終了,スケジュール,メモ,分類", "1/6,9:00,10:00,\"会議, \"\"A\"\"", "資料 <b>\",memo,仕事"}));
-    QCOMPARE(readTextLines(out.filePath("テキスト/Schedule.txt")).lines.last(),
+    QCOMPARE(readTextLines(out.filePath("テキスト/Schedule.txt"))->lines.last(),
              QStringLiteral("1/6\t9:00\t10:00\t会議, \"A\" / 資料 <b>\tmemo\t仕事"));
 }
 

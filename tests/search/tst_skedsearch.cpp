@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include "../common/toldstatus.h"
 #include "core/textfile.h"
 #include "search/searchhistory.h"
 #include "search/skedsearch.h"
@@ -318,7 +319,7 @@ void TestSkedSearch::historyFile()
     QCOMPARE(again.entries(), h.entries());
     setWriteFaultHook([](const QString&, WriteStep step) { return step == WriteStep::Rename ? EACCES : 0; });
     QString error;
-    QVERIFY(!h.save(dir.path(), &error));
+    QVERIFY(!toldStatus(h.save(dir.path()), &error));
     setWriteFaultHook({});
     QVERIFY(error.contains(QStringLiteral("searchword.nox")));
 }

@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include "../common/records.h"
 #include "core/textfile.h"
 #include "store/daycache.h"
 #include "store/schedulebook.h"
@@ -20,13 +21,7 @@ const QDate kDay(2003, 3, 5);
 
 TSkedRec rec(int start, qint32 id, const QString& text)
 {
-    TSkedRec r;
-    r.setDate(kDay);
-    r.StartTime = start;
-    r.EndTime = start + 1;
-    r.ID = id;
-    r.Text = text;
-    return r;
+    return testing::skedRecord(kDay, start, id, text);
 }
 
 QString line(int start, qint32 id, const QString& text)
@@ -165,7 +160,7 @@ void TestBookCache::recordsAreThoseOfTheirLines()
 {
     QFETCH(QString, line);
     TSkedRec expected;
-    QVERIFY(parseSkedLine(line, kDay, &expected).ok);
+    QVERIFY(parseSkedLine(line, kDay, &expected).ok());
     write({QStringLiteral("壊れた行"), line});
     const BookDay day = m_book->day(kDay);
     QCOMPARE(day.records.size(), 1);
@@ -301,16 +296,16 @@ void TestBookCache::saveMergesADayChangedOnDisk()
     } else if (between.endsWith("reload")) {
         records = m_book->day(kDay).records;
     }
-    const QStringList before = readTextLines(path()).lines;
+    const QStringList before = readTextLines(path())->lines;
 
     records.first().Text = QStringLiteral("会議 (変更)");
     const BookResult saved = m_book->saveDay(kDay, records);
-    const QStringList after = readTextLines(path()).lines;
+    const QStringList after = readTextLines(path())->lines;
     QVERIFY(after.join(u'\n').contains(QStringLiteral("会議 (変更)")));
     if (merged) {
-        QCOMPARE(saved.status, BookStatus::ChangedOnDisk);
-        QCOMPARE(saved.file, path());
-        QVERIFY(saved.message.contains(path()));
+        QCOMPARE(saved.code(), BookStatus::ChangedOnDisk);
+        QCOMPARE(saved.file(), path());
+        QVERIFY(saved.message().contains(path()));
         for (const QString& theirs : before) { // the other program's lines stay
             QVERIFY2(after.contains(theirs), qPrintable(theirs));
         }
@@ -318,7 +313,7 @@ void TestBookCache::saveMergesADayChangedOnDisk()
         records = m_book->day(kDay).records;
         QVERIFY(m_book->saveDay(kDay, records).ok());
     } else {
-        QVERIFY2(saved.ok(), qPrintable(saved.message));
+        QVERIFY2(saved.ok(), qPrintable(saved.message()));
     }
 }
 

@@ -18,11 +18,11 @@ QDate d(const char* text)
 
 struct RenewSpy : ScheduleAlarmSink {
     int renewals = 0;
-    BookResult UpdateScheduleAlarms(const QList<TAlarmUpdate>&) override { return {}; }
+    BookResult UpdateScheduleAlarms(const QList<TAlarmUpdate>&) override { return BookResult::success({}); }
     BookResult RenewRuleAlarms(const ScheduleBook&) override
     {
         ++renewals;
-        return {};
+        return BookResult::success({});
     }
 };
 
@@ -110,7 +110,7 @@ void TestBookRepeat::dayHandsOutOccurrences()
     QCOMPARE(occurrence.ID, m_ruleId);
     QCOMPARE(occurrence.ruleDate(), d("20260112"));
     QVERIFY(isRuleId(occurrence.ID) && !isRuleId(plain.ID));
-    QCOMPARE(m_book->lookUp(d("20260112"), m_ruleId).record->Text, QStringLiteral("週例"));
+    QCOMPARE(m_book->lookUp(d("20260112"), m_ruleId)->record->Text, QStringLiteral("週例"));
     // Nothing of the rule went into a day file.
     QCOMPARE(m_book->lines(d("20260119")).lines, QStringList{});
 }
@@ -122,7 +122,7 @@ void TestBookRepeat::changeThisOne()
     changed.Text = QStringLiteral("会議室変更");
     changed.setDate(d("20260113"));
     const BookResult result = m_book->changeOccurrence(OccurrenceScope::This, occurrence, changed);
-    QVERIFY2(result.ok(), qPrintable(result.message));
+    QVERIFY2(result.ok(), qPrintable(result.message()));
     QCOMPARE(dayTexts(*m_book, d("20260112")), QStringList{});
     QCOMPARE(dayTexts(*m_book, d("20260113")), QStringList{"会議室変更"});
     QCOMPARE(dayTexts(*m_book, d("20260119")), QStringList{"週例*"});

@@ -3,6 +3,7 @@
 #include <QStringEncoder>
 #include <QTemporaryDir>
 
+#include "../common/records.h"
 #include "../common/straylines.h"
 #include "core/textfile.h"
 #include "store/dayfile.h"
@@ -17,14 +18,7 @@ const QDate kDay(2003, 3, 5);
 
 TSkedRec rec(int start, qint32 id, const QString& text, const QString& category = {})
 {
-    TSkedRec r;
-    r.setDate(kDay);
-    r.StartTime = start;
-    r.EndTime = start;
-    r.ID = id;
-    r.Text = text;
-    r.Category = category;
-    return r;
+    return testing::skedRecord(kDay, start, id, text, category, start);
 }
 
 QString badLine()
@@ -57,7 +51,7 @@ private slots:
     void findById();
 
 private:
-    QStringList fileLines() { return readTextLines(dayFilePath(m_dir->path(), kDay)).lines; }
+    QStringList fileLines() { return readTextLines(dayFilePath(m_dir->path(), kDay))->lines; }
     void writeFile(const QStringList& lines)
     {
         QVERIFY(writeTextLines(dayFilePath(m_dir->path(), kDay), lines));
@@ -119,15 +113,15 @@ void TestDayFile::listingKindsAndPeriod()
 void TestDayFile::missingFileIsEmptyDay()
 {
     const TDayLoadResult day = loadDay(m_dir->path(), kDay);
-    QVERIFY(day.ok);
-    QVERIFY(day.records.isEmpty());
-    QVERIFY(day.problems.isEmpty());
+    QVERIFY(day.ok());
+    QVERIFY(day->records.isEmpty());
+    QVERIFY(day->problems.isEmpty());
 }
 
 void TestDayFile::saveSortsAndLoadKeepsOrder()
 {
     const QList<TSkedRec> recs{rec(9, 1, "nine"), rec(2, 2, "two"), rec(16, 3, "sixteen"), rec(10, 4, "ten")};
-    QVERIFY(saveDay(m_dir->path(), kDay, recs).ok);
+    QVERIFY(saveDay(m_dir->path(), kDay, recs).ok());
     const QStringList lines = fileLines();
     QCOMPARE(lines.size(), 4);
     // Whole-line text order: 10, 16, 2, 9.
@@ -137,9 +131,9 @@ void TestDayFile::saveSortsAndLoadKeepsOrder()
     }
     QCOMPARE(starts, (QStringList{"10", "16", "2", "9"}));
     const TDayLoadResult day = loadDay(m_dir->path(), kDay);
-    QCOMPARE(day.records.size(), 4);
-    QCOMPARE(day.records[0], recs[3]);
-    QCOMPARE(day.records[3], recs[0]);
+    QCOMPARE(day->records.size(), 4);
+    QCOMPARE(day->records[0], recs[3]);
+    QCOMPARE(day->records[3], recs[0]);
     // CR LF on disk.
     QFile f(dayFilePath(m_dir->path(), kDay));
     QVERIFY(f.open(QIODevice::ReadOnly));
@@ -148,32 +142,32 @@ void TestDayFile::saveSortsAndLoadKeepsOrder()
 
 void TestDayFile::saveOfNothingDeletesFile()
 {
-    QVERIFY(saveDay(m_dir->path(), kDay, QList<TSkedRec>{rec(1, 1, "x")}).ok);
+    QVERIFY(saveDay(m_dir->path(), kDay, QList<TSkedRec>{rec(1, 1, "x")}).ok());
     QVERIFY(QFile::exists(dayFilePath(m_dir->path(), kDay)));
-    QVERIFY(saveDay(m_dir->path(), kDay, QList<TSkedRec>{}).ok);
+    QVERIFY(saveDay(m_dir->path(), kDay, QList<TSkedRec>{}).ok());
     QVERIFY(!QFile::exists(dayFilePath(m_dir->path(), kDay)));
-    QVERIFY(saveDay(m_dir->path(), kDay, QList<TSkedRec*>{}).ok); // nothing to delete: fine
+    QVERIFY(saveDay(m_dir->path(), kDay, QList<TSkedRec*>{}).ok()); // nothing to delete: fine
 }
 
 void TestDayFile::categoryFilter()
 {
     const QList<TSkedRec> all{rec(1, 1, "none"), rec(2, 2, "a", "A"), rec(3, 3, "b", "B")};
-    QVERIFY(saveDay(m_dir->path(), kDay, all).ok);
+    QVERIFY(saveDay(m_dir->path(), kDay, all).ok());
     const TDayLoadResult shown = loadDay(m_dir->path(), kDay, "A");
-    QCOMPARE(shown.records.size(), 2);
-    QCOMPARE(shown.records[0].ID, 1);
-    QCOMPARE(shown.records[1].ID, 2);
+    QCOMPARE(shown->records.size(), 2);
+    QCOMPARE(shown->records[0].ID, 1);
+    QCOMPARE(shown->records[1].ID, 2);
     // The column now holds one new record of category A only.
     TSkedRec fresh = rec(5, 9, "a2", "A");
     QList<TSkedRec*> column{&fresh};
-    QVERIFY(saveDay(m_dir->path(), kDay, column, "A").ok);
+    QVERIFY(saveDay(m_dir->path(), kDay, column, "A").ok());
     const TDayLoadResult after = loadDay(m_dir->path(), kDay);
-    QCOMPARE(after.records.size(), 2);
-    QCOMPARE(after.records[0], all[2]); // "3..." stays, untouched
-    QCOMPARE(after.records[1], fresh);
+    QCOMPARE(after->records.size(), 2);
+    QCOMPARE(after->records[0], all[2]); // "3..." stays, untouched
+    QCOMPARE(after->records[1], fresh);
     // Without a filter the column replaces everything.
-    QVERIFY(saveDay(m_dir->path(), kDay, QList<TSkedRec>{fresh}).ok);
-    QCOMPARE(loadDay(m_dir->path(), kDay).records, QList<TSkedRec>{fresh});
+    QVERIFY(saveDay(m_dir->path(), kDay, QList<TSkedRec>{fresh}).ok());
+    QCOMPARE(loadDay(m_dir->path(), kDay)->records, QList<TSkedRec>{fresh});
 }
 
 void TestDayFile::badLinesAreReportedAndKept()
@@ -182,52 +176,52 @@ void TestDayFile::badLinesAreReportedAndKept()
     const QString shortLine = QStringLiteral("1\t2\tclBlack");
     writeFile({badLine(), good, "", shortLine});
     const TDayLoadResult day = loadDay(m_dir->path(), kDay);
-    QCOMPARE(day.records.size(), 1);
-    QCOMPARE(day.problems.size(), 2);
-    QCOMPARE(day.problems[0].lineNumber, 1);
-    QCOMPARE(day.problems[0].line, badLine());
-    QCOMPARE(day.problems[1].lineNumber, 4);
-    QVERIFY(day.problems[1].file.endsWith("20030305.dat"));
-    QVERIFY(!day.problems[1].reason.isEmpty());
+    QCOMPARE(day->records.size(), 1);
+    QCOMPARE(day->problems.size(), 2);
+    QCOMPARE(day->problems[0].lineNumber, 1);
+    QCOMPARE(day->problems[0].line, badLine());
+    QCOMPARE(day->problems[1].lineNumber, 4);
+    QVERIFY(day->problems[1].file.endsWith("20030305.dat"));
+    QVERIFY(!day->problems[1].reason.isEmpty());
     // Saving the shown records, and even saving none, keeps both bad lines.
-    QVERIFY(saveDay(m_dir->path(), kDay, day.records).ok);
+    QVERIFY(saveDay(m_dir->path(), kDay, day->records).ok());
     QCOMPARE(fileLines(), (QStringList{shortLine, good, badLine()}));
-    QVERIFY(saveDay(m_dir->path(), kDay, QList<TSkedRec>{}, "A").ok);
+    QVERIFY(saveDay(m_dir->path(), kDay, QList<TSkedRec>{}, "A").ok());
     QCOMPARE(fileLines(), (QStringList{shortLine, badLine()}));
-    QVERIFY(saveDay(m_dir->path(), kDay, QList<TSkedRec>{}).ok);
+    QVERIFY(saveDay(m_dir->path(), kDay, QList<TSkedRec>{}).ok());
     QCOMPARE(fileLines(), (QStringList{shortLine, badLine()}));
 }
 
 void TestDayFile::appendAddsAtEnd()
 {
     writeFile({formatSkedLine(rec(9, 1, "z")), badLine()});
-    QVERIFY(appendSkedRec(m_dir->path(), rec(1, 2, "a")).ok);
+    QVERIFY(appendSkedRec(m_dir->path(), rec(1, 2, "a")).ok());
     QCOMPARE(fileLines(),
              (QStringList{formatSkedLine(rec(9, 1, "z")), badLine(), formatSkedLine(rec(1, 2, "a"))}));
     // A missing file is created; the record's own date names it.
     TSkedRec other = rec(3, 3, "other day");
     other.setDate(QDate(2026, 12, 7));
-    QVERIFY(appendSkedRec(m_dir->path(), other).ok);
-    QCOMPARE(loadDay(m_dir->path(), QDate(2026, 12, 7)).records, QList<TSkedRec>{other});
+    QVERIFY(appendSkedRec(m_dir->path(), other).ok());
+    QCOMPARE(loadDay(m_dir->path(), QDate(2026, 12, 7))->records, QList<TSkedRec>{other});
 }
 
 void TestDayFile::deleteById()
 {
-    QVERIFY(saveDay(m_dir->path(), kDay, QList<TSkedRec>{rec(1, 7, "a"), rec(2, 8, "b"), rec(3, 7, "c")}).ok);
+    QVERIFY(saveDay(m_dir->path(), kDay, QList<TSkedRec>{rec(1, 7, "a"), rec(2, 8, "b"), rec(3, 7, "c")}).ok());
     QList<qint32> withdrawn;
     auto withdraw = [&](qint32 id) { withdrawn << id; };
     TDayWriteResult r = deleteSkedById(m_dir->path(), kDay, 70, withdraw);
-    QVERIFY(r.ok && !r.removed);
+    QVERIFY(r.ok() && !r->removed);
     QVERIFY(withdrawn.isEmpty());
     r = deleteSkedById(m_dir->path(), kDay, 7, withdraw);
-    QVERIFY(r.ok && r.removed);
+    QVERIFY(r.ok() && r->removed);
     QCOMPARE(withdrawn, (QList<qint32>{7, 7}));
-    QCOMPARE(loadDay(m_dir->path(), kDay).records, QList<TSkedRec>{rec(2, 8, "b")});
+    QCOMPARE(loadDay(m_dir->path(), kDay)->records, QList<TSkedRec>{rec(2, 8, "b")});
     r = deleteSkedById(m_dir->path(), kDay, 8, {});
-    QVERIFY(r.ok && r.removed);
+    QVERIFY(r.ok() && r->removed);
     QVERIFY(!QFile::exists(dayFilePath(m_dir->path(), kDay)));
     r = deleteSkedById(m_dir->path(), kDay, 8, withdraw);
-    QVERIFY(r.ok && !r.removed);
+    QVERIFY(r.ok() && !r->removed);
 }
 
 void TestDayFile::deleteKeepsBadLinesAndWithdrawsAfterWrite()
@@ -237,7 +231,7 @@ void TestDayFile::deleteKeepsBadLinesAndWithdrawsAfterWrite()
     const TDayWriteResult r = deleteSkedById(m_dir->path(), kDay, 5, [&](qint32) {
         fileGoneWhenCalled = !fileLines().join('\n').contains("\t5\t");
     });
-    QVERIFY(r.removed);
+    QVERIFY(r->removed);
     QVERIFY(fileGoneWhenCalled);
     QCOMPARE(fileLines(), QStringList{badLine()});
 }
@@ -250,10 +244,10 @@ void TestDayFile::legacyFileReadsAndOldLinesComeUpToDate()
         sjis.encode(QStringLiteral("16\t18\tclWindowText\tclWindowText\t1\t-1\t143005123\t\t会議\t\r\n"));
     QVERIFY(writeFileAtomic(dayFilePath(m_dir->path(), kDay), bytes));
     const TDayLoadResult day = loadDay(m_dir->path(), kDay);
-    QCOMPARE(day.records.size(), 1);
-    QCOMPARE(day.records[0].Text, QStringLiteral("会議"));
-    QCOMPARE(day.records[0].AlarmMinutes, -1);
-    QVERIFY(saveDay(m_dir->path(), kDay, day.records).ok);
+    QCOMPARE(day->records.size(), 1);
+    QCOMPARE(day->records[0].Text, QStringLiteral("会議"));
+    QCOMPARE(day->records[0].AlarmMinutes, -1);
+    QVERIFY(saveDay(m_dir->path(), kDay, day->records).ok());
     QCOMPARE(fileLines(), QStringList{QStringLiteral(
                               "16\t18\tclWindowText\tclWindowText\t1\t-1\t143005123\t\t会議\t\t-1\t\t0")});
 }
@@ -262,16 +256,16 @@ void TestDayFile::unreadableFileIsNotOverwritten()
 {
     // A folder where the day file should be cannot be read: nothing is written.
     QVERIFY(QDir(m_dir->path()).mkdir(dayFileName(kDay)));
-    QVERIFY(!loadDay(m_dir->path(), kDay).ok);
+    QVERIFY(!loadDay(m_dir->path(), kDay).ok());
     TDayWriteResult r = saveDay(m_dir->path(), kDay, QList<TSkedRec>{rec(1, 1, "x")});
-    QVERIFY(!r.ok);
-    QVERIFY(!r.error.isEmpty());
-    QVERIFY(!appendSkedRec(m_dir->path(), rec(1, 1, "x")).ok);
-    QVERIFY(!deleteSkedById(m_dir->path(), kDay, 1, {}).ok);
+    QVERIFY(!r.ok());
+    QVERIFY(!r.message().isEmpty());
+    QVERIFY(!appendSkedRec(m_dir->path(), rec(1, 1, "x")).ok());
+    QVERIFY(!deleteSkedById(m_dir->path(), kDay, 1, {}).ok());
     // A folder that does not exist: the write fails and says so.
     r = saveDay(m_dir->filePath("nowhere"), kDay, QList<TSkedRec>{rec(1, 1, "x")});
-    QVERIFY(!r.ok);
-    QVERIFY(!r.error.isEmpty());
+    QVERIFY(!r.ok());
+    QVERIFY(!r.message().isEmpty());
 }
 
 // A stray byte garbles nothing: every line the save did not change keeps its
@@ -292,9 +286,9 @@ void TestDayFile::untouchedLinesKeepTheirBytes()
         const QByteArray input = withStrayLines(kept, seed);
         QVERIFY(writeFileAtomic(path, edited + "\r\n" + input));
         TDayLoadResult day = loadDay(m_dir->path(), kDay);
-        QCOMPARE(day.records.size(), 3);
-        day.records[0].Text = QStringLiteral("会議室変更");
-        QVERIFY(saveDay(m_dir->path(), kDay, day.records).ok);
+        QCOMPARE(day->records.size(), 3);
+        day->records[0].Text = QStringLiteral("会議室変更");
+        QVERIFY(saveDay(m_dir->path(), kDay, day->records).ok());
 
         QList<QByteArray> output = fileByteLines(path);
         QByteArray missing;
@@ -315,24 +309,25 @@ void TestDayFile::markInsideTheFileStaysWithItsLine()
     QVERIFY(writeFileAtomic(path, "16\t18\tclBlack\tclBlack\t0\t-1\t7\t\tA\t\t-1\t\t0\r\n" + marked + "\r\n"));
     const auto linesOnDisk = [&] {
         QList<QByteArray> lines;
-        for (const TextLine& line : readTextLines(path).textLines) {
+        const TextReadResult read = readTextLines(path);
+        for (const TextLine& line : read->textLines) {
             lines << line.bytes();
         }
         return lines;
     };
     TDayLoadResult day = loadDay(m_dir->path(), kDay);
-    QCOMPARE(day.problems.size(), 1);
-    TSkedRec pasted = day.records.at(0);
+    QCOMPARE(day->problems.size(), 1);
+    TSkedRec pasted = day->records.at(0);
     pasted.ID = 8;
     pasted.StartTime = 2;
     pasted.EndTime = 3;
-    day.records.append(pasted);
-    QVERIFY(saveDay(m_dir->path(), kDay, day.records).ok);
+    day->records.append(pasted);
+    QVERIFY(saveDay(m_dir->path(), kDay, day->records).ok());
     QVERIFY(linesOnDisk().contains(marked));
-    QVERIFY(deleteSkedById(m_dir->path(), kDay, 7).ok);
-    QVERIFY(deleteSkedById(m_dir->path(), kDay, 8).ok);
+    QVERIFY(deleteSkedById(m_dir->path(), kDay, 7).ok());
+    QVERIFY(deleteSkedById(m_dir->path(), kDay, 8).ok());
     QCOMPARE(linesOnDisk(), QList<QByteArray>{marked});
-    QCOMPARE(loadDay(m_dir->path(), kDay).problems.at(0).line, decodeLine(marked));
+    QCOMPARE(loadDay(m_dir->path(), kDay)->problems.at(0).line, decodeLine(marked));
 }
 
 // A day of no year a day file can name (as a damaged setting once showed) is
@@ -346,16 +341,16 @@ void TestDayFile::dayOutsideTheYearsIsRefused()
     rec.EndTime = 19;
     rec.Text = QStringLiteral("x");
     TDayWriteResult r = appendSkedRec(m_dir->path(), rec);
-    QVERIFY(!r.ok);
-    QVERIFY(r.error.contains(QStringLiteral("9999")));
+    QVERIFY(!r.ok());
+    QVERIFY(r.message().contains(QStringLiteral("9999")));
     r = saveDay(m_dir->path(), far, QList<TSkedRec>{rec});
-    QVERIFY(!r.ok);
+    QVERIFY(!r.ok());
     QVERIFY(QDir(m_dir->path()).entryList(QDir::Files).isEmpty());
 }
 
 void TestDayFile::findById()
 {
-    QVERIFY(saveDay(m_dir->path(), kDay, QList<TSkedRec>{rec(1, 1, "a", "A"), rec(2, 2, "b", "B")}).ok);
+    QVERIFY(saveDay(m_dir->path(), kDay, QList<TSkedRec>{rec(1, 1, "a", "A"), rec(2, 2, "b", "B")}).ok());
     const auto found = findSkedById(m_dir->path(), kDay, 2);
     QVERIFY(found.has_value());
     QCOMPARE(found->Text, QStringLiteral("b"));

@@ -2,6 +2,7 @@
 // file: what each side changed survives.
 #include <QtTest>
 
+#include "../common/records.h"
 #include "store/daymerge.h"
 
 using namespace nox;
@@ -12,13 +13,7 @@ namespace
 // "7" is schedule 7 as the base knew it, "7'" changed one way, "7''" another.
 TSkedRec rec(const QString& desc)
 {
-    TSkedRec r;
-    r.setDate(QDate(2003, 3, 5));
-    r.ID = desc.section(u'\'', 0, 0).toInt();
-    r.StartTime = 16;
-    r.EndTime = 17;
-    r.Text = QStringLiteral("予定") + desc;
-    return r;
+    return testing::skedRecord(QDate(2003, 3, 5), 16, desc.section(u'\'', 0, 0).toInt(), QStringLiteral("予定") + desc);
 }
 
 QList<TSkedRec> recs(const QString& text)

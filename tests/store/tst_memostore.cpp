@@ -35,11 +35,11 @@ private slots:
     {
         const QString folder = freshFolder();
         MemoStore store;
-        QCOMPARE(store.open(folder), kOk);
+        QVERIFY(store.open(folder).ok());
         QCOMPARE(QFileInfo(folder + "/memo.nox").size(), 1232);
-        QCOMPARE(store.write(QDate(2003, 3, 5), "first"), kOk);
+        QVERIFY(store.write(QDate(2003, 3, 5), "first").ok());
         store.close();
-        QCOMPARE(store.open(folder), kOk);
+        QVERIFY(store.open(folder).ok());
         QCOMPARE(store.read(QDate(2003, 3, 5)), QString("first"));
 
         // A damaged file is neither replaced nor written.
@@ -54,11 +54,11 @@ private slots:
             g.open(QIODevice::ReadOnly);
             return g.readAll();
         }();
-        QCOMPARE(store.open(folder), kIoError);
+        QCOMPARE(store.open(folder).code(), StatusCode::Failed);
         QVERIFY(!store.isOpen());
         QCOMPARE(store.read(QDate(2003, 3, 5)), QString());
         MemoPaneState pane{"typed", true};
-        QVERIFY(store.savePane(pane, QDate(2003, 3, 5)) != kOk);
+        QVERIFY(!store.savePane(pane, QDate(2003, 3, 5)).ok());
         QVERIFY(pane.modified); // kept: nothing was stored
         QFile g(folder + "/memo.nox");
         g.open(QIODevice::ReadOnly);
@@ -69,9 +69,9 @@ private slots:
     {
         const QString folder = freshFolder();
         MemoStore store;
-        store.open(folder);
+        static_cast<void>(store.open(folder));
         const QDate day(2026, 12, 7);
-        QCOMPARE(store.write(day, QString::fromUtf8("会議\n資料を準備")), kOk);
+        QVERIFY(store.write(day, QString::fromUtf8("会議\n資料を準備")).ok());
         QByteArray raw;
         QCOMPARE(store.recordFile().read(memoKey(day), raw), kOk);
         QCOMPARE(raw, QString::fromUtf8("会議\r\n資料を準備").toUtf8());
@@ -87,13 +87,13 @@ private slots:
     {
         const QString folder = freshFolder();
         MemoStore store;
-        store.open(folder);
+        static_cast<void>(store.open(folder));
         MemoPaneState pane{"stale", true};
         store.loadPane(pane, QDate(2026, 1, 1));
         QCOMPARE(pane.text, QString());
         QVERIFY(!pane.modified);
-        QCOMPARE(store.lastReadResult(), kNotFound);
-        QCOMPARE(store.savePane(pane, QDate(2026, 1, 1)), kOk);
+        QCOMPARE(store.lastRead().code(), StatusCode::NotFound);
+        QVERIFY(store.savePane(pane, QDate(2026, 1, 1)).ok());
         QCOMPARE(QFileInfo(folder + "/memo.nox").size(), 1232);
     }
 
@@ -101,17 +101,17 @@ private slots:
     {
         const QString folder = freshFolder();
         MemoStore store;
-        store.open(folder);
+        static_cast<void>(store.open(folder));
         const QDate day(2026, 2, 3);
-        store.write(day, "text");
+        static_cast<void>(store.write(day, "text"));
         MemoPaneState pane;
         store.loadPane(pane, day);
         pane.text.clear();
         pane.modified = true;
-        QCOMPARE(store.savePane(pane, day), kOk);
+        QVERIFY(store.savePane(pane, day).ok());
         QVERIFY(!pane.modified);
         QCOMPARE(store.read(day), QString());
-        QCOMPARE(store.lastReadResult(), kOk); // a record exists, it is empty
+        QCOMPARE(store.lastRead().code(), StatusCode::Ok); // a record exists, it is empty
         QVERIFY(!store.hasMemo(day));
     }
 
@@ -122,7 +122,7 @@ private slots:
     {
         const QString folder = freshFolder();
         MemoStore store;
-        store.open(folder);
+        static_cast<void>(store.open(folder));
         const QDate base(2026, 12, 7);
         QList<MemoPaneState> panes(5);
         for (int i = 0; i < 5; ++i) {
@@ -131,7 +131,7 @@ private slots:
         panes[2].text = "third column";
         panes[2].modified = true;
         panes[4].text = "typed but not marked"; // not modified: never saved
-        QCOMPARE(store.saveRow(panes, base), kOk);
+        QVERIFY(store.saveRow(panes, base).ok());
         QVERIFY(!panes[2].modified);
         const QDate newBase = base.addDays(1);
         for (int i = 0; i < 5; ++i) {
@@ -148,14 +148,14 @@ private slots:
     {
         const QString folder = freshFolder();
         MemoStore store;
-        store.open(folder);
+        static_cast<void>(store.open(folder));
         MemoPaneState pane;
         QDate tag(2026, 12, 10);
         store.loadPane(pane, tag);
         pane.text = "10th";
         pane.modified = true;
         const QDate next(2026, 12, 11);
-        store.savePane(pane, tag);
+        static_cast<void>(store.savePane(pane, tag));
         store.loadPane(pane, next);
         tag = next;
         QCOMPARE(store.read(QDate(2026, 12, 10)), QString("10th"));
@@ -166,14 +166,14 @@ private slots:
     {
         const QString folder = freshFolder();
         MemoStore store;
-        store.open(folder);
+        static_cast<void>(store.open(folder));
         const QDate day(2026, 5, 5);
         const QString path = folder + "/memo.nox";
-        store.write(day, "0123456789");
+        static_cast<void>(store.write(day, "0123456789"));
         const qint64 size = QFileInfo(path).size();
-        store.write(day, "short");
+        static_cast<void>(store.write(day, "short"));
         QCOMPARE(QFileInfo(path).size(), size);
-        store.write(day, "a good deal longer than before");
+        static_cast<void>(store.write(day, "a good deal longer than before"));
         QVERIFY(QFileInfo(path).size() > size);
         QCOMPARE(store.read(day), QString("a good deal longer than before"));
         QVERIFY(store.recordFile().check().ok);
@@ -185,20 +185,20 @@ private slots:
     {
         const QString folder = freshFolder();
         MemoStore nox;
-        QCOMPARE(nox.open(folder), kOk);
-        QCOMPARE(nox.write(QDate(2026, 5, 1), "program"), kOk);
+        QVERIFY(nox.open(folder).ok());
+        QVERIFY(nox.write(QDate(2026, 5, 1), "program").ok());
         {
             MemoStore tool;
-            QCOMPARE(tool.open(folder), kOk);
+            QVERIFY(tool.open(folder).ok());
             for (int d = 2; d <= 40; ++d) {
-                QCOMPARE(tool.write(QDate(2026, 5, 1).addDays(d), QString("noxtool %1").arg(d)), kOk);
+                QVERIFY(tool.write(QDate(2026, 5, 1).addDays(d), QString("noxtool %1").arg(d)).ok());
             }
         }
         QCOMPARE(nox.read(QDate(2026, 5, 3)), QString("noxtool 2"));
-        QCOMPARE(nox.write(QDate(2026, 4, 1), "program again"), kOk);
+        QVERIFY(nox.write(QDate(2026, 4, 1), "program again").ok());
         nox.close();
         MemoStore check;
-        QCOMPARE(check.open(folder), kOk);
+        QVERIFY(check.open(folder).ok());
         QVERIFY(check.recordFile().check().ok);
         QCOMPARE(check.read(QDate(2026, 4, 1)), QString("program again"));
         QCOMPARE(check.read(QDate(2026, 5, 1)), QString("program"));
@@ -211,11 +211,11 @@ private slots:
     {
         MemoStore store;
         QCOMPARE(store.read(QDate(2026, 1, 1)), QString());
-        QCOMPARE(store.write(QDate(2026, 1, 1), "x"), kOpenFailed);
+        QCOMPARE(store.write(QDate(2026, 1, 1), "x").code(), StatusCode::Failed);
         bool modified = true;
-        QCOMPARE(store.savePane("x", modified, QDate(2026, 1, 1)), kOpenFailed);
+        QCOMPARE(store.savePane("x", modified, QDate(2026, 1, 1)).code(), StatusCode::Failed);
         QVERIFY(modified);
-        QVERIFY(store.open(m_dir.filePath("no/such/folder")) == kCreateFailed);
+        QCOMPARE(store.open(m_dir.filePath("no/such/folder")).code(), StatusCode::Failed);
     }
 
     // The batched reads of a month or a row of columns say what single reads
@@ -224,13 +224,13 @@ private slots:
     {
         const QString folder = freshFolder();
         MemoStore store;
-        QCOMPARE(store.open(folder), kOk);
+        QVERIFY(store.open(folder).ok());
         const QDate first(2026, 2, 24);
-        QCOMPARE(store.write(first, QStringLiteral("最初")), kOk);
-        QCOMPARE(store.write(first.addDays(3), QString()), kOk); // emptied
-        QCOMPARE(store.write(first.addDays(5), QStringLiteral("二行\n目")), kOk);
-        QCOMPARE(store.write(first.addDays(41), QStringLiteral("last")), kOk);
-        QCOMPARE(store.write(first.addDays(42), QStringLiteral("beyond")), kOk);
+        QVERIFY(store.write(first, QStringLiteral("最初")).ok());
+        QVERIFY(store.write(first.addDays(3), QString()).ok()); // emptied
+        QVERIFY(store.write(first.addDays(5), QStringLiteral("二行\n目")).ok());
+        QVERIFY(store.write(first.addDays(41), QStringLiteral("last")).ok());
+        QVERIFY(store.write(first.addDays(42), QStringLiteral("beyond")).ok());
         store.recordFile().write(memoKey(first.addDays(7)), QStringEncoder("Shift-JIS").encode(u"会議"));
 
         const QStringList texts = store.readDays(first, 42);

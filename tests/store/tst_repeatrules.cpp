@@ -335,9 +335,9 @@ void TestRepeatRules::failedWriteKeepsTheFile()
     const BookResult failed = book.addRule(&second);
     const BookResult removed = book.removeRule(first.id);
     setWriteFaultHook({});
-    QCOMPARE(failed.status, BookStatus::Failed);
-    QCOMPARE(failed.file, path);
-    QCOMPARE(removed.status, BookStatus::Failed);
+    QCOMPARE(failed.code(), BookStatus::Failed);
+    QCOMPARE(failed.file(), path);
+    QCOMPARE(removed.code(), BookStatus::Failed);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), before);
     QCOMPARE(book.day(d("20260105")).records.size(), 1);

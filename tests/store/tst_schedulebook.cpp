@@ -5,6 +5,7 @@
 #include <QTemporaryDir>
 #include <cerrno>
 
+#include "../common/records.h"
 #include "core/textfile.h"
 #include "store/schedulebook.h"
 
@@ -18,14 +19,7 @@ const QDate kOther(2003, 3, 6);
 
 TSkedRec rec(const QDate& date, int start, qint32 id, const QString& text, const QString& category = {})
 {
-    TSkedRec r;
-    r.setDate(date);
-    r.StartTime = start;
-    r.EndTime = start + 1;
-    r.ID = id;
-    r.Text = text;
-    r.Category = category;
-    return r;
+    return testing::skedRecord(date, start, id, text, category);
 }
 
 QString badLine()
@@ -35,7 +29,7 @@ QString badLine()
 
 struct RecordingSink : ScheduleAlarmSink {
     QList<TAlarmUpdate> updates;
-    BookResult answer;
+    BookResult answer = BookResult::success({});
     BookResult UpdateScheduleAlarms(const QList<TAlarmUpdate>& list) override
     {
         updates += list;
@@ -95,7 +89,7 @@ private:
     QString folder() const { return m_dir->path(); }
     QStringList fileLines(const QDate& date) const
     {
-        return readTextLines(dayFilePath(folder(), date)).lines;
+        return readTextLines(dayFilePath(folder(), date))->lines;
     }
     void writeFile(const QDate& date, const QStringList& lines)
     {
@@ -162,7 +156,7 @@ void TestScheduleBook::addAppendsWithModeNew()
     const TSkedRec early = rec(kDay, 2, 2, "early");
     const BookResult r = m_book->add(early);
     QVERIFY(r.ok());
-    QCOMPARE(*r.record, early);
+    QCOMPARE(*r->record, early);
     QCOMPARE(fileLines(kDay).last(), formatSkedLine(early)); // appended, not sorted
     QCOMPARE(m_sink->updates, (QList<TAlarmUpdate>{{early, amNew}}));
 }
@@ -175,7 +169,7 @@ void TestScheduleBook::replaceInOneDayIsOneWrite()
     const TSkedRec edited = rec(kDay, 5, 7, "edited");
     const BookResult r = m_book->replace(kDay, 7, edited);
     QVERIFY(r.ok());
-    QCOMPARE(r.count, 2);
+    QCOMPARE(r->count, 2);
     QCOMPARE(spy.writes.value("20030305.dat"), 1);
     QCOMPARE(fileLines(kDay),
              QStringList({badLine(), formatSkedLine(rec(kDay, 3, 8, "b")), formatSkedLine(edited)}));
@@ -211,10 +205,10 @@ void TestScheduleBook::replaceLeavesADuplicateWhenTheOldDayCannotBeWritten()
     spy.failing = "20030305.dat";
     const TSkedRec moved = rec(kOther, 1, 7, "a");
     const BookResult r = m_book->replace(kDay, 7, moved);
-    QCOMPARE(r.status, BookStatus::Failed);
-    QCOMPARE(r.file, dayFilePath(folder(), kDay));
-    QVERIFY(r.message.contains(dayFilePath(folder(), kDay)));
-    QCOMPARE(*r.record, moved);
+    QCOMPARE(r.code(), BookStatus::Failed);
+    QCOMPARE(r.file(), dayFilePath(folder(), kDay));
+    QVERIFY(r.message().contains(dayFilePath(folder(), kDay)));
+    QCOMPARE(*r->record, moved);
     QVERIFY(m_book->find(kDay, 7));
     QVERIFY(m_book->find(kOther, 7));
     QCOMPARE(m_sink->updates, (QList<TAlarmUpdate>{{moved, amEdited}})); // the stored schedule's alarms
@@ -226,14 +220,14 @@ void TestScheduleBook::removeWithdrawsOncePerLine()
                      formatSkedLine(rec(kDay, 3, 7, "c"))});
     BookResult r = m_book->remove(kDay, 7);
     QVERIFY(r.ok());
-    QCOMPARE(r.count, 2);
+    QCOMPARE(r->count, 2);
     QCOMPARE(m_sink->updates.size(), 2);
     QCOMPARE(m_sink->updates.at(0).rec.ID, 7);
     QCOMPARE(m_sink->updates.at(1).mode, amRemoved);
     r = m_book->remove(kDay, 7);
-    QCOMPARE(r.status, BookStatus::NotFound);
-    QCOMPARE(r.count, 0);
-    QCOMPARE(m_book->remove(QDate(2003, 1, 1), 7).status, BookStatus::NotFound);
+    QCOMPARE(r.code(), BookStatus::NotFound);
+    QCOMPARE(r->count, 0);
+    QCOMPARE(m_book->remove(QDate(2003, 1, 1), 7).code(), BookStatus::NotFound);
     QCOMPARE(m_sink->updates.size(), 2);
 }
 
@@ -243,14 +237,14 @@ void TestScheduleBook::moveAndCopy()
     m_book->setClock([] { return QDateTime(QDate(2031, 1, 2), QTime(9, 0, 0, 5)); });
     const BookResult copied = m_book->copy(rec(kOther, 10, 7, "a"));
     QVERIFY(copied.ok());
-    QCOMPARE(copied.record->ID, 90000005);
+    QCOMPARE(copied->record->ID, 90000005);
     QCOMPARE(m_book->day(kOther).records.at(0).ID, 90000005);
     QCOMPARE(m_book->day(kDay).records.size(), 1);
     QCOMPARE(m_sink->updates.last().mode, amStoredAgain);
 
     const BookResult moved = m_book->move(kDay, 7, rec(kOther, 20, 7, "a"));
     QVERIFY(moved.ok());
-    QCOMPARE(moved.count, 1);
+    QCOMPARE(moved->count, 1);
     QVERIFY(!QFile::exists(dayFilePath(folder(), kDay)));
     QCOMPARE(m_book->day(kOther).records.size(), 2);
     QCOMPARE(m_sink->updates.last(), (TAlarmUpdate{rec(kOther, 20, 7, "a"), amStoredAgain}));
@@ -285,8 +279,8 @@ void TestScheduleBook::rewriteFieldsChangesOnlyTheFirstLine()
     });
     QVERIFY(r.ok());
     QCOMPARE(fileLines(kDay), QStringList({badLine(), old + "\t仕事", second}));
-    QCOMPARE(m_book->rewriteFields(kDay, 99, [](QStringList&) {}).status, BookStatus::NotFound);
-    QCOMPARE(m_book->rewriteFields(kOther, 7, [](QStringList&) {}).status, BookStatus::NotFound);
+    QCOMPARE(m_book->rewriteFields(kDay, 99, [](QStringList&) {}).code(), BookStatus::NotFound);
+    QCOMPARE(m_book->rewriteFields(kOther, 7, [](QStringList&) {}).code(), BookStatus::NotFound);
     QVERIFY(m_sink->updates.isEmpty());
 }
 
@@ -349,10 +343,10 @@ void TestScheduleBook::failedWriteLeavesFileAndAlarms()
     WriteSpy spy;
     spy.failing = failingFile;
     const BookResult r = operation(*m_book);
-    QCOMPARE(r.status, BookStatus::Failed);
-    QCOMPARE(r.file, folder() + "/" + failingFile);
-    QVERIFY2(r.message.contains(r.file), qPrintable(r.message));
-    QVERIFY2(r.message.contains(QString::fromLocal8Bit(strerror(EIO))), qPrintable(r.message));
+    QCOMPARE(r.code(), BookStatus::Failed);
+    QCOMPARE(r.file(), folder() + "/" + failingFile);
+    QVERIFY2(r.message().contains(r.file()), qPrintable(r.message()));
+    QVERIFY2(r.message().contains(QString::fromLocal8Bit(strerror(EIO))), qPrintable(r.message()));
     QCOMPARE(fileLines(kDay), before);
     QVERIFY(!QFile::exists(dayFilePath(folder(), kOther)));
     QVERIFY(m_sink->updates.isEmpty());
@@ -362,15 +356,15 @@ void TestScheduleBook::unreadableDayIsNeverOverwritten()
 {
     // A folder where the day file should be cannot be read.
     QVERIFY(QDir(folder()).mkdir(dayFileName(kDay)));
-    QCOMPARE(m_book->day(kDay).result.status, BookStatus::Failed);
-    QCOMPARE(m_book->lines(kDay).result.status, BookStatus::Failed);
+    QCOMPARE(m_book->day(kDay).result.code(), BookStatus::Failed);
+    QCOMPARE(m_book->lines(kDay).result.code(), BookStatus::Failed);
     for (const BookResult& r :
          {m_book->saveDay(kDay, {rec(kDay, 1, 1, "x")}), m_book->add(rec(kDay, 1, 1, "x")),
           m_book->replace(kDay, 1, rec(kDay, 1, 1, "x")), m_book->remove(kDay, 1),
           m_book->rewriteFields(kDay, 1, [](QStringList&) {}),
           m_book->rewriteLines(kDay, [](QStringList&) { return true; })}) {
-        QCOMPARE(r.status, BookStatus::Failed);
-        QCOMPARE(r.file, dayFilePath(folder(), kDay));
+        QCOMPARE(r.code(), BookStatus::Failed);
+        QCOMPARE(r.file(), dayFilePath(folder(), kDay));
     }
     QVERIFY(QFileInfo(dayFilePath(folder(), kDay)).isDir());
     QVERIFY(m_sink->updates.isEmpty());
@@ -379,11 +373,11 @@ void TestScheduleBook::unreadableDayIsNeverOverwritten()
 void TestScheduleBook::failingSinkIsReported()
 {
     m_sink->answer =
-        BookResult::failed("/x/alarm.nox", "ファイル「/x/alarm.nox」に書き込めません: 読み取り専用");
+        Status::failed("/x/alarm.nox", "ファイル「/x/alarm.nox」に書き込めません: 読み取り専用");
     const BookResult r = m_book->add(rec(kDay, 1, 7, "a"));
-    QCOMPARE(r.status, BookStatus::Failed);
-    QCOMPARE(r.file, QStringLiteral("/x/alarm.nox"));
-    QVERIFY(r.record.has_value());
+    QCOMPARE(r.code(), BookStatus::Failed);
+    QCOMPARE(r.file(), QStringLiteral("/x/alarm.nox"));
+    QVERIFY(r->record.has_value());
     QVERIFY(m_book->find(kDay, 7)); // the schedule itself is stored
 }
 
@@ -449,8 +443,8 @@ void TestScheduleBook::readsDayBytesByDate()
     for (const BookResult& r :
          {book.readDayBytes(first.addDays(1), &bytes), reader.read(first.addDays(1), &bytes)}) {
         QVERIFY(!r.ok());
-        QCOMPARE(r.file, book.dayFile(first.addDays(1)));
-        QVERIFY(r.message.contains(r.file));
+        QCOMPARE(r.file(), book.dayFile(first.addDays(1)));
+        QVERIFY(r.message().contains(r.file()));
     }
 }
 

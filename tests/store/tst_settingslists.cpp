@@ -130,9 +130,10 @@ void TestSettingsLists::unreadableBitmapsAreNamed()
     f.write("BM this is not a bitmap");
     f.close();
     for (const QString& path : {garbage, dir.filePath(QStringLiteral("missing.bmp"))}) {
-        QString error;
-        QVERIFY(ImageStrip::readBitmapFile(path, &error).isNull());
-        QVERIFY2(error.contains(path), qPrintable(error));
+        const Result<QImage> read = ImageStrip::readBitmapFile(path);
+        QVERIFY(!read.ok());
+        QVERIFY(read->isNull());
+        QVERIFY2(read.message().contains(path), qPrintable(read.message()));
     }
 }
 

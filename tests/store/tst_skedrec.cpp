@@ -39,7 +39,7 @@ void TestSkedRec::exampleLine()
         QStringLiteral("16\t18\tclWindowText\tclWindowText\t1\t-1\t143005123\t\t会議\t\t30\t\t0");
     QCOMPARE(formatSkedLine(meeting()), line);
     TSkedRec r;
-    QVERIFY(parseSkedLine(line, QDate(2003, 3, 5), &r).ok);
+    QVERIFY(parseSkedLine(line, QDate(2003, 3, 5), &r).ok());
     QCOMPARE(r, meeting());
     QCOMPARE(r.Date, 37685.0);
 }
@@ -60,7 +60,7 @@ void TestSkedRec::roundTrip()
     r.RelatedInfo = QStringLiteral("https://example.org/a b");
     r.OpenRelatedInfo = true;
     TSkedRec back;
-    QVERIFY(parseSkedLine(formatSkedLine(r), r.date(), &back).ok);
+    QVERIFY(parseSkedLine(formatSkedLine(r), r.date(), &back).ok());
     QCOMPARE(back, r);
     QCOMPARE(formatSkedLine(r).count(u'\t'), 12);
     TSkedRec copy;
@@ -79,7 +79,7 @@ void TestSkedRec::escaping()
     TSkedRec r = meeting();
     r.Text = escapeSkedText(QStringLiteral("a\tb"));
     TSkedRec back;
-    QVERIFY(parseSkedLine(formatSkedLine(r), r.date(), &back).ok);
+    QVERIFY(parseSkedLine(formatSkedLine(r), r.date(), &back).ok());
     QCOMPARE(back.Text, QStringLiteral("a b"));
     // Raw tabs and line breaks handed to the line never split it or shift
     // the fields after them.
@@ -90,7 +90,7 @@ void TestSkedRec::escaping()
     const QString line = formatSkedLine(r);
     QVERIFY(!line.contains(u'\r') && !line.contains(u'\n'));
     QCOMPARE(line.count(u'\t'), 12);
-    QVERIFY(parseSkedLine(line, r.date(), &back).ok);
+    QVERIFY(parseSkedLine(line, r.date(), &back).ok());
     QCOMPARE(back.Memo, QStringLiteral("m1#13#10m2"));
     QCOMPARE(back.Text, QStringLiteral("t1#13#10t2 t3"));
     QCOMPARE(back.Category, QStringLiteral("仕 事 "));
@@ -120,7 +120,7 @@ void TestSkedRec::optionalFields()
     QFETCH(bool, open);
     const QString line = QStringLiteral("2\t3\t$000000FF\tclred\t0\t-1\t7\tm\tt\tc") + tail;
     TSkedRec r;
-    QVERIFY(parseSkedLine(line, QDate(2020, 1, 1), &r).ok);
+    QVERIFY(parseSkedLine(line, QDate(2020, 1, 1), &r).ok());
     QCOMPARE(r.AlarmMinutes, alarm);
     QCOMPARE(r.RelatedInfo, related);
     QCOMPARE(r.OpenRelatedInfo, open);
@@ -135,7 +135,7 @@ void TestSkedRec::fieldsOfLaterVersionsSurviveRewrite()
     const QString line =
         QStringLiteral("2\t3\tclRed\tclRed\t0\t-1\t7\tm\tt\tc\t10\tr\t1\tnew1\t\tnew3");
     TSkedRec r;
-    QVERIFY(parseSkedLine(line, QDate(2020, 1, 1), &r).ok);
+    QVERIFY(parseSkedLine(line, QDate(2020, 1, 1), &r).ok());
     QCOMPARE(formatSkedLine(r), line);
 }
 
@@ -162,8 +162,8 @@ void TestSkedRec::badLines()
     QFETCH(QString, line);
     TSkedRec r = meeting();
     const TSkedParseResult result = parseSkedLine(line, QDate(2020, 1, 1), &r);
-    QVERIFY(!result.ok);
-    QVERIFY(!result.reason.isEmpty());
+    QVERIFY(!result.ok());
+    QVERIFY(!result.message().isEmpty());
     QCOMPARE(r, meeting());
 }
 

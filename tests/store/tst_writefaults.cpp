@@ -6,6 +6,7 @@
 
 #include <QTemporaryDir>
 
+#include "../common/records.h"
 #include "../common/writefaults.h"
 #include "core/inifile.h"
 #include "core/textfile.h"
@@ -32,13 +33,7 @@ struct FileKind {
 
 TSkedRec schedule(int n)
 {
-    TSkedRec r;
-    r.setDate(kDay);
-    r.StartTime = 18;
-    r.EndTime = 19;
-    r.ID = 1;
-    r.Text = QStringLiteral("会議 %1").arg(n);
-    return r;
+    return testing::skedRecord(kDay, 18, 1, QStringLiteral("会議 %1").arg(n));
 }
 
 QImage cell(int n)
@@ -54,7 +49,7 @@ MemoStore& memoStore(const QString& dir)
 {
     static MemoStore store;
     if (store.path() != QDir(dir).filePath("memo.nox") || !store.isOpen()) {
-        store.open(dir);
+        static_cast<void>(store.open(dir));
     }
     return store;
 }
@@ -64,17 +59,17 @@ QMap<QString, FileKind> kinds()
     return {
         {"day file",
          {[](const QString& d) { return dayFilePath(d, kDay); },
-          [](const QString& d, int n) { return saveDay(d, kDay, QList<TSkedRec>{schedule(n)}).ok; }}},
+          [](const QString& d, int n) { return saveDay(d, kDay, QList<TSkedRec>{schedule(n)}).ok(); }}},
         {"holiday list",
          {[](const QString& d) { return QDir(d).filePath("holiday.txt"); },
           [](const QString& d, int n) {
               HolidayList list;
               list.add("2026/01/01", QStringLiteral("元日 %1").arg(n));
-              return list.save(d).ok;
+              return list.save(d).ok();
           }}},
         {"category list",
          {[](const QString& d) { return QDir(d).filePath("category.nox"); },
-          [](const QString& d, int n) { return saveCategories({QStringLiteral("仕事 %1").arg(n)}, d).ok; }}},
+          [](const QString& d, int n) { return saveCategories({QStringLiteral("仕事 %1").arg(n)}, d).ok(); }}},
         {"image strip",
          {[](const QString& d) { return QDir(d).filePath("images.bmp"); },
           [](const QString& d, int n) {
@@ -82,7 +77,7 @@ QMap<QString, FileKind> kinds()
               for (int i = 0; i <= n; ++i) {
                   strip.add(cell(i));
               }
-              return strip.save(QDir(d).filePath("images.bmp")).ok;
+              return strip.save(QDir(d).filePath("images.bmp")).ok();
           }}},
         {"settings",
          {[](const QString& d) { return QDir(d).filePath("Nox.ini"); },
@@ -94,7 +89,7 @@ QMap<QString, FileKind> kinds()
          {[](const QString& d) { return QDir(d).filePath("memo.nox"); },
           [](const QString& d, int n) {
               // Longer each time: the new record is appended and the key moves.
-              return memoStore(d).write(kDay, QString(n * 40, u'メ')) == btr::kOk;
+              return memoStore(d).write(kDay, QString(n * 40, u'メ')).ok();
           }}},
     };
 }

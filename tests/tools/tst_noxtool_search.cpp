@@ -30,7 +30,7 @@ QString line(int start, int end, int image, int id, const QString& memo, const Q
 
 QString readAll(const QString& path)
 {
-    return readTextLines(path).lines.join(u'\n');
+    return readTextLines(path)->lines.join(u'\n');
 }
 
 } // namespace

@@ -446,8 +446,8 @@ int main(int argc, char** argv)
         strip.add(render(draw), nox::ImageStrip::kFillColor);
     }
     const nox::ImageStripResult saved = strip.save(QString::fromLocal8Bit(argv[1]));
-    if (!saved.ok) {
-        std::fprintf(stderr, "iconsgen: %s\n", qPrintable(saved.error));
+    if (!saved.ok()) {
+        std::fprintf(stderr, "iconsgen: %s\n", qPrintable(saved.message()));
         return 1;
     }
     if (argc > 2 && !preview(strip, 8).save(QString::fromLocal8Bit(argv[2]))) {

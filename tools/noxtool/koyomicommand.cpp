@@ -70,8 +70,8 @@ int NoxTool::koyomi()
     }
     HolidayList holidays;
     const ListFileResult loaded = holidays.load(dataFolder, folders::defaultFolder());
-    if (!loaded.ok) {
-        return fail(exitNotFound, loaded.error);
+    if (!loaded.ok()) {
+        return fail(exitNotFound, loaded.message());
     }
     holidays.extendByLaw();
     for (QDate d = *from; d <= *to; d = d.addDays(1)) {

@@ -67,11 +67,11 @@ int NoxTool::memoGet()
         return fail(exitNotFound, noMemo);
     }
     MemoStore store;
-    if (store.open(m_folder) != btr::kOk) {
+    if (!store.open(m_folder).ok()) {
         return fail(exitNotFound, QStringLiteral("cannot open %1: %2").arg(store.path(), store.lastError()));
     }
     const QString text = store.read(*date);
-    if (store.lastReadResult() == btr::kIoError) {
+    if (store.lastRead().code() == StatusCode::Failed) {
         return fail(exitNotFound, QStringLiteral("%1 is damaged: %2").arg(store.path(), store.lastError()));
     }
     if (text.isEmpty()) {
@@ -102,10 +102,10 @@ int NoxTool::memoSet()
         text = decodeText(m_in->readAll());
     }
     MemoStore store;
-    if (store.open(m_folder) != btr::kOk) {
+    if (!store.open(m_folder).ok()) {
         return fail(exitNotFound, QStringLiteral("cannot open %1: %2").arg(store.path(), store.lastError()));
     }
-    if (store.write(*date, normalisedMemo(text, fromInput)) != btr::kOk) {
+    if (!store.write(*date, normalisedMemo(text, fromInput)).ok()) {
         return fail(exitNotFound, QStringLiteral("cannot write %1: %2").arg(store.path(), store.lastError()));
     }
     store.close();
@@ -154,8 +154,8 @@ int NoxTool::holidays()
     }
     HolidayList list;
     const ListFileResult loaded = list.load(m_folder, folders::defaultFolder());
-    if (!loaded.ok) {
-        return fail(exitNotFound, loaded.error);
+    if (!loaded.ok()) {
+        return fail(exitNotFound, loaded.message());
     }
     // One year after the list's last gets the holidays of the law, as Nox
     // shows them; the whole list is the file's.

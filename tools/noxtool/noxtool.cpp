@@ -233,11 +233,12 @@ bool NoxTool::openDataFolder(bool forWriting)
         // A first use before Nox ever ran sets the folder up as Nox's first
         // start would.
         m_folder = folders::dataFolder();
-        QString error;
-        if (!QFileInfo(m_folder).isDir() && !folders::prepareDataFolder(&error)) {
-            fail(exitNotFound, QStringLiteral("cannot set up Nox's data folder %1: %2")
-                                   .arg(QDir::toNativeSeparators(m_folder), error));
-            return false;
+        if (!QFileInfo(m_folder).isDir()) {
+            if (const Status prepared = folders::prepareDataFolder(); !prepared) {
+                fail(exitNotFound, QStringLiteral("cannot set up Nox's data folder %1: %2")
+                                       .arg(QDir::toNativeSeparators(m_folder), prepared.message()));
+                return false;
+            }
         }
     }
     QString reason;
@@ -280,7 +281,7 @@ int NoxTool::day()
     }
     const BookDay loaded = ScheduleBook(m_folder, nullptr).day(*date);
     if (!loaded.result.ok()) {
-        return fail(exitNotFound, loaded.result.message);
+        return fail(exitNotFound, loaded.result.message());
     }
     QList<TSkedRec> records = loaded.records;
     std::stable_sort(records.begin(), records.end(),
@@ -351,11 +352,11 @@ int NoxTool::add()
     AlarmList alarms;
     if (alarm >= 0) {
         const AlarmLoadResult loaded = LoadAlarmList(alarms, m_folder);
-        if (!loaded.ok) {
+        if (!loaded.ok()) {
             return fail(exitNotFound,
-                        QStringLiteral("cannot read %1: %2").arg(alarmFilePath(m_folder), loaded.error));
+                        QStringLiteral("cannot read %1: %2").arg(alarmFilePath(m_folder), loaded.message()));
         }
-        for (const QString& problem : loaded.problems) {
+        for (const QString& problem : *loaded) {
             m_err << "noxtool: warning: " << problem << " (kept as it is)\n";
         }
     }
@@ -369,12 +370,12 @@ int NoxTool::add()
     }
 
     const BookResult written = book.add(rec);
-    if (!written.ok() && written.record) {
+    if (!written.ok() && written->record) {
         return fail(exitNotFound,
-                    QStringLiteral("the schedule was added, but its alarm was not saved: %1").arg(written.message));
+                    QStringLiteral("the schedule was added, but its alarm was not saved: %1").arg(written.message()));
     }
     if (!written.ok()) {
-        return fail(exitNotFound, written.message);
+        return fail(exitNotFound, written.message());
     }
     m_out << rec.ID << '\n';
     return exitOk;

@@ -125,12 +125,12 @@ int NoxTool::repeatAdd()
     ScheduleBook book(m_folder, &sink);
     const BookResult added = book.addRule(&rule);
     if (!added.ok()) {
-        if (added.record) {
+        if (added->record) {
             m_out << rule.id << '\n';
             return fail(exitNotFound, QStringLiteral("the rule was added, but the alarms were not saved: %1")
-                                          .arg(added.message));
+                                          .arg(added.message()));
         }
-        return fail(exitNotFound, added.message);
+        return fail(exitNotFound, added.message());
     }
     m_out << rule.id << '\n';
     return exitOk;
@@ -149,7 +149,7 @@ int NoxTool::repeatList()
     QList<RepeatProblem> problems;
     const BookResult read = book.rules(&rules, &problems);
     if (!read.ok()) {
-        return fail(exitNotFound, read.message);
+        return fail(exitNotFound, read.message());
     }
     for (const RepeatRule& rule : rules) {
         m_out << rule.id << '\t' << rule.first.toString(QStringLiteral("yyyy-MM-dd")) << '\t' << rule.rrule << '\t'
@@ -182,7 +182,7 @@ int NoxTool::repeatRemove(bool except)
     ScheduleBook book(m_folder, &sink);
     const BookResult done = except ? book.exceptRule(*id, *date) : book.removeRule(*id);
     if (!done.ok()) {
-        return fail(exitNotFound, done.message);
+        return fail(exitNotFound, done.message());
     }
     return exitOk;
 }
@@ -233,7 +233,7 @@ int NoxTool::agenda()
         code = exitNotFound;
     }
     if (!span.result.ok()) {
-        m_err << "noxtool: " << span.result.message << '\n';
+        m_err << "noxtool: " << span.result.message() << '\n';
         code = exitNotFound;
     }
     return code;

@@ -148,8 +148,8 @@ int NoxTool::exportResults()
     }
     HolidayList holidays;
     const ListFileResult loaded = holidays.load(m_folder, folders::defaultFolder());
-    if (!loaded.ok) {
-        return fail(exitNotFound, loaded.error);
+    if (!loaded.ok()) {
+        return fail(exitNotFound, loaded.message());
     }
     holidays.extendByLaw();
     RenderInput input;

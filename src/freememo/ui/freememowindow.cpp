@@ -378,9 +378,8 @@ void TForm11::DeleteMemoClick()
             return;
         }
     }
-    QString error;
-    if (!m_files.removeMemo(page->Number(), &error)) {
-        warn(this, error);
+    if (const Status removed = m_files.removeMemo(page->Number()); !removed) {
+        warn(this, removed.message());
         return;
     }
     const int index = m_tabs->indexOf(page);
@@ -455,16 +454,14 @@ QStringList TForm11::writeAll()
         if (!page->Readable() || !page->Modified()) {
             continue;
         }
-        QString error;
-        if (m_files.writeMemo(page->Number(), page->Text(), &error)) {
+        if (const Status written = m_files.writeMemo(page->Number(), page->Text()); written) {
             page->SetModified(false);
         } else {
-            errors << error;
+            errors << written.message();
         }
     }
-    QString error;
-    if (!m_files.writeIndex(entries, &error)) {
-        errors << error;
+    if (const Status written = m_files.writeIndex(entries); !written) {
+        errors << written.message();
     }
     return errors;
 }

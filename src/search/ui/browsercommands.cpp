@@ -45,7 +45,11 @@ std::unique_ptr<TBrowserCommands> createBrowserCommands(QWidget* owner, QString*
                 // The module tells the user of a failure itself, once.
                 commands->setFileWriter([](const QString& file, const QByteArray& bytes, QString* reason) {
                     const WriteFailuresToldByCaller toldHere;
-                    return writeFileAtomic(file, bytes, reason);
+                    const Status written = writeFileAtomic(file, bytes);
+                    if (!written && reason) {
+                        *reason = written.message();
+                    }
+                    return written.ok();
                 });
                 return std::unique_ptr<TBrowserCommands>(commands);
             }

@@ -188,8 +188,8 @@ void TForm9::accept()
         // A schedule whose file or line is gone is passed over; nothing else is written for it.
         const BookResult r =
             m_host.book().rewriteFields(target.Date, target.ID, [this](QStringList& f) { applyFields(f); });
-        if (r.status == BookStatus::Failed) {
-            failure = r.message;
+        if (r.code() == BookStatus::Failed) {
+            failure = r.message();
             break;
         }
         m_changed += r.ok() ? 1 : 0;

@@ -133,9 +133,10 @@ TForm6::TForm6(TSearchHost& host, QWidget* parent)
     escape->setContext(Qt::WindowShortcut);
     connect(escape, &QShortcut::activated, this, &TForm6::escapePressed);
 
-    QString error;
-    if (!m_history.load(m_dataFolder, &error)) {
-        QTimer::singleShot(0, this, [this, error] { showSearchMessage(this, QMessageBox::Warning, error); });
+    if (const Status loaded = m_history.load(m_dataFolder); !loaded) {
+        QTimer::singleShot(0, this, [this, error = loaded.message()] {
+            showSearchMessage(this, QMessageBox::Warning, error);
+        });
     }
     fillCriteria();
     readSettings();
@@ -153,9 +154,8 @@ TForm6::~TForm6()
     }
     waitForSearch();
     writeSettings();
-    QString error;
-    if (!m_history.save(m_dataFolder, &error)) {
-        showSearchMessage(nullptr, QMessageBox::Warning, error);
+    if (const Status saved = m_history.save(m_dataFolder); !saved) {
+        showSearchMessage(nullptr, QMessageBox::Warning, saved.message());
     }
 }
 

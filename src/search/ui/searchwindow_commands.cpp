@@ -213,8 +213,8 @@ void TForm6::DeleteClick()
     for (auto it = rows.crbegin(); it != rows.crend(); ++it) {
         const TSkedSearchRec rec = m_list->resultModel()->at(*it);
         const BookResult removed = m_host.book().remove(rec.Date, rec.ID);
-        if (removed.status == BookStatus::Failed) {
-            failure = removed.message;
+        if (removed.code() == BookStatus::Failed) {
+            failure = removed.message();
             break;
         }
         m_list->resultModel()->removeResult(*it);
