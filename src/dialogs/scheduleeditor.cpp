@@ -170,6 +170,7 @@ TForm2::TForm2(QWidget* owner, TSkedRec& record, TEditorMode mode, TScheduleEdit
     buttons->addWidget(m_cancel);
 
     m_repeat = new RepeatSection(this);
+    m_baseRepeatHeight = m_repeat->sizeHint().height();
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -374,6 +375,20 @@ void TForm2::fillFromRecord()
 
 void TForm2::connectControls()
 {
+    // The section's rows unfold below the fields: the dialog grows by them
+    // rather than take the room of the text boxes.
+    m_repeatHeight = m_baseRepeatHeight;
+    const auto fit = [this] {
+        const int now = m_repeat->sizeHint().height();
+        if (now != m_repeatHeight) {
+            const int grown = now - m_repeatHeight;
+            m_repeatHeight = now;
+            setMinimumHeight(kClientHeight + now - m_baseRepeatHeight);
+            resize(width(), height() + grown);
+        }
+    };
+    connect(m_repeat, &RepeatSection::changed, this, fit);
+    fit(); // an occurrence opens with its rule unfolded
     connect(m_date, &QDateEdit::dateChanged, this, [this](const QDate& date) {
         if (!m_rule) {
             m_repeat->setFirstDate(date);

@@ -180,6 +180,8 @@ private:
     QPushButton* m_ok = nullptr;
     QPushButton* m_cancel = nullptr;
     RepeatSection* m_repeat = nullptr;
+    int m_repeatHeight = 0;     // the section's height the dialog was last sized for
+    int m_baseRepeatHeight = 0; // its height with one row
     std::optional<RepeatRule> m_rule; // the rule of an occurrence being edited
 };
 

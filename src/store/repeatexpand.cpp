@@ -85,22 +85,127 @@ QDate workingDay(const QDate& d, int step, const OffDayTest& offDay)
     return d;
 }
 
-} // namespace
+// Where libical's iterator may jump to for `from` without losing the rule's
+// phase: the start of the period of the rule's frequency that is a whole
+// number of intervals after the first date's period (the iterator counts
+// its intervals from the date it is given).
+QDate alignedJump(const RRule& r, const QDate& first, const QDate& from)
+{
+    switch (r.freq) {
+    case RuleFreq::Daily:
+        return first.addDays(first.daysTo(from) / r.interval * r.interval);
+    case RuleFreq::Weekly: {
+        const QDate week = first.addDays(-((first.dayOfWeek() - r.weekStart + 7) % 7));
+        const qint64 step = 7LL * r.interval;
+        return week.addDays(week.daysTo(from) / step * step);
+    }
+    case RuleFreq::Monthly: {
+        const int months = (from.year() - first.year()) * 12 + from.month() - first.month();
+        return QDate(first.year(), first.month(), 1).addMonths(months / r.interval * r.interval);
+    }
+    case RuleFreq::Yearly:
+        return QDate(first.year() + (from.year() - first.year()) / r.interval * r.interval, 1, 1);
+    }
+    return first;
+}
 
-RuleDates expandRRule(const QString& rrule, const QDate& first, const QDate& from, const QDate& to)
+// Every rule without BYSETPOS is counted out period by period through the
+// rule's filter of days (store/repeatrule.h ruleDayFits).
+bool isPlainArithmetic(const RRule& r)
+{
+    if (r.bySetPos.isEmpty() && (r.freq == RuleFreq::Monthly || r.freq == RuleFreq::Yearly)) {
+        return true;
+    }
+    if (!r.byMonth.isEmpty() || !r.byMonthDay.isEmpty() || !r.bySetPos.isEmpty()) {
+        return false;
+    }
+    if (r.freq == RuleFreq::Daily) {
+        return r.byDay.isEmpty();
+    }
+    return r.freq == RuleFreq::Weekly &&
+           std::all_of(r.byDay.cbegin(), r.byDay.cend(), [](const RuleDay& d) { return d.ordinal == 0; });
+}
+
+// The dates of a plain arithmetic rule: DAILY every `interval` days; WEEKLY
+// on its weekdays (the first date's by default) of every `interval`-th week,
+// weeks beginning on WKST. COUNT counts from the first date.
+RuleDates expandArithmetic(const RRule& r, const QDate& first, const QDate& from, const QDate& to)
 {
     RuleDates result;
-    if (!first.isValid() || !from.isValid() || !to.isValid() || to < first || to < from) {
+    QDate end = to;
+    if (r.until.isValid() && r.until < end) {
+        end = r.until;
+    }
+    int counted = 0;
+    const auto take = [&](const QDate& d) {
+        if (d < first) {
+            return true;
+        }
+        if (d > end || (r.count > 0 && counted >= r.count)) {
+            return false;
+        }
+        ++counted;
+        if (d >= from) {
+            result.dates.append(d);
+        }
+        return true;
+    };
+    const bool jump = r.count == 0 && from > first;
+    if (r.freq == RuleFreq::Monthly || r.freq == RuleFreq::Yearly) {
+        QDate period = jump ? alignedJump(r, first, from) : rulePeriodStart(r, first);
+        for (int steps = 0; steps < kExpandLimit; ++steps, period = ruleNextPeriod(r, period, r.interval)) {
+            const QDate next = ruleNextPeriod(r, period, 1);
+            // Within the range only the days of the range need a look, but
+            // a count needs every day from the first date on.
+            QDate d = r.count > 0 ? std::max(period, first) : std::max({period, first, from});
+            for (; d < next; d = d.addDays(1)) {
+                if (ruleDayFits(r, d, first) && !take(d)) {
+                    return result;
+                }
+            }
+            if (period > end) {
+                return result;
+            }
+        }
+        result.notice = limitNotice(first);
         return result;
     }
+    if (r.freq == RuleFreq::Daily) {
+        for (QDate d = jump ? alignedJump(r, first, from) : first; take(d); d = d.addDays(r.interval)) {
+        }
+        return result;
+    }
+    bool days[8] = {};
+    for (const RuleDay& d : r.byDay) {
+        days[d.weekday] = true;
+    }
+    if (r.byDay.isEmpty()) {
+        days[first.dayOfWeek()] = true;
+    }
+    for (QDate week = jump ? alignedJump(r, first, from) : alignedJump(r, first, first);; week = week.addDays(7LL * r.interval)) {
+        for (int i = 0; i < 7; ++i) {
+            const QDate d = week.addDays(i);
+            if (days[d.dayOfWeek()] && !take(d)) {
+                return result;
+            }
+        }
+    }
+}
+
+RuleDates expandWithLibical(const QString& rrule, const QDate& first, const QDate& from, const QDate& to, bool jump)
+{
+    RuleDates result;
     Iterator it(rrule, first);
     if (!it.isValid()) {
         return result;
     }
     // A rule with COUNT must be counted from its first date; libical refuses
     // to jump in one.
-    if (!it.hasCount() && from > first) {
-        it.jumpTo(from);
+    if (jump && !it.hasCount() && from > first) {
+        const QDate aligned = alignedJump(checkRRule(rrule, first).rule, first, from);
+        if (aligned > first) {
+            it.jumpTo(aligned);
+        }
     }
     for (int steps = 0;; ++steps) {
         if (steps >= kExpandLimit) {
@@ -116,6 +221,27 @@ RuleDates expandRRule(const QString& rrule, const QDate& first, const QDate& fro
         }
     }
     return result;
+}
+
+} // namespace
+
+RuleDates expandRRule(const QString& rrule, const QDate& first, const QDate& from, const QDate& to)
+{
+    return expandRRuleBy(ExpandWay::Best, rrule, first, from, to);
+}
+
+RuleDates expandRRuleBy(ExpandWay way, const QString& rrule, const QDate& first, const QDate& from, const QDate& to)
+{
+    if (!first.isValid() || !from.isValid() || !to.isValid() || to < first || to < from) {
+        return {};
+    }
+    if (way == ExpandWay::Best) {
+        const RRuleCheck check = checkRRule(rrule, first);
+        if (check.ok && isPlainArithmetic(check.rule)) {
+            return expandArithmetic(check.rule, first, from, to);
+        }
+    }
+    return expandWithLibical(rrule, first, from, to, way != ExpandWay::LibicalWalking);
 }
 
 QDate expansionStart(const RepeatRule& rule, const QDate& from)

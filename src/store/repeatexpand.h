@@ -28,8 +28,20 @@ struct RuleDates {
 
 // The dates `rrule` (checked by checkRRule for `first`) gives in from..to
 // (both included), COUNT counted from `first`; no excepted dates removed,
-// no holiday rule applied.
+// no holiday rule applied. Rules whose dates are plain arithmetic (DAILY
+// with no BY part, WEEKLY with whole weekdays only) are counted out here:
+// libical's iterator works through a general calendar and costs some
+// microseconds a date. Every other rule goes to libical.
 RuleDates expandRRule(const QString& rrule, const QDate& first, const QDate& from, const QDate& to);
+
+enum class ExpandWay {
+    Best,           // as expandRRule
+    Libical,        // libical, jumping to the range
+    LibicalWalking, // libical, walked from the first date (no jump)
+};
+// expandRRule by a way of choice (the tests compare them).
+RuleDates expandRRuleBy(ExpandWay way, const QString& rrule, const QDate& first, const QDate& from,
+                        const QDate& to);
 
 struct Occurrence {
     QDate ruleDate; // the date the rule gives

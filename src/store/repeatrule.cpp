@@ -559,6 +559,21 @@ void setRuleRef(TSkedRec* rec, const RuleRef& ref)
     rec->ExtraFields = fields.join(u'\t');
 }
 
+bool ruleDayFits(const RRule& r, const QDate& d, const QDate& first)
+{
+    return dayFits(r, d, first);
+}
+
+QDate rulePeriodStart(const RRule& r, const QDate& d)
+{
+    return periodStart(r, d);
+}
+
+QDate ruleNextPeriod(const RRule& r, const QDate& start, int steps)
+{
+    return nextPeriod(r, start, steps);
+}
+
 QString describeRule(const RRule& rule, const QDate& first, HolidayRule holiday)
 {
     QString text = frequencyPart(rule, first);

@@ -140,6 +140,16 @@ struct RuleRef {
 std::optional<RuleRef> ruleRefOf(const TSkedRec& rec);
 void setRuleRef(TSkedRec* rec, const RuleRef& ref);
 
+// The rule's filter of days: true when its BY parts (and what it takes from
+// the first date where they leave something open: the weekday of a weekly
+// rule, the day of a monthly one, the month and day of a yearly one) let
+// `d` through. BYSETPOS is not looked at.
+bool ruleDayFits(const RRule& rule, const QDate& d, const QDate& first);
+// The first day of the rule's period (day, week from WKST, month, year)
+// that holds `d`, and the period `steps` periods after the one at `start`.
+QDate rulePeriodStart(const RRule& rule, const QDate& d);
+QDate ruleNextPeriod(const RRule& rule, const QDate& start, int steps);
+
 // "毎月第2火曜日、2027年3月31日まで": the rule in words.
 QString describeRule(const RRule& rule, const QDate& first, HolidayRule holiday = HolidayRule::None);
 

@@ -90,9 +90,18 @@ QList<TSkedRec> recordsOf(const CachedDay& day, const QString& categoryFilter)
 struct ScheduleBook::Memory {
     explicit Memory(const QString& folder)
         : listing(folder),
-          ahead([this, folder](const QDate& date) { cache.read(dayFilePath(folder, date), date, true); })
+          ahead([this, folder](const QDate& date) {
+              cache.read(dayFilePath(folder, date), date, true);
+              if (aheadAlso) {
+                  aheadAlso(date);
+              }
+          })
     {
     }
+
+    // What else a read ahead of a day prepares (the occurrences of its month);
+    // set once, before the first read ahead.
+    std::function<void(const QDate&)> aheadAlso;
 
     DayCache cache;
     DayListing listing; // for passes over many days
@@ -132,6 +141,7 @@ ScheduleBook::ScheduleBook(QString dataFolder, ScheduleAlarmSink* alarms)
     : m_folder(std::move(dataFolder)), m_encodedFolder(QFile::encodeName(m_folder)), m_alarms(alarms),
       m_memory(std::make_shared<Memory>(m_folder)), m_repeat(makeRepeatMemory(m_folder))
 {
+    m_memory->aheadAlso = repeatAhead(m_repeat);
 }
 
 QString ScheduleBook::dayFile(const QDate& date) const

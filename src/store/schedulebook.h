@@ -261,6 +261,8 @@ private:
     struct Memory;
     struct RepeatMemory; // store/schedulebook_repeat.cpp
     static std::shared_ptr<RepeatMemory> makeRepeatMemory(const QString& folder);
+    // The read ahead's preparation of a day's occurrences.
+    static std::function<void(const QDate&)> repeatAhead(std::shared_ptr<RepeatMemory> repeat);
     BookDay readDay(const QDate& date, const QString& categoryFilter, bool shown, bool withOccurrences = true) const;
     // readDayBytes' result for the errno of a read (0: read; a missing file
     // reads as empty).

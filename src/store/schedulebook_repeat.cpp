@@ -96,6 +96,13 @@ std::shared_ptr<ScheduleBook::RepeatMemory> ScheduleBook::makeRepeatMemory(const
     return std::make_shared<RepeatMemory>(folder);
 }
 
+std::function<void(const QDate&)> ScheduleBook::repeatAhead(std::shared_ptr<RepeatMemory> repeat)
+{
+    // The occurrences of a whole month are made at once and kept: a day of
+    // a month already made costs nothing.
+    return [repeat = std::move(repeat)](const QDate& date) { static_cast<void>(repeat->store.occurrencesOn(date)); };
+}
+
 // The occurrences of the day join its day-file schedules; one that a
 // day-file schedule stands for (changed by itself, store/repeatrule.h
 // RuleRef) is left out.
@@ -360,12 +367,17 @@ BookDay ScheduleBook::span(const QDate& from, const QDate& to, const QString& ca
             result.result = day.result;
         }
         result.problems.append(day.problems);
+        QList<RuleRef> replaced;
+        for (const TSkedRec& rec : std::as_const(day.records)) {
+            if (const std::optional<RuleRef> ref = ruleRefOf(rec)) {
+                replaced.append(*ref);
+            }
+        }
         for (const TSkedRec& occurrence : it.value()) {
-            const bool replaced = std::any_of(day.records.cbegin(), day.records.cend(), [&](const TSkedRec& rec) {
-                const std::optional<RuleRef> ref = ruleRefOf(rec);
-                return ref && ref->ruleId == occurrence.RuleID && ref->date == occurrence.ruleDate();
+            const bool isReplaced = std::any_of(replaced.cbegin(), replaced.cend(), [&](const RuleRef& ref) {
+                return ref.ruleId == occurrence.RuleID && ref.date == occurrence.ruleDate();
             });
-            if (!replaced) {
+            if (!isReplaced) {
                 day.records.append(occurrence);
             }
         }

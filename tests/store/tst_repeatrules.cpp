@@ -3,6 +3,7 @@
 #include <QtTest>
 
 #include <QElapsedTimer>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <cerrno>
 #include <ctime>
@@ -85,6 +86,8 @@ private slots:
     void holidayRule_data();
     void holidayRule();
     void jumpsToTheRangeOfAnOldRule();
+    void matchesLibicalOnRandomRules_data();
+    void matchesLibicalOnRandomRules();
     void keepsDatesAcrossDaylightSaving();
     void describesTheRule();
     void lineRoundTrip();
@@ -132,6 +135,12 @@ void TestRepeatRules::expandsEdgeCases_data()
     QTest::newRow("every other week on two days")
         << "FREQ=WEEKLY;INTERVAL=2;BYDAY=MO,WE" << d("20260105") << QList<QDate>{} << d("20260101")
         << d("20260131") << QStringList{"20260105", "20260107", "20260119", "20260121"};
+    QTest::newRow("week start counts for the interval")
+        << "FREQ=WEEKLY;INTERVAL=3;BYDAY=SU;WKST=FR" << d("20230111") << QList<QDate>{} << d("20230101")
+        << d("20230228") << QStringList{"20230129", "20230219"};
+    QTest::newRow("yearly month days") << "FREQ=YEARLY;INTERVAL=2;BYMONTHDAY=29,-24" << d("20241030")
+                                       << QList<QDate>{} << d("20260716") << d("20260920")
+                                       << QStringList{"20260729", "20260808", "20260829", "20260907"};
     QTest::newRow("yearly in November on the fourth Thursday")
         << "FREQ=YEARLY;BYMONTH=11;BYDAY=4TH" << d("20251101") << QList<QDate>{} << d("20250101") << d("20271231")
         << QStringList{"20251127", "20261126", "20271125"};
@@ -231,6 +240,87 @@ void TestRepeatRules::jumpsToTheRangeOfAnOldRule()
         static_cast<void>(expandRRule(QStringLiteral("FREQ=DAILY"), d("20060101"), d("20260101"), d("20260131")));
     }
     QVERIFY2(timer.elapsed() < 1000, "a daily rule begun long ago must not be walked from its start");
+}
+
+void TestRepeatRules::matchesLibicalOnRandomRules_data()
+{
+    QTest::addColumn<int>("way");
+    QTest::addColumn<QStringList>("frequencies");
+    // Dates counted out without libical, against libical walked from the first date.
+    QTest::newRow("own") << int(ExpandWay::Best) << QStringList{"DAILY", "WEEKLY", "MONTHLY", "YEARLY"};
+    // libical jumping into the range keeps the phase of an interval.
+    QTest::newRow("jump") << int(ExpandWay::Libical) << QStringList{"MONTHLY", "YEARLY", "WEEKLY"};
+}
+
+void TestRepeatRules::matchesLibicalOnRandomRules()
+{
+    QFETCH(int, way);
+    QFETCH(QStringList, frequencies);
+    QRandomGenerator random(29);
+    const char* const codes[] = {"MO", "TU", "WE", "TH", "FR", "SA", "SU"};
+    int compared = 0;
+    for (int n = 0; n < 300; ++n) {
+        const QString freq = frequencies.at(random.bounded(int(frequencies.size())));
+        QStringList parts{QStringLiteral("FREQ=") + freq, QStringLiteral("INTERVAL=%1").arg(random.bounded(1, 6))};
+        if (freq == u"WEEKLY" && random.bounded(2)) {
+            QStringList days;
+            for (int i = 0; i < 7; ++i) {
+                if (random.bounded(3) == 0) {
+                    days.append(QLatin1String(codes[i]));
+                }
+            }
+            if (!days.isEmpty()) {
+                parts.append(QStringLiteral("BYDAY=") + days.join(u','));
+            }
+            // libical 3.0 takes its weeks from Monday whatever WKST says
+            // (the row "week start" of expandsEdgeCases checks ours).
+            parts.append(QStringLiteral("WKST=MO"));
+        }
+        const int dayPart = random.bounded(4);
+        // libical 3.0 gives wrong dates for a yearly BYMONTHDAY without
+        // BYMONTH (the row "yearly month days" of expandsEdgeCases checks ours).
+        const bool yearlyMonthDay = freq == u"YEARLY" && (dayPart == 1 || dayPart == 2);
+        if ((freq == u"MONTHLY" || freq == u"YEARLY") && (yearlyMonthDay || random.bounded(3) == 0)) {
+            parts.append(QStringLiteral("BYMONTH=%1,%2").arg(random.bounded(1, 13)).arg(random.bounded(1, 13)));
+        }
+        if (freq == u"MONTHLY" || freq == u"YEARLY") {
+            const int ordinal = random.bounded(2) ? random.bounded(1, 6) : -random.bounded(1, 6);
+            switch (dayPart) {
+            case 0:
+                parts.append(QStringLiteral("BYDAY=%1%2").arg(ordinal).arg(QLatin1String(codes[random.bounded(7)])));
+                break;
+            case 1:
+                parts.append(QStringLiteral("BYMONTHDAY=%1,%2")
+                                 .arg(random.bounded(1, 32))
+                                 .arg(-random.bounded(1, 32)));
+                break;
+            case 2:
+                parts.append(QStringLiteral("BYDAY=MO,FR;BYMONTHDAY=%1").arg(random.bounded(1, 32)));
+                break;
+            default:
+                break; // the first date's day
+            }
+        }
+        const QDate first = QDate(2020, 1, 1).addDays(random.bounded(2000));
+        if (way == int(ExpandWay::Best) && random.bounded(3) == 0) {
+            parts.append(random.bounded(2) ? QStringLiteral("COUNT=%1").arg(random.bounded(1, 60))
+                                           : QStringLiteral("UNTIL=") +
+                                                 first.addDays(random.bounded(900)).toString(QStringLiteral("yyyyMMdd")));
+        }
+        const QString rrule = parts.join(u';');
+        if (!checkRRule(rrule, first).ok) {
+            continue;
+        }
+        const QDate from = first.addDays(random.bounded(-30, 1500));
+        const QDate to = from.addDays(random.bounded(400));
+        const RuleDates tested = expandRRuleBy(ExpandWay(way), rrule, first, from, to);
+        const RuleDates reference = expandRRuleBy(ExpandWay::LibicalWalking, rrule, first, from, to);
+        QVERIFY2(tested.dates == reference.dates,
+                 qPrintable(QStringLiteral("%1 from %2, %3..%4").arg(rrule, first.toString(Qt::ISODate),
+                                                                      from.toString(Qt::ISODate), to.toString(Qt::ISODate))));
+        ++compared;
+    }
+    QVERIFY(compared > 250);
 }
 
 void TestRepeatRules::keepsDatesAcrossDaylightSaving()
