@@ -235,8 +235,8 @@ QFont runFont(const QFont& font, const TextRun& run)
 {
     thread_local QFont base, made;
     thread_local TFontStyles style = 0;
-    thread_local int percent = 0;
-    if (!(font == base) || style != run.style || percent != run.sizePercent || made == QFont()) {
+    thread_local int percent = 0; // 0: nothing made yet
+    if (percent == 0 || style != run.style || percent != run.sizePercent || !(font == base)) {
         base = font;
         style = run.style;
         percent = run.sizePercent;
