@@ -374,20 +374,20 @@ void TDayMode::dropItem(const sked::TSkedDrop& drop)
     rec.StartTime = span.start;
     rec.EndTime = span.end;
     rec.setDate(drop.to);
-    BookResult result;
+    BookResult result = BookResult::success(BookChange{});
     if (drop.copy) {
         result = m_form.book().copy(rec);
     } else if (rec.date() != old->date() || rec.StartTime != old->StartTime || rec.EndTime != old->EndTime) {
         result = m_form.book().move(drop.item.day, drop.item.id, rec);
     } else {
-        result.record = rec;
+        result->record = rec;
     }
-    if (result.record) {
+    if (result->record) {
         if (!drop.copy) {
             from->Items().Delete(from->Items().IndexOf(dragged));
         }
         auto* item = new sked::TSkedItem(&target->Items());
-        recToItem(*result.record, item);
+        recToItem(*result->record, item);
         target->Items().Add(item);
         target->SelectItem(item);
     }
@@ -432,8 +432,8 @@ void TDayMode::linesDropped(const QDate& date, qint32 id, int start, int end)
     moved.StartTime = start;
     moved.EndTime = end;
     const BookResult saved = m_form.book().move(date, id, moved);
-    if (saved.record) {
-        *rec = *saved.record;
+    if (saved->record) {
+        *rec = *saved->record;
     }
     if (!saved.ok()) {
         reloadLater(date);

@@ -310,8 +310,8 @@ void TMonthMode::dropItem(const monthview::TMonthViewDrop& drop)
     rec.setDate(drop.to);
     if (drop.copy) {
         const BookResult copied = m_form.book().copy(rec);
-        if (copied.record) {
-            recToItem(*copied.record, addItemAt(m_month->Items(), *copied.record));
+        if (copied->record) {
+            recToItem(*copied->record, addItemAt(m_month->Items(), *copied->record));
         }
         if (!copied.ok()) {
             reloadLater();
@@ -319,9 +319,9 @@ void TMonthMode::dropItem(const monthview::TMonthViewDrop& drop)
         }
     } else if (drop.to != drop.item.day) {
         const BookResult moved = m_form.book().move(drop.item.day, drop.item.id, rec);
-        if (moved.record) {
+        if (moved->record) {
             m_month->SetItemIndex(-1);
-            recToItem(*moved.record, item);
+            recToItem(*moved->record, item);
             m_month->SelectCell(m_month->CellOfDate(drop.to));
         }
         if (!moved.ok()) {

@@ -733,7 +733,7 @@ BookResult TForm2::storeOccurrence(const TSkedRec& rec, bool* cancelled)
     const QAbstractButton* chosen = ask.clickedButton();
     if (chosen != thisOne && chosen != following && chosen != all) {
         *cancelled = true;
-        return {};
+        return BookResult::success(BookChange{});
     }
     const OccurrenceScope scope = chosen == thisOne    ? OccurrenceScope::This
                                   : chosen == following ? OccurrenceScope::Following

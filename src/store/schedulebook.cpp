@@ -515,8 +515,7 @@ BookResult ScheduleBook::toldChangedOnDisk(const BookResult& written, const QDat
         return written;
     }
     BookResult told = changedOnDisk(date);
-    told.count = written.count;
-    told.record = written.record;
+    told.value() = written.value();
     return told;
 }
 

@@ -78,7 +78,7 @@ void TestRuleAlarms::renewsAtMidnightAndFires()
     center.clock = [&] { return now; };
     QList<PopupRequest> popups;
     center.ShowPopupMessage = [&](const PopupRequest& r) { popups.append(r); };
-    QVERIFY(center.LoadAlarmList().ok);
+    QVERIFY(center.LoadAlarmList().ok());
     center.CheckAlarmsAndSignals();
     QVERIFY(!keysOf(center.list()).contains(QStringLiteral("2026/03/20 09:00")));
     now = QDateTime(QDate(2026, 3, 11), QTime(0, 0));
@@ -101,10 +101,10 @@ void TestRuleAlarms::ruleChangeRenewsAlarmFile()
     RepeatRule rule = dailyAt9(0);
     QVERIFY(book.addRule(&rule).ok());
     AlarmList list;
-    QVERIFY(LoadAlarmList(list, dir.path()).ok);
+    QVERIFY(LoadAlarmList(list, dir.path()).ok());
     QCOMPARE(list.count(), kRuleAlarmDays + 1); // today's on: earlier minutes are not written
     QVERIFY(book.changeRule(rule.id, [](RepeatRule& r) { r.sked.AlarmMinutes = -1; }).ok());
-    QVERIFY(LoadAlarmList(list, dir.path()).ok);
+    QVERIFY(LoadAlarmList(list, dir.path()).ok());
     QCOMPARE(list.count(), 0);
 }
 

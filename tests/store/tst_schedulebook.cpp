@@ -254,15 +254,15 @@ void TestScheduleBook::moveAndCopy()
     QCOMPARE(m_book->day(kOther).records.size(), 2);
     writeFile(kOther, {formatSkedLine(rec(kOther, 20, 7, "a")), formatSkedLine(rec(kOther, 30, 8, "other"))});
     const BookResult back = m_book->move(kOther, 7, rec(kDay, 20, 7, "a"));
-    QCOMPARE(back.status, BookStatus::ChangedOnDisk);
-    QVERIFY(back.message.contains(dayFilePath(folder(), kOther)));
-    QCOMPARE(back.record, std::optional<TSkedRec>(rec(kDay, 20, 7, "a")));
+    QCOMPARE(back.code(), BookStatus::ChangedOnDisk);
+    QVERIFY(back.message().contains(dayFilePath(folder(), kOther)));
+    QCOMPARE(back->record, std::optional<TSkedRec>(rec(kDay, 20, 7, "a")));
     QCOMPARE(m_book->day(kOther).records, QList<TSkedRec>{rec(kOther, 30, 8, "other")});
     QCOMPARE(m_book->day(kDay).records.size(), 1);
     writeFile(kDay, {formatSkedLine(rec(kDay, 20, 7, "a")), formatSkedLine(rec(kDay, 4, 9, "other"))});
     const BookResult again = m_book->copy(rec(kDay, 21, 7, "a"));
-    QCOMPARE(again.status, BookStatus::ChangedOnDisk);
-    QVERIFY(again.record && again.record->ID != 7);
+    QCOMPARE(again.code(), BookStatus::ChangedOnDisk);
+    QVERIFY(again->record && again->record->ID != 7);
     QCOMPARE(m_book->day(kDay).records.size(), 3);
     // in step again: plain success
     QVERIFY(m_book->copy(rec(kDay, 22, 7, "a")).ok());
