@@ -72,8 +72,8 @@ int main(int argc, char** argv)
         return 2;
     }
     QTemporaryDir empty;
-    const QString folder = qEnvironmentVariableIsSet("NOX_BENCH_DATA") ? qEnvironmentVariable("NOX_BENCH_DATA")
-                                                                        : empty.path();
+    const QString folder =
+        qEnvironmentVariableIsSet("NOX_BENCH_DATA") ? qEnvironmentVariable("NOX_BENCH_DATA") : empty.path();
     const QString rules = QString::fromLocal8Bit(argv[1]);
     const int steps = argc > 2 ? std::atoi(argv[2]) : 60;
     const QString target = QDir(folder).filePath(QStringLiteral("repeat.nox"));

@@ -169,7 +169,9 @@ void RepeatSection::setRule(const std::optional<QString>& rrule, HolidayRule hol
             }
         }
         if (r.freq == RuleFreq::Monthly) {
-            m_monthly->setCurrentIndex(r.byMonthDay == QList<int>{-1} ? LastDay : r.byDay.isEmpty() ? ByDate : ByWeekday);
+            m_monthly->setCurrentIndex(r.byMonthDay == QList<int>{-1} ? LastDay
+                                       : r.byDay.isEmpty()            ? ByDate
+                                                                      : ByWeekday);
         }
         // What the controls would write back: when it differs, the rule is kept as it is.
         if (!check.ok || composed() != rrule->trimmed().toUpper()) {
@@ -187,7 +189,8 @@ void RepeatSection::setFirstDate(const QDate& first)
     m_first = first;
     const int monthly = m_monthly->currentIndex();
     m_monthly->clear();
-    m_monthly->addItems({QStringLiteral("%1日").arg(first.day()), ordinalText(first), QStringLiteral("月末")});
+    m_monthly->addItems(
+        {QStringLiteral("%1日").arg(first.day()), ordinalText(first), QStringLiteral("月末")});
     m_monthly->setCurrentIndex(std::max(monthly, 0));
     m_filling = filling;
     if (!filling) {
@@ -220,7 +223,9 @@ QString RepeatSection::composed() const
     }
     if (m_freq->currentIndex() == Monthly) {
         if (m_monthly->currentIndex() == ByWeekday) {
-            parts.append(QStringLiteral("BYDAY=%1%2").arg(weekdayOrdinal(m_first)).arg(weekdayCode(m_first.dayOfWeek())));
+            parts.append(QStringLiteral("BYDAY=%1%2")
+                             .arg(weekdayOrdinal(m_first))
+                             .arg(weekdayCode(m_first.dayOfWeek())));
         } else if (m_monthly->currentIndex() == LastDay) {
             parts.append(QStringLiteral("BYMONTHDAY=-1"));
         } else {
@@ -294,8 +299,8 @@ void RepeatSection::update()
         if (next.size() == kNextDates) {
             break;
         }
-        next.append(d.toString(QStringLiteral("yyyy/MM/dd(")) + QString::fromUtf8(kDayNames[d.dayOfWeek() - 1]) +
-                    u')');
+        next.append(d.toString(QStringLiteral("yyyy/MM/dd(")) +
+                    QString::fromUtf8(kDayNames[d.dayOfWeek() - 1]) + u')');
     }
     m_next->setText(QStringLiteral("次の日付 : ") + next.join(QStringLiteral("、")) +
                     (holiday() == HolidayRule::None ? QString() : QStringLiteral("（祝日の扱いの前）")));

@@ -182,7 +182,8 @@ RuleDates expandArithmetic(const RRule& r, const QDate& first, const QDate& from
     if (r.byDay.isEmpty()) {
         days[first.dayOfWeek()] = true;
     }
-    for (QDate week = jump ? alignedJump(r, first, from) : alignedJump(r, first, first);; week = week.addDays(7LL * r.interval)) {
+    for (QDate week = jump ? alignedJump(r, first, from) : alignedJump(r, first, first);;
+         week = week.addDays(7LL * r.interval)) {
         for (int i = 0; i < 7; ++i) {
             const QDate d = week.addDays(i);
             if (days[d.dayOfWeek()] && !take(d)) {
@@ -192,7 +193,8 @@ RuleDates expandArithmetic(const RRule& r, const QDate& first, const QDate& from
     }
 }
 
-RuleDates expandWithLibical(const QString& rrule, const QDate& first, const QDate& from, const QDate& to, bool jump)
+RuleDates expandWithLibical(const QString& rrule, const QDate& first, const QDate& from, const QDate& to,
+                            bool jump)
 {
     RuleDates result;
     Iterator it(rrule, first);
@@ -230,7 +232,8 @@ RuleDates expandRRule(const QString& rrule, const QDate& first, const QDate& fro
     return expandRRuleBy(ExpandWay::Best, rrule, first, from, to);
 }
 
-RuleDates expandRRuleBy(ExpandWay way, const QString& rrule, const QDate& first, const QDate& from, const QDate& to)
+RuleDates expandRRuleBy(ExpandWay way, const QString& rrule, const QDate& first, const QDate& from,
+                        const QDate& to)
 {
     if (!first.isValid() || !from.isValid() || !to.isValid() || to < first || to < from) {
         return {};
@@ -259,7 +262,8 @@ QDate expansionEnd(const RepeatRule& rule, const QDate& to)
 QList<Occurrence> ruleOccurrences(const RepeatRule& rule, const QDate& from, const QDate& to,
                                   const OffDayTest& offDay, QString* notice)
 {
-    const RuleDates dates = expandRRule(rule.rrule, rule.first, expansionStart(rule, from), expansionEnd(rule, to));
+    const RuleDates dates =
+        expandRRule(rule.rrule, rule.first, expansionStart(rule, from), expansionEnd(rule, to));
     if (notice && !dates.notice.isEmpty()) {
         *notice = dates.notice;
     }

@@ -235,7 +235,8 @@ QString takePart(const QString& name, const QString& value, RRule* rule)
                                        QStringLiteral("MONTHLY"), QStringLiteral("YEARLY")};
         const int index = freqs.indexOf(value);
         if (index < 0) {
-            return QStringLiteral("繰り返しの頻度「%1」は使えません（毎日・毎週・毎月・毎年のみ）").arg(value);
+            return QStringLiteral("繰り返しの頻度「%1」は使えません（毎日・毎週・毎月・毎年のみ）")
+                .arg(value);
         }
         rule->freq = RuleFreq(index);
     } else if (name == u"INTERVAL") {
@@ -261,7 +262,8 @@ QString takePart(const QString& name, const QString& value, RRule* rule)
     } else {
         return partMessage(name);
     }
-    return ok ? QString() : QStringLiteral("繰り返しの規則の %1 の値「%2」が正しくありません").arg(name, value);
+    return ok ? QString()
+              : QStringLiteral("繰り返しの規則の %1 の値「%2」が正しくありません").arg(name, value);
 }
 
 // What the parts say together; an empty result when they fit.
@@ -270,7 +272,8 @@ QString checkTogether(const RRule& r, const QDate& first)
     if (r.count > 0 && r.until.isValid()) {
         return QStringLiteral("繰り返しの規則に COUNT と UNTIL の両方があります");
     }
-    const bool ordinals = std::any_of(r.byDay.cbegin(), r.byDay.cend(), [](const RuleDay& d) { return d.ordinal != 0; });
+    const bool ordinals =
+        std::any_of(r.byDay.cbegin(), r.byDay.cend(), [](const RuleDay& d) { return d.ordinal != 0; });
     if (ordinals && (r.freq == RuleFreq::Daily || r.freq == RuleFreq::Weekly)) {
         return QStringLiteral("「第n曜日」は毎月・毎年の繰り返しでだけ使えます");
     }
@@ -377,11 +380,14 @@ QString frequencyPart(const RRule& r, const QDate& first)
     case RuleFreq::Daily:
         return every ? QStringLiteral("毎日") : QStringLiteral("%1日ごと").arg(r.interval);
     case RuleFreq::Weekly: {
-        const QList<RuleDay> days = r.byDay.isEmpty() ? QList<RuleDay>{RuleDay{first.dayOfWeek(), 0}} : r.byDay;
-        return (every ? QStringLiteral("毎週") : QStringLiteral("%1週ごとの").arg(r.interval)) + weekdayList(days);
+        const QList<RuleDay> days =
+            r.byDay.isEmpty() ? QList<RuleDay>{RuleDay{first.dayOfWeek(), 0}} : r.byDay;
+        return (every ? QStringLiteral("毎週") : QStringLiteral("%1週ごとの").arg(r.interval)) +
+               weekdayList(days);
     }
     case RuleFreq::Monthly: {
-        const QString prefix = every ? QStringLiteral("毎月") : QStringLiteral("%1か月ごとの").arg(r.interval);
+        const QString prefix =
+            every ? QStringLiteral("毎月") : QStringLiteral("%1か月ごとの").arg(r.interval);
         QString text = prefix + dayPart(r, first);
         if (!r.byMonth.isEmpty()) {
             text += QStringLiteral("（%1のみ）").arg(monthsPart(r, first));

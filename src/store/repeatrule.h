@@ -52,7 +52,7 @@ namespace nox
 
 constexpr qint32 kRuleIdFirst = 1000000000;
 constexpr qint32 kRuleIdLast = 2147483647;
-constexpr int kRepeatFieldCount = 5; // fields before the schedule's
+constexpr int kRepeatFieldCount = 5;    // fields before the schedule's
 constexpr int kRuleCountLimit = 100000; // the largest COUNT taken
 constexpr int kRuleIntervalLimit = 1000;
 inline constexpr char kRepeatFileName[] = "repeat.nox";

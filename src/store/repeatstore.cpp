@@ -106,7 +106,8 @@ BookResult RepeatStore::refresh()
     const FileStamp now = FileStamp::of(m_path);
     // A stamp too recent to tell the next change is looked behind again, but
     // not at every day a view asks for.
-    const bool settled = m_loaded.stamp.isSettled() || (m_checked.isValid() && m_checked.elapsed() < kRecheckMs);
+    const bool settled =
+        m_loaded.stamp.isSettled() || (m_checked.isValid() && m_checked.elapsed() < kRecheckMs);
     if (m_loadedOnce && now == m_loaded.stamp && settled) {
         return m_readResult;
     }
@@ -134,7 +135,8 @@ BookResult RepeatStore::refresh()
 
 void RepeatStore::refreshHolidays()
 {
-    const FileStamp stamp = FileStamp::of(QDir(m_folder).filePath(QString::fromLatin1(HolidayList::kFileName)));
+    const FileStamp stamp =
+        FileStamp::of(QDir(m_folder).filePath(QString::fromLatin1(HolidayList::kFileName)));
     if (m_holidaysRead && stamp == m_holidayStamp && stamp.isSettled()) {
         return;
     }
@@ -146,9 +148,11 @@ void RepeatStore::refreshHolidays()
     fresh.extendByLaw();
     m_holidayStamp = stamp;
     m_holidaysRead = true;
-    const auto sameDay = [](const auto& a, const auto& b) { return a.first == b.first && a.second.Name == b.second.Name; };
-    if (!std::equal(fresh.items().begin(), fresh.items().end(), m_holidays.items().begin(), m_holidays.items().end(),
-                    sameDay)) {
+    const auto sameDay = [](const auto& a, const auto& b) {
+        return a.first == b.first && a.second.Name == b.second.Name;
+    };
+    if (!std::equal(fresh.items().begin(), fresh.items().end(), m_holidays.items().begin(),
+                    m_holidays.items().end(), sameDay)) {
         m_holidays = fresh;
         forgetOccurrences();
     }
@@ -337,7 +341,8 @@ BookResult RepeatStore::add(RepeatRule* rule)
     return write(fresh, fresh.rules, {*rule});
 }
 
-BookResult RepeatStore::change(qint32 id, const std::function<void(RepeatRule&)>& edit, const RepeatRule* shown)
+BookResult RepeatStore::change(qint32 id, const std::function<void(RepeatRule&)>& edit,
+                               const RepeatRule* shown)
 {
     QMutexLocker locker(&m_lock);
     Loaded fresh;
@@ -358,9 +363,11 @@ BookResult RepeatStore::change(qint32 id, const std::function<void(RepeatRule&)>
         BookResult result = write(fresh, rules, {mine});
         if (result.ok()) {
             result.setStatus(Status::changedOnDisk(
-                m_path, QStringLiteral("%1 がほかのプログラムで変更されていたため、変更を別の繰り返し (ID %2) として加えました")
-                            .arg(m_path)
-                            .arg(mine.id)));
+                m_path,
+                QStringLiteral(
+                    "%1 がほかのプログラムで変更されていたため、変更を別の繰り返し (ID %2) として加えました")
+                    .arg(m_path)
+                    .arg(mine.id)));
             result->count = mine.id;
         }
         return result;

@@ -71,7 +71,8 @@ public:
     // has no such rule. When `shown` is given and the file's rule differs
     // from it, the file's stays and the edited one is added under a new ID
     // (ChangedOnDisk; result.count = the new ID).
-    BookResult change(qint32 id, const std::function<void(RepeatRule&)>& edit, const RepeatRule* shown = nullptr);
+    BookResult change(qint32 id, const std::function<void(RepeatRule&)>& edit,
+                      const RepeatRule* shown = nullptr);
     BookResult remove(qint32 id);
 
     // Drops what is kept in memory (tests and benchmarks).
@@ -87,13 +88,13 @@ private:
         QList<int> ruleLine; // index in `lines` of each rule
         QList<RepeatProblem> problems;
     };
-    BookResult refresh();              // m_lock held
+    BookResult refresh(); // m_lock held
     BookResult readFile(Loaded* into) const;
-    void refreshHolidays();            // m_lock held
-    void expandMonth(int monthKey);    // m_lock held
+    void refreshHolidays();         // m_lock held
+    void expandMonth(int monthKey); // m_lock held
     // The occurrences of one rule in from..to. m_lock held.
     QList<Occurrence> occurrencesOf(const RepeatRule& rule, const QDate& from, const QDate& to);
-    void forgetOccurrences();          // m_lock held
+    void forgetOccurrences(); // m_lock held
     BookResult write(Loaded& fresh, const QList<RepeatRule>& rules, const QList<RepeatRule>& added);
     qint32 freshId(const QList<RepeatRule>& rules) const;
     bool isOffDay(const QDate& date) const;

@@ -69,7 +69,7 @@ struct ScheduleBook::RepeatMemory {
     explicit RepeatMemory(const QString& folder) : store(folder, folders::defaultFolder()) {}
 
     RepeatStore store;
-    QMutex lock; // guards shown and shownOrder
+    QMutex lock;                         // guards shown and shownOrder
     QHash<QDate, QList<TSkedRec>> shown; // occurrences day() handed out
     QList<QDate> shownOrder;
 
@@ -100,7 +100,9 @@ std::function<void(const QDate&)> ScheduleBook::repeatAhead(std::shared_ptr<Repe
 {
     // The occurrences of a whole month are made at once and kept: a day of
     // a month already made costs nothing.
-    return [repeat = std::move(repeat)](const QDate& date) { static_cast<void>(repeat->store.occurrencesOn(date)); };
+    return [repeat = std::move(repeat)](const QDate& date) {
+        static_cast<void>(repeat->store.occurrencesOn(date));
+    };
 }
 
 // The occurrences of the day join its day-file schedules; one that a
@@ -111,10 +113,11 @@ void ScheduleBook::appendOccurrences(const QDate& date, const QString& categoryF
 {
     QList<TSkedRec> handed;
     for (const TSkedRec& occurrence : m_repeat->store.occurrencesOn(date)) {
-        const bool replaced = std::any_of(day->records.cbegin(), day->records.cend(), [&](const TSkedRec& rec) {
-            const std::optional<RuleRef> ref = ruleRefOf(rec);
-            return ref && ref->ruleId == occurrence.RuleID && ref->date == occurrence.ruleDate();
-        });
+        const bool replaced =
+            std::any_of(day->records.cbegin(), day->records.cend(), [&](const TSkedRec& rec) {
+                const std::optional<RuleRef> ref = ruleRefOf(rec);
+                return ref && ref->ruleId == occurrence.RuleID && ref->date == occurrence.ruleDate();
+            });
         if (!replaced && !hiddenByCategory(occurrence, categoryFilter)) {
             handed.append(occurrence);
         }
@@ -193,7 +196,8 @@ BookResult ScheduleBook::rule(qint32 id, RepeatRule* rule) const
     return m_repeat->store.rule(id, rule);
 }
 
-QList<TSkedRec> ScheduleBook::occurrences(const QDate& from, const QDate& to, const QString& categoryFilter) const
+QList<TSkedRec> ScheduleBook::occurrences(const QDate& from, const QDate& to,
+                                          const QString& categoryFilter) const
 {
     QList<TSkedRec> result = m_repeat->store.occurrences(from, to);
     result.removeIf([&](const TSkedRec& rec) { return hiddenByCategory(rec, categoryFilter); });
@@ -230,7 +234,8 @@ BookResult ScheduleBook::addRule(RepeatRule* rule)
     return afterRuleChange(result);
 }
 
-BookResult ScheduleBook::changeRule(qint32 id, const std::function<void(RepeatRule&)>& edit, const RepeatRule* shown)
+BookResult ScheduleBook::changeRule(qint32 id, const std::function<void(RepeatRule&)>& edit,
+                                    const RepeatRule* shown)
 {
     QString refused;
     const auto checkedEdit = [&](RepeatRule& rule) {
@@ -265,7 +270,8 @@ BookResult ScheduleBook::exceptRule(qint32 id, const QDate& ruleDate)
     });
 }
 
-BookResult ScheduleBook::changeOccurrence(OccurrenceScope scope, const TSkedRec& occurrence, const TSkedRec& changed)
+BookResult ScheduleBook::changeOccurrence(OccurrenceScope scope, const TSkedRec& occurrence,
+                                          const TSkedRec& changed)
 {
     RepeatRule rule;
     const BookResult found = m_repeat->store.rule(occurrence.RuleID, &rule);
@@ -287,7 +293,8 @@ BookResult ScheduleBook::changeOccurrence(OccurrenceScope scope, const TSkedRec&
         const BookResult excepted = exceptRule(rule.id, ruleDate);
         return excepted.ok() ? result : excepted;
     }
-    const bool firstOne = expandRRule(rule.rrule, rule.first, rule.first, ruleDate.addDays(-1)).dates.isEmpty();
+    const bool firstOne =
+        expandRRule(rule.rrule, rule.first, rule.first, ruleDate.addDays(-1)).dates.isEmpty();
     if (scope == OccurrenceScope::All || firstOne) {
         BookResult result = changeRule(rule.id, [&](RepeatRule& r) {
             r.first = r.first.addDays(shift);
@@ -310,7 +317,8 @@ BookResult ScheduleBook::changeOccurrence(OccurrenceScope scope, const TSkedRec&
     following.excepted.removeIf([&](const QDate& d) { return d < ruleDate; });
     QString oldRule = withUntil(rule.rrule, ruleDate.addDays(-1));
     if (check.rule.count > 0) {
-        const int before = int(expandRRule(rule.rrule, rule.first, rule.first, ruleDate.addDays(-1)).dates.size());
+        const int before =
+            int(expandRRule(rule.rrule, rule.first, rule.first, ruleDate.addDays(-1)).dates.size());
         following.rrule = withCount(rule.rrule, std::max(1, check.rule.count - before));
         oldRule = withCount(rule.rrule, std::max(1, before));
     }
@@ -336,14 +344,16 @@ BookResult ScheduleBook::removeOccurrence(OccurrenceScope scope, const TSkedRec&
     if (scope == OccurrenceScope::This) {
         return exceptRule(rule.id, ruleDate);
     }
-    const bool firstOne = expandRRule(rule.rrule, rule.first, rule.first, ruleDate.addDays(-1)).dates.isEmpty();
+    const bool firstOne =
+        expandRRule(rule.rrule, rule.first, rule.first, ruleDate.addDays(-1)).dates.isEmpty();
     if (scope == OccurrenceScope::All || firstOne) {
         return removeRule(rule.id);
     }
     const RRuleCheck check = checkRRule(rule.rrule, rule.first);
     return changeRule(rule.id, [&](RepeatRule& r) {
         if (check.rule.count > 0) {
-            r.rrule = withCount(r.rrule, int(expandRRule(r.rrule, r.first, r.first, ruleDate.addDays(-1)).dates.size()));
+            r.rrule = withCount(
+                r.rrule, int(expandRRule(r.rrule, r.first, r.first, ruleDate.addDays(-1)).dates.size()));
         } else {
             r.rrule = withUntil(r.rrule, ruleDate.addDays(-1));
         }

@@ -103,9 +103,12 @@ void TestRepeatEditor::wordsAndNextDates_data()
     QTest::addColumn<QString>("rrule");
     QTest::newRow("second Tuesday until a date") << 3 << 1 << 1 << "毎月第2火曜日、2026年4月13日まで"
                                                  << "FREQ=MONTHLY;BYDAY=2TU;UNTIL=20260413";
-    QTest::newRow("month end, ten times") << 3 << 2 << 2 << "毎月末日、10回" << "FREQ=MONTHLY;BYMONTHDAY=-1;COUNT=10";
-    QTest::newRow("weekly") << 2 << 0 << 0 << "毎週火曜日" << "FREQ=WEEKLY;BYDAY=TU";
-    QTest::newRow("yearly") << 4 << 0 << 0 << "毎年1月13日" << "FREQ=YEARLY";
+    QTest::newRow("month end, ten times") << 3 << 2 << 2 << "毎月末日、10回"
+                                          << "FREQ=MONTHLY;BYMONTHDAY=-1;COUNT=10";
+    QTest::newRow("weekly") << 2 << 0 << 0 << "毎週火曜日"
+                            << "FREQ=WEEKLY;BYDAY=TU";
+    QTest::newRow("yearly") << 4 << 0 << 0 << "毎年1月13日"
+                            << "FREQ=YEARLY";
 }
 
 void TestRepeatEditor::wordsAndNextDates()

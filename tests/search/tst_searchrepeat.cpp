@@ -27,7 +27,8 @@ void TestSearchRepeat::findsOccurrences_data()
     QTest::addColumn<QStringList>("dates");
     QTest::addColumn<bool>("openEnd");
     QTest::newRow("period") << "ゴミ" << QDate(2026, 3, 1) << QDate(2026, 3, 31)
-                            << QStringList{"20260302", "20260309", "20260310", "20260316", "20260323", "20260330"}
+                            << QStringList{"20260302", "20260309", "20260310",
+                                           "20260316", "20260323", "20260330"}
                             << false;
     QTest::newRow("open end stops a year after today")
         << "ゴミ" << QDate(2027, 3, 1) << QDate() << QStringList{"20270301", "20270308", "20270310"} << true;

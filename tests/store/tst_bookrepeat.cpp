@@ -139,11 +139,14 @@ void TestBookRepeat::changeThisOne()
     QCOMPARE(dayTexts(*m_book, d("20260126")), QStringList{"週例（新）*"});
     // The day-file line is kept out of its rule's date even with the EXDATE gone.
     QVERIFY(m_book->changeRule(m_ruleId, [](RepeatRule& r) { r.excepted.clear(); }).ok());
-    QVERIFY(m_book->replace(d("20260113"), single.ID, [&] {
-        TSkedRec back = single;
-        back.setDate(d("20260112"));
-        return back;
-    }()).ok());
+    QVERIFY(m_book
+                ->replace(d("20260113"), single.ID,
+                          [&] {
+                              TSkedRec back = single;
+                              back.setDate(d("20260112"));
+                              return back;
+                          }())
+                .ok());
     QCOMPARE(dayTexts(*m_book, d("20260112")), QStringList{"会議室変更"});
 }
 
@@ -166,7 +169,9 @@ void TestBookRepeat::changeFollowing()
 
 void TestBookRepeat::changeFollowingSharesTheCount()
 {
-    QVERIFY(m_book->changeRule(m_ruleId, [](RepeatRule& r) { r.rrule = QStringLiteral("FREQ=WEEKLY;COUNT=6"); }).ok());
+    QVERIFY(
+        m_book->changeRule(m_ruleId, [](RepeatRule& r) { r.rrule = QStringLiteral("FREQ=WEEKLY;COUNT=6"); })
+            .ok());
     TSkedRec changed = occurrenceOn(d("20260126"));
     changed.Text = QStringLiteral("後半");
     QVERIFY(m_book->changeOccurrence(OccurrenceScope::Following, occurrenceOn(d("20260126")), changed).ok());

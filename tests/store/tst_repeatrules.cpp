@@ -50,7 +50,8 @@ RepeatRule makeRule(const QString& rrule, const QDate& first, HolidayRule holida
 // Golden Week 2026: 29 April, 3 to 6 May (6 May makes up for the Sunday).
 bool goldenWeekOff(const QDate& date)
 {
-    static const QList<QDate> holidays{d("20260429"), d("20260503"), d("20260504"), d("20260505"), d("20260506")};
+    static const QList<QDate> holidays{d("20260429"), d("20260503"), d("20260504"), d("20260505"),
+                                       d("20260506")};
     return date.dayOfWeek() >= 6 || holidays.contains(date);
 }
 
@@ -107,16 +108,17 @@ void TestRepeatRules::expandsEdgeCases_data()
     QTest::newRow("31st skips short months")
         << "FREQ=MONTHLY;BYMONTHDAY=31" << d("20260131") << QList<QDate>{} << d("20260101") << d("20260630")
         << QStringList{"20260131", "20260331", "20260531"};
-    QTest::newRow("last day of month") << "FREQ=MONTHLY;BYMONTHDAY=-1" << d("20280131") << QList<QDate>{}
-                                       << d("20280101") << d("20280430")
-                                       << QStringList{"20280131", "20280229", "20280331", "20280430"};
+    QTest::newRow("last day of month")
+        << "FREQ=MONTHLY;BYMONTHDAY=-1" << d("20280131") << QList<QDate>{} << d("20280101") << d("20280430")
+        << QStringList{"20280131", "20280229", "20280331", "20280430"};
     QTest::newRow("29 February") << "FREQ=YEARLY" << d("20240229") << QList<QDate>{} << d("20240101")
                                  << d("20331231") << QStringList{"20240229", "20280229", "20320229"};
-    QTest::newRow("fifth Monday") << "FREQ=MONTHLY;BYDAY=5MO" << d("20260101") << QList<QDate>{} << d("20260101")
-                                  << d("20261231")
+    QTest::newRow("fifth Monday") << "FREQ=MONTHLY;BYDAY=5MO" << d("20260101") << QList<QDate>{}
+                                  << d("20260101") << d("20261231")
                                   << QStringList{"20260330", "20260629", "20260831", "20261130"};
-    QTest::newRow("last Friday") << "FREQ=MONTHLY;BYDAY=-1FR" << d("20260101") << QList<QDate>{} << d("20260101")
-                                 << d("20260430") << QStringList{"20260130", "20260227", "20260327", "20260424"};
+    QTest::newRow("last Friday") << "FREQ=MONTHLY;BYDAY=-1FR" << d("20260101") << QList<QDate>{}
+                                 << d("20260101") << d("20260430")
+                                 << QStringList{"20260130", "20260227", "20260327", "20260424"};
     QTest::newRow("second Tuesday") << "FREQ=MONTHLY;BYDAY=2TU" << d("20260113") << QList<QDate>{}
                                     << d("20260101") << d("20260331")
                                     << QStringList{"20260113", "20260210", "20260310"};
@@ -124,8 +126,8 @@ void TestRepeatRules::expandsEdgeCases_data()
         << "FREQ=WEEKLY;UNTIL=20260126" << d("20260105") << QList<QDate>{} << d("20260101") << d("20260228")
         << QStringList{"20260105", "20260112", "20260119", "20260126"};
     QTest::newRow("COUNT counts excepted dates")
-        << "FREQ=DAILY;COUNT=5" << d("20260101") << QList<QDate>{d("20260102")} << d("20260101") << d("20260131")
-        << QStringList{"20260101", "20260103", "20260104", "20260105"};
+        << "FREQ=DAILY;COUNT=5" << d("20260101") << QList<QDate>{d("20260102")} << d("20260101")
+        << d("20260131") << QStringList{"20260101", "20260103", "20260104", "20260105"};
     QTest::newRow("COUNT counted from the first date, range later")
         << "FREQ=WEEKLY;COUNT=3" << d("20260105") << QList<QDate>{} << d("20260115") << d("20260331")
         << QStringList{"20260119"};
@@ -138,12 +140,12 @@ void TestRepeatRules::expandsEdgeCases_data()
     QTest::newRow("week start counts for the interval")
         << "FREQ=WEEKLY;INTERVAL=3;BYDAY=SU;WKST=FR" << d("20230111") << QList<QDate>{} << d("20230101")
         << d("20230228") << QStringList{"20230129", "20230219"};
-    QTest::newRow("yearly month days") << "FREQ=YEARLY;INTERVAL=2;BYMONTHDAY=29,-24" << d("20241030")
-                                       << QList<QDate>{} << d("20260716") << d("20260920")
-                                       << QStringList{"20260729", "20260808", "20260829", "20260907"};
+    QTest::newRow("yearly month days")
+        << "FREQ=YEARLY;INTERVAL=2;BYMONTHDAY=29,-24" << d("20241030") << QList<QDate>{} << d("20260716")
+        << d("20260920") << QStringList{"20260729", "20260808", "20260829", "20260907"};
     QTest::newRow("yearly in November on the fourth Thursday")
-        << "FREQ=YEARLY;BYMONTH=11;BYDAY=4TH" << d("20251101") << QList<QDate>{} << d("20250101") << d("20271231")
-        << QStringList{"20251127", "20261126", "20271125"};
+        << "FREQ=YEARLY;BYMONTH=11;BYDAY=4TH" << d("20251101") << QList<QDate>{} << d("20250101")
+        << d("20271231") << QStringList{"20251127", "20261126", "20271125"};
     QTest::newRow("first date that is no date of the rule is not one")
         << "FREQ=MONTHLY;BYMONTHDAY=20" << d("20260115") << QList<QDate>{} << d("20260101") << d("20260228")
         << QStringList{"20260120", "20260220"};
@@ -159,7 +161,8 @@ void TestRepeatRules::expandsEdgeCases()
     QFETCH(QStringList, expected);
     QVERIFY2(checkRRule(rrule, first).ok, qPrintable(checkRRule(rrule, first).message));
     QList<QDate> dates;
-    for (const Occurrence& o : ruleOccurrences(makeRule(rrule, first, HolidayRule::None, excepted), from, to, {})) {
+    for (const Occurrence& o :
+         ruleOccurrences(makeRule(rrule, first, HolidayRule::None, excepted), from, to, {})) {
         dates.append(o.date);
     }
     QCOMPARE(texts(dates), expected);
@@ -213,7 +216,8 @@ void TestRepeatRules::holidayRule()
 {
     QFETCH(int, holiday);
     QFETCH(QStringList, expected);
-    const RepeatRule rule = makeRule(QStringLiteral("FREQ=MONTHLY;BYMONTHDAY=3"), d("20260103"), HolidayRule(holiday));
+    const RepeatRule rule =
+        makeRule(QStringLiteral("FREQ=MONTHLY;BYMONTHDAY=3"), d("20260103"), HolidayRule(holiday));
     QList<QDate> dates;
     for (const Occurrence& o : ruleOccurrences(rule, d("20260401"), d("20260630"), goldenWeekOff)) {
         dates.append(o.date);
@@ -221,15 +225,16 @@ void TestRepeatRules::holidayRule()
     QCOMPARE(texts(dates), expected);
     // A moved occurrence still names the date the rule gave (its EXDATE).
     if (HolidayRule(holiday) == HolidayRule::After) {
-        QCOMPARE(ruleOccurrences(rule, d("20260507"), d("20260507"), goldenWeekOff).value(0).ruleDate, d("20260503"));
+        QCOMPARE(ruleOccurrences(rule, d("20260507"), d("20260507"), goldenWeekOff).value(0).ruleDate,
+                 d("20260503"));
     }
 }
 
 void TestRepeatRules::jumpsToTheRangeOfAnOldRule()
 {
     // Begun twenty years ago: the range's dates keep the rule's phase.
-    const RuleDates dates = expandRRule(QStringLiteral("FREQ=WEEKLY;INTERVAL=2"), d("20060103"), d("20260101"),
-                                        d("20260131"));
+    const RuleDates dates =
+        expandRRule(QStringLiteral("FREQ=WEEKLY;INTERVAL=2"), d("20060103"), d("20260101"), d("20260131"));
     QVERIFY(!dates.dates.isEmpty());
     for (const QDate& date : dates.dates) {
         QCOMPARE(d("20060103").daysTo(date) % 14, 0);
@@ -237,7 +242,8 @@ void TestRepeatRules::jumpsToTheRangeOfAnOldRule()
     QElapsedTimer timer;
     timer.start();
     for (int i = 0; i < 200; ++i) {
-        static_cast<void>(expandRRule(QStringLiteral("FREQ=DAILY"), d("20060101"), d("20260101"), d("20260131")));
+        static_cast<void>(
+            expandRRule(QStringLiteral("FREQ=DAILY"), d("20060101"), d("20260101"), d("20260131")));
     }
     QVERIFY2(timer.elapsed() < 1000, "a daily rule begun long ago must not be walked from its start");
 }
@@ -261,7 +267,8 @@ void TestRepeatRules::matchesLibicalOnRandomRules()
     int compared = 0;
     for (int n = 0; n < 300; ++n) {
         const QString freq = frequencies.at(random.bounded(int(frequencies.size())));
-        QStringList parts{QStringLiteral("FREQ=") + freq, QStringLiteral("INTERVAL=%1").arg(random.bounded(1, 6))};
+        QStringList parts{QStringLiteral("FREQ=") + freq,
+                          QStringLiteral("INTERVAL=%1").arg(random.bounded(1, 6))};
         if (freq == u"WEEKLY" && random.bounded(2)) {
             QStringList days;
             for (int i = 0; i < 7; ++i) {
@@ -281,13 +288,15 @@ void TestRepeatRules::matchesLibicalOnRandomRules()
         // BYMONTH (the row "yearly month days" of expandsEdgeCases checks ours).
         const bool yearlyMonthDay = freq == u"YEARLY" && (dayPart == 1 || dayPart == 2);
         if ((freq == u"MONTHLY" || freq == u"YEARLY") && (yearlyMonthDay || random.bounded(3) == 0)) {
-            parts.append(QStringLiteral("BYMONTH=%1,%2").arg(random.bounded(1, 13)).arg(random.bounded(1, 13)));
+            parts.append(
+                QStringLiteral("BYMONTH=%1,%2").arg(random.bounded(1, 13)).arg(random.bounded(1, 13)));
         }
         if (freq == u"MONTHLY" || freq == u"YEARLY") {
             const int ordinal = random.bounded(2) ? random.bounded(1, 6) : -random.bounded(1, 6);
             switch (dayPart) {
             case 0:
-                parts.append(QStringLiteral("BYDAY=%1%2").arg(ordinal).arg(QLatin1String(codes[random.bounded(7)])));
+                parts.append(
+                    QStringLiteral("BYDAY=%1%2").arg(ordinal).arg(QLatin1String(codes[random.bounded(7)])));
                 break;
             case 1:
                 parts.append(QStringLiteral("BYMONTHDAY=%1,%2")
@@ -303,9 +312,10 @@ void TestRepeatRules::matchesLibicalOnRandomRules()
         }
         const QDate first = QDate(2020, 1, 1).addDays(random.bounded(2000));
         if (way == int(ExpandWay::Best) && random.bounded(3) == 0) {
-            parts.append(random.bounded(2) ? QStringLiteral("COUNT=%1").arg(random.bounded(1, 60))
-                                           : QStringLiteral("UNTIL=") +
-                                                 first.addDays(random.bounded(900)).toString(QStringLiteral("yyyyMMdd")));
+            parts.append(random.bounded(2)
+                             ? QStringLiteral("COUNT=%1").arg(random.bounded(1, 60))
+                             : QStringLiteral("UNTIL=") +
+                                   first.addDays(random.bounded(900)).toString(QStringLiteral("yyyyMMdd")));
         }
         const QString rrule = parts.join(u';');
         if (!checkRRule(rrule, first).ok) {
@@ -316,8 +326,9 @@ void TestRepeatRules::matchesLibicalOnRandomRules()
         const RuleDates tested = expandRRuleBy(ExpandWay(way), rrule, first, from, to);
         const RuleDates reference = expandRRuleBy(ExpandWay::LibicalWalking, rrule, first, from, to);
         QVERIFY2(tested.dates == reference.dates,
-                 qPrintable(QStringLiteral("%1 from %2, %3..%4").arg(rrule, first.toString(Qt::ISODate),
-                                                                      from.toString(Qt::ISODate), to.toString(Qt::ISODate))));
+                 qPrintable(QStringLiteral("%1 from %2, %3..%4")
+                                .arg(rrule, first.toString(Qt::ISODate), from.toString(Qt::ISODate),
+                                     to.toString(Qt::ISODate))));
         ++compared;
     }
     QVERIFY(compared > 250);
@@ -325,7 +336,8 @@ void TestRepeatRules::matchesLibicalOnRandomRules()
 
 void TestRepeatRules::keepsDatesAcrossDaylightSaving()
 {
-    for (const QByteArray& zone : {QByteArray("America/New_York"), QByteArray("Europe/Berlin"), QByteArray("Asia/Tokyo")}) {
+    for (const QByteArray& zone :
+         {QByteArray("America/New_York"), QByteArray("Europe/Berlin"), QByteArray("Asia/Tokyo")}) {
         TimeZone tz(zone);
         const RuleDates dates =
             expandRRule(QStringLiteral("FREQ=DAILY"), d("20260301"), d("20260305"), d("20260404"));
@@ -338,7 +350,8 @@ void TestRepeatRules::keepsDatesAcrossDaylightSaving()
 
 void TestRepeatRules::describesTheRule()
 {
-    const RRuleCheck check = checkRRule(QStringLiteral("FREQ=MONTHLY;BYDAY=2TU;UNTIL=20270331"), d("20260113"));
+    const RRuleCheck check =
+        checkRRule(QStringLiteral("FREQ=MONTHLY;BYDAY=2TU;UNTIL=20270331"), d("20260113"));
     QVERIFY(check.ok);
     QCOMPARE(describeRule(check.rule, d("20260113")), QStringLiteral("毎月第2火曜日、2027年3月31日まで"));
     const RRuleCheck weekly = checkRRule(QStringLiteral("FREQ=WEEKLY;BYDAY=MO,WE;COUNT=10"), d("20260105"));
@@ -371,11 +384,13 @@ void TestRepeatRules::malformedFileLosesNothing()
     RepeatRule good = makeRule(QStringLiteral("FREQ=WEEKLY"), d("20260105"));
     good.id = 1100000000;
     good.sked.ID = good.id;
-    const QByteArray cp932 = QByteArray("1100000001\t20260105\tFREQ=DAILY\tnone\t\t20\t22\tclBlack\tclBlack\t0\t-1\t"
-                                        "1100000001\t\t\x89\xEF\x8B\x63\t");
-    const QByteArray hourly = "1100000002\t20260105\tFREQ=HOURLY\tnone\t\t20\t22\tclBlack\tclBlack\t0\t-1\t1100000002\t\tx\t";
-    const QByteArray original = formatRepeatLine(good).toUtf8() + "\r\n" + "garbage line\r\n\r\n" + hourly +
-                                "\r\n" + cp932 + "\r\n";
+    const QByteArray cp932 =
+        QByteArray("1100000001\t20260105\tFREQ=DAILY\tnone\t\t20\t22\tclBlack\tclBlack\t0\t-1\t"
+                   "1100000001\t\t\x89\xEF\x8B\x63\t");
+    const QByteArray hourly =
+        "1100000002\t20260105\tFREQ=HOURLY\tnone\t\t20\t22\tclBlack\tclBlack\t0\t-1\t1100000002\t\tx\t";
+    const QByteArray original =
+        formatRepeatLine(good).toUtf8() + "\r\n" + "garbage line\r\n\r\n" + hourly + "\r\n" + cp932 + "\r\n";
     QVERIFY(writeFileAtomic(path, original));
 
     ScheduleBook book(dir.path(), nullptr);

@@ -28,7 +28,8 @@ QString oneLine(const QString& escapedText)
 
 bool NoxTool::rejectRepeatOptions()
 {
-    for (const auto& [name, value] : {std::pair{"--rrule", &m_opt.rrule}, std::pair{"--holiday", &m_opt.holiday}}) {
+    for (const auto& [name, value] :
+         {std::pair{"--rrule", &m_opt.rrule}, std::pair{"--holiday", &m_opt.holiday}}) {
         if (value->has_value()) {
             usage(QStringLiteral("%1 belongs to the \"repeat add\" command").arg(QLatin1String(name)));
             return false;
@@ -83,7 +84,8 @@ int NoxTool::repeatAdd()
     const std::optional<int> start = parseSlot(m_opt.positional.at(3));
     const std::optional<int> end = parseSlot(m_opt.positional.at(4));
     if (!start || !end || *end < *start) {
-        return usage(QStringLiteral("START and END are h:mm on the half-hour grid (0:00 .. 23:30), END not before START"));
+        return usage(QStringLiteral(
+            "START and END are h:mm on the half-hour grid (0:00 .. 23:30), END not before START"));
     }
     if (!m_opt.rrule) {
         return usage(QStringLiteral("\"repeat add\" needs --rrule RULE"));
@@ -97,7 +99,8 @@ int NoxTool::repeatAdd()
         bool ok = false;
         alarm = m_opt.alarm->toInt(&ok);
         if (!ok || !alarmChoices().contains(alarm)) {
-            return usage(QStringLiteral("--alarm takes one of 0 1 5 10 15 20 30 60 120 180 240 300 360 (minutes)"));
+            return usage(
+                QStringLiteral("--alarm takes one of 0 1 5 10 15 20 30 60 120 180 240 300 360 (minutes)"));
         }
     }
     const QString category = m_opt.category.value_or(QString());
@@ -127,8 +130,9 @@ int NoxTool::repeatAdd()
     if (!added.ok()) {
         if (added->record) {
             m_out << rule.id << '\n';
-            return fail(exitNotFound, QStringLiteral("the rule was added, but the alarms were not saved: %1")
-                                          .arg(added.message()));
+            return fail(
+                exitNotFound,
+                QStringLiteral("the rule was added, but the alarms were not saved: %1").arg(added.message()));
         }
         return fail(exitNotFound, added.message());
     }
@@ -152,11 +156,12 @@ int NoxTool::repeatList()
         return fail(exitNotFound, read.message());
     }
     for (const RepeatRule& rule : rules) {
-        m_out << rule.id << '\t' << rule.first.toString(QStringLiteral("yyyy-MM-dd")) << '\t' << rule.rrule << '\t'
-              << holidayRuleName(rule.holiday) << '\t' << oneLine(rule.sked.Text) << '\n';
+        m_out << rule.id << '\t' << rule.first.toString(QStringLiteral("yyyy-MM-dd")) << '\t' << rule.rrule
+              << '\t' << holidayRuleName(rule.holiday) << '\t' << oneLine(rule.sked.Text) << '\n';
     }
     for (const RepeatProblem& p : problems) {
-        m_err << "noxtool: " << QDir::toNativeSeparators(QDir(m_folder).filePath(QString::fromLatin1(kRepeatFileName)))
+        m_err << "noxtool: "
+              << QDir::toNativeSeparators(QDir(m_folder).filePath(QString::fromLatin1(kRepeatFileName)))
               << ':' << p.lineNumber << ": " << p.reason << " (kept as it is)\n";
     }
     return problems.isEmpty() ? exitOk : exitNotFound;
@@ -192,11 +197,13 @@ int NoxTool::agenda()
     if (!rejectRepeatOptions() || !expectArgs(1, 0, 0)) {
         return exitUsage;
     }
-    for (const auto& [name, value] : {std::pair{"--target", &m_opt.target}, std::pair{"--image", &m_opt.image},
-                                      std::pair{"--layout", &m_opt.layout}, std::pair{"--memo", &m_opt.memo},
-                                      std::pair{"--alarm", &m_opt.alarm}}) {
+    for (const auto& [name, value] :
+         {std::pair{"--target", &m_opt.target}, std::pair{"--image", &m_opt.image},
+          std::pair{"--layout", &m_opt.layout}, std::pair{"--memo", &m_opt.memo},
+          std::pair{"--alarm", &m_opt.alarm}}) {
         if (value->has_value()) {
-            return usage(QStringLiteral("%1 does not belong to the \"agenda\" command").arg(QLatin1String(name)));
+            return usage(
+                QStringLiteral("%1 does not belong to the \"agenda\" command").arg(QLatin1String(name)));
         }
     }
     if (!m_opt.from || !m_opt.to) {
@@ -220,8 +227,9 @@ int NoxTool::agenda()
     });
     for (const TSkedRec& rec : span.records) {
         m_out << rec.date().toString(QStringLiteral("yyyyMMdd")) << '\t'
-              << (rec.isOccurrence() ? QStringLiteral("R%1").arg(rec.RuleID) : QString::number(rec.ID)) << '\t'
-              << skedTimeText(rec.StartTime) << '-' << skedTimeText(rec.EndTime) << '\t' << oneLine(rec.Text) << '\n';
+              << (rec.isOccurrence() ? QStringLiteral("R%1").arg(rec.RuleID) : QString::number(rec.ID))
+              << '\t' << skedTimeText(rec.StartTime) << '-' << skedTimeText(rec.EndTime) << '\t'
+              << oneLine(rec.Text) << '\n';
     }
     int code = exitOk;
     for (const QString& notice : book.takeRuleNotices()) {
@@ -229,7 +237,8 @@ int NoxTool::agenda()
         code = exitNotFound;
     }
     for (const TDayProblem& p : span.problems) {
-        m_err << "noxtool: " << QDir::toNativeSeparators(p.file) << ':' << p.lineNumber << ": " << p.reason << '\n';
+        m_err << "noxtool: " << QDir::toNativeSeparators(p.file) << ':' << p.lineNumber << ": " << p.reason
+              << '\n';
         code = exitNotFound;
     }
     if (!span.result.ok()) {
