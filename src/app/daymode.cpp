@@ -3,18 +3,23 @@
 
 #include <QPainter>
 #include <QTimer>
+#include <QWidget>
 
 #include "app/afterrepaint.h"
-#include "app/mainform.h"
+#include "app/modehost.h"
 #include "app/memopanes.h"
 #include "app/scheduleclipboard.h"
 #include "app/schedulecommands.h"
 #include "app/statuspanels.h"
+#include "appearance/style.h"
 #include "core/datetime.h"
+#include "core/noxsettings.h"
 #include "monthview/monthview.h"
 #include "sked/skedcontrol.h"
 #include "sked/skedlayout.h"
 #include "store/daykind.h"
+#include "store/holidays.h"
+#include "store/memostore.h"
 #include "store/schedulebook.h"
 #include "widgets/noxmemo.h"
 
@@ -80,7 +85,7 @@ int cursorLine(const sked::TSked* column)
 }
 } // namespace
 
-TDayMode::TDayMode(TNoxMainForm& form) : m_form(form), m_sked(form.skedControl()), m_leftDate(form.today())
+TDayMode::TDayMode(TModeHost& form) : m_form(form), m_sked(form.skedControl()), m_leftDate(form.today())
 {
     connectView();
 }
@@ -262,7 +267,7 @@ bool TDayMode::saveColumn(int column, const QList<TAlarmUpdate>& alarms)
 // that still uses its items.
 void TDayMode::reloadLater(const QDate& date)
 {
-    QTimer::singleShot(0, &m_form, [this, date] {
+    QTimer::singleShot(0, m_form.hostWindow(), [this, date] {
         const qint64 column = m_leftDate.daysTo(date);
         if (!m_active || column < 0 || column >= m_sked->SkedCount()) {
             return;
@@ -521,7 +526,7 @@ void TDayMode::focusColumn(int column, int line)
         return;
     }
     m_sked->setActiveIndex(column);
-    if (m_form.isVisible()) {
+    if (m_form.hostWindow()->isVisible()) {
         sked->setFocus(Qt::OtherFocusReason);
         m_sked->setActiveIndex(column);
     }
@@ -623,7 +628,7 @@ void TDayMode::readAheadOfSteps() const
         dates << previous.addDays(i);
     }
     dates << m_leftDate.addDays(count) << m_leftDate.addDays(-1);
-    runAfterRepaint(&m_form, [&book = m_form.book(), dates] { book.readAhead(dates); });
+    runAfterRepaint(m_form.hostWindow(), [&book = m_form.book(), dates] { book.readAhead(dates); });
 }
 
 bool TDayMode::goToDate(const QDate& date, std::optional<qint32> id, bool refresh)
@@ -657,7 +662,7 @@ bool TDayMode::goToDate(const QDate& date, std::optional<qint32> id, bool refres
     if (found || sked->FocusRow() >= 0) {
         sked->MakeFocusVisible();
     }
-    if (m_form.isVisible()) {
+    if (m_form.hostWindow()->isVisible()) {
         sked->setFocus(Qt::OtherFocusReason);
     }
     showStatus();
@@ -765,7 +770,8 @@ void TDayMode::layoutPanes()
         if (!column) {
             continue;
         }
-        const int x = column->mapTo(&m_form, QPoint(0, 0)).x() - area->mapTo(&m_form, QPoint(0, 0)).x();
+        QWidget* window = m_form.hostWindow();
+        const int x = column->mapTo(window, QPoint(0, 0)).x() - area->mapTo(window, QPoint(0, 0)).x();
         const int width = i + 1 == panes.count() ? area->width() - x : column->width();
         panes.pane(i)->setGeometry(x, 0, width, area->height());
     }

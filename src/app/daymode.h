@@ -22,12 +22,12 @@ class TSkedItem;
 struct TSkedDrop;
 } // namespace sked
 
-class TNoxMainForm;
+class TModeHost;
 
 class TDayMode : public TMainViewMode
 {
 public:
-    explicit TDayMode(TNoxMainForm& form);
+    explicit TDayMode(TModeHost& form);
 
     TViewMode id() const override { return vmDay; }
     QWidget* view() const override;
@@ -107,7 +107,7 @@ private:
     void linesDropped(const QDate& date, qint32 id, int start, int end);
     void connectView();
 
-    TNoxMainForm& m_form;
+    TModeHost& m_form;
     sked::TSkedControl* m_sked;
     QDate m_leftDate;
     bool m_active = false;

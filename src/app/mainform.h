@@ -29,6 +29,7 @@
 #include <memory>
 #include <optional>
 
+#include "app/modehost.h"
 #include "app/noxsettings.h"
 #include "app/viewmode.h"
 #include "alarm/alarmfile.h"
@@ -82,7 +83,7 @@ class WriteFailureNotices;
 struct BookDay;
 struct PopupRequest;
 
-class TNoxMainForm : public QMainWindow
+class TNoxMainForm : public QMainWindow, public TModeHost
 {
     Q_OBJECT
 public:
@@ -114,66 +115,67 @@ public:
     ~TNoxMainForm() override;
 
     // --- state ------------------------------------------------------------
-    bool isStarted() const { return m_started; }
+    bool isStarted() const override { return m_started; }
     TViewMode viewMode() const;
     // Leftmost date L of the day view.
     QDate leftDate() const;
     int skedCount() const;
-    QDate today() const { return now().date(); }
-    QDateTime now() const;
+    QDate today() const override { return now().date(); }
+    QDateTime now() const override;
     QString dataFolder() const { return m_dataFolder; }
-    const TNoxSettings& settings() const { return m_settings; }
+    const TNoxSettings& settings() const override { return m_settings; }
     // A day column's caption: the date in the date format, then the calendar
     // marks that are on (六曜, solar term or seasonal day).
-    QString dayCaption(const QDate& date) const;
+    QString dayCaption(const QDate& date) const override;
     // The banner's old date and 六曜 of the focused day (marks that are on).
-    void showCalendarOf(const QDate& date);
-    QString categoryFilter() const { return m_settings.categoryFilter; }
-    const HolidayList& holidays() const { return m_holidays; }
+    void showCalendarOf(const QDate& date) override;
+    QString categoryFilter() const override { return m_settings.categoryFilter; }
+    const HolidayList& holidays() const override { return m_holidays; }
     const QStringList& categories() const { return m_categories; }
-    const TDayKindColors& dayKindColors() const { return m_dayKindColors; }
+    const TDayKindColors& dayKindColors() const override { return m_dayKindColors; }
     // The day view's font colour (also the memo panes').
-    TColor viewFontColor() const { return m_viewFontColor; }
+    TColor viewFontColor() const override { return m_viewFontColor; }
     AlarmCenter& alarms() { return *m_alarms; }
-    MemoStore& memoStore() { return m_memoStore; }
+    MemoStore& memoStore() override { return m_memoStore; }
     // The image strip as the views draw it.
     const QList<QPixmap>& images() const { return m_images; }
     // Every read and change of schedules goes through the book.
-    ScheduleBook& book() { return *m_book; }
+    QWidget* hostWindow() override { return this; }
+    ScheduleBook& book() override { return *m_book; }
 
     // The mode in front, and each mode for what only it does.
     TMainViewMode& mode() const { return *m_mode; }
     TDayMode& dayMode() const { return *m_dayMode; }
     TMonthMode& monthMode() const { return *m_monthMode; }
 
-    sked::TSkedControl* skedControl() const { return m_sked; }
-    monthview::TMonthView* monthView() const { return m_month; }
+    sked::TSkedControl* skedControl() const override { return m_sked; }
+    monthview::TMonthView* monthView() const override { return m_month; }
     TDateBanner* dateBanner() const { return m_banner; }
-    TStatusPanels* statusPanels() const { return m_status; }
+    TStatusPanels* statusPanels() const override { return m_status; }
     TClockPanel* clockPanel() const { return m_clock; }
     // Memo panes: one per day column in the day view; in the month view 0 is
     // "スケジュールメモ" and 1 "日別メモ".
     int memoPaneCount() const;
     TNoxMemo* memoPane(int index) const;
-    TMemoPanes& memoPanes() const { return *m_memoPanes; }
+    TMemoPanes& memoPanes() const override { return *m_memoPanes; }
     // Add, edit, delete, cut, copy, paste, style and colours of schedules,
     // and the context menu of both views.
-    TScheduleCommands& commands() const { return *m_commands; }
+    TScheduleCommands& commands() const override { return *m_commands; }
     // "今日へ移動(&H)", "次月(&M)", "前月(&N)", "次週(&K)", "前週(&J)", "指定日へ移動(&O)...".
     const QList<QAction*>& navigationActions() const { return m_navActions; }
     TNoxButton* toolButton(const QString& hint) const;
 
     // Shows the failure's message (it names the file and the reason) in one
     // error box together with the failed writes of the same burst.
-    void ReportFailure(const BookResult& result);
+    void ReportFailure(const BookResult& result) override;
     // A problem met while reading (a day file that cannot be read, a line
     // that is no schedule, a memo file that cannot be opened): each `key` is
     // told once per run, by the next ShowLoadNotices.
     void NoteLoadProblem(const QString& key, const QString& message);
     // Notes the read failure and the unreadable lines of a day.
-    void NoteDayProblems(const BookDay& day);
+    void NoteDayProblems(const BookDay& day) override;
     // Shows the problems noted since the last call in one notice, if any.
-    void ShowLoadNotices();
+    void ShowLoadNotices() override;
     // Shows the failed writes not told yet (after the event loop has ended).
     void ShowPendingFailures();
 
@@ -186,7 +188,7 @@ public:
     // Shows the days from `from` in the day view (saving and reloading memos).
     void ShowDays(const QDate& from);
     // Changes the number of day columns by `delta`; only a result in 1..7 acts.
-    void ChangeSkedCount(int delta);
+    void ChangeSkedCount(int delta) override;
     void SetSkedCount(int count);
     // Goes to `date` and selects the schedule with `id` (if given); returns
     // whether that schedule was found. Used by the popup, search and dialogs.
@@ -202,7 +204,7 @@ public:
     void IncreaseClick();
     void DecreaseClick();
     void MemoToggleClick();
-    void SwitchViewClick();
+    void SwitchViewClick() override;
 
     // --- filling the views ----------------------------------------------------
     // The day columns take the colours of their days' kinds.
@@ -220,7 +222,7 @@ public:
     void SetHalfFormat(bool on);
     void SetCategoryFilter(const QString& filter);
     // The banner's period (from the mode in front) and today.
-    void UpdateBanner();
+    void UpdateBanner() override;
     void AddTrayIcon();
     void RemoveTrayIcon();
     // Shows, restores and raises the window (tray, second start, popups).

@@ -4,18 +4,23 @@
 #include <QPainter>
 #include <QScopedValueRollback>
 #include <QTimer>
+#include <QWidget>
 
 #include "app/afterrepaint.h"
-#include "app/mainform.h"
+#include "app/modehost.h"
 #include "app/memopanes.h"
 #include "app/schedulecommands.h"
 #include "app/statuspanels.h"
+#include "appearance/style.h"
 #include "appearance/ui/styleviews.h"
 #include "core/datetime.h"
+#include "core/noxsettings.h"
 #include "monthview/monthview.h"
 #include "monthview/monthviewinplaceedit.h"
 #include "sked/skedcontrol.h"
 #include "store/daykind.h"
+#include "store/holidays.h"
+#include "store/memostore.h"
 #include "store/schedulebook.h"
 #include "widgets/noxmemo.h"
 
@@ -50,7 +55,7 @@ monthview::TMonthViewItem* addItemAt(monthview::TMonthViewItems* items, const TS
 }
 } // namespace
 
-TMonthMode::TMonthMode(TNoxMainForm& form) : m_form(form), m_month(form.monthView())
+TMonthMode::TMonthMode(TModeHost& form) : m_form(form), m_month(form.monthView())
 {
     connectView();
 }
@@ -213,7 +218,7 @@ bool TMonthMode::saveDay(const QDate& date, const QList<TAlarmUpdate>& alarms)
 // that still uses its items.
 void TMonthMode::reloadLater()
 {
-    QTimer::singleShot(0, &m_form, [this] {
+    QTimer::singleShot(0, m_form.hostWindow(), [this] {
         if (m_active) {
             m_memoItem = nullptr; // its memo cannot be written into a schedule read again
             fill();
@@ -422,7 +427,7 @@ void TMonthMode::step(Step step)
     // user looks at it; not at start-up, which has other work.
     const QDate first = m_month->CellDate(0);
     const QDate last = m_month->CellDate(monthview::kCellCount - 1);
-    runAfterRepaint(&m_form, [&book = m_form.book(), first, last] { book.readAround(first, last, 35); });
+    runAfterRepaint(m_form.hostWindow(), [&book = m_form.book(), first, last] { book.readAround(first, last, 35); });
 }
 
 bool TMonthMode::goToDate(const QDate& date, std::optional<qint32> id, bool)

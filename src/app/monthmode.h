@@ -20,12 +20,12 @@ class TMonthViewItem;
 struct TMonthViewDrop;
 } // namespace monthview
 
-class TNoxMainForm;
+class TModeHost;
 
 class TMonthMode : public TMainViewMode
 {
 public:
-    explicit TMonthMode(TNoxMainForm& form);
+    explicit TMonthMode(TModeHost& form);
 
     TViewMode id() const override { return vmMonth; }
     QWidget* view() const override;
@@ -93,7 +93,7 @@ private:
     void enterPressed();
     void connectView();
 
-    TNoxMainForm& m_form;
+    TModeHost& m_form;
     monthview::TMonthView* m_month;
     bool m_active = false;
     bool m_moving = false; // goMonth under way: the view's notices wait for its end
