@@ -214,7 +214,8 @@ public:
     // What was read of "repeat.nox" and not told yet (lines that are no
     // rule, an unreadable file, an expansion cut short): each once.
     QStringList takeRuleNotices() const;
-    // Adds a rule (checked with checkRRule) under a fresh ID; rule->id is set.
+    // Adds a rule (checked with checkRRule) under its own ID when that is a
+    // rule ID no rule has, else under a fresh ID; rule->id is set.
     BookResult addRule(RepeatRule* rule);
     // Lets `edit` change rule `id` (see RepeatStore::change for `shown`).
     BookResult changeRule(qint32 id, const std::function<void(RepeatRule&)>& edit, const RepeatRule* shown = nullptr);
