@@ -165,6 +165,10 @@ public:
                        const QList<TAlarmUpdate>& alarms = {});
     // Appends the record's line to the file of its Date.
     BookResult add(const TSkedRec& rec, TAlarmUpdateMode mode = amNew);
+    // Appends the lines of `recs`, all of `date`, in their order with one
+    // write of the day file (an import of many schedules), then their alarms;
+    // result.record is the last one once the day is written.
+    BookResult addAll(const QDate& date, const QList<TSkedRec>& recs, TAlarmUpdateMode mode = amNew);
     // Removes the lines of `oldId` from the file of `oldDate` and appends
     // `rec` to the file of its Date: one write when the dates are equal.
     // Across two days the new day is written first and the old lines are
