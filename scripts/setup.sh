@@ -18,7 +18,7 @@ packages=(build-essential cmake ninja-build ccache pkg-config qt6-base-dev qt6-t
   qt6-multimedia-dev qt6-translations-l10n fonts-noto-cjk libfontconfig-dev libbenchmark-dev
   qt6-webengine-dev qt6-pdf-dev poppler-utils
   xvfb xauth xdotool openbox imagemagick trayer librsvg2-bin desktop-file-utils appstream dpkg-dev file
-  python3-debian libical-dev python3-dateutil)
+  python3-debian libical-dev python3-dateutil python3-icalendar)
 
 missing=()
 for p in "${packages[@]}"; do

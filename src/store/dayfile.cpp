@@ -366,6 +366,22 @@ TDayWriteResult appendSkedRec(const QString& folder, const TSkedRec& rec)
     return writeDayLines(path, std::move(day), false);
 }
 
+TDayWriteResult appendSkedRecs(const QString& folder, const QDate& date, const QList<TSkedRec>& recs)
+{
+    const QString path = dayFilePath(folder, date);
+    DayLines day;
+    if (Status s = hasDayFile(date); !s.ok()) {
+        return TDayWriteResult(std::move(s));
+    }
+    if (Status s = readDayLines(path, &day); !s.ok()) {
+        return TDayWriteResult(std::move(s));
+    }
+    for (const TSkedRec& rec : recs) {
+        day.lines.append(TextLine(formatSkedLine(rec)));
+    }
+    return writeDayLines(path, std::move(day), false);
+}
+
 TDayWriteResult deleteSkedById(const QString& folder, const QDate& date, qint32 id,
                                const std::function<void(qint32 id)>& withdrawAlarms)
 {

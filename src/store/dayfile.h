@@ -78,6 +78,9 @@ TDayWriteResult saveDay(const QString& folder, const QDate& date, const QList<TS
 
 // Adds the record's line at the end of the file of its Date (no sorting).
 TDayWriteResult appendSkedRec(const QString& folder, const TSkedRec& rec);
+// Adds the lines of `recs` (all of the day `date`) at the end of its file, in
+// their order, in one write.
+TDayWriteResult appendSkedRecs(const QString& folder, const QDate& date, const QList<TSkedRec>& recs);
 
 // Removes every line of the day whose ID field is `id` in decimal (walking
 // from the last line to the first). After the file was written (or deleted

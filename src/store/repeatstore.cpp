@@ -333,7 +333,9 @@ BookResult RepeatStore::add(RepeatRule* rule)
     if (!read.ok()) {
         return read;
     }
-    rule->id = freshId(fresh.rules);
+    if (!isRuleId(rule->id) || indexOfRule(fresh.rules, rule->id) >= 0) {
+        rule->id = freshId(fresh.rules);
+    }
     rule->sked.ID = rule->id;
     rule->sked.setDate(rule->first);
     rule->sked.RuleID = 0;

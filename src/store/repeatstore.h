@@ -65,7 +65,9 @@ public:
     QStringList takeNotices();
 
     // --- changing (each reads the file as it stands, then writes it) -------
-    // Adds the rule under a fresh ID (rule.id is set to it).
+    // Adds the rule under its own ID when that is a rule ID no rule has (an
+    // import of exported rules keeps their IDs), else under a fresh ID
+    // (rule.id is set to it).
     BookResult add(RepeatRule* rule);
     // Lets `edit` change the rule `id` (its ID stays); NotFound when the file
     // has no such rule. When `shown` is given and the file's rule differs

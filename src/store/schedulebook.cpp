@@ -422,6 +422,24 @@ BookResult ScheduleBook::add(const TSkedRec& rec, TAlarmUpdateMode mode)
     return applyAlarms(result, {TAlarmUpdate{rec, mode}});
 }
 
+BookResult ScheduleBook::addAll(const QDate& date, const QList<TSkedRec>& recs, TAlarmUpdateMode mode)
+{
+    const bool inSync = unchangedSinceShown(date);
+    BookResult result = fromWrite(appendSkedRecs(m_folder, date, recs), dayFile(date));
+    afterWrite(date, inSync);
+    if (!result.ok()) {
+        return result;
+    }
+    if (!recs.isEmpty()) {
+        result->record = recs.last();
+    }
+    QList<TAlarmUpdate> updates;
+    for (const TSkedRec& rec : recs) {
+        updates.append(TAlarmUpdate{rec, mode});
+    }
+    return applyAlarms(result, updates);
+}
+
 BookResult ScheduleBook::replace(const QDate& oldDate, qint32 oldId, const TSkedRec& rec,
                                  TAlarmUpdateMode mode)
 {

@@ -165,6 +165,10 @@ public:
                        const QList<TAlarmUpdate>& alarms = {});
     // Appends the record's line to the file of its Date.
     BookResult add(const TSkedRec& rec, TAlarmUpdateMode mode = amNew);
+    // Appends the lines of `recs`, all of `date`, in their order with one
+    // write of the day file (an import of many schedules), then their alarms;
+    // result.record is the last one once the day is written.
+    BookResult addAll(const QDate& date, const QList<TSkedRec>& recs, TAlarmUpdateMode mode = amNew);
     // Removes the lines of `oldId` from the file of `oldDate` and appends
     // `rec` to the file of its Date: one write when the dates are equal.
     // Across two days the new day is written first and the old lines are
@@ -214,7 +218,8 @@ public:
     // What was read of "repeat.nox" and not told yet (lines that are no
     // rule, an unreadable file, an expansion cut short): each once.
     QStringList takeRuleNotices() const;
-    // Adds a rule (checked with checkRRule) under a fresh ID; rule->id is set.
+    // Adds a rule (checked with checkRRule) under its own ID when that is a
+    // rule ID no rule has, else under a fresh ID; rule->id is set.
     BookResult addRule(RepeatRule* rule);
     // Lets `edit` change rule `id` (see RepeatStore::change for `shown`).
     BookResult changeRule(qint32 id, const std::function<void(RepeatRule&)>& edit, const RepeatRule* shown = nullptr);

@@ -38,6 +38,14 @@ bool parseOptions(const QStringList& args, Options* options, QString* error)
     bool optionsEnded = false;
     for (int i = 0; i < args.size(); ++i) {
         QString arg = args.at(i);
+        if (!optionsEnded && arg == u"-o") {
+            if (i + 1 >= args.size()) {
+                *error = QStringLiteral("option -o needs a value");
+                return false;
+            }
+            options->output = args.at(++i);
+            continue;
+        }
         if (optionsEnded || !arg.startsWith(u"--")) {
             options->positional.append(arg);
             continue;
@@ -52,6 +60,10 @@ bool parseOptions(const QStringList& args, Options* options, QString* error)
             value = arg.mid(eq + 1);
             arg = arg.left(eq);
             hasInlineValue = true;
+        }
+        if ((arg == u"--dry-run" || arg == u"--skip-bad") && !hasInlineValue) {
+            (arg == u"--dry-run" ? options->dryRun : options->skipBad) = true;
+            continue;
         }
         if ((arg == u"--force" || arg == u"--help" || arg == u"--version") && !hasInlineValue) {
             (arg == u"--force" ? options->force : arg == u"--help" ? options->help : options->version) = true;

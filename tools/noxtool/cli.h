@@ -27,11 +27,16 @@ struct Options {
     // repeat add
     std::optional<QString> rrule;
     std::optional<QString> holiday;
+    // ical import and export
+    bool dryRun = false;
+    bool skipBad = false;
+    std::optional<QString> output; // -o FILE
     QStringList positional; // command words and their arguments
 };
 
 // Splits the arguments (without the program name) into options and
-// positional words. "--" ends the options; "-" is a positional word.
+// positional words. "--" ends the options; "-" is a positional word;
+// "-o FILE" is the one short option.
 // Returns false with *error set on an unknown option or a missing value.
 bool parseOptions(const QStringList& args, Options* options, QString* error);
 

@@ -59,6 +59,15 @@ const char kUsage[] = R"(Usage: noxtool [--data DIR] [--force] COMMAND ...
                                 old date (M/D, 閏M/D in a leap month), 六曜,
                                 solar terms and seasonal days or -, holiday
                                 or -, tab-separated
+  ical import (FILE|-) [--dry-run] [--category C] [--skip-bad]
+                                read an iCalendar file ("-": standard input)
+                                into schedules and repeat rules; prints the
+                                summary; fails when an event cannot be taken,
+                                unless --skip-bad; --dry-run changes nothing;
+                                importing the same events again updates them
+  ical export [--from DATE] [--to DATE] [--category C] [-o FILE]
+                                write the schedules and repeat rules as an
+                                iCalendar file (standard output without -o)
 DATE is yyyy-mm-dd, START and END are h:mm on the half-hour grid (0:00 .. 23:30).
 --data DIR selects the data folder (default: Nox's own); --force writes even
 while Nox is running for that folder (Nox notices the change before its next
@@ -148,6 +157,12 @@ int NoxTool::dispatch()
     }
     if (command == u"agenda") {
         return agenda();
+    }
+    if (command == u"ical") {
+        return ical();
+    }
+    if (m_opt.dryRun || m_opt.skipBad || m_opt.output) {
+        return usage(QStringLiteral("--dry-run, --skip-bad and -o belong to the \"ical\" commands"));
     }
     if (!rejectRepeatOptions()) {
         return exitUsage;

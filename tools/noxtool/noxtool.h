@@ -14,6 +14,8 @@
 //                  [--category C] [--alarm N]
 //   noxtool repeat list | rm ID | except ID DATE
 //   noxtool agenda --from DATE --to DATE [--category C]
+//   noxtool ical import (FILE|-) [--dry-run] [--category C] [--skip-bad]
+//   noxtool ical export [--from DATE] [--to DATE] [--category C] [-o FILE]
 //   common options: --data DIR, --force, --help
 //
 // Exit codes: 0 done, 1 not found / damaged / failed, 2 usage.
@@ -62,6 +64,11 @@ private:
     int repeatList();
     int repeatRemove(bool except);
     int agenda();
+    // iCalendar files (icalcommands.cpp)
+    int ical();
+    int icalImport();
+    int icalExport();
+    bool rejectIcalOptions(bool import);
     bool rejectRepeatOptions();
     std::optional<qint32> ruleIdArg(int index);
     bool rejectSearchOptions();
