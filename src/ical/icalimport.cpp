@@ -29,7 +29,8 @@ ImportPreview previewImport(const IcalPlan& plan, const UidMap& map, const QStri
         if (item.expanded) {
             p.expandedNames.append(QStringLiteral("%1 行目: %2").arg(item.line).arg(item.summary));
         }
-        if (!item.uid.isEmpty() && map.has(item.uid) && !counted.contains(item.uid)) {
+        if (!item.uid.isEmpty() && (map.has(item.uid) || map.ownEntry(item.uid)) &&
+            !counted.contains(item.uid)) {
             counted.insert(item.uid);
             ++p.toUpdate;
         }
@@ -86,7 +87,13 @@ public:
     {
         for (const IcalItem& item : plan.items) {
             if (!m_old.contains(item.uid)) {
-                m_old.insert(item.uid, map->entries(item.uid));
+                QList<UidEntry> old = map->entries(item.uid);
+                if (old.isEmpty()) {
+                    if (const std::optional<UidEntry> own = map->ownEntry(item.uid)) {
+                        old.append(*own); // exported from this folder: the schedule itself
+                    }
+                }
+                m_old.insert(item.uid, old);
             }
         }
     }
@@ -101,6 +108,7 @@ public:
 
 private:
     std::optional<UidEntry> takeOld(const QString& uid, bool rule);
+    std::optional<UidEntry> overrideInDay(const TSkedRec& rec) const;
     bool failed(const BookResult& r)
     {
         outcome.result = r.status();
@@ -129,13 +137,30 @@ std::optional<UidEntry> Importer::takeOld(const QString& uid, bool rule)
     return std::nullopt;
 }
 
+// The day-file schedule that already stands for the same changed occurrence
+// (a file exported from this folder and imported back).
+std::optional<UidEntry> Importer::overrideInDay(const TSkedRec& rec) const
+{
+    const std::optional<RuleRef> ref = ruleRefOf(rec);
+    if (!ref) {
+        return std::nullopt;
+    }
+    for (const TSkedRec& r : m_book.day(rec.date()).records) {
+        const std::optional<RuleRef> other = r.isOccurrence() ? std::nullopt : ruleRefOf(r);
+        if (other && other->ruleId == ref->ruleId && other->date == ref->date) {
+            return UidEntry{false, r.date(), r.ID};
+        }
+    }
+    return std::nullopt;
+}
+
 bool Importer::rule(const IcalItem& item)
 {
     RepeatRule wanted = item.rule;
     const std::optional<UidEntry> old = takeOld(item.uid, true);
     RepeatRule existing;
     if (old && m_book.rule(old->id, &existing).ok()) {
-        const BookResult r = m_book.changeRule(old->id, [&](RepeatRule& rr) {
+        const auto take = [&](RepeatRule& rr) {
             const qint32 id = rr.id;
             const QString later = rr.laterFields;
             rr = wanted;
@@ -143,12 +168,19 @@ bool Importer::rule(const IcalItem& item)
             rr.laterFields = later;
             rr.sked.ID = id;
             rr.sked.setDate(rr.first);
-        });
-        if (!r.ok()) {
-            return failed(r);
+        };
+        RepeatRule changed = existing;
+        take(changed);
+        if (changed == existing) {
+            ++outcome.unchanged;
+        } else {
+            const BookResult r = m_book.changeRule(old->id, take);
+            if (!r.ok()) {
+                return failed(r);
+            }
+            ++outcome.updated;
         }
         wanted.id = old->id;
-        ++outcome.updated;
     } else {
         if (!isRuleId(wanted.id)) {
             wanted.id = 0;
@@ -170,13 +202,21 @@ bool Importer::schedules(const IcalItem& item)
         if (item.kind == ItemKind::Override && m_ruleOfUid.contains(item.uid)) {
             setRuleRef(&rec, RuleRef{m_ruleOfUid.value(item.uid), item.ruleDate});
         }
-        const std::optional<UidEntry> old = takeOld(item.uid, false);
-        if (old && m_book.find(old->date, old->id)) {
+        std::optional<UidEntry> old = takeOld(item.uid, false);
+        if (!old && item.kind == ItemKind::Override) {
+            old = overrideInDay(rec);
+        }
+        const std::optional<TSkedRec> existing = old ? m_book.find(old->date, old->id) : std::nullopt;
+        if (existing) {
             rec.ID = old->id;
-            const BookResult r = m_book.replace(old->date, old->id, rec);
-            ++outcome.updated;
-            if (!r.ok() && r.code() != BookStatus::ChangedOnDisk) {
-                return failed(r);
+            if (formatSkedLine(*existing) == formatSkedLine(rec) && existing->date() == rec.date()) {
+                ++outcome.unchanged; // its line stays where it is
+            } else {
+                const BookResult r = m_book.replace(old->date, old->id, rec);
+                ++outcome.updated;
+                if (!r.ok() && r.code() != BookStatus::ChangedOnDisk) {
+                    return failed(r);
+                }
             }
         } else {
             const auto key = [](const TSkedRec& r) { return std::pair{qint64(r.Date), r.ID}; };

@@ -9,8 +9,8 @@
 #include <QString>
 #include <QStringList>
 
-#include "icalreader.h"
 #include "core/status.h"
+#include "icalreader.h"
 
 namespace nox
 {
@@ -40,9 +40,10 @@ ImportPreview previewImport(const IcalPlan& plan, const UidMap& map, const QStri
 
 struct ImportOutcome {
     Status result = Status::success(); // the first failure; the import stopped there
-    int added = 0;     // schedules and rules added
-    int updated = 0;   // schedules and rules changed in place
-    int removed = 0;   // schedules and rules of an earlier import that are gone
+    int added = 0;                     // schedules and rules added
+    int updated = 0;                   // schedules and rules of an earlier import changed
+    int unchanged = 0;                 // schedules and rules of an earlier import that stay as they are
+    int removed = 0;                   // schedules and rules of an earlier import that are gone
     QStringList categoriesAdded;
 };
 

@@ -150,3 +150,27 @@ QString UidMap::madeUid(const QDate& date, qint32 id)
 }
 
 } // namespace nox::ical
+
+namespace nox::ical
+{
+
+std::optional<UidEntry> UidMap::ownEntry(const QString& uid) const
+{
+    if (m_identity.isEmpty() || !uid.endsWith(u'@' + m_identity)) {
+        return std::nullopt;
+    }
+    const QString key = uid.left(uid.size() - m_identity.size() - 1);
+    bool ok = false;
+    if (key.startsWith(u'R')) {
+        const qint32 id = key.mid(1).toInt(&ok);
+        return ok ? std::optional(UidEntry{true, {}, id}) : std::nullopt;
+    }
+    const QDate date = QDate::fromString(key.left(8), QStringLiteral("yyyyMMdd"));
+    const qint32 id = key.mid(9).toInt(&ok);
+    if (!date.isValid() || key.size() < 10 || key.at(8) != u'-' || !ok) {
+        return std::nullopt;
+    }
+    return UidEntry{false, date, id};
+}
+
+} // namespace nox::ical

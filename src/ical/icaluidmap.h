@@ -18,6 +18,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 #include "core/status.h"
 
@@ -50,6 +51,10 @@ public:
     QString uidOfRule(qint32 id) const;
     // The UID an export gives a schedule or rule never imported.
     QString madeUid(const QDate& date, qint32 id);
+    // The schedule or rule a UID made by madeUid() of this folder stands
+    // for (a file exported from this folder and imported back); none for
+    // any other UID.
+    std::optional<UidEntry> ownEntry(const QString& uid) const;
 
 private:
     struct Line {

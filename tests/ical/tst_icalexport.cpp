@@ -176,6 +176,15 @@ private slots:
         };
         QCOMPARE(uids(outB.bytes), uids(out.bytes));
 
+        // Imported back into the folder it came from, it changes nothing.
+        const auto before = nox::test::folderFiles(a.path(), skip);
+        const ImportOutcome back =
+            applyImport(bookA, readIcal(out.bytes, {QDate(2026, 12, 1), {}}), &mapA, {});
+        QVERIFY2(back.result.ok(), qPrintable(back.result.message()));
+        QCOMPARE(back.added, 0);
+        QCOMPARE(back.unchanged, 403);
+        QVERIFY(nox::test::folderFiles(a.path(), skip) == before);
+
         // An independent parser reads the export: every event, with its zone.
         const QString path = a.filePath("out.ics");
         QFile file(path);

@@ -96,7 +96,7 @@ private slots:
         const ImportOutcome second = f.import(kFile);
         QVERIFY(second.result.ok());
         QCOMPARE(second.added, 0);
-        QCOMPARE(second.updated, 5);
+        QCOMPARE(second.unchanged, 5);
         QCOMPARE(nox::test::folderFiles(f.dir.path()), before);
 
         // Changed events change their schedules; an event now shorter loses a day.
@@ -105,6 +105,7 @@ private slots:
             .replace("DTEND;VALUE=DATE:20261211", "DTEND;VALUE=DATE:20261210");
         const ImportOutcome third = f.import(changed);
         QVERIFY(third.result.ok());
+        QCOMPARE(third.updated, 1);
         QCOMPARE(third.removed, 1);
         shown = folderSchedules(f.book);
         QVERIFY(shown.contains(QStringLiteral("20261208 10:00-11:00 A2")));

@@ -69,7 +69,7 @@ private slots:
         QCOMPARE(r.code, 0);
         QCOMPARE(dayFiles(data), QStringList{"20261208.dat"});
         r = noxtool({"--data", data, "ical", "import", "--skip-bad", file.fileName()});
-        QVERIFY(r.out.contains(u"更新 1 件"_s));
+        QVERIFY(r.out.contains(u"変更なし 1 件"_s));
         QCOMPARE(noxtool({"--data", data, "day", "2026-12-08"}).out.count(u"会議"_s), 1);
     }
 

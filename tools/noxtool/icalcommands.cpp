@@ -86,7 +86,8 @@ int NoxTool::icalImport()
         return fail(exitNotFound, loaded.message());
     }
     QStringList categories;
-    if (const ListFileResult listed = loadCategories(categories, m_folder, folders::defaultFolder()); !listed.ok()) {
+    if (const ListFileResult listed = loadCategories(categories, m_folder, folders::defaultFolder());
+        !listed.ok()) {
         return fail(exitNotFound, listed.message());
     }
     for (const QString& line : ical::describePreview(ical::previewImport(plan, map, categories))) {
@@ -104,9 +105,10 @@ int NoxTool::icalImport()
     AlarmFileSink sink(m_folder);
     ScheduleBook book(m_folder, &sink);
     const ical::ImportOutcome outcome = ical::applyImport(book, plan, &map, folders::defaultFolder());
-    m_out << QStringLiteral("追加 %1 件、更新 %2 件、削除 %3 件")
+    m_out << QStringLiteral("追加 %1 件、更新 %2 件、変更なし %3 件、削除 %4 件")
                  .arg(outcome.added)
                  .arg(outcome.updated)
+                 .arg(outcome.unchanged)
                  .arg(outcome.removed)
           << '\n';
     if (!outcome.result.ok()) {
