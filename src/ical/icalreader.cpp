@@ -352,6 +352,7 @@ private:
     };
     bool readTimes(const RawEvent& ev, Times* times, QString* why) const;
     bool readBase(const RawEvent& ev, const Times& times, EventBase* base) const;
+    bool startItem(const RawEvent& ev, Times* times, EventBase* base, IcalItem* item);
     QList<TSkedRec> schedulesAt(const EventBase& base, const Times& times, const QDateTime& localStart) const;
     void problem(const RawEvent& ev, const QString& reason);
     void addCategory(const QString& name);
@@ -644,21 +645,32 @@ bool Reader::tryRule(const RawEvent& ev, const Times& times, const EventBase& ba
     return true;
 }
 
+// The times and fields every event starts from, and its item; false (the
+// problem told) when its times cannot be read.
+bool Reader::startItem(const RawEvent& ev, Times* times, EventBase* base, IcalItem* item)
+{
+    QString why;
+    if (!readTimes(ev, times, &why)) {
+        problem(ev, why);
+        return false;
+    }
+    readBase(ev, *times, base);
+    item->uid = ev.uid;
+    item->line = ev.line;
+    item->summary = base->summary;
+    item->fromNox = base->fromNox;
+    return true;
+}
+
 void Reader::readMaster(const RawEvent& ev, const QList<const RawEvent*>& overrides)
 {
     Times times;
-    QString why;
-    if (!readTimes(ev, &times, &why)) {
-        problem(ev, why);
+    EventBase base;
+    IcalItem item;
+    if (!startItem(ev, &times, &base, &item)) {
         return;
     }
-    EventBase base;
-    readBase(ev, times, &base);
-    IcalItem item;
-    item.uid = ev.uid;
-    item.line = ev.line;
-    item.summary = base.summary;
-    item.fromNox = base.fromNox;
+    QString why;
     const bool repeating = icalcomponent_get_first_property(ev.c, ICAL_RRULE_PROPERTY) ||
                            icalcomponent_get_first_property(ev.c, ICAL_RDATE_PROPERTY);
     if (!repeating) {
@@ -748,18 +760,11 @@ void Reader::readMaster(const RawEvent& ev, const QList<const RawEvent*>& overri
 void Reader::readOrphan(const RawEvent& ev)
 {
     Times times;
-    QString why;
-    if (!readTimes(ev, &times, &why)) {
-        problem(ev, why);
+    EventBase base;
+    IcalItem item;
+    if (!startItem(ev, &times, &base, &item)) {
         return;
     }
-    EventBase base;
-    readBase(ev, times, &base);
-    IcalItem item;
-    item.uid = ev.uid;
-    item.line = ev.line;
-    item.summary = base.summary;
-    item.fromNox = base.fromNox;
     item.schedules = schedulesAt(base, times, times.localStart);
     ++m_plan->events;
     addCategory(base.rec.Category);

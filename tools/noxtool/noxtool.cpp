@@ -317,6 +317,27 @@ int NoxTool::day()
     return exitOk;
 }
 
+// The --alarm and --category options of the commands that add schedules;
+// false (after the usage message) when either is not acceptable.
+bool NoxTool::alarmAndCategory(int* alarm, QString* category)
+{
+    *alarm = -1;
+    if (m_opt.alarm) {
+        bool ok = false;
+        *alarm = m_opt.alarm->toInt(&ok);
+        if (!ok || !alarmChoices().contains(*alarm)) {
+            usage(QStringLiteral("--alarm takes one of 0 1 5 10 15 20 30 60 120 180 240 300 360 (minutes)"));
+            return false;
+        }
+    }
+    *category = m_opt.category.value_or(QString());
+    if (category->contains(u'\t') || category->contains(u'\n') || category->contains(u'\r')) {
+        usage(QStringLiteral("a category cannot hold tabs or line breaks"));
+        return false;
+    }
+    return true;
+}
+
 int NoxTool::add()
 {
     if (!expectArgs(1, 4, 4)) {
@@ -339,17 +360,9 @@ int NoxTool::add()
                          .arg(m_opt.positional.at(3), m_opt.positional.at(2)));
     }
     int alarm = -1;
-    if (m_opt.alarm) {
-        bool ok = false;
-        alarm = m_opt.alarm->toInt(&ok);
-        if (!ok || !alarmChoices().contains(alarm)) {
-            return usage(
-                QStringLiteral("--alarm takes one of 0 1 5 10 15 20 30 60 120 180 240 300 360 (minutes)"));
-        }
-    }
-    const QString category = m_opt.category.value_or(QString());
-    if (category.contains(u'\t') || category.contains(u'\n') || category.contains(u'\r')) {
-        return usage(QStringLiteral("a category cannot hold tabs or line breaks"));
+    QString category;
+    if (!alarmAndCategory(&alarm, &category)) {
+        return exitUsage;
     }
     if (!openDataFolder(true) || !mayWrite()) {
         return exitNotFound;

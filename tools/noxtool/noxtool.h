@@ -77,6 +77,7 @@ private:
     bool reportSearchProblems(const SearchOutcome& outcome);
 
     int usage(const QString& message);
+    bool alarmAndCategory(int* alarm, QString* category);
     int fail(int code, const QString& message);
     // Checks the positional word count of the command (after its words).
     bool expectArgs(int words, int minArgs, int maxArgs);

@@ -95,17 +95,9 @@ int NoxTool::repeatAdd()
         return usage(QStringLiteral("--holiday takes none, skip, before or after"));
     }
     int alarm = -1;
-    if (m_opt.alarm) {
-        bool ok = false;
-        alarm = m_opt.alarm->toInt(&ok);
-        if (!ok || !alarmChoices().contains(alarm)) {
-            return usage(
-                QStringLiteral("--alarm takes one of 0 1 5 10 15 20 30 60 120 180 240 300 360 (minutes)"));
-        }
-    }
-    const QString category = m_opt.category.value_or(QString());
-    if (category.contains(u'\t') || category.contains(u'\n') || category.contains(u'\r')) {
-        return usage(QStringLiteral("a category cannot hold tabs or line breaks"));
+    QString category;
+    if (!alarmAndCategory(&alarm, &category)) {
+        return exitUsage;
     }
     const RRuleCheck check = checkRRule(*m_opt.rrule, *date);
     if (!check.ok) {
