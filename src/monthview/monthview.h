@@ -259,6 +259,7 @@ private:
         int lineHeight = 0;
         int averageCharWidth = 0;
         int timeWidth = 0;
+        int repeatMarkWidth = 0;
     };
 
     // model -> layout

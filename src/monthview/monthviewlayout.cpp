@@ -5,6 +5,7 @@
 #include "koyomi/koyomi.h"
 #include "monthview/monthview.h"
 #include "monthview/monthviewlayout_p.h"
+#include "widgets/repeatmark.h"
 
 #include <QFontMetrics>
 
@@ -63,6 +64,7 @@ void TCustomMonthView::computeMetrics() const
     const QFontMetrics bold(styledFont(fsBold));
     m_metrics.timeWidth = bold.horizontalAdvance(
         formatDateTime(QStringLiteral("h:mm"), QDateTime(QDate(2000, 1, 1), QTime(23, 59))));
+    m_metrics.repeatMarkWidth = repeatMarkWidth(fm);
     m_markWidths.clear();
     m_metricsDirty = false;
 }
@@ -363,7 +365,13 @@ BarLayout TCustomMonthView::makeBar(const TMonthViewItem* item, const QRect& r, 
     bar.frameColor = v.ItemFrameColor();
     const TColor textColor = selected ? v.FocusFont().Color() : item->Font().Color();
     const TFontStyles style = item->Font().Style();
-    const int right = r.left() + r.width();
+    int right = r.left() + r.width();
+    if (item->Record().isOccurrence()) {
+        // Kept clear of the text, which is clipped short of it.
+        const int w = qMin(m_metrics.repeatMarkWidth, r.width() / 2);
+        right -= w;
+        bar.repeatRect = ltrb(right, r.top() + 2, r.left() + r.width() - 2, r.top() + r.height() - 1);
+    }
     int x = r.left() + 2;
     int extra = 0; // memo mark and image, added to the text start after a time
     if (item->MemoMark()) {

@@ -36,6 +36,7 @@ struct BarLayout {
     TColor background = clInfoBk;
     TColor frameColor = clBlack;
     QRect markRect; // memo mark, empty when none
+    QRect repeatRect; // repeat mark at the right end, empty unless an occurrence
     TColor markColor = clBlack;
     int imageIndex = -1; // drawn when >= 0
     QRect imageTarget;

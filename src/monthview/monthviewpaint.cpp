@@ -2,6 +2,7 @@
 #include "monthview/monthviewlayout_p.h"
 
 #include "core/textline.h"
+#include "widgets/repeatmark.h"
 
 #include <QFontMetricsF>
 #include <QHash>
@@ -426,6 +427,9 @@ void paintBar(QPainter& p, const BarLayout& bar, const QFont& font, const QPalet
     paintText(p, bar.text, font, palette, background, bar.fillBackground ? &textGround : nullptr);
     frame(p, bar.rect, 1, bar.frameColor, palette);
     fill(p, bar.markRect, bar.markColor, palette);
+    if (bar.repeatRect.isValid()) {
+        paintRepeatMark(p, bar.repeatRect, toQColor(bar.text.color, palette));
+    }
 }
 
 void paintCell(QPainter& p, const CellLayout& c, const QFont& font, const QPalette& palette,

@@ -45,6 +45,7 @@ struct SkedBlock {
     QStringList textLines;
     bool hasImage = false;
     QPoint imagePos;
+    QRect repeatRect; // repeat mark right of the first text line, empty unless an occurrence
     // time bar: filled when the item spans several lines
     bool hasBar = false; // laid out and its rows known
     bool fillBar = false;

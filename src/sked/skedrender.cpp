@@ -3,6 +3,7 @@
 
 #include "core/textline.h"
 #include "sked/skedcontrol.h"
+#include "widgets/repeatmark.h"
 
 #include <QFontMetrics>
 #include <QHash>
@@ -217,14 +218,19 @@ const SkedBlock& TCustomSked::layoutBlock(int i, int rowTop)
     const int width = qMax(0, m_layout.view.left() + m_layout.view.width() - left);
     int textHeight = m_rowHeight;
     QRect rect(left, rowTop, width, m_rowHeight);
+    const QFont font = fontWithStyle(item->m_font.Style());
+    const int mark = item->Record.isOccurrence() ? qMin(repeatMarkWidth(QFontMetrics(font)), width / 2) : 0;
     if (!item->m_text.isEmpty()) {
-        const WrappedText wrapped =
-            wrapText(item->m_text, fontWithStyle(item->m_font.Style()), width - 2 * textMargin, m_rowHeight);
+        const WrappedText wrapped = wrapText(item->m_text, font, width - 2 * textMargin - mark, m_rowHeight);
         textHeight = wrapped.height;
-        rect = QRect(left, rowTop, wrapped.width + 2 * textMargin, wrapped.height);
+        rect = QRect(left, rowTop, wrapped.width + 2 * textMargin + mark, wrapped.height);
         block.textLines = wrapped.lines;
     }
-    block.textRect = rect;
+    block.textRect = rect.adjusted(0, 0, -mark, 0);
+    if (mark > 0) {
+        const int markLeft = item->m_text.isEmpty() ? left + textMargin : block.textRect.right() + 1;
+        block.repeatRect = QRect(markLeft, rowTop, mark - textMargin, m_rowHeight);
+    }
     if (item->HasImage()) {
         const int imageHeight = m_imageRows * m_rowHeight;
         const QPixmap& image = imagesInEffect()->at(item->m_imageIndex);
@@ -234,6 +240,7 @@ const SkedBlock& TCustomSked::layoutBlock(int i, int rowTop)
         block.hasImage = true;
         block.imagePos = QPoint(rect.left() + 2, rect.top() + (imageHeight - h) / 2);
         block.textRect.translate(0, imageHeight);
+        block.repeatRect.translate(0, imageHeight);
     }
     item->m_textHeight = textHeight;
     item->m_blockRect = rect;
@@ -513,6 +520,9 @@ void TCustomSked::drawItems(QPainter& p)
                                    QRect(block.textRect.left(), top, block.textRect.width(), m_rowHeight) & view};
             drawTextLine(p, QPoint(block.textRect.left() + textMargin, top + fm.ascent()), block.textLines.at(l),
                          &ground);
+        }
+        if (block.repeatRect.isValid()) {
+            paintRepeatMark(p, block.repeatRect, p.pen().color());
         }
         if (OnDrawItem) {
             m_canvas = &p;

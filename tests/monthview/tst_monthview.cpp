@@ -18,6 +18,8 @@ private slots:
     void holidays();
     void zeroWidthColumns();
     void barsAndExpandMarker();
+    void repeatMarkOnOccurrencesOnly_data();
+    void repeatMarkOnOccurrencesOnly();
     void itemsBeforeTheFirstCellDoNotHideTheMonth();
     void timeTexts();
     void itemOrder();
@@ -164,6 +166,50 @@ void TestMonthView::barsAndExpandMarker()
     QCOMPARE(next.firstItem, 8);
     QCOMPARE(next.bars.size(), 1);
     QCOMPARE(next.bars.at(0).text.text, QStringLiteral("next day"));
+}
+
+void TestMonthView::repeatMarkOnOccurrencesOnly_data()
+{
+    QTest::addColumn<int>("pointSize");
+    QTest::newRow("9 pt") << 9;
+    QTest::newRow("18 pt") << 18;
+}
+
+// An entry of a repeat rule ends in a mark as high as the font's capitals;
+// the text stops short of it. Any other entry is laid out as before.
+void TestMonthView::repeatMarkOnOccurrencesOnly()
+{
+    QFETCH(int, pointSize);
+    auto view = makeView(QDate(2026, 3, 3), QSize(900, 900));
+    QFont f = view->font();
+    f.setPointSize(pointSize);
+    view->setFont(f);
+    addItem(*view, QDate(2026, 3, 4), QTime(9, 0), QTime(10, 0), QStringLiteral("plain"));
+    TMonthViewItem* occurrence =
+        addItem(*view, QDate(2026, 3, 4), QTime(10, 0), QTime(11, 0), QStringLiteral("weekly"));
+    occurrence->Record().RuleID = 7;
+    occurrence->SetText(QStringLiteral("weekly meeting"));
+    const MonthLayout& l = view->ComputedLayout();
+    const CellLayout& c = l.cells[view->CellOfDate(QDate(2026, 3, 4))];
+    QCOMPARE(c.bars.size(), 2);
+    const BarLayout& plain = c.bars.at(0);
+    QVERIFY(plain.repeatRect.isNull());
+    QCOMPARE(plain.text.rect.right(), plain.rect.right());
+    const BarLayout& repeat = c.bars.at(1);
+    QVERIFY(repeat.repeatRect.isValid());
+    QVERIFY(repeat.rect.contains(repeat.repeatRect));
+    QVERIFY(repeat.text.rect.right() < repeat.repeatRect.left());
+    const int side = qMin(repeat.repeatRect.width(), repeat.repeatRect.height());
+    QVERIFY2(side >= QFontMetrics(f).capHeight(), qPrintable(QString::number(side)));
+    const QImage image = render(*view);
+    const QColor ground = nox::toQColor(repeat.background);
+    int inked = 0;
+    for (int y = repeat.repeatRect.top(); y <= repeat.repeatRect.bottom(); ++y) {
+        for (int x = repeat.repeatRect.left(); x <= repeat.repeatRect.right(); ++x) {
+            inked += pixel(image, *view, QPoint(x, y)) != ground ? 1 : 0;
+        }
+    }
+    QVERIFY2(inked >= side, qPrintable(QString::number(inked)));
 }
 
 void TestMonthView::itemsBeforeTheFirstCellDoNotHideTheMonth()

@@ -109,6 +109,58 @@ private slots:
         QCOMPARE(captions, 2);
     }
 
+    // An occurrence of a repeat rule gets a mark right of its first line
+    // (at the left when it has no text), as high as the font's capitals;
+    // a schedule of a day file is laid out as before.
+    void repeatMarkOnOccurrencesOnly_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("pointSize");
+        QTest::newRow("text") << QStringLiteral("週次定例") << 9;
+        QTest::newRow("text, large font") << QStringLiteral("週次定例") << 18;
+        QTest::newRow("no text") << QString() << 9;
+    }
+
+    void repeatMarkOnOccurrencesOnly()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, pointSize);
+        Column c;
+        QFont f = c.sked.font();
+        f.setPointSize(pointSize);
+        c.sked.setFont(f);
+        TSkedItem* plain = skedtest::addItem(c.sked, 10, 10, text);
+        auto* occurrence = new TSkedItem(&c.sked.Items());
+        occurrence->Record.RuleID = 7;
+        occurrence->setStartLine(20);
+        occurrence->setEndLine(20);
+        occurrence->setText(text);
+        c.sked.Items().Add(occurrence);
+        const SkedBlock* p = c.sked.layout().blockOf(plain->Index());
+        const SkedBlock* o = c.sked.layout().blockOf(occurrence->Index());
+        QVERIFY(p && o);
+        QVERIFY(p->repeatRect.isNull());
+        QCOMPARE(p->textRect, p->blockRect);
+        QVERIFY(o->repeatRect.isValid());
+        QVERIFY(o->blockRect.contains(o->repeatRect));
+        if (!text.isEmpty()) {
+            QCOMPARE(o->textLines, p->textLines);
+            QVERIFY(o->repeatRect.left() > o->textRect.right());
+            QCOMPARE(o->blockRect.width(), p->blockRect.width() + o->repeatRect.width() + textMargin);
+        }
+        const int side = qMin(o->repeatRect.width(), o->repeatRect.height());
+        QVERIFY2(side >= QFontMetrics(f).capHeight(), qPrintable(QString::number(side)));
+        c.sked.RenderAll();
+        const QColor ground = nox::toQColor(c.sked.Color());
+        int inked = 0;
+        for (int y = o->repeatRect.top(); y <= o->repeatRect.bottom(); ++y) {
+            for (int x = o->repeatRect.left(); x <= o->repeatRect.right(); ++x) {
+                inked += pixel(c.sked, x, y) != ground ? 1 : 0;
+            }
+        }
+        QVERIFY2(inked >= side, qPrintable(QString::number(inked)));
+    }
+
     void wrappedTextMakesTallerBlocks()
     {
         Column c;
