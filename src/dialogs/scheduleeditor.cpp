@@ -21,6 +21,7 @@
 #include "core/datetime.h"
 #include "core/screenfont.h"
 #include "core/textfile.h"
+#include "dialogs/occurrencequestion.h"
 #include "dialogs/repeatsection.h"
 #include "dialogs/scheduleeditor_p.h"
 #include "store/schedulebook.h"
@@ -722,23 +723,12 @@ BookResult TForm2::storeOccurrence(const TSkedRec& rec, bool* cancelled)
     if (!m_repeat->isRepeating()) {
         return book.changeOccurrence(OccurrenceScope::This, m_copy, rec);
     }
-    QMessageBox ask(QMessageBox::Question, windowTitle(), QStringLiteral("繰り返しの予定を変更します。"),
-                    QMessageBox::NoButton, this);
-    QPushButton* thisOne = ask.addButton(QStringLiteral("この予定のみ"), QMessageBox::AcceptRole);
-    QPushButton* following = ask.addButton(QStringLiteral("これ以降"), QMessageBox::AcceptRole);
-    QPushButton* all = ask.addButton(QStringLiteral("すべて"), QMessageBox::AcceptRole);
-    ask.addButton(QStringLiteral("キャンセル"), QMessageBox::RejectRole);
-    ask.setDefaultButton(thisOne);
-    ask.exec();
-    const QAbstractButton* chosen = ask.clickedButton();
-    if (chosen != thisOne && chosen != following && chosen != all) {
+    const std::optional<OccurrenceScope> scope = askOccurrenceScope(this, windowTitle(), occurrenceChangeQuestion());
+    if (!scope) {
         *cancelled = true;
         return BookResult::success(BookChange{});
     }
-    const OccurrenceScope scope = chosen == thisOne    ? OccurrenceScope::This
-                                  : chosen == following ? OccurrenceScope::Following
-                                                        : OccurrenceScope::All;
-    return book.changeOccurrence(scope, m_copy, rec);
+    return book.changeOccurrence(*scope, m_copy, rec);
 }
 
 bool ShowScheduleEditor(QWidget* owner, TSkedRec& record, TEditorMode mode, const TScheduleEditorSetup& setup)
