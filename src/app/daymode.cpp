@@ -14,6 +14,7 @@
 #include "appearance/style.h"
 #include "core/datetime.h"
 #include "core/noxsettings.h"
+#include "dialogs/occurrencequestion.h"
 #include "monthview/monthview.h"
 #include "sked/skedcontrol.h"
 #include "sked/skedlayout.h"
@@ -281,6 +282,29 @@ void TDayMode::reloadLater(const QDate& date)
     });
 }
 
+void TDayMode::reloadShownLater()
+{
+    for (int column = 0; column < m_sked->SkedCount(); ++column) {
+        reloadLater(m_leftDate.addDays(column));
+    }
+}
+
+std::optional<OccurrenceScope> TDayMode::askScope(bool removal)
+{
+    QWidget* window = m_form.hostWindow();
+    return askOccurrenceScope(window, window ? window->windowTitle() : QString(),
+                              removal ? occurrenceRemoveQuestion() : occurrenceChangeQuestion());
+}
+
+void TDayMode::occurrencesChanged(const BookResult& result)
+{
+    reloadShownLater();
+    if (!result.ok()) {
+        m_form.ReportFailure(result);
+    }
+    showStatus();
+}
+
 // --- the schedule commands ------------------------------------------------------------
 
 QDate TDayMode::selectedDate() const
@@ -327,6 +351,15 @@ bool TDayMode::removeSelected(const QList<TAlarmUpdate>& alarms)
     sked::TSkedItem* item = sked ? sked->SelectedItem() : nullptr;
     if (!item) {
         return false;
+    }
+    if (item->Record.isOccurrence()) {
+        const std::optional<OccurrenceScope> scope = askScope(true);
+        if (!scope) {
+            return false;
+        }
+        const BookResult removed = m_form.book().removeOccurrence(*scope, item->Record);
+        occurrencesChanged(removed);
+        return removed.ok();
     }
     // The cursor stays on the line the schedule started at.
     const int line = cursorLine(sked);
@@ -379,10 +412,19 @@ void TDayMode::dropItem(const sked::TSkedDrop& drop)
     rec.StartTime = span.start;
     rec.EndTime = span.end;
     rec.setDate(drop.to);
+    const bool moved =
+        rec.date() != old->date() || rec.StartTime != old->StartTime || rec.EndTime != old->EndTime;
+    if (!drop.copy && moved && old->isOccurrence()) {
+        if (const std::optional<OccurrenceScope> scope = askScope(false)) {
+            occurrencesChanged(m_form.book().changeOccurrence(*scope, *old, rec));
+        }
+        focusColumn(toColumn);
+        return;
+    }
     BookResult result = BookResult::success(BookChange{});
     if (drop.copy) {
         result = m_form.book().copy(rec);
-    } else if (rec.date() != old->date() || rec.StartTime != old->StartTime || rec.EndTime != old->EndTime) {
+    } else if (moved) {
         result = m_form.book().move(drop.item.day, drop.item.id, rec);
     } else {
         result->record = rec;
@@ -420,6 +462,16 @@ QString TDayMode::textEdited(const QDate& date, qint32 id, const QString& text)
     if (text.isEmpty()) {
         return item->Text();
     }
+    if (rec->isOccurrence()) {
+        const std::optional<OccurrenceScope> scope = askScope(false);
+        if (!scope) {
+            return item->Text();
+        }
+        TSkedRec changed = *rec;
+        changed.Text = escapeSkedText(text);
+        occurrencesChanged(m_form.book().changeOccurrence(*scope, *rec, changed));
+        return unescapeSkedText(changed.Text);
+    }
     rec->Text = escapeSkedText(text);
     (void)saveColumn(int(m_leftDate.daysTo(date)));
     return unescapeSkedText(rec->Text);
@@ -436,6 +488,13 @@ void TDayMode::linesDropped(const QDate& date, qint32 id, int start, int end)
     TSkedRec moved = *rec;
     moved.StartTime = start;
     moved.EndTime = end;
+    if (rec->isOccurrence()) {
+        // Cancelled: the day is read again, which puts the lines back.
+        const std::optional<OccurrenceScope> scope = askScope(false);
+        occurrencesChanged(scope ? m_form.book().changeOccurrence(*scope, *rec, moved)
+                                 : BookResult::success({}));
+        return;
+    }
     const BookResult saved = m_form.book().move(date, id, moved);
     if (saved->record) {
         *rec = *saved->record;

@@ -8,6 +8,7 @@
 
 #include "app/viewmode.h"
 #include "store/alarmsink.h"
+#include "store/schedulebook.h"
 
 class QRect;
 
@@ -99,6 +100,13 @@ private:
     void drawMemoMark(sked::TSked* sked, sked::TSkedItem* item, const QRect& rect);
     // Reads the day of `date` again, if shown, after the current event.
     void reloadLater(const QDate& date);
+    void reloadShownLater();
+    // Which occurrences of a repeat rule a change or removal takes in, asked
+    // of the user; empty when they cancelled.
+    std::optional<OccurrenceScope> askScope(bool removal);
+    // After a change of occurrences: every shown day is read again (a rule
+    // reaches across days), a failure told.
+    void occurrencesChanged(const BookResult& result);
     // A schedule dropped on a line of a day: moved there, or copied under
     // a fresh ID with Ctrl held; the length is kept.
     void dropItem(const sked::TSkedDrop& drop);

@@ -15,6 +15,7 @@
 #include "appearance/ui/styleviews.h"
 #include "core/datetime.h"
 #include "core/noxsettings.h"
+#include "dialogs/occurrencequestion.h"
 #include "monthview/monthview.h"
 #include "monthview/monthviewinplaceedit.h"
 #include "sked/skedcontrol.h"
@@ -226,6 +227,22 @@ void TMonthMode::reloadLater()
     });
 }
 
+std::optional<OccurrenceScope> TMonthMode::askScope(bool removal)
+{
+    QWidget* window = m_form.hostWindow();
+    return askOccurrenceScope(window, window ? window->windowTitle() : QString(),
+                              removal ? occurrenceRemoveQuestion() : occurrenceChangeQuestion());
+}
+
+void TMonthMode::occurrencesChanged(const BookResult& result)
+{
+    reloadLater();
+    if (!result.ok()) {
+        m_form.ReportFailure(result);
+    }
+    selectionChanged();
+}
+
 monthview::TMonthViewItem* TMonthMode::itemWithId(const QDate& date, qint32 id) const
 {
     for (int i = 0; i < m_month->Items()->Count(); ++i) {
@@ -279,6 +296,15 @@ bool TMonthMode::removeSelected(const QList<TAlarmUpdate>& alarms)
     if (!item) {
         return false;
     }
+    if (item->Record().isOccurrence()) {
+        const std::optional<OccurrenceScope> scope = askScope(true);
+        if (!scope) {
+            return false;
+        }
+        const BookResult removed = m_form.book().removeOccurrence(*scope, item->Record());
+        occurrencesChanged(removed);
+        return removed.ok();
+    }
     const QDate date = item->Day();
     if (m_memoItem == item) {
         m_form.memoPanes().settle(kScheduleMemoPane);
@@ -322,6 +348,10 @@ void TMonthMode::dropItem(const monthview::TMonthViewDrop& drop)
             reloadLater();
             m_form.ReportFailure(copied);
         }
+    } else if (drop.to != drop.item.day && dragged->isOccurrence()) {
+        if (const std::optional<OccurrenceScope> scope = askScope(false)) {
+            occurrencesChanged(m_form.book().changeOccurrence(*scope, *dragged, rec));
+        }
     } else if (drop.to != drop.item.day) {
         const BookResult moved = m_form.book().move(drop.item.day, drop.item.id, rec);
         if (moved->record) {
@@ -353,6 +383,16 @@ QString TMonthMode::textEdited(const QDate& date, qint32 id, const QString& text
     }
     // The day is written as a whole: a change another program made to it
     // meanwhile is merged, and the view reads it again.
+    if (rec->isOccurrence()) {
+        const std::optional<OccurrenceScope> scope = askScope(false);
+        if (!scope) {
+            return skedFirstLine(rec->Text);
+        }
+        TSkedRec changed = *rec;
+        changed.Text = replaceSkedFirstLine(rec->Text, text);
+        occurrencesChanged(m_form.book().changeOccurrence(*scope, *rec, changed));
+        return skedFirstLine(changed.Text);
+    }
     rec->Text = replaceSkedFirstLine(rec->Text, text);
     (void)saveDay(date);
     return skedFirstLine(rec->Text);

@@ -7,6 +7,7 @@
 #include <QList>
 
 #include "app/viewmode.h"
+#include "store/schedulebook.h"
 
 class QRect;
 
@@ -83,6 +84,12 @@ private:
     void saveScheduleMemoPane();
     void drawMemoDay(const QDate& date, const QRect& rect);
     void reloadLater();
+    // Which occurrences of a repeat rule a change or removal takes in, asked
+    // of the user; empty when they cancelled.
+    std::optional<OccurrenceScope> askScope(bool removal);
+    // After a change of occurrences: the month is read again (a rule reaches
+    // across days), a failure told.
+    void occurrencesChanged(const BookResult& result);
     monthview::TMonthViewItem* itemWithId(const QDate& date, qint32 id) const;
     // A schedule dropped on a day: moved, or copied under a fresh ID with
     // Ctrl held.
