@@ -1,9 +1,11 @@
 #include "search/ui/bulkchange.h"
 
+#include "dialogs/occurrencequestion.h"
 #include "dialogs/processing.h"
 #include "search/ui/searchcombos.h"
 #include "search/ui/searchhost.h"
 #include "search/ui/searchmessages.h"
+#include "store/repeatrule.h"
 #include "store/schedulebook.h"
 
 #include <QCheckBox>
@@ -170,6 +172,31 @@ void TForm9::applyFields(QStringList& fields) const
     }
 }
 
+BookResult TForm9::changeOccurrence(const TSkedSearchRec& target, OccurrenceScope scope,
+                                    QSet<qint32>& rulesDone)
+{
+    if (rulesDone.contains(target.ID)) {
+        return BookResult::success({});
+    }
+    const std::optional<TSkedRec> occurrence = m_host.book().find(target.Date, target.ID);
+    if (!occurrence || !occurrence->isOccurrence()) {
+        return Status::notFound(QString(), QString());
+    }
+    QStringList fields = formatSkedLine(*occurrence).split(QLatin1Char('\t'));
+    applyFields(fields);
+    TSkedRec changed = *occurrence;
+    if (!parseSkedLine(fields.join(QLatin1Char('\t')), target.Date, &changed).ok()) {
+        return Status::notFound(QString(), QString());
+    }
+    changed.RuleID = occurrence->RuleID;
+    changed.RuleDate = occurrence->RuleDate;
+    changed.ExtraFields = occurrence->ExtraFields;
+    if (scope != OccurrenceScope::This) {
+        rulesDone.insert(target.ID);
+    }
+    return m_host.book().changeOccurrence(scope, *occurrence, changed);
+}
+
 void TForm9::accept()
 {
     const bool any = std::any_of(std::begin(m_rows), std::end(m_rows), [](QGroupBox* b) { return b->isChecked(); });
@@ -181,13 +208,26 @@ void TForm9::accept()
                       QStringLiteral("本当に変更しても宜しいですか？\r\n\r\n変更すると元に戻す事はできません！"))) {
         return;
     }
+    // One answer for every occurrence among the targets; none is changed
+    // when the user cancels.
+    std::optional<OccurrenceScope> scope;
+    if (std::any_of(m_targets.cbegin(), m_targets.cend(),
+                    [](const TSkedSearchRec& t) { return isRuleId(t.ID); })) {
+        scope = askOccurrenceScope(this, windowTitle(), occurrenceChangeQuestion());
+        if (!scope) {
+            return;
+        }
+    }
     TForm10 progress(this, QStringLiteral("更新中..."));
     progress.SetMaximum(int(m_targets.size()));
     QString failure;
+    QSet<qint32> rulesDone;
     for (const TSkedSearchRec& target : m_targets) {
         // A schedule whose file or line is gone is passed over; nothing else is written for it.
-        const BookResult r =
-            m_host.book().rewriteFields(target.Date, target.ID, [this](QStringList& f) { applyFields(f); });
+        const BookResult r = isRuleId(target.ID)
+                                 ? changeOccurrence(target, *scope, rulesDone)
+                                 : m_host.book().rewriteFields(target.Date, target.ID,
+                                                               [this](QStringList& f) { applyFields(f); });
         if (r.code() == BookStatus::Failed) {
             failure = r.message();
             break;

@@ -5,8 +5,11 @@
 // "OK" asks twice, then rewrites the first line of each schedule's ID in its
 // day file through the schedule book (the fields of the rows switched on,
 // nothing else), showing the processing window "更新中...".
+#include "store/schedulebook.h"
+
 #include <QDialog>
 #include <QList>
+#include <QSet>
 
 #include "core/color.h"
 #include "search/searchresult.h"
@@ -55,6 +58,11 @@ private:
     void showColor(QFrame* sample, TColor color);
     // Puts the values of the rows switched on into the fields of one line.
     void applyFields(QStringList& fields) const;
+    // The fields given to an occurrence of a repeat rule, for the
+    // occurrences of `scope`; a rule already changed for all or the
+    // following ones (in `rulesDone`) is passed over. NotFound when the
+    // occurrence is gone.
+    BookResult changeOccurrence(const TSkedSearchRec& target, OccurrenceScope scope, QSet<qint32>& rulesDone);
 
     TSearchHost& m_host;
     QList<TSkedSearchRec> m_targets;

@@ -14,11 +14,13 @@
 #include <QWidget>
 #include <atomic>
 #include <memory>
+#include <optional>
 
 #include "search/rendertemplate.h"
 #include "search/searchhistory.h"
 #include "search/skedsearch.h"
 #include "search/ui/searchhost.h"
+#include "store/schedulebook.h"
 
 class QCheckBox;
 class QComboBox;
@@ -111,6 +113,8 @@ private:
     // Asks whether the files may be replaced by the layout's (No is the default).
     bool confirmReplacing(const QStringList& files);
     bool hasResults();
+    BookResult removeFound(const TSkedSearchRec& rec, const std::optional<OccurrenceScope>& scope);
+    void dropVanishedOccurrences();
 
     TSearchHost& m_host;
     TSearchSettings m_settings;

@@ -2,17 +2,20 @@
 // layouts.
 #include "search/ui/searchwindow.h"
 
+#include "dialogs/occurrencequestion.h"
 #include "dialogs/processing.h"
 #include "search/ui/browsercommands.h"
 #include "search/ui/bulkchange.h"
 #include "search/ui/resultlist.h"
 #include "search/ui/searchcombos.h"
 #include "search/ui/searchmessages.h"
+#include "store/repeatrule.h"
 #include "store/schedulebook.h"
 #include "widgets/choosers.h"
 #include "widgets/noxbutton.h"
 
 #include <QDesktopServices>
+#include <algorithm>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
@@ -207,12 +210,22 @@ void TForm6::DeleteClick()
                       QStringLiteral("本当に削除しても宜しいですか？\r\n\r\n削除すると元に戻す事はできません！"))) {
         return;
     }
+    // One answer for every occurrence among the rows; nothing is removed
+    // when the user cancels.
+    std::optional<OccurrenceScope> scope;
+    const auto isOccurrence = [this](int row) { return isRuleId(m_list->resultModel()->at(row).ID); };
+    if (std::any_of(rows.cbegin(), rows.cend(), isOccurrence)) {
+        scope = askOccurrenceScope(this, windowTitle(), occurrenceRemoveQuestion());
+        if (!scope) {
+            return;
+        }
+    }
     TForm10 progress(window(), QStringLiteral("削除中..."));
     progress.SetMaximum(int(rows.size()));
     QString failure;
     for (auto it = rows.crbegin(); it != rows.crend(); ++it) {
         const TSkedSearchRec rec = m_list->resultModel()->at(*it);
-        const BookResult removed = m_host.book().remove(rec.Date, rec.ID);
+        const BookResult removed = removeFound(rec, scope);
         if (removed.code() == BookStatus::Failed) {
             failure = removed.message();
             break;
@@ -221,12 +234,41 @@ void TForm6::DeleteClick()
         progress.Advance();
     }
     progress.close();
+    if (scope && *scope != OccurrenceScope::This) {
+        dropVanishedOccurrences();
+    }
     updateSelectionButtons();
     m_countPanel->setText(QStringLiteral("%1件").arg(m_list->resultModel()->rowCount()));
     m_host.refreshViews();
     m_list->viewport()->update();
     if (!failure.isEmpty()) {
         showSearchMessage(this, QMessageBox::Critical, failure);
+    }
+}
+
+// An occurrence goes for the occurrences of `scope` (one already gone with
+// its rule is NotFound); a schedule of a day file by its ID.
+BookResult TForm6::removeFound(const TSkedSearchRec& rec, const std::optional<OccurrenceScope>& scope)
+{
+    if (!scope || !isRuleId(rec.ID)) {
+        return m_host.book().remove(rec.Date, rec.ID);
+    }
+    const std::optional<TSkedRec> occurrence = m_host.book().find(rec.Date, rec.ID);
+    if (!occurrence || !occurrence->isOccurrence()) {
+        return Status::notFound(QString(), QString());
+    }
+    return m_host.book().removeOccurrence(*scope, *occurrence);
+}
+
+// Occurrences in the list that went with their rule (removed for all or the
+// following ones) leave the list too.
+void TForm6::dropVanishedOccurrences()
+{
+    for (int row = m_list->resultModel()->rowCount() - 1; row >= 0; --row) {
+        const TSkedSearchRec rec = m_list->resultModel()->at(row);
+        if (isRuleId(rec.ID) && !m_host.book().find(rec.Date, rec.ID)) {
+            m_list->resultModel()->removeResult(row);
+        }
     }
 }
 
