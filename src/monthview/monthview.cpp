@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QTimer>
 
 #include "widgets/panelframe.h"
 
@@ -220,7 +221,14 @@ void TCustomMonthView::SetCalendarMarks(int marks)
 void TCustomMonthView::prepareCalendar() const
 {
     if (m_calendarMarks != 0) {
-        koyomi::warmUp(m_frame.cellDate(0).year(), m_frame.cellDate(kCellCount - 1).year());
+        const int first = m_frame.cellDate(0).year();
+        const int last = m_frame.cellDate(kCellCount - 1).year();
+        koyomi::warmUp(first, last);
+        // The years a step can reach next are computed while the program
+        // waits, so that a step into a new year computes no astronomy.
+        if (!koyomi::isComputed(first - 1) || !koyomi::isComputed(last + 1)) {
+            QTimer::singleShot(0, this, [first, last] { koyomi::warmUp(first - 1, last + 1); });
+        }
     }
 }
 
