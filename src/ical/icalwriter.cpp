@@ -80,6 +80,7 @@ private:
     void timeZone(const QDate& first, const QDate& last);
     QByteArray timeProp(const char* name, const QDate& date, int slot) const;
     void fields(const TSkedRec& rec);
+    void alarm(const TSkedRec& rec);
     void rule(const RepeatRule& rule, const QSet<QDate>& overridden);
     void schedule(const TSkedRec& rec, const QString& uid, const RepeatRule* of, const QDate& ruleDate);
     bool wantedRule(const RepeatRule& rule) const;
@@ -185,15 +186,22 @@ void Writer::schedule(const TSkedRec& rec, const QString& uid, const RepeatRule*
         line(timeProp("RECURRENCE-ID", ruleDate, of->sked.StartTime));
     }
     fields(rec);
-    if (rec.AlarmMinutes >= 0) {
-        line("BEGIN:VALARM");
-        line("ACTION:DISPLAY");
-        line("DESCRIPTION", escapeText(unescapeSkedText(skedFirstLine(rec.Text))));
-        line("TRIGGER:-PT" + QByteArray::number(rec.AlarmMinutes) + 'M');
-        line("END:VALARM");
-    }
+    alarm(rec);
     line("END:VEVENT");
     ++m_events;
+}
+
+// The schedule's alarm, when it has one, as a VALARM inside its event.
+void Writer::alarm(const TSkedRec& rec)
+{
+    if (rec.AlarmMinutes < 0) {
+        return;
+    }
+    line("BEGIN:VALARM");
+    line("ACTION:DISPLAY");
+    line("DESCRIPTION", escapeText(unescapeSkedText(skedFirstLine(rec.Text))));
+    line("TRIGGER:-PT" + QByteArray::number(rec.AlarmMinutes) + 'M');
+    line("END:VALARM");
 }
 
 void Writer::rule(const RepeatRule& r, const QSet<QDate>& overridden)
@@ -219,13 +227,7 @@ void Writer::rule(const RepeatRule& r, const QSet<QDate>& overridden)
     TSkedRec rec = r.sked;
     rec.setDate(r.first);
     fields(rec);
-    if (rec.AlarmMinutes >= 0) {
-        line("BEGIN:VALARM");
-        line("ACTION:DISPLAY");
-        line("DESCRIPTION", escapeText(unescapeSkedText(skedFirstLine(rec.Text))));
-        line("TRIGGER:-PT" + QByteArray::number(rec.AlarmMinutes) + 'M');
-        line("END:VALARM");
-    }
+    alarm(rec);
     line("END:VEVENT");
     ++m_events;
 }
